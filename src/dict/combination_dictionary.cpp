@@ -1,0 +1,133 @@
+#include "combination_dictionary.h"
+
+#include "dict/main_dictionary.h"
+#include "platform/file_io.h"
+#include "platform/user_interface.h"
+#include "text/cp1251.h"
+#include "text/letters.h"
+#include "text/messages.h"
+
+namespace tildo {
+
+void TCombiWordsDic::Clear()
+{
+    Keys.clear();
+    Texts.clear();
+    WordCounts.Clear();
+    DottedMasks.Clear();
+    UseCounts.Clear();
+}
+
+void TCombiWordsDic::AddCombination(std::string_view line, UserInterface& ui)
+{
+    int count = 0;
+    std::int32_t mask = 0;
+    bool inWord = false;
+    bool wordHasDotted = false;
+    auto closeWord = [&]() {
+        if (inWord) {
+            ++count;
+            if (wordHasDotted && count <= 31)
+                mask |= std::int32_t(1) << (count - 1);
+        }
+        inWord = false;
+        wordHasDotted = false;
+    };
+    for (const char c : line) {
+        if (IsRussianLetter(c)) {
+            inWord = true;
+            if (!wordHasDotted && IsDottedE(c))
+                wordHasDotted = true;
+        } else {
+            closeWord();
+        }
+    }
+    closeWord();
+
+    if (count > m_limits->MaxCombiWords()) {
+        ui.ErrorBox(Cp("Слишком длинное словосочетание в СС: \"") + std::string(line) + "\"");
+        return;
+    }
+    std::string key = FoldDottedE(line);
+    if (!Keys.empty() && CompareWords(key, Keys.back()) < 0)
+        ui.ErrorBox(Cp("Порядок слов в СС нарушен словом \"") + std::string(line) + "\"");
+    WordCounts.Add(count);
+    DottedMasks.Add(mask);
+    UseCounts.Add(0);
+    Keys.push_back(std::move(key));
+    Texts.emplace_back(line);
+}
+
+std::string DigitsToMarker(std::string_view s)
+{
+    std::string r;
+    r.reserve(s.size() + 2);
+    bool inDigits = false;
+    for (const char c : s) {
+        if (IsDigit(c)) {
+            if (!inDigits)
+                r += "\\0";
+            inDigits = true;
+        } else {
+            r += c;
+            inDigits = false;
+        }
+    }
+    return r;
+}
+
+int TCombiWordsDic::FindCombination(std::string_view candidate) const
+{
+    int i = FindKey(Keys, candidate);
+    if (i == -1)
+        i = FindKey(Keys, DigitsToMarker(candidate));
+    return i;
+}
+
+void TCombiWordsDic::ReadCombiDic(UserInterface& ui)
+{
+    if (FileName.empty()) {
+        ui.SetCommandChecked("CombiWords1", false);
+        return;
+    }
+    Clear();
+    if (!FileExists(FileName)) {
+        ui.ErrorBox(Cp("Файл \"") + PathForDisplay(FileName) + Cp("\" не найден"));
+        FileName.clear();
+        return;
+    }
+    TBusyScope busy(ui, Cp("Загрузка словаря словосочетаний ") + PathForDisplay(FileName) + " ...");
+    std::string singleWord;
+    bool haveSingleWord = false;
+    bool readFailed = false;
+    try {
+        TLineReader reader(FileName);
+        std::string_view line;
+        while (reader.Next(line)) {
+            if (IsCommentLine(line))
+                continue;
+            if (AllRussianLetters(line)) {
+                if (!haveSingleWord) {
+                    singleWord = line;
+                    haveSingleWord = true;
+                }
+                continue;
+            }
+            AddCombination(line, ui);
+        }
+    } catch (const EFileError& e) {
+        ReportFileError(ui, e.Path(), e.Reason());
+        readFailed = true;
+    }
+    if (haveSingleWord && !readFailed)
+        ui.ErrorBox(Cp("СС содержит слово \"") + singleWord + Cp("\", которое не является словосочетанием"));
+    if (Count() > 0)
+        ui.SetCommandEnabled("CombiWords1", true);
+}
+
+void CombiWords1Click(UserInterface& ui)
+{
+    ui.SetCommandChecked("CombiWords1", !ui.IsCommandChecked("CombiWords1"));
+}
+
+} // namespace tildo

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tildo {
+
+// The one place where the length of the word window decides both the window's
+// capacity and the longest combination: read from the settings key
+// WordsBufferLength at start-up and fixed for the run.
+struct TBufferLimits {
+    int WordsBufferLength = 3;
+
+    int BufferCapacity() const { return WordsBufferLength + 1; }
+    int MaxCombiWords() const { return WordsBufferLength; }
+};
+
+// Ordered growable list of values, indexed from 0.
+template <class T>
+class TValueList {
+public:
+    int Add(T value)
+    {
+        m_items.push_back(value);
+        return static_cast<int>(m_items.size()) - 1;
+    }
+    void Insert(int index, T value) { m_items.insert(m_items.begin() + index, value); }
+    T Get(int index) const { return m_items[static_cast<std::size_t>(index)]; }
+    void Set(int index, T value) { m_items[static_cast<std::size_t>(index)] = value; }
+    T operator[](int index) const { return Get(index); }
+    int Count() const { return static_cast<int>(m_items.size()); }
+    void Clear() { m_items.clear(); }
+    void Delete(int index) { m_items.erase(m_items.begin() + index); }
+    void Move(int from, int to)
+    {
+        const T value = Get(from);
+        Delete(from);
+        Insert(to, value);
+    }
+    void Reserve(int count) { m_items.reserve(static_cast<std::size_t>(count)); }
+    // Sets every entry to value.
+    void Fill(T value) { std::fill(m_items.begin(), m_items.end(), value); }
+
+private:
+    std::vector<T> m_items;
+};
+
+// 32-bit signed integers.
+using TIntegerList = TValueList<std::int32_t>;
+// 8-bit signed integers: flags and answers (0, 1, 2).
+using TShortIntList = TValueList<std::int8_t>;
+
+// A TIntegerList whose bounded push never lets it hold more than its capacity.
+class TIntegerBuffer : public TIntegerList {
+public:
+    explicit TIntegerBuffer(const TBufferLimits& limits)
+        : m_limits(&limits)
+    {
+    }
+    void PushBounded(std::int32_t value);
+    // Removes entry 0; the buffer must not be empty.
+    void DropOldest();
+
+private:
+    const TBufferLimits* m_limits;
+};
+
+// A string list with the same bounded push beside its ordinary append.
+class TStringBuffer {
+public:
+    explicit TStringBuffer(const TBufferLimits& limits)
+        : m_limits(&limits)
+    {
+    }
+    int Add(std::string value)
+    {
+        m_items.push_back(std::move(value));
+        return Count() - 1;
+    }
+    void PushBounded(std::string value);
+    void DropOldest();
+    const std::string& operator[](int index) const { return m_items[static_cast<std::size_t>(index)]; }
+    const std::string& Get(int index) const { return (*this)[index]; }
+    void Set(int index, std::string value) { m_items[static_cast<std::size_t>(index)] = std::move(value); }
+    int Count() const { return static_cast<int>(m_items.size()); }
+    void Clear() { m_items.clear(); }
+
+private:
+    const TBufferLimits* m_limits;
+    std::vector<std::string> m_items;
+};
+
+// The window of the most recent words of the text, oldest first. The first
+// four lists always hold the same number of entries; Candidates is separate.
+class TWordBuffer {
+public:
+    explicit TWordBuffer(const TBufferLimits& limits)
+        : Positions(limits)
+        , Decisions(limits)
+        , Words(limits)
+        , Separators(limits)
+        , Candidates(limits)
+    {
+    }
+
+    TIntegerBuffer Positions; // offset of the word's first letter
+    TIntegerBuffer Decisions; // 0 none, 1 е, 2 ё, set by a matched combination
+    TStringBuffer Words;      // the word as written
+    TStringBuffer Separators; // the text before the word, blanks collapsed
+    TStringBuffer Candidates; // combination texts for the oldest word, unbounded
+
+    void Push(std::int32_t position, std::string word, std::string separator);
+    void DropOldest();
+    void Clear();
+};
+
+} // namespace tildo

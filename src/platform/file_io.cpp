@@ -1,0 +1,196 @@
+#include "file_io.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tildo {
+
+namespace {
+
+std::string SystemReason(int error)
+{
+    return std::strerror(error);
+}
+
+constexpr std::size_t BlockSize = 1 << 16;
+
+void WriteAll(int fd, std::string_view bytes, const std::string& path)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw EFileError(path, SystemReason(errno));
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+} // namespace
+
+EFileError::EFileError(std::string path, std::string reason)
+    : std::runtime_error(path + ": " + reason)
+    , m_path(std::move(path))
+    , m_reason(std::move(reason))
+{
+}
+
+bool FileExists(const std::string& path)
+{
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0;
+}
+
+TLineReader::TLineReader(const std::string& path)
+    : m_path(path)
+{
+    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (m_fd < 0)
+        throw EFileError(path, SystemReason(errno));
+    m_buffer.resize(BlockSize);
+}
+
+TLineReader::~TLineReader()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool TLineReader::Fill()
+{
+    if (m_eof)
+        return false;
+    // Move the unread tail to the front and make room for one more block.
+    if (m_begin > 0) {
+        std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
+        m_end -= m_begin;
+        m_begin = 0;
+    }
+    if (m_buffer.size() - m_end < BlockSize)
+        m_buffer.resize(m_end + BlockSize);
+    for (;;) {
+        const ssize_t n = ::read(m_fd, m_buffer.data() + m_end, m_buffer.size() - m_end);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw EFileError(m_path, SystemReason(errno));
+        }
+        if (n == 0) {
+            m_eof = true;
+            return false;
+        }
+        m_end += static_cast<std::size_t>(n);
+        return true;
+    }
+}
+
+bool TLineReader::Next(std::string_view& line)
+{
+    std::size_t searchFrom = m_begin;
+    for (;;) {
+        const void* lf = std::memchr(m_buffer.data() + searchFrom, '\n', m_end - searchFrom);
+        if (lf != nullptr) {
+            const std::size_t at = static_cast<const char*>(lf) - m_buffer.data();
+            std::size_t len = at - m_begin;
+            if (len > 0 && m_buffer[at - 1] == '\r')
+                --len;
+            line = std::string_view(m_buffer.data() + m_begin, len);
+            m_begin = at + 1;
+            return true;
+        }
+        const std::size_t scanned = m_end - m_begin;
+        if (!Fill()) {
+            if (m_begin == m_end)
+                return false;
+            std::size_t len = m_end - m_begin;
+            if (m_buffer[m_end - 1] == '\r')
+                --len;
+            line = std::string_view(m_buffer.data() + m_begin, len);
+            m_begin = m_end;
+            return true;
+        }
+        searchFrom = m_begin + scanned; // Fill moved the data to the front
+    }
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw EFileError(path, SystemReason(errno));
+    std::string bytes;
+    char block[BlockSize];
+    for (;;) {
+        const ssize_t n = ::read(fd, block, sizeof block);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int error = errno;
+            ::close(fd);
+            throw EFileError(path, SystemReason(error));
+        }
+        if (n == 0)
+            break;
+        bytes.append(block, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+void WriteFileAtomic(const std::string& path, std::string_view bytes)
+{
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    fs::path dir = target.parent_path();
+    if (dir.empty())
+        dir = ".";
+    std::string pattern = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0)
+        throw EFileError(path, SystemReason(errno));
+    bool closed = false;
+    try {
+        WriteAll(fd, bytes, path);
+        if (::fsync(fd) != 0)
+            throw EFileError(path, SystemReason(errno));
+        // Keep the permissions of the file we replace; a new file gets the usual 0644.
+        struct stat st {};
+        const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+        ::fchmod(fd, mode);
+        closed = true;
+        if (::close(fd) != 0)
+            throw EFileError(path, SystemReason(errno));
+    } catch (...) {
+        if (!closed)
+            ::close(fd);
+        ::unlink(pattern.c_str());
+        throw;
+    }
+    if (::rename(pattern.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(pattern.c_str());
+        throw EFileError(path, SystemReason(error));
+    }
+}
+
+void AppendToFile(const std::string& path, std::string_view bytes)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0)
+        throw EFileError(path, SystemReason(errno));
+    try {
+        WriteAll(fd, bytes, path);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    if (::close(fd) != 0)
+        throw EFileError(path, SystemReason(errno));
+}
+
+} // namespace tildo

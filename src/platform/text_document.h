@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tildo {
+
+// 24-bit RGB colour as 0xRRGGBB.
+using TColour = std::uint32_t;
+
+constexpr TColour Rgb(unsigned r, unsigned g, unsigned b)
+{
+    return (TColour(r & 0xFF) << 16) | (TColour(g & 0xFF) << 8) | TColour(b & 0xFF);
+}
+
+constexpr TColour ColourBlack = Rgb(0, 0, 0);
+constexpr TColour ColourWhite = Rgb(255, 255, 255);
+constexpr TColour ColourBlue = Rgb(0, 0, 255);
+constexpr TColour ColourAqua = Rgb(0, 255, 255);
+constexpr TColour ColourRed = Rgb(255, 0, 0);
+
+// A text addressed by lines (from 0) and character offsets (from 0): one
+// position per character and one per line break, whatever bytes the break has
+// in the file. Line texts and the whole text are CP1251; a character CP1251
+// cannot hold appears as a placeholder byte that is never a letter, and the
+// document keeps the original character.
+class TextDocument {
+public:
+    virtual ~TextDocument() = default;
+
+    virtual int LineCount() const = 0;
+    // Text of line i without its line break; empty when i is out of range.
+    virtual std::string Line(int i) const = 0;
+    // Offset of the first character of line i; -1 when i >= LineCount.
+    virtual int LineStart(int i) const = 0;
+    // The line that holds offset x (the last line for offsets at or past the end).
+    virtual int LineOf(int offset) const = 0;
+    // The whole text, each line break one '\n'; offsets agree with LineStart.
+    virtual std::string Text() const = 0;
+    virtual int Length() const = 0;
+
+    virtual void Select(int start, int length) = 0;
+    virtual int SelStart() const = 0;
+    virtual int SelLength() const = 0;
+    // Replaces the selected characters; the caret ends after the new text.
+    virtual void ReplaceSelection(const std::string& text) = 0;
+
+    // Text colour at the selection start (the colour new text would take).
+    virtual TColour SelectionColour() const = 0;
+    virtual void SetSelectionColour(TColour colour) = 0;
+    virtual void SetSelectionBackground(TColour colour) = 0;
+
+    virtual void ScrollToCaret() = 0;
+    virtual void SetReadOnly(bool readOnly) = 0;
+    virtual bool IsReadOnly() const = 0;
+    virtual void SetBusyCursor(bool busy) = 0;
+    virtual void Focus() = 0;
+};
+
+} // namespace tildo

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tildo {
+
+// Answer of a Yes/No/Cancel question.
+enum class TDialogAnswer { Yes, No, Cancel };
+
+// What the core needs of the desktop: message boxes, the status line, the busy
+// cursor, the Esc key and the menu commands' enabled and checked states.
+// Every text passed across is CP1251, as everywhere in the core; the
+// implementation converts at its edge. Commands are named by their menu item
+// names ("YoBegin1", "CombiWords1", ...).
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+
+    // Modal box with the caption "Ошибка", the error icon and OK.
+    virtual void ErrorBox(const std::string& text) = 0;
+    // Modal Yes/No box with the caption "Внимание", the exclamation icon and No
+    // as the default button; true only for Yes.
+    virtual bool QuestionYesNo(const std::string& text) = 0;
+    // Modal Yes/No/Cancel box with the caption "Внимание".
+    virtual TDialogAnswer QuestionYesNoCancel(const std::string& text) = 0;
+
+    virtual std::string StatusText() const = 0;
+    virtual void SetStatusText(const std::string& text) = 0;
+    virtual void SetBusyCursor(bool busy) = 0;
+
+    // True when Esc is down now or was pressed since the previous query.
+    virtual bool IsEscPressed() = 0;
+
+    virtual void SetCommandEnabled(std::string_view command, bool enabled) = 0;
+    virtual bool IsCommandEnabled(std::string_view command) const = 0;
+    virtual void SetCommandChecked(std::string_view command, bool checked) = 0;
+    virtual bool IsCommandChecked(std::string_view command) const = 0;
+};
+
+// Shows the busy cursor and a status text for the life of a long operation,
+// then puts back the cursor and the status text that was there before, on
+// every exit path.
+class TBusyScope {
+public:
+    TBusyScope(UserInterface& ui, const std::string& status)
+        : m_ui(ui)
+        , m_savedStatus(ui.StatusText())
+    {
+        m_ui.SetBusyCursor(true);
+        m_ui.SetStatusText(status);
+    }
+    ~TBusyScope()
+    {
+        m_ui.SetBusyCursor(false);
+        m_ui.SetStatusText(m_savedStatus);
+    }
+    TBusyScope(const TBusyScope&) = delete;
+    TBusyScope& operator=(const TBusyScope&) = delete;
+
+private:
+    UserInterface& m_ui;
+    std::string m_savedStatus;
+};
+
+} // namespace tildo

@@ -1,0 +1,165 @@
+#include "letters.h"
+
+#include "cp1251.h"
+
+#include <algorithm>
+
+namespace tildo {
+
+bool AllRussianLetters(std::string_view s)
+{
+    return std::all_of(s.begin(), s.end(), IsRussianLetter);
+}
+
+bool AllPatternChars(std::string_view s)
+{
+    return std::all_of(s.begin(), s.end(), IsPatternChar);
+}
+
+bool HasRussianCapital(std::string_view s)
+{
+    return std::any_of(s.begin(), s.end(), IsRussianCapital);
+}
+
+bool HasDottedE(std::string_view s)
+{
+    return std::any_of(s.begin(), s.end(), IsDottedE);
+}
+
+bool HasAnyE(std::string_view s)
+{
+    return std::any_of(s.begin(), s.end(), IsAnyE);
+}
+
+bool IsCandidate(std::string_view word, bool collecting, bool checkDotted)
+{
+    for (const char c : word) {
+        if (!collecting && (c == LetterE || c == LetterCapitalE))
+            return true;
+        if (checkDotted && IsDottedE(c))
+            return true;
+    }
+    return false;
+}
+
+int CountWords(std::string_view s)
+{
+    int count = 0;
+    std::size_t i = 0;
+    while (i < s.size()) {
+        if (!IsRussianLetter(s[i])) {
+            ++i;
+            continue;
+        }
+        ++count;
+        while (i < s.size() && IsRussianLetter(s[i]))
+            ++i;
+    }
+    return count;
+}
+
+void ToLowerInPlace(std::string& s)
+{
+    for (char& c : s)
+        c = LowerChar(c);
+}
+
+void FoldDottedEInPlace(std::string& s)
+{
+    for (char& c : s)
+        c = FoldChar(c);
+}
+
+std::string ToLower(std::string_view s)
+{
+    std::string r(s);
+    ToLowerInPlace(r);
+    return r;
+}
+
+std::string ToUpper(std::string_view s)
+{
+    std::string r(s);
+    for (char& c : r)
+        c = UpperChar(c);
+    return r;
+}
+
+std::string FoldDottedE(std::string_view s)
+{
+    std::string r(s);
+    FoldDottedEInPlace(r);
+    return r;
+}
+
+std::string LowerTail(std::string_view s)
+{
+    std::string r(s);
+    for (std::size_t i = 1; i < r.size(); ++i)
+        r[i] = LowerChar(r[i]);
+    return r;
+}
+
+std::string ApplyCase(std::string_view form, std::string_view word)
+{
+    std::string r(form);
+    const std::size_t n = std::min(form.size(), word.size());
+    for (std::size_t p = 0; p < n; ++p) {
+        if (IsRussianCapital(word[p]))
+            r[p] = UpperChar(r[p]);
+    }
+    return r;
+}
+
+std::string CollapseBlanks(std::string_view s)
+{
+    std::string r;
+    r.reserve(s.size());
+    bool previousBlank = false;
+    for (const char c : s) {
+        const bool blank = IsBlank(c);
+        if (!(blank && previousBlank))
+            r += blank ? ' ' : c;
+        previousBlank = blank;
+    }
+    return r;
+}
+
+std::string LastChar(std::string_view s)
+{
+    return s.empty() ? std::string() : std::string(1, s.back());
+}
+
+std::string DropLastChar(std::string_view s)
+{
+    return s.empty() ? std::string() : std::string(s.substr(0, s.size() - 1));
+}
+
+std::size_t PosFrom(std::string_view sub, std::string_view s, std::size_t start)
+{
+    if (start == 0)
+        start = 1;
+    if (start > s.size())
+        return 0;
+    const std::size_t at = s.find(sub, start - 1);
+    return at == std::string_view::npos ? 0 : at + 1;
+}
+
+void CountEnding(long long n, int kind, std::string& ending)
+{
+    if (kind < 1 || kind > 3)
+        return;
+    const long long d = ((n % 10) + 10) % 10;
+    const long long h = ((n % 100) + 100) % 100;
+    int form = 3;
+    if (!(d == 0 || d >= 5 || (h >= 11 && h <= 14)))
+        form = d == 1 ? 1 : 2;
+    static const char* const endings[3][3] = {
+        { "а", "ы", "" },
+        { "о", "а", "" },
+        { "е", "я", "й" },
+    };
+    ending = Cp(endings[kind - 1][form - 1]);
+}
+
+} // namespace tildo

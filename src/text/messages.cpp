@@ -1,0 +1,44 @@
+#include "messages.h"
+
+#include "cp1251.h"
+
+namespace tildo {
+
+bool ConfirmOverwrite(UserInterface& ui, const std::string& fileName)
+{
+    return ui.QuestionYesNo(Cp("Файл ") + fileName + Cp(" существует. Переписать?"));
+}
+
+std::string PathForDisplay(const std::string& path)
+{
+    return Utf8ToCp1251(path);
+}
+
+void WaitEscReleased(UserInterface& ui)
+{
+    while (ui.IsEscPressed()) {
+    }
+}
+
+void ReportFileError(UserInterface& ui, const std::string& path, const std::string& reason)
+{
+    ui.ErrorBox(Cp("Ошибка ввода-вывода: ") + PathForDisplay(path) + "\n" + reason);
+}
+
+TLineColumn LineAndColumn(const TextDocument& doc, int offset)
+{
+    TLineColumn r;
+    r.Line = doc.LineOf(offset);
+    r.Column = doc.SelStart() - doc.LineStart(r.Line) + 1;
+    return r;
+}
+
+void ShowPosition(TextDocument& doc, int offset)
+{
+    if (offset < 0)
+        return;
+    doc.Select(offset, 0);
+    doc.ScrollToCaret();
+}
+
+} // namespace tildo

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "platform/user_interface.h"
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tildo::test {
+
+// A UserInterface that records what the core shows and answers questions from
+// scripts. Texts are recorded as the core passes them (CP1251); ErrorsUtf8()
+// gives them readable for assertions.
+class TRecordingUi : public UserInterface {
+public:
+    std::vector<std::string> Errors;     // every ErrorBox text, in order
+    std::vector<std::string> Questions;  // every question text, in order
+    std::deque<bool> YesNoAnswers;       // answers for QuestionYesNo; No when empty
+    std::deque<TDialogAnswer> YesNoCancelAnswers; // Cancel when empty
+    std::vector<std::string> StatusHistory; // every status text set
+    int EscPressesLeft = 0;  // IsEscPressed returns true this many times
+    int EscQueries = 0;
+    int BusyDepth = 0;       // SetBusyCursor(true) minus SetBusyCursor(false)
+    std::map<std::string, bool, std::less<>> Enabled;
+    std::map<std::string, bool, std::less<>> Checked;
+
+    void ErrorBox(const std::string& text) override { Errors.push_back(text); }
+    bool QuestionYesNo(const std::string& text) override;
+    TDialogAnswer QuestionYesNoCancel(const std::string& text) override;
+    std::string StatusText() const override { return m_status; }
+    void SetStatusText(const std::string& text) override
+    {
+        m_status = text;
+        StatusHistory.push_back(text);
+    }
+    void SetBusyCursor(bool busy) override { BusyDepth += busy ? 1 : -1; }
+    bool IsEscPressed() override;
+    void SetCommandEnabled(std::string_view command, bool enabled) override { Enabled[std::string(command)] = enabled; }
+    bool IsCommandEnabled(std::string_view command) const override;
+    void SetCommandChecked(std::string_view command, bool checked) override { Checked[std::string(command)] = checked; }
+    bool IsCommandChecked(std::string_view command) const override;
+
+    std::vector<std::string> ErrorsUtf8() const;
+
+private:
+    std::string m_status;
+};
+
+// CP1251 of a UTF-8 literal, and back, for readable test texts.
+std::string W(std::string_view utf8);
+std::string U(std::string_view cp1251);
+
+// A scratch directory removed when the object goes.
+class TTempDir {
+public:
+    TTempDir();
+    ~TTempDir();
+    TTempDir(const TTempDir&) = delete;
+    TTempDir& operator=(const TTempDir&) = delete;
+    const std::string& Path() const { return m_path; }
+    // Writes bytes to a file in the directory and returns its path.
+    std::string Write(const std::string& name, const std::string& bytes) const;
+
+private:
+    std::string m_path;
+};
+
+} // namespace tildo::test

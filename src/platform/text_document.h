@@ -55,6 +55,13 @@ public:
     virtual bool IsReadOnly() const = 0;
     virtual void SetBusyCursor(bool busy) = 0;
     virtual void Focus() = 0;
+
+    // Whole-text and line editing, for the dictionary editor's panes. Line
+    // operations take line indexes; InsertLine at LineCount appends a line.
+    virtual void SetText(const std::string& text) = 0;
+    virtual void InsertLine(int i, const std::string& text) = 0;
+    virtual void ReplaceLine(int i, const std::string& text) = 0;
+    virtual void DeleteLine(int i) = 0;
 };
 
 } // namespace tildo

@@ -1,0 +1,308 @@
+#include "memory_document.h"
+
+#include "cp1251.h"
+
+#include <algorithm>
+
+namespace tildo {
+
+namespace {
+
+constexpr char32_t MalformedBase = 0xDC00;
+
+} // namespace
+
+MemoryDocument MemoryDocument::FromCp1251(std::string_view bytes)
+{
+    MemoryDocument doc;
+    doc.m_text.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            doc.m_originals.emplace(static_cast<int>(doc.m_text.size()), U'\r');
+            ++i;
+        }
+        doc.m_text += bytes[i];
+    }
+    doc.RebuildLines();
+    return doc;
+}
+
+MemoryDocument MemoryDocument::FromUtf8(std::string_view bytes)
+{
+    MemoryDocument doc;
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        doc.m_bom = true;
+        bytes.remove_prefix(3);
+    }
+    doc.m_text.reserve(bytes.size());
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            doc.m_originals.emplace(static_cast<int>(doc.m_text.size()), U'\r');
+            doc.m_text += '\n';
+            i += 2;
+            continue;
+        }
+        char32_t ch = 0;
+        const int offset = static_cast<int>(doc.m_text.size());
+        if (!NextUtf8(bytes, i, ch)) {
+            doc.m_originals.emplace(offset, MalformedBase + ch);
+            doc.m_text += static_cast<char>(ForeignPlaceholder);
+            continue;
+        }
+        const int b = UnicodeToCp1251(ch);
+        if (b < 0 || b == ForeignPlaceholder) {
+            doc.m_originals.emplace(offset, ch);
+            doc.m_text += static_cast<char>(ForeignPlaceholder);
+        } else {
+            doc.m_text += static_cast<char>(b);
+        }
+    }
+    doc.RebuildLines();
+    return doc;
+}
+
+std::string MemoryDocument::ToCp1251() const
+{
+    std::string out;
+    out.reserve(m_text.size() + m_lineStarts.size());
+    auto next = m_originals.begin();
+    for (std::size_t i = 0; i < m_text.size(); ++i) {
+        const int offset = static_cast<int>(i);
+        while (next != m_originals.end() && next->first < offset)
+            ++next;
+        const bool hasOriginal = next != m_originals.end() && next->first == offset;
+        const char c = m_text[i];
+        if (c == '\n' && hasOriginal && next->second == U'\r')
+            out += '\r';
+        if (hasOriginal && c != '\n' && next->second >= MalformedBase && next->second < MalformedBase + 0x100)
+            out += static_cast<char>(next->second - MalformedBase); // a stray byte goes back as it came
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string MemoryDocument::ToUtf8() const
+{
+    std::string out;
+    out.reserve(m_text.size() * 2 + 3);
+    if (m_bom)
+        out += "\xEF\xBB\xBF";
+    auto next = m_originals.begin();
+    for (std::size_t i = 0; i < m_text.size(); ++i) {
+        const int offset = static_cast<int>(i);
+        while (next != m_originals.end() && next->first < offset)
+            ++next;
+        const bool hasOriginal = next != m_originals.end() && next->first == offset;
+        const char c = m_text[i];
+        if (c == '\n') {
+            if (hasOriginal && next->second == U'\r')
+                out += '\r';
+            out += '\n';
+        } else if (hasOriginal && c == static_cast<char>(ForeignPlaceholder)) {
+            if (next->second >= MalformedBase && next->second < MalformedBase + 0x100)
+                out += static_cast<char>(next->second - MalformedBase);
+            else
+                AppendUtf8(out, next->second);
+        } else {
+            AppendUtf8(out, Cp1251ToUnicode(static_cast<unsigned char>(c)));
+        }
+    }
+    return out;
+}
+
+TColour MemoryDocument::CharColour(int offset) const
+{
+    const auto it = m_colours.find(offset);
+    return it == m_colours.end() ? ColourBlack : it->second;
+}
+
+TColour MemoryDocument::CharBackground(int offset) const
+{
+    const auto it = m_backgrounds.find(offset);
+    return it == m_backgrounds.end() ? ColourWhite : it->second;
+}
+
+std::string MemoryDocument::Line(int i) const
+{
+    if (i < 0 || i >= LineCount())
+        return {};
+    const int start = m_lineStarts[static_cast<std::size_t>(i)];
+    const int end = i + 1 < LineCount() ? m_lineStarts[static_cast<std::size_t>(i) + 1] - 1 : Length();
+    return m_text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
+}
+
+int MemoryDocument::LineStart(int i) const
+{
+    if (i < 0 || i >= LineCount())
+        return -1;
+    return m_lineStarts[static_cast<std::size_t>(i)];
+}
+
+int MemoryDocument::LineOf(int offset) const
+{
+    if (offset <= 0)
+        return 0;
+    const auto it = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), offset);
+    return static_cast<int>(it - m_lineStarts.begin()) - 1;
+}
+
+void MemoryDocument::Select(int start, int length)
+{
+    start = std::clamp(start, 0, Length());
+    length = std::clamp(length, 0, Length() - start);
+    m_selStart = start;
+    m_selLength = length;
+}
+
+void MemoryDocument::ReplaceSelection(const std::string& text)
+{
+    Splice(m_selStart, m_selLength, text);
+    m_selStart += static_cast<int>(text.size());
+    m_selLength = 0;
+}
+
+TColour MemoryDocument::SelectionColour() const
+{
+    if (m_selLength == 0 && m_selStart > 0)
+        return CharColour(m_selStart - 1);
+    return CharColour(m_selStart);
+}
+
+void MemoryDocument::SetSelectionColour(TColour colour)
+{
+    for (int i = m_selStart; i < m_selStart + m_selLength; ++i) {
+        if (colour == ColourBlack)
+            m_colours.erase(i);
+        else
+            m_colours[i] = colour;
+    }
+}
+
+void MemoryDocument::SetSelectionBackground(TColour colour)
+{
+    for (int i = m_selStart; i < m_selStart + m_selLength; ++i) {
+        if (colour == ColourWhite)
+            m_backgrounds.erase(i);
+        else
+            m_backgrounds[i] = colour;
+    }
+}
+
+template <class Map>
+void MemoryDocument::ShiftKeys(Map& map, int start, int length, int inserted)
+{
+    // Keys inside the replaced range go; keys after it move by the change in length.
+    map.erase(map.lower_bound(start), map.lower_bound(start + length));
+    const int delta = inserted - length;
+    if (delta == 0)
+        return;
+    Map shifted;
+    auto it = map.lower_bound(start + length);
+    shifted.insert(map.begin(), it);
+    for (; it != map.end(); ++it)
+        shifted.emplace_hint(shifted.end(), it->first + delta, it->second);
+    map.swap(shifted);
+}
+
+void MemoryDocument::Splice(int start, int length, std::string_view text)
+{
+    start = std::clamp(start, 0, Length());
+    length = std::clamp(length, 0, Length() - start);
+    const int formatFrom = length > 0 ? start : start - 1;
+    const TColour colour = formatFrom >= 0 ? CharColour(formatFrom) : ColourBlack;
+    const TColour background = formatFrom >= 0 ? CharBackground(formatFrom) : ColourWhite;
+    // A new line break takes the style of the document's breaks.
+    const bool crlf = text.find('\n') != std::string_view::npos && UsesCrLf();
+    const bool structural = length != static_cast<int>(text.size())
+        || text.find('\n') != std::string_view::npos
+        || std::count(m_text.begin() + start, m_text.begin() + start + length, '\n') > 0;
+
+    ShiftKeys(m_colours, start, length, static_cast<int>(text.size()));
+    ShiftKeys(m_backgrounds, start, length, static_cast<int>(text.size()));
+    ShiftKeys(m_originals, start, length, static_cast<int>(text.size()));
+    m_text.replace(static_cast<std::size_t>(start), static_cast<std::size_t>(length), text);
+    for (int k = 0; k < static_cast<int>(text.size()); ++k) {
+        if (colour != ColourBlack)
+            m_colours[start + k] = colour;
+        if (background != ColourWhite)
+            m_backgrounds[start + k] = background;
+        if (crlf && text[static_cast<std::size_t>(k)] == '\n')
+            m_originals[start + k] = U'\r';
+    }
+    if (structural)
+        RebuildLines();
+    ++ChangeCount;
+}
+
+void MemoryDocument::RebuildLines()
+{
+    m_lineStarts.clear();
+    m_lineStarts.push_back(0);
+    for (std::size_t i = 0; i < m_text.size(); ++i) {
+        if (m_text[i] == '\n')
+            m_lineStarts.push_back(static_cast<int>(i) + 1);
+    }
+}
+
+bool MemoryDocument::UsesCrLf() const
+{
+    for (const auto& [offset, original] : m_originals) {
+        if (original == U'\r' && m_text[static_cast<std::size_t>(offset)] == '\n')
+            return true;
+    }
+    return false;
+}
+
+void MemoryDocument::SetText(const std::string& text)
+{
+    const bool crlf = UsesCrLf();
+    m_colours.clear();
+    m_backgrounds.clear();
+    m_originals.clear();
+    m_text = text;
+    if (crlf) {
+        for (std::size_t i = 0; i < m_text.size(); ++i) {
+            if (m_text[i] == '\n')
+                m_originals.emplace(static_cast<int>(i), U'\r');
+        }
+    }
+    m_selStart = 0;
+    m_selLength = 0;
+    RebuildLines();
+    ++ChangeCount;
+}
+
+void MemoryDocument::InsertLine(int i, const std::string& text)
+{
+    if (i < 0)
+        return;
+    if (i >= LineCount())
+        Splice(Length(), 0, "\n" + text);
+    else
+        Splice(LineStart(i), 0, text + "\n");
+}
+
+void MemoryDocument::ReplaceLine(int i, const std::string& text)
+{
+    if (i < 0 || i >= LineCount())
+        return;
+    Splice(LineStart(i), static_cast<int>(Line(i).size()), text);
+}
+
+void MemoryDocument::DeleteLine(int i)
+{
+    if (i < 0 || i >= LineCount())
+        return;
+    const int start = LineStart(i);
+    const int length = static_cast<int>(Line(i).size());
+    if (i + 1 < LineCount())
+        Splice(start, length + 1, "");
+    else if (i > 0)
+        Splice(start - 1, length + 1, "");
+    else
+        Splice(0, length, "");
+}
+
+} // namespace tildo

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -27,13 +28,30 @@ public:
         m_items.push_back(value);
         return static_cast<int>(m_items.size()) - 1;
     }
-    void Insert(int index, T value) { m_items.insert(m_items.begin() + index, value); }
+    void Insert(int index, T value)
+    {
+        if (index < 0 || index > Count())
+            throw std::out_of_range("list index out of range");
+        // Shifted by hand: the lists hold a handful to a few hundred thousand
+        // small values, and g++ 12 misreads vector::insert/erase at -O2.
+        m_items.push_back(value);
+        for (std::size_t i = m_items.size() - 1; i > static_cast<std::size_t>(index); --i)
+            m_items[i] = m_items[i - 1];
+        m_items[static_cast<std::size_t>(index)] = value;
+    }
     T Get(int index) const { return m_items[static_cast<std::size_t>(index)]; }
     void Set(int index, T value) { m_items[static_cast<std::size_t>(index)] = value; }
     T operator[](int index) const { return Get(index); }
     int Count() const { return static_cast<int>(m_items.size()); }
     void Clear() { m_items.clear(); }
-    void Delete(int index) { m_items.erase(m_items.begin() + index); }
+    void Delete(int index)
+    {
+        if (index < 0 || index >= Count())
+            throw std::out_of_range("list index out of range");
+        for (std::size_t i = static_cast<std::size_t>(index); i + 1 < m_items.size(); ++i)
+            m_items[i] = m_items[i + 1];
+        m_items.pop_back();
+    }
     void Move(int from, int to)
     {
         const T value = Get(from);

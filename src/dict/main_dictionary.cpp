@@ -185,13 +185,9 @@ void TDic::ReadDic(UserInterface& ui)
         const auto guess = static_cast<std::size_t>(st.st_size / 12);
         Keys.reserve(guess);
         Forms.reserve(guess);
-        for (TShortIntList* l : { &FormVariant, &FormLastAnswer, &FormAlways })
-            l->Reserve(static_cast<int>(guess));
-        for (TIntegerList* l : { &FormMetPlain, &FormMetDotted, &FormNetDotted })
-            l->Reserve(static_cast<int>(guess));
+        FormVariant.Reserve(static_cast<int>(guess));
     }
 
-    std::string previousKey;
     std::string orderBreak;
     std::string incorrectLine;
     std::string lineWithoutYo;
@@ -214,17 +210,37 @@ void TDic::ReadDic(UserInterface& ui)
                     haveIncorrect = true;
                 }
             } else {
-                AddForm(parsed.Body, parsed.Variant);
-                const std::string& key = Keys.back();
-                if (!haveIncorrect && !AllRussianLetters(key)) {
+                // The hot path of a large dictionary: the key is folded and
+                // checked in one scan, and the lists that start at zero are
+                // filled in one go after the loop.
+                Keys.emplace_back(parsed.Body);
+                std::string& key = Keys.back();
+                bool allRussian = true;
+                bool dotted = false;
+                for (char& c : key) {
+                    dotted |= IsDottedE(c);
+                    c = FoldChar(c);
+                    allRussian &= IsRussianLetter(c);
+                }
+                Forms.emplace_back(parsed.Body);
+                FormVariant.Add(static_cast<std::int8_t>(parsed.Variant));
+                if (!haveIncorrect && !allRussian) {
                     incorrectLine = line;
                     haveIncorrect = true;
                 }
+                // The previous key is the last word form's, whatever rules or
+                // comments stand between; the first form meets an empty one.
+                const std::string_view previousKey
+                    = Keys.size() > 1 ? std::string_view(Keys[Keys.size() - 2]) : std::string_view();
                 if (!haveOrderBreak && CompareWords(key, previousKey) <= 0) {
                     orderBreak = parsed.Body;
                     haveOrderBreak = true;
                 }
-                previousKey = key;
+                if (!haveWithoutYo && !dotted) {
+                    lineWithoutYo = line;
+                    haveWithoutYo = true;
+                }
+                continue;
             }
             if (!haveWithoutYo && !HasDottedE(line)) {
                 lineWithoutYo = line;
@@ -236,6 +252,11 @@ void TDic::ReadDic(UserInterface& ui)
         ReportFileError(ui, e.Path(), e.Reason());
         readFailed = true;
     }
+    const int forms = FormCount();
+    for (TShortIntList* l : { &FormLastAnswer, &FormAlways })
+        l->Resize(forms, 0);
+    for (TIntegerList* l : { &FormMetPlain, &FormMetDotted, &FormNetDotted })
+        l->Resize(forms, 0);
 
     if (HasEntries()) {
         ui.SetCommandEnabled("YoBegin1", true);

@@ -58,6 +58,8 @@ public:
         Delete(from);
         Insert(to, value);
     }
+    // Grows or shrinks to count entries; new entries get value.
+    void Resize(int count, T value) { m_items.resize(static_cast<std::size_t>(count), value); }
     void Reserve(int count) { m_items.reserve(static_cast<std::size_t>(count)); }
     // Sets every entry to value.
     void Fill(T value) { std::fill(m_items.begin(), m_items.end(), value); }

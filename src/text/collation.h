@@ -68,7 +68,23 @@ inline std::string_view DropOneMark(std::string_view s)
 // for byte-identical strings.
 inline int CompareWords(std::string_view a, std::string_view b)
 {
-    return detail::CompareMapped(a, detail::TIdentity {}, b, detail::TIdentity {});
+    // Same result as the mapped comparison, but the common prefix is skipped
+    // with plain byte compares: bytes equal as they stand are equal lower-cased.
+    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    std::size_t i = 0;
+    while (i < n && a[i] == b[i])
+        ++i;
+    if (i == n)
+        return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    for (std::size_t j = i; j < n; ++j) {
+        const auto la = static_cast<unsigned char>(LowerChar(a[j]));
+        const auto lb = static_cast<unsigned char>(LowerChar(b[j]));
+        if (la != lb)
+            return la < lb ? -1 : 1;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    return static_cast<unsigned char>(a[i]) > static_cast<unsigned char>(b[i]) ? 1 : -1;
 }
 
 // CompareWords with ё counted as е: the order of dictionary files.

@@ -1,0 +1,304 @@
+#include "ask_form.h"
+
+#include "qt_strings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
+
+#include <algorithm>
+
+namespace tildo {
+
+namespace {
+
+constexpr int MinContextWidth = 365;
+constexpr int Margin = 9; // on each side of the context field: client width = field + 18
+constexpr int ColumnGap = 5;
+constexpr int RowGap = 4;
+constexpr int RightColumnMinWidth = 110;
+const QColor MismatchBackground(255, 208, 208);
+
+QString WithAccelerator(const QString& text, QChar key)
+{
+    return text + QStringLiteral(" (&") + key + QLatin1Char(')');
+}
+
+QString EscapeAmpersands(QString text)
+{
+    return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+QString CaptionOf(const TQuestion& q)
+{
+    if (!q.Caption.empty())
+        return ToQString(q.Caption);
+    if (q.DottedMisplaced)
+        return Q("Странное расположение \"Ё\"");
+    if (q.DottedMismatch)
+        return Q("Вероятно, здесь должна быть \"Е\"");
+    if (q.DottedMissing)
+        return Q("Вероятно, здесь должна быть \"Ё\"");
+    return Q("Выберите верный вариант");
+}
+
+} // namespace
+
+TAskForm::TAskForm(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    , m_context(new QTextEdit(this))
+    , m_sample(new QLabel(this))
+{
+    setObjectName(QStringLiteral("AskForm"));
+    setWindowTitle(Q("Выберите правильный вариант"));
+    setModal(true);
+
+    m_context->setObjectName(QStringLiteral("reContext"));
+    m_context->setReadOnly(true);
+    m_context->setUndoRedoEnabled(false);
+    m_context->setFocusPolicy(Qt::ClickFocus);
+    m_context->setLineWrapMode(QTextEdit::NoWrap);
+    m_context->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_context->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_context->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_context->document()->setDocumentMargin(1);
+    m_context->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_context->installEventFilter(this);
+    connect(m_context, &QWidget::customContextMenuRequested, this, &TAskForm::ShowContextMenu);
+
+    m_sample->setObjectName(QStringLiteral("lSample"));
+    m_sample->hide();
+
+    m_bYe = MakeButton("bYe");
+    m_bYo = MakeButton("bYo");
+    m_bYeAll = MakeButton("bYeAll");
+    m_bYoAll = MakeButton("bYoAll");
+    m_bUndo = MakeButton("bUndo");
+    m_bCancel = MakeButton("bCancel");
+    m_bYeAll->setText(WithAccelerator(Q("Всегда Е"), QLatin1Char('3')));
+    m_bYoAll->setText(WithAccelerator(Q("Всегда Ё"), QLatin1Char('4')));
+    m_bUndo->setText(Q("Откат"));
+    m_bCancel->setText(Q("Отмена"));
+    connect(m_bYe, &QPushButton::clicked, this, [this] { Answer(AnswerPlain); });
+    connect(m_bYo, &QPushButton::clicked, this, [this] { Answer(AnswerDotted); });
+    connect(m_bYeAll, &QPushButton::clicked, this, [this] { Answer(AnswerAlwaysPlain); });
+    connect(m_bYoAll, &QPushButton::clicked, this, [this] { Answer(AnswerAlwaysDotted); });
+    connect(m_bUndo, &QPushButton::clicked, this, [this] { Answer(AnswerUndo); });
+    connect(m_bCancel, &QPushButton::clicked, this, [this] { Answer(AnswerCancel); });
+
+    Layout(0);
+}
+
+QPushButton* TAskForm::MakeButton(const char* name)
+{
+    auto* button = new QPushButton(this);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(true);
+    return button;
+}
+
+int TAskForm::ClientWidthFor(int contextWidth)
+{
+    return std::max(contextWidth + 3, MinContextWidth) + 2 * Margin;
+}
+
+void TAskForm::Layout(int contextWidth)
+{
+    const int fieldClient = ClientWidthFor(contextWidth) - 2 * Margin;
+    const int frame = m_context->frameWidth();
+    const int fieldWidth = fieldClient + 2 * frame;
+    const int lineHeight = QFontMetrics(m_context->font()).height();
+    const int fieldHeight
+        = lineHeight + 2 * static_cast<int>(m_context->document()->documentMargin()) + 2 * frame + 4;
+    m_context->setGeometry(Margin, Margin, fieldWidth, fieldHeight);
+
+    int right = RightColumnMinWidth;
+    for (QPushButton* b : { m_bYeAll, m_bYoAll, m_bCancel })
+        right = std::max(right, b->sizeHint().width());
+    const int left = fieldWidth - right - ColumnGap;
+    const int rowHeight = m_bYe->sizeHint().height();
+    int y = Margin + fieldHeight + 8;
+    const std::pair<QPushButton*, QPushButton*> rows[] = {
+        { m_bYe, m_bYeAll },
+        { m_bYo, m_bYoAll },
+        { m_bUndo, m_bCancel },
+    };
+    for (const auto& [l, r] : rows) {
+        l->setGeometry(Margin, y, left, rowHeight);
+        r->setGeometry(Margin + left + ColumnGap, y, right, rowHeight);
+        y += rowHeight + RowGap;
+    }
+    setFixedSize(fieldWidth + 2 * Margin - 2 * frame, y - RowGap + Margin);
+    // The field keeps its client width; its frame may reach into the margins.
+    m_context->move(Margin - frame, Margin);
+}
+
+void TAskForm::ShowQuestion(const TQuestion& q)
+{
+    setWindowTitle(CaptionOf(q));
+    m_bYe->setText(WithAccelerator(EscapeAmpersands(ToQString(q.PlainForm)), QLatin1Char('1')));
+    m_bYo->setText(WithAccelerator(EscapeAmpersands(ToQString(q.DottedForm)), QLatin1Char('2')));
+    m_bYeAll->setText(WithAccelerator(Q("Всегда Е"), QLatin1Char('3')));
+    m_bYoAll->setText(WithAccelerator(Q("Всегда Ё"), QLatin1Char('4')));
+
+    const QString context = ToQString(q.Context);
+    m_sample->setFont(font());
+    const int contextWidth = m_sample->fontMetrics().horizontalAdvance(context);
+    Layout(contextWidth);
+
+    QPalette palette = m_context->palette();
+    palette.setColor(QPalette::Base,
+        q.DottedMismatch ? MismatchBackground : QApplication::palette().color(QPalette::ToolTipBase));
+    palette.setColor(QPalette::Text, Qt::black);
+    m_context->setPalette(palette);
+
+    // The context in black with the word in red, centred, nothing selected.
+    m_context->clear();
+    QTextCursor c(m_context->document());
+    QTextBlockFormat centred;
+    centred.setAlignment(Qt::AlignHCenter);
+    c.setBlockFormat(centred);
+    QTextCharFormat black;
+    black.setForeground(Qt::black);
+    QTextCharFormat red;
+    red.setForeground(QColor(255, 0, 0));
+    const qsizetype offset = std::clamp<qsizetype>(q.WordOffset, 0, context.size());
+    const qsizetype length = std::clamp<qsizetype>(q.WordLength, 0, context.size() - offset);
+    c.insertText(context.left(offset), black);
+    c.insertText(context.mid(offset, length), red);
+    c.insertText(context.mid(offset + length), black);
+    m_context->setTextCursor(QTextCursor(m_context->document()));
+
+    m_bUndo->setText(q.UndoCaption.empty() ? Q("Откат") : EscapeAmpersands(ToQString(q.UndoCaption)));
+    m_bUndo->setEnabled(q.UndoEnabled);
+    m_bYeAll->setEnabled(q.AlwaysPlainEnabled);
+    m_bYoAll->setEnabled(q.AlwaysDottedEnabled);
+    m_bYe->setEnabled(true);
+    m_bYo->setEnabled(true);
+    m_bCancel->setEnabled(true);
+
+    m_defaultDotted = q.DefaultDotted;
+    QPushButton* proposed = m_defaultDotted ? m_bYo : m_bYe;
+    for (QPushButton* b : { m_bYe, m_bYo, m_bYeAll, m_bYoAll, m_bUndo, m_bCancel })
+        b->setDefault(b == proposed);
+    proposed->setFocus();
+}
+
+int TAskForm::Ask(const TQuestion& question)
+{
+    ShowQuestion(question);
+    if (m_placed)
+        move(m_lastPosition);
+    // Answers are given with the normal pointer, whatever the pass shows behind.
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int code = exec();
+    QApplication::restoreOverrideCursor();
+    return code;
+}
+
+void TAskForm::Answer(int code)
+{
+    done(code);
+}
+
+void TAskForm::reject()
+{
+    done(AnswerCancel);
+}
+
+bool TAskForm::AnswerDigit(int key)
+{
+    switch (key) {
+    case Qt::Key_1:
+        Answer(AnswerPlain);
+        return true;
+    case Qt::Key_2:
+        Answer(AnswerDotted);
+        return true;
+    case Qt::Key_3:
+        if (!m_bYeAll->isEnabled())
+            return false;
+        Answer(AnswerAlwaysPlain);
+        return true;
+    case Qt::Key_4:
+        if (!m_bYoAll->isEnabled())
+            return false;
+        Answer(AnswerAlwaysDotted);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TAskForm::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (mods == Qt::NoModifier) {
+        if (AnswerDigit(event->key()))
+            return;
+        if (event->key() == Qt::Key_Backspace) {
+            if (m_bUndo->isEnabled())
+                Answer(AnswerUndo);
+            return;
+        }
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool TAskForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_context || event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->matches(QKeySequence::Copy))
+        return false;
+    switch (key->key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return false;
+    case Qt::Key_Escape:
+        reject();
+        return true;
+    case Qt::Key_Backspace:
+        if (m_bUndo->isEnabled())
+            Answer(AnswerUndo);
+        return true;
+    default:
+        // Every other key typed into the context is swallowed; 1 to 4 answer.
+        if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier)
+            AnswerDigit(key->key());
+        return true;
+    }
+}
+
+void TAskForm::ShowContextMenu(const QPoint& at)
+{
+    QMenu menu(this);
+    QAction* copy = menu.addAction(Q("Копировать"), m_context, &QTextEdit::copy);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setEnabled(m_context->textCursor().hasSelection());
+    menu.exec(m_context->mapToGlobal(at));
+}
+
+void TAskForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    (m_defaultDotted ? m_bYo : m_bYe)->setFocus();
+}
+
+void TAskForm::hideEvent(QHideEvent* event)
+{
+    m_lastPosition = pos();
+    m_placed = true;
+    QDialog::hideEvent(event);
+}
+
+} // namespace tildo

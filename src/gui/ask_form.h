@@ -1,0 +1,65 @@
+#pragma once
+
+#include "ask_question.h"
+
+#include <QDialog>
+#include <QPoint>
+
+class QLabel;
+class QPushButton;
+class QTextEdit;
+
+namespace tildo {
+
+// The floating question dialog: the word in its context, its е and ё forms,
+// "Всегда Е" and "Всегда Ё", undo of the last asked replacement and cancel.
+// It closes with an answer code; keys 1 to 4 answer like the first four
+// buttons, Backspace undoes, Esc and closing the window cancel. It exists for
+// the whole run and opens where it last stood.
+class TAskForm : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TAskForm(QWidget* parent = nullptr);
+
+    // Fills the dialog with a question: title, context, captions, enabled
+    // buttons, size and the button that has the focus.
+    void ShowQuestion(const TQuestion& question);
+    // ShowQuestion, then shows the dialog modally; returns the answer code.
+    int Ask(const TQuestion& question);
+
+    // The dialog's width for a context of that pixel width.
+    static int ClientWidthFor(int contextWidth);
+
+public slots:
+    void reject() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QPushButton* MakeButton(const char* name);
+    void Answer(int code);
+    // Keys 1 to 4 as answers; false when the key is not one of them or its button is disabled.
+    bool AnswerDigit(int key);
+    void Layout(int contextWidth);
+    void ShowContextMenu(const QPoint& at);
+
+    QTextEdit* m_context;
+    QLabel* m_sample; // measures text widths in the dialog's font
+    QPushButton* m_bYe;
+    QPushButton* m_bYo;
+    QPushButton* m_bYeAll;
+    QPushButton* m_bYoAll;
+    QPushButton* m_bUndo;
+    QPushButton* m_bCancel;
+    bool m_defaultDotted = false;
+    bool m_placed = false;
+    QPoint m_lastPosition;
+};
+
+} // namespace tildo

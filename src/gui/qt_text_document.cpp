@@ -1,0 +1,359 @@
+#include "qt_text_document.h"
+
+#include "qt_strings.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+
+#include <algorithm>
+
+namespace tildo {
+
+namespace {
+
+// A change of at most this many characters replaced by as many is patched into
+// the cached text; anything larger drops the cache.
+constexpr int PatchLimit = 64;
+
+TColour ToColour(const QColor& c)
+{
+    return Rgb(
+        static_cast<unsigned>(c.red()), static_cast<unsigned>(c.green()), static_cast<unsigned>(c.blue()));
+}
+
+QColor ToQColor(TColour c)
+{
+    return QColor(
+        static_cast<int>((c >> 16) & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>(c & 0xFF));
+}
+
+} // namespace
+
+TQtTextDocument::TQtTextDocument(QTextEdit& editor, QObject* parent)
+    : QObject(parent)
+    , m_editor(editor)
+{
+    Track();
+}
+
+QTextDocument& TQtTextDocument::Doc() const
+{
+    Track();
+    return *m_tracked;
+}
+
+void TQtTextDocument::Track() const
+{
+    QTextDocument* doc = m_editor.document();
+    if (doc == m_tracked)
+        return;
+    QObject::disconnect(m_connection);
+    m_tracked = doc;
+    m_textValid = false;
+    auto* self = const_cast<TQtTextDocument*>(this);
+    m_connection = connect(doc, &QTextDocument::contentsChange, self, &TQtTextDocument::OnContentsChange);
+    if (m_deferred)
+        self->m_cursor = m_editor.textCursor();
+}
+
+void TQtTextDocument::OnContentsChange(int from, int removed, int added)
+{
+    if (!m_textValid)
+        return;
+    const int length = static_cast<int>(m_text.size());
+    if (removed != added || added > PatchLimit || from < 0 || from + added > length) {
+        m_textValid = false;
+        m_text.clear();
+        return;
+    }
+    const QTextDocument& doc = *m_tracked;
+    for (int i = from; i < from + added; ++i)
+        m_text[static_cast<std::size_t>(i)] = CharFromQChar(doc.characterAt(i));
+}
+
+const std::string& TQtTextDocument::CachedText() const
+{
+    const QTextDocument& doc = Doc();
+    if (m_textValid)
+        return m_text;
+    m_text.clear();
+    m_text.reserve(static_cast<std::size_t>(std::max(doc.characterCount(), 1)));
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        if (b != doc.begin())
+            m_text += '\n';
+        AppendFromQString(m_text, b.text());
+    }
+    m_textValid = true;
+    return m_text;
+}
+
+QTextCursor TQtTextDocument::Cursor() const
+{
+    Track();
+    return m_deferred ? m_cursor : m_editor.textCursor();
+}
+
+void TQtTextDocument::SetCursor(const QTextCursor& cursor)
+{
+    if (m_deferred)
+        m_cursor = cursor;
+    else
+        m_editor.setTextCursor(cursor);
+}
+
+void TQtTextDocument::SetCaretDeferred(bool deferred)
+{
+    Track();
+    if (deferred == m_deferred)
+        return;
+    if (deferred) {
+        m_cursor = m_editor.textCursor();
+        m_deferred = true;
+    } else {
+        m_deferred = false;
+        m_editor.setTextCursor(m_cursor);
+        m_cursor = QTextCursor();
+    }
+}
+
+void TQtTextDocument::ShowSelection()
+{
+    if (m_deferred) {
+        Track();
+        m_editor.setTextCursor(m_cursor);
+    }
+}
+
+int TQtTextDocument::LineCount() const
+{
+    return Doc().blockCount();
+}
+
+std::string TQtTextDocument::Line(int i) const
+{
+    const QTextBlock block = Doc().findBlockByNumber(i);
+    if (!block.isValid())
+        return {};
+    if (m_textValid) {
+        return m_text.substr(
+            static_cast<std::size_t>(block.position()), static_cast<std::size_t>(block.length() - 1));
+    }
+    return FromQString(block.text());
+}
+
+int TQtTextDocument::LineStart(int i) const
+{
+    const QTextBlock block = Doc().findBlockByNumber(i);
+    return block.isValid() ? block.position() : -1;
+}
+
+int TQtTextDocument::LineOf(int offset) const
+{
+    const QTextDocument& doc = Doc();
+    if (offset <= 0)
+        return 0;
+    const QTextBlock block = doc.findBlock(offset);
+    return block.isValid() ? block.blockNumber() : doc.blockCount() - 1;
+}
+
+std::string TQtTextDocument::Text() const
+{
+    return CachedText();
+}
+
+int TQtTextDocument::Length() const
+{
+    // The document ends with a paragraph separator of its own that no text shows.
+    return std::max(Doc().characterCount() - 1, 0);
+}
+
+void TQtTextDocument::Select(int start, int length)
+{
+    const int total = Length();
+    start = std::clamp(start, 0, total);
+    length = std::clamp(length, 0, total - start);
+    QTextCursor c = Cursor();
+    c.setPosition(start);
+    c.setPosition(start + length, QTextCursor::KeepAnchor);
+    SetCursor(c);
+}
+
+int TQtTextDocument::SelStart() const
+{
+    return Cursor().selectionStart();
+}
+
+int TQtTextDocument::SelLength() const
+{
+    const QTextCursor c = Cursor();
+    return c.selectionEnd() - c.selectionStart();
+}
+
+QTextCharFormat TQtTextDocument::FormatAt(int offset) const
+{
+    const QTextDocument& doc = Doc();
+    const QTextBlock block = doc.findBlock(offset);
+    if (!block.isValid())
+        return {};
+    if (offset >= block.position() + block.length() - 1) {
+        // A paragraph separator: its format is the character format of the
+        // block it opens.
+        const QTextBlock next = block.next();
+        return next.isValid() ? next.charFormat() : block.charFormat();
+    }
+    // A cursor right after a character reports that character's format.
+    QTextCursor c(block);
+    c.setPosition(offset + 1);
+    return c.charFormat();
+}
+
+TColour TQtTextDocument::CharColour(int offset) const
+{
+    const QBrush brush = FormatAt(offset).foreground();
+    return brush.style() == Qt::NoBrush ? ColourBlack : ToColour(brush.color());
+}
+
+TColour TQtTextDocument::CharBackground(int offset) const
+{
+    const QBrush brush = FormatAt(offset).background();
+    return brush.style() == Qt::NoBrush ? ColourWhite : ToColour(brush.color());
+}
+
+TColour TQtTextDocument::SelectionColour() const
+{
+    const int start = SelStart();
+    if (SelLength() == 0 && start > 0)
+        return CharColour(start - 1);
+    return CharColour(start);
+}
+
+void TQtTextDocument::SetSelectionColour(TColour colour)
+{
+    QTextCursor c = Cursor();
+    if (!c.hasSelection())
+        return;
+    QTextCharFormat format;
+    format.setForeground(ToQColor(colour));
+    c.mergeCharFormat(format);
+}
+
+void TQtTextDocument::SetSelectionBackground(TColour colour)
+{
+    QTextCursor c = Cursor();
+    if (!c.hasSelection())
+        return;
+    QTextCharFormat format;
+    // White is the editor's own background: no brush, so nothing is painted.
+    format.setBackground(colour == ColourWhite ? QBrush() : QBrush(ToQColor(colour)));
+    c.mergeCharFormat(format);
+}
+
+QTextCursor TQtTextDocument::Splice(int start, int length, const std::string& text)
+{
+    const int total = Length();
+    start = std::clamp(start, 0, total);
+    length = std::clamp(length, 0, total - start);
+    QTextCursor c(&Doc());
+    QTextCharFormat format;
+    if (length > 0)
+        format = FormatAt(start);
+    else if (start > 0)
+        format = FormatAt(start - 1);
+    else
+        format = Cursor().charFormat();
+    c.setPosition(start);
+    c.setPosition(start + length, QTextCursor::KeepAnchor);
+    // insertText turns every '\n' into a paragraph break. Other cursors, the
+    // editor's among them, follow the edit as they do for typing.
+    c.insertText(ToQString(text), format);
+    return c;
+}
+
+void TQtTextDocument::ReplaceSelection(const std::string& text)
+{
+    const QTextCursor c = Cursor();
+    SetCursor(Splice(c.selectionStart(), c.selectionEnd() - c.selectionStart(), text));
+}
+
+void TQtTextDocument::ScrollToCaret()
+{
+    ShowSelection();
+    m_editor.ensureCursorVisible();
+}
+
+void TQtTextDocument::SetReadOnly(bool readOnly)
+{
+    m_editor.setReadOnly(readOnly);
+}
+
+bool TQtTextDocument::IsReadOnly() const
+{
+    return m_editor.isReadOnly();
+}
+
+void TQtTextDocument::SetBusyCursor(bool busy)
+{
+    m_busyDepth = std::max(m_busyDepth + (busy ? 1 : -1), 0);
+    if (m_busyDepth > 0)
+        m_editor.viewport()->setCursor(Qt::WaitCursor);
+    else
+        m_editor.viewport()->setCursor(m_editor.isReadOnly() ? Qt::ArrowCursor : Qt::IBeamCursor);
+}
+
+void TQtTextDocument::Focus()
+{
+    ShowSelection();
+    m_editor.setFocus();
+}
+
+void TQtTextDocument::SetText(const std::string& text)
+{
+    Track();
+    m_editor.setPlainText(ToQString(text));
+    Track();
+    // A new text starts without the colours of the old one.
+    QTextCursor c(&Doc());
+    c.select(QTextCursor::Document);
+    c.setCharFormat(QTextCharFormat());
+    c.setBlockCharFormat(QTextCharFormat());
+    c.setPosition(0);
+    if (m_deferred)
+        m_cursor = c;
+    m_editor.setTextCursor(c);
+}
+
+void TQtTextDocument::InsertLine(int i, const std::string& text)
+{
+    if (i < 0)
+        return;
+    if (i >= LineCount())
+        Splice(Length(), 0, "\n" + text);
+    else
+        Splice(LineStart(i), 0, text + "\n");
+}
+
+void TQtTextDocument::ReplaceLine(int i, const std::string& text)
+{
+    const QTextBlock block = Doc().findBlockByNumber(i);
+    if (!block.isValid())
+        return;
+    Splice(block.position(), block.length() - 1, text);
+}
+
+void TQtTextDocument::DeleteLine(int i)
+{
+    const QTextBlock block = Doc().findBlockByNumber(i);
+    if (!block.isValid())
+        return;
+    const int start = block.position();
+    const int length = block.length() - 1;
+    if (i + 1 < LineCount())
+        Splice(start, length + 1, "");
+    else if (i > 0)
+        Splice(start - 1, length + 1, "");
+    else
+        Splice(0, length, "");
+}
+
+} // namespace tildo

@@ -1,0 +1,211 @@
+#include "qt_user_interface.h"
+
+#include "qt_strings.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QWidget>
+#include <QWindow>
+
+namespace tildo {
+
+namespace {
+
+bool IsInputEvent(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::InputMethod:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// True when the event goes to the modal window open now (or to a pop-up menu
+// over it), which must keep working while the rest of the program is blocked.
+bool BelongsToOpenModal(QObject* watched)
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    QWidget* popup = QApplication::activePopupWidget();
+    if (auto* w = qobject_cast<QWidget*>(watched)) {
+        if (modal != nullptr && (w->window() == modal || modal->isAncestorOf(w)))
+            return true;
+        if (popup != nullptr && w->window() == popup)
+            return true;
+        return false;
+    }
+    if (auto* window = qobject_cast<QWindow*>(watched)) {
+        return (modal != nullptr && modal->windowHandle() == window)
+            || (popup != nullptr && popup->windowHandle() == window);
+    }
+    return false;
+}
+
+} // namespace
+
+TQtUserInterface::TQtUserInterface(QWidget& window, QLabel& statusLabel)
+    : m_window(window)
+    , m_statusLabel(statusLabel)
+{
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+TQtUserInterface::~TQtUserInterface()
+{
+    if (QCoreApplication::instance() != nullptr)
+        QCoreApplication::instance()->removeEventFilter(this);
+    for (; m_busyDepth > 0; --m_busyDepth)
+        QApplication::restoreOverrideCursor();
+}
+
+QMessageBox::StandardButton TQtUserInterface::ShowBox(QMessageBox::Icon icon, const QString& caption,
+    const QString& text, QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
+{
+    QMessageBox box(icon, caption, text, buttons, &m_window);
+    box.setDefaultButton(defaultButton);
+    // A question must be answered with the normal pointer, whatever runs behind it.
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int answer = box.exec();
+    QApplication::restoreOverrideCursor();
+    return static_cast<QMessageBox::StandardButton>(answer);
+}
+
+void TQtUserInterface::ErrorBox(const std::string& text)
+{
+    ShowBox(QMessageBox::Critical, Q("Ошибка"), ToQString(text), QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool TQtUserInterface::QuestionYesNo(const std::string& text)
+{
+    return ShowBox(QMessageBox::Warning, Q("Внимание"), ToQString(text), QMessageBox::Yes | QMessageBox::No,
+               QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
+TDialogAnswer TQtUserInterface::QuestionYesNoCancel(const std::string& text)
+{
+    switch (ShowBox(QMessageBox::Warning, Q("Внимание"), ToQString(text),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes)) {
+    case QMessageBox::Yes:
+        return TDialogAnswer::Yes;
+    case QMessageBox::No:
+        return TDialogAnswer::No;
+    default:
+        return TDialogAnswer::Cancel;
+    }
+}
+
+void TQtUserInterface::SetStatusText(const std::string& text)
+{
+    m_status = text;
+    m_statusLabel.setText(ToQString(text));
+}
+
+void TQtUserInterface::SetBusyCursor(bool busy)
+{
+    if (busy) {
+        ++m_busyDepth;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (m_busyDepth > 0) {
+        --m_busyDepth;
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+bool TQtUserInterface::IsEscPressed()
+{
+    if (!m_polling) {
+        m_polling = true;
+        // The operation that polls is over when the event loop waits again.
+        if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
+            m_idleConnection = connect(
+                dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TQtUserInterface::EndPolling);
+        }
+    }
+    if (!m_sincePump.isValid() || m_sincePump.elapsed() >= PumpInterval) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        m_sincePump.start();
+    }
+    const bool pressed = m_escPressed || m_escDown;
+    m_escPressed = false;
+    return pressed;
+}
+
+void TQtUserInterface::EndPolling()
+{
+    m_polling = false;
+    disconnect(m_idleConnection);
+    if (m_blockDepth == 0)
+        m_escPressed = m_escDown = false;
+}
+
+bool TQtUserInterface::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!IsInputEvent(event->type()))
+        return false;
+    const bool blocking = IsBlockingInput() && !BelongsToOpenModal(watched);
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape) {
+            // A release always counts, so that Esc never stays down for the
+            // next operation when it was let go while nothing was blocked.
+            if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat())
+                m_escDown = false;
+            else if (event->type() == QEvent::KeyPress && blocking)
+                m_escPressed = m_escDown = true;
+        }
+    }
+    return blocking;
+}
+
+QAction* TQtUserInterface::Command(std::string_view command) const
+{
+    return m_window.findChild<QAction*>(
+        QString::fromLatin1(command.data(), static_cast<qsizetype>(command.size())));
+}
+
+void TQtUserInterface::SetCommandEnabled(std::string_view command, bool enabled)
+{
+    if (QAction* action = Command(command))
+        action->setEnabled(enabled);
+}
+
+bool TQtUserInterface::IsCommandEnabled(std::string_view command) const
+{
+    const QAction* action = Command(command);
+    return action != nullptr && action->isEnabled();
+}
+
+void TQtUserInterface::SetCommandChecked(std::string_view command, bool checked)
+{
+    if (QAction* action = Command(command))
+        action->setChecked(checked);
+}
+
+bool TQtUserInterface::IsCommandChecked(std::string_view command) const
+{
+    const QAction* action = Command(command);
+    return action != nullptr && action->isChecked();
+}
+
+} // namespace tildo

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "platform/user_interface.h"
+
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QObject>
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+class QAction;
+class QLabel;
+class QWidget;
+
+namespace tildo {
+
+// The UserInterface of the main window: message boxes over the window, the
+// status line, the busy cursor, the Esc key and the menu commands, which are
+// the window's QActions found by objectName ("YoPos1", "Mark1", ...).
+//
+// Esc during a long operation: the core polls IsEscPressed after each unit of
+// work. From the first poll until the event loop is idle again (and for the
+// life of a TInputBlock), an application-wide filter swallows keyboard and
+// mouse input, so that no click or key reaches the editor or the menus, and
+// records Esc presses; every ~50 ms a poll lets the queued events through the
+// filter so that the window stays painted. A modal window opened meanwhile (a
+// question, a message box) gets its input as usual.
+class TQtUserInterface : public QObject, public UserInterface
+{
+    Q_OBJECT
+
+public:
+    // statusLabel is the one field of the status line.
+    TQtUserInterface(QWidget& window, QLabel& statusLabel);
+    ~TQtUserInterface() override;
+
+    void ErrorBox(const std::string& text) override;
+    bool QuestionYesNo(const std::string& text) override;
+    TDialogAnswer QuestionYesNoCancel(const std::string& text) override;
+
+    std::string StatusText() const override { return m_status; }
+    void SetStatusText(const std::string& text) override;
+    void SetBusyCursor(bool busy) override;
+
+    bool IsEscPressed() override;
+
+    void SetCommandEnabled(std::string_view command, bool enabled) override;
+    bool IsCommandEnabled(std::string_view command) const override;
+    void SetCommandChecked(std::string_view command, bool checked) override;
+    bool IsCommandChecked(std::string_view command) const override;
+
+    // The window's command of that name; nullptr when there is none.
+    QAction* Command(std::string_view command) const;
+
+    // Input is swallowed (and Esc recorded) for the life of the object.
+    class TInputBlock
+    {
+    public:
+        explicit TInputBlock(TQtUserInterface& ui)
+            : m_ui(ui)
+        {
+            ++m_ui.m_blockDepth;
+        }
+        ~TInputBlock() { --m_ui.m_blockDepth; }
+        TInputBlock(const TInputBlock&) = delete;
+        TInputBlock& operator=(const TInputBlock&) = delete;
+
+    private:
+        TQtUserInterface& m_ui;
+    };
+    bool IsBlockingInput() const { return m_blockDepth > 0 || m_polling; }
+
+    // How often a poll lets events through, in milliseconds.
+    static constexpr int PumpInterval = 50;
+
+protected:
+    // Shows a modal message box and returns the button pressed. Tests override
+    // it to record the box and answer without showing anything.
+    virtual QMessageBox::StandardButton ShowBox(QMessageBox::Icon icon, const QString& caption,
+        const QString& text, QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void EndPolling();
+
+    QWidget& m_window;
+    QLabel& m_statusLabel;
+    std::string m_status;
+    int m_busyDepth = 0;
+    int m_blockDepth = 0;
+    bool m_polling = false;
+    bool m_escPressed = false; // pressed since the previous poll
+    bool m_escDown = false; // held now
+    QElapsedTimer m_sincePump;
+    QMetaObject::Connection m_idleConnection;
+};
+
+} // namespace tildo

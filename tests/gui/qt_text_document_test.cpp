@@ -1,0 +1,256 @@
+#include "qt_strings.h"
+#include "qt_text_document.h"
+#include "support/recording_ui.h"
+#include "text/cp1251.h"
+#include "text/memory_document.h"
+
+#include <QTextEdit>
+
+#include <gtest/gtest.h>
+
+namespace tildo {
+namespace {
+
+using test::W;
+
+// Everything the core can observe of a document, compared between the two.
+void ExpectSameText(const MemoryDocument& m, const TQtTextDocument& q)
+{
+    ASSERT_EQ(q.Text(), m.Text());
+    EXPECT_EQ(q.Length(), m.Length());
+    ASSERT_EQ(q.LineCount(), m.LineCount());
+    for (int i = -1; i <= m.LineCount(); ++i) {
+        EXPECT_EQ(q.Line(i), m.Line(i)) << "line " << i;
+        EXPECT_EQ(q.LineStart(i), m.LineStart(i)) << "line " << i;
+    }
+    for (int x = -1; x <= m.Length() + 1; ++x)
+        EXPECT_EQ(q.LineOf(x), m.LineOf(x)) << "offset " << x;
+    for (int x = 0; x < m.Length(); ++x) {
+        if (m.Text()[static_cast<std::size_t>(x)] == '\n')
+            continue; // a paragraph break carries no colour of its own in the editor
+        EXPECT_EQ(q.CharColour(x), m.CharColour(x)) << "offset " << x;
+        EXPECT_EQ(q.CharBackground(x), m.CharBackground(x)) << "offset " << x;
+    }
+}
+
+void ExpectSameSelection(const MemoryDocument& m, const TQtTextDocument& q)
+{
+    EXPECT_EQ(q.SelStart(), m.SelStart());
+    EXPECT_EQ(q.SelLength(), m.SelLength());
+    EXPECT_EQ(q.SelectionColour(), m.SelectionColour());
+}
+
+// The same edits on both documents.
+struct TBoth
+{
+    MemoryDocument& M;
+    TQtTextDocument& Q;
+    void Select(int s, int l)
+    {
+        M.Select(s, l);
+        Q.Select(s, l);
+    }
+    void Replace(const std::string& t)
+    {
+        M.ReplaceSelection(t);
+        Q.ReplaceSelection(t);
+    }
+    void Colour(TColour c)
+    {
+        M.SetSelectionColour(c);
+        Q.SetSelectionColour(c);
+    }
+    void Background(TColour c)
+    {
+        M.SetSelectionBackground(c);
+        Q.SetSelectionBackground(c);
+    }
+};
+
+const char* const Sample = "Еще елка зеленая\nвсе-таки 中 тут\n\nпоследняя строка еще";
+
+TEST(QtTextDocument, AgreesWithMemoryDocumentOnReadingAndLetterEdits)
+{
+    QTextEdit editor;
+    editor.setPlainText(QString::fromUtf8(Sample));
+    TQtTextDocument q(editor);
+    MemoryDocument m = MemoryDocument::FromUtf8(Sample);
+    ExpectSameText(m, q);
+    EXPECT_EQ(q.Line(1), W("все-таки ") + "\x98" + W(" тут"));
+
+    TBoth both { m, q };
+    // A letter written back as the pass does: coloured, then replaced.
+    both.Select(2, 1);
+    ExpectSameSelection(m, q);
+    const TColour before = q.SelectionColour();
+    both.Colour(ColourBlue);
+    both.Replace(W("ё"));
+    ExpectSameSelection(m, q);
+    ExpectSameText(m, q);
+    EXPECT_EQ(before, ColourBlack);
+    EXPECT_EQ(q.CharColour(2), ColourBlue);
+    EXPECT_EQ(q.CharColour(1), ColourBlack);
+    EXPECT_EQ(q.SelectionColour(), ColourBlue); // a caret reads the colour before it
+
+    // The highlight of a word under a question, and its removal.
+    both.Select(4, 4);
+    both.Background(ColourAqua);
+    ExpectSameText(m, q);
+    EXPECT_EQ(q.CharBackground(5), ColourAqua);
+    both.Background(ColourWhite);
+    ExpectSameText(m, q);
+
+    // Selections are clamped to the text.
+    both.Select(-5, 3);
+    ExpectSameSelection(m, q);
+    both.Select(m.Length() - 2, 100);
+    ExpectSameSelection(m, q);
+    both.Select(m.Length() + 10, 1);
+    ExpectSameSelection(m, q);
+
+    // The character CP1251 lacks stays in the editor through the edits.
+    EXPECT_TRUE(editor.toPlainText().contains(QString::fromUtf8("中")));
+    EXPECT_TRUE(editor.toPlainText().startsWith(QString::fromUtf8("Ещё елка")));
+}
+
+TEST(QtTextDocument, AgreesWithMemoryDocumentOnStructuralEdits)
+{
+    QTextEdit editor;
+    editor.setPlainText(QString::fromUtf8(Sample));
+    TQtTextDocument q(editor);
+    MemoryDocument m = MemoryDocument::FromUtf8(Sample);
+    TBoth both { m, q };
+
+    (void)q.Text(); // the cache must follow changes of any size
+    both.Select(4, 4);
+    both.Colour(ColourRed);
+    both.Replace(W("ель\nи сосна"));
+    ExpectSameText(m, q);
+    ExpectSameSelection(m, q);
+    both.Select(0, 3);
+    both.Replace("");
+    ExpectSameText(m, q);
+    ExpectSameSelection(m, q);
+
+    m.InsertLine(1, W("новая"));
+    q.InsertLine(1, W("новая"));
+    ExpectSameText(m, q);
+    m.InsertLine(m.LineCount(), W("в конец"));
+    q.InsertLine(q.LineCount(), W("в конец"));
+    ExpectSameText(m, q);
+    m.ReplaceLine(0, W("замена"));
+    q.ReplaceLine(0, W("замена"));
+    ExpectSameText(m, q);
+    m.DeleteLine(m.LineCount() - 1);
+    q.DeleteLine(q.LineCount() - 1);
+    ExpectSameText(m, q);
+    m.DeleteLine(0);
+    q.DeleteLine(0);
+    ExpectSameText(m, q);
+    m.DeleteLine(99);
+    q.DeleteLine(99);
+    ExpectSameText(m, q);
+
+    m.SetText(W("одна\nдве"));
+    q.SetText(W("одна\nдве"));
+    ExpectSameText(m, q);
+    ExpectSameSelection(m, q);
+    while (m.LineCount() > 1) {
+        m.DeleteLine(0);
+        q.DeleteLine(0);
+    }
+    m.DeleteLine(0);
+    q.DeleteLine(0);
+    ExpectSameText(m, q);
+    EXPECT_EQ(q.Length(), 0);
+    EXPECT_EQ(q.LineCount(), 1);
+}
+
+TEST(QtTextDocument, CountsUtf16UnitsAndFollowsTyping)
+{
+    QTextEdit editor;
+    // An emoji is two UTF-16 units: two positions, two placeholders, kept as it was.
+    editor.setPlainText(QString::fromUtf8("а😀б\nеще"));
+    TQtTextDocument q(editor);
+    EXPECT_EQ(q.Line(0), W("а") + "\x98\x98" + W("б"));
+    EXPECT_EQ(q.LineStart(1), 5);
+    q.Select(6, 1);
+    q.ReplaceSelection(W("Щ"));
+    EXPECT_EQ(editor.toPlainText(), QString::fromUtf8("а😀б\nеЩе"));
+    EXPECT_EQ(q.Text(), W("а") + "\x98\x98" + W("б\nеЩе"));
+
+    // Changes made by the user through the editor reach the cached text.
+    QTextCursor c = editor.textCursor();
+    c.setPosition(0);
+    c.insertText(QStringLiteral("xy"));
+    EXPECT_EQ(q.Text(), "xy" + W("а") + "\x98\x98" + W("б\nеЩе"));
+    c.setPosition(2);
+    c.setPosition(3, QTextCursor::KeepAnchor);
+    c.insertText(QString::fromUtf8("я"));
+    EXPECT_EQ(q.Text(), "xy" + W("я") + "\x98\x98" + W("б\nеЩе"));
+    editor.clear();
+    EXPECT_EQ(q.Text(), "");
+    EXPECT_EQ(q.LineCount(), 1);
+    EXPECT_EQ(q.LineStart(0), 0);
+    EXPECT_EQ(q.LineStart(1), -1);
+}
+
+TEST(QtTextDocument, KeepsTheRichFormatOfAReplacedLetter)
+{
+    QTextEdit editor;
+    editor.setHtml(QStringLiteral("<p>x<b><i>%1</i></b>y</p>").arg(QString::fromUtf8("еще")));
+    TQtTextDocument q(editor);
+    q.Select(3, 1);
+    q.ReplaceSelection(W("ё"));
+    QTextCursor c(editor.document());
+    c.setPosition(4);
+    EXPECT_TRUE(c.charFormat().font().bold());
+    EXPECT_TRUE(c.charFormat().font().italic());
+    EXPECT_EQ(q.Line(0), "x" + W("ещё") + "y");
+}
+
+TEST(QtTextDocument, DeferredCaretLeavesTheEditorCursorUntilShown)
+{
+    QTextEdit editor;
+    editor.setPlainText(QString::fromUtf8("раз два три"));
+    TQtTextDocument q(editor);
+    q.Select(1, 0);
+    {
+        TQtTextDocument::TDeferCaret defer(q);
+        q.Select(4, 3);
+        EXPECT_EQ(q.SelStart(), 4);
+        EXPECT_EQ(q.SelLength(), 3);
+        EXPECT_EQ(editor.textCursor().position(), 1); // not moved yet
+        q.SetSelectionColour(ColourBlue);
+        EXPECT_EQ(q.CharColour(5), ColourBlue);
+        q.ShowSelection();
+        EXPECT_EQ(editor.textCursor().selectionStart(), 4);
+        EXPECT_EQ(editor.textCursor().selectionEnd(), 7);
+        q.Select(8, 1);
+        q.ReplaceSelection("X");
+        EXPECT_EQ(editor.textCursor().selectionStart(), 4);
+    }
+    EXPECT_EQ(editor.textCursor().position(), 9);
+    EXPECT_FALSE(editor.textCursor().hasSelection());
+    EXPECT_EQ(editor.toPlainText(), QString::fromUtf8("раз два Xри"));
+}
+
+TEST(QtTextDocument, ReadOnlyAndBusyCursor)
+{
+    QTextEdit editor;
+    TQtTextDocument q(editor);
+    q.SetReadOnly(true);
+    EXPECT_TRUE(q.IsReadOnly());
+    EXPECT_TRUE(editor.isReadOnly());
+    q.SetBusyCursor(true);
+    EXPECT_EQ(editor.viewport()->cursor().shape(), Qt::WaitCursor);
+    q.SetBusyCursor(false);
+    EXPECT_EQ(editor.viewport()->cursor().shape(), Qt::ArrowCursor);
+    q.SetReadOnly(false);
+    q.SetBusyCursor(true);
+    q.SetBusyCursor(false);
+    EXPECT_EQ(editor.viewport()->cursor().shape(), Qt::IBeamCursor);
+}
+
+} // namespace
+} // namespace tildo

@@ -7,6 +7,7 @@
 #include <QTextEdit>
 
 #include <algorithm>
+#include <utility>
 
 namespace tildo {
 
@@ -51,6 +52,7 @@ void TQtTextDocument::Track() const
     QObject::disconnect(m_connection);
     m_tracked = doc;
     m_textValid = false;
+    const_cast<TQtTextDocument*>(this)->m_editBlock = QTextCursor(); // belonged to the old document
     auto* self = const_cast<TQtTextDocument*>(this);
     m_connection = connect(doc, &QTextDocument::contentsChange, self, &TQtTextDocument::OnContentsChange);
     if (m_deferred)
@@ -59,7 +61,7 @@ void TQtTextDocument::Track() const
 
 void TQtTextDocument::OnContentsChange(int from, int removed, int added)
 {
-    if (!m_textValid)
+    if (!m_textValid || m_ownEdit)
         return;
     const int length = static_cast<int>(m_text.size());
     if (removed != added || added > PatchLimit || from < 0 || from + added > length) {
@@ -70,6 +72,19 @@ void TQtTextDocument::OnContentsChange(int from, int removed, int added)
     const QTextDocument& doc = *m_tracked;
     for (int i = from; i < from + added; ++i)
         m_text[static_cast<std::size_t>(i)] = CharFromQChar(doc.characterAt(i));
+}
+
+void TQtTextDocument::PatchCache(int start, int length, const std::string& text)
+{
+    if (!m_textValid)
+        return;
+    // A CR would open a paragraph in the editor but stay a CR here.
+    if (text.find('\r') != std::string::npos || start + length > static_cast<int>(m_text.size())) {
+        m_textValid = false;
+        m_text.clear();
+        return;
+    }
+    m_text.replace(static_cast<std::size_t>(start), static_cast<std::size_t>(length), text);
 }
 
 const std::string& TQtTextDocument::CachedText() const
@@ -102,7 +117,7 @@ void TQtTextDocument::SetCursor(const QTextCursor& cursor)
         m_editor.setTextCursor(cursor);
 }
 
-void TQtTextDocument::SetCaretDeferred(bool deferred)
+void TQtTextDocument::SetViewDeferred(bool deferred)
 {
     Track();
     if (deferred == m_deferred)
@@ -111,14 +126,38 @@ void TQtTextDocument::SetCaretDeferred(bool deferred)
         m_cursor = m_editor.textCursor();
         m_deferred = true;
     } else {
+        Flush();
         m_deferred = false;
         m_editor.setTextCursor(m_cursor);
         m_cursor = QTextCursor();
     }
 }
 
+void TQtTextDocument::BeginEdit()
+{
+    Track();
+    if (m_deferred && m_editBlock.isNull()) {
+        m_editBlock = QTextCursor(m_tracked);
+        m_editBlock.beginEditBlock();
+    }
+}
+
+void TQtTextDocument::Flush()
+{
+    if (m_editBlock.isNull())
+        return;
+    QTextCursor block = m_editBlock;
+    m_editBlock = QTextCursor();
+    // The change notified now is the sum of our own edits, all in the cache.
+    const bool wasOwn = m_ownEdit;
+    m_ownEdit = true;
+    block.endEditBlock();
+    m_ownEdit = wasOwn;
+}
+
 void TQtTextDocument::ShowSelection()
 {
+    Flush();
     if (m_deferred) {
         Track();
         m_editor.setTextCursor(m_cursor);
@@ -235,7 +274,10 @@ void TQtTextDocument::SetSelectionColour(TColour colour)
         return;
     QTextCharFormat format;
     format.setForeground(ToQColor(colour));
+    BeginEdit();
+    const bool wasOwn = std::exchange(m_ownEdit, true);
     c.mergeCharFormat(format);
+    m_ownEdit = wasOwn;
 }
 
 void TQtTextDocument::SetSelectionBackground(TColour colour)
@@ -246,7 +288,10 @@ void TQtTextDocument::SetSelectionBackground(TColour colour)
     QTextCharFormat format;
     // White is the editor's own background: no brush, so nothing is painted.
     format.setBackground(colour == ColourWhite ? QBrush() : QBrush(ToQColor(colour)));
+    BeginEdit();
+    const bool wasOwn = std::exchange(m_ownEdit, true);
     c.mergeCharFormat(format);
+    m_ownEdit = wasOwn;
 }
 
 QTextCursor TQtTextDocument::Splice(int start, int length, const std::string& text)
@@ -266,7 +311,11 @@ QTextCursor TQtTextDocument::Splice(int start, int length, const std::string& te
     c.setPosition(start + length, QTextCursor::KeepAnchor);
     // insertText turns every '\n' into a paragraph break. Other cursors, the
     // editor's among them, follow the edit as they do for typing.
+    BeginEdit();
+    PatchCache(start, length, text);
+    const bool wasOwn = std::exchange(m_ownEdit, true);
     c.insertText(ToQString(text), format);
+    m_ownEdit = wasOwn;
     return c;
 }
 
@@ -309,6 +358,7 @@ void TQtTextDocument::Focus()
 
 void TQtTextDocument::SetText(const std::string& text)
 {
+    Flush();
     Track();
     m_editor.setPlainText(ToQString(text));
     Track();

@@ -61,27 +61,35 @@ public:
     TColour CharColour(int offset) const;
     TColour CharBackground(int offset) const;
 
-    // While a pass runs, the selection the core works with is kept apart from
-    // the editor's own cursor: moving the editor's cursor scrolls and repaints,
-    // which the pass must not pay for every letter. The editor shows the
-    // selection when the core scrolls to the caret, takes the focus, a question
-    // shows the word (ShowSelection) and when the deferral ends.
-    void SetCaretDeferred(bool deferred);
-    bool IsCaretDeferred() const { return m_deferred; }
+    // While a pass runs the view is deferred: the selection the core works
+    // with is kept apart from the editor's own cursor (moving that one scrolls
+    // and repaints), and the edits are gathered in one edit block of the
+    // document, so that the editor lays the text out once per flush instead of
+    // once per letter (for a long text the layout of every change walks all
+    // the paragraphs after it). The document's content is up to date at every
+    // moment; only the view waits. The view catches up (Flush) when the core
+    // scrolls to the caret or gives the editor the focus, when a question
+    // shows the word (ShowSelection), before events are processed, and when
+    // the deferral ends.
+    void SetViewDeferred(bool deferred);
+    bool IsViewDeferred() const { return m_deferred; }
+    // Lays out what changed since the last flush.
+    void Flush();
+    // Flush, and the editor shows the core's selection.
     void ShowSelection();
 
-    class TDeferCaret
+    class TDeferView
     {
     public:
-        explicit TDeferCaret(TQtTextDocument& doc)
+        explicit TDeferView(TQtTextDocument& doc)
             : m_doc(doc)
-            , m_was(doc.IsCaretDeferred())
+            , m_was(doc.IsViewDeferred())
         {
-            m_doc.SetCaretDeferred(true);
+            m_doc.SetViewDeferred(true);
         }
-        ~TDeferCaret() { m_doc.SetCaretDeferred(m_was); }
-        TDeferCaret(const TDeferCaret&) = delete;
-        TDeferCaret& operator=(const TDeferCaret&) = delete;
+        ~TDeferView() { m_doc.SetViewDeferred(m_was); }
+        TDeferView(const TDeferView&) = delete;
+        TDeferView& operator=(const TDeferView&) = delete;
 
     private:
         TQtTextDocument& m_doc;
@@ -93,6 +101,11 @@ private:
     void Track() const;
     QTextCursor Cursor() const;
     void SetCursor(const QTextCursor& cursor);
+    // Opens the edit block of a deferred view before an edit.
+    void BeginEdit();
+    // Keeps the cached text in step with an edit of ours: [start, start +
+    // length) became text.
+    void PatchCache(int start, int length, const std::string& text);
     void OnContentsChange(int from, int removed, int added);
     const std::string& CachedText() const;
     QTextCharFormat FormatAt(int offset) const;
@@ -105,7 +118,9 @@ private:
     mutable QTextDocument* m_tracked = nullptr;
     mutable QMetaObject::Connection m_connection;
     bool m_deferred = false;
-    QTextCursor m_cursor; // the core's selection while the caret is deferred
+    QTextCursor m_cursor; // the core's selection while the view is deferred
+    QTextCursor m_editBlock; // holds the open edit block; null when none is open
+    bool m_ownEdit = false; // the change being notified is one of ours, already in the cache
     mutable std::string m_text;
     mutable bool m_textValid = false;
     int m_busyDepth = 0;

@@ -90,21 +90,27 @@ QMessageBox::StandardButton TQtUserInterface::ShowBox(QMessageBox::Icon icon, co
     return static_cast<QMessageBox::StandardButton>(answer);
 }
 
+QMessageBox::StandardButton TQtUserInterface::Box(QMessageBox::Icon icon, const char* caption,
+    const std::string& text, QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
+{
+    BeforeEvents();
+    return ShowBox(icon, Q(caption), ToQString(text), buttons, defaultButton);
+}
+
 void TQtUserInterface::ErrorBox(const std::string& text)
 {
-    ShowBox(QMessageBox::Critical, Q("Ошибка"), ToQString(text), QMessageBox::Ok, QMessageBox::Ok);
+    Box(QMessageBox::Critical, "Ошибка", text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 bool TQtUserInterface::QuestionYesNo(const std::string& text)
 {
-    return ShowBox(QMessageBox::Warning, Q("Внимание"), ToQString(text), QMessageBox::Yes | QMessageBox::No,
-               QMessageBox::No)
+    return Box(QMessageBox::Warning, "Внимание", text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         == QMessageBox::Yes;
 }
 
 TDialogAnswer TQtUserInterface::QuestionYesNoCancel(const std::string& text)
 {
-    switch (ShowBox(QMessageBox::Warning, Q("Внимание"), ToQString(text),
+    switch (Box(QMessageBox::Warning, "Внимание", text,
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes)) {
     case QMessageBox::Yes:
         return TDialogAnswer::Yes;
@@ -143,12 +149,19 @@ bool TQtUserInterface::IsEscPressed()
         }
     }
     if (!m_sincePump.isValid() || m_sincePump.elapsed() >= PumpInterval) {
+        BeforeEvents();
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         m_sincePump.start();
     }
     const bool pressed = m_escPressed || m_escDown;
     m_escPressed = false;
     return pressed;
+}
+
+void TQtUserInterface::BeforeEvents()
+{
+    if (m_beforeEvents)
+        m_beforeEvents();
 }
 
 void TQtUserInterface::EndPolling()

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -51,6 +52,10 @@ public:
     void SetCommandChecked(std::string_view command, bool checked) override;
     bool IsCommandChecked(std::string_view command) const override;
 
+    // Called before events are let through or a box is shown: the editor's
+    // view catches up with a pass that defers it.
+    void SetBeforeEvents(std::function<void()> hook) { m_beforeEvents = std::move(hook); }
+
     // The window's command of that name; nullptr when there is none.
     QAction* Command(std::string_view command) const;
 
@@ -85,6 +90,9 @@ protected:
 
 private:
     void EndPolling();
+    void BeforeEvents();
+    QMessageBox::StandardButton Box(QMessageBox::Icon icon, const char* caption, const std::string& text,
+        QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton);
 
     QWidget& m_window;
     QLabel& m_statusLabel;
@@ -96,6 +104,7 @@ private:
     bool m_escDown = false; // held now
     QElapsedTimer m_sincePump;
     QMetaObject::Connection m_idleConnection;
+    std::function<void()> m_beforeEvents;
 };
 
 } // namespace tildo

@@ -6,6 +6,8 @@
 
 #include <QTextEdit>
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
 namespace tildo {
@@ -69,11 +71,21 @@ struct TBoth
 
 const char* const Sample = "Еще елка зеленая\nвсе-таки 中 тут\n\nпоследняя строка еще";
 
-TEST(QtTextDocument, AgreesWithMemoryDocumentOnReadingAndLetterEdits)
+// Each comparison runs with the editor following every edit and with the view
+// deferred as during a pass.
+class QtTextDocumentModes : public ::testing::TestWithParam<bool>
+{
+};
+
+TEST_P(QtTextDocumentModes, AgreesWithMemoryDocumentOnReadingAndLetterEdits)
 {
     QTextEdit editor;
     editor.setPlainText(QString::fromUtf8(Sample));
+    editor.show();
     TQtTextDocument q(editor);
+    std::optional<TQtTextDocument::TDeferView> defer;
+    if (GetParam())
+        defer.emplace(q);
     MemoryDocument m = MemoryDocument::FromUtf8(Sample);
     ExpectSameText(m, q);
     EXPECT_EQ(q.Line(1), W("все-таки ") + "\x98" + W(" тут"));
@@ -113,11 +125,15 @@ TEST(QtTextDocument, AgreesWithMemoryDocumentOnReadingAndLetterEdits)
     EXPECT_TRUE(editor.toPlainText().startsWith(QString::fromUtf8("Ещё елка")));
 }
 
-TEST(QtTextDocument, AgreesWithMemoryDocumentOnStructuralEdits)
+TEST_P(QtTextDocumentModes, AgreesWithMemoryDocumentOnStructuralEdits)
 {
     QTextEdit editor;
     editor.setPlainText(QString::fromUtf8(Sample));
+    editor.show();
     TQtTextDocument q(editor);
+    std::optional<TQtTextDocument::TDeferView> defer;
+    if (GetParam())
+        defer.emplace(q);
     MemoryDocument m = MemoryDocument::FromUtf8(Sample);
     TBoth both { m, q };
 
@@ -166,6 +182,8 @@ TEST(QtTextDocument, AgreesWithMemoryDocumentOnStructuralEdits)
     EXPECT_EQ(q.LineCount(), 1);
 }
 
+INSTANTIATE_TEST_SUITE_P(Both, QtTextDocumentModes, ::testing::Values(false, true));
+
 TEST(QtTextDocument, CountsUtf16UnitsAndFollowsTyping)
 {
     QTextEdit editor;
@@ -209,30 +227,41 @@ TEST(QtTextDocument, KeepsTheRichFormatOfAReplacedLetter)
     EXPECT_EQ(q.Line(0), "x" + W("ещё") + "y");
 }
 
-TEST(QtTextDocument, DeferredCaretLeavesTheEditorCursorUntilShown)
+TEST(QtTextDocument, DeferredViewWaitsUntilShown)
 {
     QTextEdit editor;
     editor.setPlainText(QString::fromUtf8("раз два три"));
+    editor.show();
     TQtTextDocument q(editor);
+    int notifications = 0;
+    QObject::connect(
+        editor.document(), &QTextDocument::contentsChange, [&notifications] { ++notifications; });
     q.Select(1, 0);
     {
-        TQtTextDocument::TDeferCaret defer(q);
+        TQtTextDocument::TDeferView defer(q);
         q.Select(4, 3);
         EXPECT_EQ(q.SelStart(), 4);
         EXPECT_EQ(q.SelLength(), 3);
         EXPECT_EQ(editor.textCursor().position(), 1); // not moved yet
         q.SetSelectionColour(ColourBlue);
         EXPECT_EQ(q.CharColour(5), ColourBlue);
+        q.Select(0, 1);
+        q.ReplaceSelection(W("Р"));
+        EXPECT_EQ(q.Line(0), W("Раз два три"));
+        EXPECT_EQ(notifications, 0); // the editor has not been told yet
         q.ShowSelection();
-        EXPECT_EQ(editor.textCursor().selectionStart(), 4);
-        EXPECT_EQ(editor.textCursor().selectionEnd(), 7);
+        EXPECT_EQ(notifications, 1); // all at once
+        EXPECT_EQ(editor.textCursor().position(), 1);
         q.Select(8, 1);
         q.ReplaceSelection("X");
-        EXPECT_EQ(editor.textCursor().selectionStart(), 4);
+        q.Select(4, 1);
+        EXPECT_EQ(editor.textCursor().position(), 1);
     }
-    EXPECT_EQ(editor.textCursor().position(), 9);
-    EXPECT_FALSE(editor.textCursor().hasSelection());
-    EXPECT_EQ(editor.toPlainText(), QString::fromUtf8("раз два Xри"));
+    EXPECT_EQ(notifications, 2);
+    EXPECT_EQ(editor.textCursor().selectionStart(), 4);
+    EXPECT_EQ(editor.textCursor().selectionEnd(), 5);
+    EXPECT_EQ(editor.toPlainText(), QString::fromUtf8("Раз два Xри"));
+    EXPECT_EQ(q.Text(), W("Раз два Xри"));
 }
 
 TEST(QtTextDocument, ReadOnlyAndBusyCursor)

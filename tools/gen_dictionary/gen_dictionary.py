@@ -32,7 +32,12 @@ How the entries are chosen (data/README.md says the same for the user):
      same grammemes up to the marginal ones: the lexicon's ё-less duplicate
      lexemes such as вертолетчик, and the Infr е-spellings such as шелковый),
      and, for a common ё word, when they are proper names (the lexicon spells
-     many surnames and places with е that are said with ё: Муравьев);
+     many surnames and places with е that are said with ё: Муравьев); nor do
+     an adverb spelled like a short neuter ё form (the ё-less adverb lexemes:
+     казенно), the genitive plural in -ей beside an instrumental singular in
+     -ёй (беготней, возней: the plural is rare), and the short masculine in -ен
+     of an -ный adjective beside a short participle in -ён (охранен, повторен:
+     generated for every adjective and seldom used);
    - if no reading of the е-spelling is left, the ё form is fixed; otherwise
      both spellings are real words and the ё form is a variant ('?').
 5. A form whose readings are all proper names (Name, Surn, Patr, Geox, Orgn,
@@ -169,6 +174,16 @@ def is_rare_genitive_plural(yoReadings, lemma, grammemes):
     return any(l == lemma and {"NOUN", "femn", "sing", "ablt"} <= g for l, g in yoReadings)
 
 
+def is_generated_short_form(yoReadings, lemma, grammemes):
+    """The short masculine in -ен of an adjective in -ный/-ной beside a short
+    participle in -ён (охранен beside охранён, повторен beside повторён): the
+    lexicon gives every such adjective a short form, and most are never used.
+    The few real ones (благодарен, склонен, сложен) are in overrides.txt."""
+    if not ({"ADJS", "masc", "sing"} <= grammemes and lemma.endswith(("ный", "ной"))):
+        return False
+    return any("PRTS" in g for _, g in yoReadings)
+
+
 class Entry:
     def __init__(self, form, variant, reason):
         self.form = form  # lower case as in the lexicon; capitalised on output
@@ -202,6 +217,7 @@ def classify(word, yoReadings, plainReadings):
         and (entry.proper or not is_proper(g))
         and not is_adverb_mirror(word, yoReadings, l, g)
         and not is_rare_genitive_plural(yoReadings, l, g)
+        and not is_generated_short_form(yoReadings, l, g)
     ]
     if not rest:
         entry.reason = "е twin discounted"

@@ -50,7 +50,8 @@ void ExpectCrLf(const std::string& name)
 }
 
 // The main dictionary as the program loads it, with what the load reported.
-struct TLoadedDictionary {
+struct TLoadedDictionary
+{
     TDic Dic;
     TRecordingUi Ui;
     TLoadedDictionary()
@@ -66,7 +67,8 @@ const TLoadedDictionary& Shipped()
     return loaded;
 }
 
-struct TFound {
+struct TFound
+{
     std::string Form; // UTF-8; empty when the dictionary has no entry
     int Variant = 0;
 };
@@ -121,7 +123,8 @@ TEST(ShippedMainDictionary, LoadsWithoutAnyFinding)
 TEST(ShippedMainDictionary, DecidesWellKnownWords)
 {
     const TDic& dic = Shipped().Dic;
-    struct TCase {
+    struct TCase
+    {
         const char* Text;
         const char* Form; // "" when the word must not be an entry
         int Variant;
@@ -140,14 +143,14 @@ TEST(ShippedMainDictionary, DecidesWellKnownWords)
         { "совершенный", "совершённый", 1 },
         { "трехведерный", "трёхведёрный", 0 },
         { "объем", "объём", 0 },
-        { "шелковый", "шёлковый", 0 },    // шелковый is the lexicon's informal spelling
+        { "шелковый", "шёлковый", 0 }, // шелковый is the lexicon's informal spelling
         { "вертолетчик", "вертолётчик", 0 }, // a ё-less duplicate in the lexicon
         { "Щелково", "Щёлково", 0 },
         { "щелково", "", 0 }, // a proper name is found only with its capital
         { "Петр", "Пётр", 0 },
         { "петр", "", 0 },
         { "Орел", "орёл", 0 }, // common noun and town: one lower-case entry
-        { "тем", "", 0 },      // artefacts beside very frequent words
+        { "тем", "", 0 }, // artefacts beside very frequent words
         { "перед", "", 0 },
         { "самое", "", 0 },
         { "сдвоенный", "", 0 }, // сдвоённый is only an informal spelling
@@ -191,7 +194,8 @@ TEST(ShippedCombinations, LoadWithoutMessagesAndAgreeWithTheDictionary)
         EXPECT_TRUE(decidesSomething) << U(text) << ": no word of it is in the main dictionary";
     }
 
-    struct TCase {
+    struct TCase
+    {
         const char* Candidate;
         int Mask;
     };
@@ -212,7 +216,8 @@ TEST(ShippedCombinations, LoadWithoutMessagesAndAgreeWithTheDictionary)
 
 // --- the word-form rules -------------------------------------------------------------
 
-struct TMorphRule {
+struct TMorphRule
+{
     std::string Label;
     std::string Pattern;
     int Cut = 0;

@@ -1142,6 +1142,13 @@ void AnalyseStart(TCompiledPattern& compiled, bool starStart)
     if (!analyser.First(top, set, 0)) {
         hints.HasStartSet = true;
         hints.StartSet = set;
+        // One possible first character is searched for like a literal's.
+        if (hints.FirstChar < 0 && set.Count() == 1) {
+            for (int c = 0; c < 256; ++c) {
+                if (set.Has(static_cast<unsigned char>(c)))
+                    hints.FirstChar = c;
+            }
+        }
     }
 }
 

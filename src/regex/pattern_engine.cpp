@@ -139,12 +139,11 @@ namespace {
 int NextLineStart(const TMatcher& matcher, const unsigned char* text, int length, int pos)
 {
     while (pos <= length && !matcher.IsLineStart(pos)) {
-        const void* lf = std::memchr(text + pos, '\n', static_cast<std::size_t>(length - pos));
-        const void* cr = std::memchr(text + pos, '\r', static_cast<std::size_t>(length - pos));
-        if (lf == nullptr && cr == nullptr)
+        while (pos < length && !IsLineSeparator(text[pos]))
+            ++pos;
+        if (pos >= length)
             return length + 1;
-        const auto* hit = static_cast<const unsigned char*>(lf == nullptr ? cr : (cr == nullptr || lf < cr ? lf : cr));
-        pos = static_cast<int>(hit - text) + 1;
+        ++pos;
     }
     return pos;
 }

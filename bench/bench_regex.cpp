@@ -49,7 +49,8 @@ const std::string& Text()
     return text;
 }
 
-struct TCase {
+struct TCase
+{
     const char* Name; // UTF-8, as printed
     std::string Pattern; // the engine's syntax
     bool IgnoreCase;
@@ -114,22 +115,24 @@ void Pcre2(benchmark::State& state, const TCase& c)
     for (auto _ : state) {
         matches = 0;
         PCRE2_SIZE offset = 0;
-        while (offset <= text.size()
-            && pcre2_match(code, subject, text.size(), offset, 0, data, nullptr) >= 0) {
+        while (
+            offset <= text.size() && pcre2_match(code, subject, text.size(), offset, 0, data, nullptr) >= 0) {
             ++matches;
             const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(data);
             offset = ov[1] + (ov[1] == ov[0] ? 1 : 0);
         }
     }
     state.counters["matches"] = static_cast<double>(matches);
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
+    state.SetBytesProcessed(
+        static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
     pcre2_match_data_free(data);
     pcre2_code_free(code);
     pcre2_compile_context_free(compileContext);
 }
 
 // Prints the usual table, then MB/s of both side by side with the ratio.
-class TRatioReporter : public benchmark::ConsoleReporter {
+class TRatioReporter : public benchmark::ConsoleReporter
+{
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
@@ -148,7 +151,8 @@ public:
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        std::printf("\n%-26s %12s %12s %10s %9s\n", "pattern", "engine MB/s", "PCRE2 MB/s", "PCRE2/eng", "matches");
+        std::printf(
+            "\n%-26s %12s %12s %10s %9s\n", "pattern", "engine MB/s", "PCRE2 MB/s", "PCRE2/eng", "matches");
         for (const auto& [name, row] : m_rows) {
             std::printf("%-26s %12.1f %12.1f %10.2f %9.0f%s\n", name.c_str(), row.Engine, row.Pcre,
                 row.Engine > 0 ? row.Pcre / row.Engine : 0.0, row.EngineMatches,
@@ -157,7 +161,8 @@ public:
     }
 
 private:
-    struct TRow {
+    struct TRow
+    {
         double Engine = 0, Pcre = 0, EngineMatches = 0, PcreMatches = 0;
     };
     std::map<std::string, TRow> m_rows;

@@ -13,11 +13,15 @@
 
 namespace {
 
-class TEscSoonUi : public tildo::UserInterface {
+class TEscSoonUi : public tildo::UserInterface
+{
 public:
     void ErrorBox(const std::string&) override { }
     bool QuestionYesNo(const std::string&) override { return false; }
-    tildo::TDialogAnswer QuestionYesNoCancel(const std::string&) override { return tildo::TDialogAnswer::Cancel; }
+    tildo::TDialogAnswer QuestionYesNoCancel(const std::string&) override
+    {
+        return tildo::TDialogAnswer::Cancel;
+    }
     std::string StatusText() const override { return {}; }
     void SetStatusText(const std::string&) override { }
     void SetBusyCursor(bool) override { }

@@ -8,7 +8,8 @@ namespace tildo {
 class TPatternEngine;
 
 // One match of a whole-text search: its offset from 0 and its length.
-struct TFoundMatch {
+struct TFoundMatch
+{
     int Offset = 0;
     int Length = 0;
 

@@ -133,20 +133,23 @@ TOpcode ClassOpcode(char e)
     }
 }
 
-struct TQuantifier {
+struct TQuantifier
+{
     char Kind = 0; // '*', '+', '?' or '{'
     std::int32_t Min = 0;
     std::int32_t Max = 0;
 };
 
 // One member read from a set: a character or a class escape.
-struct TSetItem {
+struct TSetItem
+{
     bool IsClass = false;
     unsigned char Char = 0;
     char Class = 0;
 };
 
-class TCompiler {
+class TCompiler
+{
 public:
     TCompiler(std::string_view pattern, unsigned modifiers)
         : m_pattern(pattern)
@@ -391,7 +394,8 @@ int TCompiler::ParseReg(bool paren, unsigned& flags)
     }
     SetNext(last, ender);
     if (m_emitting) {
-        for (int branch = first; m_code[static_cast<std::size_t>(branch)] == OpBranch; branch = NextOf(branch))
+        for (int branch = first; m_code[static_cast<std::size_t>(branch)] == OpBranch;
+             branch = NextOf(branch))
             SetTail(branch + NodeHeader, ender);
     }
     if (paren) {
@@ -849,7 +853,8 @@ int TCompiler::ParseSet(unsigned& flags)
             AddClass(set, low.Class);
             continue;
         }
-        const bool range = !AtEnd() && Cur() == '-' && m_pos + 1 < m_pattern.size() && m_pattern[m_pos + 1] != ']';
+        const bool range
+            = !AtEnd() && Cur() == '-' && m_pos + 1 < m_pattern.size() && m_pattern[m_pos + 1] != ']';
         if (!range) {
             AddSetChar(set, low.Char);
             continue;
@@ -891,7 +896,9 @@ bool TCompiler::ScanBound(std::size_t at, std::size_t& minEnd, std::size_t& maxS
 {
     if (!Has(at, '{'))
         return false;
-    auto isDigit = [this](std::size_t i) { return i < m_pattern.size() && IsDigitByte(static_cast<unsigned char>(m_pattern[i])); };
+    auto isDigit = [this](std::size_t i) {
+        return i < m_pattern.size() && IsDigitByte(static_cast<unsigned char>(m_pattern[i]));
+    };
     std::size_t i = at + 1;
     while (isDigit(i))
         ++i;
@@ -985,7 +992,8 @@ bool TCompiler::ReadQuantifier(TQuantifier& q)
 // ---------------------------------------------------------------------------
 // Start-up hints.
 
-class TStartAnalyser {
+class TStartAnalyser
+{
 public:
     explicit TStartAnalyser(const std::vector<unsigned char>& code)
         : m_code(code)
@@ -1132,8 +1140,8 @@ void AnalyseStart(TCompiledPattern& compiled, bool starStart)
             for (int node = top + NodeHeader; op(node) != OpEnd; node = next(node)) {
                 const std::size_t at = static_cast<std::size_t>(node);
                 if (op(node) == OpExactly && code[at + NodeHeader] > hints.RequiredLiteral.size())
-                    hints.RequiredLiteral.assign(reinterpret_cast<const char*>(&code[at + NodeHeader + 1]),
-                        code[at + NodeHeader]);
+                    hints.RequiredLiteral.assign(
+                        reinterpret_cast<const char*>(&code[at + NodeHeader + 1]), code[at + NodeHeader]);
             }
         }
     }

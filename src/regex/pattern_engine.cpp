@@ -159,7 +159,8 @@ bool TPatternEngine::Search(int from)
     const std::string& input = *m_input;
     const auto* text = reinterpret_cast<const unsigned char*>(input.data());
     const int length = static_cast<int>(input.size());
-    if (!hints.RequiredLiteral.empty() && input.find(hints.RequiredLiteral, static_cast<std::size_t>(from)) == std::string::npos)
+    if (!hints.RequiredLiteral.empty()
+        && input.find(hints.RequiredLiteral, static_cast<std::size_t>(from)) == std::string::npos)
         return false;
     TLineRules lines;
     lines.Paired = !m_pairedSeparator.empty();
@@ -174,7 +175,8 @@ bool TPatternEngine::Search(int from)
         if (hints.AnchoredStart && pos != from)
             break;
         if (hints.FirstChar >= 0) {
-            const void* hit = std::memchr(text + pos, hints.FirstChar, static_cast<std::size_t>(length - pos));
+            const void* hit
+                = std::memchr(text + pos, hints.FirstChar, static_cast<std::size_t>(length - pos));
             if (hit == nullptr)
                 break;
             pos = static_cast<int>(static_cast<const unsigned char*>(hit) - text);

@@ -21,7 +21,8 @@ struct TPollState;
 // compiled into a node program and matched by backtracking against a CP1251
 // text. One object is reused for every search; it recompiles only when the
 // expression or a modifier has changed since the last compilation.
-class TPatternEngine {
+class TPatternEngine
+{
 public:
     // Modifier indexes for SetModifier and Modifier.
     static constexpr int ModifierI = 1; // case-insensitive (off)

@@ -58,7 +58,8 @@ std::string PatternErrorText(int code);
 // A failure of the pattern engine. what() is the text of the number, followed
 // for a compile error by " (pos N)", N being the number of pattern characters
 // consumed when the error was found.
-class EPatternError : public std::runtime_error {
+class EPatternError : public std::runtime_error
+{
 public:
     static constexpr int NoPosition = -1;
 

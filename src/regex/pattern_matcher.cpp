@@ -16,7 +16,8 @@ bool TPollState::Poll()
     return Stopped;
 }
 
-TMatcher::TMatcher(const TCompiledPattern& pattern, std::string_view text, const TLineRules& lines, TPollState& poll)
+TMatcher::TMatcher(
+    const TCompiledPattern& pattern, std::string_view text, const TLineRules& lines, TPollState& poll)
     : m_prog(pattern.Program.data())
     , m_progSize(pattern.Program.size())
     , m_text(reinterpret_cast<const unsigned char*>(text.data()))
@@ -382,6 +383,59 @@ bool TMatcher::Backtrack(int& node, int& pos)
     return false;
 }
 
+// Nodes that match a fixed piece of text (or a position) and have no
+// alternatives: whether the node matches at pos, which moves past what it took.
+bool TMatcher::MatchAtom(const unsigned char* p, int& pos) const
+{
+    const unsigned char* const text = m_text;
+    const int length = m_length;
+    switch (p[0]) {
+    case OpBot:
+        return pos == 0;
+    case OpEot:
+        return pos == length;
+    case OpMBol:
+        return IsLineStart(pos);
+    case OpMEol:
+        return IsLineEnd(pos);
+    case OpBound:
+    case OpNotBound: {
+        const bool before = pos > 0 && IsWordByte(text[pos - 1]);
+        const bool after = pos < length && IsWordByte(text[pos]);
+        return (before != after) == (p[0] == OpBound);
+    }
+    case OpExactly: {
+        const int n = p[NodeHeader];
+        if (length - pos < n || std::memcmp(text + pos, p + NodeHeader + 1, static_cast<std::size_t>(n)) != 0)
+            return false;
+        pos += n;
+        return true;
+    }
+    case OpExactlyCI: {
+        const int n = p[NodeHeader];
+        if (length - pos < n)
+            return false;
+        for (int i = 0; i < n; ++i) {
+            if (!SameIgnoringCase(p[NodeHeader + 1 + i], text[pos + i]))
+                return false;
+        }
+        pos += n;
+        return true;
+    }
+    case OpNothing:
+    case OpBack:
+        return true;
+    case OpBackRef:
+    case OpBackRefCI:
+        return MatchBackRef(p, pos);
+    default:
+        if (pos >= length || !MatchOne(p, text[pos]))
+            return false;
+        ++pos;
+        return true;
+    }
+}
+
 bool TMatcher::MatchHere(int start)
 {
     m_trail.clear();
@@ -389,8 +443,6 @@ bool TMatcher::MatchHere(int start)
     m_loopDepth = 0;
     int node = 1;
     int pos = start;
-    const unsigned char* const text = m_text;
-    const int length = m_length;
     for (;;) {
         if (m_poll.Tick())
             return false;
@@ -401,55 +453,6 @@ bool TMatcher::MatchHere(int start)
             m_start[0] = start;
             m_end[0] = pos;
             return true;
-        case OpBot:
-            ok = pos == 0;
-            break;
-        case OpEot:
-            ok = pos == length;
-            break;
-        case OpMBol:
-            ok = IsLineStart(pos);
-            break;
-        case OpMEol:
-            ok = IsLineEnd(pos);
-            break;
-        case OpBound:
-        case OpNotBound: {
-            const bool before = pos > 0 && IsWordByte(text[pos - 1]);
-            const bool after = pos < length && IsWordByte(text[pos]);
-            ok = (before != after) == (p[0] == OpBound);
-            break;
-        }
-        case OpAny:
-        case OpAnyButEol:
-        case OpDigit:
-        case OpNotDigit:
-        case OpSpace:
-        case OpNotSpace:
-        case OpWord:
-        case OpNotWord:
-        case OpAnyOf:
-        case OpAnyOfShort:
-            ok = pos < length && MatchOne(p, text[pos]);
-            pos += ok ? 1 : 0;
-            break;
-        case OpExactly: {
-            const int n = p[NodeHeader];
-            ok = length - pos >= n && std::memcmp(text + pos, p + NodeHeader + 1, static_cast<std::size_t>(n)) == 0;
-            pos += ok ? n : 0;
-            break;
-        }
-        case OpExactlyCI: {
-            const int n = p[NodeHeader];
-            ok = length - pos >= n;
-            for (int i = 0; ok && i < n; ++i)
-                ok = SameIgnoringCase(p[NodeHeader + 1 + i], text[pos + i]);
-            pos += ok ? n : 0;
-            break;
-        }
-        case OpNothing:
-        case OpBack:
-            break;
         case OpBranch: {
             const int alternative = Next(node);
             if (m_prog[alternative] == OpBranch)
@@ -470,10 +473,6 @@ bool TMatcher::MatchHere(int start)
             m_end[g] = pos;
             break;
         }
-        case OpBackRef:
-        case OpBackRefCI:
-            ok = MatchBackRef(p, pos);
-            break;
         case OpRepeat:
             if (StartRepeat(node, pos))
                 continue;
@@ -492,7 +491,10 @@ bool TMatcher::MatchHere(int start)
             EndRound(node, pos);
             continue;
         default:
-            throw EPatternError(PatternMemoryCorruption);
+            if (p[0] == 0 || p[0] > OpLast)
+                throw EPatternError(PatternMemoryCorruption);
+            ok = MatchAtom(p, pos);
+            break;
         }
         if (ok) {
             node = Next(node);

@@ -22,7 +22,8 @@ constexpr std::size_t TrailLimit = std::size_t(1) << 21;
 
 // Counts matcher steps and asks the user interface, every PollInterval of
 // them, whether Esc was pressed; once it was, the search stops.
-struct TPollState {
+struct TPollState
+{
     UserInterface* Ui = nullptr;
     int Countdown = PollInterval;
     bool Stopped = false;
@@ -37,7 +38,8 @@ struct TPollState {
 };
 
 // Which adjacent pair of line separators counts as one line break.
-struct TLineRules {
+struct TLineRules
+{
     bool Paired = true;
     unsigned char First = '\r';
     unsigned char Second = '\n';
@@ -46,9 +48,11 @@ struct TLineRules {
 // Runs a node program against a text by backtracking. The choice points, the
 // values to restore on the way back and the loop stack live in explicit
 // arrays, not on the call stack.
-class TMatcher {
+class TMatcher
+{
 public:
-    TMatcher(const TCompiledPattern& pattern, std::string_view text, const TLineRules& lines, TPollState& poll);
+    TMatcher(
+        const TCompiledPattern& pattern, std::string_view text, const TLineRules& lines, TPollState& poll);
 
     // Tries to match at exactly `start`. On success the group registers hold
     // the match; false also when the poll asked to stop.
@@ -76,13 +80,15 @@ private:
         UndoLoopPush,
         UndoLoopPop,
     };
-    struct TTrail {
+    struct TTrail
+    {
         std::int32_t Kind;
         std::int32_t Node;
         std::int32_t Pos;
         std::int32_t Extra;
     };
-    struct TLoopFrame {
+    struct TLoopFrame
+    {
         std::int32_t Loop; // the Loop node
         std::int32_t Count; // rounds completed
         std::int32_t RoundStart; // where the current round began
@@ -101,6 +107,7 @@ private:
     void DecideLoop(int loop, bool emptyRound, int& node, int pos);
     void PopLoop();
     bool MatchBackRef(const unsigned char* p, int& pos) const;
+    bool MatchAtom(const unsigned char* p, int& pos) const;
     bool Backtrack(int& node, int& pos);
     void PushChoice(TTrailKind kind, int node, int pos, int extra);
     void PushUndo(TTrailKind kind, int node, int pos, int extra);

@@ -98,7 +98,8 @@ inline void WriteInt(unsigned char* p, std::int32_t v)
 }
 
 // A set of byte codes.
-struct TByteSet {
+struct TByteSet
+{
     std::array<unsigned char, 32> Bits {};
 
     bool Has(unsigned char c) const { return (Bits[c >> 3] >> (c & 7)) & 1; }
@@ -119,7 +120,8 @@ struct TByteSet {
 };
 
 // What the search needs to know before running the program.
-struct TStartHints {
+struct TStartHints
+{
     int FirstChar = -1; // every match begins with this character
     bool AnchoredStart = false; // only the start offset can match
     bool LineStart = false; // matches begin only at line starts
@@ -128,7 +130,8 @@ struct TStartHints {
     TByteSet StartSet;
 };
 
-struct TCompiledPattern {
+struct TCompiledPattern
+{
     std::vector<unsigned char> Program;
     int GroupCount = 0; // highest group number the pattern uses
     TStartHints Hints;

@@ -6,7 +6,8 @@ namespace tildo::test {
 
 // A user interface on which Esc is found pressed from the given query on:
 // stops a search after roughly that many polls.
-class TEscAfterUi : public TRecordingUi {
+class TEscAfterUi : public TRecordingUi
+{
 public:
     explicit TEscAfterUi(int queriesBeforePress)
         : m_left(queriesBeforePress)

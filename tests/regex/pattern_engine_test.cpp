@@ -14,8 +14,8 @@ using test::W;
 
 // Start (from 1) and length of group n after searching text from offset;
 // {-1, -1} when nothing is found.
-std::pair<int, int> Find(TPatternEngine& engine, const std::string& pattern, const std::string& text, int offset = 1,
-    int group = 0)
+std::pair<int, int> Find(TPatternEngine& engine, const std::string& pattern, const std::string& text,
+    int offset = 1, int group = 0)
 {
     engine.SetExpression(pattern);
     engine.SetInputString(text);
@@ -281,7 +281,8 @@ TEST(PatternEngine, DefaultsAndModifierIndexes)
 TEST(PatternEngine, EscStopsAnExponentialSearch)
 {
     // Each would take far longer than a test run without the poll.
-    struct TCase {
+    struct TCase
+    {
         std::string pattern;
         std::string text;
     };
@@ -335,9 +336,7 @@ TEST(PatternEngine, LongRepetitionsNeitherCrashNorExhaustMemory)
 
 TEST(PatternEngine, LoopStackHoldsTenLevels)
 {
-    auto nested = [](int levels) {
-        return std::string(static_cast<std::size_t>(levels), '(') + "a";
-    };
+    auto nested = [](int levels) { return std::string(static_cast<std::size_t>(levels), '(') + "a"; };
     std::string ten = nested(10), eleven = nested(11);
     for (int i = 0; i < 10; ++i)
         ten += "){1,2}";

@@ -8,7 +8,8 @@
 namespace tildo {
 namespace {
 
-struct TCompileError {
+struct TCompileError
+{
     std::string Pattern;
     int Code;
     int Position;
@@ -129,7 +130,8 @@ TEST(PatternErrors, RunTimeErrorsHaveNoPosition)
     EXPECT_EQ(codeOf(0), PatternBadOffset);
     EXPECT_EQ(codeOf(-5), PatternBadOffset);
     EXPECT_EQ(codeOf(1), 0);
-    EXPECT_STREQ(EPatternError(PatternNoExpression).what(), "Pattern(exec): Not Assigned Expression Property");
+    EXPECT_STREQ(
+        EPatternError(PatternNoExpression).what(), "Pattern(exec): Not Assigned Expression Property");
 }
 
 TEST(PatternErrors, SettingsOutsideTheirRange)

@@ -19,7 +19,8 @@
 namespace tildo {
 namespace {
 
-struct TMods {
+struct TMods
+{
     bool I = false;
     bool R = true;
     bool S = true;
@@ -27,7 +28,8 @@ struct TMods {
     bool M = false;
 };
 
-struct TPiece {
+struct TPiece
+{
     std::string Mine;
     std::string Pcre;
     bool Solid = false; // never matches the empty string
@@ -68,7 +70,8 @@ std::string PcreClass(const std::vector<bool>& in)
 const unsigned char LiteralPool[] = { 'a', 'b', 'c', 'A', 'B', '_', '1', ' ', '.', '-', '{', '*', '\n', '\r',
     0xE0, 0xE1, 0xFF, 0xB8, 0xA8, 0xC0, 0xDF, 0xE5, 0xC5 };
 
-class TGenerator {
+class TGenerator
+{
 public:
     explicit TGenerator(unsigned seed)
         : m_rng(seed)
@@ -277,8 +280,8 @@ private:
         for (int i = 0; i < n; ++i) {
             switch (Rand(5)) {
             case 0: { // an alphabet or a plain range
-                static const unsigned char ranges[][2] = { { 0xE0, 0xFF }, { 0xC0, 0xDF }, { 0xE0, 0xDF }, { 'a', 'c' },
-                    { '0', '9' }, { 'A', 'Z' }, { 0xE0, 0xE5 }, { 0xB8, 0xE0 } };
+                static const unsigned char ranges[][2] = { { 0xE0, 0xFF }, { 0xC0, 0xDF }, { 0xE0, 0xDF },
+                    { 'a', 'c' }, { '0', '9' }, { 'A', 'Z' }, { 0xE0, 0xE5 }, { 0xB8, 0xE0 } };
                 const auto& r = ranges[Rand(static_cast<int>(std::size(ranges)))];
                 const bool alphabet = mods.R
                     && ((r[0] == 0xE0 && (r[1] == 0xFF || r[1] == 0xDF)) || (r[0] == 0xC0 && r[1] == 0xDF));
@@ -319,7 +322,8 @@ private:
                         member = b == ' ' || b == '\t' || b == '\n' || b == '\r' || b == '\f';
                         break;
                     default:
-                        member = (b >= '0' && b <= '9') || (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || b == '_';
+                        member = (b >= '0' && b <= '9') || (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z')
+                            || b == '_';
                         break;
                     }
                     if (member != (k < 'a'))
@@ -351,8 +355,8 @@ private:
     TPiece ClassEscape()
     {
         static const char* const mine[] = { "\\d", "\\D", "\\s", "\\S", "\\w", "\\W" };
-        static const char* const pcre[] = { "[0-9]", "[^0-9]", "[ \\t\\n\\r\\f]", "[^ \\t\\n\\r\\f]", "[0-9A-Za-z_]",
-            "[^0-9A-Za-z_]" };
+        static const char* const pcre[]
+            = { "[0-9]", "[^0-9]", "[ \\t\\n\\r\\f]", "[^ \\t\\n\\r\\f]", "[0-9A-Za-z_]", "[^0-9A-Za-z_]" };
         const int k = Rand(6);
         return { mine[k], pcre[k], true, true };
     }
@@ -382,7 +386,8 @@ private:
         // Case-insensitive back-references cannot be spelled for PCRE2 here.
         if (m_closed.empty() || mods.I)
             return Literal(mods);
-        const auto& [group, solid] = m_closed[static_cast<std::size_t>(Rand(static_cast<int>(m_closed.size())))];
+        const auto& [group, solid]
+            = m_closed[static_cast<std::size_t>(Rand(static_cast<int>(m_closed.size())))];
         TPiece piece;
         piece.Mine = "\\" + std::to_string(group);
         piece.Pcre = "\\g{" + std::to_string(group) + "}";
@@ -427,20 +432,22 @@ std::string Printable(const std::string& s)
     return out;
 }
 
-struct TResult {
+struct TResult
+{
     bool Found = false;
     bool GaveUp = false;
     std::vector<std::pair<int, int>> Groups; // start from 0 and length, -1 when unset
 };
 
-class TPcre {
+class TPcre
+{
 public:
     explicit TPcre(const std::string& pattern)
     {
         int error = 0;
         PCRE2_SIZE offset = 0;
-        m_code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), 0, &error, &offset,
-            nullptr);
+        m_code = pcre2_compile(
+            reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), 0, &error, &offset, nullptr);
         if (m_code == nullptr) {
             PCRE2_UCHAR message[256];
             pcre2_get_error_message(error, message, sizeof message);
@@ -592,10 +599,11 @@ TEST(PatternEngineVersusPcre2, SameMatchesOnGeneratedPatterns)
             matched += ref.Found ? 1 : 0;
             if (Describe(mine) != Describe(ref)) {
                 ++failures;
-                ADD_FAILURE() << "pattern " << Printable(pattern.Mine) << "\n  pcre2 " << Printable(pattern.Pcre)
-                              << "\n  mods i" << mods.I << " r" << mods.R << " s" << mods.S << " g" << mods.G << " m"
-                              << mods.M << " x" << x << "\n  text \"" << Printable(text) << "\" from " << from
-                              << "\n  engine " << Describe(mine) << "\n  pcre2  " << Describe(ref);
+                ADD_FAILURE() << "pattern " << Printable(pattern.Mine) << "\n  pcre2 "
+                              << Printable(pattern.Pcre) << "\n  mods i" << mods.I << " r" << mods.R << " s"
+                              << mods.S << " g" << mods.G << " m" << mods.M << " x" << x << "\n  text \""
+                              << Printable(text) << "\" from " << from << "\n  engine " << Describe(mine)
+                              << "\n  pcre2  " << Describe(ref);
             }
         }
     }

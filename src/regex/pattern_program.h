@@ -177,4 +177,30 @@ constexpr bool SameIgnoringCase(unsigned char a, unsigned char b)
     return a == b || OtherCase(a) == b;
 }
 
+// Adds the members of the class escape \d, \D, \s, \S, \w or \W (by its letter).
+inline void AddClassMembers(TByteSet& set, char e)
+{
+    for (int c = 0; c < 256; ++c) {
+        const auto b = static_cast<unsigned char>(c);
+        bool in = false;
+        switch (e) {
+        case 'd':
+        case 'D':
+            in = IsDigitByte(b);
+            break;
+        case 's':
+        case 'S':
+            in = IsSpaceByte(b);
+            break;
+        default:
+            in = IsWordByte(b);
+            break;
+        }
+        if (e == 'D' || e == 'S' || e == 'W')
+            in = !in;
+        if (in)
+            set.Add(b);
+    }
+}
+
 } // namespace tildo::pattern

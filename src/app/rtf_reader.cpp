@@ -476,8 +476,11 @@ void TRtfReader::FlushBytes()
     m_decoded.clear();
     m_decoder.Decode(CodePageOf(m_state), m_bytes, m_decoded);
     m_bytes.clear();
-    for (const char32_t ch : m_decoded)
-        Emit(ch);
+    // Control bytes in the text are line-wrapping debris, not characters.
+    for (const char32_t ch : m_decoded) {
+        if (ch >= 0x20 || ch == '\t')
+            Emit(ch);
+    }
 }
 
 void TRtfReader::Emit(char32_t ch)
@@ -499,8 +502,6 @@ void TRtfReader::Emit(char32_t ch)
     }
     if (ch >= 0xDC00 && ch <= 0xDFFF)
         ch = U'\uFFFD';
-    if (ch < 0x20 && ch != '\n' && ch != '\t')
-        return;
     if (m_state.Dest == TDest::FontTable) {
         if (m_fontName.size() < MaxFontNameLength)
             m_fontName += ch;

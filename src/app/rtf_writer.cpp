@@ -39,7 +39,7 @@ void AppendChar(std::string& out, char32_t ch)
         out += static_cast<char>(ch);
         return;
     }
-    if (ch < 0x20 || ch == 0x7F || IsEscapedByte(ch) || (ch >= 0xD800 && ch <= 0xDFFF) || ch > 0x10FFFF)
+    if (IsEscapedByte(ch) || (ch >= 0xD800 && ch <= 0xDFFF) || ch > 0x10FFFF)
         ch = U'\uFFFD';
     const int fallback = UnicodeToCp1251(ch);
     auto unit = [&out, fallback](unsigned code) {

@@ -21,11 +21,13 @@ bool Same(const tildo::TSettingsValues& a, const tildo::TSettingsValues& b)
         if (a.Recent[k].Path != b.Recent[k].Path || a.Recent[k].Position != b.Recent[k].Position)
             return false;
     }
-    return a.Checks == b.Checks && a.Geometry == b.Geometry && a.FloatingAskFormYShift == b.FloatingAskFormYShift
-        && a.Font == b.Font && a.Dictionary == b.Dictionary && a.CombiDictionary == b.CombiDictionary
+    return a.Checks == b.Checks && a.Geometry == b.Geometry
+        && a.FloatingAskFormYShift == b.FloatingAskFormYShift && a.Font == b.Font
+        && a.Dictionary == b.Dictionary && a.CombiDictionary == b.CombiDictionary
         && a.LinesBelow == b.LinesBelow && a.ContextAddLetters == b.ContextAddLetters
         && a.TextDirectory == b.TextDirectory && a.ButtonHotKeys == b.ButtonHotKeys && a.Split == b.Split
-        && a.LastFileN == b.LastFileN && a.WordsBufferLength == b.WordsBufferLength && a.CombiLog == b.CombiLog;
+        && a.LastFileN == b.LastFileN && a.WordsBufferLength == b.WordsBufferLength
+        && a.CombiLog == b.CombiLog;
 }
 
 } // namespace

@@ -80,7 +80,8 @@ void TCodePageDecoder::Decode(int codePage, std::string_view bytes, std::u32stri
     auto drain = [&out, &buffer](std::size_t used) {
         for (std::size_t k = 0; k + 4 <= used; k += 4) {
             const auto* b = reinterpret_cast<const unsigned char*>(buffer.data() + k);
-            out += static_cast<char32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<char32_t>(b[3]) << 24));
+            out += static_cast<char32_t>(
+                b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<char32_t>(b[3]) << 24));
         }
     };
     while (inLeft > 0) {

@@ -11,7 +11,8 @@ namespace tildo {
 // the C library's converters, opened once per code page and kept while the
 // decoder lives. A byte sequence that is not valid in its code page gives
 // U+FFFD; an unknown code page is read as CP1252.
-class TCodePageDecoder {
+class TCodePageDecoder
+{
 public:
     TCodePageDecoder() = default;
     ~TCodePageDecoder();

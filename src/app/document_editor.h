@@ -9,7 +9,8 @@ namespace tildo {
 // as a TextDocument, its mode (rich text or plain text), its whole content with
 // formatting, and word wrap. In plain-text mode the content's formatting is
 // not shown and comes back as the editor's defaults.
-class DocumentEditor {
+class DocumentEditor
+{
 public:
     virtual ~DocumentEditor() = default;
 

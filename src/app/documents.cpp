@@ -16,11 +16,13 @@ namespace tildo {
 
 namespace {
 
-const char* const OpenFilter = "Any text|*.txt;*.rtf;*.fb2|Plain text|*.txt|Rich text|*.rtf|FictionBook text|*.fb2|"
-                               "All types|*.*";
+const char* const OpenFilter
+    = "Any text|*.txt;*.rtf;*.fb2|Plain text|*.txt|Rich text|*.rtf|FictionBook text|*.fb2|"
+      "All types|*.*";
 
 // The busy cursor for the life of an operation.
-class TBusyCursor {
+class TBusyCursor
+{
 public:
     explicit TBusyCursor(UserInterface& ui)
         : m_ui(ui)
@@ -36,7 +38,8 @@ private:
 };
 
 // The busy pointer over the editor for the life of an operation.
-class TEditorBusy {
+class TEditorBusy
+{
 public:
     explicit TEditorBusy(TextDocument& doc)
         : m_doc(doc)
@@ -138,7 +141,7 @@ void TDocuments::SaveDocument(const std::string& path) const
 {
     const TStyledText content = m_editor.Content();
     const std::string bytes = m_editor.IsRichText() ? WriteRtf(content, m_window.EditorFont().Name)
-                                                     : EncodePlainText(content, m_plainStyle);
+                                                    : EncodePlainText(content, m_plainStyle);
     WriteFileAtomic(path, bytes);
 }
 

@@ -17,7 +17,8 @@ class UserInterface;
 // list, the command line or a drop), saving, clearing, the modified state with
 // its title mark, the unsaved-changes question and the recent-text list with
 // a caret position remembered for each text. Paths are file-system paths.
-class TDocuments {
+class TDocuments
+{
 public:
     TDocuments(UserInterface& ui, MainWindow& window, DocumentEditor& editor, ShellHooks& hooks);
 

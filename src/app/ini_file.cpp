@@ -96,7 +96,8 @@ std::optional<int> ParseIniInteger(std::string_view text)
     return static_cast<int>(value);
 }
 
-struct TIniFile::TImpl {
+struct TIniFile::TImpl
+{
     TImpl()
     {
         Ini.SetUnicode(false);
@@ -132,7 +133,9 @@ void TIniFile::LoadFromText(std::string_view text)
 
 void TIniFile::LoadFromFile(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(path.c_str(), &st) != 0 && errno == ENOENT) {
         LoadFromText({});
         return;

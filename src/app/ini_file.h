@@ -17,7 +17,8 @@ std::optional<int> ParseIniInteger(std::string_view text);
 // case, values kept as written (surrounding blanks aside). Writing changes only
 // the keys it is asked to change: comments, unknown keys and sections survive,
 // and new keys are added at the end of their section in the order written.
-class TIniFile {
+class TIniFile
+{
 public:
     TIniFile();
     ~TIniFile();

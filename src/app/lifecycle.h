@@ -17,7 +17,8 @@ class UserInterface;
 struct TBufferLimits;
 
 // The objects the start-up and shut-down sequence works on; all outlive it.
-struct TShellParts {
+struct TShellParts
+{
     UserInterface& Ui;
     MainWindow& Window;
     DocumentEditor& Editor;
@@ -33,7 +34,8 @@ struct TShellParts {
 // moment of the message loop, CloseQuery when the window is asked to close,
 // Close when it does. In the testing mode the settings file is neither read
 // nor written.
-class TLifecycle {
+class TLifecycle
+{
 public:
     explicit TLifecycle(const TShellParts& parts);
 

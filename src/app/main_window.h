@@ -5,7 +5,8 @@
 
 namespace tildo {
 
-struct TWindowGeometry {
+struct TWindowGeometry
+{
     int Left = 0;
     int Top = 0;
     int Width = 0;
@@ -13,14 +14,16 @@ struct TWindowGeometry {
     bool operator==(const TWindowGeometry&) const = default;
 };
 
-struct TScreenSize {
+struct TScreenSize
+{
     int Width = 0;
     int Height = 0;
 };
 
 // The editor font: face (UTF-8), character set and size in points. Its colour
 // is always black.
-struct TEditorFont {
+struct TEditorFont
+{
     std::string Name = "Courier New";
     int Charset = 1;
     int Size = 10;
@@ -29,7 +32,8 @@ struct TEditorFont {
 
 // The dictionary editor's split: the word pane's width when the splitter is
 // vertical, its height otherwise.
-struct TSplitLayout {
+struct TSplitLayout
+{
     int Size = 90;
     bool Vertical = false;
     bool operator==(const TSplitLayout&) const = default;
@@ -40,7 +44,8 @@ struct TSplitLayout {
 // the recent-text entries of the "Файл" menu and the dictionary editor's split.
 // Texts are as the platform gives them: the title and the recent entries are
 // file-system paths.
-class MainWindow {
+class MainWindow
+{
 public:
     virtual ~MainWindow() = default;
 

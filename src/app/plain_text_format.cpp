@@ -79,7 +79,8 @@ TPlainText ReadPlainText(std::string_view bytes, TEncodingChoice choice)
         encoding = DetectEncoding(bytes);
     TPlainText out;
     out.Encoding = encoding;
-    out.Document = encoding == TTextEncoding::Utf8 ? MemoryDocument::FromUtf8(bytes) : MemoryDocument::FromCp1251(bytes);
+    out.Document = encoding == TTextEncoding::Utf8 ? MemoryDocument::FromUtf8(bytes)
+                                                   : MemoryDocument::FromCp1251(bytes);
     return out;
 }
 

@@ -24,7 +24,8 @@ TEncodingChoice DeclaredXmlEncoding(std::string_view bytes);
 // A plain text file as a document, with what is needed to write it back byte
 // for byte: the encoding it was read in (the document itself keeps the BOM,
 // each line break's bytes and every character or byte CP1251 cannot show).
-struct TPlainText {
+struct TPlainText
+{
     MemoryDocument Document;
     TTextEncoding Encoding = TTextEncoding::Cp1251;
 };
@@ -36,7 +37,8 @@ TPlainText ReadFictionBook(std::string_view bytes);
 std::string WritePlainText(const MemoryDocument& doc, TTextEncoding encoding);
 
 // How a plain text file was written, for writing an edited text the same way.
-struct TPlainTextStyle {
+struct TPlainTextStyle
+{
     TTextEncoding Encoding = TTextEncoding::Cp1251;
     bool Bom = false;
     bool CrLf = false; // its first line break was CR LF

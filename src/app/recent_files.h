@@ -10,14 +10,16 @@ namespace tildo {
 // comparing paths without regard to letter case; other characters unchanged.
 std::string FoldPathCase(std::string_view path);
 
-struct TRecentEntry {
+struct TRecentEntry
+{
     std::string Path;
     int Position = 0; // caret offset
 };
 
 // The recently opened texts, oldest first, at most nine, never two paths that
 // are equal without regard to letter case.
-class TRecentFiles {
+class TRecentFiles
+{
 public:
     static constexpr int Capacity = 9;
 

@@ -22,31 +22,60 @@ constexpr std::size_t MaxFontNameLength = 256;
 
 enum class TDest : std::uint8_t { Body, Skip, FontTable, ColourTable };
 
-struct TState {
+struct TState
+{
     TCharFormat Format;
     int FontIndex = -1; // -1: the document's default font
-    int CodePage = 0;   // of the current font; 0: the document's
+    int CodePage = 0; // of the current font; 0: the document's
     int UcSkip = 1;
     TDest Dest = TDest::Body;
 };
 
-struct TFontEntry {
+struct TFontEntry
+{
     std::string Name;
     int CodePage = 0;
 };
 
-struct TColourEntry {
+struct TColourEntry
+{
     TColour Colour = ColourBlack;
     bool Auto = true;
 };
 
 enum class TWord {
-    Plain, Bold, Italic, Underline, UnderlineNone, Colour, Background, Size, Font, Uc, Unicode,
-    AnsiCpg, Ansi, Mac, Pc, Pca, DefaultFont, FontTable, ColourTable, Charset, CodePage,
-    Red, Green, Blue, Break, Tab, Char, Skip
+    Plain,
+    Bold,
+    Italic,
+    Underline,
+    UnderlineNone,
+    Colour,
+    Background,
+    Size,
+    Font,
+    Uc,
+    Unicode,
+    AnsiCpg,
+    Ansi,
+    Mac,
+    Pc,
+    Pca,
+    DefaultFont,
+    FontTable,
+    ColourTable,
+    Charset,
+    CodePage,
+    Red,
+    Green,
+    Blue,
+    Break,
+    Tab,
+    Char,
+    Skip
 };
 
-struct TWordInfo {
+struct TWordInfo
+{
     TWord Word;
     char32_t Char = 0;
 };
@@ -55,50 +84,79 @@ const std::unordered_map<std::string_view, TWordInfo>& Words()
 {
     static const std::unordered_map<std::string_view, TWordInfo> words = [] {
         std::unordered_map<std::string_view, TWordInfo> w {
-            { "plain", { TWord::Plain } }, { "b", { TWord::Bold } }, { "i", { TWord::Italic } },
-            { "ulnone", { TWord::UnderlineNone } }, { "cf", { TWord::Colour } }, { "cb", { TWord::Background } },
-            { "highlight", { TWord::Background } }, { "chcbpat", { TWord::Background } },
-            { "fs", { TWord::Size } }, { "f", { TWord::Font } }, { "uc", { TWord::Uc } },
-            { "u", { TWord::Unicode } }, { "ansicpg", { TWord::AnsiCpg } }, { "ansi", { TWord::Ansi } },
-            { "mac", { TWord::Mac } }, { "pc", { TWord::Pc } }, { "pca", { TWord::Pca } },
-            { "deff", { TWord::DefaultFont } }, { "fonttbl", { TWord::FontTable } },
-            { "colortbl", { TWord::ColourTable } }, { "fcharset", { TWord::Charset } },
-            { "cpg", { TWord::CodePage } }, { "red", { TWord::Red } }, { "green", { TWord::Green } },
-            { "blue", { TWord::Blue } }, { "par", { TWord::Break } }, { "line", { TWord::Break } },
-            { "sect", { TWord::Break } }, { "page", { TWord::Break } }, { "row", { TWord::Break } },
-            { "nestrow", { TWord::Break } }, { "tab", { TWord::Tab } }, { "cell", { TWord::Tab } },
-            { "nestcell", { TWord::Tab } }, { "emdash", { TWord::Char, U'\u2014' } },
-            { "endash", { TWord::Char, U'\u2013' } }, { "bullet", { TWord::Char, U'\u2022' } },
-            { "lquote", { TWord::Char, U'\u2018' } }, { "rquote", { TWord::Char, U'\u2019' } },
-            { "ldblquote", { TWord::Char, U'\u201C' } }, { "rdblquote", { TWord::Char, U'\u201D' } },
-            { "emspace", { TWord::Char, U'\u2003' } }, { "enspace", { TWord::Char, U'\u2002' } },
-            { "qmspace", { TWord::Char, U'\u2005' } }, { "zwj", { TWord::Char, U'\u200D' } },
-            { "zwnj", { TWord::Char, U'\u200C' } }, { "ltrmark", { TWord::Char, U'\u200E' } },
+            { "plain", { TWord::Plain } },
+            { "b", { TWord::Bold } },
+            { "i", { TWord::Italic } },
+            { "ulnone", { TWord::UnderlineNone } },
+            { "cf", { TWord::Colour } },
+            { "cb", { TWord::Background } },
+            { "highlight", { TWord::Background } },
+            { "chcbpat", { TWord::Background } },
+            { "fs", { TWord::Size } },
+            { "f", { TWord::Font } },
+            { "uc", { TWord::Uc } },
+            { "u", { TWord::Unicode } },
+            { "ansicpg", { TWord::AnsiCpg } },
+            { "ansi", { TWord::Ansi } },
+            { "mac", { TWord::Mac } },
+            { "pc", { TWord::Pc } },
+            { "pca", { TWord::Pca } },
+            { "deff", { TWord::DefaultFont } },
+            { "fonttbl", { TWord::FontTable } },
+            { "colortbl", { TWord::ColourTable } },
+            { "fcharset", { TWord::Charset } },
+            { "cpg", { TWord::CodePage } },
+            { "red", { TWord::Red } },
+            { "green", { TWord::Green } },
+            { "blue", { TWord::Blue } },
+            { "par", { TWord::Break } },
+            { "line", { TWord::Break } },
+            { "sect", { TWord::Break } },
+            { "page", { TWord::Break } },
+            { "row", { TWord::Break } },
+            { "nestrow", { TWord::Break } },
+            { "tab", { TWord::Tab } },
+            { "cell", { TWord::Tab } },
+            { "nestcell", { TWord::Tab } },
+            { "emdash", { TWord::Char, U'\u2014' } },
+            { "endash", { TWord::Char, U'\u2013' } },
+            { "bullet", { TWord::Char, U'\u2022' } },
+            { "lquote", { TWord::Char, U'\u2018' } },
+            { "rquote", { TWord::Char, U'\u2019' } },
+            { "ldblquote", { TWord::Char, U'\u201C' } },
+            { "rdblquote", { TWord::Char, U'\u201D' } },
+            { "emspace", { TWord::Char, U'\u2003' } },
+            { "enspace", { TWord::Char, U'\u2002' } },
+            { "qmspace", { TWord::Char, U'\u2005' } },
+            { "zwj", { TWord::Char, U'\u200D' } },
+            { "zwnj", { TWord::Char, U'\u200C' } },
+            { "ltrmark", { TWord::Char, U'\u200E' } },
             { "rtlmark", { TWord::Char, U'\u200F' } },
         };
-        for (std::string_view u : { "ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash",
-                 "ulth", "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw",
-                 "ulwave" })
+        for (std::string_view u :
+            { "ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth", "ulthd",
+                "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw", "ulwave" })
             w.emplace(u, TWordInfo { TWord::Underline });
         // Destinations that hold no text of the document body.
         for (std::string_view d : { "info", "stylesheet", "pict", "object", "objdata", "result", "header",
                  "headerl", "headerr", "headerf", "footer", "footerl", "footerr", "footerf", "footnote",
                  "fldinst", "filetbl", "listtable", "listoverridetable", "revtbl", "rsidtbl", "xmlnstbl",
-                 "pntext", "pntxta", "pntxtb", "pn", "listtext", "annotation", "atnid", "atnauthor", "atndate",
-                 "atnref", "comment", "doccomm", "author", "operator", "title", "subject", "keywords",
-                 "company", "manager", "category", "creatim", "revtim", "printim", "buptim", "template",
-                 "themedata", "colorschememapping", "datastore", "latentstyles", "userprops", "generator",
-                 "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "private", "shp", "shpinst",
-                 "shptxt", "nonshppict", "shppict", "bkmkstart", "bkmkend", "field_instruction", "txe",
-                 "xe", "tc", "rxe", "pgdsctbl", "mmathPr", "wgrffmtfilter", "fchars", "lchars", "protusertbl",
-                 "background", "passwordhash", "sp", "sn", "sv" })
+                 "pntext", "pntxta", "pntxtb", "pn", "listtext", "annotation", "atnid", "atnauthor",
+                 "atndate", "atnref", "comment", "doccomm", "author", "operator", "title", "subject",
+                 "keywords", "company", "manager", "category", "creatim", "revtim", "printim", "buptim",
+                 "template", "themedata", "colorschememapping", "datastore", "latentstyles", "userprops",
+                 "generator", "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "private", "shp",
+                 "shpinst", "shptxt", "nonshppict", "shppict", "bkmkstart", "bkmkend", "field_instruction",
+                 "txe", "xe", "tc", "rxe", "pgdsctbl", "mmathPr", "wgrffmtfilter", "fchars", "lchars",
+                 "protusertbl", "background", "passwordhash", "sp", "sn", "sv" })
             w.emplace(d, TWordInfo { TWord::Skip });
         return w;
     }();
     return words;
 }
 
-class TRtfReader {
+class TRtfReader
+{
 public:
     explicit TRtfReader(std::string_view rtf)
         : m_in(rtf)
@@ -128,7 +186,7 @@ private:
     std::size_t m_pos = 0;
     std::vector<TState> m_stack;
     TState m_state;
-    int m_overflow = 0;  // groups opened past MaxDepth, skipped whole
+    int m_overflow = 0; // groups opened past MaxDepth, skipped whole
     int m_skipChars = 0; // fallback characters still to skip after \uN
     std::string m_bytes; // text bytes waiting to be decoded
     char32_t m_highSurrogate = 0;

@@ -8,7 +8,8 @@
 namespace tildo {
 
 // The input is not RTF at all.
-class ERtfError : public std::runtime_error {
+class ERtfError : public std::runtime_error
+{
 public:
     using std::runtime_error::runtime_error;
 };

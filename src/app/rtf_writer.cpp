@@ -77,7 +77,8 @@ void AppendFontName(std::string& out, const std::string& utf8)
 std::string ColourEntry(TColour c)
 {
     char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "\\red%u\\green%u\\blue%u;", (c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
+    std::snprintf(
+        buffer, sizeof buffer, "\\red%u\\green%u\\blue%u;", (c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
     return buffer;
 }
 

@@ -45,7 +45,8 @@ std::string FileTextToCp1251(std::string_view text)
 
 TWindowGeometry DefaultGeometry(TScreenSize screen)
 {
-    return TWindowGeometry { screen.Width / 8, screen.Height / 8, screen.Width * 3 / 4, screen.Height * 3 / 4 };
+    return TWindowGeometry { screen.Width / 8, screen.Height / 8, screen.Width * 3 / 4,
+        screen.Height * 3 / 4 };
 }
 
 } // namespace
@@ -96,11 +97,12 @@ TRecentEntry ParseRecentEntry(std::string_view value)
     const auto comma = value.rfind(',');
     if (comma == std::string_view::npos)
         return TRecentEntry { std::string(value), 0 };
-    return TRecentEntry { std::string(value.substr(0, comma)), ParseIniInteger(value.substr(comma + 1)).value_or(0) };
+    return TRecentEntry { std::string(value.substr(0, comma)),
+        ParseIniInteger(value.substr(comma + 1)).value_or(0) };
 }
 
-void ReadSettingsValues(const TIniFile& ini, TScreenSize screen, const std::string& programDirectory,
-    TSettingsValues& values)
+void ReadSettingsValues(
+    const TIniFile& ini, TScreenSize screen, const std::string& programDirectory, TSettingsValues& values)
 {
     for (const TOptionKey& option : OptionKeys())
         values.Checks[std::string(option.Command)] = ini.ReadBool(option.Section, option.Key, option.Default);
@@ -122,7 +124,8 @@ void ReadSettingsValues(const TIniFile& ini, TScreenSize screen, const std::stri
 
     // The context sizes become lengths and counts in the pass: never negative.
     values.LinesBelow = std::max(0, ini.ReadInteger(Tildo, "LinesBelow", values.LinesBelow));
-    values.ContextAddLetters = std::max(0, ini.ReadInteger(Tildo, "ContextAddLetters", values.ContextAddLetters));
+    values.ContextAddLetters
+        = std::max(0, ini.ReadInteger(Tildo, "ContextAddLetters", values.ContextAddLetters));
 
     std::string hotKeys = FileTextToCp1251(ini.ReadString(Tildo, "ButtonHotKeys", "1234"));
     if (hotKeys.size() > 4)
@@ -157,7 +160,8 @@ void WriteSettingsValues(const TSettingsValues& values, bool writeRecent, TIniFi
     };
     const auto& options = OptionKeys();
     for (int k = 0; k < LeadingOptions; ++k)
-        ini.WriteBool(Tildo, options[static_cast<std::size_t>(k)].Key, check(options[static_cast<std::size_t>(k)].Command));
+        ini.WriteBool(Tildo, options[static_cast<std::size_t>(k)].Key,
+            check(options[static_cast<std::size_t>(k)].Command));
     ini.WriteInteger(Tildo, "WindowHeight", values.Geometry.Height);
     ini.WriteInteger(Tildo, "WindowWidth", values.Geometry.Width);
     ini.WriteInteger(Tildo, "WindowTop", values.Geometry.Top);
@@ -235,8 +239,8 @@ void SetTestingDefaults(TSettings& settings, UserInterface& ui, MainWindow& wind
 {
     for (const auto& [command, checked] : { std::pair { "AlwaysAsk1", false }, { "Mark1", true },
              { "FastScroll1", false }, { "CheckYo1", true }, { "NoVarOnly1", false }, { "RTF1", false },
-             { "WordWrap1", false }, { "ProposeLast1", false }, { "ToConfirm1", false }, { "FBFormat1", false },
-             { "CombiWords1", true }, { "LastFile1", false } })
+             { "WordWrap1", false }, { "ProposeLast1", false }, { "ToConfirm1", false },
+             { "FBFormat1", false }, { "CombiWords1", true }, { "LastFile1", false } })
         ui.SetCommandChecked(command, checked);
     settings.FloatingAskFormYShift = 32;
     window.SetEditorFont(TEditorFont { "Courier New", 1, 11 });
@@ -247,8 +251,8 @@ void SetTestingDefaults(TSettings& settings, UserInterface& ui, MainWindow& wind
     window.SetGeometry(DefaultGeometry(window.ScreenSize()));
 }
 
-void SaveSettings(const TSettings& settings, UserInterface& ui, const MainWindow& window,
-    const TDocuments& documents)
+void SaveSettings(
+    const TSettings& settings, UserInterface& ui, const MainWindow& window, const TDocuments& documents)
 {
     TIniFile ini;
     try {

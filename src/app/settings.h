@@ -15,13 +15,14 @@ class TIniFile;
 class UserInterface;
 
 // The run-time values that the settings file and the command line provide.
-struct TSettings {
+struct TSettings
+{
     bool TestingMode = false;
     std::string StartDocument; // text to open when start-up completes; empty for none
     std::string ProgramDirectory;
     std::string SettingsPath;
     int FloatingAskFormYShift = 32;
-    std::string DictionaryPath;      // completed
+    std::string DictionaryPath; // completed
     std::string CombiDictionaryPath; // completed; empty for none
     int LinesBelow = 2;
     int ContextAddLetters = 20;
@@ -31,7 +32,8 @@ struct TSettings {
 };
 
 // Everything the settings file holds, as read from it or to be written to it.
-struct TSettingsValues {
+struct TSettingsValues
+{
     // Option check marks by menu command ("Mark1", "LastFile1", "InsertLog1", ...).
     std::map<std::string, bool, std::less<>> Checks;
     TWindowGeometry Geometry;
@@ -51,7 +53,8 @@ struct TSettingsValues {
 };
 
 // Settings key, its section and the menu command whose check mark it holds.
-struct TOptionKey {
+struct TOptionKey
+{
     std::string_view Section;
     std::string_view Key;
     std::string_view Command;
@@ -75,8 +78,8 @@ TRecentEntry ParseRecentEntry(std::string_view value);
 
 // Reads every key; missing or malformed values give the defaults. LinesBelow
 // and ContextAddLetters default to the values already in `values`.
-void ReadSettingsValues(const TIniFile& ini, TScreenSize screen, const std::string& programDirectory,
-    TSettingsValues& values);
+void ReadSettingsValues(
+    const TIniFile& ini, TScreenSize screen, const std::string& programDirectory, TSettingsValues& values);
 // Writes every key that is written, in order; deletes the keys of the older
 // layout. The nine recent entries are written only when writeRecent is set.
 void WriteSettingsValues(const TSettingsValues& values, bool writeRecent, TIniFile& ini);
@@ -88,7 +91,7 @@ void LoadSettings(TSettings& settings, UserInterface& ui, MainWindow& window, TD
 void SetTestingDefaults(TSettings& settings, UserInterface& ui, MainWindow& window);
 // Writes the settings back, keeping whatever else the file holds; a failure is
 // reported in an error box.
-void SaveSettings(const TSettings& settings, UserInterface& ui, const MainWindow& window,
-    const TDocuments& documents);
+void SaveSettings(
+    const TSettings& settings, UserInterface& ui, const MainWindow& window, const TDocuments& documents);
 
 } // namespace tildo

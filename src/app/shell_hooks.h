@@ -11,7 +11,8 @@ class TCombiWordsDic;
 // own: the restoration pass and its undo history, the statistics, the command
 // states, the word-form rules and the testing mode. The owner of those parts
 // (the main window, the command-line tool, a test) implements it.
-class ShellHooks {
+class ShellHooks
+{
 public:
     virtual ~ShellHooks() = default;
 

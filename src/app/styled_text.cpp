@@ -42,9 +42,8 @@ std::vector<const TCharFormat*> TStyledText::CharFormats() const
 
 bool FitsCp1251(std::u32string_view text)
 {
-    return std::all_of(text.begin(), text.end(), [](char32_t ch) {
-        return ch == '\n' || IsEscapedByte(ch) || UnicodeToCp1251(ch) >= 0;
-    });
+    return std::all_of(text.begin(), text.end(),
+        [](char32_t ch) { return ch == '\n' || IsEscapedByte(ch) || UnicodeToCp1251(ch) >= 0; });
 }
 
 MemoryDocument StyledToMemory(const TStyledText& text, std::string_view lineBreak)

@@ -12,18 +12,20 @@ namespace tildo {
 class MemoryDocument;
 
 // Character formatting of rich text. White background means none.
-struct TCharFormat {
+struct TCharFormat
+{
     TColour Colour = ColourBlack;
     TColour Background = ColourWhite;
     bool Bold = false;
     bool Italic = false;
     bool Underline = false;
     int SizeHalfPoints = 24; // 12 pt
-    std::string Font;        // face name, UTF-8; empty for the editor's own
+    std::string Font; // face name, UTF-8; empty for the editor's own
     bool operator==(const TCharFormat&) const = default;
 };
 
-struct TStyledRun {
+struct TStyledRun
+{
     std::u32string Text;
     TCharFormat Format;
 };
@@ -32,7 +34,8 @@ struct TStyledRun {
 // characters. Each line break is one '\n'. A byte that was not valid UTF-8 in a
 // file is kept as the code unit U+DC00 + byte (as "surrogate escape"), so that
 // writing the text back restores it.
-class TStyledText {
+class TStyledText
+{
 public:
     // Appends characters; a run with the same format as the last one grows it.
     void Append(std::u32string_view text, const TCharFormat& format);

@@ -30,7 +30,8 @@ TLoadedText DecodeText(std::string_view bytes, TTextFormat format)
             return out;
         }
     }
-    const TPlainText plain = format == TTextFormat::FictionBook ? ReadFictionBook(bytes) : ReadPlainText(bytes);
+    const TPlainText plain
+        = format == TTextFormat::FictionBook ? ReadFictionBook(bytes) : ReadPlainText(bytes);
     out.PlainStyle = PlainTextStyleOf(bytes, plain.Encoding);
     out.Content = MemoryToStyled(plain.Document);
     return out;

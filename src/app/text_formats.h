@@ -16,9 +16,10 @@ enum class TTextFormat { Plain, Rtf, FictionBook };
 TTextFormat TextFormatOf(std::string_view path);
 
 // A text file read for the editor.
-struct TLoadedText {
+struct TLoadedText
+{
     TStyledText Content;
-    bool Rich = false;         // shown as rich text
+    bool Rich = false; // shown as rich text
     TPlainTextStyle PlainStyle; // how to write it back as plain text
 };
 

@@ -13,7 +13,8 @@
 namespace tildo::test {
 
 // A main window that keeps what it is told.
-class TFakeWindow : public MainWindow {
+class TFakeWindow : public MainWindow
+{
 public:
     TScreenSize Screen { 1600, 1200 };
     TWindowGeometry Geom;
@@ -41,7 +42,8 @@ public:
 
 // An editor over a MemoryDocument. Formatting other than colours survives
 // through the styled text it was given; in plain-text mode none is kept.
-class TMemoryEditor : public DocumentEditor {
+class TMemoryEditor : public DocumentEditor
+{
 public:
     MemoryDocument Doc;
     bool Rich = false;
@@ -82,7 +84,8 @@ private:
 };
 
 // Records what the shell asks of the parts it does not own.
-class TFakeHooks : public ShellHooks {
+class TFakeHooks : public ShellHooks
+{
 public:
     bool Busy = false;
     std::vector<std::string> Calls;

@@ -11,7 +11,8 @@ using test::TShell;
 using test::U;
 using test::W;
 
-struct TDocumentsTest : ::testing::Test {
+struct TDocumentsTest : ::testing::Test
+{
     void SetUp() override
     {
         shell.Start();
@@ -37,7 +38,8 @@ TEST(TextFormatTest, ExtensionDecidesTheMode)
 TEST_F(TDocumentsTest, OpeningSetsModeTitleAndRecentEntry)
 {
     const std::string rtf = shell.dir.Write("a.RTF", "{\\rtf1 rich {\\b bold}\\par}");
-    const std::string fb2 = shell.dir.Write("d.fb2", "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n" + W("<p>ёж</p>"));
+    const std::string fb2
+        = shell.dir.Write("d.fb2", "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n" + W("<p>ёж</p>"));
     ASSERT_TRUE(shell.documents.OpenDocument(rtf));
     EXPECT_TRUE(shell.editor.Rich);
     EXPECT_TRUE(shell.ui.IsCommandChecked("RTF1"));
@@ -63,7 +65,8 @@ TEST_F(TDocumentsTest, MissingFileChangesNothing)
     ASSERT_TRUE(shell.documents.OpenDocument(a));
     shell.ui.OpenFileAnswers = { shell.dir.Path() + "/nope.txt" };
     shell.documents.Open1Click();
-    ASSERT_EQ(shell.ui.ErrorsUtf8(), (std::vector<std::string> { "Файл \"" + shell.dir.Path() + "/nope.txt\" не найден" }));
+    ASSERT_EQ(shell.ui.ErrorsUtf8(),
+        (std::vector<std::string> { "Файл \"" + shell.dir.Path() + "/nope.txt\" не найден" }));
     EXPECT_EQ(shell.documents.CurrentFileName, a);
     EXPECT_EQ(shell.window.TitleText, a);
     EXPECT_EQ(shell.editor.Doc.Text(), "text");
@@ -190,7 +193,9 @@ TEST_F(TDocumentsTest, SaveAsAsksBeforeOverwritingAndKeepsTitleAndList)
 TEST_F(TDocumentsTest, PlainTextGoesBackAsItCame)
 {
     const std::string cp = shell.dir.Write("cp.txt", W("еще\r\nвсе\r\n"));
-    const std::string utf = shell.dir.Write("utf.txt", "\xEF\xBB\xBF" "ещё\nи \xF0\x9F\x99\x82 bad\xFF\n");
+    const std::string utf = shell.dir.Write("utf.txt",
+        "\xEF\xBB\xBF"
+        "ещё\nи \xF0\x9F\x99\x82 bad\xFF\n");
     for (const std::string& path : { cp, utf }) {
         const std::string before = ReadWholeFile(path);
         ASSERT_TRUE(shell.documents.OpenDocument(path));
@@ -211,8 +216,8 @@ TEST_F(TDocumentsTest, PlainTextGoesBackAsItCame)
 
 TEST_F(TDocumentsTest, RichTextKeepsColoursThroughTheEditor)
 {
-    const std::string path = shell.dir.Write("c.rtf",
-        "{\\rtf1\\ansi{\\colortbl;\\red0\\green0\\blue255;}{\\b\\fs30 big} {\\cf1 blue}\\par}");
+    const std::string path = shell.dir.Write(
+        "c.rtf", "{\\rtf1\\ansi{\\colortbl;\\red0\\green0\\blue255;}{\\b\\fs30 big} {\\cf1 blue}\\par}");
     ASSERT_TRUE(shell.documents.OpenDocument(path));
     EXPECT_EQ(shell.editor.Doc.CharColour(3), ColourBlack);
     EXPECT_EQ(shell.editor.Doc.CharColour(4), ColourBlue);

@@ -31,7 +31,8 @@ TEST(IniFileTest, IntegersAreDecimalOrHexAndMalformedGiveNothing)
 TEST(IniFileTest, ReadsNamesWithoutRegardToCaseAndTypesValues)
 {
     TIniFile ini;
-    ini.LoadFromText("[tildo]\nMARK=0\nfontsize=0x0C\nFontName=Times New Roman\nBad=1x\n[FILES]\nname1=/a,b.txt,3\n");
+    ini.LoadFromText(
+        "[tildo]\nMARK=0\nfontsize=0x0C\nFontName=Times New Roman\nBad=1x\n[FILES]\nname1=/a,b.txt,3\n");
     EXPECT_FALSE(ini.ReadBool("Tildo", "Mark", true));
     EXPECT_EQ(ini.ReadInteger("Tildo", "FontSize", 10), 12);
     EXPECT_EQ(ini.ReadString("Tildo", "FontName", ""), "Times New Roman");
@@ -45,8 +46,9 @@ TEST(IniFileTest, ReadsNamesWithoutRegardToCaseAndTypesValues)
 TEST(IniFileTest, WritingKeepsCommentsUnknownKeysAndBom)
 {
     TIniFile ini;
-    ini.LoadFromText("\xEF\xBB\xBF; my settings\n[Tildo]\n; the mark\nmark=1\nMine=keep me\nLastFileName=old\n"
-                     "[Other]\nx=y\n; closing words\n");
+    ini.LoadFromText(
+        "\xEF\xBB\xBF; my settings\n[Tildo]\n; the mark\nmark=1\nMine=keep me\nLastFileName=old\n"
+        "[Other]\nx=y\n; closing words\n");
     ini.WriteBool("TILDO", "mark", false);
     ini.WriteString("Tildo", "New", "v");
     ini.DeleteKey("Tildo", "LastFileName");

@@ -24,9 +24,10 @@ bool HaveSoffice()
 std::string Convert(const test::TTempDir& dir, const std::string& file, const std::string& format,
     const std::string& extension)
 {
-    const std::string command = "cd '" + dir.Path() + "' && HOME='" + dir.Path() + "/home' soffice -env:UserInstallation=file://"
-        + dir.Path() + "/profile --headless --norestore --convert-to " + format + " --outdir '" + dir.Path()
-        + "/out' '" + file + "' >'" + dir.Path() + "/soffice.log' 2>&1";
+    const std::string command = "cd '" + dir.Path() + "' && HOME='" + dir.Path()
+        + "/home' soffice -env:UserInstallation=file://" + dir.Path()
+        + "/profile --headless --norestore --convert-to " + format + " --outdir '" + dir.Path() + "/out' '"
+        + file + "' >'" + dir.Path() + "/soffice.log' 2>&1";
     const int rc = std::system(command.c_str());
     EXPECT_EQ(rc, 0) << command;
     const std::string stem = file.substr(file.rfind('/') + 1, file.rfind('.') - file.rfind('/') - 1);

@@ -16,7 +16,9 @@ TEST(PlainTextTest, DetectsUtf8OnlyWhenValidAndNeeded)
     EXPECT_EQ(DetectEncoding("ещё"), TTextEncoding::Utf8);
     EXPECT_EQ(DetectEncoding(W("ещё")), TTextEncoding::Cp1251);
     EXPECT_EQ(DetectEncoding("ещё \xFF"), TTextEncoding::Cp1251);
-    EXPECT_EQ(DetectEncoding("\xEF\xBB\xBF" "bad \xC0\x80"), TTextEncoding::Cp1251); // overlong
+    EXPECT_EQ(DetectEncoding("\xEF\xBB\xBF"
+                             "bad \xC0\x80"),
+        TTextEncoding::Cp1251); // overlong
     EXPECT_EQ(DetectEncoding("cut \xD0"), TTextEncoding::Cp1251);
     EXPECT_EQ(DetectEncoding(""), TTextEncoding::Cp1251);
 }
@@ -25,7 +27,8 @@ TEST(PlainTextTest, XmlDeclarationNamesTheEncoding)
 {
     EXPECT_EQ(DeclaredXmlEncoding("<?xml version=\"1.0\" encoding=\"windows-1251\"?><FictionBook>"),
         TEncodingChoice::Cp1251);
-    EXPECT_EQ(DeclaredXmlEncoding("\xEF\xBB\xBF<?xml version='1.0' ENCODING = 'UTF-8' ?>"), TEncodingChoice::Utf8);
+    EXPECT_EQ(
+        DeclaredXmlEncoding("\xEF\xBB\xBF<?xml version='1.0' ENCODING = 'UTF-8' ?>"), TEncodingChoice::Utf8);
     EXPECT_EQ(DeclaredXmlEncoding("<?xml version=\"1.0\"?>"), TEncodingChoice::Auto);
     EXPECT_EQ(DeclaredXmlEncoding("<?xml encoding=\"koi8-r\"?>"), TEncodingChoice::Auto);
     EXPECT_EQ(DeclaredXmlEncoding("<?xml encoding=\"utf-8\""), TEncodingChoice::Auto);
@@ -59,14 +62,16 @@ TEST(PlainTextTest, WritesBackByteForByte)
 TEST(PlainTextTest, StyledTextThroughTheEditorKeepsEveryCharacter)
 {
     // Declared UTF-8 (as a FictionBook can be), with a stray byte.
-    const std::string bytes = "\xEF\xBB\xBF" "ещё\r\n\xF0\x9F\x99\x82 \xFF end";
+    const std::string bytes = "\xEF\xBB\xBF"
+                              "ещё\r\n\xF0\x9F\x99\x82 \xFF end";
     const TPlainText read = ReadPlainText(bytes, TEncodingChoice::Utf8);
     const TStyledText styled = MemoryToStyled(read.Document);
     EXPECT_EQ(styled.PlainText(), U"ещё\n\U0001F642 \xDCFF end");
     EXPECT_EQ(EncodePlainText(styled, PlainTextStyleOf(bytes, read.Encoding)), bytes);
 
     const std::string cp = W("ещё\nвсё");
-    EXPECT_EQ(EncodePlainText(MemoryToStyled(ReadPlainText(cp).Document), PlainTextStyleOf(cp, TTextEncoding::Cp1251)),
+    EXPECT_EQ(EncodePlainText(
+                  MemoryToStyled(ReadPlainText(cp).Document), PlainTextStyleOf(cp, TTextEncoding::Cp1251)),
         cp);
 }
 

@@ -20,13 +20,14 @@ const TCharFormat& FormatAt(const TStyledText& text, std::size_t index)
 TEST(RtfReaderTest, WindowsCyrillicDocument)
 {
     // As a Russian WordPad writes it: code page 1251, \'hh bytes, a Cyrillic font.
-    const std::string rtf = "{\\rtf1\\ansi\\ansicpg1251\\deff0\\nouicompat\\deflang1049{\\fonttbl{\\f0\\fnil\\fcharset204 "
-                            "Calibri;}{\\f1\\fnil\\fcharset0 Arial;}}\n"
-                            "{\\colortbl ;\\red0\\green0\\blue255;\\red255\\green255\\blue0;}\n"
-                            "{\\*\\generator Riched20 10.0.19041}\\viewkind4\\uc1 \n"
-                            "\\pard\\sa200\\sl276\\slmult1\\f0\\fs22\\lang1049\\'e5\\'f9\\'b8 \\cf1\\'e2\\'f1\\'b8\\cf0 "
-                            "\\b\\'c6\\b0\\i\\'c8\\i0\\ul\\'d3\\ulnone\\highlight2\\'d4\\highlight0\\par\n"
-                            "\\f1\\'e5\\tab x\\line y\\par\n}\n";
+    const std::string rtf
+        = "{\\rtf1\\ansi\\ansicpg1251\\deff0\\nouicompat\\deflang1049{\\fonttbl{\\f0\\fnil\\fcharset204 "
+          "Calibri;}{\\f1\\fnil\\fcharset0 Arial;}}\n"
+          "{\\colortbl ;\\red0\\green0\\blue255;\\red255\\green255\\blue0;}\n"
+          "{\\*\\generator Riched20 10.0.19041}\\viewkind4\\uc1 \n"
+          "\\pard\\sa200\\sl276\\slmult1\\f0\\fs22\\lang1049\\'e5\\'f9\\'b8 \\cf1\\'e2\\'f1\\'b8\\cf0 "
+          "\\b\\'c6\\b0\\i\\'c8\\i0\\ul\\'d3\\ulnone\\highlight2\\'d4\\highlight0\\par\n"
+          "\\f1\\'e5\\tab x\\line y\\par\n}\n";
     const TStyledText text = ReadRtf(rtf);
     EXPECT_EQ(text.PlainText(), U"ещё всёЖИУФ\n\u00E5\tx\ny\n");
     EXPECT_EQ(FormatAt(text, 0).Font, "Calibri");
@@ -75,13 +76,14 @@ TEST(RtfReaderTest, DamagedInputGivesWhatCanBeRecovered)
     EXPECT_EQ(ReadRtf("{\\rtf1 a\\bin99999999999 swallowed}").PlainText(), U"a");
     EXPECT_EQ(ReadRtf("{\\rtf1\\uc99999 \\u1105 abc}").PlainText(), U"ё");
     EXPECT_EQ(ReadRtf("{\\rtf1\\cf99\\highlight-5 x\\fs-4 y}").PlainText(), U"xy");
-    EXPECT_EQ(ReadRtf("{\\rtf1 \\abcdefghijklmnopqrstuvwxyzabcdefghijklmnop1234567890123456789 z}").PlainText(),
+    EXPECT_EQ(
+        ReadRtf("{\\rtf1 \\abcdefghijklmnopqrstuvwxyzabcdefghijklmnop1234567890123456789 z}").PlainText(),
         U"z");
 
     // Groups nested far deeper than any document: the deep part is skipped,
     // the text around it kept, quickly and without exhausting the stack.
-    const std::string deep = "{\\rtf1 before" + std::string(200000, '{') + "inside" + std::string(200000, '}')
-        + " after}";
+    const std::string deep
+        = "{\\rtf1 before" + std::string(200000, '{') + "inside" + std::string(200000, '}') + " after}";
     EXPECT_EQ(ReadRtf(deep).PlainText(), U"before after");
     const std::string open = "{\\rtf1 x" + std::string(100000, '{');
     EXPECT_EQ(ReadRtf(open).PlainText(), U"x");
@@ -114,8 +116,9 @@ TEST(RtfWriterTest, RoundTripKeepsTextAndFormatting)
     text.Append(U"\n\nend", plain);
 
     const std::string rtf = WriteRtf(text);
-    EXPECT_TRUE(std::all_of(rtf.begin(), rtf.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        << "the file is 7-bit";
+    EXPECT_TRUE(std::all_of(rtf.begin(), rtf.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x80;
+    })) << "the file is 7-bit";
     const TStyledText back = ReadRtf(rtf);
     EXPECT_EQ(back.PlainText(), text.PlainText());
     ASSERT_EQ(back.Runs().size(), text.Runs().size());

@@ -68,9 +68,11 @@ TEST(SettingsTest, ValuesComeFromTheFileAndGoBackInOrder)
     TShell shell;
     shell.dir.Write("my.dat", W("ещё\n"));
     shell.dir.Write("tildo.ini",
-        "; hand-written\n[Tildo]\nMark=0\nCheckYo=1\nWindowWidth=0x320\nWindowHeight=oops\nFontName=DejaVu Sans Mono\n"
+        "; hand-written\n[Tildo]\nMark=0\nCheckYo=1\nWindowWidth=0x320\nWindowHeight=oops\nFontName=DejaVu "
+        "Sans Mono\n"
         "FontSize=12\nDictionary=my.dat\nLinesBelow=5\nContextAddLetters=30\nButtonHotKeys=123456\n"
-        "WordsBufferLength=4\nCombiLog=1\nLastFileName=/old.txt\nLastFilePos=3\nTextDirectory=/texts\nUnknown=kept\n"
+        "WordsBufferLength=4\nCombiLog=1\nLastFileName=/old.txt\nLastFilePos=3\nTextDirectory=/"
+        "texts\nUnknown=kept\n"
         "[Editor]\nSplitSize=120\nSplitVert=1\nInsertLog=1\n");
     shell.Start();
     const TSettings& s = shell.lifecycle.Settings;
@@ -129,12 +131,13 @@ TEST(SettingsTest, FreshFileHasTheKeysInTheirOrder)
     shell.Start();
     shell.Exit();
     const std::string text = shell.ReadIni();
-    const char* order[] = { "[Tildo]", "AlwaysAsk=", "Mark=", "FastScroll=", "CheckYo=", "NoVarOnly=", "VarOnly=",
-        "RTF=", "WordWrap=", "ProposeLast=", "ToConfirm=", "FBFormat=", "WindowHeight=", "WindowWidth=",
-        "WindowTop=", "WindowLeft=", "FloatingAskFormYShift=32", "CombiWords=", "FontName=Courier New",
-        "FontCharset=1", "FontSize=10", "Dictionary=", "CombiDictionary=", "RecallLastFile=1", "TextDirectory=",
-        "ToDockAskForm=0", "ButtonHotKeys=1234", "CombiWordRegExp=0", "[Editor]", "InsertLog=0", "SplitSize=90",
-        "SplitVert=0", "[Files]", "LastFileN=0" };
+    const char* order[]
+        = { "[Tildo]", "AlwaysAsk=", "Mark=", "FastScroll=", "CheckYo=", "NoVarOnly=", "VarOnly=", "RTF=",
+              "WordWrap=", "ProposeLast=", "ToConfirm=", "FBFormat=", "WindowHeight=", "WindowWidth=",
+              "WindowTop=", "WindowLeft=", "FloatingAskFormYShift=32", "CombiWords=", "FontName=Courier New",
+              "FontCharset=1", "FontSize=10", "Dictionary=", "CombiDictionary=", "RecallLastFile=1",
+              "TextDirectory=", "ToDockAskForm=0", "ButtonHotKeys=1234", "CombiWordRegExp=0", "[Editor]",
+              "InsertLog=0", "SplitSize=90", "SplitVert=0", "[Files]", "LastFileN=0" };
     std::size_t at = 0;
     for (const char* key : order) {
         const auto found = text.find(key, at);

@@ -14,7 +14,8 @@
 namespace tildo::test {
 
 // The whole shell over fakes, in a scratch program directory.
-struct TShell {
+struct TShell
+{
     TShell()
     {
         editor.OnChange = [this] { documents.EditorChanged(); };

@@ -42,9 +42,19 @@ public:
     virtual bool IsEscPressed() = 0;
 
     // The open and save file dialogs: the chosen path, empty when cancelled.
-    // The save dialog does not ask about overwriting; callers do.
-    virtual std::string ChooseOpenFile(const TFileChoice& choice) = 0;
-    virtual std::string ChooseSaveFile(const TFileChoice& choice) = 0;
+    // The save dialog does not ask about overwriting; callers do. A front end
+    // without dialogs (the command-line tool, most fakes) keeps the default:
+    // every choice is cancelled.
+    virtual std::string ChooseOpenFile(const TFileChoice& choice)
+    {
+        (void)choice;
+        return {};
+    }
+    virtual std::string ChooseSaveFile(const TFileChoice& choice)
+    {
+        (void)choice;
+        return {};
+    }
 
     virtual void SetCommandEnabled(std::string_view command, bool enabled) = 0;
     virtual bool IsCommandEnabled(std::string_view command) const = 0;

@@ -8,8 +8,17 @@ namespace tildo {
 // Answer of a Yes/No/Cancel question.
 enum class TDialogAnswer { Yes, No, Cancel };
 
+// What an open or save file dialog starts with. Filter is "Caption|patterns"
+// pairs joined by '|' ("Plain text|*.txt|All types|*.*"), empty for none.
+struct TFileChoice {
+    std::string Directory; // start directory; empty for the dialog's own choice
+    std::string FileName;  // proposed name
+    std::string Filter;
+};
+
 // What the core needs of the desktop: message boxes, the status line, the busy
-// cursor, the Esc key and the menu commands' enabled and checked states.
+// cursor, the Esc key, file dialogs and the menu commands' enabled and checked
+// states.
 // Every text passed across is CP1251, as everywhere in the core; the
 // implementation converts at its edge. Commands are named by their menu item
 // names ("YoBegin1", "CombiWords1", ...).
@@ -31,6 +40,21 @@ public:
 
     // True when Esc is down now or was pressed since the previous query.
     virtual bool IsEscPressed() = 0;
+
+    // The open and save file dialogs: the chosen path, empty when cancelled.
+    // The save dialog does not ask about overwriting; callers do. A front end
+    // without dialogs (the command-line tool, most fakes) keeps the default:
+    // every choice is cancelled.
+    virtual std::string ChooseOpenFile(const TFileChoice& choice)
+    {
+        (void)choice;
+        return {};
+    }
+    virtual std::string ChooseSaveFile(const TFileChoice& choice)
+    {
+        (void)choice;
+        return {};
+    }
 
     virtual void SetCommandEnabled(std::string_view command, bool enabled) = 0;
     virtual bool IsCommandEnabled(std::string_view command) const = 0;

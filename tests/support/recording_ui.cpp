@@ -39,6 +39,31 @@ bool TRecordingUi::IsEscPressed()
     return false;
 }
 
+namespace {
+
+std::string NextAnswer(std::deque<std::string>& answers)
+{
+    if (answers.empty())
+        return {};
+    std::string answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+} // namespace
+
+std::string TRecordingUi::ChooseOpenFile(const TFileChoice& choice)
+{
+    FileChoices.push_back(choice);
+    return NextAnswer(OpenFileAnswers);
+}
+
+std::string TRecordingUi::ChooseSaveFile(const TFileChoice& choice)
+{
+    FileChoices.push_back(choice);
+    return NextAnswer(SaveFileAnswers);
+}
+
 bool TRecordingUi::IsCommandEnabled(std::string_view command) const
 {
     const auto it = Enabled.find(command);

@@ -24,6 +24,9 @@ public:
     int BusyDepth = 0;       // SetBusyCursor(true) minus SetBusyCursor(false)
     std::map<std::string, bool, std::less<>> Enabled;
     std::map<std::string, bool, std::less<>> Checked;
+    std::deque<std::string> OpenFileAnswers; // paths chosen in open dialogs; cancel when empty
+    std::deque<std::string> SaveFileAnswers; // paths chosen in save dialogs; cancel when empty
+    std::vector<TFileChoice> FileChoices;    // every file dialog shown, in order
 
     void ErrorBox(const std::string& text) override { Errors.push_back(text); }
     bool QuestionYesNo(const std::string& text) override;
@@ -36,6 +39,8 @@ public:
     }
     void SetBusyCursor(bool busy) override { BusyDepth += busy ? 1 : -1; }
     bool IsEscPressed() override;
+    std::string ChooseOpenFile(const TFileChoice& choice) override;
+    std::string ChooseSaveFile(const TFileChoice& choice) override;
     void SetCommandEnabled(std::string_view command, bool enabled) override { Enabled[std::string(command)] = enabled; }
     bool IsCommandEnabled(std::string_view command) const override;
     void SetCommandChecked(std::string_view command, bool checked) override { Checked[std::string(command)] = checked; }

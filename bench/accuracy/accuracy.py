@@ -1,0 +1,143 @@
+#!/usr/bin/env python3
+"""Accuracy of ё restoration on texts that use ё consistently.
+
+Each text (UTF-8) has every ё replaced by е; tildo-cli restores it and the
+result is compared letter by letter with the original:
+
+  automatic mode   --on NoVarOnly with the combination dictionary: ё letters
+                   right, wrong and missed, precision and recall. A wrong ё in
+                   a word that the original itself writes with ё elsewhere is
+                   counted apart as the text's own inconsistency (listed with
+                   --show so that a person can look at them).
+  interactive mode default options, --unanswered keep --report: questions per
+                   1000 words, and how often the proposed default equals the
+                   original.
+
+Usage: accuracy.py [--cli build/bin/tildo-cli] [--data data] [--show] TEXT...
+"""
+import argparse
+import json
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+WORD = re.compile(r"[А-Яа-яЁё]+")
+
+
+def run_cli(cli, args, text_path):
+    proc = subprocess.run([cli, *args, text_path], capture_output=True)
+    if proc.returncode not in (0, 1):
+        sys.exit(f"tildo-cli failed ({proc.returncode}): {proc.stderr.decode('utf-8', 'replace')}")
+    return proc.stdout.decode("utf-8")
+
+
+def line_starts(text):
+    starts = [0]
+    for i, ch in enumerate(text):
+        if ch == "\n":
+            starts.append(i + 1)
+    return starts
+
+
+def word_at(text, offset):
+    a = offset
+    while a > 0 and WORD.match(text[a - 1]):
+        a -= 1
+    m = WORD.match(text, a)
+    return (a, m.group(0)) if m else (a, "")
+
+
+def automatic(cli, data, original, plain_path, show):
+    out = run_cli(cli, ["-d", f"{data}/tildo.dat", "-c", f"{data}/combi.dat", "--on", "NoVarOnly",
+                        "--unanswered", "keep"], plain_path)
+    if len(out) != len(original):
+        sys.exit("restored text differs in length from the original")
+    dotted_words = {w.lower() for w in WORD.findall(original) if "ё" in w.lower()}
+    right = wrong = missed = inconsistent = 0
+    wrong_words = []
+    for i, (o, r) in enumerate(zip(original, out)):
+        o_yo, r_yo = o in "ёЁ", r in "ёЁ"
+        if o_yo and r_yo:
+            right += 1
+        elif o_yo:
+            missed += 1
+        elif r_yo:
+            _, w = word_at(out, i)
+            if w.lower() in dotted_words:
+                inconsistent += 1
+                wrong_words.append(("inconsistent", w))
+            else:
+                wrong += 1
+                wrong_words.append(("wrong", w))
+    if show:
+        for kind, w in wrong_words:
+            print(f"  {kind}: {w}")
+    return right, wrong, missed, inconsistent
+
+
+def interactive(cli, data, original, plain_path):
+    with tempfile.TemporaryDirectory() as tmp:
+        report_path = os.path.join(tmp, "report.json")
+        run_cli(cli, ["-d", f"{data}/tildo.dat", "--unanswered", "keep", "--report", report_path], plain_path)
+        with open(report_path, encoding="utf-8") as f:
+            report = json.load(f)
+    starts = line_starts(original)
+    questions = report.get("questions", [])
+    default_right = 0
+    for q in questions:
+        offset = starts[q["line"] - 1] + q["column"] - 1
+        word = original[offset:offset + len(q["word"])]
+        has_yo = any(ch in "ёЁ" for ch in word)
+        if (q["default"] == "ё") == has_yo:
+            default_right += 1
+    return len(questions), default_right
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--cli", default="build/bin/tildo-cli")
+    ap.add_argument("--data", default="data")
+    ap.add_argument("--show", action="store_true")
+    ap.add_argument("texts", nargs="+")
+    a = ap.parse_args()
+
+    totals = [0] * 6
+    rows = []
+    for path in a.texts:
+        with open(path, encoding="utf-8") as f:
+            original = f.read()
+        plain = original.replace("ё", "е").replace("Ё", "Е")
+        with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False, encoding="utf-8") as f:
+            f.write(plain)
+            plain_path = f.name
+        try:
+            right, wrong, missed, inconsistent = automatic(a.cli, a.data, original, plain_path, a.show)
+            asked, default_right = interactive(a.cli, a.data, original, plain_path)
+        finally:
+            os.unlink(plain_path)
+        words = len(WORD.findall(original))
+        row = [right, wrong, missed, inconsistent, asked, default_right]
+        totals = [t + v for t, v in zip(totals, row)]
+        rows.append((os.path.basename(path), words, row))
+
+    def line(name, words, r):
+        right, wrong, missed, inconsistent, asked, default_right = r
+        precision = 100.0 * right / (right + wrong) if right + wrong else 100.0
+        recall = 100.0 * right / (right + missed) if right + missed else 100.0
+        per_k = 1000.0 * asked / words if words else 0.0
+        dflt = 100.0 * default_right / asked if asked else 100.0
+        return (f"| {name} | {words} | {right} | {wrong} | {missed} | {inconsistent} | {precision:.2f} % | "
+                f"{recall:.2f} % | {asked} | {per_k:.2f} | {dflt:.1f} % |")
+
+    print("| text | words | ё right | ё wrong | ё missed | text's own inconsistency | precision | recall | "
+          "questions | per 1000 words | default right |")
+    print("|---|---|---|---|---|---|---|---|---|---|---|")
+    for name, words, r in rows:
+        print(line(name, words, r))
+    print(line("all", sum(w for _, w, _ in rows), totals))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "app/plain_text_format.h"
+#include "app/recent_files.h"
+
+#include <string>
+#include <vector>
+
+namespace tildo {
+
+class DocumentEditor;
+class MainWindow;
+class ShellHooks;
+class UserInterface;
+
+// The text in the main window's editor: opening (from the dialog, the recent
+// list, the command line or a drop), saving, clearing, the modified state with
+// its title mark, the unsaved-changes question and the recent-text list with
+// a caret position remembered for each text. Paths are file-system paths.
+class TDocuments
+{
+public:
+    TDocuments(UserInterface& ui, MainWindow& window, DocumentEditor& editor, ShellHooks& hooks);
+
+    // Path of the text last opened or saved; empty after clearing.
+    std::string CurrentFileName;
+    // Directory of the last text opened or saved: where the open dialog starts.
+    std::string TextDirectory;
+
+    bool Modified() const { return m_modified; }
+    // Sets the flag and the " *" mark at the end of the window title.
+    void SetModified(bool modified);
+    // The unsaved-changes question; true when the operation is refused.
+    bool ConfirmDiscard();
+
+    // Opens a text by path; false (with a message) when it cannot be opened.
+    bool OpenDocument(const std::string& path);
+    // Puts a file into the editor in the mode its name calls for; throws
+    // EFileError when it cannot be read, and then changes nothing.
+    void LoadDocument(const std::string& path);
+    // Writes the editor's content to path in the editor's mode: RTF for rich
+    // text, otherwise plain text as it was read (encoding, BOM, line breaks).
+    // Throws EFileError; the file is replaced atomically.
+    void SaveDocument(const std::string& path) const;
+
+    void RememberPosition();
+    void AddRecentFile(const std::string& path, int position);
+    int RecentIndex(const std::string& path) const { return m_recent.Index(path); }
+    int RecentPosition(const std::string& path) const { return m_recent.Position(path); }
+    const TRecentFiles& RecentFiles() const { return m_recent; }
+
+    // Menu commands and window events.
+    void Open1Click();
+    void Saveas1Click();
+    void Close1Click();
+    void ClearFileList1Click();
+    void RecentFileClick(int number); // 1 … 9
+    void FilesDropped(const std::vector<std::string>& paths);
+    // The editor's change notification.
+    void EditorChanged();
+    // Start-up has finished: from now on every change of the text is an edit.
+    void StartupFinished() { m_starting = false; }
+
+private:
+    UserInterface& m_ui;
+    MainWindow& m_window;
+    DocumentEditor& m_editor;
+    ShellHooks& m_hooks;
+    TRecentFiles m_recent;
+    TPlainTextStyle m_plainStyle;
+    bool m_modified = false;
+    bool m_starting = true;
+};
+
+// The directory part of a path, without the trailing '/' (but "/" for a file
+// in the root); empty when the path has none.
+std::string DirectoryOf(const std::string& path);
+
+} // namespace tildo

@@ -1,0 +1,635 @@
+#include "rtf_reader.h"
+
+#include "app/code_page_decoder.h"
+#include "text/cp1251.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace tildo {
+
+namespace {
+
+// Real documents nest a few dozen groups; deeper groups are skipped whole, so
+// that hostile input cannot grow the state stack without bound.
+constexpr std::size_t MaxDepth = 200;
+constexpr std::size_t MaxWordLength = 32;
+constexpr std::size_t MaxFontNameLength = 256;
+
+enum class TDest : std::uint8_t { Body, Skip, FontTable, ColourTable };
+
+struct TState
+{
+    TCharFormat Format;
+    int FontIndex = -1; // -1: the document's default font
+    int CodePage = 0; // of the current font; 0: the document's
+    int UcSkip = 1;
+    TDest Dest = TDest::Body;
+};
+
+struct TFontEntry
+{
+    std::string Name;
+    int CodePage = 0;
+};
+
+struct TColourEntry
+{
+    TColour Colour = ColourBlack;
+    bool Auto = true;
+};
+
+enum class TWord {
+    Plain,
+    Bold,
+    Italic,
+    Underline,
+    UnderlineNone,
+    Colour,
+    Background,
+    Size,
+    Font,
+    Uc,
+    Unicode,
+    AnsiCpg,
+    Ansi,
+    Mac,
+    Pc,
+    Pca,
+    DefaultFont,
+    FontTable,
+    ColourTable,
+    Charset,
+    CodePage,
+    Red,
+    Green,
+    Blue,
+    Break,
+    Tab,
+    Char,
+    Skip
+};
+
+struct TWordInfo
+{
+    TWord Word;
+    char32_t Char = 0;
+};
+
+const std::unordered_map<std::string_view, TWordInfo>& Words()
+{
+    static const std::unordered_map<std::string_view, TWordInfo> words = [] {
+        std::unordered_map<std::string_view, TWordInfo> w {
+            { "plain", { TWord::Plain } },
+            { "b", { TWord::Bold } },
+            { "i", { TWord::Italic } },
+            { "ulnone", { TWord::UnderlineNone } },
+            { "cf", { TWord::Colour } },
+            { "cb", { TWord::Background } },
+            { "highlight", { TWord::Background } },
+            { "chcbpat", { TWord::Background } },
+            { "fs", { TWord::Size } },
+            { "f", { TWord::Font } },
+            { "uc", { TWord::Uc } },
+            { "u", { TWord::Unicode } },
+            { "ansicpg", { TWord::AnsiCpg } },
+            { "ansi", { TWord::Ansi } },
+            { "mac", { TWord::Mac } },
+            { "pc", { TWord::Pc } },
+            { "pca", { TWord::Pca } },
+            { "deff", { TWord::DefaultFont } },
+            { "fonttbl", { TWord::FontTable } },
+            { "colortbl", { TWord::ColourTable } },
+            { "fcharset", { TWord::Charset } },
+            { "cpg", { TWord::CodePage } },
+            { "red", { TWord::Red } },
+            { "green", { TWord::Green } },
+            { "blue", { TWord::Blue } },
+            { "par", { TWord::Break } },
+            { "line", { TWord::Break } },
+            { "sect", { TWord::Break } },
+            { "page", { TWord::Break } },
+            { "row", { TWord::Break } },
+            { "nestrow", { TWord::Break } },
+            { "tab", { TWord::Tab } },
+            { "cell", { TWord::Tab } },
+            { "nestcell", { TWord::Tab } },
+            { "emdash", { TWord::Char, U'\u2014' } },
+            { "endash", { TWord::Char, U'\u2013' } },
+            { "bullet", { TWord::Char, U'\u2022' } },
+            { "lquote", { TWord::Char, U'\u2018' } },
+            { "rquote", { TWord::Char, U'\u2019' } },
+            { "ldblquote", { TWord::Char, U'\u201C' } },
+            { "rdblquote", { TWord::Char, U'\u201D' } },
+            { "emspace", { TWord::Char, U'\u2003' } },
+            { "enspace", { TWord::Char, U'\u2002' } },
+            { "qmspace", { TWord::Char, U'\u2005' } },
+            { "zwj", { TWord::Char, U'\u200D' } },
+            { "zwnj", { TWord::Char, U'\u200C' } },
+            { "ltrmark", { TWord::Char, U'\u200E' } },
+            { "rtlmark", { TWord::Char, U'\u200F' } },
+        };
+        for (std::string_view u :
+            { "ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth", "ulthd",
+                "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw", "ulwave" })
+            w.emplace(u, TWordInfo { TWord::Underline });
+        // Destinations that hold no text of the document body.
+        for (std::string_view d : { "info", "stylesheet", "pict", "object", "objdata", "result", "header",
+                 "headerl", "headerr", "headerf", "footer", "footerl", "footerr", "footerf", "footnote",
+                 "fldinst", "filetbl", "listtable", "listoverridetable", "revtbl", "rsidtbl", "xmlnstbl",
+                 "pntext", "pntxta", "pntxtb", "pn", "listtext", "annotation", "atnid", "atnauthor",
+                 "atndate", "atnref", "comment", "doccomm", "author", "operator", "title", "subject",
+                 "keywords", "company", "manager", "category", "creatim", "revtim", "printim", "buptim",
+                 "template", "themedata", "colorschememapping", "datastore", "latentstyles", "userprops",
+                 "generator", "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "private", "shp",
+                 "shpinst", "shptxt", "nonshppict", "shppict", "bkmkstart", "bkmkend", "field_instruction",
+                 "txe", "xe", "tc", "rxe", "pgdsctbl", "mmathPr", "wgrffmtfilter", "fchars", "lchars",
+                 "protusertbl", "background", "passwordhash", "sp", "sn", "sv" })
+            w.emplace(d, TWordInfo { TWord::Skip });
+        return w;
+    }();
+    return words;
+}
+
+class TRtfReader
+{
+public:
+    explicit TRtfReader(std::string_view rtf)
+        : m_in(rtf)
+    {
+    }
+
+    TStyledText Read();
+
+private:
+    bool Skipping() const { return m_overflow > 0 || m_state.Dest == TDest::Skip; }
+    void OpenGroup();
+    // False when the outermost group has closed: the document ends there.
+    bool CloseGroup();
+    void ReadControl();
+    void ControlWord(std::string_view word, bool hasParam, int param);
+    void ControlSymbol(char c);
+    void Byte(char c, bool escaped);
+    void FlushBytes();
+    void Emit(char32_t ch);
+    void EmitUnicode(int param);
+    void FinishFont();
+    TColour ColourAt(int index, TColour fallback) const;
+    void SetFont(TState& state, int index) const;
+    int CodePageOf(const TState& state) const;
+
+    std::string_view m_in;
+    std::size_t m_pos = 0;
+    std::vector<TState> m_stack;
+    TState m_state;
+    int m_overflow = 0; // groups opened past MaxDepth, skipped whole
+    int m_skipChars = 0; // fallback characters still to skip after \uN
+    std::string m_bytes; // text bytes waiting to be decoded
+    char32_t m_highSurrogate = 0;
+    int m_docCodePage = 1252;
+    int m_defaultFont = 0;
+    std::map<int, TFontEntry> m_fonts;
+    int m_fontNumber = 0;
+    std::u32string m_fontName;
+    int m_fontCodePage = 0;
+    bool m_fontPending = false;
+    std::vector<TColourEntry> m_colours;
+    TColourEntry m_colour;
+    TCodePageDecoder m_decoder;
+    std::u32string m_decoded;
+    TStyledText m_out;
+};
+
+TStyledText TRtfReader::Read()
+{
+    if (!LooksLikeRtf(m_in))
+        throw ERtfError("not an RTF file");
+    m_pos = m_in.find('{');
+    while (m_pos < m_in.size()) {
+        const char c = m_in[m_pos];
+        if (c == '{') {
+            ++m_pos;
+            FlushBytes();
+            OpenGroup();
+        } else if (c == '}') {
+            ++m_pos;
+            FlushBytes();
+            if (!CloseGroup())
+                break;
+        } else if (c == '\\') {
+            ReadControl();
+        } else {
+            ++m_pos;
+            if (c != '\r' && c != '\n')
+                Byte(c, false);
+        }
+    }
+    FlushBytes();
+    if (m_highSurrogate != 0 && !Skipping())
+        m_out.Append(U'\uFFFD', m_state.Format);
+    return std::move(m_out);
+}
+
+void TRtfReader::OpenGroup()
+{
+    m_skipChars = 0;
+    if (m_overflow > 0 || m_stack.size() >= MaxDepth) {
+        ++m_overflow;
+        return;
+    }
+    m_stack.push_back(m_state);
+}
+
+bool TRtfReader::CloseGroup()
+{
+    m_skipChars = 0;
+    if (m_overflow > 0) {
+        --m_overflow;
+        return true;
+    }
+    if (m_state.Dest == TDest::FontTable && m_fontPending)
+        FinishFont();
+    const TDest closed = m_state.Dest;
+    if (m_stack.empty())
+        return false;
+    m_state = m_stack.back();
+    m_stack.pop_back();
+    if (closed == TDest::FontTable && m_state.Dest != TDest::FontTable) {
+        // The fonts are known now: text before any \f uses the default one.
+        for (TState& s : m_stack) {
+            if (s.FontIndex < 0)
+                SetFont(s, -1);
+        }
+        if (m_state.FontIndex < 0)
+            SetFont(m_state, -1);
+    }
+    return !m_stack.empty();
+}
+
+void TRtfReader::ReadControl()
+{
+    // m_in[m_pos] is the backslash.
+    if (m_pos + 1 >= m_in.size()) {
+        m_pos = m_in.size();
+        return;
+    }
+    const char first = m_in[m_pos + 1];
+    const auto isLetter = [](char ch) { return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z'); };
+    const auto isDigit = [](char ch) { return ch >= '0' && ch <= '9'; };
+    if (!isLetter(first)) {
+        m_pos += 2;
+        if (first == '\'') {
+            const auto hex = [](char ch) {
+                if (ch >= '0' && ch <= '9')
+                    return ch - '0';
+                if (ch >= 'a' && ch <= 'f')
+                    return ch - 'a' + 10;
+                if (ch >= 'A' && ch <= 'F')
+                    return ch - 'A' + 10;
+                return -1;
+            };
+            if (m_pos + 2 <= m_in.size() && hex(m_in[m_pos]) >= 0 && hex(m_in[m_pos + 1]) >= 0) {
+                Byte(static_cast<char>(hex(m_in[m_pos]) * 16 + hex(m_in[m_pos + 1])), true);
+                m_pos += 2;
+            }
+            return;
+        }
+        FlushBytes();
+        ControlSymbol(first);
+        return;
+    }
+    std::size_t end = m_pos + 1;
+    while (end < m_in.size() && isLetter(m_in[end]))
+        ++end;
+    const std::string_view word = m_in.substr(m_pos + 1, end - m_pos - 1);
+    bool hasParam = false;
+    bool negative = false;
+    std::int64_t value = 0;
+    if (end < m_in.size() && m_in[end] == '-' && end + 1 < m_in.size() && isDigit(m_in[end + 1])) {
+        negative = true;
+        ++end;
+    }
+    while (end < m_in.size() && isDigit(m_in[end])) {
+        hasParam = true;
+        if (value < 100000000000LL)
+            value = value * 10 + (m_in[end] - '0');
+        ++end;
+    }
+    if (end < m_in.size() && m_in[end] == ' ')
+        ++end;
+    m_pos = end;
+    value = std::clamp<std::int64_t>(negative ? -value : value, INT32_MIN, INT32_MAX);
+    const int param = static_cast<int>(value);
+
+    if (word == "bin") {
+        // Binary data: its bytes are no text, whatever they look like.
+        const std::size_t length = param > 0 ? static_cast<std::size_t>(param) : 0;
+        m_pos += std::min(length, m_in.size() - m_pos);
+        FlushBytes();
+        if (m_skipChars > 0)
+            --m_skipChars;
+        return;
+    }
+    FlushBytes();
+    if (word.size() > MaxWordLength)
+        return;
+    ControlWord(word, hasParam, param);
+}
+
+void TRtfReader::ControlSymbol(char c)
+{
+    if (m_skipChars > 0) {
+        --m_skipChars;
+        return;
+    }
+    switch (c) {
+    case '\\':
+    case '{':
+    case '}':
+        Byte(c, false);
+        FlushBytes();
+        break;
+    case '~':
+        Emit(U'\u00A0');
+        break;
+    case '_':
+        Emit(U'\u2011');
+        break;
+    case '*':
+        if (m_overflow == 0)
+            m_state.Dest = TDest::Skip;
+        break;
+    case '\n':
+    case '\r':
+        Emit(U'\n');
+        break;
+    default: // \- optional hyphen, \: index subentry, \| formula: nothing to show
+        break;
+    }
+}
+
+void TRtfReader::ControlWord(std::string_view word, bool hasParam, int param)
+{
+    if (m_skipChars > 0) {
+        --m_skipChars;
+        return;
+    }
+    if (Skipping())
+        return;
+    const auto& words = Words();
+    const auto it = words.find(word);
+    if (it == words.end())
+        return;
+    const bool on = !hasParam || param != 0;
+    TCharFormat& f = m_state.Format;
+    switch (it->second.Word) {
+    case TWord::Skip:
+        m_state.Dest = TDest::Skip;
+        break;
+    case TWord::FontTable:
+        m_state.Dest = TDest::FontTable;
+        m_fontPending = false;
+        break;
+    case TWord::ColourTable:
+        m_state.Dest = TDest::ColourTable;
+        m_colours.clear();
+        m_colour = {};
+        break;
+    case TWord::Red:
+    case TWord::Green:
+    case TWord::Blue: {
+        if (m_state.Dest != TDest::ColourTable)
+            break;
+        const int shift = it->second.Word == TWord::Red ? 16 : (it->second.Word == TWord::Green ? 8 : 0);
+        m_colour.Colour = (m_colour.Colour & ~(TColour(0xFF) << shift)) | (TColour(param & 0xFF) << shift);
+        m_colour.Auto = false;
+        break;
+    }
+    case TWord::Font:
+        if (m_state.Dest == TDest::FontTable) {
+            if (m_fontPending)
+                FinishFont();
+            m_fontNumber = param;
+            m_fontName.clear();
+            m_fontCodePage = 0;
+            m_fontPending = true;
+        } else {
+            SetFont(m_state, param);
+        }
+        break;
+    case TWord::Charset:
+        if (m_state.Dest == TDest::FontTable)
+            m_fontCodePage = CharsetCodePage(param);
+        break;
+    case TWord::CodePage:
+        if (m_state.Dest == TDest::FontTable && param > 0)
+            m_fontCodePage = param;
+        break;
+    case TWord::Uc:
+        m_state.UcSkip = std::clamp(param, 0, 16);
+        break;
+    case TWord::Unicode:
+        EmitUnicode(param);
+        m_skipChars = m_state.UcSkip;
+        break;
+    case TWord::AnsiCpg:
+        if (param > 0)
+            m_docCodePage = param;
+        break;
+    case TWord::Ansi:
+        m_docCodePage = 1252;
+        break;
+    case TWord::Mac:
+        m_docCodePage = 10000;
+        break;
+    case TWord::Pc:
+        m_docCodePage = 437;
+        break;
+    case TWord::Pca:
+        m_docCodePage = 850;
+        break;
+    case TWord::DefaultFont:
+        m_defaultFont = param;
+        break;
+    default:
+        if (m_state.Dest != TDest::Body)
+            break;
+        switch (it->second.Word) {
+        case TWord::Plain:
+            f = TCharFormat {};
+            SetFont(m_state, -1);
+            break;
+        case TWord::Bold:
+            f.Bold = on;
+            break;
+        case TWord::Italic:
+            f.Italic = on;
+            break;
+        case TWord::Underline:
+            f.Underline = on;
+            break;
+        case TWord::UnderlineNone:
+            f.Underline = false;
+            break;
+        case TWord::Colour:
+            f.Colour = ColourAt(param, ColourBlack);
+            break;
+        case TWord::Background:
+            f.Background = param == 0 ? ColourWhite : ColourAt(param, ColourWhite);
+            break;
+        case TWord::Size:
+            f.SizeHalfPoints = param > 0 ? std::min(param, 32767) : 24;
+            break;
+        case TWord::Break:
+            Emit(U'\n');
+            break;
+        case TWord::Tab:
+            Emit(U'\t');
+            break;
+        case TWord::Char:
+            Emit(it->second.Char);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void TRtfReader::Byte(char c, bool escaped)
+{
+    if (m_skipChars > 0) {
+        --m_skipChars;
+        return;
+    }
+    if (Skipping())
+        return;
+    if (m_state.Dest == TDest::ColourTable) {
+        if (c == ';') {
+            m_colours.push_back(m_colour);
+            m_colour = {};
+        }
+        return;
+    }
+    if (m_state.Dest == TDest::FontTable && c == ';' && !escaped) {
+        FlushBytes();
+        FinishFont();
+        return;
+    }
+    if (!escaped && c == '\t') {
+        FlushBytes();
+        Emit(U'\t');
+        return;
+    }
+    m_bytes += c;
+}
+
+void TRtfReader::FlushBytes()
+{
+    if (m_bytes.empty())
+        return;
+    m_decoded.clear();
+    m_decoder.Decode(CodePageOf(m_state), m_bytes, m_decoded);
+    m_bytes.clear();
+    // Control bytes in the text are line-wrapping debris, not characters.
+    for (const char32_t ch : m_decoded) {
+        if (ch >= 0x20 || ch == '\t')
+            Emit(ch);
+    }
+}
+
+void TRtfReader::Emit(char32_t ch)
+{
+    if (Skipping())
+        return;
+    if (m_highSurrogate != 0) {
+        const char32_t high = m_highSurrogate;
+        m_highSurrogate = 0;
+        if (ch >= 0xDC00 && ch <= 0xDFFF) {
+            ch = 0x10000 + ((high - 0xD800) << 10) + (ch - 0xDC00);
+        } else {
+            Emit(U'\uFFFD');
+        }
+    }
+    if (ch >= 0xD800 && ch <= 0xDBFF) {
+        m_highSurrogate = ch;
+        return;
+    }
+    if (ch >= 0xDC00 && ch <= 0xDFFF)
+        ch = U'\uFFFD';
+    if (m_state.Dest == TDest::FontTable) {
+        if (m_fontName.size() < MaxFontNameLength)
+            m_fontName += ch;
+        return;
+    }
+    if (m_state.Dest == TDest::Body)
+        m_out.Append(ch, m_state.Format);
+}
+
+void TRtfReader::EmitUnicode(int param)
+{
+    int code = param < 0 ? param + 65536 : param;
+    if (code < 0 || code > 0xFFFF)
+        code = 0xFFFD;
+    Emit(static_cast<char32_t>(code));
+}
+
+void TRtfReader::FinishFont()
+{
+    m_fontPending = false;
+    std::string name;
+    for (const char32_t ch : m_fontName)
+        AppendUtf8(name, ch);
+    const auto first = name.find_first_not_of(' ');
+    const auto last = name.find_last_not_of(' ');
+    name = first == std::string::npos ? std::string() : name.substr(first, last - first + 1);
+    m_fonts[m_fontNumber] = TFontEntry { name, m_fontCodePage };
+    m_fontName.clear();
+}
+
+TColour TRtfReader::ColourAt(int index, TColour fallback) const
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= m_colours.size())
+        return fallback;
+    const TColourEntry& entry = m_colours[static_cast<std::size_t>(index)];
+    return entry.Auto ? fallback : entry.Colour;
+}
+
+void TRtfReader::SetFont(TState& state, int index) const
+{
+    state.FontIndex = index;
+    const auto it = m_fonts.find(index < 0 ? m_defaultFont : index);
+    if (it == m_fonts.end()) {
+        state.CodePage = 0;
+        state.Format.Font.clear();
+        return;
+    }
+    state.CodePage = it->second.CodePage;
+    state.Format.Font = it->second.Name;
+}
+
+int TRtfReader::CodePageOf(const TState& state) const
+{
+    return state.CodePage != 0 ? state.CodePage : m_docCodePage;
+}
+
+} // namespace
+
+bool LooksLikeRtf(std::string_view bytes)
+{
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        bytes.remove_prefix(3);
+    const auto first = bytes.find_first_not_of(" \t\r\n");
+    return first != std::string_view::npos && bytes.substr(first, 5) == "{\\rtf";
+}
+
+TStyledText ReadRtf(std::string_view rtf)
+{
+    TRtfReader reader(rtf);
+    return reader.Read();
+}
+
+} // namespace tildo

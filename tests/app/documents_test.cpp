@@ -1,0 +1,235 @@
+#include "app/rtf_reader.h"
+#include "app/text_formats.h"
+#include "shell_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace tildo {
+namespace {
+
+using test::TShell;
+using test::U;
+using test::W;
+
+struct TDocumentsTest : ::testing::Test
+{
+    void SetUp() override
+    {
+        shell.Start();
+        shell.ui.Errors.clear(); // the missing default dictionary
+        shell.ui.SetCommandChecked("ToConfirm1", true);
+    }
+    TShell shell;
+};
+
+TEST(TextFormatTest, ExtensionDecidesTheMode)
+{
+    EXPECT_EQ(TextFormatOf("/t/a.RTF"), TTextFormat::Rtf);
+    EXPECT_EQ(TextFormatOf("/t/b.rtf"), TTextFormat::Rtf);
+    EXPECT_EQ(TextFormatOf("/t/c.Rtf"), TTextFormat::Rtf);
+    EXPECT_EQ(TextFormatOf("/t/c.rtfx"), TTextFormat::Rtf);
+    EXPECT_EQ(TextFormatOf("/t/d.fb2"), TTextFormat::FictionBook);
+    EXPECT_EQ(TextFormatOf("/t/e.TXT"), TTextFormat::Plain);
+    EXPECT_EQ(TextFormatOf("/t/noext"), TTextFormat::Plain);
+    EXPECT_EQ(TextFormatOf("/t.rtf/noext"), TTextFormat::Plain);
+    EXPECT_EQ(TextFormatOf("/t/f.rt"), TTextFormat::Plain);
+}
+
+TEST_F(TDocumentsTest, OpeningSetsModeTitleAndRecentEntry)
+{
+    const std::string rtf = shell.dir.Write("a.RTF", "{\\rtf1 rich {\\b bold}\\par}");
+    const std::string fb2
+        = shell.dir.Write("d.fb2", "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n" + W("<p>ёж</p>"));
+    ASSERT_TRUE(shell.documents.OpenDocument(rtf));
+    EXPECT_TRUE(shell.editor.Rich);
+    EXPECT_TRUE(shell.ui.IsCommandChecked("RTF1"));
+    EXPECT_FALSE(shell.ui.IsCommandEnabled("Font1"));
+    EXPECT_EQ(shell.editor.Doc.Text(), "rich bold\n");
+    EXPECT_EQ(shell.window.TitleText, rtf);
+    EXPECT_EQ(shell.documents.CurrentFileName, rtf);
+    EXPECT_EQ(shell.documents.TextDirectory, shell.dir.Path());
+    EXPECT_FALSE(shell.documents.Modified());
+
+    ASSERT_TRUE(shell.documents.OpenDocument(fb2));
+    EXPECT_FALSE(shell.editor.Rich);
+    EXPECT_FALSE(shell.ui.IsCommandChecked("RTF1"));
+    EXPECT_TRUE(shell.ui.IsCommandEnabled("Font1"));
+    EXPECT_NE(shell.editor.Doc.Text().find(W("<p>ёж</p>")), std::string::npos);
+    EXPECT_EQ(shell.window.RecentMenu, (std::vector<std::string> { rtf, fb2 }));
+    EXPECT_EQ(shell.hooks.Count("ClearUndo"), 2);
+}
+
+TEST_F(TDocumentsTest, MissingFileChangesNothing)
+{
+    const std::string a = shell.dir.Write("a.txt", "text");
+    ASSERT_TRUE(shell.documents.OpenDocument(a));
+    shell.ui.OpenFileAnswers = { shell.dir.Path() + "/nope.txt" };
+    shell.documents.Open1Click();
+    ASSERT_EQ(shell.ui.ErrorsUtf8(),
+        (std::vector<std::string> { "Файл \"" + shell.dir.Path() + "/nope.txt\" не найден" }));
+    EXPECT_EQ(shell.documents.CurrentFileName, a);
+    EXPECT_EQ(shell.window.TitleText, a);
+    EXPECT_EQ(shell.editor.Doc.Text(), "text");
+    EXPECT_EQ(shell.documents.RecentFiles().Count(), 1);
+    EXPECT_EQ(shell.ui.FileChoices.back().Directory, shell.dir.Path());
+}
+
+TEST_F(TDocumentsTest, TitleMarkFollowsModified)
+{
+    const std::string t = shell.dir.Write("t.txt", "abc");
+    shell.documents.OpenDocument(t);
+    shell.editor.Type("x");
+    EXPECT_EQ(shell.window.TitleText, t + " *");
+    shell.editor.Type("y");
+    EXPECT_EQ(shell.window.TitleText, t + " *");
+    shell.ui.SaveFileAnswers = { t };
+    shell.ui.YesNoAnswers = { true }; // overwrite
+    shell.documents.Saveas1Click();
+    EXPECT_EQ(shell.window.TitleText, t);
+    EXPECT_EQ(ReadWholeFile(t), "xyabc");
+
+    shell.documents.Close1Click();
+    EXPECT_EQ(shell.window.TitleText, "");
+    EXPECT_EQ(shell.documents.CurrentFileName, "");
+    shell.editor.Type("z");
+    EXPECT_EQ(shell.window.TitleText, " *");
+}
+
+TEST_F(TDocumentsTest, UnsavedEditsAreGuarded)
+{
+    const std::string a = shell.dir.Write("a.txt", "aaa");
+    const std::string b = shell.dir.Write("b.txt", "bbb");
+    shell.documents.OpenDocument(a);
+    shell.editor.Type("edit ");
+    shell.ui.OpenFileAnswers = { b };
+    shell.ui.YesNoAnswers = { false };
+    shell.documents.Open1Click();
+    EXPECT_EQ(shell.documents.CurrentFileName, a);
+    EXPECT_TRUE(shell.ui.FileChoices.empty());
+    shell.documents.Close1Click();
+    EXPECT_EQ(shell.ui.Questions.size(), 2u);
+    EXPECT_EQ(shell.documents.CurrentFileName, a);
+
+    shell.ui.SetCommandChecked("ToConfirm1", false);
+    shell.documents.FilesDropped({ b, a, shell.dir.Path() + "/third.txt" });
+    EXPECT_EQ(shell.ui.Questions.size(), 2u);
+    EXPECT_EQ(shell.documents.CurrentFileName, b);
+    EXPECT_TRUE(shell.ui.Errors.empty());
+}
+
+TEST_F(TDocumentsTest, RecentListKeepsNinePlacesAndPositions)
+{
+    std::vector<std::string> paths;
+    for (int k = 0; k < 10; ++k)
+        paths.push_back(shell.dir.Write("f" + std::to_string(k) + ".txt", "0123456789"));
+    for (int k = 0; k < 9; ++k)
+        shell.documents.FilesDropped({ paths[static_cast<std::size_t>(k)] });
+    shell.editor.Doc.Select(7, 0);
+    shell.documents.FilesDropped({ paths[9] });
+    // f8 remembered its caret when the tenth text was opened over it.
+    const TRecentFiles& recent = shell.documents.RecentFiles();
+    ASSERT_EQ(recent.Count(), 9);
+    EXPECT_EQ(recent.Entry(1).Path, paths[1]);
+    EXPECT_EQ(recent.Entry(9).Path, paths[9]);
+    EXPECT_EQ(shell.window.RecentMenu.back(), paths[9]);
+
+    shell.editor.Doc.Select(4, 0);
+    // Reopen f3 through the recent list, then reopen f8 with its name in capitals.
+    shell.documents.RecentFileClick(3);
+    EXPECT_EQ(shell.documents.CurrentFileName, paths[3]);
+    EXPECT_EQ(recent.Position(paths[9]), 4);
+    std::string upper = paths[8];
+    upper.replace(upper.size() - 6, 6, "F8.TXT");
+    shell.dir.Write("F8.TXT", "0123456789");
+    shell.documents.FilesDropped({ upper });
+    EXPECT_EQ(shell.documents.CurrentFileName, upper);
+    EXPECT_EQ(recent.Count(), 9);
+    EXPECT_EQ(recent.Index(upper), 8);
+    EXPECT_EQ(shell.editor.Doc.SelStart(), 7);
+}
+
+TEST(RecentFilesTest, PathsCompareCyrillicWithoutCase)
+{
+    TRecentFiles recent;
+    EXPECT_TRUE(recent.Add("/тексты/Ёлка.txt", 1));
+    EXPECT_FALSE(recent.Add("/ТЕКСТЫ/ёлка.TXT", 2));
+    EXPECT_EQ(recent.Index("/Тексты/ЁЛКА.txt"), 1);
+    EXPECT_EQ(recent.Index("/тексты/елка.txt"), 0);
+    EXPECT_FALSE(recent.Add("", 0));
+    EXPECT_EQ(recent.Index(""), 0);
+}
+
+TEST_F(TDocumentsTest, SaveAsAsksBeforeOverwritingAndKeepsTitleAndList)
+{
+    shell.documents.Saveas1Click(); // empty editor: nothing at all
+    EXPECT_TRUE(shell.ui.FileChoices.empty());
+
+    const std::string a = shell.dir.Write("a.txt", "text");
+    const std::string b = shell.dir.Write("b.txt", "keep");
+    shell.documents.OpenDocument(a);
+    shell.ui.SaveFileAnswers = { b };
+    shell.ui.YesNoAnswers = { false };
+    shell.documents.Saveas1Click();
+    ASSERT_EQ(shell.ui.Questions.size(), 1u);
+    EXPECT_EQ(U(shell.ui.Questions[0]), "Файл " + b + " существует. Переписать?");
+    EXPECT_EQ(ReadWholeFile(b), "keep");
+    EXPECT_EQ(shell.ui.FileChoices.back().FileName, a);
+
+    const std::string c = shell.dir.Path() + "/sub.txt";
+    shell.ui.SaveFileAnswers = { c };
+    shell.documents.Saveas1Click();
+    EXPECT_EQ(ReadWholeFile(c), "text");
+    EXPECT_EQ(shell.documents.CurrentFileName, c);
+    EXPECT_EQ(shell.window.TitleText, a);
+    EXPECT_EQ(shell.documents.RecentFiles().Count(), 1);
+
+    shell.ui.SaveFileAnswers = { shell.dir.Path() + "/no/dir/x.txt" };
+    shell.documents.Saveas1Click();
+    ASSERT_EQ(shell.ui.Errors.size(), 1u);
+    EXPECT_NE(shell.ui.Errors[0].find("/no/dir/x.txt"), std::string::npos);
+    EXPECT_EQ(shell.documents.CurrentFileName, c);
+}
+
+TEST_F(TDocumentsTest, PlainTextGoesBackAsItCame)
+{
+    const std::string cp = shell.dir.Write("cp.txt", W("еще\r\nвсе\r\n"));
+    const std::string utf = shell.dir.Write("utf.txt",
+        "\xEF\xBB\xBF"
+        "ещё\nи \xF0\x9F\x99\x82 bad\xFF\n");
+    for (const std::string& path : { cp, utf }) {
+        const std::string before = ReadWholeFile(path);
+        ASSERT_TRUE(shell.documents.OpenDocument(path));
+        shell.documents.SaveDocument(path);
+        EXPECT_EQ(ReadWholeFile(path), before) << path;
+    }
+    // A CP1251 text that gains a character CP1251 lacks is written as UTF-8.
+    shell.documents.OpenDocument(cp);
+    shell.editor.Doc.Select(0, 0);
+    shell.editor.Type(W("ё"));
+    TStyledText extra = shell.editor.Content();
+    TCharFormat plain;
+    extra.Append(U"\u20AC\u4E2D", plain);
+    shell.editor.SetContent(extra);
+    shell.documents.SaveDocument(cp);
+    EXPECT_EQ(ReadWholeFile(cp), "ёеще\r\nвсе\r\n€中");
+}
+
+TEST_F(TDocumentsTest, RichTextKeepsColoursThroughTheEditor)
+{
+    const std::string path = shell.dir.Write(
+        "c.rtf", "{\\rtf1\\ansi{\\colortbl;\\red0\\green0\\blue255;}{\\b\\fs30 big} {\\cf1 blue}\\par}");
+    ASSERT_TRUE(shell.documents.OpenDocument(path));
+    EXPECT_EQ(shell.editor.Doc.CharColour(3), ColourBlack);
+    EXPECT_EQ(shell.editor.Doc.CharColour(4), ColourBlue);
+    shell.documents.SaveDocument(path);
+    const TStyledText back = ReadRtf(ReadWholeFile(path));
+    ASSERT_GE(back.Runs().size(), 3u);
+    EXPECT_EQ(back.Runs()[0].Text, U"big");
+    EXPECT_TRUE(back.Runs()[0].Format.Bold);
+    EXPECT_EQ(back.Runs()[0].Format.SizeHalfPoints, 30);
+    EXPECT_EQ(back.Runs()[2].Text, U"blue");
+    EXPECT_EQ(back.Runs()[2].Format.Colour, ColourBlue);
+}
+
+} // namespace
+} // namespace tildo

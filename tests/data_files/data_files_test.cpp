@@ -1,0 +1,373 @@
+// The files shipped in data/: each must load without a single message and
+// hold what the program relies on.
+
+#include "dict/combination_dictionary.h"
+#include "dict/main_dictionary.h"
+#include "dict/my_lists.h"
+#include "platform/file_io.h"
+#include "support/recording_ui.h"
+#include "text/collation.h"
+#include "text/letters.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tildo {
+namespace {
+
+using test::TRecordingUi;
+using test::U;
+using test::W;
+
+const std::string DataDir = TILDO_DATA_DIR;
+
+std::string Joined(const std::vector<std::string>& lines)
+{
+    std::string r;
+    for (const auto& l : lines)
+        r += l + "\n";
+    return r;
+}
+
+// Every line break of a shipped file is CR LF, as the program writes them.
+void ExpectCrLf(const std::string& name)
+{
+    const std::string bytes = ReadWholeFile(DataDir + "/" + name);
+    ASSERT_FALSE(bytes.empty()) << name;
+    EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n") << name;
+    std::size_t bare = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r'))
+            ++bare;
+        if (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))
+            ++bare;
+    }
+    EXPECT_EQ(bare, 0u) << name << ": line breaks other than CR LF";
+}
+
+// The main dictionary as the program loads it, with what the load reported.
+struct TLoadedDictionary
+{
+    TDic Dic;
+    TRecordingUi Ui;
+    TLoadedDictionary()
+    {
+        Dic.FileName = DataDir + "/tildo.dat";
+        Dic.ReadDic(Ui);
+    }
+};
+
+const TLoadedDictionary& Shipped()
+{
+    static const TLoadedDictionary loaded;
+    return loaded;
+}
+
+struct TFound
+{
+    std::string Form; // UTF-8; empty when the dictionary has no entry
+    int Variant = 0;
+};
+
+// What the pass would find for a text word (UTF-8, case as in the text).
+TFound Find(const TDic& dic, std::string_view word)
+{
+    TDicEntry entry;
+    TFound r;
+    if (!dic.Lookup(FoldDottedE(W(word)), entry))
+        return r;
+    r.Form = U(entry.Form);
+    r.Variant = entry.IsRule ? dic.RuleVariant[entry.Index] : dic.FormVariant[entry.Index];
+    return r;
+}
+
+std::vector<std::string> RussianWords(std::string_view line)
+{
+    std::vector<std::string> words;
+    std::string current;
+    for (const char c : line) {
+        if (IsRussianLetter(c)) {
+            current += c;
+        } else if (!current.empty()) {
+            words.push_back(current);
+            current.clear();
+        }
+    }
+    if (!current.empty())
+        words.push_back(current);
+    return words;
+}
+
+TEST(ShippedMainDictionary, LoadsWithoutAnyFinding)
+{
+    const TLoadedDictionary& d = Shipped();
+    EXPECT_TRUE(d.Ui.Errors.empty()) << Joined(d.Ui.ErrorsUtf8());
+    EXPECT_GT(d.Dic.FormCount(), 100000);
+    EXPECT_EQ(d.Dic.RuleCount(), 0);
+    EXPECT_TRUE(d.Ui.IsCommandEnabled("YoPos1"));
+    ExpectCrLf("tildo.dat");
+
+    // A form with a capital after its first letter could never be found.
+    int unreachable = 0;
+    for (const std::string& form : d.Dic.Forms) {
+        for (std::size_t i = 1; i < form.size(); ++i)
+            unreachable += IsRussianCapital(form[i]) ? 1 : 0;
+    }
+    EXPECT_EQ(unreachable, 0);
+}
+
+TEST(ShippedMainDictionary, DecidesWellKnownWords)
+{
+    const TDic& dic = Shipped().Dic;
+    struct TCase
+    {
+        const char* Text;
+        const char* Form; // "" when the word must not be an entry
+        int Variant;
+    };
+    const TCase cases[] = {
+        { "еще", "ещё", 0 },
+        { "ЕЩЕ", "ещё", 0 },
+        { "все", "всё", 1 },
+        { "Все", "всё", 1 },
+        { "чем", "чём", 1 },
+        { "нем", "нём", 1 },
+        { "лет", "лёт", 1 },
+        { "берет", "берёт", 1 },
+        { "осел", "осёл", 1 },
+        { "небо", "нёбо", 1 },
+        { "совершенный", "совершённый", 1 },
+        { "трехведерный", "трёхведёрный", 0 },
+        { "объем", "объём", 0 },
+        { "шелковый", "шёлковый", 0 }, // шелковый is the lexicon's informal spelling
+        { "вертолетчик", "вертолётчик", 0 }, // a ё-less duplicate in the lexicon
+        { "Щелково", "Щёлково", 0 },
+        { "щелково", "", 0 }, // a proper name is found only with its capital
+        { "Петр", "Пётр", 0 },
+        { "петр", "", 0 },
+        { "Орел", "орёл", 0 }, // common noun and town: one lower-case entry
+        { "тем", "", 0 }, // artefacts beside very frequent words
+        { "перед", "", 0 },
+        { "самое", "", 0 },
+        { "сдвоенный", "", 0 }, // сдвоённый is only an informal spelling
+        { "дед", "", 0 },
+    };
+    for (const TCase& c : cases) {
+        const TFound found = Find(dic, c.Text);
+        EXPECT_EQ(found.Form, c.Form) << c.Text;
+        if (!found.Form.empty()) {
+            EXPECT_EQ(found.Variant, c.Variant) << c.Text;
+        }
+    }
+}
+
+TEST(ShippedCombinations, LoadWithoutMessagesAndAgreeWithTheDictionary)
+{
+    const TDic& dic = Shipped().Dic;
+    TBufferLimits limits;
+    TCombiWordsDic combi(limits);
+    combi.FileName = DataDir + "/combi.dat";
+    TRecordingUi ui;
+    combi.ReadCombiDic(ui);
+    EXPECT_TRUE(ui.Errors.empty()) << Joined(ui.ErrorsUtf8());
+    EXPECT_GE(combi.Count(), 300);
+    EXPECT_TRUE(ui.IsCommandEnabled("CombiWords1"));
+    ExpectCrLf("combi.dat");
+
+    for (int i = 0; i < combi.Count(); ++i) {
+        const std::string& text = combi.Texts[static_cast<std::size_t>(i)];
+        bool decidesSomething = false;
+        for (const std::string& word : RussianWords(text)) {
+            TDicEntry entry;
+            if (!dic.Lookup(FoldDottedE(word), entry))
+                continue;
+            decidesSomething = true;
+            // Where the group writes ё, it must stand where the dictionary has it.
+            if (HasDottedE(word)) {
+                EXPECT_EQ(U(ToLower(entry.Form)), U(ToLower(word))) << U(text);
+            }
+        }
+        EXPECT_TRUE(decidesSomething) << U(text) << ": no word of it is in the main dictionary";
+    }
+
+    struct TCase
+    {
+        const char* Candidate;
+        int Mask;
+    };
+    const TCase cases[] = {
+        { "все-таки", 1 },
+        { "125 лет", 0 },
+        { "о чем", 2 },
+        { "ни при чем", 4 },
+        { "Во всем", 2 },
+        { "не о чем", 0 },
+    };
+    for (const TCase& c : cases) {
+        const int i = combi.FindCombination(FoldDottedE(W(c.Candidate)));
+        ASSERT_GE(i, 0) << c.Candidate;
+        EXPECT_EQ(combi.DottedMasks[i], c.Mask) << c.Candidate;
+    }
+}
+
+// --- the word-form rules -------------------------------------------------------------
+
+struct TMorphRule
+{
+    std::string Label;
+    std::string Pattern;
+    int Cut = 0;
+    std::string Endings;
+};
+
+// The pattern's elements from the right: single letters, or [..] sets.
+bool SplitPattern(std::string_view pattern, std::vector<std::string>& elements)
+{
+    elements.clear();
+    std::size_t i = 0;
+    while (i < pattern.size()) {
+        if (pattern[i] == '[') {
+            const std::size_t close = pattern.find(']', i + 1);
+            if (close == std::string_view::npos || close == i + 1)
+                return false;
+            const std::string_view set = pattern.substr(i + 1, close - i - 1);
+            if (!AllRussianLetters(set))
+                return false;
+            elements.emplace_back(set);
+            i = close + 1;
+        } else if (IsRussianLetter(pattern[i])) {
+            elements.emplace_back(1, pattern[i]);
+            ++i;
+        } else {
+            return false;
+        }
+    }
+    return !elements.empty();
+}
+
+// Parses one line of the rules file; an empty error means a comment, a header
+// (header set) or a rule (rule filled).
+std::string ParseMorphLine(std::string_view line, std::string& header, TMorphRule& rule, bool& isRule)
+{
+    isRule = false;
+    if (line.empty() || line.front() == '#')
+        return "";
+    if (line.front() == '=') {
+        header = line.substr(1);
+        return header.empty() ? "empty part-of-speech name" : "";
+    }
+    std::size_t colons[3];
+    std::size_t from = 0;
+    for (std::size_t& c : colons) {
+        c = line.find(':', from);
+        if (c == std::string_view::npos)
+            return "fewer than three ':'";
+        from = c + 1;
+    }
+    rule.Label = line.substr(0, colons[0]);
+    rule.Pattern = line.substr(colons[0] + 1, colons[1] - colons[0] - 1);
+    const std::string_view cut = line.substr(colons[1] + 1, colons[2] - colons[1] - 1);
+    rule.Endings = line.substr(colons[2] + 1);
+    if (rule.Label.empty() || !AllRussianLetters(rule.Label))
+        return "the label is not a model word";
+    std::vector<std::string> elements;
+    if (!SplitPattern(rule.Pattern, elements))
+        return "bad pattern";
+    if (cut.empty() || cut.size() > 2)
+        return "bad cut";
+    rule.Cut = 0;
+    for (const char c : cut) {
+        if (!IsDigit(c))
+            return "bad cut";
+        rule.Cut = rule.Cut * 10 + (c - '0');
+    }
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = rule.Endings.find(',', start);
+        const std::string_view ending = std::string_view(rule.Endings).substr(start, comma - start);
+        if (!AllRussianLetters(ending))
+            return "an ending with a character that is not a Russian letter";
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    if (header.empty())
+        return "a rule before the first part-of-speech header";
+    isRule = true;
+    return "";
+}
+
+bool EndsWithPattern(std::string_view word, const std::string& pattern)
+{
+    std::vector<std::string> elements;
+    if (!SplitPattern(pattern, elements) || elements.size() > word.size())
+        return false;
+    for (std::size_t k = 0; k < elements.size(); ++k) {
+        const char c = word[word.size() - 1 - k];
+        if (elements[elements.size() - 1 - k].find(c) == std::string::npos)
+            return false;
+    }
+    return true;
+}
+
+std::vector<std::string> MakeForms(const std::string& base, const TMorphRule& rule)
+{
+    const std::string stem = base.substr(0, base.size() - static_cast<std::size_t>(rule.Cut));
+    std::vector<std::string> forms;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = rule.Endings.find(',', start);
+        forms.push_back(stem + rule.Endings.substr(start, comma - start));
+        if (comma == std::string::npos)
+            return forms;
+        start = comma + 1;
+    }
+}
+
+TEST(ShippedWordFormRules, EveryLineFollowsTheGrammarAndGivesKnownForms)
+{
+    const std::string bytes = ReadWholeFile(DataDir + "/morphs.dat");
+    ExpectCrLf("morphs.dat");
+    const TDic& dic = Shipped().Dic;
+
+    std::string header;
+    int rules = 0;
+    std::size_t begin = 0;
+    int lineNumber = 0;
+    while (begin < bytes.size()) {
+        std::size_t end = bytes.find('\n', begin);
+        if (end == std::string::npos)
+            end = bytes.size();
+        std::string_view line(bytes.data() + begin, end - begin);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        begin = end + 1;
+        ++lineNumber;
+
+        TMorphRule rule;
+        bool isRule = false;
+        const std::string error = ParseMorphLine(line, header, rule, isRule);
+        EXPECT_EQ(error, "") << "line " << lineNumber << ": " << U(line);
+        if (!isRule)
+            continue;
+        ++rules;
+        // The label is a model word: it fits its own pattern, and every form
+        // the rule makes of it holds ё and is in the main dictionary as written.
+        EXPECT_TRUE(EndsWithPattern(rule.Label, rule.Pattern)) << U(line);
+        EXPECT_LE(static_cast<std::size_t>(rule.Cut), rule.Label.size()) << U(line);
+        for (const std::string& form : MakeForms(rule.Label, rule)) {
+            EXPECT_TRUE(HasDottedE(form)) << U(line) << ": " << U(form);
+            TDicEntry entry;
+            const bool known = dic.Lookup(FoldDottedE(form), entry);
+            EXPECT_TRUE(known && entry.Form == form) << U(line) << ": " << U(form);
+        }
+    }
+    EXPECT_GE(rules, 30);
+}
+
+} // namespace
+} // namespace tildo

@@ -1,0 +1,336 @@
+#!/usr/bin/env python3
+"""Generates data/tildo.dat, the main dictionary, from the OpenCorpora lexicon.
+
+    gen_dictionary.py fetch   # npm pack az@0.2.3 into the cache, check it, unpack dicts/
+    gen_dictionary.py build   # write data/tildo.dat from the cached lexicon
+    gen_dictionary.py         # both
+
+The output depends only on the package (checked by its SHA-1) and on
+overrides.txt beside this script: the same input gives the same bytes. Only the
+fetch step needs the network; nothing in the normal build or test run calls
+this script.
+
+How the entries are chosen (data/README.md says the same for the user):
+
+1. Every word form of the lexicon that holds ё is a candidate. Forms with a
+   hyphen are left out (the program's words never hold one: their parts are
+   words of their own), and so is the lone letter ё.
+2. Readings are (lemma, grammemes). A reading is marginal when it carries Arch
+   (archaic), Infr (informal), Slng (slang), Dist (distorted) or Erro (error);
+   the vocative of a given name (Алёш, Лёх), marked Infr, is not marginal: it is
+   common in dialogue. Given names and patronymics in the plural (Алёны,
+   Петр of the name Петра) are set aside as well: people are seldom named in
+   the plural, and the lexicon's plural name forms clash with real words.
+3. A form whose е-spelling (every ё written е) is not a word form of the
+   lexicon is fixed: the program writes ё without asking.
+4. Otherwise the readings of both spellings are compared:
+   - if every reading of the ё-spelling is marginal or set aside, the ё form is
+     a nonstandard spelling of a standard е word (сдвоённый beside сдвоенный,
+     самоё beside самое) and is dropped;
+   - readings of the е-spelling are discounted when they are marginal or set
+     aside, when they mirror a reading of the ё-spelling (same lemma up to ё,
+     same grammemes up to the marginal ones: the lexicon's ё-less duplicate
+     lexemes such as вертолетчик, and the Infr е-spellings such as шелковый),
+     and, for a common ё word, when they are proper names (the lexicon spells
+     many surnames and places with е that are said with ё: Муравьев); nor do
+     an adverb spelled like a short neuter ё form (the ё-less adverb lexemes:
+     казенно), the genitive plural in -ей beside an instrumental singular in
+     -ёй (беготней, возней: the plural is rare), and the short masculine in -ен
+     of an -ный adjective beside a short participle in -ён (охранен, повторен:
+     generated for every adjective and seldom used);
+   - if no reading of the е-spelling is left, the ё form is fixed; otherwise
+     both spellings are real words and the ё form is a variant ('?').
+5. A form whose readings are all proper names (Name, Surn, Patr, Geox, Orgn,
+   Trad) is written with a capital first letter, so that it is found only for
+   capitalised text; any common reading keeps it in lower case.
+6. overrides.txt settles what grammemes cannot: artefacts to drop (тём, перёд),
+   variants that the frequencies of the two words make pointless, and
+   well-known words the lexicon lacks or spells with е (Щёлково, нёбо). Each
+   line there gives its reason.
+7. Forms that are equal once ё is read as е (весёл and вёсел) cannot both be
+   entries: the one with fewer marginal readings, then the one with more
+   readings, then the first in CP1251 order is kept, and it becomes a variant
+   when the other one was a standard word too, so that the user is shown the
+   word instead of the program guessing.
+8. The entries are sorted by the dictionary collation (ё as е, case-blind,
+   a capital before its lower-case twin) and written in CP1251 with CR LF.
+"""
+
+import argparse
+import hashlib
+import os
+import shutil
+import subprocess
+import sys
+import tarfile
+import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import lexicon  # noqa: E402
+
+PACKAGE = "az@0.2.3"
+PACKAGE_SHA1 = "1d0bcf2242418bdd7ae6c6f5e1a42cba072a7017"
+DICT_FILES = ("words.dawg", "paradigms.array", "suffixes.json", "gramtab-opencorpora-int.json")
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+REPO = os.path.normpath(os.path.join(HERE, "..", ".."))
+DEFAULT_CACHE = os.path.join(REPO, ".cache", "gen_dictionary")
+DEFAULT_OUTPUT = os.path.join(REPO, "data", "tildo.dat")
+OVERRIDES = os.path.join(HERE, "overrides.txt")
+
+MARGINAL = frozenset({"Arch", "Infr", "Slng", "Dist", "Erro"})
+PROPER = frozenset({"Name", "Surn", "Patr", "Geox", "Orgn", "Trad"})
+
+HEADER = [
+    "# Основной словарь: словоформы с буквой ё.",
+    "# Создан tools/gen_dictionary/gen_dictionary.py из словаря OpenCorpora",
+    "# (пакет az 0.2.3), лицензия CC BY-SA; см. NOTICE и README.md.",
+    "# Строка со знаком ? в конце - вариант: слово с е тоже существует.",
+]
+
+
+# --- fetching -------------------------------------------------------------------
+
+
+def fetch(cache):
+    """Packs the package with npm into cache, checks it and unpacks its dicts/."""
+    os.makedirs(cache, exist_ok=True)
+    with tempfile.TemporaryDirectory() as tmp:
+        subprocess.run(["npm", "pack", PACKAGE, "--silent"], cwd=tmp, check=True, stdout=subprocess.DEVNULL)
+        tarballs = [n for n in os.listdir(tmp) if n.endswith(".tgz")]
+        if len(tarballs) != 1:
+            raise SystemExit("npm pack gave %r" % tarballs)
+        tarball = os.path.join(tmp, tarballs[0])
+        with open(tarball, "rb") as f:
+            digest = hashlib.sha1(f.read()).hexdigest()
+        if digest != PACKAGE_SHA1:
+            raise SystemExit("%s has SHA-1 %s, expected %s" % (PACKAGE, digest, PACKAGE_SHA1))
+        dicts = os.path.join(cache, "dicts")
+        os.makedirs(dicts, exist_ok=True)
+        with tarfile.open(tarball) as tar:
+            for name in DICT_FILES:
+                member = tar.getmember("package/dicts/" + name)
+                source = tar.extractfile(member)
+                with open(os.path.join(dicts, name), "wb") as out:
+                    shutil.copyfileobj(source, out)
+    print("fetched %s into %s" % (PACKAGE, cache))
+
+
+# --- the dictionary collation ------------------------------------------------------
+
+
+def _lower_cp(b):
+    if 0xC0 <= b <= 0xDF or 0x41 <= b <= 0x5A:
+        return b + 32
+    if b == 0xA8:
+        return 0xB8
+    return b
+
+
+def fold(word):
+    return word.replace("ё", "е").replace("Ё", "Е")
+
+
+def sort_key(word):
+    """The order of the program's CompareFolded: the lower-cased folded bytes,
+    a prefix first; then the folded bytes themselves, so a capital first."""
+    folded = fold(word).encode("cp1251")
+    return bytes(_lower_cp(b) for b in folded), folded
+
+
+# --- choosing the entries ------------------------------------------------------------
+
+
+def is_marginal(grammemes):
+    if not grammemes & MARGINAL:
+        return False
+    return not ("voct" in grammemes and "Name" in grammemes)
+
+
+def is_set_aside(grammemes):
+    return bool(grammemes & {"Name", "Patr"}) and "plur" in grammemes
+
+
+def is_proper(grammemes):
+    return bool(grammemes & PROPER)
+
+
+def is_adverb_mirror(word, yoReadings, lemma, grammemes):
+    """An adverb spelled like a short neuter ё form (ёмко, казённо) is the
+    lexicon's ё-less adverb lexeme of the same word."""
+    return (
+        "ADVB" in grammemes
+        and lemma == fold(word)
+        and any("ADJS" in g and "neut" in g for _, g in yoReadings)
+    )
+
+
+def is_rare_genitive_plural(yoReadings, lemma, grammemes):
+    """The genitive plural in -ей of a feminine noun whose instrumental singular
+    ends in -ёй (беготней, возней, роднёй): the plural is rare, the singular
+    common."""
+    if not ({"NOUN", "plur", "gent"} <= grammemes):
+        return False
+    return any(l == lemma and {"NOUN", "femn", "sing", "ablt"} <= g for l, g in yoReadings)
+
+
+def is_generated_short_form(yoReadings, lemma, grammemes):
+    """The short masculine in -ен of an adjective in -ный/-ной beside a short
+    participle in -ён (охранен beside охранён, повторен beside повторён): the
+    lexicon gives every such adjective a short form, and most are never used.
+    The few real ones (благодарен, склонен, сложен) are in overrides.txt."""
+    if not ({"ADJS", "masc", "sing"} <= grammemes and lemma.endswith(("ный", "ной"))):
+        return False
+    return any("PRTS" in g for _, g in yoReadings)
+
+
+class Entry:
+    def __init__(self, form, variant, reason):
+        self.form = form  # lower case as in the lexicon; capitalised on output
+        self.variant = variant
+        self.reason = reason
+        self.proper = False
+        self.marginal = 0  # marginal readings, for settling fold collisions
+        self.readings = 0
+
+
+def classify(word, yoReadings, plainReadings):
+    """The entry for one ё form, or None to leave it out."""
+    kept = [(l, g) for l, g in yoReadings if not is_marginal(g) and not is_set_aside(g)]
+    shown = kept or yoReadings
+    entry = Entry(word, False, "")
+    entry.proper = all(is_proper(g) for _, g in shown)
+    entry.marginal = sum(1 for _, g in yoReadings if is_marginal(g))
+    entry.readings = len(yoReadings)
+    if not plainReadings:
+        entry.reason = "no е twin"
+        return entry
+    if not kept:
+        return None
+    mirrors = {(fold(l), g - MARGINAL) for l, g in yoReadings}
+    rest = [
+        (l, g)
+        for l, g in plainReadings
+        if not is_marginal(g)
+        and not is_set_aside(g)
+        and (fold(l), g - MARGINAL) not in mirrors
+        and (entry.proper or not is_proper(g))
+        and not is_adverb_mirror(word, yoReadings, l, g)
+        and not is_rare_genitive_plural(yoReadings, l, g)
+        and not is_generated_short_form(yoReadings, l, g)
+    ]
+    if not rest:
+        entry.reason = "е twin discounted"
+        return entry
+    entry.variant = True
+    entry.reason = "е twin: " + ", ".join(sorted({l for l, _ in rest}))
+    return entry
+
+
+def read_overrides(path):
+    """overrides.txt: 'action form # reason' lines; actions drop, fixed,
+    variant, add, add?; forms in lower case, a capital for a proper name."""
+    result = []
+    with open(path, encoding="utf-8") as f:
+        for number, line in enumerate(f, 1):
+            text = line.split("#", 1)[0].strip()
+            if not text:
+                continue
+            parts = text.split()
+            if len(parts) < 2 or parts[0] not in ("drop", "fixed", "variant", "add", "add?"):
+                raise SystemExit("%s:%d: bad line %r" % (path, number, line))
+            for form in parts[1:]:
+                result.append((parts[0], form))
+    return result
+
+
+def choose(lex, overrides):
+    forms = lex.forms_with("ё")
+    entries = {}
+    for word in sorted(forms):
+        if "-" in word or len(word) < 2:
+            continue
+        entry = classify(word, forms[word], lex.readings(fold(word)))
+        if entry is not None:
+            entries[word] = entry
+    for action, form in overrides:
+        key = form.lower()
+        if action == "drop":
+            if entries.pop(key, None) is None:
+                raise SystemExit("override drops %s, which is not an entry" % form)
+        elif action in ("fixed", "variant"):
+            if key not in entries:
+                raise SystemExit("override %s %s: not an entry" % (action, form))
+            entries[key].variant = action == "variant"
+            entries[key].reason = "override"
+        else:
+            if key in entries:
+                raise SystemExit("override adds %s, which is an entry already" % form)
+            entry = Entry(key, action == "add?", "added")
+            entry.proper = form[0].isupper()
+            entries[key] = entry
+    return settle_collisions(entries.values())
+
+
+def settle_collisions(entries):
+    groups = {}
+    for entry in entries:
+        groups.setdefault((fold(entry.form), entry.proper), []).append(entry)
+    result = []
+    for group in groups.values():
+        group.sort(key=lambda e: (e.marginal, -e.readings, e.form.encode("cp1251")))
+        best = group[0]
+        if any(e.marginal < e.readings for e in group[1:]):
+            best.variant = True
+            best.reason = "two ё placements"
+        result.append(best)
+    return result
+
+
+def output_form(entry):
+    form = entry.form
+    if entry.proper:
+        form = form[0].upper() + form[1:]
+    return form
+
+
+def build(cache, output, report):
+    dicts = os.path.join(cache, "dicts")
+    if not all(os.path.exists(os.path.join(dicts, n)) for n in DICT_FILES):
+        raise SystemExit("no lexicon in %s: run '%s fetch' first" % (dicts, sys.argv[0]))
+    lex = lexicon.Lexicon(dicts)
+    entries = choose(lex, read_overrides(OVERRIDES))
+    lines = sorted(((output_form(e), e) for e in entries), key=lambda p: sort_key(p[0]))
+    for (a, _), (b, _) in zip(lines, lines[1:]):
+        if sort_key(a) == sort_key(b):
+            raise SystemExit("two entries fold alike: %s, %s" % (a, b))
+    text = HEADER + [form + ("?" if e.variant else "") for form, e in lines]
+    data = ("\r\n".join(text) + "\r\n").encode("cp1251")
+    tmp = output + ".tmp"
+    with open(tmp, "wb") as f:
+        f.write(data)
+    os.replace(tmp, output)
+    variants = sum(1 for _, e in lines if e.variant)
+    proper = sum(1 for _, e in lines if e.proper)
+    print("%s: %d forms, %d variants, %d proper names" % (output, len(lines), variants, proper))
+    if report:
+        with open(report, "w", encoding="utf-8") as f:
+            for form, e in lines:
+                f.write("%s%s\t%s\n" % (form, "?" if e.variant else "", e.reason))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("step", nargs="?", choices=("fetch", "build", "all"), default="all")
+    parser.add_argument("--cache", default=DEFAULT_CACHE, help="where the package is unpacked")
+    parser.add_argument("--output", default=DEFAULT_OUTPUT)
+    parser.add_argument("--report", help="also write each entry with the reason for its kind (UTF-8)")
+    args = parser.parse_args()
+    if args.step in ("fetch", "all"):
+        fetch(args.cache)
+    if args.step in ("build", "all"):
+        build(args.cache, args.output, args.report)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,18 +1,20 @@
 #include "main_form.h"
 
+#include "app/documents.h"
+#include "app/lifecycle.h"
 #include "ask_form.h"
+#include "qt_document_editor.h"
 #include "qt_strings.h"
 #include "qt_text_document.h"
 #include "qt_user_interface.h"
 
 #include <QAction>
-#include <QCloseEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTextEdit>
+#include <QTimer>
 
 namespace tildo {
 
@@ -23,12 +25,14 @@ TMainForm::TMainForm(const TUiFactory& makeUi, QWidget* parent)
 {
     setObjectName(QStringLiteral("MainForm"));
     resize(800, 600);
+    setAcceptDrops(true);
 
     m_editor->setObjectName(QStringLiteral("Editor"));
     // Ctrl+Z is the restoration's "Откат"; the editor keeps no undo history of its own.
     m_editor->setUndoRedoEnabled(false);
     m_editor->setAcceptRichText(false);
     m_editor->installEventFilter(this);
+    m_editor->viewport()->installEventFilter(this);
     setCentralWidget(m_editor);
 
     m_statusLine->setObjectName(QStringLiteral("StatusLine"));
@@ -38,14 +42,16 @@ TMainForm::TMainForm(const TUiFactory& makeUi, QWidget* parent)
 
     m_document = std::make_unique<TQtTextDocument>(*m_editor);
     m_ui = makeUi ? makeUi(*this, *m_statusLine) : std::make_unique<TQtUserInterface>(*this, *m_statusLine);
+    m_ui->SetBeforeEvents([this] { m_document->Flush(); });
+    m_docEditor = std::make_unique<TQtDocumentEditor>(*m_editor, *m_document);
     m_askForm = new TAskForm(this);
+    m_documents = std::make_unique<TDocuments>(*m_ui, *this, *m_docEditor, *this);
+    m_lifecycle = std::make_unique<TLifecycle>(
+        TShellParts { *m_ui, *this, *m_docEditor, *m_documents, *this, m_dic, m_combiDic, m_limits });
 
     CreateMenus();
 
-    connect(m_editor, &QTextEdit::textChanged, this, [this] {
-        if (!m_busy)
-            RefreshCommands();
-    });
+    connect(m_document.get(), &TQtTextDocument::TextChanged, this, [this] { m_documents->EditorChanged(); });
     connect(m_editor, &QTextEdit::selectionChanged, this, [this] {
         if (!m_busy)
             RefreshCommands();
@@ -54,6 +60,25 @@ TMainForm::TMainForm(const TUiFactory& makeUi, QWidget* parent)
 }
 
 TMainForm::~TMainForm() = default;
+
+void TMainForm::Start(const std::vector<std::string>& args)
+{
+    m_started = true;
+    m_lifecycle->Initialise(args);
+    QTimer::singleShot(0, this, &TMainForm::DeferredStart);
+}
+
+void TMainForm::Start(const std::vector<std::string>& args, const std::string& programDirectory)
+{
+    m_started = true;
+    m_lifecycle->Initialise(args, programDirectory);
+    QTimer::singleShot(0, this, &TMainForm::DeferredStart);
+}
+
+void TMainForm::DeferredStart()
+{
+    m_lifecycle->DeferredStart();
+}
 
 QAction* TMainForm::Command(const char* name) const
 {
@@ -89,12 +114,18 @@ void TMainForm::CreateFileMenu()
 {
     QMenu* menu = menuBar()->addMenu(Q("Файл"));
     menu->setObjectName(QStringLiteral("FileMenu"));
-    AddCommand(menu, "Open1", "Загрузить текст", Qt::Key_F3);
-    AddCommand(menu, "Saveas1", "Сохранить текст как", Qt::Key_F2);
-    AddCommand(menu, "Close1", "Очистить текстовое окно", {});
+    m_fileMenu = menu;
+    connect(AddCommand(menu, "Open1", "Загрузить текст", Qt::Key_F3), &QAction::triggered, this,
+        [this] { m_documents->Open1Click(); });
+    connect(AddCommand(menu, "Saveas1", "Сохранить текст как", Qt::Key_F2), &QAction::triggered, this,
+        [this] { m_documents->Saveas1Click(); });
+    connect(AddCommand(menu, "Close1", "Очистить текстовое окно", {}), &QAction::triggered, this,
+        [this] { m_documents->Close1Click(); });
     menu->addSeparator();
-    QAction* exit = AddCommand(menu, "Exit1", "Выход", {});
-    connect(exit, &QAction::triggered, this, &QWidget::close);
+    QAction* clearList = AddCommand(menu, "ClearFileList1", "Очистить список последних файлов", {});
+    clearList->setEnabled(false);
+    connect(clearList, &QAction::triggered, this, [this] { m_documents->ClearFileList1Click(); });
+    connect(AddCommand(menu, "Exit1", "Выход", {}), &QAction::triggered, this, &QWidget::close);
 }
 
 void TMainForm::CreateEditMenu()
@@ -132,17 +163,17 @@ void TMainForm::CreateOptionsMenu()
     QAction* noVarOnly = AddOption(menu, "NoVarOnly1", "Только бесспорные замены", false);
     QAction* varOnly = AddOption(menu, "VarOnly1", "Только обязательные замены", false);
     // Turning one of the two on turns the other off; turning one off leaves the other.
-    connect(noVarOnly, &QAction::toggled, this, [varOnly](bool on) {
+    connect(noVarOnly, &QAction::triggered, this, [varOnly](bool on) {
         if (on)
             varOnly->setChecked(false);
     });
-    connect(varOnly, &QAction::toggled, this, [noVarOnly](bool on) {
+    connect(varOnly, &QAction::triggered, this, [noVarOnly](bool on) {
         if (on)
             noVarOnly->setChecked(false);
     });
-    connect(AddOption(menu, "RTF1", "Сохранять в формате RTF", false), &QAction::toggled, this,
+    connect(AddOption(menu, "RTF1", "Сохранять в формате RTF", false), &QAction::triggered, this,
         &TMainForm::ApplyRichTextMode);
-    connect(AddOption(menu, "WordWrap1", "Заворачивать текст (\"Word wrap\")", false), &QAction::toggled,
+    connect(AddOption(menu, "WordWrap1", "Заворачивать текст (\"Word wrap\")", false), &QAction::triggered,
         this, &TMainForm::ApplyWordWrap);
     AddOption(menu, "ProposeLast1", "Предлагать последний вариант", true);
     AddOption(menu, "ToConfirm1", "Подтверждать операции", true);
@@ -154,25 +185,24 @@ void TMainForm::CreateOptionsMenu()
 
 void TMainForm::ApplyRichTextMode()
 {
-    m_editor->setAcceptRichText(Command("RTF1")->isChecked());
+    m_docEditor->SetRichText(Command("RTF1")->isChecked());
 }
 
 void TMainForm::ApplyWordWrap()
 {
-    // Laying the text out again is not an edit.
-    const bool modified = m_editor->document()->isModified();
-    m_editor->setLineWrapMode(Command("WordWrap1")->isChecked() ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
-    m_editor->document()->setModified(modified);
+    // Laying the text out again is not an edit: the editor's change
+    // notification does not fire for it.
+    m_docEditor->SetWordWrap(Command("WordWrap1")->isChecked());
 }
 
 bool TMainForm::HasDictionary() const
 {
-    return false;
+    return m_dic.HasEntries();
 }
 
 void TMainForm::RefreshCommands()
 {
-    const bool text = !m_editor->document()->isEmpty();
+    const bool text = m_document->Length() > 0;
     const bool selection = m_editor->textCursor().hasSelection();
     const bool dictionary = HasDictionary();
     for (const char* name : { "Saveas1", "Close1", "Selectall1" })
@@ -181,26 +211,8 @@ void TMainForm::RefreshCommands()
         Command(name)->setEnabled(text && selection);
     for (const char* name : { "YoBegin1", "YoPos1" })
         Command(name)->setEnabled(text && dictionary);
-}
-
-bool TMainForm::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_editor && event->type() == QEvent::ShortcutOverride) {
-        // Leave Ctrl+Z to the menu's "Откат" instead of the editor's own undo.
-        if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo))
-            return true;
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void TMainForm::closeEvent(QCloseEvent* event)
-{
-    // A running pass owns the text; the window closes when it is over.
-    if (m_busy) {
-        event->ignore();
-        return;
-    }
-    QMainWindow::closeEvent(event);
+    Command("ClearFileList1")->setEnabled(m_recentActions.size() > 0);
+    Command("CombiWords1")->setEnabled(m_combiDic.Count() > 0);
 }
 
 } // namespace tildo

@@ -1,53 +1,98 @@
 #pragma once
 
+#include "app/main_window.h"
+#include "app/shell_hooks.h"
+#include "dict/combination_dictionary.h"
+#include "dict/main_dictionary.h"
+#include "dict/my_lists.h"
+
 #include <QMainWindow>
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QAction;
 class QKeySequence;
 class QLabel;
 class QMenu;
+class QMimeData;
 class QTextEdit;
 
 namespace tildo {
 
 class TAskForm;
+class TDocuments;
+class TLifecycle;
+class TQtDocumentEditor;
 class TQtTextDocument;
 class TQtUserInterface;
 
 // The main window: the editor, the status line and the menus "Файл",
 // "Редактировать", "Ёфикация" and "Опции". Every command is a QAction named
 // after its menu item ("Open1", "YoBegin1", "Mark1", ...), which is how the
-// core reaches the option check marks and the enabled states.
-class TMainForm : public QMainWindow
+// core reaches the option check marks and the enabled states. The window owns
+// the dictionaries and the documents for the whole run and goes through the
+// application shell's start-up and shut-down.
+class TMainForm : public QMainWindow, public MainWindow, public ShellHooks
 {
     Q_OBJECT
 
 public:
     // Makes the window's user interface; tests pass one whose message boxes
-    // record instead of showing.
+    // and file dialogs record instead of showing.
     using TUiFactory = std::function<std::unique_ptr<TQtUserInterface>(QWidget& window, QLabel& statusLine)>;
 
     explicit TMainForm(const TUiFactory& makeUi = {}, QWidget* parent = nullptr);
     ~TMainForm() override;
 
+    // Start-up: the settings, the command line (args without the program
+    // name), then the dictionaries and the start text at the first idle moment.
+    // The program directory is the executable's unless one is given.
+    void Start(const std::vector<std::string>& args);
+    void Start(const std::vector<std::string>& args, const std::string& programDirectory);
+    // What the first idle moment does; runs once.
+    void DeferredStart();
+
     QTextEdit& Editor() const { return *m_editor; }
     TQtTextDocument& Document() const { return *m_document; }
     TQtUserInterface& Ui() const { return *m_ui; }
     TAskForm& AskForm() const { return *m_askForm; }
+    TDocuments& Documents() const { return *m_documents; }
+    TLifecycle& Lifecycle() const { return *m_lifecycle; }
+    TDic& Dic() { return m_dic; }
+    TCombiWordsDic& CombiDic() { return m_combiDic; }
     QAction* Command(const char* name) const;
 
-    // True while a restoration pass runs.
-    bool Busy() const { return m_busy; }
+    // MainWindow
+    TScreenSize ScreenSize() const override;
+    TWindowGeometry Geometry() const override;
+    void SetGeometry(const TWindowGeometry& geometry) override;
+    std::string Title() const override { return m_title; }
+    void SetTitle(const std::string& title) override;
+    TEditorFont EditorFont() const override { return m_font; }
+    void SetEditorFont(const TEditorFont& font) override;
+    void SetRecentFiles(const std::vector<std::string>& paths) override;
+    TSplitLayout DicEditorLayout() const override { return m_split; }
+    void SetDicEditorLayout(const TSplitLayout& layout) override { m_split = layout; }
 
+    // ShellHooks
+    bool IsBusy() const override { return m_busy; }
     // Enables the commands that need a text, a selection or a dictionary.
-    void RefreshCommands();
+    void RefreshCommands() override;
+    void ClearUndo() override;
+    void ResetStatistics() override;
+    bool LoadMorphs(const std::string& path) override;
+    void BindCombiLog(const std::string& path) override;
+    void PrepareTestingMode() override;
+    void LoadTestDictionaries(TDic& dic, TCombiWordsDic& combi) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateMenus();
@@ -60,12 +105,29 @@ private:
     void ApplyRichTextMode();
     void ApplyWordWrap();
     bool HasDictionary() const;
+    // Local files among dropped URLs; empty when there are none.
+    static std::vector<std::string> DroppedFiles(const QMimeData* data);
 
     QTextEdit* m_editor;
     QLabel* m_statusLine;
     std::unique_ptr<TQtTextDocument> m_document;
     std::unique_ptr<TQtUserInterface> m_ui;
+    std::unique_ptr<TQtDocumentEditor> m_docEditor;
     TAskForm* m_askForm;
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_recentSeparator = nullptr;
+    std::vector<QAction*> m_recentActions;
+
+    TBufferLimits m_limits;
+    TDic m_dic;
+    TCombiWordsDic m_combiDic { m_limits };
+    std::unique_ptr<TDocuments> m_documents;
+    std::unique_ptr<TLifecycle> m_lifecycle;
+    bool m_started = false;
+
+    std::string m_title;
+    TEditorFont m_font;
+    TSplitLayout m_split;
     bool m_busy = false;
 };
 

@@ -61,17 +61,28 @@ void TQtTextDocument::Track() const
 
 void TQtTextDocument::OnContentsChange(int from, int removed, int added)
 {
-    if (!m_textValid || m_ownEdit)
-        return;
-    const int length = static_cast<int>(m_text.size());
-    if (removed != added || added > PatchLimit || from < 0 || from + added > length) {
-        m_textValid = false;
-        m_text.clear();
-        return;
+    if (m_ownEdit)
+        return; // in the cache already, and notified when it was made
+    bool changed = true;
+    if (m_textValid) {
+        const int length = static_cast<int>(m_text.size());
+        if (removed != added || added > PatchLimit || from < 0 || from + added > length) {
+            m_textValid = false;
+            m_text.clear();
+        } else {
+            // The same number of characters: a change of formatting, or letters replaced.
+            changed = false;
+            const QTextDocument& doc = *m_tracked;
+            for (int i = from; i < from + added; ++i) {
+                const char ch = CharFromQChar(doc.characterAt(i));
+                char& cached = m_text[static_cast<std::size_t>(i)];
+                changed = changed || cached != ch;
+                cached = ch;
+            }
+        }
     }
-    const QTextDocument& doc = *m_tracked;
-    for (int i = from; i < from + added; ++i)
-        m_text[static_cast<std::size_t>(i)] = CharFromQChar(doc.characterAt(i));
+    if (changed)
+        emit TextChanged();
 }
 
 void TQtTextDocument::PatchCache(int start, int length, const std::string& text)
@@ -316,6 +327,7 @@ QTextCursor TQtTextDocument::Splice(int start, int length, const std::string& te
     const bool wasOwn = std::exchange(m_ownEdit, true);
     c.insertText(ToQString(text), format);
     m_ownEdit = wasOwn;
+    emit TextChanged();
     return c;
 }
 

@@ -96,6 +96,10 @@ public:
         bool m_was;
     };
 
+signals:
+    // The text changed (not only its colours): an edit of ours or of the user.
+    void TextChanged();
+
 private:
     QTextDocument& Doc() const;
     void Track() const;

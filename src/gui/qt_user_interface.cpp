@@ -5,6 +5,7 @@
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QWidget>
@@ -213,12 +214,66 @@ void TQtUserInterface::SetCommandChecked(std::string_view command, bool checked)
 {
     if (QAction* action = Command(command))
         action->setChecked(checked);
+    else
+        m_marksWithoutItem[std::string(command)] = checked;
 }
 
 bool TQtUserInterface::IsCommandChecked(std::string_view command) const
 {
-    const QAction* action = Command(command);
-    return action != nullptr && action->isChecked();
+    if (const QAction* action = Command(command))
+        return action->isChecked();
+    const auto it = m_marksWithoutItem.find(command);
+    return it != m_marksWithoutItem.end() && it->second;
+}
+
+namespace {
+
+// "Caption|patterns|Caption|patterns" as a Qt dialog filter, "Caption (patterns);;...".
+QString DialogFilter(const std::string& filter)
+{
+    const QStringList parts
+        = QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size())).split(QLatin1Char('|'));
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        out << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+QString DialogStart(const TFileChoice& choice)
+{
+    const QString dir = PathToQString(choice.Directory);
+    const QString name = PathToQString(choice.FileName);
+    if (name.isEmpty() || name.startsWith(QLatin1Char('/')) || dir.isEmpty())
+        return name.isEmpty() ? dir : name;
+    return dir + QLatin1Char('/') + name;
+}
+
+} // namespace
+
+QString TQtUserInterface::ShowOpenDialog(const QString& start, const QString& filter)
+{
+    BeforeEvents();
+    return QFileDialog::getOpenFileName(&m_window, QString(), start, filter);
+}
+
+QString TQtUserInterface::ShowSaveDialog(const QString& start, const QString& filter)
+{
+    BeforeEvents();
+    return QFileDialog::getSaveFileName(
+        &m_window, QString(), start, filter, nullptr, QFileDialog::DontConfirmOverwrite);
+}
+
+std::string TQtUserInterface::ChooseOpenFile(const TFileChoice& choice)
+{
+    return PathFromQString(ShowOpenDialog(DialogStart(choice), DialogFilter(choice.Filter)));
+}
+
+std::string TQtUserInterface::ChooseSaveFile(const TFileChoice& choice)
+{
+    return PathFromQString(ShowSaveDialog(DialogStart(choice), DialogFilter(choice.Filter)));
 }
 
 } // namespace tildo

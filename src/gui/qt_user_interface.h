@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,9 @@ public:
     void SetBusyCursor(bool busy) override;
 
     bool IsEscPressed() override;
+
+    std::string ChooseOpenFile(const TFileChoice& choice) override;
+    std::string ChooseSaveFile(const TFileChoice& choice) override;
 
     void SetCommandEnabled(std::string_view command, bool enabled) override;
     bool IsCommandEnabled(std::string_view command) const override;
@@ -88,6 +92,10 @@ protected:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    // The file dialogs; tests override them to choose without showing anything.
+    virtual QString ShowOpenDialog(const QString& start, const QString& filter);
+    virtual QString ShowSaveDialog(const QString& start, const QString& filter);
+
 private:
     void EndPolling();
     void BeforeEvents();
@@ -105,6 +113,9 @@ private:
     QElapsedTimer m_sincePump;
     QMetaObject::Connection m_idleConnection;
     std::function<void()> m_beforeEvents;
+    // Check marks of options that have no menu item in this window, kept so
+    // that the settings file gets back what it gave.
+    std::map<std::string, bool, std::less<>> m_marksWithoutItem;
 };
 
 } // namespace tildo

@@ -1,30 +1,33 @@
-#include "main_form.h"
-#include "qt_text_document.h"
-#include "recording_qt_ui.h"
-#include "support/recording_ui.h"
+#include "main_form_fixture.h"
 
-#include <QAction>
-#include <QApplication>
+#include "app/documents.h"
+#include "platform/file_io.h"
+#include "qt_text_document.h"
+
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QTest>
 #include <QTextEdit>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
 namespace tildo {
+
+QString test::TMainFormFixture::EditorText() const
+{
+    return Form->Editor().toPlainText();
+}
+
 namespace {
 
-using test::TRecordingQtUi;
-
-std::unique_ptr<TQtUserInterface> RecordingUi(QWidget& window, QLabel& status)
-{
-    return std::make_unique<TRecordingQtUi>(window, status);
-}
+using test::TMainFormFixture;
+using test::W;
 
 TEST(MainForm, HasTheCommandsWithTheirShortcutsAndMarks)
 {
-    TMainForm form(RecordingUi);
+    TMainFormFixture f;
     const std::pair<const char*, QKeySequence> shortcuts[] = {
         { "Open1", QKeySequence(Qt::Key_F3) },
         { "Saveas1", QKeySequence(Qt::Key_F2) },
@@ -33,37 +36,39 @@ TEST(MainForm, HasTheCommandsWithTheirShortcutsAndMarks)
         { "Undo1", QKeySequence(Qt::CTRL | Qt::Key_Z) },
     };
     for (const auto& [name, keys] : shortcuts) {
-        ASSERT_NE(form.Command(name), nullptr) << name;
-        EXPECT_EQ(form.Command(name)->shortcut(), keys) << name;
+        ASSERT_NE(f.Command(name), nullptr) << name;
+        EXPECT_EQ(f.Command(name)->shortcut(), keys) << name;
     }
-    for (const char* name : { "Close1", "Exit1" })
-        EXPECT_NE(form.Command(name), nullptr) << name;
-    EXPECT_EQ(form.Command("YoBegin1")->text(), QString::fromUtf8("Ёфицировать с начала текста"));
+    for (const char* name : { "Close1", "Exit1", "ClearFileList1" })
+        EXPECT_NE(f.Command(name), nullptr) << name;
+    EXPECT_EQ(f.Command("YoBegin1")->text(), QString::fromUtf8("Ёфицировать с начала текста"));
 
+    // The marks of a first start, without a settings file.
     for (const char* name : { "Mark1", "ProposeLast1", "ToConfirm1", "LastFile1" })
-        EXPECT_TRUE(form.Command(name)->isChecked()) << name;
+        EXPECT_TRUE(f.Command(name)->isChecked()) << name;
     for (const char* name : { "AlwaysAsk1", "FastScroll1", "CheckYo1", "NoVarOnly1", "VarOnly1", "RTF1",
              "WordWrap1", "FBFormat1", "CombiWords1" }) {
-        ASSERT_NE(form.Command(name), nullptr) << name;
-        EXPECT_TRUE(form.Command(name)->isCheckable()) << name;
-        EXPECT_FALSE(form.Command(name)->isChecked()) << name;
+        ASSERT_NE(f.Command(name), nullptr) << name;
+        EXPECT_TRUE(f.Command(name)->isCheckable()) << name;
+        EXPECT_FALSE(f.Command(name)->isChecked()) << name;
     }
-    EXPECT_FALSE(form.Command("CombiWords1")->isEnabled());
-    EXPECT_FALSE(form.Command("Undo1")->isEnabled());
+    EXPECT_FALSE(f.Command("CombiWords1")->isEnabled());
+    EXPECT_FALSE(f.Command("Undo1")->isEnabled());
 
     const QStringList menus = { QString::fromUtf8("Файл"), QString::fromUtf8("Редактировать"),
         QString::fromUtf8("Ёфикация"), QString::fromUtf8("Опции") };
     QStringList seen;
-    for (QAction* a : form.menuBar()->actions())
+    for (QAction* a : f.Form->menuBar()->actions())
         seen << a->text();
     EXPECT_EQ(seen, menus);
+    EXPECT_TRUE(f.Ui->Boxes.empty());
 }
 
 TEST(MainForm, OnlyOneOfTheTwoReplacementLimitsIsOn)
 {
-    TMainForm form(RecordingUi);
-    QAction* noVar = form.Command("NoVarOnly1");
-    QAction* var = form.Command("VarOnly1");
+    TMainFormFixture f;
+    QAction* noVar = f.Command("NoVarOnly1");
+    QAction* var = f.Command("VarOnly1");
     var->trigger();
     EXPECT_TRUE(var->isChecked());
     noVar->trigger();
@@ -74,34 +79,152 @@ TEST(MainForm, OnlyOneOfTheTwoReplacementLimitsIsOn)
     EXPECT_FALSE(var->isChecked());
 }
 
-TEST(MainForm, CommandsFollowTheTextAndTheSelection)
+TEST(MainForm, CommandsFollowTheTextTheSelectionAndTheDictionary)
 {
-    TMainForm form(RecordingUi);
-    form.show();
+    TMainFormFixture f;
     for (const char* name : { "Saveas1", "Close1", "YoBegin1", "YoPos1", "Cut1", "Copy1" })
-        EXPECT_FALSE(form.Command(name)->isEnabled()) << name;
-    QTest::keyClicks(&form.Editor(), QStringLiteral("abc"));
-    EXPECT_TRUE(form.Command("Saveas1")->isEnabled());
-    EXPECT_TRUE(form.Command("Close1")->isEnabled());
-    EXPECT_FALSE(form.Command("Copy1")->isEnabled());
-    form.Document().Select(0, 2);
-    EXPECT_TRUE(form.Command("Copy1")->isEnabled());
-    EXPECT_TRUE(form.Command("Cut1")->isEnabled());
-    form.Editor().clear();
-    EXPECT_FALSE(form.Command("Saveas1")->isEnabled());
+        EXPECT_FALSE(f.Command(name)->isEnabled()) << name;
+    QTest::keyClicks(&f.Form->Editor(), QStringLiteral("abc"));
+    for (const char* name : { "Saveas1", "Close1", "YoBegin1", "YoPos1" })
+        EXPECT_TRUE(f.Command(name)->isEnabled()) << name;
+    EXPECT_FALSE(f.Command("Copy1")->isEnabled());
+    f.Form->Document().Select(0, 2);
+    EXPECT_TRUE(f.Command("Copy1")->isEnabled());
+    EXPECT_TRUE(f.Command("Cut1")->isEnabled());
+    // Typing marks the text modified in the title.
+    EXPECT_EQ(f.Form->windowTitle(), QStringLiteral(" *"));
+
+    // Without a dictionary there is nothing to run the pass with.
+    TMainFormFixture bare({}, false);
+    EXPECT_EQ(bare.Ui->Boxes.size(), 1u); // the missing dictionary is reported
+    QTest::keyClicks(&bare.Form->Editor(), QStringLiteral("abc"));
+    EXPECT_TRUE(bare.Command("Saveas1")->isEnabled());
+    EXPECT_FALSE(bare.Command("YoBegin1")->isEnabled());
 }
 
-TEST(MainForm, WordWrapFollowsItsMarkWithoutMarkingTheTextModified)
+TEST(MainForm, WordWrapAndTextModeFollowTheirMarks)
 {
-    TMainForm form(RecordingUi);
-    form.Editor().setPlainText(QStringLiteral("text"));
-    form.Editor().document()->setModified(false);
-    EXPECT_EQ(form.Editor().lineWrapMode(), QTextEdit::NoWrap);
-    form.Command("WordWrap1")->trigger();
-    EXPECT_EQ(form.Editor().lineWrapMode(), QTextEdit::WidgetWidth);
-    EXPECT_FALSE(form.Editor().document()->isModified());
-    form.Command("RTF1")->trigger();
-    EXPECT_TRUE(form.Editor().acceptRichText());
+    TMainFormFixture f;
+    f.Form->Editor().setPlainText(QStringLiteral("text"));
+    f.Form->Documents().SetModified(false);
+    EXPECT_EQ(f.Form->Editor().lineWrapMode(), QTextEdit::NoWrap);
+    f.Command("WordWrap1")->trigger();
+    EXPECT_EQ(f.Form->Editor().lineWrapMode(), QTextEdit::WidgetWidth);
+    EXPECT_FALSE(f.Form->Documents().Modified());
+    f.Command("RTF1")->trigger();
+    EXPECT_TRUE(f.Form->Editor().acceptRichText());
+}
+
+TEST(MainForm, OpensCp1251AndUtf8TextsAndSavesThemBack)
+{
+    TMainFormFixture f;
+    const std::string cp1251 = W("Еще одна елка\r\nи все.\r\n");
+    const std::string utf8 = "\xEF\xBB\xBF" + std::string("Ещё ёлка \xE4\xB8\xAD\n");
+    f.Dir.Write("a.txt", cp1251);
+    f.Dir.Write("b.txt", utf8);
+
+    f.Ui->OpenChoices = { f.QPath("a.txt") };
+    f.Command("Open1")->trigger();
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("Еще одна елка\nи все.\n"));
+    EXPECT_EQ(f.Form->windowTitle(), f.QPath("a.txt"));
+    EXPECT_FALSE(f.Form->Documents().Modified());
+    ASSERT_NE(f.Form->findChild<QAction*>(QStringLiteral("RecentFile1")), nullptr);
+    EXPECT_EQ(f.Form->findChild<QAction*>(QStringLiteral("RecentFile1"))->shortcut(),
+        QKeySequence(Qt::CTRL | Qt::Key_1));
+    EXPECT_TRUE(f.Command("ClearFileList1")->isEnabled());
+
+    // Saved unchanged under another name: the same bytes, CR LF kept.
+    f.Ui->SaveChoices = { f.QPath("a-copy.txt") };
+    f.Command("Saveas1")->trigger();
+    EXPECT_EQ(ReadWholeFile(f.Path("a-copy.txt")), cp1251);
+
+    f.Ui->OpenChoices = { f.QPath("b.txt") };
+    f.Command("Open1")->trigger();
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("Ещё ёлка 中\n"));
+    EXPECT_EQ(f.Form->Document().Line(0), W("Ещё ёлка ") + "\x98");
+    EXPECT_NE(f.Form->findChild<QAction*>(QStringLiteral("RecentFile2")), nullptr);
+    f.Ui->SaveChoices = { f.QPath("b-copy.txt") };
+    f.Command("Saveas1")->trigger();
+    EXPECT_EQ(ReadWholeFile(f.Path("b-copy.txt")), utf8);
+
+    // The recent entry reopens the first text.
+    f.Form->findChild<QAction*>(QStringLiteral("RecentFile1"))->trigger();
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("Еще одна елка\nи все.\n"));
+
+    // A file that is not there: the message, and nothing changes.
+    f.Ui->OpenChoices = { f.QPath("missing.txt") };
+    f.Command("Open1")->trigger();
+    ASSERT_FALSE(f.Ui->Boxes.empty());
+    EXPECT_EQ(
+        f.Ui->Boxes.back().Text, QString::fromUtf8("Файл \"%1\" не найден").arg(f.QPath("missing.txt")));
+    EXPECT_EQ(f.Ui->Boxes.back().Caption, QString::fromUtf8("Ошибка"));
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("Еще одна елка\nи все.\n"));
+}
+
+TEST(MainForm, SavesAndReadsBackRichText)
+{
+    TMainFormFixture f;
+    f.Command("RTF1")->trigger();
+    f.Form->Editor().insertPlainText(QString::fromUtf8("Ещё ёлка"));
+    f.Form->Document().Select(2, 1);
+    f.Form->Document().SetSelectionColour(ColourBlue);
+    f.Ui->SaveChoices = { f.QPath("r.rtf") };
+    f.Command("Saveas1")->trigger();
+    EXPECT_EQ(ReadWholeFile(f.Path("r.rtf")).substr(0, 5), "{\\rtf");
+    EXPECT_FALSE(f.Form->Documents().Modified());
+
+    f.Command("Close1")->trigger();
+    EXPECT_TRUE(f.EditorText().isEmpty());
+    f.Command("RTF1")->trigger();
+    EXPECT_FALSE(f.Command("RTF1")->isChecked());
+
+    f.Ui->OpenChoices = { f.QPath("r.rtf") };
+    f.Command("Open1")->trigger();
+    EXPECT_TRUE(f.Command("RTF1")->isChecked()); // the mode follows the file
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("Ещё ёлка"));
+    auto& doc = f.Form->Document();
+    EXPECT_EQ(doc.CharColour(2), ColourBlue);
+    EXPECT_EQ(doc.CharColour(1), ColourBlack);
+}
+
+TEST(MainForm, AsksBeforeUnsavedEditsAreLostAndWritesTheSettings)
+{
+    TMainFormFixture f;
+    QTest::keyClicks(&f.Form->Editor(), QStringLiteral("edit"));
+    f.Ui->Answers = { QMessageBox::No };
+    EXPECT_FALSE(f.Form->close());
+    EXPECT_TRUE(f.Form->isVisible());
+    ASSERT_EQ(f.Ui->Boxes.size(), 1u);
+    EXPECT_EQ(f.Ui->Boxes[0].Text,
+        QString::fromUtf8("Результаты редактирования будут потеряны. Продолжить операцию?"));
+    EXPECT_EQ(f.Ui->Boxes[0].Default, QMessageBox::No);
+    EXPECT_FALSE(FileExists(f.Path("tildo.ini")));
+
+    f.Command("FastScroll1")->trigger();
+    f.Ui->Answers = { QMessageBox::Yes };
+    EXPECT_TRUE(f.Form->close());
+    const std::string ini = ReadWholeFile(f.Path("tildo.ini"));
+    EXPECT_NE(ini.find("FastScroll=1"), std::string::npos) << ini;
+}
+
+TEST(MainForm, OpensTheTextNamedOnTheCommandLineAndDroppedFiles)
+{
+    test::TTempDir texts;
+    const std::string path = texts.Write("start.txt", W("Первый текст"));
+    const std::string second = texts.Write("second.txt", W("Второй"));
+    TMainFormFixture f({ path });
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("Первый текст"));
+    EXPECT_FALSE(f.Form->Documents().Modified());
+
+    QMimeData data;
+    data.setUrls(
+        { QUrl::fromLocalFile(QString::fromStdString(second)), QUrl::fromLocalFile(QStringLiteral("/x")) });
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(f.Form->Editor().viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(f.Form->Editor().viewport(), &drop);
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("Второй"));
 }
 
 } // namespace

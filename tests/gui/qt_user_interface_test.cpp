@@ -88,9 +88,13 @@ TEST(QtUserInterface, StatusLineBusyCursorAndCommands)
     EXPECT_FALSE(w.ui.IsCommandEnabled("YoBegin1"));
     w.ui.SetCommandEnabled("YoBegin1", true);
     EXPECT_TRUE(w.ui.IsCommandEnabled("YoBegin1"));
-    // Unknown commands are neither enabled nor checked, and setting them does nothing.
-    w.ui.SetCommandChecked("NoSuch1", true);
-    EXPECT_FALSE(w.ui.IsCommandChecked("NoSuch1"));
+    // A mark without a menu item in this window keeps what the settings gave it.
+    EXPECT_FALSE(w.ui.IsCommandChecked("ToDockAskForm1"));
+    w.ui.SetCommandChecked("ToDockAskForm1", true);
+    EXPECT_TRUE(w.ui.IsCommandChecked("ToDockAskForm1"));
+    w.ui.SetCommandChecked("ToDockAskForm1", false);
+    EXPECT_FALSE(w.ui.IsCommandChecked("ToDockAskForm1"));
+    w.ui.SetCommandEnabled("NoSuch1", true);
     EXPECT_FALSE(w.ui.IsCommandEnabled("NoSuch1"));
 }
 

@@ -1,0 +1,178 @@
+// The main window as the application shell sees it: geometry, title, editor
+// font, the recent-text entries, the hooks into the parts the shell does not
+// own, and the window's events (closing, dropped files, typing).
+#include "main_form.h"
+
+#include "app/documents.h"
+#include "app/lifecycle.h"
+#include "qt_strings.h"
+#include "qt_text_document.h"
+#include "qt_user_interface.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QScreen>
+#include <QTextEdit>
+#include <QUrl>
+
+namespace tildo {
+
+TScreenSize TMainForm::ScreenSize() const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return { 1024, 768 };
+    const QRect area = screen->availableGeometry();
+    return { area.width(), area.height() };
+}
+
+TWindowGeometry TMainForm::Geometry() const
+{
+    return { pos().x(), pos().y(), width(), height() };
+}
+
+void TMainForm::SetGeometry(const TWindowGeometry& geometry)
+{
+    move(geometry.Left, geometry.Top);
+    if (geometry.Width > 0 && geometry.Height > 0)
+        resize(geometry.Width, geometry.Height);
+}
+
+void TMainForm::SetTitle(const std::string& title)
+{
+    m_title = title;
+    setWindowTitle(PathToQString(title));
+}
+
+void TMainForm::SetEditorFont(const TEditorFont& font)
+{
+    m_font = font;
+    QFont qfont(PathToQString(font.Name));
+    if (font.Size > 0)
+        qfont.setPointSize(font.Size);
+    m_editor->setFont(qfont);
+    m_editor->document()->setDefaultFont(qfont);
+}
+
+void TMainForm::SetRecentFiles(const std::vector<std::string>& paths)
+{
+    for (QAction* action : m_recentActions)
+        delete action;
+    m_recentActions.clear();
+    delete m_recentSeparator;
+    m_recentSeparator = nullptr;
+    if (paths.empty())
+        return;
+    m_recentSeparator = m_fileMenu->addSeparator();
+    for (std::size_t i = 0; i < paths.size() && i < 9; ++i) {
+        const int number = static_cast<int>(i) + 1;
+        QAction* action = m_fileMenu->addAction(PathToQString(paths[i]));
+        action->setObjectName(QStringLiteral("RecentFile%1").arg(number));
+        action->setShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_0 + number)));
+        connect(action, &QAction::triggered, this, [this, number] { m_documents->RecentFileClick(number); });
+        m_recentActions.push_back(action);
+    }
+}
+
+void TMainForm::ClearUndo()
+{
+    Command("Undo1")->setEnabled(false);
+    Command("Undo1")->setText(Q("Откат"));
+}
+
+void TMainForm::ResetStatistics()
+{
+    // Nothing is counted across passes in this window: the statistics window
+    // and its log are not part of it.
+}
+
+bool TMainForm::LoadMorphs(const std::string& /*path*/)
+{
+    return false; // the word-form generator is not part of this window
+}
+
+void TMainForm::BindCombiLog(const std::string& /*path*/) { }
+
+void TMainForm::PrepareTestingMode() { }
+
+void TMainForm::LoadTestDictionaries(TDic& /*dic*/, TCombiWordsDic& /*combi*/) { }
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    // A running pass owns the text; the window closes when it is over.
+    if (m_busy || (m_started && !m_lifecycle->CloseQuery())) {
+        event->ignore();
+        return;
+    }
+    if (m_started)
+        m_lifecycle->Close();
+    QMainWindow::closeEvent(event);
+}
+
+std::vector<std::string> TMainForm::DroppedFiles(const QMimeData* data)
+{
+    std::vector<std::string> paths;
+    if (data == nullptr || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            paths.push_back(PathFromQString(url.toLocalFile()));
+    }
+    return paths;
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedFiles(event->mimeData()).empty())
+        event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event)
+{
+    const std::vector<std::string> paths = DroppedFiles(event->mimeData());
+    if (paths.empty())
+        return;
+    event->acceptProposedAction();
+    m_documents->FilesDropped(paths);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_editor && event->type() == QEvent::ShortcutOverride) {
+        // Leave Ctrl+Z to the menu's "Откат" instead of the editor's own undo.
+        if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo))
+            return true;
+    }
+    if (watched == m_editor && event->type() == QEvent::KeyPress) {
+        // Typing makes the offsets of the undo history meaningless.
+        if (!static_cast<QKeyEvent*>(event)->text().isEmpty())
+            ClearUndo();
+    }
+    if (watched == m_editor->viewport()) {
+        // Files dropped on the editor open as texts; other drops edit the text.
+        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (!DroppedFiles(drag->mimeData()).empty()) {
+                drag->acceptProposedAction();
+                return true;
+            }
+        } else if (event->type() == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(event);
+            const std::vector<std::string> paths = DroppedFiles(drop->mimeData());
+            if (!paths.empty()) {
+                drop->acceptProposedAction();
+                m_documents->FilesDropped(paths);
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace tildo

@@ -8,12 +8,21 @@ namespace tildo {
 // Answer of a Yes/No/Cancel question.
 enum class TDialogAnswer { Yes, No, Cancel };
 
+// What an open or save file dialog starts with. Paths are file-system paths.
+struct TFileChoice
+{
+    std::string Filter; // "Description|*.ext", as the dialog shows it
+    std::string InitialDir; // empty: wherever the dialog likes
+    std::string FileName; // the proposed file name, possibly empty
+};
+
 // What the core needs of the desktop: message boxes, the status line, the busy
 // cursor, the Esc key and the menu commands' enabled and checked states.
 // Every text passed across is CP1251, as everywhere in the core; the
 // implementation converts at its edge. Commands are named by their menu item
 // names ("YoBegin1", "CombiWords1", ...).
-class UserInterface {
+class UserInterface
+{
 public:
     virtual ~UserInterface() = default;
 
@@ -24,6 +33,17 @@ public:
     virtual bool QuestionYesNo(const std::string& text) = 0;
     // Modal Yes/No/Cancel box with the caption "Внимание".
     virtual TDialogAnswer QuestionYesNoCancel(const std::string& text) = 0;
+    // Modal OK/Cancel box with the caption "Внимание"; true only for OK.
+    virtual bool QuestionOkCancel(const std::string& text) = 0;
+
+    // Open and save file dialogs; false when the user cancels. The chosen path
+    // is a full file-system path. The save dialog does not ask about
+    // overwriting: callers do that with ConfirmOverwrite.
+    virtual bool ChooseOpenFile(const TFileChoice& choice, std::string& path) = 0;
+    virtual bool ChooseSaveFile(const TFileChoice& choice, std::string& path) = 0;
+
+    // The window's caption.
+    virtual void SetCaption(const std::string& text) = 0;
 
     virtual std::string StatusText() const = 0;
     virtual void SetStatusText(const std::string& text) = 0;
@@ -41,7 +61,8 @@ public:
 // Shows the busy cursor and a status text for the life of a long operation,
 // then puts back the cursor and the status text that was there before, on
 // every exit path.
-class TBusyScope {
+class TBusyScope
+{
 public:
     TBusyScope(UserInterface& ui, const std::string& status)
         : m_ui(ui)

@@ -29,6 +29,44 @@ TDialogAnswer TRecordingUi::QuestionYesNoCancel(const std::string& text)
     return answer;
 }
 
+bool TRecordingUi::QuestionOkCancel(const std::string& text)
+{
+    Questions.push_back(text);
+    if (OkCancelAnswers.empty())
+        return false;
+    const bool answer = OkCancelAnswers.front();
+    OkCancelAnswers.pop_front();
+    return answer;
+}
+
+namespace {
+
+bool NextFileAnswer(std::deque<std::optional<std::string>>& answers, std::string& path)
+{
+    if (answers.empty())
+        return false;
+    const std::optional<std::string> answer = answers.front();
+    answers.pop_front();
+    if (!answer)
+        return false;
+    path = *answer;
+    return true;
+}
+
+} // namespace
+
+bool TRecordingUi::ChooseOpenFile(const TFileChoice& choice, std::string& path)
+{
+    FileChoices.push_back(choice);
+    return NextFileAnswer(OpenFileAnswers, path);
+}
+
+bool TRecordingUi::ChooseSaveFile(const TFileChoice& choice, std::string& path)
+{
+    FileChoices.push_back(choice);
+    return NextFileAnswer(SaveFileAnswers, path);
+}
+
 bool TRecordingUi::IsEscPressed()
 {
     ++EscQueries;

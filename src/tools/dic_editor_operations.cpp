@@ -19,7 +19,7 @@ namespace {
 // written to the temporary file and read from it.
 TStringList PassThroughFile(const TStringList& lines, const std::string& path)
 {
-    WriteDicFileLines(path, lines);
+    WriteScratchDicFile(path, lines);
     return ReadDicFileLines(path);
 }
 
@@ -35,7 +35,7 @@ void TDicEditor::Sort1Click()
         TStringList header = TakeLeadingComments(lines);
         SortFolded(lines);
         CountDicLines(lines);
-        WriteDicFileLines(temp, lines);
+        WriteScratchDicFile(temp, lines);
         std::remove(temp.c_str());
         header.insert(
             header.end(), std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
@@ -97,7 +97,7 @@ void TDicEditor::Subtract1Click()
         const TStringList other = ReadDicFileLines(fileName);
         SubtractLines(lines, other);
         CountDicLines(lines);
-        WriteDicFileLines(temp, lines);
+        WriteScratchDicFile(temp, lines);
         SetPaneLines(m_dic, lines);
         SetModified(true);
         ShowCounts();

@@ -111,6 +111,11 @@ void WriteDicFileLines(const std::string& path, const TStringList& lines)
     WriteFileAtomic(path, DicFileBytes(lines));
 }
 
+void WriteScratchDicFile(const std::string& path, const TStringList& lines)
+{
+    WriteScratchFile(path, DicFileBytes(lines));
+}
+
 std::string JoinPath(const std::string& dir, const std::string& name)
 {
     if (dir.empty())

@@ -57,6 +57,8 @@ TStringList ReadDicFileLines(const std::string& path);
 std::string DicFileBytes(const TStringList& lines);
 // Writes the lines through a temporary file and a rename; throws EFileError.
 void WriteDicFileLines(const std::string& path, const TStringList& lines);
+// Writes the lines to a scratch file (tildo.tmp) in place; throws EFileError.
+void WriteScratchDicFile(const std::string& path, const TStringList& lines);
 // dir/name, or name alone when dir is empty.
 std::string JoinPath(const std::string& dir, const std::string& name);
 

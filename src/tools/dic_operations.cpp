@@ -181,8 +181,9 @@ namespace {
 // The lines not yet removed, addressed by their rank among the remaining ones,
 // so that a bisection sees exactly the list it would see had every removal
 // been an erase. Ranks map to positions through a Fenwick tree of the
-// remaining lines, built at the first removal: each access and each removal
-// costs O(log n) instead of the O(n) of erasing from the middle of a list.
+// remaining lines, built when a rank is first asked for after a removal: each
+// access and each removal then costs O(log n) instead of the O(n) of erasing
+// from the middle of a list.
 class TRemainingLines
 {
 public:
@@ -195,27 +196,29 @@ public:
     std::size_t size() const { return m_count; }
     const std::string& operator[](std::size_t rank) const { return m_lines[Position(rank)]; }
 
-    void Remove(std::size_t rank)
+    void RemoveRank(std::size_t rank) { RemovePosition(Position(rank)); }
+
+    void RemovePosition(std::size_t position)
     {
-        if (m_tree.empty())
-            BuildTree();
-        const std::size_t position = Position(rank);
+        if (m_removed.empty())
+            m_removed.assign(m_lines.size(), false);
         m_removed[position] = true;
-        for (std::size_t i = position + 1; i < m_tree.size(); i += i & (~i + 1))
-            --m_tree[i];
         --m_count;
+        if (!m_tree.empty()) {
+            for (std::size_t i = position + 1; i < m_tree.size(); i += i & (~i + 1))
+                --m_tree[i];
+        }
     }
 
     bool IsRemoved(std::size_t position) const { return !m_removed.empty() && m_removed[position]; }
 
 private:
-    void BuildTree()
+    void BuildTree() const
     {
         const std::size_t n = m_lines.size();
         m_tree.assign(n + 1, 0);
-        m_removed.assign(n, false);
         for (std::size_t i = 1; i <= n; ++i) {
-            m_tree[i] += 1;
+            m_tree[i] += IsRemoved(i - 1) ? 0 : 1;
             const std::size_t parent = i + (i & (~i + 1));
             if (parent <= n)
                 m_tree[parent] += m_tree[i];
@@ -228,8 +231,10 @@ private:
     // The position of the remaining line of the given rank.
     std::size_t Position(std::size_t rank) const
     {
-        if (m_tree.empty())
+        if (m_count == m_lines.size())
             return rank;
+        if (m_tree.empty())
+            BuildTree();
         std::size_t position = 0;
         std::size_t wanted = rank + 1;
         for (std::size_t step = m_highBit; step != 0; step /= 2) {
@@ -244,24 +249,78 @@ private:
 
     const TStringList& m_lines;
     std::size_t m_count;
-    std::vector<int> m_tree; // 1-based Fenwick tree over "still there" flags
     std::vector<bool> m_removed;
-    std::size_t m_highBit = 1;
+    mutable std::vector<int> m_tree; // 1-based Fenwick tree over "still there" flags
+    mutable std::size_t m_highBit = 1;
 };
+
+// Where the strictly ascending (by CompareFolded) tail of lines begins.
+std::size_t AscendingTail(const TStringList& lines)
+{
+    std::size_t start = lines.size();
+    while (start > 1 && CompareFolded(lines[start - 2], lines[start - 1]) < 0)
+        --start;
+    return start == 0 ? 0 : start - 1;
+}
 
 } // namespace
 
 int SubtractLines(TStringList& lines, const TStringList& other)
 {
-    TRemainingLines rest(lines);
+    // A dictionary is a head in no particular order (its comment block, say)
+    // and a tail that strictly ascends. For a line that sorts after every line
+    // of the head, the shrinking list is ordered as far as that line can tell
+    // and holds at most one equal of it, so every bisection lands on that equal
+    // when it is still there, and wherever else it lands the line is not
+    // identical: the equal is looked up in the tail directly, from where the
+    // previous line was found, by galloping (a sorted file costs one merge).
+    // Any other line follows the bisection over the shrinking list exactly.
     const auto cmp = [](const std::string& item, const std::string& key) { return CompareFolded(item, key); };
+    const auto less = [](const std::string& a, const std::string& b) { return CompareFolded(a, b) < 0; };
+    const std::size_t n = lines.size();
+    const std::size_t tail = AscendingTail(lines);
+    const std::string* headMax = nullptr;
+    for (std::size_t i = 0; i < tail; ++i) {
+        if (headMax == nullptr || CompareFolded(*headMax, lines[i]) < 0)
+            headMax = &lines[i];
+    }
+
+    TRemainingLines rest(lines);
     int removed = 0;
+    std::size_t from = tail;
+    const std::string* previous = nullptr;
     for (const std::string& line : other) {
         if (rest.size() == 0)
             break;
-        const int k = FindInsertPos(rest, 0, static_cast<int>(rest.size()) - 1, cmp, line);
-        if (k >= 0 && k < static_cast<int>(rest.size()) && rest[static_cast<std::size_t>(k)] == line) {
-            rest.Remove(static_cast<std::size_t>(k));
+        if (headMax != nullptr && CompareFolded(*headMax, line) >= 0) {
+            const int k = FindInsertPos(rest, 0, static_cast<int>(rest.size()) - 1, cmp, line);
+            if (k >= 0 && k < static_cast<int>(rest.size()) && rest[static_cast<std::size_t>(k)] == line) {
+                rest.RemoveRank(static_cast<std::size_t>(k));
+                ++removed;
+            }
+            continue;
+        }
+        const bool backwards = previous != nullptr && CompareFolded(*previous, line) > 0;
+        previous = &line;
+        std::size_t k = from;
+        if (backwards) {
+            // At or before where the previous line belongs.
+            const auto last = static_cast<std::ptrdiff_t>(std::min(from + 1, n));
+            k = static_cast<std::size_t>(std::lower_bound(lines.begin() + static_cast<std::ptrdiff_t>(tail),
+                                             lines.begin() + last, line, less)
+                - lines.begin());
+        } else if (k < n && less(lines[k], line)) {
+            std::size_t bound = 1;
+            while (k + bound < n && less(lines[k + bound], line))
+                bound *= 2;
+            const auto first = static_cast<std::ptrdiff_t>(k + bound / 2 + 1);
+            const auto last = static_cast<std::ptrdiff_t>(std::min(k + bound, n));
+            k = static_cast<std::size_t>(
+                std::lower_bound(lines.begin() + first, lines.begin() + last, line, less) - lines.begin());
+        }
+        from = k;
+        if (k < n && !rest.IsRemoved(k) && lines[k] == line) {
+            rest.RemovePosition(k);
             ++removed;
         }
     }
@@ -269,7 +328,7 @@ int SubtractLines(TStringList& lines, const TStringList& other)
         return 0;
     TStringList result;
     result.reserve(rest.size());
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    for (std::size_t i = 0; i < n; ++i) {
         if (!rest.IsRemoved(i))
             result.push_back(std::move(lines[i]));
     }

@@ -280,11 +280,27 @@ TEST(Subtract, LandsWhereErasingAsItGoesWouldLand)
         }
         return lines;
     };
-    for (int round = 0; round < 200; ++round) {
+    for (int round = 0; round < 400; ++round) {
         TStringList a = randomLines(1 + static_cast<int>(random() % 60));
-        if (round % 2 == 0)
+        if (round % 4 != 0)
             SortFolded(a);
-        const TStringList b = randomLines(static_cast<int>(random() % 60));
+        if (round % 4 >= 2) {
+            // Strictly ascending: no twins at all.
+            const auto twins
+                = [](const std::string& x, const std::string& y) { return CompareFolded(x, y) == 0; };
+            a.erase(std::unique(a.begin(), a.end(), twins), a.end());
+        }
+        if (round % 4 == 3) {
+            // A head in no order before the ascending tail, like a comment block.
+            const TStringList head = randomLines(1 + static_cast<int>(random() % 4));
+            a.insert(a.begin(), head.begin(), head.end());
+        }
+        TStringList b = randomLines(static_cast<int>(random() % 60));
+        for (int k = 0; k < 10; ++k)
+            b.push_back(a[random() % a.size()]);
+        std::shuffle(b.begin(), b.end(), random);
+        if (round % 8 >= 4)
+            SortFolded(b);
         const TStringList expected = SubtractByErasing(a, b);
         const std::size_t before = a.size();
         const int removed = SubtractLines(a, b);

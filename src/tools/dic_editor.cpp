@@ -304,8 +304,9 @@ void TDicEditor::OpenDic(const std::string& path)
     }
     if (!FileExists(fileName))
         return;
+    // The file is read before the pane is touched: a file that cannot be read
+    // leaves the pane as it was.
     Guarded([&] {
-        m_dic.SetText({});
         const TStringList lines = LoadDicFile(fileName, ShortName(fileName));
         m_ui.SetCommandChecked("IsCombiWords1", IsCombiDicText(lines));
     });
@@ -516,6 +517,12 @@ void TDicEditor::DelFromDic1Click(TPane active)
             SetModified(true);
         pane->Select(LineStartOrEnd(*pane, std::min(line, std::max(PaneLineCount(*pane) - 1, 0))), 0);
     });
+}
+
+void TDicEditor::Selectall1Click(TPane active)
+{
+    if (TextDocument* pane = Pane(active))
+        pane->Select(0, pane->Length());
 }
 
 void TDicEditor::Morph1Click()

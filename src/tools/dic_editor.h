@@ -138,8 +138,14 @@ public:
     void Subtract1Click();
     void SweepWordEditor1Click();
 
+    // Selects the whole text of the active pane.
+    void Selectall1Click(TPane active);
+
     TextDocument& DicEditor() { return m_dic; }
     TextDocument& WordEditor() { return m_word; }
+    // The pane a command acts on (the clipboard commands and the find dialog
+    // of the window too); null for none.
+    TextDocument* Pane(TPane pane);
 
 private:
     // The busy cursor over both panes and the window for the life of a command.
@@ -161,7 +167,6 @@ private:
     void SetBusy(bool busy);
 
     TCheckMode CheckMode() const;
-    TextDocument* Pane(TPane pane);
     std::string FileChoiceDir(const std::string& fileName) const;
     std::string ShortName(const std::string& path) const;
     void SetCaptionName(const std::string& name);

@@ -230,10 +230,19 @@ TEST(DicFiles, OpeningNamesTheFileAndChecksTheOrder)
     EXPECT_EQ(f.Ui.Caption, combi);
     EXPECT_TRUE(f.Editor.IsCombiWords());
 
-    // A missing file is passed over in silence.
+    // A missing file is passed over in silence; one that cannot be read is
+    // reported and the pane keeps its text.
     f.Editor.OpenDic(f.Path("missing.dat"));
     EXPECT_EQ(f.Ui.Caption, combi);
     EXPECT_EQ(f.Ui.Errors.size(), 1u);
+    std::filesystem::create_directory(f.Path("folder.dat"));
+    f.Editor.OpenDic(f.Path("folder.dat"));
+    EXPECT_EQ(f.Ui.Errors.size(), 2u);
+    EXPECT_EQ(PaneUtf8(f.Dic), (Lines { "\\0 лет", "всё-таки", "о чём" }));
+    EXPECT_EQ(f.Ui.Caption, combi);
+
+    f.Editor.Selectall1Click(TPane::Dic);
+    EXPECT_EQ(f.Dic.SelLength(), f.Dic.Length());
 }
 
 TEST(DicFiles, UnsavedEditsAreOnlyLostWithConsent)

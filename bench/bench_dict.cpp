@@ -44,6 +44,8 @@ public:
     void ErrorBox(const std::string& text) override { std::fprintf(stderr, "error box: %s\n", text.c_str()); }
     bool QuestionYesNo(const std::string&) override { return false; }
     TDialogAnswer QuestionYesNoCancel(const std::string&) override { return TDialogAnswer::Cancel; }
+    bool QuestionOkCancel(const std::string&) override { return false; }
+    void SetCaption(const std::string&) override { }
     std::string StatusText() const override { return {}; }
     void SetStatusText(const std::string&) override { }
     void SetBusyCursor(bool) override { }

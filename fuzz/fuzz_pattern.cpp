@@ -7,29 +7,19 @@
 #include "regex/pattern_engine.h"
 
 #include <cstddef>
+#include "fuzz_support.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 namespace {
 
-class TEscSoonUi : public tildo::UserInterface
+// Presses Esc soon, so that a pattern that would backtrack for minutes ends.
+class TEscSoonUi : public tildo::fuzz::TNullUi
 {
 public:
-    void ErrorBox(const std::string&) override { }
-    bool QuestionYesNo(const std::string&) override { return false; }
-    tildo::TDialogAnswer QuestionYesNoCancel(const std::string&) override
-    {
-        return tildo::TDialogAnswer::Cancel;
-    }
-    std::string StatusText() const override { return {}; }
-    void SetStatusText(const std::string&) override { }
-    void SetBusyCursor(bool) override { }
     bool IsEscPressed() override { return ++m_queries > 2; }
-    void SetCommandEnabled(std::string_view, bool) override { }
-    bool IsCommandEnabled(std::string_view) const override { return false; }
-    void SetCommandChecked(std::string_view, bool) override { }
-    bool IsCommandChecked(std::string_view) const override { return false; }
 
 private:
     int m_queries = 0;

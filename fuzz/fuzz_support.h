@@ -16,6 +16,8 @@ public:
     void ErrorBox(const std::string&) override { }
     bool QuestionYesNo(const std::string&) override { return false; }
     TDialogAnswer QuestionYesNoCancel(const std::string&) override { return TDialogAnswer::Cancel; }
+    bool QuestionOkCancel(const std::string&) override { return false; }
+    void SetCaption(const std::string&) override { }
     std::string StatusText() const override { return m_status; }
     void SetStatusText(const std::string& text) override { m_status = text; }
     void SetBusyCursor(bool) override { }

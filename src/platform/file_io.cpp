@@ -42,7 +42,9 @@ EFileError::EFileError(std::string path, std::string reason)
 
 bool FileExists(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     return !path.empty() && ::stat(path.c_str(), &st) == 0;
 }
 
@@ -159,7 +161,9 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes)
         if (::fsync(fd) != 0)
             throw EFileError(path, SystemReason(errno));
         // Keep the permissions of the file we replace; a new file gets the usual 0644.
-        struct stat st {};
+        struct stat st
+        {
+        };
         const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
         ::fchmod(fd, mode);
         closed = true;
@@ -181,6 +185,21 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes)
 void AppendToFile(const std::string& path, std::string_view bytes)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0)
+        throw EFileError(path, SystemReason(errno));
+    try {
+        WriteAll(fd, bytes, path);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    if (::close(fd) != 0)
+        throw EFileError(path, SystemReason(errno));
+}
+
+void WriteScratchFile(const std::string& path, std::string_view bytes)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
         throw EFileError(path, SystemReason(errno));
     try {

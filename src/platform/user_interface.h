@@ -33,6 +33,11 @@ public:
     virtual bool QuestionYesNo(const std::string& text) = 0;
     // Modal Yes/No/Cancel box with the caption "Внимание".
     virtual TDialogAnswer QuestionYesNoCancel(const std::string& text) = 0;
+    // Modal OK/Cancel box with the caption "Внимание"; true only for OK.
+    virtual bool QuestionOkCancel(const std::string& text) = 0;
+
+    // The caption of the window the core works for.
+    virtual void SetCaption(const std::string& text) = 0;
 
     virtual std::string StatusText() const = 0;
     virtual void SetStatusText(const std::string& text) = 0;

@@ -29,6 +29,16 @@ TDialogAnswer TRecordingUi::QuestionYesNoCancel(const std::string& text)
     return answer;
 }
 
+bool TRecordingUi::QuestionOkCancel(const std::string& text)
+{
+    Questions.push_back(text);
+    if (OkCancelAnswers.empty())
+        return false;
+    const bool answer = OkCancelAnswers.front();
+    OkCancelAnswers.pop_front();
+    return answer;
+}
+
 bool TRecordingUi::IsEscPressed()
 {
     ++EscQueries;

@@ -12,16 +12,19 @@ namespace tildo::test {
 // A UserInterface that records what the core shows and answers questions from
 // scripts. Texts are recorded as the core passes them (CP1251); ErrorsUtf8()
 // gives them readable for assertions.
-class TRecordingUi : public UserInterface {
+class TRecordingUi : public UserInterface
+{
 public:
-    std::vector<std::string> Errors;     // every ErrorBox text, in order
-    std::vector<std::string> Questions;  // every question text, in order
-    std::deque<bool> YesNoAnswers;       // answers for QuestionYesNo; No when empty
+    std::vector<std::string> Errors; // every ErrorBox text, in order
+    std::vector<std::string> Questions; // every question text, in order
+    std::deque<bool> YesNoAnswers; // answers for QuestionYesNo; No when empty
     std::deque<TDialogAnswer> YesNoCancelAnswers; // Cancel when empty
+    std::deque<bool> OkCancelAnswers; // answers for QuestionOkCancel; Cancel when empty
+    std::string Caption;
     std::vector<std::string> StatusHistory; // every status text set
-    int EscPressesLeft = 0;  // IsEscPressed returns true this many times
+    int EscPressesLeft = 0; // IsEscPressed returns true this many times
     int EscQueries = 0;
-    int BusyDepth = 0;       // SetBusyCursor(true) minus SetBusyCursor(false)
+    int BusyDepth = 0; // SetBusyCursor(true) minus SetBusyCursor(false)
     std::map<std::string, bool, std::less<>> Enabled;
     std::map<std::string, bool, std::less<>> Checked;
     std::deque<std::string> OpenFileAnswers; // paths chosen in open dialogs; cancel when empty
@@ -31,6 +34,8 @@ public:
     void ErrorBox(const std::string& text) override { Errors.push_back(text); }
     bool QuestionYesNo(const std::string& text) override;
     TDialogAnswer QuestionYesNoCancel(const std::string& text) override;
+    bool QuestionOkCancel(const std::string& text) override;
+    void SetCaption(const std::string& text) override { Caption = text; }
     std::string StatusText() const override { return m_status; }
     void SetStatusText(const std::string& text) override
     {
@@ -41,9 +46,15 @@ public:
     bool IsEscPressed() override;
     std::string ChooseOpenFile(const TFileChoice& choice) override;
     std::string ChooseSaveFile(const TFileChoice& choice) override;
-    void SetCommandEnabled(std::string_view command, bool enabled) override { Enabled[std::string(command)] = enabled; }
+    void SetCommandEnabled(std::string_view command, bool enabled) override
+    {
+        Enabled[std::string(command)] = enabled;
+    }
     bool IsCommandEnabled(std::string_view command) const override;
-    void SetCommandChecked(std::string_view command, bool checked) override { Checked[std::string(command)] = checked; }
+    void SetCommandChecked(std::string_view command, bool checked) override
+    {
+        Checked[std::string(command)] = checked;
+    }
     bool IsCommandChecked(std::string_view command) const override;
 
     std::vector<std::string> ErrorsUtf8() const;
@@ -57,7 +68,8 @@ std::string W(std::string_view utf8);
 std::string U(std::string_view cp1251);
 
 // A scratch directory removed when the object goes.
-class TTempDir {
+class TTempDir
+{
 public:
     TTempDir();
     ~TTempDir();

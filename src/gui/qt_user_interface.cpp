@@ -122,6 +122,17 @@ TDialogAnswer TQtUserInterface::QuestionYesNoCancel(const std::string& text)
     }
 }
 
+bool TQtUserInterface::QuestionOkCancel(const std::string& text)
+{
+    return Box(QMessageBox::Warning, "Внимание", text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok)
+        == QMessageBox::Ok;
+}
+
+void TQtUserInterface::SetCaption(const std::string& text)
+{
+    m_window.setWindowTitle(ToQString(text));
+}
+
 void TQtUserInterface::SetStatusText(const std::string& text)
 {
     m_status = text;

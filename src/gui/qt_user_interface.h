@@ -41,6 +41,8 @@ public:
     void ErrorBox(const std::string& text) override;
     bool QuestionYesNo(const std::string& text) override;
     TDialogAnswer QuestionYesNoCancel(const std::string& text) override;
+    bool QuestionOkCancel(const std::string& text) override;
+    void SetCaption(const std::string& text) override;
 
     std::string StatusText() const override { return m_status; }
     void SetStatusText(const std::string& text) override;

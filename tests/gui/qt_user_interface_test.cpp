@@ -64,6 +64,12 @@ TEST(QtUserInterface, ShowsBoxesWithTheirCaptionsIconsAndDefaults)
     EXPECT_EQ(w.ui.QuestionYesNoCancel("?"), TDialogAnswer::Cancel);
     EXPECT_EQ(w.ui.QuestionYesNoCancel("?"), TDialogAnswer::Yes);
     EXPECT_EQ(w.ui.Boxes[3].Buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+
+    w.ui.Answers = { QMessageBox::Cancel };
+    EXPECT_FALSE(w.ui.QuestionOkCancel("?"));
+    EXPECT_TRUE(w.ui.QuestionOkCancel("?"));
+    EXPECT_EQ(w.ui.Boxes.back().Buttons, QMessageBox::Ok | QMessageBox::Cancel);
+    EXPECT_EQ(w.ui.Boxes.back().Caption, QString::fromUtf8("Внимание"));
 }
 
 TEST(QtUserInterface, StatusLineBusyCursorAndCommands)

@@ -24,6 +24,8 @@ public:
     virtual bool QuestionYesNo(const std::string& text) = 0;
     // Modal Yes/No/Cancel box with the caption "Внимание".
     virtual TDialogAnswer QuestionYesNoCancel(const std::string& text) = 0;
+    // Modal box with an empty caption, no icon and OK.
+    virtual void InfoBox(const std::string& text) = 0;
 
     virtual std::string StatusText() const = 0;
     virtual void SetStatusText(const std::string& text) = 0;
@@ -36,6 +38,8 @@ public:
     virtual bool IsCommandEnabled(std::string_view command) const = 0;
     virtual void SetCommandChecked(std::string_view command, bool checked) = 0;
     virtual bool IsCommandChecked(std::string_view command) const = 0;
+    // The menu caption of a command ("Откат \"все -> всё\"", "Сброс теста").
+    virtual void SetCommandCaption(std::string_view command, const std::string& caption) = 0;
 };
 
 // Shows the busy cursor and a status text for the life of a long operation,

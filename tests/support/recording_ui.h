@@ -16,6 +16,7 @@ class TRecordingUi : public UserInterface {
 public:
     std::vector<std::string> Errors;     // every ErrorBox text, in order
     std::vector<std::string> Questions;  // every question text, in order
+    std::vector<std::string> Infos;      // every InfoBox text, in order
     std::deque<bool> YesNoAnswers;       // answers for QuestionYesNo; No when empty
     std::deque<TDialogAnswer> YesNoCancelAnswers; // Cancel when empty
     std::vector<std::string> StatusHistory; // every status text set
@@ -24,10 +25,12 @@ public:
     int BusyDepth = 0;       // SetBusyCursor(true) minus SetBusyCursor(false)
     std::map<std::string, bool, std::less<>> Enabled;
     std::map<std::string, bool, std::less<>> Checked;
+    std::map<std::string, std::string, std::less<>> Captions;
 
     void ErrorBox(const std::string& text) override { Errors.push_back(text); }
     bool QuestionYesNo(const std::string& text) override;
     TDialogAnswer QuestionYesNoCancel(const std::string& text) override;
+    void InfoBox(const std::string& text) override { Infos.push_back(text); }
     std::string StatusText() const override { return m_status; }
     void SetStatusText(const std::string& text) override
     {
@@ -40,6 +43,12 @@ public:
     bool IsCommandEnabled(std::string_view command) const override;
     void SetCommandChecked(std::string_view command, bool checked) override { Checked[std::string(command)] = checked; }
     bool IsCommandChecked(std::string_view command) const override;
+    void SetCommandCaption(std::string_view command, const std::string& caption) override
+    {
+        Captions[std::string(command)] = caption;
+    }
+    // The caption last set for a command, empty when none.
+    std::string Caption(std::string_view command) const;
 
     std::vector<std::string> ErrorsUtf8() const;
 

@@ -1,0 +1,427 @@
+#include "yoficator.h"
+
+#include "engine/entry_statistics.h"
+#include "platform/file_io.h"
+#include "text/letters.h"
+#include "text/messages.h"
+
+namespace tildo {
+
+namespace {
+
+constexpr std::string_view BinaryMark = "<BINARY";
+
+// Position (from 1) of "<BINARY" in line at or after position start (from 1),
+// Latin letters compared without case; 0 when there is none.
+std::size_t FindBinaryMark(const std::string& line, std::string& upper, int start)
+{
+    upper.assign(line);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return PosFrom(BinaryMark, upper, static_cast<std::size_t>(start));
+}
+
+// Sets a flag for the life of the scope and clears it on every exit path.
+class TFlagScope
+{
+public:
+    explicit TFlagScope(bool& flag)
+        : m_flag(flag)
+    {
+        m_flag = true;
+    }
+    ~TFlagScope() { m_flag = false; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+// The busy mouse pointer over the editor for the life of a scan.
+class TDocumentBusyScope
+{
+public:
+    explicit TDocumentBusyScope(TextDocument& doc)
+        : m_doc(doc)
+    {
+        m_doc.SetBusyCursor(true);
+    }
+    ~TDocumentBusyScope() { m_doc.SetBusyCursor(false); }
+    TDocumentBusyScope(const TDocumentBusyScope&) = delete;
+    TDocumentBusyScope& operator=(const TDocumentBusyScope&) = delete;
+
+private:
+    TextDocument& m_doc;
+};
+
+// Two option marks switched for a collection run and put back afterwards.
+class TCollectionMarks
+{
+public:
+    explicit TCollectionMarks(UserInterface& ui)
+        : m_ui(ui)
+        , m_combiWords(ui.IsCommandChecked("CombiWords1"))
+        , m_checkYo(ui.IsCommandChecked("CheckYo1"))
+    {
+        m_ui.SetCommandChecked("CheckYo1", true);
+        m_ui.SetCommandChecked("CombiWords1", false);
+    }
+    ~TCollectionMarks()
+    {
+        m_ui.SetCommandChecked("CombiWords1", m_combiWords);
+        m_ui.SetCommandChecked("CheckYo1", m_checkYo);
+    }
+    TCollectionMarks(const TCollectionMarks&) = delete;
+    TCollectionMarks& operator=(const TCollectionMarks&) = delete;
+
+private:
+    UserInterface& m_ui;
+    bool m_combiWords;
+    bool m_checkYo;
+};
+
+} // namespace
+
+// Busy, the asker's pass look and the editor's focus, restored on every exit path.
+class TPassScope
+{
+public:
+    explicit TPassScope(TYoficator& y)
+        : m_y(y)
+    {
+        m_y.m_busy = true;
+        m_y.m_asker.BeginPass();
+    }
+    ~TPassScope()
+    {
+        m_y.m_busy = false;
+        m_y.m_asker.EndPass();
+        m_y.m_doc.Focus();
+    }
+    TPassScope(const TPassScope&) = delete;
+    TPassScope& operator=(const TPassScope&) = delete;
+
+private:
+    TYoficator& m_y;
+};
+
+TYoficator::TYoficator(TextDocument& doc, UserInterface& ui, Asker& asker, TDic& dic, TCombiWordsDic& combi,
+    TWordBuffer& window, const TBufferLimits& limits)
+    : m_doc(doc)
+    , m_ui(ui)
+    , m_asker(asker)
+    , m_dic(dic)
+    , m_combi(combi)
+    , m_window(window)
+    , m_limits(limits)
+    , m_decimalSeparator(LocaleDecimalSeparator())
+{
+    m_runStart = Clock();
+}
+
+void TYoficator::BindCombiLog(const std::string& programDirectory)
+{
+    m_combiLogPath = programDirectory;
+    if (!m_combiLogPath.empty() && m_combiLogPath.back() != '/')
+        m_combiLogPath += '/';
+    m_combiLogPath += "combi.log";
+}
+
+void TYoficator::RefreshOptions()
+{
+    m_options = TPassOptions::Read(m_ui);
+}
+
+// --- the driver -----------------------------------------------------------------
+
+void TYoficator::DoYoficate(int line, int column)
+{
+    if (m_busy)
+        return; // a pass is running already (a command given while a question waits)
+    try {
+        RunPass(line, column);
+    } catch (const EFileError& e) {
+        ReportFileError(m_ui, e.Path(), e.Reason());
+    }
+}
+
+void TYoficator::RunPass(int line, int column)
+{
+    ClearUndo();
+    TPassScope pass(*this);
+    m_runStart = Clock();
+    do {
+        m_undoRequested = false;
+        ScanText(line, column);
+        if (m_undoRequested) {
+            UndoLast();
+            const TLineColumn at = LineAndColumn(m_doc, m_doc.SelStart());
+            line = at.Line;
+            column = at.Column;
+        }
+    } while (m_undoRequested);
+}
+
+void TYoficator::CollectNewDotted()
+{
+    if (m_busy)
+        return;
+    try {
+        m_runStart = Clock();
+        TCollectionMarks marks(m_ui);
+        const TLineColumn at = LineAndColumn(m_doc, m_doc.SelStart());
+        TFlagScope collecting(m_collecting);
+        ScanText(at.Line, at.Column);
+    } catch (const EFileError& e) {
+        ReportFileError(m_ui, e.Path(), e.Reason());
+    }
+}
+
+// --- the scan -------------------------------------------------------------------
+
+void TYoficator::ScanText(int startLine, int startColumn)
+{
+    WaitEscReleased(m_ui);
+    m_decimalSeparator = LocaleDecimalSeparator();
+    ReportRun();
+    {
+        TDocumentBusyScope busy(m_doc);
+        RefreshOptions();
+        m_scanCombi = m_options.CombiWords;
+        m_aborted = false;
+        m_binaryReached = false;
+        m_window.Clear();
+        m_separator.assign(" ");
+        m_lineIndex = -1;
+        if (startLine < 0)
+            startLine = 0;
+        if (startColumn < 1)
+            startColumn = 1;
+        for (int i = startLine; i < m_doc.LineCount(); ++i) {
+            if (!m_options.FastScroll && i > startLine)
+                ShowPosition(m_doc, m_doc.LineStart(i));
+            ScanLine(i, startColumn);
+            if (m_aborted || m_binaryReached)
+                break;
+            startColumn = 1;
+            if (m_script != nullptr && m_script->ScriptedTesting && m_script->SectionEnds.Count() > 0
+                && i >= m_script->SectionEnds[0])
+                break;
+        }
+        if (m_scanCombi && !m_aborted)
+            FinishWindow();
+    }
+    ReportRun();
+}
+
+void TYoficator::ScanLine(int line, int startColumn)
+{
+    m_line = m_doc.Line(line);
+    m_lineIndex = line;
+    m_lineStart = m_doc.LineStart(line);
+    int limit = static_cast<int>(m_line.size());
+    if (m_options.FBFormat) {
+        const std::size_t p = FindBinaryMark(m_line, m_upperLine, startColumn);
+        if (p > 0) {
+            limit = static_cast<int>(p) - 1;
+            m_binaryReached = true;
+        }
+    }
+    const bool combi = m_scanCombi;
+    const char* text = m_line.data();
+    int wordStart = -1; // index of the current word's first letter, -1 between words
+    for (int c = startColumn; c <= limit; ++c) {
+        const char ch = text[c - 1];
+        if (IsRussianLetter(ch)) {
+            if (wordStart < 0)
+                wordStart = c - 1;
+        } else if (wordStart >= 0) {
+            const std::string_view word(text + wordStart, static_cast<std::size_t>(c - 1 - wordStart));
+            if (combi) {
+                m_collapsed = CollapseBlanks(m_separator);
+                TakeWord(line, c, word, m_collapsed);
+                m_separator.assign(1, ch);
+            } else {
+                TakeWord(line, c, word, {});
+            }
+            wordStart = -1;
+            if (m_aborted)
+                return;
+        } else if (combi) {
+            m_separator += ch;
+        }
+    }
+    if (!m_aborted && wordStart >= 0) {
+        const std::string_view word(text + wordStart, static_cast<std::size_t>(limit - wordStart));
+        if (combi) {
+            m_collapsed = CollapseBlanks(m_separator);
+            TakeWord(line, limit + 1, word, m_collapsed);
+        } else {
+            TakeWord(line, limit + 1, word, {});
+        }
+        m_separator.assign(" ");
+    }
+}
+
+// The end of the text in combination mode: the end entry carries the text after
+// the last word, and the words still waiting in the window are decided.
+void TYoficator::FinishWindow()
+{
+    if (!m_separator.empty())
+        TakeWord(0, 0, {}, CollapseBlanks(m_separator));
+    if (m_aborted)
+        return;
+    if (m_window.Words.Count() == m_limits.BufferCapacity())
+        m_window.DropOldest(); // decided when the window filled
+    const int waiting = m_window.Words.Count();
+    for (int k = 0; k < waiting; ++k) {
+        DecideOldest();
+        if (m_aborted)
+            return;
+        m_window.DropOldest();
+    }
+}
+
+void TYoficator::TakeWord(int line, int endColumn, std::string_view word, std::string_view separator)
+{
+    const int lineStart = line == m_lineIndex ? m_lineStart : m_doc.LineStart(line);
+    const int position = lineStart + endColumn - 1 - static_cast<int>(word.size());
+    if (m_scanCombi) {
+        m_window.Push(position, std::string(word), std::string(separator));
+        if (m_window.Words.Count() == m_limits.BufferCapacity())
+            DecideOldest();
+    } else {
+        if (!IsCandidate(word, m_collecting, m_options.CheckYo))
+            return;
+        ConsiderWord(position, word);
+    }
+    if (!m_aborted)
+        m_aborted = m_ui.IsEscPressed();
+}
+
+void TYoficator::ConsiderWord(int position, std::string_view word)
+{
+    if (word.size() < 2 || !HasAnyE(word))
+        return;
+    if (HasDottedE(word) && !m_options.CheckYo)
+        return;
+    DecideWord(word, position, m_decision);
+    if (m_decision.Result.empty())
+        return;
+    WriteBack(position, word, m_decision.Entry, m_decision.FromRule, m_decision.Result);
+    if (!m_pendingCombiText.empty()) {
+        // Cleared before the write, so that a failing log does not log it again later.
+        const std::string text = std::move(m_pendingCombiText);
+        m_pendingCombiText.clear();
+        if (!m_combiLogPath.empty())
+            AppendCombiLog(text);
+    }
+}
+
+void TYoficator::WriteBack(
+    int position, std::string_view word, int entry, bool isRule, std::string_view result)
+{
+    if (entry >= 0)
+        UpdateStatistics(m_dic, entry, isRule, word, result);
+    // A decided form always has the word's length (е and ё are one letter
+    // each); anything else would shift the text under the recorded positions.
+    if (result.size() != word.size())
+        return;
+    for (std::size_t p = 0; p < word.size(); ++p) {
+        if (result[p] == word[p])
+            continue;
+        if (LowerChar(result[p]) == LetterE)
+            CountNewPlain();
+        else
+            CountNewDotted();
+        const int offset = position + static_cast<int>(p);
+        m_doc.Select(offset, 1);
+        if (m_asked)
+            RecordUndo(
+                position, offset, std::string(result), std::string(word), m_doc.SelectionColour(), word[p]);
+        if (m_options.Mark)
+            m_doc.SetSelectionColour(ColourBlue);
+        m_doc.ReplaceSelection(std::string(1, result[p]));
+    }
+}
+
+void TYoficator::AddToWordPane(const std::string& word)
+{
+    if (m_wordPane == nullptr)
+        return;
+    // A new last line: an empty last line (an empty pane, or a text that ends
+    // with a line break) takes the word itself.
+    const int last = m_wordPane->LineCount() - 1;
+    if (last >= 0 && m_wordPane->Line(last).empty())
+        m_wordPane->ReplaceLine(last, word);
+    else
+        m_wordPane->InsertLine(m_wordPane->LineCount(), word);
+}
+
+// --- undo -------------------------------------------------------------------------
+
+void TYoficator::RecordUndo(int wordStart, int letterOffset, const std::string& newWord,
+    const std::string& oldWord, TColour colour, char oldLetter)
+{
+    m_undo.Add(wordStart, letterOffset, newWord, oldWord, colour, oldLetter);
+    m_ui.SetCommandEnabled("Undo1", true);
+    m_ui.SetCommandCaption("Undo1", UndoCaption());
+}
+
+TUndoHistory::TTakeBack TYoficator::UndoLast()
+{
+    const TUndoHistory::TTakeBack result = m_undo.TakeBackLast(m_doc);
+    if (result == TUndoHistory::TTakeBack::Nothing)
+        return result;
+    m_ui.SetCommandEnabled("Undo1", m_undo.UndoAvailable());
+    m_ui.SetCommandCaption("Undo1", UndoCaption());
+    return result;
+}
+
+void TYoficator::ClearUndo()
+{
+    m_undo.Clear();
+    m_ui.SetCommandCaption("Undo1", UndoCaption());
+    m_ui.SetCommandEnabled("Undo1", false);
+}
+
+// --- report ------------------------------------------------------------------------
+
+std::string TYoficator::RunReport() const
+{
+    const double seconds = std::chrono::duration<double>(Clock() - m_runStart).count();
+    return FormatRunReport(m_counters, seconds, m_collecting, m_decimalSeparator);
+}
+
+void TYoficator::ReportRun()
+{
+    m_ui.SetStatusText(RunReport());
+}
+
+void TYoficator::CountNewDotted()
+{
+    ++m_counters.NewDottedCount;
+    if (m_asked)
+        ++m_counters.AskedDottedCount;
+    m_ui.SetCommandEnabled("ClearStat1", m_counters.AnyLetterChanged());
+    ReportRun();
+}
+
+void TYoficator::CountNewPlain()
+{
+    ++m_counters.NewPlainCount;
+    if (m_asked)
+        ++m_counters.AskedPlainCount;
+    m_ui.SetCommandEnabled("ClearStat1", m_counters.AnyLetterChanged());
+    ReportRun();
+}
+
+void TYoficator::AppendCombiLog(const std::string& text)
+{
+    AppendToFile(m_combiLogPath, text + "\r\n");
+}
+
+} // namespace tildo

@@ -13,7 +13,8 @@ namespace {
 // compound surname Тер-Аветов, whose prefix Тер- is a combination.
 std::vector<TTestRow> MakeRows()
 {
-    struct TUtf8Row {
+    struct TUtf8Row
+    {
         const char* content;
         const char* expected; // nullptr: the line stays as it is
         std::vector<std::int8_t> answers;

@@ -17,7 +17,8 @@ namespace tildo {
 
 // One line of the built-in test table (CP1251): what the editor gets, what the
 // line must read after the eight runs, and the answers its questions take.
-struct TTestRow {
+struct TTestRow
+{
     std::string Content;
     std::string Expected;
     std::vector<std::int8_t> Answers; // 1 answers ё, 0 answers е
@@ -29,7 +30,8 @@ void ReadTestingDic(TDic& dic, UserInterface& ui);
 void ReadTestingCombiDic(TCombiWordsDic& combi, UserInterface& ui);
 
 // The outcome of the self-test: passed, or the first line that differs.
-struct TTestOutcome {
+struct TTestOutcome
+{
     bool Passed = false;
     int Line = -1; // from 0
     std::string Expected;
@@ -41,11 +43,12 @@ struct TTestOutcome {
 // pass eight times under different options with scripted answers, then compared
 // with their expected texts. "Тестирование" (F11) runs the test, and a second
 // use turns it into a free testing mode with the same text and dictionaries.
-class TTestingMode {
+class TTestingMode
+{
 public:
     enum class TState {
-        Ready,       // the table is loaded; the next F11 runs the test
-        Tested,      // the test ran; the next F11 starts the free testing mode
+        Ready, // the table is loaded; the next F11 runs the test
+        Tested, // the test ran; the next F11 starts the free testing mode
         FreeTesting, // questions go to the user, passes run to the end of the text
     };
 
@@ -55,7 +58,7 @@ public:
     TTestingMode& operator=(const TTestingMode&) = delete;
     ~TTestingMode();
 
-    TTestScript Script;       // TestAnswers, NextAnswer, SectionEnds, ScriptedTesting
+    TTestScript Script; // TestAnswers, NextAnswer, SectionEnds, ScriptedTesting
     TStringList ExpectedLines; // same index as the editor's lines
 
     // Start-up in the testing mode: "Тестирование" enabled, answers scripted, the table built.

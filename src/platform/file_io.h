@@ -8,7 +8,8 @@
 namespace tildo {
 
 // An input/output failure, carrying the path and the system's reason.
-class EFileError : public std::runtime_error {
+class EFileError : public std::runtime_error
+{
 public:
     EFileError(std::string path, std::string reason);
     const std::string& Path() const { return m_path; }
@@ -28,7 +29,8 @@ bool FileExists(const std::string& path);
 // line break is still a line. Throws EFileError when the file cannot be opened
 // or read (a directory, no permission, an I/O error); lines already handed out
 // stay valid for the caller.
-class TLineReader {
+class TLineReader
+{
 public:
     explicit TLineReader(const std::string& path);
     ~TLineReader();
@@ -46,7 +48,7 @@ private:
     int m_fd = -1;
     std::string m_buffer;
     std::size_t m_begin = 0; // start of unread data in m_buffer
-    std::size_t m_end = 0;   // end of valid data in m_buffer
+    std::size_t m_end = 0; // end of valid data in m_buffer
     bool m_eof = false;
 };
 

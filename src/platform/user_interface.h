@@ -13,7 +13,8 @@ enum class TDialogAnswer { Yes, No, Cancel };
 // Every text passed across is CP1251, as everywhere in the core; the
 // implementation converts at its edge. Commands are named by their menu item
 // names ("YoBegin1", "CombiWords1", ...).
-class UserInterface {
+class UserInterface
+{
 public:
     virtual ~UserInterface() = default;
 
@@ -45,7 +46,8 @@ public:
 // Shows the busy cursor and a status text for the life of a long operation,
 // then puts back the cursor and the status text that was there before, on
 // every exit path.
-class TBusyScope {
+class TBusyScope
+{
 public:
     TBusyScope(UserInterface& ui, const std::string& status)
         : m_ui(ui)

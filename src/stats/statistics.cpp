@@ -22,8 +22,8 @@ void ResetStatistics(TDic& dic, TCombiWordsDic& combi, TRunCounters& counters, U
     ui.SetStatusText("");
 }
 
-void ClearStat1Click(TextDocument& editor, TDic& dic, TCombiWordsDic& combi, TRunCounters& counters,
-    UserInterface& ui)
+void ClearStat1Click(
+    TextDocument& editor, TDic& dic, TCombiWordsDic& combi, TRunCounters& counters, UserInterface& ui)
 {
     ResetStatistics(dic, combi, counters, ui);
     ui.SetCommandEnabled("ClearStat1", false);
@@ -42,7 +42,8 @@ std::string Number(std::int64_t value)
     return std::string(buffer, r.ptr);
 }
 
-struct TSums {
+struct TSums
+{
     std::int64_t Dotted = 0;
     std::int64_t Plain = 0;
     std::int64_t Net = 0;
@@ -58,7 +59,8 @@ std::vector<std::string>& NextRow(TStatGrid& grid)
 
 // The first cell and the five derived values: total, right before, right
 // after, wrong before, wrong after.
-void FillWordRow(TStatGrid& grid, const std::string& name, std::int64_t plain, std::int64_t dotted, std::int64_t net)
+void FillWordRow(
+    TStatGrid& grid, const std::string& name, std::int64_t plain, std::int64_t dotted, std::int64_t net)
 {
     std::vector<std::string>& row = NextRow(grid);
     row[0] = name;
@@ -103,7 +105,8 @@ void FillStatistics(const TDic& dic, const TCombiWordsDic& combi, TStatGrid& wor
             continue;
         const std::int64_t net = dic.RuleNetDotted[i];
         const auto k = static_cast<std::size_t>(i);
-        FillWordRow(words, dic.RuleStarBefore[k] + dic.RuleFragments[k] + dic.RuleStarAfter[k], plain, dotted, net);
+        FillWordRow(
+            words, dic.RuleStarBefore[k] + dic.RuleFragments[k] + dic.RuleStarAfter[k], plain, dotted, net);
         sums.Dotted += dotted;
         sums.Plain += plain;
         sums.Net += net;
@@ -135,7 +138,8 @@ namespace {
 // A cell's sort key for a number column: numbers first, largest first; a cell
 // that is not a number comes after every number, equal to the other such cells,
 // so that the order stays consistent whatever the cells hold.
-struct TNumberKey {
+struct TNumberKey
+{
     bool IsNumber = false;
     std::int64_t Value = 0;
 };
@@ -161,7 +165,8 @@ void SortGrid(TStatGrid& grid, int column)
         const auto last = rows.end() - 1; // the totals row stays last
         const auto col = static_cast<std::size_t>(column);
         if (column == 0) {
-            std::stable_sort(first, last, [](const auto& a, const auto& b) { return CompareFolded(a[0], b[0]) < 0; });
+            std::stable_sort(
+                first, last, [](const auto& a, const auto& b) { return CompareFolded(a[0], b[0]) < 0; });
         } else {
             std::stable_sort(first, last, [col](const auto& a, const auto& b) {
                 const TNumberKey ka = ParseNumber(a[col]);
@@ -225,7 +230,8 @@ std::string FormatStatisticsLog(const TStatGrid& words, const TStatGrid& combis)
     return out;
 }
 
-bool SaveStatistics(const std::string& path, const TStatGrid& words, const TStatGrid& combis, UserInterface& ui)
+bool SaveStatistics(
+    const std::string& path, const TStatGrid& words, const TStatGrid& combis, UserInterface& ui)
 {
     try {
         WriteFileAtomic(path, FormatStatisticsLog(words, combis));

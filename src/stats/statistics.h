@@ -13,7 +13,8 @@ namespace tildo {
 
 // A table of the statistics window as text cells: row 0 is the header, the
 // last row the "ВСЕГО" totals.
-struct TStatGrid {
+struct TStatGrid
+{
     std::vector<std::vector<std::string>> Rows;
     int SortColumn = -1; // the column the rows are sorted by, -1 for none
 
@@ -26,8 +27,8 @@ void ResetStatistics(TDic& dic, TCombiWordsDic& combi, TRunCounters& counters, U
 
 // "Обнулить статистику": the reset, then the correction marks go from the whole
 // text (all of it black again) and the caret goes back where it was.
-void ClearStat1Click(TextDocument& editor, TDic& dic, TCombiWordsDic& combi, TRunCounters& counters,
-    UserInterface& ui);
+void ClearStat1Click(
+    TextDocument& editor, TDic& dic, TCombiWordsDic& combi, TRunCounters& counters, UserInterface& ui);
 
 // Rebuilds both tables from the counters (entries met at least once, and
 // combinations used at least once), each closed by its totals row and sorted
@@ -45,6 +46,7 @@ void SortGrid(TStatGrid& grid, int column);
 std::string FormatStatisticsLog(const TStatGrid& words, const TStatGrid& combis);
 
 // Writes the log to path atomically; a failure is shown through ui and gives false.
-bool SaveStatistics(const std::string& path, const TStatGrid& words, const TStatGrid& combis, UserInterface& ui);
+bool SaveStatistics(
+    const std::string& path, const TStatGrid& words, const TStatGrid& combis, UserInterface& ui);
 
 } // namespace tildo

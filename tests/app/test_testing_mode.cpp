@@ -15,7 +15,8 @@ using test::U;
 using test::W;
 
 // The program started with "/t": test dictionaries, the table, an engine.
-struct TTestingFixture : ::testing::Test {
+struct TTestingFixture : ::testing::Test
+{
     TRecordingUi ui;
     TScriptedAsker asker;
     TBufferLimits limits;

@@ -15,7 +15,8 @@ namespace tildo::test {
 
 // An engine over an in-memory text, a recording desktop and a scripted asker.
 // Dictionary lines and texts are given in UTF-8.
-struct TEngineFixture : ::testing::Test {
+struct TEngineFixture : ::testing::Test
+{
     TRecordingUi ui;
     TScriptedAsker asker;
     TBufferLimits limits;
@@ -32,7 +33,8 @@ struct TEngineFixture : ::testing::Test {
             const std::string line = W(utf8);
             const TDicLine parsed = ParseDicLine(line);
             if (parsed.IsRule)
-                dic.AddRule(parsed.StarBefore ? "*" : "", parsed.Body, parsed.StarAfter ? "*" : "", parsed.Variant);
+                dic.AddRule(
+                    parsed.StarBefore ? "*" : "", parsed.Body, parsed.StarAfter ? "*" : "", parsed.Variant);
             else
                 dic.AddForm(parsed.Body, parsed.Variant);
         }

@@ -79,17 +79,18 @@ TEST_F(RestorationPass, EscBeforeThePassIsIgnoredEscDuringItStopsAfterTheWord)
     ui.EscPressesLeft = 5; // held down when the command was given
     Pass();
     EXPECT_EQ(Result(), "ещё ещё ещё");
-
 }
 
 // Esc pressed while the first question waits: the pass stops after that word.
 TEST_F(RestorationPass, EscDuringThePassStopsItAfterTheCurrentWord)
 {
-    struct TEscUi : TRecordingUi {
+    struct TEscUi : TRecordingUi
+    {
         bool pressed = false;
         bool IsEscPressed() override { return std::exchange(pressed, false); }
     } escUi;
-    struct TPressingAsker : Asker {
+    struct TPressingAsker : Asker
+    {
         TEscUi* ui = nullptr;
         int asked = 0;
         int Ask(const TQuestion&) override

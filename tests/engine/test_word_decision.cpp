@@ -4,17 +4,19 @@ namespace tildo::test {
 namespace {
 
 // What one pass over a single word did.
-struct TOutcome {
-    std::string Text;  // UTF-8
+struct TOutcome
+{
+    std::string Text; // UTF-8
     bool Asked = false;
     std::string Caption; // UTF-8
     bool DefaultDotted = false;
     bool AlwaysEnabled = false;
-    std::string Plain;  // the е button
+    std::string Plain; // the е button
     std::string Dotted; // the ё button
 };
 
-struct WordDecision : TEngineFixture {
+struct WordDecision : TEngineFixture
+{
     void SetUp() override
     {
         Dictionary({ "всё?", "ещё", "трёхведёрный" });
@@ -42,7 +44,10 @@ struct WordDecision : TEngineFixture {
         }
         return o;
     }
-    void Always(const char* form, int choice) { dic.FormAlways.Set(FormIndex(form), static_cast<std::int8_t>(choice)); }
+    void Always(const char* form, int choice)
+    {
+        dic.FormAlways.Set(FormIndex(form), static_cast<std::int8_t>(choice));
+    }
 };
 
 const char* const Plain = "Выберите верный вариант";
@@ -246,7 +251,8 @@ TEST_F(WordDecision, CancelEndsThePassAndStoresNothing)
 
 TEST_F(WordDecision, DoubtfulWordIsHighlightedOnlyWhileAsked)
 {
-    struct THighlightAsker : Asker {
+    struct THighlightAsker : Asker
+    {
         MemoryDocument* doc = nullptr;
         std::vector<TColour> seen;
         int Ask(const TQuestion&) override
@@ -262,8 +268,8 @@ TEST_F(WordDecision, DoubtfulWordIsHighlightedOnlyWhileAsked)
     e.DoYoficate(0, 1);
     ASSERT_EQ(highlight.seen.size(), 3u);
     EXPECT_EQ(highlight.seen[0], ColourWhite); // a plain variant
-    EXPECT_EQ(highlight.seen[1], ColourAqua);  // a missing ё
-    EXPECT_EQ(highlight.seen[2], ColourAqua);  // a needless ё
+    EXPECT_EQ(highlight.seen[1], ColourAqua); // a missing ё
+    EXPECT_EQ(highlight.seen[2], ColourAqua); // a needless ё
     for (int i = 0; i < doc.Length(); ++i)
         EXPECT_EQ(doc.CharBackground(i), ColourWhite) << i;
     EXPECT_EQ(doc.SelLength(), 0);
@@ -297,7 +303,8 @@ TEST_F(WordDecision, CandidatesOfTheWorkedExample)
 {
     Combinations({ "о чём" });
     std::vector<std::string> seen;
-    struct TCapturingAsker : Asker {
+    struct TCapturingAsker : Asker
+    {
         TWordBuffer* window = nullptr;
         std::vector<std::string>* seen = nullptr;
         int Ask(const TQuestion&) override

@@ -12,17 +12,18 @@ namespace tildo::test {
 // A UserInterface that records what the core shows and answers questions from
 // scripts. Texts are recorded as the core passes them (CP1251); ErrorsUtf8()
 // gives them readable for assertions.
-class TRecordingUi : public UserInterface {
+class TRecordingUi : public UserInterface
+{
 public:
-    std::vector<std::string> Errors;     // every ErrorBox text, in order
-    std::vector<std::string> Questions;  // every question text, in order
-    std::vector<std::string> Infos;      // every InfoBox text, in order
-    std::deque<bool> YesNoAnswers;       // answers for QuestionYesNo; No when empty
+    std::vector<std::string> Errors; // every ErrorBox text, in order
+    std::vector<std::string> Questions; // every question text, in order
+    std::vector<std::string> Infos; // every InfoBox text, in order
+    std::deque<bool> YesNoAnswers; // answers for QuestionYesNo; No when empty
     std::deque<TDialogAnswer> YesNoCancelAnswers; // Cancel when empty
     std::vector<std::string> StatusHistory; // every status text set
-    int EscPressesLeft = 0;  // IsEscPressed returns true this many times
+    int EscPressesLeft = 0; // IsEscPressed returns true this many times
     int EscQueries = 0;
-    int BusyDepth = 0;       // SetBusyCursor(true) minus SetBusyCursor(false)
+    int BusyDepth = 0; // SetBusyCursor(true) minus SetBusyCursor(false)
     std::map<std::string, bool, std::less<>> Enabled;
     std::map<std::string, bool, std::less<>> Checked;
     std::map<std::string, std::string, std::less<>> Captions;
@@ -39,9 +40,15 @@ public:
     }
     void SetBusyCursor(bool busy) override { BusyDepth += busy ? 1 : -1; }
     bool IsEscPressed() override;
-    void SetCommandEnabled(std::string_view command, bool enabled) override { Enabled[std::string(command)] = enabled; }
+    void SetCommandEnabled(std::string_view command, bool enabled) override
+    {
+        Enabled[std::string(command)] = enabled;
+    }
     bool IsCommandEnabled(std::string_view command) const override;
-    void SetCommandChecked(std::string_view command, bool checked) override { Checked[std::string(command)] = checked; }
+    void SetCommandChecked(std::string_view command, bool checked) override
+    {
+        Checked[std::string(command)] = checked;
+    }
     bool IsCommandChecked(std::string_view command) const override;
     void SetCommandCaption(std::string_view command, const std::string& caption) override
     {
@@ -61,7 +68,8 @@ std::string W(std::string_view utf8);
 std::string U(std::string_view cp1251);
 
 // A scratch directory removed when the object goes.
-class TTempDir {
+class TTempDir
+{
 public:
     TTempDir();
     ~TTempDir();

@@ -9,7 +9,8 @@ namespace tildo::test {
 
 // An Asker that records every question and answers from a script; when the
 // script runs out it gives WhenEmpty (a cancel unless told otherwise).
-class TScriptedAsker : public Asker {
+class TScriptedAsker : public Asker
+{
 public:
     std::deque<int> Answers;
     int WhenEmpty = AnswerCancel;

@@ -30,7 +30,8 @@ constexpr std::size_t TargetTextBytes = 10u << 20;
 constexpr int DictionarySize = 150000;
 
 // A desktop that answers from a fixed set of check marks and does nothing else.
-class TQuietUi : public UserInterface {
+class TQuietUi : public UserInterface
+{
 public:
     std::map<std::string, bool, std::less<>> Checked;
     void ErrorBox(const std::string&) override { }
@@ -43,7 +44,10 @@ public:
     bool IsEscPressed() override { return false; }
     void SetCommandEnabled(std::string_view, bool) override { }
     bool IsCommandEnabled(std::string_view) const override { return true; }
-    void SetCommandChecked(std::string_view command, bool checked) override { Checked[std::string(command)] = checked; }
+    void SetCommandChecked(std::string_view command, bool checked) override
+    {
+        Checked[std::string(command)] = checked;
+    }
     bool IsCommandChecked(std::string_view command) const override
     {
         const auto it = Checked.find(command);
@@ -56,7 +60,8 @@ private:
 };
 
 // Answers every question at once with е.
-class TQuickAsker : public Asker {
+class TQuickAsker : public Asker
+{
 public:
     int Ask(const TQuestion&) override
     {
@@ -125,8 +130,8 @@ std::vector<std::string> GeneratedDictionary()
         forms.push_back(word + (Hash(word) % 12 == 0 ? "?" : ""));
     }
     // Made-up words: syllables with ё, never met in the corpus.
-    const char* syllables[] = { "бра", "вё", "гло", "дрё", "жу", "зё", "клы", "мё", "нто", "пшё", "рви", "стё", "фу",
-        "хлё", "цы", "чё", "шмо", "щё" };
+    const char* syllables[] = { "бра", "вё", "гло", "дрё", "жу", "зё", "клы", "мё", "нто", "пшё", "рви",
+        "стё", "фу", "хлё", "цы", "чё", "шмо", "щё" };
     std::uint32_t state = 12345;
     while (forms.size() < static_cast<std::size_t>(DictionarySize)) {
         std::string word;
@@ -138,9 +143,8 @@ std::vector<std::string> GeneratedDictionary()
         if (seen.insert(FoldDottedE(word)).second)
             forms.push_back(word);
     }
-    std::sort(forms.begin(), forms.end(), [](const std::string& a, const std::string& b) {
-        return CompareEntries(a, b) < 0;
-    });
+    std::sort(forms.begin(), forms.end(),
+        [](const std::string& a, const std::string& b) { return CompareEntries(a, b) < 0; });
     forms.erase(std::unique(forms.begin(), forms.end(),
                     [](const std::string& a, const std::string& b) { return CompareEntries(a, b) == 0; }),
         forms.end());
@@ -151,7 +155,8 @@ std::vector<std::string> GeneratedDictionary()
     return forms;
 }
 
-struct TSetup {
+struct TSetup
+{
     TQuietUi ui;
     TBufferLimits limits;
     TDic dic;
@@ -168,12 +173,14 @@ struct TSetup {
             for (const std::string& line : GeneratedDictionary()) {
                 const TDicLine parsed = ParseDicLine(line);
                 if (parsed.IsRule)
-                    dic.AddRule(parsed.StarBefore ? "*" : "", parsed.Body, parsed.StarAfter ? "*" : "", parsed.Variant);
+                    dic.AddRule(parsed.StarBefore ? "*" : "", parsed.Body, parsed.StarAfter ? "*" : "",
+                        parsed.Variant);
                 else
                     dic.AddForm(parsed.Body, parsed.Variant);
             }
         }
-        for (const char* line : { "\\0 лет", "всё-таки", "всё равно", "ещё раз", "о чём", "при всём", "тем не менее" })
+        for (const char* line :
+            { "\\0 лет", "всё-таки", "всё равно", "ещё раз", "о чём", "при всём", "тем не менее" })
             combi.AddCombination(Cp(line), ui);
         // The options at their design-time defaults.
         ui.Checked = { { "Mark1", true }, { "ProposeLast1", true } };
@@ -237,7 +244,8 @@ void RunPass(benchmark::State& state, const std::map<std::string, bool, std::les
         engine.DoYoficate(0, 1);
         changed = engine.Counters().NewDottedCount + engine.Counters().NewPlainCount;
     }
-    state.counters["questions"] = static_cast<double>(asker.Questions) / static_cast<double>(state.iterations());
+    state.counters["questions"]
+        = static_cast<double>(asker.Questions) / static_cast<double>(state.iterations());
     state.counters["changed"] = static_cast<double>(changed);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * Original().Length());
     for (const auto& [name, on] : options)

@@ -72,9 +72,16 @@ const TReportTexts& Texts()
 std::string FormatRunReport(
     const TRunCounters& c, double seconds, bool collecting, std::string_view decimalSeparator)
 {
-    const TReportTexts& t = Texts();
     std::string out;
-    out.reserve(128);
+    FormatRunReport(out, c, seconds, collecting, decimalSeparator);
+    return out;
+}
+
+void FormatRunReport(std::string& out, const TRunCounters& c, double seconds, bool collecting,
+    std::string_view decimalSeparator)
+{
+    const TReportTexts& t = Texts();
+    out.clear();
     if (collecting) {
         out += t.Found;
         AppendInt(out, c.NewDottedCount);
@@ -83,7 +90,7 @@ std::string FormatRunReport(
         out += t.Speed;
         AppendInt(out, ReportSpeed(c.NewDottedCount, seconds));
         out += t.FoundPerSecond;
-        return out;
+        return;
     }
     out += t.New;
     AppendInt(out, c.NewDottedCount);
@@ -100,7 +107,6 @@ std::string FormatRunReport(
     out += t.Speed;
     AppendInt(out, ReportSpeed(static_cast<double>(c.NewDottedCount) + c.NewPlainCount, seconds));
     out += t.PerSecond;
-    return out;
 }
 
 std::string LocaleDecimalSeparator()

@@ -29,6 +29,9 @@ std::int32_t ReportSpeed(double count, double seconds);
 // written with two decimals and the given decimal separator (CP1251).
 std::string FormatRunReport(
     const TRunCounters& counters, double seconds, bool collecting, std::string_view decimalSeparator);
+// The same into out, reusing its storage.
+void FormatRunReport(std::string& out, const TRunCounters& counters, double seconds, bool collecting,
+    std::string_view decimalSeparator);
 
 // The decimal separator of the user's numeric locale (the C library's current
 // LC_NUMERIC), as CP1251 text.

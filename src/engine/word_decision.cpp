@@ -56,7 +56,12 @@ private:
 
 void TYoficator::LookUpWord(std::string_view plain, TLookUp& out)
 {
-    if (m_dic.Lookup(plain, m_entry)) {
+    bool found = false;
+    if (!m_lookupCache.Find(plain, found, m_entry)) {
+        found = m_dic.Lookup(plain, m_entry);
+        m_lookupCache.Insert(plain, found, m_entry);
+    }
+    if (found) {
         const int i = m_entry.Index;
         out.Form = m_entry.Form;
         out.Entry = i;
@@ -94,6 +99,11 @@ void TYoficator::LookUpWord(std::string_view plain, TLookUp& out)
 
 void TYoficator::DecideWord(std::string_view word, int position, TDecision& out)
 {
+    Decide(word, position, HasDottedE(word), out);
+}
+
+void TYoficator::Decide(std::string_view word, int position, bool hasDotted, TDecision& out)
+{
     m_undoRequested = false;
     m_asked = false;
     out.Result.clear();
@@ -107,7 +117,6 @@ void TYoficator::DecideWord(std::string_view word, int position, TDecision& out)
     out.FromRule = m_lookup.FromRule;
 
     std::string& form = m_lookup.Form;
-    const bool hasDotted = HasDottedE(word);
     const bool mismatch = hasDotted && !EqualLower(form, word);
     const bool misplaced = mismatch && !form.empty();
     const bool missing = !hasDotted && !m_lookup.Variant && m_lookup.Answer == 2;

@@ -194,6 +194,7 @@ void TYoficator::ScanText(int startLine, int startColumn)
         m_aborted = false;
         m_binaryReached = false;
         m_window.Clear();
+        m_lookupCache.Clear(); // the dictionary may have changed since the last scan
         m_separator.assign(" ");
         m_lineIndex = -1;
         if (startLine < 0)
@@ -244,8 +245,8 @@ void TYoficator::ScanLine(int line, int startColumn)
                 m_collapsed = CollapseBlanks(m_separator);
                 TakeWord(line, c, word, m_collapsed);
                 m_separator.assign(1, ch);
-            } else {
-                TakeWord(line, c, word, {});
+            } else if (IsCandidate(word, m_collecting, m_options.CheckYo)) {
+                TakeCandidate(m_lineStart + wordStart, word);
             }
             wordStart = -1;
             if (m_aborted)
@@ -259,8 +260,8 @@ void TYoficator::ScanLine(int line, int startColumn)
         if (combi) {
             m_collapsed = CollapseBlanks(m_separator);
             TakeWord(line, limit + 1, word, m_collapsed);
-        } else {
-            TakeWord(line, limit + 1, word, {});
+        } else if (IsCandidate(word, m_collecting, m_options.CheckYo)) {
+            TakeCandidate(m_lineStart + wordStart, word);
         }
         m_separator.assign(" ");
     }
@@ -294,10 +295,18 @@ void TYoficator::TakeWord(int line, int endColumn, std::string_view word, std::s
         if (m_window.Words.Count() == m_limits.BufferCapacity())
             DecideOldest();
     } else {
-        if (!IsCandidate(word, m_collecting, m_options.CheckYo))
-            return;
-        ConsiderWord(position, word);
+        if (IsCandidate(word, m_collecting, m_options.CheckYo))
+            TakeCandidate(position, word);
+        return;
     }
+    if (!m_aborted)
+        m_aborted = m_ui.IsEscPressed();
+}
+
+// A word worth looking up, outside the combination analysis.
+void TYoficator::TakeCandidate(int position, std::string_view word)
+{
+    ConsiderWord(position, word);
     if (!m_aborted)
         m_aborted = m_ui.IsEscPressed();
 }
@@ -306,9 +315,10 @@ void TYoficator::ConsiderWord(int position, std::string_view word)
 {
     if (word.size() < 2 || !HasAnyE(word))
         return;
-    if (HasDottedE(word) && !m_options.CheckYo)
+    const bool hasDotted = HasDottedE(word);
+    if (hasDotted && !m_options.CheckYo)
         return;
-    DecideWord(word, position, m_decision);
+    Decide(word, position, hasDotted, m_decision);
     if (m_decision.Result.empty())
         return;
     WriteBack(position, word, m_decision.Entry, m_decision.FromRule, m_decision.Result);
@@ -398,7 +408,9 @@ std::string TYoficator::RunReport() const
 
 void TYoficator::ReportRun()
 {
-    m_ui.SetStatusText(RunReport());
+    const double seconds = std::chrono::duration<double>(Clock() - m_runStart).count();
+    FormatRunReport(m_report, m_counters, seconds, m_collecting, m_decimalSeparator);
+    m_ui.SetStatusText(m_report);
 }
 
 void TYoficator::CountNewDotted()

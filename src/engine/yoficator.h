@@ -3,6 +3,7 @@
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
 #include "dict/my_lists.h"
+#include "engine/lookup_cache.h"
 #include "engine/pass_options.h"
 #include "engine/run_counters.h"
 #include "engine/test_script.h"
@@ -125,6 +126,8 @@ private:
     void RunPass(int line, int column);
     void ScanLine(int line, int startColumn);
     void FinishWindow();
+    void TakeCandidate(int position, std::string_view word);
+    void Decide(std::string_view word, int position, bool hasDotted, TDecision& out);
     void BuildCandidates(bool& anyE);
     // Asks about the word; returns 1 (е), 2 (ё) or -1 (cancelled or undone).
     int AskAboutWord(std::string_view word, int position, bool hasDotted, bool missing, bool misplaced,
@@ -155,6 +158,7 @@ private:
     TPassOptions m_options;
     bool m_scanCombi = false; // the combination analysis of the running scan; fixed for the scan
     std::string m_decimalSeparator;
+    std::string m_report;
 
     // Decision state.
     int m_combiState = 0;
@@ -174,6 +178,7 @@ private:
     std::string m_plain; // E: the word with ё folded, or the dictionary's placement
     TLookUp m_lookup;
     TDicEntry m_entry;
+    TLookupCache m_lookupCache;
     TDecision m_decision;
 };
 

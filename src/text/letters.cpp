@@ -8,27 +8,27 @@ namespace tildo {
 
 bool AllRussianLetters(std::string_view s)
 {
-    return std::all_of(s.begin(), s.end(), IsRussianLetter);
+    return std::all_of(s.begin(), s.end(), [](char c) { return IsRussianLetter(c); });
 }
 
 bool AllPatternChars(std::string_view s)
 {
-    return std::all_of(s.begin(), s.end(), IsPatternChar);
+    return std::all_of(s.begin(), s.end(), [](char c) { return IsPatternChar(c); });
 }
 
 bool HasRussianCapital(std::string_view s)
 {
-    return std::any_of(s.begin(), s.end(), IsRussianCapital);
+    return std::any_of(s.begin(), s.end(), [](char c) { return IsRussianCapital(c); });
 }
 
 bool HasDottedE(std::string_view s)
 {
-    return std::any_of(s.begin(), s.end(), IsDottedE);
+    return std::any_of(s.begin(), s.end(), [](char c) { return IsDottedE(c); });
 }
 
 bool HasAnyE(std::string_view s)
 {
-    return std::any_of(s.begin(), s.end(), IsAnyE);
+    return std::any_of(s.begin(), s.end(), [](char c) { return IsAnyE(c); });
 }
 
 bool IsCandidate(std::string_view word, bool collecting, bool checkDotted)

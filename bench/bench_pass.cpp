@@ -124,7 +124,7 @@ std::vector<std::string> GeneratedDictionary()
         const std::size_t e = word.find(LetterE);
         if (word.size() < 2 || e == std::string::npos || !seen.insert(word).second)
             continue;
-        if (Hash(word) % 8 != 0)
+        if (Hash(word) % 20 != 0)
             continue;
         word[e] = LetterYo;
         forms.push_back(word + (Hash(word) % 12 == 0 ? "?" : ""));

@@ -15,43 +15,47 @@ constexpr std::size_t InitialSlots = 1u << 12;
 constexpr int MaxEntries = 1 << 20;
 constexpr std::size_t MaxArena = std::numeric_limits<std::uint32_t>::max() / 2;
 
-} // namespace
-
-std::uint64_t TLookupCache::HashOf(std::string_view word)
+std::uint64_t Mix(std::uint64_t h)
 {
-    // Eight bytes at a time: a word is rarely longer than two such blocks.
-    const char* p = word.data();
-    std::size_t n = word.size();
-    std::uint64_t h = (n + 1) * 0x9E3779B97F4A7C15ull;
-    while (n >= 8) {
-        std::uint64_t v;
-        std::memcpy(&v, p, 8);
-        h = (h ^ v) * 0xBF58476D1CE4E5B9ull;
-        h ^= h >> 31;
-        p += 8;
-        n -= 8;
-    }
-    if (n > 0) {
-        std::uint64_t v = 0;
-        std::memcpy(&v, p, n);
-        h = (h ^ v) * 0x94D049BB133111EBull;
-        h ^= h >> 29;
-    }
     h *= 0xBF58476D1CE4E5B9ull;
-    h ^= h >> 32;
-    return h | 1; // never 0, so that a hash alone tells nothing about an empty slot
+    return h ^ (h >> 31);
 }
 
-std::size_t TLookupCache::Probe(std::string_view word, std::uint64_t hash) const
+} // namespace
+
+TLookupCache::TProbeKey TLookupCache::MakeKey(std::string_view word)
+{
+    TProbeKey k { word, 0, { 0, 0 } };
+    std::memcpy(k.Key, word.data(), word.size() < InlineKey ? word.size() : InlineKey);
+    std::uint64_t h = Mix((word.size() + 1) * 0x9E3779B97F4A7C15ull ^ k.Key[0]);
+    h = Mix(h ^ k.Key[1]);
+    // Bytes past the first 16 count too.
+    const char* p = word.data() + InlineKey;
+    std::size_t n = word.size() > InlineKey ? word.size() - InlineKey : 0;
+    while (n > 0) {
+        std::uint64_t v = 0;
+        const std::size_t take = n < 8 ? n : 8;
+        std::memcpy(&v, p, take);
+        h = Mix(h ^ v);
+        p += take;
+        n -= take;
+    }
+    k.Hash = h | 1; // never 0, which marks an empty slot
+    return k;
+}
+
+std::size_t TLookupCache::Probe(const TProbeKey& key) const
 {
     const std::size_t mask = m_slots.size() - 1;
-    std::size_t i = static_cast<std::size_t>(hash) & mask;
+    std::size_t i = static_cast<std::size_t>(key.Hash) & mask;
     for (;;) {
         const TSlot& s = m_slots[i];
-        if (!s.Used)
+        if (s.Hash == 0)
             return i;
-        if (s.Hash == hash && s.KeyLength == word.size()
-            && std::memcmp(m_arena.data() + s.KeyOffset, word.data(), word.size()) == 0)
+        if (s.Hash == key.Hash && s.KeyLength == key.Word.size() && s.Key[0] == key.Key[0]
+            && s.Key[1] == key.Key[1]
+            && (key.Word.size() <= InlineKey
+                || std::memcmp(m_arena.data() + s.KeyOffset, key.Word.data(), key.Word.size()) == 0))
             return i;
         i = (i + 1) & mask;
     }
@@ -61,13 +65,16 @@ bool TLookupCache::Find(std::string_view word, bool& found, TDicEntry& entry) co
 {
     if (m_slots.empty())
         return false;
-    const TSlot& s = m_slots[Probe(word, HashOf(word))];
-    if (!s.Used)
+    const TSlot& s = m_slots[Probe(MakeKey(word))];
+    if (s.Hash == 0)
         return false;
     found = s.Found;
     entry.Index = s.Index;
     entry.IsRule = s.IsRule;
-    entry.Form.assign(m_arena, s.FormOffset, s.FormLength);
+    if (s.FormLength == 0)
+        entry.Form.clear();
+    else
+        entry.Form.assign(m_arena, s.FormOffset, s.FormLength);
     return true;
 }
 
@@ -80,15 +87,17 @@ void TLookupCache::Insert(std::string_view word, bool found, const TDicEntry& en
         Clear();
     if (m_slots.empty() || static_cast<std::size_t>(m_count + 1) * 2 > m_slots.size())
         Grow();
-    const std::uint64_t hash = HashOf(word);
-    TSlot& s = m_slots[Probe(word, hash)];
-    if (s.Used)
+    const TProbeKey key = MakeKey(word);
+    TSlot& s = m_slots[Probe(key)];
+    if (s.Hash != 0)
         return;
-    s.Used = true;
-    s.Hash = hash;
-    s.KeyOffset = static_cast<std::uint32_t>(m_arena.size());
+    s.Hash = key.Hash;
+    s.Key[0] = key.Key[0];
+    s.Key[1] = key.Key[1];
     s.KeyLength = static_cast<std::uint16_t>(word.size());
-    m_arena.append(word);
+    s.KeyOffset = static_cast<std::uint32_t>(m_arena.size());
+    if (word.size() > InlineKey)
+        m_arena.append(word);
     s.FormOffset = static_cast<std::uint32_t>(m_arena.size());
     s.FormLength = static_cast<std::uint16_t>(entry.Form.size());
     m_arena.append(entry.Form);
@@ -105,10 +114,10 @@ void TLookupCache::Grow()
     m_slots.assign(old.empty() ? InitialSlots : old.size() * 2, TSlot {});
     const std::size_t mask = m_slots.size() - 1;
     for (const TSlot& s : old) {
-        if (!s.Used)
+        if (s.Hash == 0)
             continue;
         std::size_t i = static_cast<std::size_t>(s.Hash) & mask;
-        while (m_slots[i].Used)
+        while (m_slots[i].Hash != 0)
             i = (i + 1) & mask;
         m_slots[i] = s;
     }

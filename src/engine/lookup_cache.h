@@ -12,9 +12,11 @@ struct TDicEntry;
 // The results of the main dictionary's lookup for the words of one scan. A
 // text repeats its words many times, and a lookup (two bisections and two
 // scans of the rules for a word the dictionary does not know) costs far more
-// than a hash probe. Entries are kept in one open-addressing table with their
-// texts in a shared arena, so a hit allocates nothing. The dictionary must not
-// change while the cache is in use: the scan clears it when it starts.
+// than a hash probe. Entries live in one open-addressing table; a word of up to
+// 16 bytes is kept in its slot, longer words and the ё forms in a shared arena,
+// so a hit allocates nothing and usually touches one cache line. The
+// dictionary must not change while the cache is in use: the scan clears it
+// when it starts.
 class TLookupCache
 {
 public:
@@ -25,20 +27,27 @@ public:
     int Count() const { return m_count; }
 
 private:
+    static constexpr std::size_t InlineKey = 16;
     struct TSlot
     {
-        std::uint64_t Hash = 0;
-        std::uint32_t KeyOffset = 0;
+        std::uint64_t Hash = 0; // 0: empty
+        std::uint64_t Key[2] = { 0, 0 }; // the word's first 16 bytes, zero-padded
+        std::uint32_t KeyOffset = 0; // the whole word in the arena, for longer words
         std::uint32_t FormOffset = 0;
+        std::int32_t Index = -1;
         std::uint16_t KeyLength = 0;
         std::uint16_t FormLength = 0;
-        std::int32_t Index = -1;
-        bool Used = false;
         bool Found = false;
         bool IsRule = false;
     };
-    static std::uint64_t HashOf(std::string_view word);
-    std::size_t Probe(std::string_view word, std::uint64_t hash) const;
+    struct TProbeKey
+    {
+        std::string_view Word;
+        std::uint64_t Hash;
+        std::uint64_t Key[2];
+    };
+    static TProbeKey MakeKey(std::string_view word);
+    std::size_t Probe(const TProbeKey& key) const;
     void Grow();
 
     std::vector<TSlot> m_slots;

@@ -36,6 +36,24 @@ void AppendInt(std::string& out, std::int32_t value)
 
 void AppendSeconds(std::string& out, double seconds, std::string_view separator)
 {
+    // Hundredths as an integer, halves to even as printf's rounding has it for
+    // a timing; to_chars only for values an integer cannot hold.
+    const double hundredths = std::nearbyint(seconds * 100.0);
+    if (std::isfinite(hundredths) && std::fabs(hundredths) < 1e15) {
+        auto whole = static_cast<std::int64_t>(hundredths);
+        if (whole < 0) {
+            out += '-';
+            whole = -whole;
+        }
+        char buffer[24];
+        const auto r = std::to_chars(buffer, buffer + sizeof buffer, whole / 100);
+        out.append(buffer, r.ptr);
+        out += separator;
+        const int fraction = static_cast<int>(whole % 100);
+        out += static_cast<char>('0' + fraction / 10);
+        out += static_cast<char>('0' + fraction % 10);
+        return;
+    }
     char buffer[400];
     const auto r = std::to_chars(buffer, buffer + sizeof buffer, seconds, std::chars_format::fixed, 2);
     const std::string_view text(buffer, static_cast<std::size_t>(r.ptr - buffer));

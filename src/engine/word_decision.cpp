@@ -54,16 +54,28 @@ private:
 
 } // namespace
 
-void TYoficator::LookUpWord(std::string_view plain, TLookUp& out)
+bool TYoficator::FindInDictionary(std::string_view plain)
 {
     bool found = false;
     if (!m_lookupCache.Find(plain, found, m_entry)) {
         found = m_dic.Lookup(plain, m_entry);
         m_lookupCache.Insert(plain, found, m_entry);
     }
+    return found;
+}
+
+void TYoficator::LookUpWord(std::string_view plain, TLookUp& out)
+{
+    ApplyLookup(FindInDictionary(plain), out);
+}
+
+// The lookup's answer from the dictionary entry in m_entry (if found), the
+// standing choice, and the combination's verdict.
+void TYoficator::ApplyLookup(bool found, TLookUp& out)
+{
     if (found) {
         const int i = m_entry.Index;
-        out.Form = m_entry.Form;
+        out.Form.assign(m_entry.Form);
         out.Entry = i;
         out.FromRule = m_entry.IsRule;
         if (!m_entry.IsRule) {
@@ -110,9 +122,30 @@ void TYoficator::Decide(std::string_view word, int position, bool hasDotted, TDe
     if (!m_options.FastScroll)
         ShowPosition(m_doc, position);
 
-    m_plain.assign(word);
-    FoldDottedEInPlace(m_plain);
-    LookUpWord(m_plain, m_lookup);
+    // A word without ё is its own lookup key. The many words that the
+    // dictionary does not know, once their lookup is cached, are settled here:
+    // the decision for them is the word itself (or nothing in a collection run
+    // and with only obligatory replacements).
+    bool found = false;
+    bool cached = false;
+    if (!hasDotted) {
+        cached = m_lookupCache.Find(word, found, m_entry);
+        if (cached && !found) {
+            out.Entry = -1;
+            out.FromRule = true;
+            if (m_collecting || m_options.VarOnly)
+                return;
+            m_aborted = false;
+            out.Result.assign(word);
+            return;
+        }
+    }
+    m_plain.assign(word); // E
+    if (hasDotted)
+        FoldDottedEInPlace(m_plain);
+    if (!cached)
+        found = FindInDictionary(m_plain);
+    ApplyLookup(found, m_lookup);
     out.Entry = m_lookup.Entry;
     out.FromRule = m_lookup.FromRule;
 
@@ -124,7 +157,8 @@ void TYoficator::Decide(std::string_view word, int position, bool hasDotted, TDe
         m_plain = ApplyCase(form, word); // the е button offers the dictionary's placement
     if ((form.empty() && hasDotted) || misplaced)
         form.assign(word);
-    form = ApplyCase(form, word);
+    if (!form.empty())
+        form = ApplyCase(form, word);
 
     if (m_collecting) {
         if (mismatch) {
@@ -152,7 +186,7 @@ void TYoficator::Decide(std::string_view word, int position, bool hasDotted, TDe
 
     m_aborted = false;
     if (answer == 1)
-        out.Result = m_plain;
+        out.Result.swap(m_plain); // m_plain is rebuilt for the next word
     else if (answer == 2)
         out.Result = form;
     else

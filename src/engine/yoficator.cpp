@@ -5,6 +5,9 @@
 #include "text/letters.h"
 #include "text/messages.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace tildo {
 
 namespace {
@@ -21,6 +24,38 @@ std::size_t FindBinaryMark(const std::string& line, std::string& upper, int star
             c = static_cast<char>(c - 'a' + 'A');
     }
     return PosFrom(BinaryMark, upper, static_cast<std::size_t>(start));
+}
+
+std::uint64_t Load8(const char* p)
+{
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// Past the characters that are not Russian letters. Plain ASCII, most of what
+// separates words, is passed over eight bytes at a time.
+const char* SkipNonLetters(const char* p, const char* end)
+{
+    for (;;) {
+        while (end - p >= 8 && (Load8(p) & 0x8080808080808080ull) == 0)
+            p += 8;
+        if (p == end || IsRussianLetter(*p))
+            return p;
+        ++p;
+    }
+}
+
+// Past the Russian letters; eight at a time while all of them lie in А..я.
+const char* SkipLetters(const char* p, const char* end)
+{
+    for (;;) {
+        while (end - p >= 8 && (Load8(p) & 0xC0C0C0C0C0C0C0C0ull) == 0xC0C0C0C0C0C0C0C0ull)
+            p += 8;
+        if (p == end || !IsRussianLetter(*p))
+            return p;
+        ++p;
+    }
 }
 
 // Sets a flag for the life of the scope and clears it on every exit path.
@@ -231,39 +266,43 @@ void TYoficator::ScanLine(int line, int startColumn)
             m_binaryReached = true;
         }
     }
+    if (startColumn > limit)
+        return;
     const bool combi = m_scanCombi;
-    const char* text = m_line.data();
-    int wordStart = -1; // index of the current word's first letter, -1 between words
-    for (int c = startColumn; c <= limit; ++c) {
-        const char ch = text[c - 1];
-        if (IsRussianLetter(ch)) {
-            if (wordStart < 0)
-                wordStart = c - 1;
-        } else if (wordStart >= 0) {
-            const std::string_view word(text + wordStart, static_cast<std::size_t>(c - 1 - wordStart));
-            if (combi) {
-                m_collapsed = CollapseBlanks(m_separator);
-                TakeWord(line, c, word, m_collapsed);
-                m_separator.assign(1, ch);
-            } else if (IsCandidate(word, m_collecting, m_options.CheckYo)) {
-                TakeCandidate(m_lineStart + wordStart, word);
-            }
-            wordStart = -1;
-            if (m_aborted)
-                return;
-        } else if (combi) {
-            m_separator += ch;
-        }
-    }
-    if (!m_aborted && wordStart >= 0) {
-        const std::string_view word(text + wordStart, static_cast<std::size_t>(limit - wordStart));
+    const char* const text = m_line.data();
+    const char* p = text + (startColumn - 1);
+    const char* const end = text + limit;
+    for (;;) {
+        // The characters up to the next letter: the separator.
+        const char* gap = p;
+        p = SkipNonLetters(p, end);
+        if (combi)
+            m_separator.append(gap, static_cast<std::size_t>(p - gap));
+        if (p == end)
+            return;
+        const char* first = p;
+        p = SkipLetters(p, end);
+        const std::string_view word(first, static_cast<std::size_t>(p - first));
+        const int column = static_cast<int>(p - text) + 1; // of the character after the word
         if (combi) {
             m_collapsed = CollapseBlanks(m_separator);
-            TakeWord(line, limit + 1, word, m_collapsed);
-        } else if (IsCandidate(word, m_collecting, m_options.CheckYo)) {
-            TakeCandidate(m_lineStart + wordStart, word);
+            TakeWord(line, column, word, m_collapsed);
+        } else {
+            const unsigned letters = ELettersOf(word);
+            if (IsCandidateLetters(letters, m_collecting, m_options.CheckYo))
+                TakeCandidate(m_lineStart + static_cast<int>(first - text), word, letters);
         }
-        m_separator.assign(" ");
+        if (p == end) {
+            // The line ends with a letter: the next word's separator starts afresh.
+            if (!m_aborted)
+                m_separator.assign(" ");
+            return;
+        }
+        if (combi)
+            m_separator.assign(1, *p);
+        ++p;
+        if (m_aborted)
+            return;
     }
 }
 
@@ -295,8 +334,9 @@ void TYoficator::TakeWord(int line, int endColumn, std::string_view word, std::s
         if (m_window.Words.Count() == m_limits.BufferCapacity())
             DecideOldest();
     } else {
-        if (IsCandidate(word, m_collecting, m_options.CheckYo))
-            TakeCandidate(position, word);
+        const unsigned letters = ELettersOf(word);
+        if (IsCandidateLetters(letters, m_collecting, m_options.CheckYo))
+            TakeCandidate(position, word, letters);
         return;
     }
     if (!m_aborted)
@@ -304,9 +344,10 @@ void TYoficator::TakeWord(int line, int endColumn, std::string_view word, std::s
 }
 
 // A word worth looking up, outside the combination analysis.
-void TYoficator::TakeCandidate(int position, std::string_view word)
+void TYoficator::TakeCandidate(int position, std::string_view word, unsigned letters)
 {
-    ConsiderWord(position, word);
+    if (word.size() >= 2)
+        Consider(position, word, letters); // a candidate holds е or ё
     if (!m_aborted)
         m_aborted = m_ui.IsEscPressed();
 }
@@ -315,13 +356,21 @@ void TYoficator::ConsiderWord(int position, std::string_view word)
 {
     if (word.size() < 2 || !HasAnyE(word))
         return;
-    const bool hasDotted = HasDottedE(word);
+    Consider(position, word, ELettersOf(word));
+}
+
+// ConsiderWord for a word known to hold е or ё.
+void TYoficator::Consider(int position, std::string_view word, unsigned letters)
+{
+    const bool hasDotted = (letters & ELetters::Dotted) != 0;
     if (hasDotted && !m_options.CheckYo)
         return;
     Decide(word, position, hasDotted, m_decision);
     if (m_decision.Result.empty())
         return;
-    WriteBack(position, word, m_decision.Entry, m_decision.FromRule, m_decision.Result);
+    // A word outside the dictionary decided as it stands changes nothing and counts nowhere.
+    if (m_decision.Entry >= 0 || m_decision.Result != word)
+        WriteBack(position, word, m_decision.Entry, m_decision.FromRule, m_decision.Result);
     if (!m_pendingCombiText.empty()) {
         // Cleared before the write, so that a failing log does not log it again later.
         const std::string text = std::move(m_pendingCombiText);

@@ -126,8 +126,12 @@ private:
     void RunPass(int line, int column);
     void ScanLine(int line, int startColumn);
     void FinishWindow();
-    void TakeCandidate(int position, std::string_view word);
+    // letters: the word's ELettersOf.
+    void TakeCandidate(int position, std::string_view word, unsigned letters);
+    void Consider(int position, std::string_view word, unsigned letters);
     void Decide(std::string_view word, int position, bool hasDotted, TDecision& out);
+    bool FindInDictionary(std::string_view plain);
+    void ApplyLookup(bool found, TLookUp& out);
     void BuildCandidates(bool& anyE);
     // Asks about the word; returns 1 (е), 2 (ё) or -1 (cancelled or undone).
     int AskAboutWord(std::string_view word, int position, bool hasDotted, bool missing, bool misplaced,

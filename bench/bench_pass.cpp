@@ -127,7 +127,7 @@ std::vector<std::string> GeneratedDictionary()
         if (Hash(word) % 20 != 0)
             continue;
         word[e] = LetterYo;
-        forms.push_back(word + (Hash(word) % 12 == 0 ? "?" : ""));
+        forms.push_back(word + ((Hash(word) >> 16) % 12 == 0 ? "?" : ""));
     }
     // Made-up words: syllables with ё, never met in the corpus.
     const char* syllables[] = { "бра", "вё", "гло", "дрё", "жу", "зё", "клы", "мё", "нто", "пшё", "рви",
@@ -224,6 +224,11 @@ void BM_SplitWords(benchmark::State& state)
         benchmark::DoNotOptimize(words);
         benchmark::DoNotOptimize(letters);
         state.counters["words"] = static_cast<double>(words);
+    int variants = 0;
+    for (int k = 0; k < Setup().dic.FormCount(); ++k)
+        variants += Setup().dic.FormVariant[k];
+    state.counters["forms"] = Setup().dic.FormCount();
+    state.counters["variants"] = variants;
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * doc.Length());
 }
@@ -267,6 +272,13 @@ void BM_PassNoVariants(benchmark::State& state)
     RunPass(state, { { "NoVarOnly1", true } });
 }
 BENCHMARK(BM_PassNoVariants)->Unit(benchmark::kMillisecond);
+
+// Only undisputed replacements, and the caret moves only for questions.
+void BM_PassFastScroll(benchmark::State& state)
+{
+    RunPass(state, { { "NoVarOnly1", true }, { "FastScroll1", true } });
+}
+BENCHMARK(BM_PassFastScroll)->Unit(benchmark::kMillisecond);
 
 // With the combination analysis and the fast scroll.
 void BM_PassCombinations(benchmark::State& state)

@@ -2,6 +2,7 @@
 
 #include "dict/main_dictionary.h"
 
+#include <bit>
 #include <cstring>
 #include <limits>
 
@@ -9,11 +10,29 @@ namespace tildo {
 
 namespace {
 
+static_assert(std::endian::native == std::endian::little, "keys are packed from little-endian loads");
+
 constexpr std::size_t InitialSlots = 1u << 12;
 // A text with more different words than this starts the cache afresh rather
 // than let it grow without bound.
 constexpr int MaxEntries = 1 << 20;
 constexpr std::size_t MaxArena = std::numeric_limits<std::uint32_t>::max() / 2;
+
+// Size bytes from p as a little-endian number (the machine's order is
+// irrelevant: keys are only ever compared with keys made the same way).
+template <std::size_t Size>
+std::uint64_t Load(const char* p)
+{
+    if constexpr (Size == 8) {
+        std::uint64_t v;
+        std::memcpy(&v, p, 8);
+        return v;
+    } else {
+        std::uint32_t v;
+        std::memcpy(&v, p, 4);
+        return v;
+    }
+}
 
 std::uint64_t Mix(std::uint64_t h)
 {
@@ -26,20 +45,26 @@ std::uint64_t Mix(std::uint64_t h)
 TLookupCache::TProbeKey TLookupCache::MakeKey(std::string_view word)
 {
     TProbeKey k { word, 0, { 0, 0 } };
-    std::memcpy(k.Key, word.data(), word.size() < InlineKey ? word.size() : InlineKey);
+    const char* p = word.data();
+    const std::size_t n = word.size();
+    // The first 16 bytes, zero-padded, with fixed-size (overlapping) loads only.
+    if (n >= 8) {
+        k.Key[0] = Load<8>(p);
+        if (n >= 16)
+            k.Key[1] = Load<8>(p + 8);
+        else if (n > 8)
+            k.Key[1] = Load<8>(p + n - 8) >> (8 * (16 - n));
+    } else if (n >= 4) {
+        k.Key[0] = Load<4>(p) | (Load<4>(p + n - 4) << (8 * (n - 4)));
+    } else {
+        for (std::size_t i = 0; i < n; ++i)
+            k.Key[0] |= std::uint64_t(static_cast<unsigned char>(p[i])) << (8 * i);
+    }
     std::uint64_t h = Mix((word.size() + 1) * 0x9E3779B97F4A7C15ull ^ k.Key[0]);
     h = Mix(h ^ k.Key[1]);
     // Bytes past the first 16 count too.
-    const char* p = word.data() + InlineKey;
-    std::size_t n = word.size() > InlineKey ? word.size() - InlineKey : 0;
-    while (n > 0) {
-        std::uint64_t v = 0;
-        const std::size_t take = n < 8 ? n : 8;
-        std::memcpy(&v, p, take);
-        h = Mix(h ^ v);
-        p += take;
-        n -= take;
-    }
+    for (std::size_t i = InlineKey; i < n; ++i)
+        h = Mix(h ^ static_cast<unsigned char>(p[i]));
     k.Hash = h | 1; // never 0, which marks an empty slot
     return k;
 }

@@ -58,6 +58,18 @@ const char* SkipLetters(const char* p, const char* end)
     }
 }
 
+// Equality without a library call, for words of a few bytes.
+bool SameText(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i])
+            return false;
+    }
+    return true;
+}
+
 // Sets a flag for the life of the scope and clears it on every exit path.
 class TFlagScope
 {
@@ -369,7 +381,7 @@ void TYoficator::Consider(int position, std::string_view word, unsigned letters)
     if (m_decision.Result.empty())
         return;
     // A word outside the dictionary decided as it stands changes nothing and counts nowhere.
-    if (m_decision.Entry >= 0 || m_decision.Result != word)
+    if (m_decision.Entry >= 0 || !SameText(m_decision.Result, word))
         WriteBack(position, word, m_decision.Entry, m_decision.FromRule, m_decision.Result);
     if (!m_pendingCombiText.empty()) {
         // Cleared before the write, so that a failing log does not log it again later.

@@ -224,11 +224,11 @@ void BM_SplitWords(benchmark::State& state)
         benchmark::DoNotOptimize(words);
         benchmark::DoNotOptimize(letters);
         state.counters["words"] = static_cast<double>(words);
-    int variants = 0;
-    for (int k = 0; k < Setup().dic.FormCount(); ++k)
-        variants += Setup().dic.FormVariant[k];
-    state.counters["forms"] = Setup().dic.FormCount();
-    state.counters["variants"] = variants;
+        int variants = 0;
+        for (int k = 0; k < Setup().dic.FormCount(); ++k)
+            variants += Setup().dic.FormVariant[k];
+        state.counters["forms"] = Setup().dic.FormCount();
+        state.counters["variants"] = variants;
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * doc.Length());
 }

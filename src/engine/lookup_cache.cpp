@@ -20,8 +20,7 @@ constexpr std::size_t MaxArena = std::numeric_limits<std::uint32_t>::max() / 2;
 
 // Size bytes from p as a little-endian number (the machine's order is
 // irrelevant: keys are only ever compared with keys made the same way).
-template <std::size_t Size>
-std::uint64_t Load(const char* p)
+template <std::size_t Size> std::uint64_t Load(const char* p)
 {
     if constexpr (Size == 8) {
         std::uint64_t v;

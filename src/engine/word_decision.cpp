@@ -22,20 +22,6 @@ bool EqualLower(std::string_view a, std::string_view b)
     return true;
 }
 
-// Blanks and control characters (codes 32 and below) off both ends.
-std::string Trim(std::string s)
-{
-    std::size_t end = s.size();
-    while (end > 0 && static_cast<unsigned char>(s[end - 1]) <= 32)
-        --end;
-    std::size_t begin = 0;
-    while (begin < end && static_cast<unsigned char>(s[begin]) <= 32)
-        ++begin;
-    s.erase(end);
-    s.erase(0, begin);
-    return s;
-}
-
 // The combination's answer lasts for one decision, whatever way it ends.
 class TCombiStateScope
 {
@@ -279,36 +265,49 @@ int TYoficator::AskUser(const TQuestion& question)
 
 // --- combinations -------------------------------------------------------------------
 
-void TYoficator::BuildCandidates(bool& anyE)
+// Adds Trim(a + b + c) to the candidates, building it in reused storage.
+void TYoficator::AddCandidate(std::string_view a, std::string_view b, std::string_view c)
+{
+    m_scratch.assign(a);
+    m_scratch.append(b);
+    m_scratch.append(c);
+    std::string_view text(m_scratch);
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32)
+        text.remove_suffix(1);
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32)
+        text.remove_prefix(1);
+    m_window.Candidates.Add(std::string(text));
+}
+
+void TYoficator::BuildCandidates()
 {
     TStringBuffer& candidates = m_window.Candidates;
     candidates.Clear();
-    std::string chain;
-    std::string leadChain;
-    anyE = false;
+    m_chain.clear();
+    m_leadChain.clear();
     const bool withLead = m_window.Separators[0] != " ";
     const int maxWords = m_limits.MaxCombiWords();
     const int count = m_window.Words.Count();
     for (int k = 0; k < count; ++k) {
         const std::string& separator = m_window.Separators[k];
-        const std::string folded = FoldDottedE(m_window.Words[k]);
+        m_folded.assign(m_window.Words[k]);
+        FoldDottedEInPlace(m_folded);
         if (k == 0)
-            candidates.Add(folded);
+            candidates.Add(m_folded);
         if (k > 0) {
             if (separator != " ") {
-                candidates.Add(Trim(chain + separator));
+                AddCandidate(m_chain, separator, {});
                 if (withLead)
-                    candidates.Add(Trim(leadChain + separator));
+                    AddCandidate(m_leadChain, separator, {});
             }
-            if (!folded.empty() && k < maxWords)
-                candidates.Add(Trim(chain + separator + folded));
+            if (!m_folded.empty() && k < maxWords)
+                AddCandidate(m_chain, separator, m_folded);
         }
-        chain = candidates[candidates.Count() - 1];
+        m_chain = candidates[candidates.Count() - 1];
         if (withLead && k < maxWords) {
-            leadChain = Trim(leadChain + separator + folded);
-            candidates.Add(leadChain);
+            AddCandidate(m_leadChain, separator, m_folded);
+            m_leadChain = candidates[candidates.Count() - 1];
         }
-        anyE = anyE || HasAnyE(m_window.Words[k]);
     }
 }
 
@@ -317,10 +316,15 @@ void TYoficator::DecideOldest()
     const int count = m_window.Words.Count();
     if (count == 0 || (count == 1 && m_window.Words[0].empty()))
         return;
+    // A window whose words hold no е or ё decides nothing.
     bool anyE = false;
-    BuildCandidates(anyE);
-    if (!anyE)
+    for (int k = 0; k < count && !anyE; ++k)
+        anyE = HasAnyE(m_window.Words[k]);
+    if (!anyE) {
+        m_window.Candidates.Clear();
         return;
+    }
+    BuildCandidates();
     const int found = MatchCombination(m_window.Candidates);
     TCombiStateScope scope(m_combiState);
     m_combiState = m_window.Decisions[0];
@@ -333,6 +337,8 @@ int TYoficator::MatchCombination(const TStringBuffer& candidates)
 {
     int found = -1;
     for (int j = candidates.Count() - 1; j >= 1; --j) {
+        if (!m_combiFilter.MayMatch(candidates[j]))
+            continue;
         found = m_combi.FindCombination(candidates[j]);
         if (found >= 0) {
             m_pendingCombiText = m_combi.Keys[static_cast<std::size_t>(found)];

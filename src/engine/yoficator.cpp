@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace tildo {
 
@@ -102,6 +103,22 @@ public:
 
 private:
     TextDocument& m_doc;
+};
+
+// Runs an action when the scope ends, on every exit path.
+template <class Action> class TAtExit
+{
+public:
+    explicit TAtExit(Action action)
+        : m_action(std::move(action))
+    {
+    }
+    ~TAtExit() { m_action(); }
+    TAtExit(const TAtExit&) = delete;
+    TAtExit& operator=(const TAtExit&) = delete;
+
+private:
+    Action m_action;
 };
 
 // Two option marks switched for a collection run and put back afterwards.
@@ -241,7 +258,11 @@ void TYoficator::ScanText(int startLine, int startColumn)
         m_aborted = false;
         m_binaryReached = false;
         m_window.Clear();
-        m_lookupCache.Clear(); // the dictionary may have changed since the last scan
+        m_lookupCache.Clear(); // the dictionaries may have changed since the last scan
+        // The filter holds for this scan's dictionary only; outside a scan it lets everything through.
+        TAtExit dropFilter([this] { m_combiFilter.Clear(); });
+        if (m_scanCombi)
+            m_combiFilter.Build(m_combi);
         m_separator.assign(" ");
         m_lineIndex = -1;
         if (startLine < 0)

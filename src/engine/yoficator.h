@@ -3,6 +3,7 @@
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
 #include "dict/my_lists.h"
+#include "engine/combination_filter.h"
 #include "engine/lookup_cache.h"
 #include "engine/pass_options.h"
 #include "engine/run_counters.h"
@@ -132,7 +133,8 @@ private:
     void Decide(std::string_view word, int position, bool hasDotted, TDecision& out);
     bool FindInDictionary(std::string_view plain);
     void ApplyLookup(bool found, TLookUp& out);
-    void BuildCandidates(bool& anyE);
+    void BuildCandidates();
+    void AddCandidate(std::string_view a, std::string_view b, std::string_view c);
     // Asks about the word; returns 1 (е), 2 (ё) or -1 (cancelled or undone).
     int AskAboutWord(std::string_view word, int position, bool hasDotted, bool missing, bool misplaced,
         bool mismatch, int answer);
@@ -183,6 +185,11 @@ private:
     TLookUp m_lookup;
     TDicEntry m_entry;
     TLookupCache m_lookupCache;
+    TCombinationFilter m_combiFilter;
+    std::string m_chain;
+    std::string m_leadChain;
+    std::string m_folded;
+    std::string m_scratch;
     TDecision m_decision;
 };
 

@@ -47,14 +47,26 @@ const char* SkipNonLetters(const char* p, const char* end)
     }
 }
 
-// Past the Russian letters; eight at a time while all of them lie in А..я.
-const char* SkipLetters(const char* p, const char* end)
+// Past the Russian letters, noting their е and ё (ELettersOf) on the way.
+// Eight letters at a time while all of them lie in А..я: in such a block only
+// е and Е can be of interest, and Е differs from е in the 0x20 bit alone.
+const char* SkipLetters(const char* p, const char* end, unsigned& letters)
 {
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    constexpr std::uint64_t highs = 0x8080808080808080ull;
     for (;;) {
-        while (end - p >= 8 && (Load8(p) & 0xC0C0C0C0C0C0C0C0ull) == 0xC0C0C0C0C0C0C0C0ull)
+        while (end - p >= 8) {
+            const std::uint64_t v = Load8(p);
+            if ((v & 0xC0C0C0C0C0C0C0C0ull) != 0xC0C0C0C0C0C0C0C0ull)
+                break;
+            const std::uint64_t x = (v | 0x2020202020202020ull) ^ 0xE5E5E5E5E5E5E5E5ull; // 0 where е or Е
+            if (((x - ones) & ~x & highs) != 0)
+                letters |= ELetters::Plain;
             p += 8;
+        }
         if (p == end || !IsRussianLetter(*p))
             return p;
+        letters |= ELettersOf(std::string_view(p, 1));
         ++p;
     }
 }
@@ -314,16 +326,15 @@ void TYoficator::ScanLine(int line, int startColumn)
         if (p == end)
             return;
         const char* first = p;
-        p = SkipLetters(p, end);
+        unsigned letters = 0;
+        p = SkipLetters(p, end, letters);
         const std::string_view word(first, static_cast<std::size_t>(p - first));
         const int column = static_cast<int>(p - text) + 1; // of the character after the word
         if (combi) {
             m_collapsed = CollapseBlanks(m_separator);
             TakeWord(line, column, word, m_collapsed);
-        } else {
-            const unsigned letters = ELettersOf(word);
-            if (IsCandidateLetters(letters, m_collecting, m_options.CheckYo))
-                TakeCandidate(m_lineStart + static_cast<int>(first - text), word, letters);
+        } else if (IsCandidateLetters(letters, m_collecting, m_options.CheckYo)) {
+            TakeCandidate(m_lineStart + static_cast<int>(first - text), word, letters);
         }
         if (p == end) {
             // The line ends with a letter: the next word's separator starts afresh.

@@ -159,6 +159,7 @@ TEST_F(WordDecision, WordsWhoseDottedEDisagreesWithTheDictionary)
     EXPECT_EQ(o.Plain, "Трёхведёрный");
     EXPECT_EQ(o.Dotted, "Трехвёдерный");
     EXPECT_EQ(o.Text, "Трёхведёрный");
+    ASSERT_FALSE(asker.Questions.empty());
     EXPECT_TRUE(asker.Questions.back().DottedMisplaced);
     EXPECT_EQ(asker.Questions.back().CaptionColour, ColourRed);
 
@@ -191,7 +192,7 @@ TEST_F(WordDecision, RulesAskWithoutStandingChoicesAndRememberTheirAnswer)
 {
     Dictionary({ "полёт*?" });
     TOutcome o = Decide("полетами", AnswerDotted);
-    EXPECT_TRUE(o.Asked);
+    ASSERT_TRUE(o.Asked);
     EXPECT_FALSE(o.AlwaysEnabled);
     EXPECT_TRUE(asker.Questions.back().FromRule);
     EXPECT_EQ(o.Text, "полётами");

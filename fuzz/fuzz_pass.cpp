@@ -2,6 +2,7 @@
 // its questions taken from the input too: no crash, no read or write outside
 // the text, the text's length never changes, and every undo stays inside it.
 
+#include "fuzz_support.h"
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
 #include "engine/yoficator.h"
@@ -18,31 +19,7 @@ namespace {
 
 using namespace tildo;
 
-class TFuzzUi : public UserInterface
-{
-public:
-    std::map<std::string, bool, std::less<>> Checked;
-    void ErrorBox(const std::string&) override { }
-    bool QuestionYesNo(const std::string&) override { return false; }
-    TDialogAnswer QuestionYesNoCancel(const std::string&) override { return TDialogAnswer::Cancel; }
-    void InfoBox(const std::string&) override { }
-    std::string StatusText() const override { return m_status; }
-    void SetStatusText(const std::string& text) override { m_status = text; }
-    void SetBusyCursor(bool) override { }
-    bool IsEscPressed() override { return false; }
-    void SetCommandEnabled(std::string_view, bool) override { }
-    bool IsCommandEnabled(std::string_view) const override { return true; }
-    void SetCommandChecked(std::string_view c, bool on) override { Checked[std::string(c)] = on; }
-    bool IsCommandChecked(std::string_view c) const override
-    {
-        const auto it = Checked.find(c);
-        return it != Checked.end() && it->second;
-    }
-    void SetCommandCaption(std::string_view, const std::string&) override { }
-
-private:
-    std::string m_status;
-};
+using TFuzzUi = fuzz::TNullUi;
 
 // Answers from the input's bytes, every code and some that are none; after a
 // while only cancels, so that endless undo answers end.
@@ -78,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char* names[] = { "Mark1", "FastScroll1", "CheckYo1", "NoVarOnly1", "VarOnly1", "ProposeLast1",
         "FBFormat1", "CombiWords1", "AlwaysAsk1" };
     for (int i = 0; i < 9; ++i)
-        ui.Checked[names[i]] = (options >> i) & 1;
+        ui.SetCommandChecked(names[i], (options >> i) & 1);
 
     TBufferLimits limits;
     limits.WordsBufferLength = 1 + (options >> 9) % 4;

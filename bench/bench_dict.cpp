@@ -3,7 +3,7 @@
 // std::getline in the same run, plus the memory the loaded dictionary takes and
 // the heap allocations a lookup makes (there should be none).
 #include "dict/main_dictionary.h"
-#include "platform/user_interface.h"
+#include "platform/null_user_interface.h"
 #include "text/collation.h"
 #include "text/letters.h"
 
@@ -39,21 +39,9 @@ namespace {
 
 using namespace tildo;
 
-class TQuietUi : public UserInterface {
+class TQuietUi : public TNullUserInterface {
 public:
     void ErrorBox(const std::string& text) override { std::fprintf(stderr, "error box: %s\n", text.c_str()); }
-    bool QuestionYesNo(const std::string&) override { return false; }
-    TDialogAnswer QuestionYesNoCancel(const std::string&) override { return TDialogAnswer::Cancel; }
-    bool QuestionOkCancel(const std::string&) override { return false; }
-    void SetCaption(const std::string&) override { }
-    std::string StatusText() const override { return {}; }
-    void SetStatusText(const std::string&) override { }
-    void SetBusyCursor(bool) override { }
-    bool IsEscPressed() override { return false; }
-    void SetCommandEnabled(std::string_view, bool) override { }
-    bool IsCommandEnabled(std::string_view) const override { return true; }
-    void SetCommandChecked(std::string_view, bool) override { }
-    bool IsCommandChecked(std::string_view) const override { return false; }
 };
 
 struct TFixture {

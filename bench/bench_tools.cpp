@@ -2,6 +2,7 @@
 // against the baseline of reading its lines once (from the file, and from the
 // pane's text). Each walk should cost a few baselines, never grow with the
 // square of the pane.
+#include "platform/null_user_interface.h"
 #include "text/letters.h"
 #include "text/memory_document.h"
 #include "tools/dic_editor.h"
@@ -23,28 +24,11 @@ namespace {
 constexpr int DictionaryLines = 150000;
 
 // A user interface that shows nothing and never sees Esc.
-class TQuietUi : public UserInterface
+class TQuietUi : public TNullUserInterface
 {
 public:
-    void ErrorBox(const std::string&) override { }
-    bool QuestionYesNo(const std::string&) override { return false; }
-    TDialogAnswer QuestionYesNoCancel(const std::string&) override { return TDialogAnswer::Cancel; }
-    bool QuestionOkCancel(const std::string&) override { return false; }
     std::string ChooseOpenFile(const TFileChoice&) override { return OpenAnswer; }
-    void SetCaption(const std::string&) override { }
-    std::string StatusText() const override { return m_status; }
-    void SetStatusText(const std::string& text) override { m_status = text; }
-    void SetBusyCursor(bool) override { }
-    bool IsEscPressed() override { return false; }
-    void SetCommandEnabled(std::string_view, bool) override { }
-    bool IsCommandEnabled(std::string_view) const override { return true; }
-    void SetCommandChecked(std::string_view, bool) override { }
-    bool IsCommandChecked(std::string_view) const override { return false; }
-
     std::string OpenAnswer;
-
-private:
-    std::string m_status;
 };
 
 // Sorted, valid word forms with ё, distinct even with ё folded, after a few

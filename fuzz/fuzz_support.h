@@ -2,7 +2,7 @@
 
 // Helpers shared by the fuzz targets: a user interface that answers nothing and
 // a scratch file for loaders that read from a path.
-#include "platform/user_interface.h"
+#include "platform/null_user_interface.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -11,25 +11,7 @@
 
 namespace tildo::fuzz {
 
-class TNullUi : public UserInterface {
-public:
-    void ErrorBox(const std::string&) override { }
-    bool QuestionYesNo(const std::string&) override { return false; }
-    TDialogAnswer QuestionYesNoCancel(const std::string&) override { return TDialogAnswer::Cancel; }
-    bool QuestionOkCancel(const std::string&) override { return false; }
-    void SetCaption(const std::string&) override { }
-    std::string StatusText() const override { return m_status; }
-    void SetStatusText(const std::string& text) override { m_status = text; }
-    void SetBusyCursor(bool) override { }
-    bool IsEscPressed() override { return false; }
-    void SetCommandEnabled(std::string_view, bool) override { }
-    bool IsCommandEnabled(std::string_view) const override { return true; }
-    void SetCommandChecked(std::string_view, bool) override { }
-    bool IsCommandChecked(std::string_view) const override { return false; }
-
-private:
-    std::string m_status;
-};
+using TNullUi = TNullUserInterface;
 
 class TScratchFile {
 public:

@@ -24,7 +24,8 @@ constexpr TColour ColourRed = Rgb(255, 0, 0);
 // in the file. Line texts and the whole text are CP1251; a character CP1251
 // cannot hold appears as a placeholder byte that is never a letter, and the
 // document keeps the original character.
-class TextDocument {
+class TextDocument
+{
 public:
     virtual ~TextDocument() = default;
 

@@ -22,7 +22,8 @@ struct TFileChoice {
 // Every text passed across is CP1251, as everywhere in the core; the
 // implementation converts at its edge. Commands are named by their menu item
 // names ("YoBegin1", "CombiWords1", ...).
-class UserInterface {
+class UserInterface
+{
 public:
     virtual ~UserInterface() = default;
 
@@ -38,6 +39,9 @@ public:
 
     // The caption of the window the core works for.
     virtual void SetCaption(const std::string& text) = 0;
+
+    // Modal box with an empty caption, no icon and OK.
+    virtual void InfoBox(const std::string& text) = 0;
 
     virtual std::string StatusText() const = 0;
     virtual void SetStatusText(const std::string& text) = 0;
@@ -65,12 +69,15 @@ public:
     virtual bool IsCommandEnabled(std::string_view command) const = 0;
     virtual void SetCommandChecked(std::string_view command, bool checked) = 0;
     virtual bool IsCommandChecked(std::string_view command) const = 0;
+    // The menu caption of a command ("Откат \"все -> всё\"", "Сброс теста").
+    virtual void SetCommandCaption(std::string_view command, const std::string& caption) = 0;
 };
 
 // Shows the busy cursor and a status text for the life of a long operation,
 // then puts back the cursor and the status text that was there before, on
 // every exit path.
-class TBusyScope {
+class TBusyScope
+{
 public:
     TBusyScope(UserInterface& ui, const std::string& status)
         : m_ui(ui)

@@ -8,14 +8,15 @@
 namespace tildo {
 
 // The four letters the program revolves around, as CP1251 bytes.
-constexpr char LetterE = '\xE5';        // е
+constexpr char LetterE = '\xE5'; // е
 constexpr char LetterCapitalE = '\xC5'; // Е
-constexpr char LetterYo = '\xB8';       // ё
+constexpr char LetterYo = '\xB8'; // ё
 constexpr char LetterCapitalYo = '\xA8'; // Ё
 
 namespace detail {
 
-struct TCaseTables {
+struct TCaseTables
+{
     std::array<unsigned char, 256> lower {};
     std::array<unsigned char, 256> upper {};
 };
@@ -113,6 +114,31 @@ bool HasAnyE(std::string_view s);
 // Worth looking up: holds е/Е (unless collecting new ё words), or ё/Ё when the
 // placement of ё is to be checked too.
 bool IsCandidate(std::string_view word, bool collecting, bool checkDotted);
+
+// The е and ё letters of a word in one look, for hot loops that need several
+// of the answers above: bit ELetters::Plain for е/Е, ELetters::Dotted for ё/Ё.
+struct ELetters
+{
+    static constexpr unsigned Plain = 1;
+    static constexpr unsigned Dotted = 2;
+};
+inline unsigned ELettersOf(std::string_view word)
+{
+    unsigned flags = 0;
+    for (const char c : word) {
+        if (c == LetterE || c == LetterCapitalE)
+            flags |= ELetters::Plain;
+        else if (IsDottedE(c))
+            flags |= ELetters::Dotted;
+    }
+    return flags;
+}
+// IsCandidate from a word's ELettersOf.
+constexpr bool IsCandidateLetters(unsigned eLetters, bool collecting, bool checkDotted)
+{
+    return (!collecting && (eLetters & ELetters::Plain) != 0)
+        || (checkDotted && (eLetters & ELetters::Dotted) != 0);
+}
 // Number of maximal runs of Russian letters.
 int CountWords(std::string_view s);
 

@@ -190,8 +190,7 @@ void MemoryDocument::SetSelectionBackground(TColour colour)
     }
 }
 
-template <class Map>
-void MemoryDocument::ShiftKeys(Map& map, int start, int length, int inserted)
+template <class Map> void MemoryDocument::ShiftKeys(Map& map, int start, int length, int inserted)
 {
     // Keys inside the replaced range go; keys after it move by the change in length.
     map.erase(map.lower_bound(start), map.lower_bound(start + length));
@@ -213,6 +212,28 @@ void MemoryDocument::Splice(int start, int length, std::string_view text)
     const int formatFrom = length > 0 ? start : start - 1;
     const TColour colour = formatFrom >= 0 ? CharColour(formatFrom) : ColourBlack;
     const TColour background = formatFrom >= 0 ? CharBackground(formatFrom) : ColourWhite;
+    // Letters replaced by as many letters (what a restoration pass does, one
+    // letter at a time): nothing moves, so only the replaced characters'
+    // formatting changes, without touching the rest of the maps.
+    if (length == static_cast<int>(text.size()) && text.find('\n') == std::string_view::npos
+        && std::find(m_text.begin() + start, m_text.begin() + start + length, '\n')
+            == m_text.begin() + start + length) {
+        for (int k = 0; k < length; ++k) {
+            const int at = start + k;
+            m_text[static_cast<std::size_t>(at)] = text[static_cast<std::size_t>(k)];
+            if (colour == ColourBlack)
+                m_colours.erase(at);
+            else
+                m_colours[at] = colour;
+            if (background == ColourWhite)
+                m_backgrounds.erase(at);
+            else
+                m_backgrounds[at] = background;
+            m_originals.erase(at);
+        }
+        ++ChangeCount;
+        return;
+    }
     // A new line break takes the style of the document's breaks.
     const bool crlf = text.find('\n') != std::string_view::npos && UsesCrLf();
     const bool structural = length != static_cast<int>(text.size())

@@ -1,6 +1,6 @@
 #include "dic_file_commands.h"
 
-#include "platform/user_interface.h"
+#include "platform/null_user_interface.h"
 #include "text/cp1251.h"
 #include "tools/dic_lines.h"
 #include "tools/dic_operations.h"
@@ -12,27 +12,11 @@ namespace {
 
 // A user interface nobody looks at: the walks' progress goes nowhere and Esc is
 // never pressed.
-class THeadlessUi : public UserInterface
+class THeadlessUi : public TNullUserInterface
 {
 public:
     void ErrorBox(const std::string& text) override { Errors.push_back(text); }
-    bool QuestionYesNo(const std::string&) override { return false; }
-    TDialogAnswer QuestionYesNoCancel(const std::string&) override { return TDialogAnswer::Cancel; }
-    bool QuestionOkCancel(const std::string&) override { return false; }
-    void SetCaption(const std::string&) override { }
-    std::string StatusText() const override { return m_status; }
-    void SetStatusText(const std::string& text) override { m_status = text; }
-    void SetBusyCursor(bool) override { }
-    bool IsEscPressed() override { return false; }
-    void SetCommandEnabled(std::string_view, bool) override { }
-    bool IsCommandEnabled(std::string_view) const override { return true; }
-    void SetCommandChecked(std::string_view, bool) override { }
-    bool IsCommandChecked(std::string_view) const override { return false; }
-
     std::vector<std::string> Errors;
-
-private:
-    std::string m_status;
 };
 
 // The counts of the result and the order-break box, as the editor shows them.

@@ -86,6 +86,12 @@ bool TRecordingUi::IsCommandChecked(std::string_view command) const
     return it != Checked.end() && it->second;
 }
 
+std::string TRecordingUi::Caption(std::string_view command) const
+{
+    const auto it = Captions.find(command);
+    return it == Captions.end() ? std::string() : it->second;
+}
+
 std::vector<std::string> TRecordingUi::ErrorsUtf8() const
 {
     std::vector<std::string> r;

@@ -17,10 +17,11 @@ class TRecordingUi : public UserInterface
 public:
     std::vector<std::string> Errors; // every ErrorBox text, in order
     std::vector<std::string> Questions; // every question text, in order
+    std::vector<std::string> Infos; // every InfoBox text, in order
     std::deque<bool> YesNoAnswers; // answers for QuestionYesNo; No when empty
     std::deque<TDialogAnswer> YesNoCancelAnswers; // Cancel when empty
     std::deque<bool> OkCancelAnswers; // answers for QuestionOkCancel; Cancel when empty
-    std::string Caption;
+    std::string WindowCaption; // the last SetCaption
     std::vector<std::string> StatusHistory; // every status text set
     int EscPressesLeft = 0; // IsEscPressed returns true this many times
     int EscQueries = 0;
@@ -30,12 +31,14 @@ public:
     std::deque<std::string> OpenFileAnswers; // paths chosen in open dialogs; cancel when empty
     std::deque<std::string> SaveFileAnswers; // paths chosen in save dialogs; cancel when empty
     std::vector<TFileChoice> FileChoices;    // every file dialog shown, in order
+    std::map<std::string, std::string, std::less<>> Captions;
 
     void ErrorBox(const std::string& text) override { Errors.push_back(text); }
     bool QuestionYesNo(const std::string& text) override;
     TDialogAnswer QuestionYesNoCancel(const std::string& text) override;
     bool QuestionOkCancel(const std::string& text) override;
-    void SetCaption(const std::string& text) override { Caption = text; }
+    void SetCaption(const std::string& text) override { WindowCaption = text; }
+    void InfoBox(const std::string& text) override { Infos.push_back(text); }
     std::string StatusText() const override { return m_status; }
     void SetStatusText(const std::string& text) override
     {
@@ -56,6 +59,12 @@ public:
         Checked[std::string(command)] = checked;
     }
     bool IsCommandChecked(std::string_view command) const override;
+    void SetCommandCaption(std::string_view command, const std::string& caption) override
+    {
+        Captions[std::string(command)] = caption;
+    }
+    // The caption last set for a command, empty when none.
+    std::string Caption(std::string_view command) const;
 
     std::vector<std::string> ErrorsUtf8() const;
 

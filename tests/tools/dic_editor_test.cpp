@@ -40,7 +40,7 @@ TEST(AddToDic, NewWordGoesToItsSortedPlaceMarkedRed)
     EXPECT_EQ(f.Status(), "Словоформ/сочетаний: 3, правил: 0");
     EXPECT_TRUE(f.Editor.Modified());
     EXPECT_EQ(U(f.Editor.Caption()), "tildo.dat *");
-    EXPECT_EQ(U(f.Ui.Caption), "tildo.dat *");
+    EXPECT_EQ(U(f.Ui.WindowCaption), "tildo.dat *");
     EXPECT_EQ(Log(f), "") << "the log is off";
 
     f.Editor.InsertLog1Click();
@@ -214,7 +214,7 @@ TEST(DicFiles, OpeningNamesTheFileAndChecksTheOrder)
     EXPECT_EQ(f.Ui.FileChoices.at(0).Directory, f.Dir.Path());
     EXPECT_EQ(f.Ui.FileChoices.at(0).Filter, "Dictionary|*.dat");
     EXPECT_EQ(PaneUtf8(f.Dic), (Lines { "# словарь", "ёлка", "ёж", "*съёмка" }));
-    EXPECT_EQ(U(f.Ui.Caption), "tildo.dat");
+    EXPECT_EQ(U(f.Ui.WindowCaption), "tildo.dat");
     EXPECT_EQ(f.Ui.ErrorsUtf8(), (Lines { "Порядок слов в словаре нарушен словом \"ёж\"" }));
     EXPECT_EQ(f.Editor.FirstOrderBreak, 2);
     EXPECT_EQ(f.Dic.SelStart(), f.Dic.LineStart(2));
@@ -227,19 +227,19 @@ TEST(DicFiles, OpeningNamesTheFileAndChecksTheOrder)
     TTempDir other;
     const std::string combi = other.Write("combi.dat", DicFileBytes(Ws({ "\\0 лет", "всё-таки", "о чём" })));
     f.Editor.OpenDic(combi);
-    EXPECT_EQ(f.Ui.Caption, combi);
+    EXPECT_EQ(f.Ui.WindowCaption, combi);
     EXPECT_TRUE(f.Editor.IsCombiWords());
 
     // A missing file is passed over in silence; one that cannot be read is
     // reported and the pane keeps its text.
     f.Editor.OpenDic(f.Path("missing.dat"));
-    EXPECT_EQ(f.Ui.Caption, combi);
+    EXPECT_EQ(f.Ui.WindowCaption, combi);
     EXPECT_EQ(f.Ui.Errors.size(), 1u);
     std::filesystem::create_directory(f.Path("folder.dat"));
     f.Editor.OpenDic(f.Path("folder.dat"));
     EXPECT_EQ(f.Ui.Errors.size(), 2u);
     EXPECT_EQ(PaneUtf8(f.Dic), (Lines { "\\0 лет", "всё-таки", "о чём" }));
-    EXPECT_EQ(f.Ui.Caption, combi);
+    EXPECT_EQ(f.Ui.WindowCaption, combi);
 
     f.Editor.Selectall1Click(TPane::Dic);
     EXPECT_EQ(f.Dic.SelLength(), f.Dic.Length());
@@ -250,7 +250,7 @@ TEST(DicFiles, UnsavedEditsAreOnlyLostWithConsent)
     TEditorFixture f;
     OpenDictionary(f, { "ёж" });
     f.Editor.DicEditorChange(TPane::Dic);
-    EXPECT_EQ(U(f.Ui.Caption), "tildo.dat *");
+    EXPECT_EQ(U(f.Ui.WindowCaption), "tildo.dat *");
     const std::string other = f.WriteDic("other.dat", { "ёлка" });
     f.Editor.OpenDic(other); // No
     EXPECT_EQ(U(f.Ui.Questions.back()), "Результаты редактирования будут потеряны. Продолжить операцию?");
@@ -259,7 +259,7 @@ TEST(DicFiles, UnsavedEditsAreOnlyLostWithConsent)
     f.Ui.YesNoAnswers = { true };
     f.Editor.OpenDic(other);
     EXPECT_EQ(PaneUtf8(f.Dic), (Lines { "ёлка" }));
-    EXPECT_EQ(U(f.Ui.Caption), "other.dat");
+    EXPECT_EQ(U(f.Ui.WindowCaption), "other.dat");
     EXPECT_TRUE(f.Editor.FormCloseQuery());
 }
 
@@ -280,7 +280,7 @@ TEST(DicFiles, SavingTheCurrentDictionaryOffersToReloadIt)
     EXPECT_EQ(f.Ui.FileChoices.back().FileName, "tildo.dat");
     EXPECT_EQ(U(f.Ui.Questions.back()), "Файл " + f.CurrentDic + " существует. Переписать?");
     EXPECT_EQ(U(ReadWholeFile(f.CurrentDic)), "ёж\r\nёлка\r\nёрш\r\n");
-    EXPECT_EQ(f.Ui.Caption, f.CurrentDic);
+    EXPECT_EQ(f.Ui.WindowCaption, f.CurrentDic);
     EXPECT_FALSE(f.Editor.Modified());
     EXPECT_TRUE(f.Editor.MainDicEdited);
     EXPECT_FALSE(f.Editor.CombiDicEdited);

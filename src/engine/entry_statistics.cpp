@@ -1,0 +1,72 @@
+#include "entry_statistics.h"
+
+#include "dict/main_dictionary.h"
+#include "text/letters.h"
+
+#include <cstddef>
+
+namespace tildo {
+
+namespace {
+
+// a and b equal when both are lower-cased; no copies, this runs for every decided word.
+bool EqualLower(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LowerChar(a[i]) != LowerChar(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// The lower-cased word holds the lower-cased fragment.
+bool ContainsLower(std::string_view word, std::string_view fragment)
+{
+    if (fragment.size() > word.size())
+        return false;
+    for (std::size_t p = 0; p + fragment.size() <= word.size(); ++p) {
+        if (EqualLower(word.substr(p, fragment.size()), fragment))
+            return true;
+    }
+    return false;
+}
+
+void Count(bool metAsEntry, bool endsAsEntry, TIntegerList& metPlain, TIntegerList& metDotted,
+    TIntegerList& net, int entry)
+{
+    if (!metAsEntry) {
+        metPlain.Set(entry, metPlain[entry] + 1);
+        if (endsAsEntry)
+            net.Set(entry, net[entry] + 1);
+    } else {
+        metDotted.Set(entry, metDotted[entry] + 1);
+        if (!endsAsEntry)
+            net.Set(entry, net[entry] - 1);
+    }
+}
+
+} // namespace
+
+void UpdateStatistics(
+    TDic& dic, int entry, bool isRule, std::string_view wordBefore, std::string_view wordAfter)
+{
+    if (entry < 0)
+        return;
+    if (isRule) {
+        if (entry >= dic.RuleCount())
+            return;
+        const std::string& fragment = dic.RuleFragments[static_cast<std::size_t>(entry)];
+        Count(ContainsLower(wordBefore, fragment), ContainsLower(wordAfter, fragment), dic.RuleMetPlain,
+            dic.RuleMetDotted, dic.RuleNetDotted, entry);
+    } else {
+        if (entry >= dic.FormCount())
+            return;
+        const std::string& form = dic.Forms[static_cast<std::size_t>(entry)];
+        Count(EqualLower(wordBefore, form), EqualLower(wordAfter, form), dic.FormMetPlain, dic.FormMetDotted,
+            dic.FormNetDotted, entry);
+    }
+}
+
+} // namespace tildo

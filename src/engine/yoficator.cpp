@@ -1,0 +1,547 @@
+#include "yoficator.h"
+
+#include "engine/entry_statistics.h"
+#include "platform/file_io.h"
+#include "text/letters.h"
+#include "text/messages.h"
+
+#include <cstdint>
+#include <cstring>
+#include <utility>
+
+namespace tildo {
+
+namespace {
+
+constexpr std::string_view BinaryMark = "<BINARY";
+
+// Position (from 1) of "<BINARY" in line at or after position start (from 1),
+// Latin letters compared without case; 0 when there is none.
+std::size_t FindBinaryMark(const std::string& line, std::string& upper, int start)
+{
+    upper.assign(line);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return PosFrom(BinaryMark, upper, static_cast<std::size_t>(start));
+}
+
+std::uint64_t Load8(const char* p)
+{
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// Past the characters that are not Russian letters. Plain ASCII, most of what
+// separates words, is passed over eight bytes at a time.
+const char* SkipNonLetters(const char* p, const char* end)
+{
+    for (;;) {
+        while (end - p >= 8 && (Load8(p) & 0x8080808080808080ull) == 0)
+            p += 8;
+        if (p == end || IsRussianLetter(*p))
+            return p;
+        ++p;
+    }
+}
+
+// Past the Russian letters, noting their е and ё (ELettersOf) on the way.
+// Eight letters at a time while all of them lie in А..я: in such a block only
+// е and Е can be of interest, and Е differs from е in the 0x20 bit alone.
+const char* SkipLetters(const char* p, const char* end, unsigned& letters)
+{
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    constexpr std::uint64_t highs = 0x8080808080808080ull;
+    for (;;) {
+        while (end - p >= 8) {
+            const std::uint64_t v = Load8(p);
+            if ((v & 0xC0C0C0C0C0C0C0C0ull) != 0xC0C0C0C0C0C0C0C0ull)
+                break;
+            const std::uint64_t x = (v | 0x2020202020202020ull) ^ 0xE5E5E5E5E5E5E5E5ull; // 0 where е or Е
+            if (((x - ones) & ~x & highs) != 0)
+                letters |= ELetters::Plain;
+            p += 8;
+        }
+        if (p == end || !IsRussianLetter(*p))
+            return p;
+        letters |= ELettersOf(std::string_view(p, 1));
+        ++p;
+    }
+}
+
+// Equality without a library call, for words of a few bytes.
+bool SameText(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i])
+            return false;
+    }
+    return true;
+}
+
+// Sets a flag for the life of the scope and clears it on every exit path.
+class TFlagScope
+{
+public:
+    explicit TFlagScope(bool& flag)
+        : m_flag(flag)
+    {
+        m_flag = true;
+    }
+    ~TFlagScope() { m_flag = false; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+// The busy mouse pointer over the editor for the life of a scan.
+class TDocumentBusyScope
+{
+public:
+    explicit TDocumentBusyScope(TextDocument& doc)
+        : m_doc(doc)
+    {
+        m_doc.SetBusyCursor(true);
+    }
+    ~TDocumentBusyScope() { m_doc.SetBusyCursor(false); }
+    TDocumentBusyScope(const TDocumentBusyScope&) = delete;
+    TDocumentBusyScope& operator=(const TDocumentBusyScope&) = delete;
+
+private:
+    TextDocument& m_doc;
+};
+
+// Runs an action when the scope ends, on every exit path.
+template <class Action> class TAtExit
+{
+public:
+    explicit TAtExit(Action action)
+        : m_action(std::move(action))
+    {
+    }
+    ~TAtExit() { m_action(); }
+    TAtExit(const TAtExit&) = delete;
+    TAtExit& operator=(const TAtExit&) = delete;
+
+private:
+    Action m_action;
+};
+
+// Two option marks switched for a collection run and put back afterwards.
+class TCollectionMarks
+{
+public:
+    explicit TCollectionMarks(UserInterface& ui)
+        : m_ui(ui)
+        , m_combiWords(ui.IsCommandChecked("CombiWords1"))
+        , m_checkYo(ui.IsCommandChecked("CheckYo1"))
+    {
+        m_ui.SetCommandChecked("CheckYo1", true);
+        m_ui.SetCommandChecked("CombiWords1", false);
+    }
+    ~TCollectionMarks()
+    {
+        m_ui.SetCommandChecked("CombiWords1", m_combiWords);
+        m_ui.SetCommandChecked("CheckYo1", m_checkYo);
+    }
+    TCollectionMarks(const TCollectionMarks&) = delete;
+    TCollectionMarks& operator=(const TCollectionMarks&) = delete;
+
+private:
+    UserInterface& m_ui;
+    bool m_combiWords;
+    bool m_checkYo;
+};
+
+} // namespace
+
+// Busy, the asker's pass look and the editor's focus, restored on every exit path.
+class TPassScope
+{
+public:
+    explicit TPassScope(TYoficator& y)
+        : m_y(y)
+    {
+        m_y.m_busy = true;
+        m_y.m_asker.BeginPass();
+    }
+    ~TPassScope()
+    {
+        m_y.m_busy = false;
+        m_y.m_asker.EndPass();
+        m_y.m_doc.Focus();
+    }
+    TPassScope(const TPassScope&) = delete;
+    TPassScope& operator=(const TPassScope&) = delete;
+
+private:
+    TYoficator& m_y;
+};
+
+TYoficator::TYoficator(TextDocument& doc, UserInterface& ui, Asker& asker, TDic& dic, TCombiWordsDic& combi,
+    TWordBuffer& window, const TBufferLimits& limits)
+    : m_doc(doc)
+    , m_ui(ui)
+    , m_asker(asker)
+    , m_dic(dic)
+    , m_combi(combi)
+    , m_window(window)
+    , m_limits(limits)
+    , m_decimalSeparator(LocaleDecimalSeparator())
+{
+    m_runStart = Clock();
+}
+
+void TYoficator::BindCombiLog(const std::string& programDirectory)
+{
+    m_combiLogPath = programDirectory;
+    if (!m_combiLogPath.empty() && m_combiLogPath.back() != '/')
+        m_combiLogPath += '/';
+    m_combiLogPath += "combi.log";
+}
+
+void TYoficator::RefreshOptions()
+{
+    m_options = TPassOptions::Read(m_ui);
+}
+
+// --- the driver -----------------------------------------------------------------
+
+void TYoficator::DoYoficate(int line, int column)
+{
+    if (m_busy)
+        return; // a pass is running already (a command given while a question waits)
+    try {
+        RunPass(line, column);
+    } catch (const EFileError& e) {
+        ReportFileError(m_ui, e.Path(), e.Reason());
+    }
+}
+
+void TYoficator::RunPass(int line, int column)
+{
+    ClearUndo();
+    TPassScope pass(*this);
+    m_runStart = Clock();
+    do {
+        m_undoRequested = false;
+        ScanText(line, column);
+        if (m_undoRequested) {
+            UndoLast();
+            const TLineColumn at = LineAndColumn(m_doc, m_doc.SelStart());
+            line = at.Line;
+            column = at.Column;
+        }
+    } while (m_undoRequested);
+}
+
+void TYoficator::CollectNewDotted()
+{
+    if (m_busy)
+        return;
+    try {
+        m_runStart = Clock();
+        TCollectionMarks marks(m_ui);
+        const TLineColumn at = LineAndColumn(m_doc, m_doc.SelStart());
+        TFlagScope collecting(m_collecting);
+        ScanText(at.Line, at.Column);
+    } catch (const EFileError& e) {
+        ReportFileError(m_ui, e.Path(), e.Reason());
+    }
+}
+
+// --- the scan -------------------------------------------------------------------
+
+void TYoficator::ScanText(int startLine, int startColumn)
+{
+    WaitEscReleased(m_ui);
+    m_decimalSeparator = LocaleDecimalSeparator();
+    ReportRun();
+    {
+        TDocumentBusyScope busy(m_doc);
+        RefreshOptions();
+        m_scanCombi = m_options.CombiWords;
+        m_aborted = false;
+        m_binaryReached = false;
+        m_window.Clear();
+        m_lookupCache.Clear(); // the dictionaries may have changed since the last scan
+        // The filter holds for this scan's dictionary only; outside a scan it lets everything through.
+        TAtExit dropFilter([this] { m_combiFilter.Clear(); });
+        if (m_scanCombi)
+            m_combiFilter.Build(m_combi);
+        m_separator.assign(" ");
+        m_lineIndex = -1;
+        if (startLine < 0)
+            startLine = 0;
+        if (startColumn < 1)
+            startColumn = 1;
+        for (int i = startLine; i < m_doc.LineCount(); ++i) {
+            if (!m_options.FastScroll && i > startLine)
+                ShowPosition(m_doc, m_doc.LineStart(i));
+            ScanLine(i, startColumn);
+            if (m_aborted || m_binaryReached)
+                break;
+            startColumn = 1;
+            if (m_script != nullptr && m_script->ScriptedTesting && m_script->SectionEnds.Count() > 0
+                && i >= m_script->SectionEnds[0])
+                break;
+        }
+        if (m_scanCombi && !m_aborted)
+            FinishWindow();
+    }
+    ReportRun();
+}
+
+void TYoficator::ScanLine(int line, int startColumn)
+{
+    m_line = m_doc.Line(line);
+    m_lineIndex = line;
+    m_lineStart = m_doc.LineStart(line);
+    int limit = static_cast<int>(m_line.size());
+    if (m_options.FBFormat) {
+        const std::size_t p = FindBinaryMark(m_line, m_upperLine, startColumn);
+        if (p > 0) {
+            limit = static_cast<int>(p) - 1;
+            m_binaryReached = true;
+        }
+    }
+    if (startColumn > limit)
+        return;
+    const bool combi = m_scanCombi;
+    const char* const text = m_line.data();
+    const char* p = text + (startColumn - 1);
+    const char* const end = text + limit;
+    for (;;) {
+        // The characters up to the next letter: the separator.
+        const char* gap = p;
+        p = SkipNonLetters(p, end);
+        if (combi)
+            m_separator.append(gap, static_cast<std::size_t>(p - gap));
+        if (p == end)
+            return;
+        const char* first = p;
+        unsigned letters = 0;
+        p = SkipLetters(p, end, letters);
+        const std::string_view word(first, static_cast<std::size_t>(p - first));
+        const int column = static_cast<int>(p - text) + 1; // of the character after the word
+        if (combi) {
+            m_collapsed = CollapseBlanks(m_separator);
+            TakeWord(line, column, word, m_collapsed);
+        } else if (IsCandidateLetters(letters, m_collecting, m_options.CheckYo)) {
+            TakeCandidate(m_lineStart + static_cast<int>(first - text), word, letters);
+        }
+        if (p == end) {
+            // The line ends with a letter: the next word's separator starts afresh.
+            if (!m_aborted)
+                m_separator.assign(" ");
+            return;
+        }
+        if (combi)
+            m_separator.assign(1, *p);
+        ++p;
+        if (m_aborted)
+            return;
+    }
+}
+
+// The end of the text in combination mode: the end entry carries the text after
+// the last word, and the words still waiting in the window are decided.
+void TYoficator::FinishWindow()
+{
+    if (!m_separator.empty())
+        TakeWord(0, 0, {}, CollapseBlanks(m_separator));
+    if (m_aborted)
+        return;
+    if (m_window.Words.Count() == m_limits.BufferCapacity())
+        m_window.DropOldest(); // decided when the window filled
+    const int waiting = m_window.Words.Count();
+    for (int k = 0; k < waiting; ++k) {
+        DecideOldest();
+        if (m_aborted)
+            return;
+        m_window.DropOldest();
+    }
+}
+
+void TYoficator::TakeWord(int line, int endColumn, std::string_view word, std::string_view separator)
+{
+    const int lineStart = line == m_lineIndex ? m_lineStart : m_doc.LineStart(line);
+    const int position = lineStart + endColumn - 1 - static_cast<int>(word.size());
+    if (m_scanCombi) {
+        m_window.Push(position, std::string(word), std::string(separator));
+        if (m_window.Words.Count() == m_limits.BufferCapacity())
+            DecideOldest();
+    } else {
+        const unsigned letters = ELettersOf(word);
+        if (IsCandidateLetters(letters, m_collecting, m_options.CheckYo))
+            TakeCandidate(position, word, letters);
+        return;
+    }
+    if (!m_aborted)
+        m_aborted = m_ui.IsEscPressed();
+}
+
+// A word worth looking up, outside the combination analysis.
+void TYoficator::TakeCandidate(int position, std::string_view word, unsigned letters)
+{
+    if (word.size() >= 2)
+        Consider(position, word, letters); // a candidate holds е or ё
+    if (!m_aborted)
+        m_aborted = m_ui.IsEscPressed();
+}
+
+void TYoficator::ConsiderWord(int position, std::string_view word)
+{
+    if (word.size() < 2 || !HasAnyE(word))
+        return;
+    Consider(position, word, ELettersOf(word));
+}
+
+// ConsiderWord for a word known to hold е or ё.
+void TYoficator::Consider(int position, std::string_view word, unsigned letters)
+{
+    const bool hasDotted = (letters & ELetters::Dotted) != 0;
+    if (hasDotted && !m_options.CheckYo)
+        return;
+    Decide(word, position, hasDotted, m_decision);
+    if (m_decision.Result.empty())
+        return;
+    // A word outside the dictionary decided as it stands changes nothing and counts nowhere.
+    if (m_decision.Entry >= 0 || !SameText(m_decision.Result, word))
+        WriteBack(position, word, m_decision.Entry, m_decision.FromRule, m_decision.Result);
+    if (!m_pendingCombiText.empty()) {
+        // Cleared before the write, so that a failing log does not log it again later.
+        const std::string text = std::move(m_pendingCombiText);
+        m_pendingCombiText.clear();
+        if (!m_combiLogPath.empty())
+            AppendCombiLog(text);
+    }
+}
+
+void TYoficator::WriteBack(
+    int position, std::string_view word, int entry, bool isRule, std::string_view result)
+{
+    if (entry >= 0)
+        UpdateStatistics(m_dic, entry, isRule, word, result);
+    // A decided form always has the word's length (е and ё are one letter
+    // each); anything else would shift the text under the recorded positions.
+    if (result.size() != word.size())
+        return;
+    for (std::size_t p = 0; p < word.size(); ++p) {
+        if (result[p] == word[p])
+            continue;
+        if (LowerChar(result[p]) == LetterE)
+            CountNewPlain();
+        else
+            CountNewDotted();
+        const int offset = position + static_cast<int>(p);
+        m_doc.Select(offset, 1);
+        if (m_asked)
+            RecordUndo(
+                position, offset, std::string(result), std::string(word), m_doc.SelectionColour(), word[p]);
+        if (m_options.Mark)
+            m_doc.SetSelectionColour(ColourBlue);
+        m_doc.ReplaceSelection(std::string(1, result[p]));
+    }
+}
+
+void TYoficator::AddToWordPane(const std::string& word)
+{
+    if (m_wordPane == nullptr)
+        return;
+    // A new last line: an empty last line (an empty pane, or a text that ends
+    // with a line break) takes the word itself.
+    const int last = m_wordPane->LineCount() - 1;
+    if (last >= 0 && m_wordPane->Line(last).empty())
+        m_wordPane->ReplaceLine(last, word);
+    else
+        m_wordPane->InsertLine(m_wordPane->LineCount(), word);
+}
+
+// --- undo -------------------------------------------------------------------------
+
+void TYoficator::RecordUndo(int wordStart, int letterOffset, const std::string& newWord,
+    const std::string& oldWord, TColour colour, char oldLetter)
+{
+    m_undo.Add(wordStart, letterOffset, newWord, oldWord, colour, oldLetter);
+    m_ui.SetCommandEnabled("Undo1", true);
+    m_ui.SetCommandCaption("Undo1", UndoCaption());
+}
+
+TUndoHistory::TTakeBack TYoficator::UndoLast()
+{
+    const TUndoHistory::TTakeBack result = m_undo.TakeBackLast(m_doc);
+    if (result == TUndoHistory::TTakeBack::Nothing)
+        return result;
+    m_ui.SetCommandEnabled("Undo1", m_undo.UndoAvailable());
+    m_ui.SetCommandCaption("Undo1", UndoCaption());
+    return result;
+}
+
+void TYoficator::ClearUndo()
+{
+    m_undo.Clear();
+    m_ui.SetCommandCaption("Undo1", UndoCaption());
+    m_ui.SetCommandEnabled("Undo1", false);
+}
+
+// --- report ------------------------------------------------------------------------
+
+std::string TYoficator::RunReport() const
+{
+    const double seconds = std::chrono::duration<double>(Clock() - m_runStart).count();
+    return FormatRunReport(m_counters, seconds, m_collecting, m_decimalSeparator);
+}
+
+void TYoficator::ReportRun()
+{
+    const double seconds = std::chrono::duration<double>(Clock() - m_runStart).count();
+    FormatRunReport(m_report, m_counters, seconds, m_collecting, m_decimalSeparator);
+    m_ui.SetStatusText(m_report);
+}
+
+void TYoficator::CountNewDotted()
+{
+    ++m_counters.NewDottedCount;
+    if (m_asked)
+        ++m_counters.AskedDottedCount;
+    m_ui.SetCommandEnabled("ClearStat1", m_counters.AnyLetterChanged());
+    ReportRun();
+}
+
+void TYoficator::CountNewPlain()
+{
+    ++m_counters.NewPlainCount;
+    if (m_asked)
+        ++m_counters.AskedPlainCount;
+    m_ui.SetCommandEnabled("ClearStat1", m_counters.AnyLetterChanged());
+    ReportRun();
+}
+
+void TYoficator::AppendCombiLog(const std::string& text)
+{
+    AppendToFile(m_combiLogPath, text + "\r\n");
+}
+
+// --- callers without a window ---------------------------------------------------------
+
+TRunOutcome RunPass(TYoficator& engine, int line, int column)
+{
+    engine.DoYoficate(line, column);
+    return { engine.LastReport(), engine.Counters(), engine.Aborted() };
+}
+
+TRunOutcome RunCollection(TYoficator& engine, TextDocument& wordPane)
+{
+    engine.SetWordPane(&wordPane);
+    engine.CollectNewDotted();
+    return { engine.LastReport(), engine.Counters(), engine.Aborted() };
+}
+
+} // namespace tildo

@@ -1,0 +1,212 @@
+#pragma once
+
+#include "dict/combination_dictionary.h"
+#include "dict/main_dictionary.h"
+#include "dict/my_lists.h"
+#include "engine/combination_filter.h"
+#include "engine/lookup_cache.h"
+#include "engine/pass_options.h"
+#include "engine/run_counters.h"
+#include "engine/test_script.h"
+#include "engine/undo_history.h"
+#include "platform/asker.h"
+#include "platform/text_document.h"
+#include "platform/user_interface.h"
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace tildo {
+
+// What the lookup of a folded word gives the decision.
+struct TLookUp
+{
+    std::string Form; // the ё form (empty when the word is not in the dictionary)
+    bool Variant = false; // the е spelling is a word too
+    int Answer = 0; // 0 none, 1 е, 2 ё
+    int Entry = -1; // word-form or rule index; -1 none
+    bool FromRule = true; // a rule, or no entry at all
+};
+
+// What the decision settled for a word.
+struct TDecision
+{
+    std::string Result; // the form to write; empty: leave the word alone
+    int Entry = -1;
+    bool FromRule = true;
+};
+
+// The restoration engine: walks a text word by word, decides each word from
+// the main dictionary, the combination dictionary, the standing choices and the
+// user's answers, and writes the decided letters back. It owns the pass state,
+// the undo history of asked replacements and the run counters; everything else
+// (the text, the desktop, the asker, the dictionaries and the word window)
+// belongs to the caller and is handed in.
+class TYoficator
+{
+public:
+    using TClock = std::function<std::chrono::steady_clock::time_point()>;
+
+    TYoficator(TextDocument& doc, UserInterface& ui, Asker& asker, TDic& dic, TCombiWordsDic& combi,
+        TWordBuffer& window, const TBufferLimits& limits);
+    TYoficator(const TYoficator&) = delete;
+    TYoficator& operator=(const TYoficator&) = delete;
+
+    // --- settings -------------------------------------------------------------
+    int LinesBelow = 2; // lines kept visible under a word shown for a question
+    int ContextAddLetters = 20; // characters shown around a word in a question
+    TClock Clock = [] { return std::chrono::steady_clock::now(); };
+
+    // Binds the combination log to "combi.log" in the program directory; each
+    // combination that decides a word is appended there.
+    void BindCombiLog(const std::string& programDirectory);
+    void UnbindCombiLog() { m_combiLogPath.clear(); }
+    const std::string& CombiLogPath() const { return m_combiLogPath; }
+    // The dictionary editor's word pane, which the collection run fills; none by default.
+    void SetWordPane(TextDocument* pane) { m_wordPane = pane; }
+    // The self-test's scripted answers and section ends; none by default.
+    void SetTestScript(TTestScript* script) { m_script = script; }
+
+    // --- commands -------------------------------------------------------------
+    // A whole pass from line (from 0) and column (from 1), with the undo restarts.
+    // An input/output failure (the combination log) ends the pass and is shown
+    // in an error box; the pass state is restored on every exit path.
+    void DoYoficate(int line, int column);
+    // "Сбор новых Ё": from the caret, every word whose ё the dictionary does
+    // not confirm goes to the word pane; the text is not changed.
+    void CollectNewDotted();
+
+    // --- the scan -------------------------------------------------------------
+    void ScanText(int startLine, int startColumn);
+    void TakeWord(int line, int endColumn, std::string_view word, std::string_view separator);
+    void ConsiderWord(int position, std::string_view word);
+    void WriteBack(int position, std::string_view word, int entry, bool isRule, std::string_view result);
+
+    // --- the decision ---------------------------------------------------------
+    void LookUpWord(std::string_view plain, TLookUp& out);
+    void DecideWord(std::string_view word, int position, TDecision& out);
+    void DecideOldest();
+    int MatchCombination(const TStringBuffer& candidates);
+    int AskUser(const TQuestion& question);
+
+    // --- undo -----------------------------------------------------------------
+    void RecordUndo(int wordStart, int letterOffset, const std::string& newWord, const std::string& oldWord,
+        TColour colour, char oldLetter);
+    TUndoHistory::TTakeBack UndoLast();
+    void ClearUndo();
+    std::string UndoCaption() const { return m_undo.UndoCaption(); }
+    const TUndoHistory& UndoHistory() const { return m_undo; }
+
+    // --- report ---------------------------------------------------------------
+    void ReportRun();
+    // The text ReportRun would put on the status line now.
+    std::string RunReport() const;
+    // The text ReportRun last put there.
+    const std::string& LastReport() const { return m_report; }
+    void CountNewDotted();
+    void CountNewPlain();
+    void AppendCombiLog(const std::string& text);
+    TRunCounters& Counters() { return m_counters; }
+    const TRunCounters& Counters() const { return m_counters; }
+
+    // --- state ----------------------------------------------------------------
+    bool Busy() const { return m_busy; }
+    bool Aborted() const { return m_aborted; }
+    bool UndoRequested() const { return m_undoRequested; }
+    bool BinaryReached() const { return m_binaryReached; }
+    bool Collecting() const { return m_collecting; }
+    bool Asked() const { return m_asked; }
+    int CombiState() const { return m_combiState; }
+    int CombiStateEntry() const { return m_combiStateEntry; }
+    const std::string& PendingCombiText() const { return m_pendingCombiText; }
+    const TPassOptions& Options() const { return m_options; }
+
+private:
+    friend class TPassScope;
+
+    void RunPass(int line, int column);
+    void ScanLine(int line, int startColumn);
+    void FinishWindow();
+    // letters: the word's ELettersOf.
+    void TakeCandidate(int position, std::string_view word, unsigned letters);
+    void Consider(int position, std::string_view word, unsigned letters);
+    void Decide(std::string_view word, int position, bool hasDotted, TDecision& out);
+    bool FindInDictionary(std::string_view plain);
+    void ApplyLookup(bool found, TLookUp& out);
+    void BuildCandidates();
+    void AddCandidate(std::string_view a, std::string_view b, std::string_view c);
+    // Asks about the word; returns 1 (е), 2 (ё) or -1 (cancelled or undone).
+    int AskAboutWord(std::string_view word, int position, bool hasDotted, bool missing, bool misplaced,
+        bool mismatch, int answer);
+    void PresentWord(int position, int length, bool highlight);
+    void AddToWordPane(const std::string& word);
+    void RefreshOptions();
+
+    TextDocument& m_doc;
+    UserInterface& m_ui;
+    Asker& m_asker;
+    TDic& m_dic;
+    TCombiWordsDic& m_combi;
+    TWordBuffer& m_window;
+    const TBufferLimits& m_limits;
+    TextDocument* m_wordPane = nullptr;
+    TTestScript* m_script = nullptr;
+    std::string m_combiLogPath;
+
+    // Pass state.
+    bool m_busy = false;
+    bool m_undoRequested = false;
+    bool m_aborted = false;
+    bool m_binaryReached = false;
+    bool m_collecting = false;
+    bool m_asked = false;
+    std::chrono::steady_clock::time_point m_runStart {};
+    TPassOptions m_options;
+    bool m_scanCombi = false; // the combination analysis of the running scan; fixed for the scan
+    std::string m_decimalSeparator;
+    std::string m_report;
+
+    // Decision state.
+    int m_combiState = 0;
+    int m_combiStateEntry = -1;
+    std::string m_pendingCombiText;
+
+    TUndoHistory m_undo;
+    TRunCounters m_counters;
+
+    // Working storage reused from word to word, so that a word costs no allocation.
+    std::string m_line;
+    std::string m_upperLine;
+    int m_lineIndex = -1;
+    int m_lineStart = 0;
+    std::string m_separator;
+    std::string m_collapsed;
+    std::string m_plain; // E: the word with ё folded, or the dictionary's placement
+    TLookUp m_lookup;
+    TDicEntry m_entry;
+    TLookupCache m_lookupCache;
+    TCombinationFilter m_combiFilter;
+    std::string m_chain;
+    std::string m_leadChain;
+    std::string m_folded;
+    std::string m_scratch;
+    TDecision m_decision;
+};
+
+// What a pass or a collection run gave, for callers without a window (the
+// command-line tool): the last report line, the counters (totals since the
+// last reset) and whether it was stopped (Esc, a cancelled question).
+struct TRunOutcome
+{
+    std::string Report;
+    TRunCounters Counters;
+    bool Aborted = false;
+};
+// A whole pass from line (from 0) and column (from 1).
+TRunOutcome RunPass(TYoficator& engine, int line = 0, int column = 1);
+// The collection run from the document's caret; found words go to wordPane.
+TRunOutcome RunCollection(TYoficator& engine, TextDocument& wordPane);
+
+} // namespace tildo

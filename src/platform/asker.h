@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/text_document.h"
+
+#include <string>
+
+namespace tildo {
+
+// Answer codes of a question. The docked panel, the floating dialog, the
+// command-line tool and the testing mode's scripted answers all produce them.
+constexpr int AnswerPlain = 65281; // write the е form
+constexpr int AnswerDotted = 65282; // write the ё form
+constexpr int AnswerAlwaysPlain = 65283; // е, and from now on е for this word form
+constexpr int AnswerAlwaysDotted = 65284; // ё, and from now on ё for this word form
+constexpr int AnswerUndo = 65285; // take back the last asked replacement and ask again
+constexpr int AnswerCancel = 2; // abort the pass
+
+// One question about a word, as plain data. All texts are CP1251.
+struct TQuestion
+{
+    std::string PlainForm; // the е form in the word's case (for a misplaced ё: the dictionary's placement)
+    std::string DottedForm; // the ё form in the word's case (or the word as written)
+    bool DefaultDotted = false; // the proposed answer is the ё form
+
+    // The word in its text: up to ContextAddLetters characters around it, line
+    // breaks shown as spaces; the word starts at WordOffset (from 0).
+    std::string Context;
+    int WordOffset = 0;
+    int WordLength = 0;
+
+    bool DottedMissing = false; // a fixed ё word without its ё (asked only because every change is confirmed)
+    bool DottedMisplaced = false; // the word's ё stands elsewhere than in the dictionary
+    bool DottedMismatch = false; // the word's ё is not confirmed by the dictionary
+    bool FromRule = false; // found through a rule, or not in the dictionary at all
+
+    std::string Caption; // "Выберите верный вариант" and its alarming variants
+    TColour CaptionColour = 0; // red for a doubtful ё, navy otherwise
+    bool AlwaysPlainEnabled = false; // "Всегда Е" may be offered
+    bool AlwaysDottedEnabled = false; // "Всегда Ё" may be offered
+    bool UndoEnabled = false;
+    std::string UndoCaption; // "Откат", or Откат "все -> всё"
+};
+
+// Shows a question and waits for its answer.
+class Asker
+{
+public:
+    virtual ~Asker() = default;
+
+    // Returns one of the answer codes above; anything else counts as a cancel.
+    virtual int Ask(const TQuestion& question) = 0;
+
+    // A pass starts and ends. A docked question panel shows its waiting look and
+    // locks the menus in between; EndPass is called on every exit path.
+    virtual void BeginPass() { }
+    virtual void EndPass() { }
+};
+
+} // namespace tildo

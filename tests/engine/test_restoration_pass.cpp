@@ -1,0 +1,232 @@
+#include "engine_fixture.h"
+
+#include "platform/file_io.h"
+
+#include <filesystem>
+#include <utility>
+
+namespace tildo::test {
+namespace {
+
+using RestorationPass = TEngineFixture;
+
+TEST_F(RestorationPass, FixedWordIsWrittenLetterByLetterAndMarkedOnlyWithMark)
+{
+    Dictionary({ "ещё" });
+    Text("еще");
+    Option("Mark1");
+    Pass();
+    EXPECT_EQ(Result(), "ещё");
+    EXPECT_EQ(doc.CharColour(2), ColourBlue);
+    EXPECT_EQ(doc.CharColour(1), ColourBlack); // unchanged letters keep their colour
+    EXPECT_TRUE(asker.Questions.empty());
+    EXPECT_EQ(doc.ChangeCount, 2); // SetText and the one letter
+
+    const TColour green = Rgb(0, 128, 0);
+    Text("еще");
+    doc.Select(0, 3);
+    doc.SetSelectionColour(green);
+    Option("Mark1", false);
+    Pass();
+    EXPECT_EQ(Result(), "ещё");
+    EXPECT_EQ(doc.CharColour(2), green);
+    EXPECT_FALSE(engine.Busy());
+    EXPECT_EQ(asker.BeginCount, 2);
+    EXPECT_EQ(asker.EndCount, 2);
+}
+
+TEST_F(RestorationPass, WordsAreRunsOfRussianLetters)
+{
+    Dictionary({ "всё", "ёлка", "ещё" });
+    Text("е все-таки елка2 еще\nЕ");
+    Pass();
+    EXPECT_EQ(Result(), "е всё-таки ёлка2 ещё\nЕ");
+}
+
+TEST_F(RestorationPass, ScanFromTheCaretTakesTheRestOfAWordAsAWord)
+{
+    Dictionary({ "вернёт" });
+    Text("перевернет");
+    engine.DoYoficate(0, 5); // the caret before в
+    EXPECT_EQ(Result(), "перевернёт");
+    Text("перевернет");
+    engine.DoYoficate(0, 1);
+    EXPECT_EQ(Result(), "перевернет");
+}
+
+TEST_F(RestorationPass, FictionBookModeStopsAtTheBinarySection)
+{
+    Dictionary({ "ещё" });
+    Option("FBFormat1");
+    Text("еще текст<binary id=x>еще\nеще");
+    Pass();
+    EXPECT_EQ(Result(), "ещё текст<binary id=x>еще\nеще");
+    EXPECT_TRUE(engine.BinaryReached());
+
+    Text("еще<Binary>еще");
+    Pass();
+    EXPECT_EQ(Result(), "ещё<Binary>еще");
+
+    Option("FBFormat1", false);
+    Pass();
+    EXPECT_EQ(Result(), "ещё<Binary>ещё");
+}
+
+TEST_F(RestorationPass, EscBeforeThePassIsIgnoredEscDuringItStopsAfterTheWord)
+{
+    Dictionary({ "ещё" });
+    Text("еще еще еще");
+    ui.EscPressesLeft = 5; // held down when the command was given
+    Pass();
+    EXPECT_EQ(Result(), "ещё ещё ещё");
+}
+
+// Esc pressed while the first question waits: the pass stops after that word.
+TEST_F(RestorationPass, EscDuringThePassStopsItAfterTheCurrentWord)
+{
+    struct TEscUi : TRecordingUi
+    {
+        bool pressed = false;
+        bool IsEscPressed() override { return std::exchange(pressed, false); }
+    } escUi;
+    struct TPressingAsker : Asker
+    {
+        TEscUi* ui = nullptr;
+        int asked = 0;
+        int Ask(const TQuestion&) override
+        {
+            ++asked;
+            ui->pressed = true;
+            return AnswerDotted;
+        }
+    } pressing;
+    pressing.ui = &escUi;
+    Dictionary({ "всё?" });
+    TYoficator e { doc, escUi, pressing, dic, combi, window, limits };
+    Text("все все все");
+    e.DoYoficate(0, 1);
+    EXPECT_EQ(Result(), "всё все все");
+    EXPECT_EQ(pressing.asked, 1);
+    EXPECT_TRUE(e.Aborted());
+}
+
+TEST_F(RestorationPass, SeparatorsCarryPunctuationAcrossLinesButNotLineBreaks)
+{
+    Dictionary({ "всё?" });
+    Combinations({ "все равно", "всё, равно" });
+    // A line that ends with a letter: the next word's separator is one space.
+    Text("все\nравно");
+    Pass();
+    EXPECT_EQ(Result(), "все\nравно");
+    EXPECT_TRUE(asker.Questions.empty());
+    EXPECT_EQ(engine.Counters().CombiDecisionCount, 1);
+    EXPECT_EQ(combi.UseCounts[0], 1);
+    // Blanks on both sides of the break collapse to one space after the comma.
+    Text("все, \n\n равно");
+    Pass();
+    EXPECT_EQ(Result(), "всё, \n\n равно");
+    EXPECT_TRUE(asker.Questions.empty());
+    // A bare comma before the break: nothing matches, the user is asked.
+    Text("все,\nравно");
+    Answers({ AnswerPlain });
+    Pass();
+    EXPECT_EQ(asker.Questions.size(), 1u);
+}
+
+TEST_F(RestorationPass, CombinationModeDecidesTheLastWordsWithTheTextAfterThem)
+{
+    Dictionary({ "всё?" });
+    Combinations({ "всё," });
+    Text("он сказал все,");
+    Pass();
+    EXPECT_EQ(Result(), "он сказал всё,");
+    EXPECT_TRUE(asker.Questions.empty());
+    // Without the comma after it the word is asked about.
+    Text("он сказал все");
+    Answers({ AnswerPlain });
+    Pass();
+    EXPECT_EQ(asker.Questions.size(), 1u);
+}
+
+TEST_F(RestorationPass, UndoAnswerTakesBackTheLastAskedLetterAndScansAgainFromItsWord)
+{
+    Dictionary({ "всё?", "ещё" });
+    Text("все еще все");
+    Answers({ AnswerDotted, AnswerUndo, AnswerPlain, AnswerDotted });
+    Pass();
+    EXPECT_EQ(Result(), "все ещё всё");
+    ASSERT_EQ(asker.Questions.size(), 4u);
+    // The first word is asked about again after the undo.
+    EXPECT_EQ(asker.Questions[2].Context.substr(0, 3), W("все"));
+    EXPECT_EQ(asker.Questions[2].WordOffset, 0);
+    EXPECT_FALSE(asker.Questions[0].UndoEnabled);
+    EXPECT_TRUE(asker.Questions[1].UndoEnabled);
+    EXPECT_EQ(U(asker.Questions[1].UndoCaption), "Откат \"все -> всё\"");
+    // Counters and stored answers stay as they were: the ё of the undone answer still counts.
+    EXPECT_EQ(engine.Counters().NewDottedCount, 3);
+    EXPECT_EQ(engine.Counters().AskedDottedCount, 2);
+    EXPECT_EQ(asker.BeginCount, 1);
+    EXPECT_FALSE(engine.Busy());
+}
+
+TEST_F(RestorationPass, ScanPollsEscAfterEveryCandidateOnly)
+{
+    Dictionary({ "ещё" });
+    Text("дом еще кот еще");
+    Pass();
+    // One query drains the state before the scan, then one per word with е.
+    EXPECT_EQ(ui.EscQueries, 3);
+    ui.EscQueries = 0;
+    Combinations({ "о чём" });
+    Pass();
+    EXPECT_EQ(ui.EscQueries, 1 + 5); // every word and the end entry
+}
+
+TEST_F(RestorationPass, CombinationLogGetsOneLinePerMatchOnlyWhenBound)
+{
+    TTempDir dir;
+    Dictionary({ "всё?" });
+    Combinations({ "все равно" });
+    Text("все равно, все равно");
+    Pass();
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/combi.log"));
+    engine.BindCombiLog(dir.Path());
+    Pass();
+    EXPECT_EQ(engine.CombiLogPath(), dir.Path() + "/combi.log");
+    EXPECT_EQ(ReadWholeFile(engine.CombiLogPath()), W("все равно\r\nвсе равно\r\n"));
+    EXPECT_TRUE(engine.PendingCombiText().empty());
+}
+
+TEST_F(RestorationPass, UnwritableCombinationLogEndsThePassWithEveryStateRestored)
+{
+    TTempDir dir;
+    Dictionary({ "всё?" });
+    Combinations({ "все равно" });
+    engine.BindCombiLog(dir.Path() + "/missing-directory");
+    Text("все равно, еще все равно");
+    Pass();
+    ASSERT_EQ(ui.Errors.size(), 1u);
+    EXPECT_NE(ui.Errors[0].find("missing-directory/combi.log"), std::string::npos);
+    EXPECT_FALSE(engine.Busy());
+    EXPECT_EQ(asker.EndCount, 1);
+    EXPECT_FALSE(doc.BusyCursor);
+    EXPECT_EQ(engine.CombiState(), 0);
+    EXPECT_TRUE(engine.PendingCombiText().empty());
+    // The engine is usable again at once.
+    engine.UnbindCombiLog();
+    Pass();
+    EXPECT_EQ(ui.Errors.size(), 1u);
+    EXPECT_EQ(asker.EndCount, 2);
+}
+
+TEST_F(RestorationPass, EmptyTextEndsAtOnceWithTheReport)
+{
+    Dictionary({ "ещё" });
+    Text("");
+    Pass();
+    EXPECT_EQ(Result(), "");
+    EXPECT_TRUE(Status().starts_with("Новых \"Ё/Е\": 0/0 (в т.ч. с запросом 0/0)")) << Status();
+}
+
+} // namespace
+} // namespace tildo::test

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/asker.h"
+
+#include <deque>
+#include <vector>
+
+namespace tildo::test {
+
+// An Asker that records every question and answers from a script; when the
+// script runs out it gives WhenEmpty (a cancel unless told otherwise).
+class TScriptedAsker : public Asker
+{
+public:
+    std::deque<int> Answers;
+    int WhenEmpty = AnswerCancel;
+    std::vector<TQuestion> Questions;
+    int BeginCount = 0;
+    int EndCount = 0;
+
+    int Ask(const TQuestion& question) override
+    {
+        Questions.push_back(question);
+        if (Answers.empty())
+            return WhenEmpty;
+        const int answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    }
+    void BeginPass() override { ++BeginCount; }
+    void EndPass() override { ++EndCount; }
+};
+
+} // namespace tildo::test

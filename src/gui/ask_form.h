@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ask_question.h"
+#include "platform/asker.h"
 
 #include <QDialog>
 #include <QPoint>

@@ -2,11 +2,16 @@
 
 #include "app/documents.h"
 #include "app/lifecycle.h"
+#include "app/testing_mode.h"
 #include "ask_form.h"
+#include "engine/yoficator.h"
+#include "qt_asker.h"
 #include "qt_document_editor.h"
 #include "qt_strings.h"
 #include "qt_text_document.h"
 #include "qt_user_interface.h"
+#include "stats/statistics.h"
+#include "text/messages.h"
 
 #include <QAction>
 #include <QLabel>
@@ -45,6 +50,9 @@ TMainForm::TMainForm(const TUiFactory& makeUi, QWidget* parent)
     m_ui->SetBeforeEvents([this] { m_document->Flush(); });
     m_docEditor = std::make_unique<TQtDocumentEditor>(*m_editor, *m_document);
     m_askForm = new TAskForm(this);
+    m_asker = std::make_unique<TQtAsker>(*this, *m_document, *m_askForm);
+    m_engine = std::make_unique<TYoficator>(
+        *m_document, *m_ui, *m_asker, m_dic, m_combiDic, m_wordWindow, m_limits);
     m_documents = std::make_unique<TDocuments>(*m_ui, *this, *m_docEditor, *this);
     m_lifecycle = std::make_unique<TLifecycle>(
         TShellParts { *m_ui, *this, *m_docEditor, *m_documents, *this, m_dic, m_combiDic, m_limits });
@@ -78,6 +86,79 @@ void TMainForm::Start(const std::vector<std::string>& args, const std::string& p
 void TMainForm::DeferredStart()
 {
     m_lifecycle->DeferredStart();
+}
+
+void TMainForm::SetAsker(Asker* asker)
+{
+    m_asker->SetDelegate(asker);
+}
+
+namespace {
+
+// Sets a flag for the life of the scope, clears it on every exit path.
+class TFlagScope
+{
+public:
+    explicit TFlagScope(bool& flag)
+        : m_flag(flag)
+    {
+        m_flag = true;
+    }
+    ~TFlagScope() { m_flag = false; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+} // namespace
+
+void TMainForm::RunBusy(const std::function<void()>& operation)
+{
+    if (m_busy)
+        return;
+    {
+        TFlagScope busy(m_busy);
+        TQtUserInterface::TInputBlock block(*m_ui);
+        TQtTextDocument::TDeferView defer(*m_document);
+        m_engine->LinesBelow = m_lifecycle->Settings.LinesBelow;
+        m_engine->ContextAddLetters = m_lifecycle->Settings.ContextAddLetters;
+        operation();
+    }
+    RefreshCommands();
+}
+
+void TMainForm::RunPass(int line, int column)
+{
+    RunBusy([this, line, column] { m_engine->DoYoficate(line, column); });
+}
+
+void TMainForm::YoPos1Click()
+{
+    const TLineColumn at = LineAndColumn(*m_document, m_document->SelStart());
+    RunPass(at.Line, at.Column);
+}
+
+void TMainForm::Undo1Click()
+{
+    if (!m_busy)
+        m_engine->UndoLast();
+}
+
+void TMainForm::ClearUserSel1Click()
+{
+    for (int i = 0; i < m_dic.FormAlways.Count(); ++i)
+        m_dic.FormAlways.Set(i, 0);
+    Command("ClearUserSel1")->setEnabled(false);
+}
+
+void TMainForm::Testing1Click()
+{
+    if (m_testing == nullptr)
+        return;
+    RunBusy([this] { m_testing->Testing1Click(); });
+    SetTitle(m_testing->WindowTitle());
 }
 
 QAction* TMainForm::Command(const char* name) const
@@ -115,6 +196,10 @@ void TMainForm::CreateFileMenu()
     QMenu* menu = menuBar()->addMenu(Q("Файл"));
     menu->setObjectName(QStringLiteral("FileMenu"));
     m_fileMenu = menu;
+    QAction* testing = AddCommand(menu, "Testing1", "Тестирование", Qt::Key_F11);
+    testing->setVisible(false);
+    testing->setEnabled(false);
+    connect(testing, &QAction::triggered, this, &TMainForm::Testing1Click);
     connect(AddCommand(menu, "Open1", "Загрузить текст", Qt::Key_F3), &QAction::triggered, this,
         [this] { m_documents->Open1Click(); });
     connect(AddCommand(menu, "Saveas1", "Сохранить текст как", Qt::Key_F2), &QAction::triggered, this,
@@ -141,15 +226,27 @@ void TMainForm::CreateEditMenu()
     connect(AddCommand(menu, "Selectall1", "Выделить всё", QKeySequence(Qt::CTRL | Qt::Key_A)),
         &QAction::triggered, m_editor, &QTextEdit::selectAll);
     menu->addSeparator();
-    AddCommand(menu, "Undo1", "Откат", QKeySequence(Qt::CTRL | Qt::Key_Z))->setEnabled(false);
+    QAction* undo = AddCommand(menu, "Undo1", "Откат", QKeySequence(Qt::CTRL | Qt::Key_Z));
+    undo->setEnabled(false);
+    connect(undo, &QAction::triggered, this, &TMainForm::Undo1Click);
 }
 
 void TMainForm::CreateYoMenu()
 {
     QMenu* menu = menuBar()->addMenu(Q("Ёфикация"));
     menu->setObjectName(QStringLiteral("YoMenu"));
-    AddCommand(menu, "YoPos1", "Ёфицировать с текущей позиции", Qt::Key_F9);
-    AddCommand(menu, "YoBegin1", "Ёфицировать с начала текста", QKeySequence(Qt::CTRL | Qt::Key_F9));
+    connect(AddCommand(menu, "YoPos1", "Ёфицировать с текущей позиции", Qt::Key_F9), &QAction::triggered,
+        this, &TMainForm::YoPos1Click);
+    connect(AddCommand(menu, "YoBegin1", "Ёфицировать с начала текста", QKeySequence(Qt::CTRL | Qt::Key_F9)),
+        &QAction::triggered, this, [this] { RunPass(0, 1); });
+    QAction* clearStat
+        = AddCommand(menu, "ClearStat1", "Обнулить статистику", QKeySequence(Qt::SHIFT | Qt::Key_F10));
+    clearStat->setEnabled(false);
+    connect(clearStat, &QAction::triggered, this,
+        [this] { ClearStat1Click(*m_document, m_dic, m_combiDic, m_engine->Counters(), *m_ui); });
+    QAction* clearUserSel = AddCommand(menu, "ClearUserSel1", "Сбросить \"Всегда Е/Ё\"", {});
+    clearUserSel->setEnabled(false);
+    connect(clearUserSel, &QAction::triggered, this, &TMainForm::ClearUserSel1Click);
 }
 
 void TMainForm::CreateOptionsMenu()

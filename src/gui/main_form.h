@@ -5,6 +5,7 @@
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
 #include "dict/my_lists.h"
+#include "platform/asker.h"
 
 #include <QMainWindow>
 
@@ -25,7 +26,10 @@ namespace tildo {
 class TAskForm;
 class TDocuments;
 class TLifecycle;
+class TQtAsker;
 class TQtDocumentEditor;
+class TTestingMode;
+class TYoficator;
 class TQtTextDocument;
 class TQtUserInterface;
 
@@ -63,7 +67,17 @@ public:
     TLifecycle& Lifecycle() const { return *m_lifecycle; }
     TDic& Dic() { return m_dic; }
     TCombiWordsDic& CombiDic() { return m_combiDic; }
+    TYoficator& Engine() const { return *m_engine; }
     QAction* Command(const char* name) const;
+
+    // Questions go to this asker instead of the floating dialog (nullptr: the
+    // dialog again); the editor still shows the word first.
+    void SetAsker(Asker* asker);
+
+    // A restoration pass from line (from 0) and column (from 1): the window is
+    // busy, its input is held back but for Esc, the editor's view is deferred,
+    // and all of it is restored on every exit path.
+    void RunPass(int line, int column);
 
     // MainWindow
     TScreenSize ScreenSize() const override;
@@ -105,6 +119,12 @@ private:
     void ApplyRichTextMode();
     void ApplyWordWrap();
     bool HasDictionary() const;
+    // Runs a long engine operation in the state a pass needs.
+    void RunBusy(const std::function<void()>& operation);
+    void YoPos1Click();
+    void Undo1Click();
+    void ClearUserSel1Click();
+    void Testing1Click();
     // Local files among dropped URLs; empty when there are none.
     static std::vector<std::string> DroppedFiles(const QMimeData* data);
 
@@ -121,6 +141,10 @@ private:
     TBufferLimits m_limits;
     TDic m_dic;
     TCombiWordsDic m_combiDic { m_limits };
+    TWordBuffer m_wordWindow { m_limits };
+    std::unique_ptr<TQtAsker> m_asker;
+    std::unique_ptr<TYoficator> m_engine;
+    std::unique_ptr<TTestingMode> m_testing;
     std::unique_ptr<TDocuments> m_documents;
     std::unique_ptr<TLifecycle> m_lifecycle;
     bool m_started = false;

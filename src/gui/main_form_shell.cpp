@@ -5,9 +5,12 @@
 
 #include "app/documents.h"
 #include "app/lifecycle.h"
+#include "app/testing_mode.h"
+#include "engine/yoficator.h"
 #include "qt_strings.h"
 #include "qt_text_document.h"
 #include "qt_user_interface.h"
+#include "stats/statistics.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -82,26 +85,38 @@ void TMainForm::SetRecentFiles(const std::vector<std::string>& paths)
 
 void TMainForm::ClearUndo()
 {
-    Command("Undo1")->setEnabled(false);
-    Command("Undo1")->setText(Q("Откат"));
+    m_engine->ClearUndo();
 }
 
 void TMainForm::ResetStatistics()
 {
-    // Nothing is counted across passes in this window: the statistics window
-    // and its log are not part of it.
+    tildo::ResetStatistics(m_dic, m_combiDic, m_engine->Counters(), *m_ui);
 }
 
 bool TMainForm::LoadMorphs(const std::string& /*path*/)
 {
-    return false; // the word-form generator is not part of this window
+    // The word-form generator belongs to the dictionary editor, which this
+    // window does not have: the rules are not available.
+    return false;
 }
 
-void TMainForm::BindCombiLog(const std::string& /*path*/) { }
+void TMainForm::BindCombiLog(const std::string& path)
+{
+    m_engine->BindCombiLog(DirectoryOf(path));
+}
 
-void TMainForm::PrepareTestingMode() { }
+void TMainForm::PrepareTestingMode()
+{
+    m_testing = std::make_unique<TTestingMode>(*m_document, *m_ui, *m_engine);
+    m_testing->Start();
+    Command("Testing1")->setVisible(true);
+}
 
-void TMainForm::LoadTestDictionaries(TDic& /*dic*/, TCombiWordsDic& /*combi*/) { }
+void TMainForm::LoadTestDictionaries(TDic& dic, TCombiWordsDic& combi)
+{
+    ReadTestingDic(dic, *m_ui);
+    ReadTestingCombiDic(combi, *m_ui);
+}
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
@@ -150,8 +165,13 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
             return true;
     }
     if (watched == m_editor && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Undo)) {
+            Command("Undo1")->trigger();
+            return true;
+        }
         // Typing makes the offsets of the undo history meaningless.
-        if (!static_cast<QKeyEvent*>(event)->text().isEmpty())
+        if (!key->text().isEmpty())
             ClearUndo();
     }
     if (watched == m_editor->viewport()) {

@@ -133,6 +133,11 @@ void TQtUserInterface::SetCaption(const std::string& text)
     m_window.setWindowTitle(ToQString(text));
 }
 
+void TQtUserInterface::InfoBox(const std::string& text)
+{
+    Box(QMessageBox::NoIcon, "", text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
 void TQtUserInterface::SetStatusText(const std::string& text)
 {
     m_status = text;
@@ -235,6 +240,12 @@ bool TQtUserInterface::IsCommandChecked(std::string_view command) const
         return action->isChecked();
     const auto it = m_marksWithoutItem.find(command);
     return it != m_marksWithoutItem.end() && it->second;
+}
+
+void TQtUserInterface::SetCommandCaption(std::string_view command, const std::string& caption)
+{
+    if (QAction* action = Command(command))
+        action->setText(ToQString(caption));
 }
 
 namespace {

@@ -43,6 +43,7 @@ public:
     TDialogAnswer QuestionYesNoCancel(const std::string& text) override;
     bool QuestionOkCancel(const std::string& text) override;
     void SetCaption(const std::string& text) override;
+    void InfoBox(const std::string& text) override;
 
     std::string StatusText() const override { return m_status; }
     void SetStatusText(const std::string& text) override;
@@ -57,6 +58,7 @@ public:
     bool IsCommandEnabled(std::string_view command) const override;
     void SetCommandChecked(std::string_view command, bool checked) override;
     bool IsCommandChecked(std::string_view command) const override;
+    void SetCommandCaption(std::string_view command, const std::string& caption) override;
 
     // Called before events are let through or a box is shown: the editor's
     // view catches up with a pass that defers it.
@@ -74,7 +76,13 @@ public:
         {
             ++m_ui.m_blockDepth;
         }
-        ~TInputBlock() { --m_ui.m_blockDepth; }
+        // The operation is over: so is its polling, whether or not the event
+        // loop has waited since.
+        ~TInputBlock()
+        {
+            if (--m_ui.m_blockDepth == 0)
+                m_ui.EndPolling();
+        }
         TInputBlock(const TInputBlock&) = delete;
         TInputBlock& operator=(const TInputBlock&) = delete;
 

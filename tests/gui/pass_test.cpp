@@ -1,0 +1,260 @@
+// Restoration passes in the real window: texts opened from files, Ctrl+F9 and
+// F9 given as keys, questions answered by a test asker (or by keys in the
+// floating dialog), and the text, colours, report, undo and files checked.
+#include "main_form_fixture.h"
+
+#include "ask_form.h"
+#include "engine/yoficator.h"
+#include "platform/file_io.h"
+#include "qt_text_document.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTest>
+#include <QTextEdit>
+#include <QThread>
+#include <QTimer>
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+namespace tildo {
+namespace {
+
+using test::TMainFormFixture;
+using test::W;
+
+// Answers each question through a function that can look at the window meanwhile.
+class TLookingAsker : public Asker
+{
+public:
+    std::vector<std::function<int(const TQuestion&)>> Steps;
+    std::vector<TQuestion> Questions;
+
+    int Ask(const TQuestion& q) override
+    {
+        Questions.push_back(q);
+        const std::size_t n = Questions.size() - 1;
+        return n < Steps.size() ? Steps[n](q) : AnswerCancel;
+    }
+};
+
+std::function<int(const TQuestion&)> Answer(int code)
+{
+    return [code](const TQuestion&) { return code; };
+}
+
+void CtrlF9(TMainFormFixture& f)
+{
+    QTest::keyClick(&f.Form->Editor(), Qt::Key_F9, Qt::ControlModifier);
+}
+
+QString Status(TMainFormFixture& f)
+{
+    return f.Form->findChild<QLabel*>(QStringLiteral("StatusLine"))->text();
+}
+
+TEST(Pass, RestoresACp1251TextAskingAboutVariants)
+{
+    TMainFormFixture f;
+    const std::string original = W("Еще все елка.\r\nИ все тут.\r\n");
+    f.Dir.Write("a.txt", original);
+    f.Ui->OpenChoices = { f.QPath("a.txt") };
+    f.Command("Open1")->trigger();
+    ASSERT_TRUE(f.Command("YoBegin1")->isEnabled());
+
+    TLookingAsker asker;
+    TQtTextDocument& doc = f.Form->Document();
+    asker.Steps = {
+        [&](const TQuestion& q) {
+            // The word is selected in the editor while the question waits, the
+            // window is busy, and what the user types meanwhile goes nowhere.
+            EXPECT_EQ(q.PlainForm, W("все"));
+            EXPECT_EQ(q.DottedForm, W("всё"));
+            EXPECT_EQ(f.Form->Editor().textCursor().selectionStart(), 4);
+            EXPECT_EQ(f.Form->Editor().textCursor().selectionEnd(), 7);
+            EXPECT_TRUE(f.Form->IsBusy());
+            EXPECT_FALSE(q.UndoEnabled);
+            QTest::keyClicks(&f.Form->Editor(), QStringLiteral("zz"));
+            EXPECT_FALSE(f.EditorText().contains(QStringLiteral("zz")));
+            return AnswerDotted;
+        },
+        [&](const TQuestion& q) {
+            EXPECT_TRUE(q.UndoEnabled);
+            EXPECT_EQ(q.UndoCaption, W("Откат \"все -> всё\""));
+            return AnswerPlain;
+        },
+    };
+    f.Form->SetAsker(&asker);
+    CtrlF9(f);
+    EXPECT_EQ(asker.Questions.size(), 2u);
+    EXPECT_FALSE(f.Form->IsBusy());
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("Ещё всё ёлка.\nИ все тут.\n"));
+
+    // Changed letters are blue, the others keep their colour.
+    EXPECT_EQ(doc.CharColour(2), ColourBlue);
+    EXPECT_EQ(doc.CharColour(6), ColourBlue);
+    EXPECT_EQ(doc.CharColour(8), ColourBlue);
+    EXPECT_EQ(doc.CharColour(0), ColourBlack);
+    EXPECT_EQ(doc.CharColour(5), ColourBlack);
+    EXPECT_EQ(doc.CharColour(16), ColourBlack);
+    EXPECT_TRUE(Status(f).startsWith(QString::fromUtf8("Новых \"Ё/Е\": 3/0 (в т.ч. с запросом 1/0)")))
+        << Status(f).toStdString();
+    EXPECT_EQ(f.Form->windowTitle(), f.QPath("a.txt") + QStringLiteral(" *"));
+
+    // "Откат" takes back the asked replacement, colour included.
+    QAction* undo = f.Command("Undo1");
+    ASSERT_TRUE(undo->isEnabled());
+    EXPECT_EQ(undo->text(), QString::fromUtf8("Откат \"все -> всё\""));
+    QTest::keyClick(&f.Form->Editor(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("Ещё все ёлка.\nИ все тут.\n"));
+    EXPECT_EQ(doc.CharColour(6), ColourBlack);
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_EQ(undo->text(), QString::fromUtf8("Откат"));
+
+    // Saved as plain text: CP1251 with its CR LF.
+    f.Ui->SaveChoices = { f.QPath("out.txt") };
+    f.Command("Saveas1")->trigger();
+    EXPECT_EQ(ReadWholeFile(f.Path("out.txt")), W("Ещё все ёлка.\r\nИ все тут.\r\n"));
+    EXPECT_EQ(f.Form->windowTitle(), f.QPath("a.txt"));
+
+    // Saved as RTF and read back: the text and the blue letters.
+    f.Command("RTF1")->trigger();
+    f.Ui->SaveChoices = { f.QPath("out.rtf") };
+    f.Command("Saveas1")->trigger();
+    f.Command("Close1")->trigger();
+    f.Ui->OpenChoices = { f.QPath("out.rtf") };
+    f.Command("Open1")->trigger();
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("Ещё все ёлка.\nИ все тут.\n"));
+    EXPECT_EQ(doc.CharColour(2), ColourBlue);
+    EXPECT_EQ(doc.CharColour(6), ColourBlack);
+    EXPECT_EQ(doc.CharColour(8), ColourBlue);
+    EXPECT_TRUE(f.Ui->Boxes.empty());
+}
+
+TEST(Pass, RestoresAUtf8TextKeepingWhatCp1251Lacks)
+{
+    TMainFormFixture f;
+    const std::string original = "\xEF\xBB\xBF" + std::string("еще 中 елка 😀 все\n");
+    f.Dir.Write("u.txt", original);
+    f.Ui->OpenChoices = { f.QPath("u.txt") };
+    f.Command("Open1")->trigger();
+    f.Command("Mark1")->trigger(); // no colours this time
+    TLookingAsker asker;
+    asker.Steps = { Answer(AnswerPlain) };
+    f.Form->SetAsker(&asker);
+    CtrlF9(f);
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("ещё 中 ёлка 😀 все\n"));
+    EXPECT_EQ(f.Form->Document().CharColour(2), ColourBlack);
+    f.Ui->SaveChoices = { f.QPath("u-out.txt") };
+    f.Command("Saveas1")->trigger();
+    EXPECT_EQ(ReadWholeFile(f.Path("u-out.txt")), "\xEF\xBB\xBF" + std::string("ещё 中 ёлка 😀 все\n"));
+}
+
+TEST(Pass, HighlightsAWordWhoseDottedLetterIsInDoubt)
+{
+    TMainFormFixture f;
+    f.Form->Editor().setPlainText(QString::fromUtf8("Мы еще тут"));
+    f.Command("AlwaysAsk1")->trigger(); // even a fixed word is asked about: its ё is missing
+    TQtTextDocument& doc = f.Form->Document();
+    TLookingAsker asker;
+    asker.Steps = { [&](const TQuestion& q) {
+        EXPECT_TRUE(q.DottedMissing);
+        EXPECT_EQ(doc.CharBackground(3), ColourAqua);
+        EXPECT_EQ(doc.CharBackground(5), ColourAqua);
+        EXPECT_EQ(doc.CharBackground(2), ColourWhite);
+        // The editor has caught up with the highlight: its paragraph is laid out anew.
+        EXPECT_EQ(f.Form->Editor().textCursor().selectedText(), QString::fromUtf8("еще"));
+        return AnswerDotted;
+    } };
+    f.Form->SetAsker(&asker);
+    CtrlF9(f);
+    ASSERT_EQ(asker.Questions.size(), 1u);
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("Мы ещё тут"));
+    EXPECT_EQ(doc.CharBackground(4), ColourWhite);
+}
+
+TEST(Pass, EscStopsAfterTheCurrentWord)
+{
+    TMainFormFixture f;
+    f.Form->Editor().setPlainText(QString::fromUtf8("все еще\nеще еще еще"));
+    TLookingAsker asker;
+    asker.Steps = { [&](const TQuestion&) {
+        // Esc pressed while the pass goes on; the next poll lets it through.
+        QCoreApplication::postEvent(
+            &f.Form->Editor(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        QCoreApplication::postEvent(
+            &f.Form->Editor(), new QKeyEvent(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier));
+        QThread::msleep(TQtUserInterface::PumpInterval + 10);
+        return AnswerDotted;
+    } };
+    f.Form->SetAsker(&asker);
+    CtrlF9(f);
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("всё еще\nеще еще еще"));
+    EXPECT_FALSE(f.Form->IsBusy());
+
+    // The next pass is not stopped by that Esc, and F9 starts at the caret.
+    f.Form->Document().Select(8, 0);
+    asker.Steps.clear();
+    QTest::keyClick(&f.Form->Editor(), Qt::Key_F9);
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("всё еще\nещё ещё ещё"));
+}
+
+TEST(Pass, AnUndoAnswerAsksAboutThePreviousWordAgain)
+{
+    TMainFormFixture f;
+    f.Form->Editor().setPlainText(QString::fromUtf8("все и все"));
+    TLookingAsker asker;
+    asker.Steps = { Answer(AnswerDotted), Answer(AnswerUndo), Answer(AnswerPlain), Answer(AnswerDotted) };
+    f.Form->SetAsker(&asker);
+    CtrlF9(f);
+    ASSERT_EQ(asker.Questions.size(), 4u);
+    EXPECT_EQ(asker.Questions[2].Context.substr(0, 3), W("все"));
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("все и всё"));
+    EXPECT_EQ(f.Form->Document().CharColour(0), ColourBlack);
+}
+
+TEST(Pass, TheFloatingDialogAnswersByKeys)
+{
+    TMainFormFixture f;
+    f.Form->Editor().setPlainText(QString::fromUtf8("все"));
+    QString title;
+    bool wordShown = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        TAskForm* form = &f.Form->AskForm();
+        if (QApplication::activeModalWidget() != form)
+            return;
+        title = form->windowTitle();
+        wordShown = f.Form->Editor().textCursor().selectedText() == QString::fromUtf8("все");
+        QTest::keyClick(form, Qt::Key_2);
+    });
+    poll.start(10);
+    CtrlF9(f);
+    poll.stop();
+    EXPECT_EQ(title, QString::fromUtf8("Выберите верный вариант"));
+    EXPECT_TRUE(wordShown);
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("всё"));
+}
+
+TEST(Pass, ClosingIsRefusedWhileAPassRuns)
+{
+    TMainFormFixture f;
+    f.Form->Editor().setPlainText(QString::fromUtf8("все"));
+    f.Form->Documents();
+    TLookingAsker asker;
+    bool closed = true;
+    asker.Steps = { [&](const TQuestion&) {
+        closed = f.Form->close();
+        return AnswerCancel;
+    } };
+    f.Form->SetAsker(&asker);
+    CtrlF9(f);
+    EXPECT_FALSE(closed);
+    EXPECT_TRUE(f.Form->isVisible());
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("все"));
+}
+
+} // namespace
+} // namespace tildo

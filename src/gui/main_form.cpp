@@ -17,15 +17,15 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QStatusBar>
-#include <QTextEdit>
 #include <QTimer>
 
 namespace tildo {
 
 TMainForm::TMainForm(const TUiFactory& makeUi, QWidget* parent)
     : QMainWindow(parent)
-    , m_editor(new QTextEdit(this))
+    , m_editor(new QPlainTextEdit(this))
     , m_statusLine(new QLabel(this))
 {
     setObjectName(QStringLiteral("MainForm"));
@@ -35,7 +35,6 @@ TMainForm::TMainForm(const TUiFactory& makeUi, QWidget* parent)
     m_editor->setObjectName(QStringLiteral("Editor"));
     // Ctrl+Z is the restoration's "Откат"; the editor keeps no undo history of its own.
     m_editor->setUndoRedoEnabled(false);
-    m_editor->setAcceptRichText(false);
     m_editor->installEventFilter(this);
     m_editor->viewport()->installEventFilter(this);
     setCentralWidget(m_editor);
@@ -60,7 +59,7 @@ TMainForm::TMainForm(const TUiFactory& makeUi, QWidget* parent)
     CreateMenus();
 
     connect(m_document.get(), &TQtTextDocument::TextChanged, this, [this] { m_documents->EditorChanged(); });
-    connect(m_editor, &QTextEdit::selectionChanged, this, [this] {
+    connect(m_editor, &QPlainTextEdit::selectionChanged, this, [this] {
         if (!m_busy)
             RefreshCommands();
     });
@@ -218,13 +217,13 @@ void TMainForm::CreateEditMenu()
     QMenu* menu = menuBar()->addMenu(Q("Редактировать"));
     menu->setObjectName(QStringLiteral("EditMenu"));
     connect(AddCommand(menu, "Cut1", "Вырезать", QKeySequence(Qt::CTRL | Qt::Key_X)), &QAction::triggered,
-        m_editor, &QTextEdit::cut);
+        m_editor, &QPlainTextEdit::cut);
     connect(AddCommand(menu, "Copy1", "Копировать", QKeySequence(Qt::CTRL | Qt::Key_C)), &QAction::triggered,
-        m_editor, &QTextEdit::copy);
+        m_editor, &QPlainTextEdit::copy);
     connect(AddCommand(menu, "Paste1", "Вставить", QKeySequence(Qt::CTRL | Qt::Key_V)), &QAction::triggered,
-        m_editor, &QTextEdit::paste);
+        m_editor, &QPlainTextEdit::paste);
     connect(AddCommand(menu, "Selectall1", "Выделить всё", QKeySequence(Qt::CTRL | Qt::Key_A)),
-        &QAction::triggered, m_editor, &QTextEdit::selectAll);
+        &QAction::triggered, m_editor, &QPlainTextEdit::selectAll);
     menu->addSeparator();
     QAction* undo = AddCommand(menu, "Undo1", "Откат", QKeySequence(Qt::CTRL | Qt::Key_Z));
     undo->setEnabled(false);

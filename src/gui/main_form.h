@@ -19,7 +19,7 @@ class QKeySequence;
 class QLabel;
 class QMenu;
 class QMimeData;
-class QTextEdit;
+class QPlainTextEdit;
 
 namespace tildo {
 
@@ -59,11 +59,12 @@ public:
     // What the first idle moment does; runs once.
     void DeferredStart();
 
-    QTextEdit& Editor() const { return *m_editor; }
+    QPlainTextEdit& Editor() const { return *m_editor; }
     TQtTextDocument& Document() const { return *m_document; }
     TQtUserInterface& Ui() const { return *m_ui; }
     TAskForm& AskForm() const { return *m_askForm; }
     TDocuments& Documents() const { return *m_documents; }
+    TQtDocumentEditor& DocEditor() const { return *m_docEditor; }
     TLifecycle& Lifecycle() const { return *m_lifecycle; }
     TDic& Dic() { return m_dic; }
     TCombiWordsDic& CombiDic() { return m_combiDic; }
@@ -128,7 +129,7 @@ private:
     // Local files among dropped URLs; empty when there are none.
     static std::vector<std::string> DroppedFiles(const QMimeData* data);
 
-    QTextEdit* m_editor;
+    QPlainTextEdit* m_editor;
     QLabel* m_statusLine;
     std::unique_ptr<TQtTextDocument> m_document;
     std::unique_ptr<TQtUserInterface> m_ui;

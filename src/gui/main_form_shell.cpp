@@ -20,8 +20,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QScreen>
-#include <QTextEdit>
 #include <QUrl>
 
 namespace tildo {

@@ -3,10 +3,10 @@
 #include "app/styled_text.h"
 #include "qt_text_document.h"
 
+#include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextEdit>
 
 #include <cmath>
 
@@ -100,7 +100,7 @@ TCharFormat FromQFormat(const QTextCharFormat& q, const QFont& defaultFont)
 
 } // namespace
 
-TQtDocumentEditor::TQtDocumentEditor(QTextEdit& editor, TQtTextDocument& document)
+TQtDocumentEditor::TQtDocumentEditor(QPlainTextEdit& editor, TQtTextDocument& document)
     : m_editor(editor)
     , m_document(document)
 {
@@ -118,8 +118,9 @@ const TextDocument& TQtDocumentEditor::Document() const
 
 void TQtDocumentEditor::SetRichText(bool rich)
 {
+    // Rich text is shown with its character formats either way; the mode
+    // decides what Content gives back and so how the text is saved.
     m_rich = rich;
-    m_editor.setAcceptRichText(rich);
 }
 
 void TQtDocumentEditor::SetContent(const TStyledText& text)
@@ -179,7 +180,7 @@ TStyledText TQtDocumentEditor::Content() const
 
 void TQtDocumentEditor::SetWordWrap(bool wrap)
 {
-    m_editor.setLineWrapMode(wrap ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
+    m_editor.setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
 }
 
 } // namespace tildo

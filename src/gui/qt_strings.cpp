@@ -56,11 +56,13 @@ void AppendFromQString(std::string& out, const QString& text)
 {
     const auto& table = FastTable();
     const std::size_t base = out.size();
-    out.resize(base + static_cast<std::size_t>(text.size()));
-    const QChar* data = text.constData();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t u = data[i].unicode();
-        out[base + static_cast<std::size_t>(i)] = u < FastLimit ? table[u] : CharFromQChar(data[i]);
+    const auto n = static_cast<std::size_t>(text.size());
+    out.resize(base + n);
+    char* to = out.data() + base;
+    const char16_t* from = reinterpret_cast<const char16_t*>(text.constData());
+    for (std::size_t i = 0; i < n; ++i) {
+        const char16_t u = from[i];
+        to[i] = u < FastLimit ? table[u] : CharFromQChar(QChar(u));
     }
 }
 

@@ -2,9 +2,10 @@
 
 #include "qt_strings.h"
 
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QTextEdit>
 
 #include <algorithm>
 #include <utility>
@@ -31,7 +32,7 @@ QColor ToQColor(TColour c)
 
 } // namespace
 
-TQtTextDocument::TQtTextDocument(QTextEdit& editor, QObject* parent)
+TQtTextDocument::TQtTextDocument(QPlainTextEdit& editor, QObject* parent)
     : QObject(parent)
     , m_editor(editor)
 {
@@ -52,6 +53,7 @@ void TQtTextDocument::Track() const
     QObject::disconnect(m_connection);
     m_tracked = doc;
     m_textValid = false;
+    StructureChanged();
     const_cast<TQtTextDocument*>(this)->m_editBlock = QTextCursor(); // belonged to the old document
     auto* self = const_cast<TQtTextDocument*>(this);
     m_connection = connect(doc, &QTextDocument::contentsChange, self, &TQtTextDocument::OnContentsChange);
@@ -63,6 +65,7 @@ void TQtTextDocument::OnContentsChange(int from, int removed, int added)
 {
     if (m_ownEdit)
         return; // in the cache already, and notified when it was made
+    StructureChanged();
     bool changed = true;
     if (m_textValid) {
         const int length = static_cast<int>(m_text.size());
@@ -103,13 +106,13 @@ const std::string& TQtTextDocument::CachedText() const
     const QTextDocument& doc = Doc();
     if (m_textValid)
         return m_text;
+    // The raw text has the paragraph separators where the core has '\n'.
+    QString raw = doc.toRawText();
+    const qsizetype length = std::max(doc.characterCount() - 1, 0);
+    if (raw.size() > length)
+        raw.truncate(length);
     m_text.clear();
-    m_text.reserve(static_cast<std::size_t>(std::max(doc.characterCount(), 1)));
-    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
-        if (b != doc.begin())
-            m_text += '\n';
-        AppendFromQString(m_text, b.text());
-    }
+    AppendFromQString(m_text, raw);
     m_textValid = true;
     return m_text;
 }
@@ -138,8 +141,8 @@ void TQtTextDocument::SetViewDeferred(bool deferred)
         m_deferred = true;
     } else {
         Flush();
+        PublishCursor();
         m_deferred = false;
-        m_editor.setTextCursor(m_cursor);
         m_cursor = QTextCursor();
     }
 }
@@ -169,10 +172,50 @@ void TQtTextDocument::Flush()
 void TQtTextDocument::ShowSelection()
 {
     Flush();
-    if (m_deferred) {
-        Track();
-        m_editor.setTextCursor(m_cursor);
+    if (m_deferred)
+        PublishCursor();
+}
+
+void TQtTextDocument::PublishCursor()
+{
+    Track();
+    // The editor scrolls to a cursor it is given; the view stays where it is
+    // unless the core asks for the caret to be scrolled into view.
+    QScrollBar* vertical = m_editor.verticalScrollBar();
+    QScrollBar* horizontal = m_editor.horizontalScrollBar();
+    const int top = vertical->value();
+    const int left = horizontal->value();
+    m_editor.setTextCursor(m_cursor);
+    vertical->setValue(top);
+    horizontal->setValue(left);
+}
+
+QTextBlock TQtTextDocument::BlockByNumber(int i) const
+{
+    const QTextDocument& doc = Doc();
+    if (m_hintNumber >= 0 && m_hintGeneration == m_generation) {
+        if (i == m_hintNumber)
+            return m_hint;
+        if (i == m_hintNumber + 1) {
+            const QTextBlock next = m_hint.next();
+            if (next.isValid()) {
+                // Only changes that keep every paragraph's length leave the
+                // remembered block in place, so positions add up.
+                m_hintPosition += m_hint.length();
+                m_hint = next;
+                m_hintNumber = i;
+                return next;
+            }
+        }
     }
+    const QTextBlock block = doc.findBlockByNumber(i);
+    if (block.isValid()) {
+        m_hint = block;
+        m_hintNumber = i;
+        m_hintPosition = block.position();
+        m_hintGeneration = m_generation;
+    }
+    return block;
 }
 
 int TQtTextDocument::LineCount() const
@@ -182,20 +225,20 @@ int TQtTextDocument::LineCount() const
 
 std::string TQtTextDocument::Line(int i) const
 {
-    const QTextBlock block = Doc().findBlockByNumber(i);
+    const QTextBlock block = BlockByNumber(i);
     if (!block.isValid())
         return {};
-    if (m_textValid) {
-        return m_text.substr(
-            static_cast<std::size_t>(block.position()), static_cast<std::size_t>(block.length() - 1));
-    }
-    return FromQString(block.text());
+    // A pass reads every line: one conversion of the whole text serves them all.
+    const std::string& text = CachedText();
+    const auto start = static_cast<std::size_t>(m_hintPosition);
+    return start < text.size() ? text.substr(start, static_cast<std::size_t>(block.length() - 1))
+                               : std::string();
 }
 
 int TQtTextDocument::LineStart(int i) const
 {
-    const QTextBlock block = Doc().findBlockByNumber(i);
-    return block.isValid() ? block.position() : -1;
+    const QTextBlock block = BlockByNumber(i);
+    return block.isValid() ? m_hintPosition : -1;
 }
 
 int TQtTextDocument::LineOf(int offset) const
@@ -320,6 +363,10 @@ QTextCursor TQtTextDocument::Splice(int start, int length, const std::string& te
         format = Cursor().charFormat();
     c.setPosition(start);
     c.setPosition(start + length, QTextCursor::KeepAnchor);
+    // Only a letter replaced by a letter inside one paragraph keeps the blocks as they are.
+    if (length != static_cast<int>(text.size()) || text.find('\n') != std::string::npos
+        || c.selectedText().contains(QChar::ParagraphSeparator))
+        StructureChanged();
     // insertText turns every '\n' into a paragraph break. Other cursors, the
     // editor's among them, follow the edit as they do for typing.
     BeginEdit();
@@ -339,7 +386,9 @@ void TQtTextDocument::ReplaceSelection(const std::string& text)
 
 void TQtTextDocument::ScrollToCaret()
 {
-    ShowSelection();
+    Flush();
+    if (m_deferred)
+        m_editor.setTextCursor(m_cursor);
     m_editor.ensureCursorVisible();
 }
 
@@ -372,6 +421,7 @@ void TQtTextDocument::SetText(const std::string& text)
 {
     Flush();
     Track();
+    StructureChanged();
     m_editor.setPlainText(ToQString(text));
     Track();
     // A new text starts without the colours of the old one.

@@ -3,17 +3,18 @@
 #include "platform/text_document.h"
 
 #include <QObject>
+#include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextCursor>
 
 #include <string>
 
 class QTextDocument;
-class QTextEdit;
+class QPlainTextEdit;
 
 namespace tildo {
 
-// The TextDocument of a QTextEdit. Offsets are the QTextDocument's positions:
+// The TextDocument of a QPlainTextEdit. Offsets are the QTextDocument's positions:
 // one per UTF-16 unit and one per paragraph separator, which the core sees as
 // '\n'. Characters CP1251 lacks reach the core as ForeignPlaceholder and stay
 // untouched in the editor. The CP1251 text is cached and kept up to date in
@@ -25,9 +26,9 @@ class TQtTextDocument : public QObject, public TextDocument
     Q_OBJECT
 
 public:
-    explicit TQtTextDocument(QTextEdit& editor, QObject* parent = nullptr);
+    explicit TQtTextDocument(QPlainTextEdit& editor, QObject* parent = nullptr);
 
-    QTextEdit& Editor() const { return m_editor; }
+    QPlainTextEdit& Editor() const { return m_editor; }
 
     int LineCount() const override;
     std::string Line(int i) const override;
@@ -75,7 +76,8 @@ public:
     bool IsViewDeferred() const { return m_deferred; }
     // Lays out what changed since the last flush.
     void Flush();
-    // Flush, and the editor shows the core's selection.
+    // Flush, and the editor shows the core's selection (without scrolling:
+    // ScrollToCaret does that).
     void ShowSelection();
 
     class TDeferView
@@ -105,6 +107,13 @@ private:
     void Track() const;
     QTextCursor Cursor() const;
     void SetCursor(const QTextCursor& cursor);
+    // Block i; a pass asks for the lines in order, so the next block after the
+    // one asked for last is found without a search.
+    QTextBlock BlockByNumber(int i) const;
+    // Blocks may have come or gone: the remembered block is not to be trusted.
+    void StructureChanged() const { ++m_generation; }
+    // The editor takes the core's selection, its view staying where it is.
+    void PublishCursor();
     // Opens the edit block of a deferred view before an edit.
     void BeginEdit();
     // Keeps the cached text in step with an edit of ours: [start, start +
@@ -118,13 +127,18 @@ private:
     // range. Returns a cursor after the new text.
     QTextCursor Splice(int start, int length, const std::string& text);
 
-    QTextEdit& m_editor;
+    QPlainTextEdit& m_editor;
     mutable QTextDocument* m_tracked = nullptr;
     mutable QMetaObject::Connection m_connection;
     bool m_deferred = false;
     QTextCursor m_cursor; // the core's selection while the view is deferred
     QTextCursor m_editBlock; // holds the open edit block; null when none is open
     bool m_ownEdit = false; // the change being notified is one of ours, already in the cache
+    mutable unsigned m_generation = 0; // counts changes that may add or remove blocks
+    mutable QTextBlock m_hint;
+    mutable int m_hintNumber = -1;
+    mutable int m_hintPosition = 0; // the remembered block's first offset
+    mutable unsigned m_hintGeneration = 0;
     mutable std::string m_text;
     mutable bool m_textValid = false;
     int m_busyDepth = 0;

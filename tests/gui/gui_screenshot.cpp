@@ -14,7 +14,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
-#include <QTextEdit>
+#include <QPlainTextEdit>
 #include <QTimer>
 
 #include <cstdio>
@@ -35,7 +35,8 @@ QImage Framed(QWidget& window)
     QFont font = p.font();
     font.setBold(true);
     p.setFont(font);
-    p.drawText(QRect(8, 0, image.width() - 16, TitleHeight), Qt::AlignVCenter | Qt::AlignLeft, window.windowTitle());
+    p.drawText(
+        QRect(8, 0, image.width() - 16, TitleHeight), Qt::AlignVCenter | Qt::AlignLeft, window.windowTitle());
     p.drawPixmap(1, TitleHeight, content);
     return image;
 }

@@ -2,13 +2,14 @@
 
 #include "app/documents.h"
 #include "platform/file_io.h"
+#include "qt_document_editor.h"
 #include "qt_text_document.h"
 
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QTest>
-#include <QTextEdit>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -107,12 +108,12 @@ TEST(MainForm, WordWrapAndTextModeFollowTheirMarks)
     TMainFormFixture f;
     f.Form->Editor().setPlainText(QStringLiteral("text"));
     f.Form->Documents().SetModified(false);
-    EXPECT_EQ(f.Form->Editor().lineWrapMode(), QTextEdit::NoWrap);
+    EXPECT_EQ(f.Form->Editor().lineWrapMode(), QPlainTextEdit::NoWrap);
     f.Command("WordWrap1")->trigger();
-    EXPECT_EQ(f.Form->Editor().lineWrapMode(), QTextEdit::WidgetWidth);
+    EXPECT_EQ(f.Form->Editor().lineWrapMode(), QPlainTextEdit::WidgetWidth);
     EXPECT_FALSE(f.Form->Documents().Modified());
     f.Command("RTF1")->trigger();
-    EXPECT_TRUE(f.Form->Editor().acceptRichText());
+    EXPECT_TRUE(f.Form->DocEditor().IsRichText());
 }
 
 TEST(MainForm, OpensCp1251AndUtf8TextsAndSavesThemBack)

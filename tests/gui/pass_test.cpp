@@ -10,8 +10,8 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QTest>
-#include <QTextEdit>
 #include <QThread>
 #include <QTimer>
 

@@ -4,7 +4,7 @@
 #include "text/cp1251.h"
 #include "text/memory_document.h"
 
-#include <QTextEdit>
+#include <QPlainTextEdit>
 
 #include <optional>
 
@@ -79,7 +79,7 @@ class QtTextDocumentModes : public ::testing::TestWithParam<bool>
 
 TEST_P(QtTextDocumentModes, AgreesWithMemoryDocumentOnReadingAndLetterEdits)
 {
-    QTextEdit editor;
+    QPlainTextEdit editor;
     editor.setPlainText(QString::fromUtf8(Sample));
     editor.show();
     TQtTextDocument q(editor);
@@ -127,7 +127,7 @@ TEST_P(QtTextDocumentModes, AgreesWithMemoryDocumentOnReadingAndLetterEdits)
 
 TEST_P(QtTextDocumentModes, AgreesWithMemoryDocumentOnStructuralEdits)
 {
-    QTextEdit editor;
+    QPlainTextEdit editor;
     editor.setPlainText(QString::fromUtf8(Sample));
     editor.show();
     TQtTextDocument q(editor);
@@ -186,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(Both, QtTextDocumentModes, ::testing::Values(false, tru
 
 TEST(QtTextDocument, CountsUtf16UnitsAndFollowsTyping)
 {
-    QTextEdit editor;
+    QPlainTextEdit editor;
     // An emoji is two UTF-16 units: two positions, two placeholders, kept as it was.
     editor.setPlainText(QString::fromUtf8("а😀б\nеще"));
     TQtTextDocument q(editor);
@@ -215,12 +215,17 @@ TEST(QtTextDocument, CountsUtf16UnitsAndFollowsTyping)
 
 TEST(QtTextDocument, KeepsTheRichFormatOfAReplacedLetter)
 {
-    QTextEdit editor;
-    editor.setHtml(QStringLiteral("<p>x<b><i>%1</i></b>y</p>").arg(QString::fromUtf8("еще")));
+    QPlainTextEdit editor;
+    QTextCursor c(editor.document());
+    QTextCharFormat boldItalic;
+    boldItalic.setFontWeight(QFont::Bold);
+    boldItalic.setFontItalic(true);
+    c.insertText(QStringLiteral("x"), QTextCharFormat());
+    c.insertText(QString::fromUtf8("еще"), boldItalic);
+    c.insertText(QStringLiteral("y"), QTextCharFormat());
     TQtTextDocument q(editor);
     q.Select(3, 1);
     q.ReplaceSelection(W("ё"));
-    QTextCursor c(editor.document());
     c.setPosition(4);
     EXPECT_TRUE(c.charFormat().font().bold());
     EXPECT_TRUE(c.charFormat().font().italic());
@@ -229,7 +234,7 @@ TEST(QtTextDocument, KeepsTheRichFormatOfAReplacedLetter)
 
 TEST(QtTextDocument, DeferredViewWaitsUntilShown)
 {
-    QTextEdit editor;
+    QPlainTextEdit editor;
     editor.setPlainText(QString::fromUtf8("раз два три"));
     editor.show();
     TQtTextDocument q(editor);
@@ -266,7 +271,7 @@ TEST(QtTextDocument, DeferredViewWaitsUntilShown)
 
 TEST(QtTextDocument, ReadOnlyAndBusyCursor)
 {
-    QTextEdit editor;
+    QPlainTextEdit editor;
     TQtTextDocument q(editor);
     q.SetReadOnly(true);
     EXPECT_TRUE(q.IsReadOnly());

@@ -7,8 +7,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
+#include <QPlainTextEdit>
 #include <QTest>
-#include <QTextEdit>
 #include <QThread>
 #include <QTimer>
 
@@ -24,7 +24,7 @@ struct TWindow
 {
     QMainWindow window;
     QLabel* status = new QLabel(&window);
-    QTextEdit* editor = new QTextEdit(&window);
+    QPlainTextEdit* editor = new QPlainTextEdit(&window);
     TRecordingQtUi ui { window, *status };
 
     TWindow()
@@ -155,7 +155,7 @@ TEST(QtUserInterface, InputBlockLetsAModalWindowWork)
 
     // A modal dialog opened meanwhile takes typing; Esc there is not a poll's Esc.
     QDialog dialog(&w.window);
-    auto* field = new QTextEdit(&dialog);
+    auto* field = new QPlainTextEdit(&dialog);
     bool typed = false;
     QTimer::singleShot(0, &dialog, [&] {
         QTest::keyClicks(field, QStringLiteral("yes"));

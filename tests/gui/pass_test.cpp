@@ -258,3 +258,25 @@ TEST(Pass, ClosingIsRefusedWhileAPassRuns)
 
 } // namespace
 } // namespace tildo
+
+namespace tildo {
+namespace {
+
+// The program's built-in self-test ("/t", then F11) run in the window: eight
+// passes over its table with scripted answers, on the Qt document.
+TEST(Pass, TheSelfTestPassesInTheWindow)
+{
+    TMainFormFixture f({ "/t" });
+    EXPECT_EQ(f.Form->windowTitle(), QStringLiteral("[Testing mode]"));
+    QAction* testing = f.Command("Testing1");
+    ASSERT_TRUE(testing->isVisible());
+    ASSERT_TRUE(testing->isEnabled());
+    QTest::keyClick(&f.Form->Editor(), Qt::Key_F11);
+    // A difference would be shown as "Тест не прошёл !" with the line selected.
+    EXPECT_TRUE(f.Ui->Boxes.empty()) << f.Ui->Boxes.front().Text.toStdString();
+    EXPECT_EQ(testing->text(), QString::fromUtf8("Сброс теста"));
+    EXPECT_FALSE(f.Form->IsBusy());
+}
+
+} // namespace
+} // namespace tildo

@@ -3,6 +3,7 @@
 #include "text/cp1251.h"
 
 #include <QByteArray>
+#include <QDir>
 
 #include <array>
 
@@ -82,6 +83,17 @@ std::string PathFromQString(const QString& path)
 QString PathToQString(const std::string& path)
 {
     return QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
+}
+
+std::vector<std::string> StartArguments(const QStringList& arguments, const QString& startDirectory)
+{
+    std::vector<std::string> args;
+    const QDir start(startDirectory);
+    for (const QString& arg : arguments) {
+        const bool testingSwitch = arg == QStringLiteral("/t");
+        args.push_back(PathFromQString(testingSwitch || arg.isEmpty() ? arg : start.absoluteFilePath(arg)));
+    }
+    return args;
 }
 
 } // namespace tildo

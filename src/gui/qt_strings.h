@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tildo {
 
@@ -28,5 +30,11 @@ inline QString Q(const char* utf8)
 // A file-system path handed to the core (UTF-8 bytes), and back.
 std::string PathFromQString(const QString& path);
 QString PathToQString(const std::string& path);
+
+// The program's arguments (without its name) as start-up takes them. Start-up
+// makes the program directory the working directory, so a text named relative
+// to the directory the program was started in is made absolute first; the
+// testing switch "/t" stays as it is.
+std::vector<std::string> StartArguments(const QStringList& arguments, const QString& startDirectory);
 
 } // namespace tildo

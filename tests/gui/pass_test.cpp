@@ -213,6 +213,16 @@ TEST(Pass, AnUndoAnswerAsksAboutThePreviousWordAgain)
     EXPECT_EQ(asker.Questions[2].Context.substr(0, 3), W("все"));
     EXPECT_EQ(f.EditorText(), QString::fromUtf8("все и всё"));
     EXPECT_EQ(f.Form->Document().CharColour(0), ColourBlack);
+
+    // Typing into the text makes the recorded offsets meaningless: the history goes.
+    QAction* undo = f.Command("Undo1");
+    EXPECT_TRUE(undo->isEnabled());
+    f.Form->Document().Select(0, 0);
+    QTest::keyClick(&f.Form->Editor(), Qt::Key_X);
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_EQ(undo->text(), QString::fromUtf8("Откат"));
+    QTest::keyClick(&f.Form->Editor(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("xвсе и всё"));
 }
 
 TEST(Pass, TheFloatingDialogAnswersByKeys)

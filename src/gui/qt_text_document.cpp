@@ -3,7 +3,6 @@
 #include "qt_strings.h"
 
 #include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -140,8 +139,8 @@ void TQtTextDocument::SetViewDeferred(bool deferred)
         m_cursor = m_editor.textCursor();
         m_deferred = true;
     } else {
-        Flush();
-        PublishCursor();
+        // The editor shows where the pass left the caret.
+        ShowSelection();
         m_deferred = false;
         m_cursor = QTextCursor();
     }
@@ -172,22 +171,10 @@ void TQtTextDocument::Flush()
 void TQtTextDocument::ShowSelection()
 {
     Flush();
-    if (m_deferred)
-        PublishCursor();
-}
-
-void TQtTextDocument::PublishCursor()
-{
-    Track();
-    // The editor scrolls to a cursor it is given; the view stays where it is
-    // unless the core asks for the caret to be scrolled into view.
-    QScrollBar* vertical = m_editor.verticalScrollBar();
-    QScrollBar* horizontal = m_editor.horizontalScrollBar();
-    const int top = vertical->value();
-    const int left = horizontal->value();
-    m_editor.setTextCursor(m_cursor);
-    vertical->setValue(top);
-    horizontal->setValue(left);
+    if (m_deferred) {
+        Track();
+        m_editor.setTextCursor(m_cursor);
+    }
 }
 
 QTextBlock TQtTextDocument::BlockByNumber(int i) const
@@ -386,9 +373,7 @@ void TQtTextDocument::ReplaceSelection(const std::string& text)
 
 void TQtTextDocument::ScrollToCaret()
 {
-    Flush();
-    if (m_deferred)
-        m_editor.setTextCursor(m_cursor);
+    ShowSelection();
     m_editor.ensureCursorVisible();
 }
 

@@ -65,19 +65,18 @@ public:
     // While a pass runs the view is deferred: the selection the core works
     // with is kept apart from the editor's own cursor (moving that one scrolls
     // and repaints), and the edits are gathered in one edit block of the
-    // document, so that the editor lays the text out once per flush instead of
-    // once per letter (for a long text the layout of every change walks all
-    // the paragraphs after it). The document's content is up to date at every
-    // moment; only the view waits. The view catches up (Flush) when the core
-    // scrolls to the caret or gives the editor the focus, when a question
-    // shows the word (ShowSelection), before events are processed, and when
-    // the deferral ends.
+    // document, so that the editor hears of them once per flush rather than
+    // once per letter. The document's content is up to date at every moment;
+    // only the view waits. It catches up with the edits before events are
+    // processed (Flush), and with the selection too when the core scrolls to
+    // the caret or gives the editor the focus, when a question shows the word
+    // (ShowSelection) and when the deferral ends.
     void SetViewDeferred(bool deferred);
     bool IsViewDeferred() const { return m_deferred; }
     // Lays out what changed since the last flush.
     void Flush();
-    // Flush, and the editor shows the core's selection (without scrolling:
-    // ScrollToCaret does that).
+    // Flush, and the editor takes the core's selection (scrolling to it
+    // when it is out of view, as an editor does for its cursor).
     void ShowSelection();
 
     class TDeferView
@@ -112,8 +111,6 @@ private:
     QTextBlock BlockByNumber(int i) const;
     // Blocks may have come or gone: the remembered block is not to be trusted.
     void StructureChanged() const { ++m_generation; }
-    // The editor takes the core's selection, its view staying where it is.
-    void PublishCursor();
     // Opens the edit block of a deferred view before an edit.
     void BeginEdit();
     // Keeps the cached text in step with an edit of ours: [start, start +

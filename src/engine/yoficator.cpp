@@ -529,4 +529,19 @@ void TYoficator::AppendCombiLog(const std::string& text)
     AppendToFile(m_combiLogPath, text + "\r\n");
 }
 
+// --- callers without a window ---------------------------------------------------------
+
+TRunOutcome RunPass(TYoficator& engine, int line, int column)
+{
+    engine.DoYoficate(line, column);
+    return { engine.LastReport(), engine.Counters(), engine.Aborted() };
+}
+
+TRunOutcome RunCollection(TYoficator& engine, TextDocument& wordPane)
+{
+    engine.SetWordPane(&wordPane);
+    engine.CollectNewDotted();
+    return { engine.LastReport(), engine.Counters(), engine.Aborted() };
+}
+
 } // namespace tildo

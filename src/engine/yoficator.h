@@ -101,8 +101,10 @@ public:
 
     // --- report ---------------------------------------------------------------
     void ReportRun();
-    // The text ReportRun puts on the status line.
+    // The text ReportRun would put on the status line now.
     std::string RunReport() const;
+    // The text ReportRun last put there.
+    const std::string& LastReport() const { return m_report; }
     void CountNewDotted();
     void CountNewPlain();
     void AppendCombiLog(const std::string& text);
@@ -192,5 +194,19 @@ private:
     std::string m_scratch;
     TDecision m_decision;
 };
+
+// What a pass or a collection run gave, for callers without a window (the
+// command-line tool): the last report line, the counters (totals since the
+// last reset) and whether it was stopped (Esc, a cancelled question).
+struct TRunOutcome
+{
+    std::string Report;
+    TRunCounters Counters;
+    bool Aborted = false;
+};
+// A whole pass from line (from 0) and column (from 1).
+TRunOutcome RunPass(TYoficator& engine, int line = 0, int column = 1);
+// The collection run from the document's caret; found words go to wordPane.
+TRunOutcome RunCollection(TYoficator& engine, TextDocument& wordPane);
 
 } // namespace tildo

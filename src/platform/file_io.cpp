@@ -182,9 +182,13 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes)
     }
 }
 
-void AppendToFile(const std::string& path, std::string_view bytes)
+namespace {
+
+// Opens path with the given flags, writes bytes and closes it, reporting every
+// failure, the close included (a full disk may show only there).
+void WriteOpened(const std::string& path, std::string_view bytes, int flags)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    const int fd = ::open(path.c_str(), flags | O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0)
         throw EFileError(path, SystemReason(errno));
     try {
@@ -197,19 +201,16 @@ void AppendToFile(const std::string& path, std::string_view bytes)
         throw EFileError(path, SystemReason(errno));
 }
 
+} // namespace
+
+void AppendToFile(const std::string& path, std::string_view bytes)
+{
+    WriteOpened(path, bytes, O_APPEND);
+}
+
 void WriteScratchFile(const std::string& path, std::string_view bytes)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        throw EFileError(path, SystemReason(errno));
-    try {
-        WriteAll(fd, bytes, path);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    if (::close(fd) != 0)
-        throw EFileError(path, SystemReason(errno));
+    WriteOpened(path, bytes, O_TRUNC);
 }
 
 } // namespace tildo

@@ -127,6 +127,26 @@ TEST_F(RunReport, CollectionGathersUnconfirmedDottedWordsFromTheCaret)
     EXPECT_EQ(U(pane.Text()), "ёлка\nтрехвёдерный\nЁлка\nЁлка");
 }
 
+TEST_F(RunReport, WindowlessCallersGetTheReportAndTheCounters)
+{
+    Dictionary({ "ещё", "всё?" });
+    Text("еще все");
+    asker.WhenEmpty = AnswerCancel;
+    const TRunOutcome pass = RunPass(engine);
+    EXPECT_TRUE(pass.Aborted);
+    EXPECT_EQ(pass.Counters.NewDottedCount, 1);
+    EXPECT_EQ(pass.Report, ui.StatusText());
+    EXPECT_TRUE(U(pass.Report).starts_with("Новых \"Ё/Е\": 1/0")) << U(pass.Report);
+
+    MemoryDocument pane;
+    Text("ёлка");
+    const TRunOutcome collected = RunCollection(engine, pane);
+    EXPECT_FALSE(collected.Aborted);
+    EXPECT_EQ(collected.Counters.NewDottedCount, 2);
+    EXPECT_TRUE(U(collected.Report).starts_with("Найдено новых Ё: 2;")) << U(collected.Report);
+    EXPECT_EQ(U(pane.Text()), "ёлка");
+}
+
 TEST_F(RunReport, CollectionThatFindsNothingLeavesThePaneAlone)
 {
     MemoryDocument pane;

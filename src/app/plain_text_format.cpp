@@ -45,7 +45,8 @@ TTextEncoding DetectEncoding(std::string_view bytes)
             ++i;
             continue;
         }
-        if ((b0 == 0xD0 || b0 == 0xD1) && i + 1 < n && (static_cast<unsigned char>(bytes[i + 1]) & 0xC0) == 0x80) {
+        if ((b0 == 0xD0 || b0 == 0xD1) && i + 1 < n
+            && (static_cast<unsigned char>(bytes[i + 1]) & 0xC0) == 0x80) {
             nonAscii = true;
             i += 2;
             continue;

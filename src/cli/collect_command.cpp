@@ -113,7 +113,7 @@ int RunCollect(const TPassCommandOptions& options)
         out += '\n';
     }
     WriteStandardOutput(out);
-    WriteAllTo(2, ForMessage(engine.RunReport()) + "\n", "stderr");
+    WriteAllTo(2, ForMessage(session.Ui.StatusText()) + "\n", "stderr");
     return ExitDone;
 }
 

@@ -76,7 +76,7 @@ int RunRestore(const TRestoreOptions& o)
 
     if (asker.Cancelled())
         PrintError("проход прерван ответом «Отмена»; текст записан с заменами, сделанными до этого");
-    WriteAllTo(2, ForMessage(engine.RunReport()) + "\n", "stderr");
+    WriteAllTo(2, ForMessage(session.Ui.StatusText()) + "\n", "stderr");
     if (o.Check)
         return changed ? ExitFound : ExitDone;
     return ExitDone;

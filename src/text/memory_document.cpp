@@ -64,7 +64,8 @@ MemoryDocument MemoryDocument::FromUtf8(std::string_view bytes)
         // Cyrillic letters are two bytes from U+0400 to U+047F: a direct case.
         if ((b0 == 0xD0 || b0 == 0xD1) && i + 1 < n
             && (static_cast<unsigned char>(bytes[i + 1]) & 0xC0) == 0x80) {
-            const char32_t ch = (char32_t(b0 & 0x1F) << 6) | (static_cast<unsigned char>(bytes[i + 1]) & 0x3F);
+            const char32_t ch
+                = (char32_t(b0 & 0x1F) << 6) | (static_cast<unsigned char>(bytes[i + 1]) & 0x3F);
             if (ch >= 0x410 && ch <= 0x44F) {
                 out[w++] = static_cast<char>(0xC0 + (ch - 0x410));
                 i += 2;
@@ -165,7 +166,8 @@ std::string MemoryDocument::ToUtf8() const
     const std::size_t n = m_text.size();
     std::size_t i = 0;
     while (i < n) {
-        const std::size_t stop = next == m_originals.end() ? n : std::min(n, static_cast<std::size_t>(next->first));
+        const std::size_t stop
+            = next == m_originals.end() ? n : std::min(n, static_cast<std::size_t>(next->first));
         for (; i < stop; ++i) {
             if (used + 3 > sizeof buffer)
                 flush();

@@ -21,7 +21,7 @@ std::string ReadFile(const std::string& path)
     return s.str();
 }
 
-TCliRun RunCli(const std::vector<std::string>& args, const std::string& stdinBytes, const std::string& dir)
+TCliRun RunCli(const std::vector<std::string>& args, const std::string& stdinBytes)
 {
     // Standard input, output and error go through files, so that nothing can
     // block on a full pipe.
@@ -35,8 +35,6 @@ TCliRun RunCli(const std::vector<std::string>& args, const std::string& stdinByt
     posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (!dir.empty())
-        posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
 
     std::vector<std::string> argv { TILDO_CLI_PATH };
     argv.insert(argv.end(), args.begin(), args.end());

@@ -15,10 +15,9 @@ struct TCliRun
     std::string Err;
 };
 
-// Runs the built tildo-cli with args, standard input from stdinBytes (never a
-// terminal), in directory dir (the current one when empty).
-TCliRun RunCli(
-    const std::vector<std::string>& args, const std::string& stdinBytes = "", const std::string& dir = "");
+// Runs the built tildo-cli with args and standard input from stdinBytes (never
+// a terminal).
+TCliRun RunCli(const std::vector<std::string>& args, const std::string& stdinBytes = "");
 
 std::string ReadFile(const std::string& path);
 

@@ -211,6 +211,27 @@ TEST(CliRestore, ReportCountsColumnsInCharactersAndKeepsUnansweredWords)
     EXPECT_EQ(q[0]["answer"], "C");
 }
 
+TEST(CliRestore, OnlyObligatoryAndOnlyIndisputableExcludeEachOtherAsInTheMenu)
+{
+    TTempDir dir;
+    const std::string dic = TestDictionary(dir);
+    const std::string report = dir.Path() + "/r.json";
+    // The later of the two wins: only the variant все is considered.
+    TCliRun run
+        = RunCli(WithDictionary(dic, { "--on", "NoVarOnly,VarOnly", "--answers", "1", "--report", report }),
+            "еще все");
+    EXPECT_EQ(run.Out, "еще всё");
+    EXPECT_EQ(nlohmann::json::parse(ReadFile(report))["questions"].size(), 1u);
+    // Only the obligatory ещё; the variant is not even asked about.
+    run = RunCli(
+        WithDictionary(dic, { "--on", "VarOnly", "--on", "NoVarOnly", "--report", report }), "еще все");
+    EXPECT_EQ(run.Out, "ещё все");
+    EXPECT_EQ(nlohmann::json::parse(ReadFile(report))["questions"].size(), 0u);
+    // --off comes after --on.
+    run = RunCli(WithDictionary(dic, { "--on", "NoVarOnly", "--off", "NoVarOnly", "--answers", "1" }), "все");
+    EXPECT_EQ(run.Out, "всё");
+}
+
 TEST(CliRestore, RichTextAndFictionBookGoThroughTheWindowsFormats)
 {
     TTempDir dir;

@@ -4,6 +4,8 @@
 #include "text/cp1251.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace tildo {
 
@@ -26,9 +28,27 @@ TTextEncoding DetectEncoding(std::string_view bytes)
     bool nonAscii = false;
     const bool bom = bytes.substr(0, Bom.size()) == Bom;
     std::size_t i = 0;
-    while (i < bytes.size()) {
-        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+    const std::size_t n = bytes.size();
+    while (i < n) {
+        // Plain ASCII eight bytes at a time, and the two-byte sequences of
+        // Cyrillic letters directly: a large text is mostly both.
+        if (n - i >= 8) {
+            std::uint64_t block;
+            std::memcpy(&block, bytes.data() + i, sizeof block);
+            if ((block & 0x8080808080808080ull) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        const auto b0 = static_cast<unsigned char>(bytes[i]);
+        if (b0 < 0x80) {
             ++i;
+            continue;
+        }
+        if ((b0 == 0xD0 || b0 == 0xD1) && i + 1 < n
+            && (static_cast<unsigned char>(bytes[i + 1]) & 0xC0) == 0x80) {
+            nonAscii = true;
+            i += 2;
             continue;
         }
         char32_t ch = 0;

@@ -16,13 +16,18 @@ MemoryDocument MemoryDocument::FromCp1251(std::string_view bytes)
 {
     MemoryDocument doc;
     doc.m_text.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
-            doc.m_originals.emplace(static_cast<int>(doc.m_text.size()), U'\r');
-            ++i;
-        }
-        doc.m_text += bytes[i];
+    // Whole stretches up to the next CR LF are copied at once.
+    std::size_t i = 0;
+    for (;;) {
+        const std::size_t cr = bytes.find("\r\n", i);
+        if (cr == std::string_view::npos)
+            break;
+        doc.m_text.append(bytes.substr(i, cr - i));
+        doc.m_originals.emplace_hint(doc.m_originals.end(), static_cast<int>(doc.m_text.size()), U'\r');
+        doc.m_text += '\n';
+        i = cr + 2;
     }
+    doc.m_text.append(bytes.substr(i));
     doc.RebuildLines();
     return doc;
 }
@@ -34,30 +39,55 @@ MemoryDocument MemoryDocument::FromUtf8(std::string_view bytes)
         doc.m_bom = true;
         bytes.remove_prefix(3);
     }
-    doc.m_text.reserve(bytes.size());
+    // A text never has more characters than bytes: the text is written in
+    // place and cut to size at the end, which keeps a large file's decoding to
+    // a few table look-ups per character.
+    std::string& text = doc.m_text;
+    text.resize(bytes.size());
+    char* const out = text.data();
+    std::size_t w = 0;
+    const std::size_t n = bytes.size();
     std::size_t i = 0;
-    while (i < bytes.size()) {
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
-            doc.m_originals.emplace(static_cast<int>(doc.m_text.size()), U'\r');
-            doc.m_text += '\n';
-            i += 2;
+    while (i < n) {
+        const auto b0 = static_cast<unsigned char>(bytes[i]);
+        if (b0 < 0x80) {
+            if (b0 == '\r' && i + 1 < n && bytes[i + 1] == '\n') {
+                doc.m_originals.emplace_hint(doc.m_originals.end(), static_cast<int>(w), U'\r');
+                out[w++] = '\n';
+                i += 2;
+            } else {
+                out[w++] = static_cast<char>(b0);
+                ++i;
+            }
             continue;
         }
+        // Cyrillic letters are two bytes from U+0400 to U+047F: a direct case.
+        if ((b0 == 0xD0 || b0 == 0xD1) && i + 1 < n
+            && (static_cast<unsigned char>(bytes[i + 1]) & 0xC0) == 0x80) {
+            const char32_t ch
+                = (char32_t(b0 & 0x1F) << 6) | (static_cast<unsigned char>(bytes[i + 1]) & 0x3F);
+            if (ch >= 0x410 && ch <= 0x44F) {
+                out[w++] = static_cast<char>(0xC0 + (ch - 0x410));
+                i += 2;
+                continue;
+            }
+        }
         char32_t ch = 0;
-        const int offset = static_cast<int>(doc.m_text.size());
+        const int offset = static_cast<int>(w);
         if (!NextUtf8(bytes, i, ch)) {
-            doc.m_originals.emplace(offset, MalformedBase + ch);
-            doc.m_text += static_cast<char>(ForeignPlaceholder);
+            doc.m_originals.emplace_hint(doc.m_originals.end(), offset, MalformedBase + ch);
+            out[w++] = static_cast<char>(ForeignPlaceholder);
             continue;
         }
         const int b = UnicodeToCp1251(ch);
         if (b < 0 || b == ForeignPlaceholder) {
-            doc.m_originals.emplace(offset, ch);
-            doc.m_text += static_cast<char>(ForeignPlaceholder);
+            doc.m_originals.emplace_hint(doc.m_originals.end(), offset, ch);
+            out[w++] = static_cast<char>(ForeignPlaceholder);
         } else {
-            doc.m_text += static_cast<char>(b);
+            out[w++] = static_cast<char>(b);
         }
     }
+    text.resize(w);
     doc.RebuildLines();
     return doc;
 }
@@ -83,32 +113,95 @@ std::string MemoryDocument::ToCp1251() const
     return out;
 }
 
+namespace {
+
+// The UTF-8 bytes of every CP1251 byte, built once.
+struct TUtf8Table
+{
+    char Bytes[256][3];
+    unsigned char Length[256];
+
+    TUtf8Table()
+    {
+        for (int b = 0; b < 256; ++b) {
+            std::string utf8;
+            AppendUtf8(utf8, Cp1251ToUnicode(static_cast<unsigned char>(b)));
+            Length[b] = static_cast<unsigned char>(utf8.size());
+            for (std::size_t k = 0; k < utf8.size(); ++k)
+                Bytes[b][k] = utf8[k];
+        }
+    }
+};
+
+const TUtf8Table& Utf8Table()
+{
+    static const TUtf8Table table;
+    return table;
+}
+
+} // namespace
+
 std::string MemoryDocument::ToUtf8() const
 {
+    const TUtf8Table& table = Utf8Table();
     std::string out;
     out.reserve(m_text.size() * 2 + 3);
     if (m_bom)
         out += "\xEF\xBB\xBF";
+    // Characters between two originals come straight from the table, through
+    // a small buffer so that the string grows in large steps.
+    char buffer[4096];
+    std::size_t used = 0;
+    const auto flush = [&] {
+        out.append(buffer, used);
+        used = 0;
+    };
+    const auto put = [&](std::string_view bytes) {
+        if (used + bytes.size() > sizeof buffer)
+            flush();
+        for (const char c : bytes)
+            buffer[used++] = c;
+    };
     auto next = m_originals.begin();
-    for (std::size_t i = 0; i < m_text.size(); ++i) {
-        const int offset = static_cast<int>(i);
-        while (next != m_originals.end() && next->first < offset)
-            ++next;
-        const bool hasOriginal = next != m_originals.end() && next->first == offset;
-        const char c = m_text[i];
-        if (c == '\n') {
-            if (hasOriginal && next->second == U'\r')
-                out += '\r';
-            out += '\n';
-        } else if (hasOriginal && c == static_cast<char>(ForeignPlaceholder)) {
-            if (next->second >= MalformedBase && next->second < MalformedBase + 0x100)
-                out += static_cast<char>(next->second - MalformedBase);
-            else
-                AppendUtf8(out, next->second);
-        } else {
-            AppendUtf8(out, Cp1251ToUnicode(static_cast<unsigned char>(c)));
+    const std::size_t n = m_text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const std::size_t stop
+            = next == m_originals.end() ? n : std::min(n, static_cast<std::size_t>(next->first));
+        for (; i < stop; ++i) {
+            if (used + 3 > sizeof buffer)
+                flush();
+            const auto b = static_cast<unsigned char>(m_text[i]);
+            if (b < 0x80) {
+                buffer[used++] = static_cast<char>(b);
+                continue;
+            }
+            const int length = table.Length[b];
+            for (int k = 0; k < length; ++k)
+                buffer[used++] = table.Bytes[b][k];
         }
+        if (i == n)
+            break;
+        // The character at an original.
+        const char c = m_text[i];
+        const char32_t original = next->second;
+        if (c == '\n') {
+            put(original == U'\r' ? "\r\n" : "\n");
+        } else if (c == static_cast<char>(ForeignPlaceholder)) {
+            std::string bytes;
+            if (original >= MalformedBase && original < MalformedBase + 0x100)
+                bytes += static_cast<char>(original - MalformedBase);
+            else
+                AppendUtf8(bytes, original);
+            put(bytes);
+        } else {
+            const auto b = static_cast<unsigned char>(c);
+            put(std::string_view(table.Bytes[b], table.Length[b]));
+        }
+        ++i;
+        ++next;
     }
+    flush();
     return out;
 }
 

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tildo {
+
+// What every command that runs the engine over a text takes.
+struct TPassCommandOptions
+{
+    std::string File = "-";
+    std::string Dictionary; // empty: tildo.dat beside the program or in the data directory
+    std::string Combinations; // empty: none
+    std::vector<std::string> On;
+    std::vector<std::string> Off;
+    std::string Encoding = "auto";
+};
+
+struct TRestoreOptions : TPassCommandOptions
+{
+    std::vector<std::string> Answers;
+    std::string Unanswered; // empty: keep, or ask when standard input is a terminal
+    std::string ReportPath;
+    bool Check = false;
+    bool InPlace = false;
+    std::string OutputPath;
+    std::string BackupSuffix;
+    bool BackupGiven = false;
+};
+
+struct TFindOptions
+{
+    bool IgnoreCase = false;
+    std::string Pattern;
+    std::string File = "-";
+    std::string Encoding = "auto";
+};
+
+struct TDictOptions
+{
+    std::string File;
+    std::string Other; // subtract: the dictionary to take away; sweep: the dictionary
+    bool Combinations = false; // check: a combination dictionary
+    bool InPlace = false;
+};
+
+struct TFormsOptions
+{
+    std::string RulesPath; // empty: morphs.dat beside the program or in the data directory
+    std::string Word;
+};
+
+// Each returns the exit code; failures the user must see throw ECliError or EFileError.
+int RunRestore(const TRestoreOptions& options);
+int RunCollect(const TPassCommandOptions& options);
+int RunSelfTestCommand();
+int RunFind(const TFindOptions& options);
+int RunDictCheck(const TDictOptions& options);
+int RunDictSort(const TDictOptions& options);
+int RunDictDedupe(const TDictOptions& options);
+int RunDictSubtract(const TDictOptions& options);
+int RunDictSweep(const TDictOptions& options);
+int RunForms(const TFormsOptions& options);
+
+} // namespace tildo

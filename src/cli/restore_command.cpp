@@ -1,0 +1,85 @@
+// tildo-cli [restore]: one restoration pass over a text.
+
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/pass_setup.h"
+#include "cli/question_log.h"
+#include "cli/run_report.h"
+#include "cli/terminal_asker.h"
+#include "cli/text_output.h"
+#include "engine/yoficator.h"
+#include "platform/file_io.h"
+
+#include <chrono>
+#include <memory>
+#include <unistd.h>
+
+namespace tildo {
+
+namespace {
+
+void CheckCombination(const TRestoreOptions& o)
+{
+    if (o.InPlace && !o.OutputPath.empty())
+        throw ECliError(ExitUsage, "-i и -o исключают друг друга");
+    if (o.InPlace && o.File == "-")
+        throw ECliError(ExitUsage, "-i меняет файл на месте, а текст читается со стандартного ввода");
+    if (o.Check && (o.InPlace || !o.OutputPath.empty()))
+        throw ECliError(ExitUsage, "--check ничего не пишет; -i и -o с ним несовместимы");
+    if (o.BackupGiven && !o.InPlace)
+        throw ECliError(ExitUsage, "--backup действует только вместе с -i");
+    if (o.BackupGiven && o.BackupSuffix.empty())
+        throw ECliError(ExitUsage, "--backup: суффикс не может быть пустым");
+}
+
+// The policy for questions without a scripted answer, and the terminal it needs.
+TUnanswered ChooseUnanswered(const TRestoreOptions& o, std::unique_ptr<TTerminal>& terminal)
+{
+    const bool explicitChoice = !o.Unanswered.empty();
+    TUnanswered unanswered = explicitChoice ? ParseUnanswered(o.Unanswered)
+                                            : (::isatty(STDIN_FILENO) ? TUnanswered::Ask : TUnanswered::Keep);
+    if (unanswered != TUnanswered::Ask)
+        return unanswered;
+    terminal = TTerminal::Open();
+    if (terminal != nullptr)
+        return unanswered;
+    if (explicitChoice)
+        throw ECliError(ExitUsage, "--unanswered ask: нет терминала, на котором можно спросить");
+    return TUnanswered::Keep;
+}
+
+} // namespace
+
+int RunRestore(const TRestoreOptions& o)
+{
+    CheckCombination(o);
+    const std::vector<int> answers = ParseAnswers(o.Answers);
+    std::unique_ptr<TTerminal> terminal;
+    const TUnanswered unanswered = ChooseUnanswered(o, terminal);
+
+    TPassSession session(o);
+    TInputText& input = session.Input;
+    MemoryDocument& doc = input.Document;
+    TCliAsker asker(doc, answers, unanswered, terminal != nullptr ? &terminal->Asker() : nullptr);
+    TYoficator engine(doc, session.Ui, asker, session.Dic, session.Combi, session.Window, session.Limits);
+
+    const std::string before = doc.TextRef();
+    const auto start = std::chrono::steady_clock::now();
+    engine.DoYoficate(0, 1);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const bool changed = doc.TextRef() != before;
+
+    if (!o.ReportPath.empty())
+        WriteFileAtomic(o.ReportPath, RunReportJson(engine.Counters(), seconds, asker.Records()));
+    if (!o.Check)
+        WriteResult(input, input.Encode(), TOutputTarget { o.OutputPath, o.InPlace, o.BackupSuffix });
+
+    if (asker.Cancelled())
+        PrintError("проход прерван ответом «Отмена»; текст записан с заменами, сделанными до этого");
+    WriteAllTo(2, ForMessage(session.Ui.StatusText()) + "\n", "stderr");
+    if (o.Check)
+        return changed ? ExitFound : ExitDone;
+    return ExitDone;
+}
+
+} // namespace tildo

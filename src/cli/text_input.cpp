@@ -1,0 +1,159 @@
+#include "text_input.h"
+
+#include "app/rtf_reader.h"
+#include "app/rtf_writer.h"
+#include "cli/console.h"
+#include "platform/file_io.h"
+#include "text/cp1251.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tildo {
+
+namespace {
+
+// The length of the incomplete UTF-8 sequence at the end of bytes, 0 when the
+// last sequence is complete (or is no UTF-8 at all).
+std::size_t IncompleteTail(std::string_view bytes)
+{
+    std::size_t continuation = 0;
+    std::size_t i = bytes.size();
+    while (i > 0 && continuation < 3 && (static_cast<unsigned char>(bytes[i - 1]) & 0xC0) == 0x80) {
+        --i;
+        ++continuation;
+    }
+    if (i == 0)
+        return 0;
+    const auto lead = static_cast<unsigned char>(bytes[i - 1]);
+    std::size_t needed = 0;
+    if ((lead & 0xE0) == 0xC0)
+        needed = 1;
+    else if ((lead & 0xF0) == 0xE0)
+        needed = 2;
+    else if ((lead & 0xF8) == 0xF0)
+        needed = 3;
+    return needed > continuation ? continuation + 1 : 0;
+}
+
+std::string RichRangeToUtf8(std::u32string_view text)
+{
+    std::string out;
+    for (const char32_t ch : text) {
+        if (IsEscapedByte(ch))
+            out += static_cast<char>(ch - EscapedByteBase);
+        else
+            AppendUtf8(out, ch);
+    }
+    return out;
+}
+
+} // namespace
+
+TTextEncoding DetectTextEncoding(std::string_view bytes)
+{
+    const TTextEncoding detected = DetectEncoding(bytes);
+    if (detected == TTextEncoding::Utf8)
+        return detected;
+    const std::size_t tail = IncompleteTail(bytes);
+    if (tail == 0 || tail == bytes.size())
+        return detected;
+    return DetectEncoding(bytes.substr(0, bytes.size() - tail));
+}
+
+TInputText ReadInputText(const std::string& path, TEncodingChoice choice)
+{
+    TInputText input;
+    input.Path = path;
+    if (path == "-") {
+        input.Bytes = ReadStandardInput();
+        input.Format = LooksLikeRtf(input.Bytes) ? TTextFormat::Rtf : TTextFormat::Plain;
+    } else {
+        input.Bytes = ReadWholeFile(path);
+        input.Format = TextFormatOf(path);
+    }
+    const std::string& bytes = input.Bytes;
+    if (input.Format == TTextFormat::Rtf && LooksLikeRtf(bytes)) {
+        // The RTF reader takes damaged input in its stride and keeps what it can recover.
+        input.Rich = true;
+        input.Encoding = TTextEncoding::Utf8;
+        input.Styled = ReadRtf(bytes);
+        input.Document = StyledToMemory(input.Styled);
+        return input;
+    }
+    // No text file holds a zero byte; such input is binary (or UTF-16), and
+    // changing "letters" in it would only damage it.
+    if (std::memchr(bytes.data(), 0, bytes.size()) != nullptr)
+        throw ECliError(ExitInputOutput,
+            InputName(path) + " не похож на текст (в нём есть нулевые байты); ничего не сделано");
+    if (choice == TEncodingChoice::Auto && input.Format == TTextFormat::FictionBook)
+        choice = DeclaredXmlEncoding(bytes);
+    if (choice == TEncodingChoice::Auto)
+        choice = DetectTextEncoding(bytes) == TTextEncoding::Utf8 ? TEncodingChoice::Utf8
+                                                                  : TEncodingChoice::Cp1251;
+    TPlainText plain = ReadPlainText(bytes, choice);
+    input.Encoding = plain.Encoding;
+    input.Document = std::move(plain.Document);
+    return input;
+}
+
+std::string TInputText::Encode() const
+{
+    if (Rich)
+        return WriteRtf(MemoryToStyled(Document, Styled));
+    return WritePlainText(Document, Encoding);
+}
+
+std::string TInputText::ForList(std::string_view cp1251) const
+{
+    return ListsInUtf8() ? Cp1251ToUtf8(cp1251) : std::string(cp1251);
+}
+
+TSourceRanges::TSourceRanges(const TInputText& input)
+    : m_input(input)
+{
+    if (input.Rich)
+        m_richText = input.Styled.PlainText();
+    else if (input.Encoding == TTextEncoding::Utf8 && input.Document.HasBom())
+        m_origin = 3;
+    m_byte = m_origin;
+}
+
+std::size_t TSourceRanges::ByteOf(int position)
+{
+    if (position < m_position) {
+        m_position = 0;
+        m_byte = m_origin;
+    }
+    const std::string_view bytes = m_input.Bytes;
+    const bool utf8 = m_input.Encoding == TTextEncoding::Utf8;
+    while (m_position < position && m_byte < bytes.size()) {
+        if (bytes[m_byte] == '\r' && m_byte + 1 < bytes.size() && bytes[m_byte + 1] == '\n') {
+            m_byte += 2;
+        } else if (utf8) {
+            char32_t ch = 0;
+            NextUtf8(bytes, m_byte, ch);
+        } else {
+            ++m_byte;
+        }
+        ++m_position;
+    }
+    return m_byte;
+}
+
+std::string TSourceRanges::Range(int start, int length)
+{
+    if (start < 0 || length < 0)
+        return {};
+    if (m_input.Rich) {
+        const auto size = m_richText.size();
+        const auto from = std::min(static_cast<std::size_t>(start), size);
+        return RichRangeToUtf8(
+            std::u32string_view(m_richText).substr(from, static_cast<std::size_t>(length)));
+    }
+    const std::size_t from = ByteOf(start);
+    const std::size_t to = ByteOf(start + length);
+    return m_input.Bytes.substr(from, to - from);
+}
+
+} // namespace tildo

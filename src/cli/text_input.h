@@ -1,0 +1,68 @@
+#pragma once
+
+#include "app/plain_text_format.h"
+#include "app/styled_text.h"
+#include "app/text_formats.h"
+#include "text/memory_document.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tildo {
+
+// A text read for a command: its bytes, how they were decoded and the
+// document the engine works on. Plain text and FictionBook are decoded so that
+// writing them back gives the same bytes apart from the changed letters; RTF
+// goes through the same reader and writer as the window.
+struct TInputText
+{
+    std::string Path; // "-" for standard input
+    std::string Bytes; // as read
+    TTextFormat Format = TTextFormat::Plain;
+    TTextEncoding Encoding = TTextEncoding::Cp1251; // of plain text and FictionBook
+    bool Rich = false; // read as RTF
+    MemoryDocument Document;
+    TStyledText Styled; // RTF: the text as read, with its formatting
+
+    // The document written back in the input's own form.
+    std::string Encode() const;
+    // Lists taken from the text (words, matches) are written in the input's
+    // encoding; RTF, which has none of its own, gives UTF-8.
+    bool ListsInUtf8() const { return Rich || Encoding == TTextEncoding::Utf8; }
+    // A CP1251 text (a word of the document) in that encoding.
+    std::string ForList(std::string_view cp1251) const;
+};
+
+// Reads FILE ("-" for standard input). The format follows the file name's
+// extension as in the window; standard input is RTF when it begins like RTF.
+// Throws EFileError when the file cannot be read and ECliError (exit 3) for
+// input that is not text at all.
+TInputText ReadInputText(const std::string& path, TEncodingChoice choice);
+
+// The window's detection (valid UTF-8 with a BOM or a non-ASCII character),
+// except that a UTF-8 text cut inside its last character still counts as UTF-8:
+// a truncated file must not be read as CP1251 and have its letters changed.
+TTextEncoding DetectTextEncoding(std::string_view bytes);
+
+// The characters of document positions exactly as the input holds them (line
+// breaks with their own bytes, characters CP1251 cannot hold, malformed bytes),
+// in the input's encoding. Asking ranges in ascending order costs one walk over
+// the bytes; an earlier range starts the walk again.
+class TSourceRanges
+{
+public:
+    explicit TSourceRanges(const TInputText& input);
+    std::string Range(int start, int length);
+
+private:
+    std::size_t ByteOf(int position);
+
+    const TInputText& m_input;
+    std::u32string m_richText; // RTF: the decoded characters, one per position
+    std::size_t m_origin = 0; // the first byte of position 0
+    int m_position = 0;
+    std::size_t m_byte = 0;
+};
+
+} // namespace tildo

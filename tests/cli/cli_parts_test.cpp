@@ -1,0 +1,100 @@
+// Pieces of the command-line tool: the terminal questions, the answer that
+// keeps a word, encoding detection and the original text behind positions.
+
+#include "cli/question_log.h"
+#include "cli/terminal_asker.h"
+#include "cli/text_input.h"
+#include "support/recording_ui.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace tildo::test {
+namespace {
+
+TQuestion SampleQuestion()
+{
+    TQuestion q;
+    q.PlainForm = W("все");
+    q.DottedForm = W("всё");
+    q.DefaultDotted = true;
+    q.Context = W("Мы все\x1b[2Jтут");
+    q.WordOffset = 3;
+    q.WordLength = 3;
+    q.Caption = W("Выберите верный вариант");
+    q.AlwaysPlainEnabled = q.AlwaysDottedEnabled = false;
+    q.UndoEnabled = true;
+    q.UndoCaption = W("Откат \"еще -> ещё\"");
+    return q;
+}
+
+TEST(TerminalAsker, ShowsTheQuestionAndTakesOnlyTheAnswersOnOffer)
+{
+    const TQuestion q = SampleQuestion();
+    std::istringstream in("A1\n\nx\n0\n u \nc\n");
+    std::ostringstream out;
+    TTerminalAsker asker(in, out, false);
+    // "A1" is not on offer for this question; Enter takes the proposed ё.
+    EXPECT_EQ(asker.Ask(q, 3, 4), AnswerDotted);
+    const std::string shown = out.str();
+    EXPECT_NE(shown.find("Строка 3, столбец 4: Выберите верный вариант"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("Мы [все] [2Jтут"), std::string::npos) << shown; // no escape reaches the terminal
+    EXPECT_NE(shown.find("1 — всё (по умолчанию)"), std::string::npos);
+    EXPECT_NE(shown.find("U — Откат \"еще -> ещё\""), std::string::npos);
+    EXPECT_EQ(shown.find("A1 —"), std::string::npos);
+    EXPECT_NE(shown.find("Такого ответа нет"), std::string::npos);
+    EXPECT_EQ(asker.Ask(q, 1, 1), AnswerPlain); // "x" refused, then 0
+    EXPECT_EQ(asker.Ask(q, 1, 1), AnswerUndo);
+    EXPECT_EQ(asker.Ask(q, 1, 1), AnswerCancel);
+    EXPECT_EQ(asker.Ask(q, 1, 1), AnswerCancel); // the end of input
+}
+
+TEST(CliAnswers, ScriptedNamesAndTheAnswerThatKeepsAWord)
+{
+    const std::vector<int> codes = ParseAnswers({ "1", "0", "a1", "A0", "u", "C" });
+    const std::vector<int> expected
+        = { AnswerDotted, AnswerPlain, AnswerAlwaysDotted, AnswerAlwaysPlain, AnswerUndo, AnswerCancel };
+    EXPECT_EQ(codes, expected);
+    for (int code : expected)
+        EXPECT_EQ(ParseAnswers({ AnswerName(code) }).front(), code);
+
+    TQuestion q = SampleQuestion();
+    EXPECT_EQ(KeepAnswer(q, W("все")), AnswerPlain);
+    EXPECT_EQ(KeepAnswer(q, W("всё")), AnswerDotted);
+    // A misplaced ё: the е button would move it, so the word itself is the ё form.
+    q.PlainForm = W("ёлка");
+    q.DottedForm = W("елкё");
+    EXPECT_EQ(KeepAnswer(q, W("елкё")), AnswerDotted);
+}
+
+TEST(CliInput, DetectionAndTheOriginalBytesBehindPositions)
+{
+    EXPECT_EQ(DetectTextEncoding("plain ascii"), TTextEncoding::Cp1251);
+    EXPECT_EQ(DetectTextEncoding("ещё"), TTextEncoding::Utf8);
+    EXPECT_EQ(DetectTextEncoding(W("ещё")), TTextEncoding::Cp1251);
+    EXPECT_EQ(DetectTextEncoding(std::string("ещё") + "\xD1"), TTextEncoding::Utf8);
+    EXPECT_EQ(DetectTextEncoding(std::string("ещё") + "\xE2\x80"), TTextEncoding::Utf8);
+    EXPECT_EQ(DetectTextEncoding("\xD1"), TTextEncoding::Cp1251);
+    EXPECT_EQ(DetectTextEncoding(std::string("\xD1\xD1") + "ещё"), TTextEncoding::Cp1251);
+
+    TInputText input;
+    input.Bytes = "\xEF\xBB\xBF"
+                  "a😀\r\nб\xFFв\n";
+    input.Encoding = TTextEncoding::Utf8;
+    input.Document = MemoryDocument::FromUtf8(input.Bytes);
+    TSourceRanges ranges(input);
+    EXPECT_EQ(ranges.Range(0, 2), "a😀");
+    EXPECT_EQ(ranges.Range(1, 3), "😀\r\nб");
+    EXPECT_EQ(ranges.Range(3, 4), "б\xFFв\n");
+    EXPECT_EQ(ranges.Range(0, 1), "a"); // going back starts the walk again
+    EXPECT_EQ(ranges.Range(0, input.Document.Length()), input.Bytes.substr(3));
+
+    input.Bytes = W("а\r\nб");
+    input.Encoding = TTextEncoding::Cp1251;
+    input.Document = MemoryDocument::FromCp1251(input.Bytes);
+    TSourceRanges cp(input);
+    EXPECT_EQ(cp.Range(1, 2), "\r\n" + W("б"));
+}
+
+} // namespace
+} // namespace tildo::test

@@ -1,0 +1,282 @@
+// The restoration pass of the built tildo-cli on real files.
+
+#include "cli_runner.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sys/stat.h>
+
+namespace tildo::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> WithDictionary(const std::string& dic, std::vector<std::string> args)
+{
+    args.insert(args.begin(), { "-d", dic });
+    return args;
+}
+
+TEST(CliRestore, Utf8TextComesBackByteForByteApartFromTheRestoredLetters)
+{
+    TTempDir dir;
+    const std::string dic = TestDictionary(dir);
+    // A BOM, CR LF and LF breaks, a lone CR, characters CP1251 cannot hold and
+    // no final line break.
+    const std::string text = "\xEF\xBB\xBF"
+                             "Еще елка\r\n中 ёж ЕЩЕ\n😀еще\rеж";
+    const std::string path = dir.Write("a.txt", text);
+    const TCliRun run = RunCli(WithDictionary(dic, { path }));
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(run.Out,
+        "\xEF\xBB\xBF"
+        "Ещё ёлка\r\n中 ёж ЕЩЁ\n😀ещё\rёж");
+    EXPECT_NE(run.Err.find("Новых \"Ё/Е\": 5/0"), std::string::npos) << run.Err;
+    EXPECT_EQ(ReadFile(path), text); // the file itself is left alone
+
+    // The same through standard input.
+    const TCliRun piped = RunCli(WithDictionary(dic, { "-" }), text);
+    EXPECT_EQ(piped.Out, run.Out);
+}
+
+TEST(CliRestore, Cp1251TextKeepsItsBytesAndItsEncoding)
+{
+    TTempDir dir;
+    const std::string dic = TestDictionary(dir);
+    const std::string text = W("еще все\r\nелка") + "\x98" + W(" лет");
+    const std::string path = dir.Write("b.txt", text);
+    TCliRun run = RunCli(WithDictionary(dic, { path }));
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(run.Out, W("ещё все\r\nёлка") + "\x98" + W(" лет"));
+
+    // Read as UTF-8 on purpose, the CP1251 letters are stray bytes: nothing
+    // changes and every byte comes back.
+    run = RunCli(WithDictionary(dic, { "--encoding", "utf-8", path }));
+    EXPECT_EQ(run.Code, 0);
+    EXPECT_EQ(run.Out, text);
+
+    // A UTF-8 text cut inside its last character is still read as UTF-8.
+    const std::string cut = std::string("еще ") + "\xD1";
+    run = RunCli(WithDictionary(dic, { dir.Write("cut.txt", cut) }));
+    EXPECT_EQ(run.Out, std::string("ещё ") + "\xD1");
+}
+
+TEST(CliRestore, CheckWritesNothingAndTellsWhetherTheTextWouldChange)
+{
+    TTempDir dir;
+    const std::string dic = TestDictionary(dir);
+    const std::string changing = dir.Write("c.txt", "еще");
+    TCliRun run = RunCli(WithDictionary(dic, { "--check", changing }));
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_TRUE(run.Out.empty());
+    EXPECT_EQ(ReadFile(changing), "еще");
+    run = RunCli(WithDictionary(dic, { "--check", dir.Write("d.txt", "ещё дед все") }));
+    EXPECT_EQ(run.Code, 0);
+    EXPECT_TRUE(run.Out.empty());
+}
+
+TEST(CliRestore, InPlaceReplacesTheFileAndKeepsABackupWhenAsked)
+{
+    TTempDir dir;
+    const std::string dic = TestDictionary(dir);
+    const std::string path = dir.Write("e.txt", W("еще елка"));
+    ::chmod(path.c_str(), 0600);
+    TCliRun run = RunCli(WithDictionary(dic, { "-i", path }));
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_TRUE(run.Out.empty());
+    EXPECT_EQ(ReadFile(path), W("ещё ёлка"));
+    EXPECT_EQ(
+        fs::status(path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+
+    const std::string second = dir.Write("f.txt", "еще");
+    fs::create_symlink(second, dir.Path() + "/link.txt");
+    run = RunCli(WithDictionary(dic, { "-i", "--backup", ".orig", dir.Path() + "/link.txt" }));
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_TRUE(fs::is_symlink(dir.Path() + "/link.txt")); // the link still leads to the text
+    EXPECT_EQ(ReadFile(second), "ещё");
+    EXPECT_EQ(ReadFile(second + ".orig"), "еще");
+
+    // No temporary file is left behind.
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.Path()))
+        ++files;
+    EXPECT_EQ(files, 5); // test.dat, e.txt, f.txt, f.txt.orig, link.txt
+
+    run = RunCli(WithDictionary(dic, { "-o", dir.Path() + "/g.txt", path }));
+    EXPECT_EQ(run.Code, 0);
+    EXPECT_EQ(ReadFile(dir.Path() + "/g.txt"), W("ещё ёлка"));
+}
+
+TEST(CliRestore, ExitCodesTellUsageFromInputOutputFailures)
+{
+    TTempDir dir;
+    const std::string dic = TestDictionary(dir);
+    const std::string text = dir.Write("t.txt", "еще");
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>> {
+             { "--on", "Marks", text },
+             { "--answers", "1,x", text },
+             { "--unanswered", "sometimes", text },
+             { "--encoding", "koi8-r", text },
+             { "-i", "-" },
+             { "-i", "-o", "x.txt", text },
+             { "--check", "-i", text },
+             { "--backup", ".b", text },
+             { "--no-such-option", text },
+         }) {
+        const TCliRun run = RunCli(WithDictionary(dic, args));
+        EXPECT_EQ(run.Code, 2) << args.front();
+        EXPECT_NE(run.Err.find("tildo-cli: "), std::string::npos);
+    }
+    EXPECT_EQ(RunCli({ "-d", dir.Path() + "/none.dat", text }).Code, 3);
+    EXPECT_EQ(RunCli({ "-d", dir.Path(), text }).Code, 3); // a directory is no dictionary
+    EXPECT_EQ(RunCli({ "-d", dir.Write("empty.dat", "# nothing\r\n"), text }).Code, 3);
+    EXPECT_EQ(RunCli(WithDictionary(dic, { "-c", dir.Path() + "/none.dat", text })).Code, 3);
+    EXPECT_EQ(RunCli(WithDictionary(dic, { dir.Path() + "/none.txt" })).Code, 3);
+    EXPECT_EQ(RunCli(WithDictionary(dic, { "-o", dir.Path() + "/no/such/dir.txt", text })).Code, 3);
+
+    // Binary input is refused and left alone.
+    const std::string binary = std::string("\x7F"
+                                           "ELF")
+        + std::string(2, '\0') + "еще";
+    const std::string binaryPath = dir.Write("bin.txt", binary);
+    const TCliRun run = RunCli(WithDictionary(dic, { "-i", binaryPath }));
+    EXPECT_EQ(run.Code, 3);
+    EXPECT_NE(run.Err.find("не похож на текст"), std::string::npos);
+    EXPECT_EQ(ReadFile(binaryPath), binary);
+}
+
+TEST(CliRestore, ScriptedAnswersIncludingUndoAndCancelAreRecordedInTheReport)
+{
+    TTempDir dir;
+    const std::string dic = TestDictionary(dir);
+    const std::string report = dir.Path() + "/report.json";
+    // 1 makes the first все всё; U takes it back and the scan asks about it
+    // again; 0 leaves it; 1 changes the second; C stops before the third.
+    const TCliRun run
+        = RunCli(WithDictionary(dic, { "--answers", "1,U,0", "--answers", "1,c", "--report", report }),
+            "все все все\n");
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(run.Out, "все всё все\n");
+    EXPECT_NE(run.Err.find("Отмена"), std::string::npos);
+
+    const auto json = nlohmann::json::parse(ReadFile(report));
+    EXPECT_EQ(json["NewDottedCount"], 2); // undo takes back the letter, not the count
+    EXPECT_EQ(json["AskedDottedCount"], 2);
+    EXPECT_EQ(json["NewPlainCount"], 0);
+    EXPECT_EQ(json["CombiDecisionCount"], 0);
+    EXPECT_TRUE(json["seconds"].is_number());
+    const auto& q = json["questions"];
+    ASSERT_EQ(q.size(), 5u);
+    const char* answers[] = { "1", "U", "0", "1", "C" };
+    const int columns[] = { 1, 5, 1, 5, 9 };
+    const char* defaults[] = { "е", "ё", "ё", "е", "ё" }; // the last answer is proposed
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(q[i]["answer"], answers[i]) << i;
+        EXPECT_EQ(q[i]["line"], 1);
+        EXPECT_EQ(q[i]["column"], columns[i]) << i;
+        EXPECT_EQ(q[i]["default"], defaults[i]) << i;
+        EXPECT_EQ(q[i]["plain"], "все");
+        EXPECT_EQ(q[i]["dotted"], "всё");
+    }
+    EXPECT_EQ(q[1]["word"], "все");
+}
+
+TEST(CliRestore, ReportCountsColumnsInCharactersAndKeepsUnansweredWords)
+{
+    TTempDir dir;
+    const std::string dic = TestDictionary(dir);
+    const std::string report = dir.Path() + "/r.json";
+    const std::string text = "— 😀 все\n中Лет";
+    // Standard input is not a terminal here: unanswered words are kept.
+    TCliRun run = RunCli(WithDictionary(dic, { "--report", report }), text);
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(run.Out, text);
+    auto q = nlohmann::json::parse(ReadFile(report))["questions"];
+    ASSERT_EQ(q.size(), 2u);
+    EXPECT_EQ(q[0]["line"], 1);
+    EXPECT_EQ(q[0]["column"], 5);
+    EXPECT_EQ(q[0]["answer"], "keep");
+    EXPECT_EQ(q[0]["caption"], "Выберите верный вариант");
+    EXPECT_EQ(q[1]["line"], 2);
+    EXPECT_EQ(q[1]["column"], 2);
+    EXPECT_EQ(q[1]["word"], "Лет");
+    EXPECT_EQ(q[1]["dotted"], "Лёт");
+
+    // cancel: the pass stops at the first question.
+    run = RunCli(WithDictionary(dic, { "--unanswered", "cancel", "--report", report }), "еще все еще");
+    EXPECT_EQ(run.Out, "ещё все еще");
+    q = nlohmann::json::parse(ReadFile(report))["questions"];
+    ASSERT_EQ(q.size(), 1u);
+    EXPECT_EQ(q[0]["answer"], "C");
+}
+
+TEST(CliRestore, OnlyObligatoryAndOnlyIndisputableExcludeEachOtherAsInTheMenu)
+{
+    TTempDir dir;
+    const std::string dic = TestDictionary(dir);
+    const std::string report = dir.Path() + "/r.json";
+    // The later of the two wins: only the variant все is considered.
+    TCliRun run
+        = RunCli(WithDictionary(dic, { "--on", "NoVarOnly,VarOnly", "--answers", "1", "--report", report }),
+            "еще все");
+    EXPECT_EQ(run.Out, "еще всё");
+    EXPECT_EQ(nlohmann::json::parse(ReadFile(report))["questions"].size(), 1u);
+    // Only the obligatory ещё; the variant is not even asked about.
+    run = RunCli(
+        WithDictionary(dic, { "--on", "VarOnly", "--on", "NoVarOnly", "--report", report }), "еще все");
+    EXPECT_EQ(run.Out, "ещё все");
+    EXPECT_EQ(nlohmann::json::parse(ReadFile(report))["questions"].size(), 0u);
+    // --off comes after --on.
+    run = RunCli(WithDictionary(dic, { "--on", "NoVarOnly", "--off", "NoVarOnly", "--answers", "1" }), "все");
+    EXPECT_EQ(run.Out, "всё");
+}
+
+TEST(CliRestore, RichTextAndFictionBookGoThroughTheWindowsFormats)
+{
+    TTempDir dir;
+    const std::string dic = TestDictionary(dir);
+    const std::string rtf = dir.Write("r.rtf",
+        "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 Arial;}}\\f0 "
+        "\\'e5\\'f9\\'e5 \\b \\'e5\\'eb\\'ea\\'e0\\b0\\par}");
+    TCliRun run = RunCli(WithDictionary(dic, { rtf }));
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(run.Out.rfind("{\\rtf", 0), 0u);
+    EXPECT_NE(run.Out.find("\\u1105"), std::string::npos); // ё
+    EXPECT_NE(run.Out.find("\\red0\\green0\\blue255"), std::string::npos); // marked blue
+    run = RunCli(WithDictionary(dic, { "--off", "Mark", rtf }));
+    EXPECT_NE(run.Out.find("\\u1105"), std::string::npos);
+    EXPECT_EQ(run.Out.find("\\blue255"), std::string::npos);
+
+    // FictionBook: the pass stops at the binary part unless FBFormat is off.
+    const std::string fb2 = dir.Write("b.fb2",
+        "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<p>" + W("еще") + "</p>\n<BINARY>" + W("еще"));
+    run = RunCli(WithDictionary(dic, { fb2 }));
+    EXPECT_EQ(run.Out,
+        "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<p>" + W("ещё") + "</p>\n<BINARY>" + W("еще"));
+    run = RunCli(WithDictionary(dic, { "--off", "FBFormat", fb2 }));
+    EXPECT_EQ(run.Out.substr(run.Out.size() - 3), W("ещё"));
+}
+
+TEST(CliRestore, ShippedDictionariesBesideTheProgram)
+{
+    // No -d: tildo.dat beside the executable.
+    TCliRun run = RunCli({}, "Еще елка, все-таки о чем-то.\n");
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(run.Out, "Ещё ёлка, все-таки о чем-то.\n");
+    TTempDir dir;
+    const std::string report = dir.Path() + "/r.json";
+    run = RunCli({ "-c", std::string(TILDO_DATA_DIR) + "/combi.dat", "--report", report },
+        "Еще елка, все-таки о чем-то.\n");
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(run.Out, "Ещё ёлка, всё-таки о чём-то.\n");
+    const auto json = nlohmann::json::parse(ReadFile(report));
+    EXPECT_GE(json["CombiDecisionCount"].get<int>(), 2);
+    EXPECT_EQ(json["questions"].size(), 0u);
+    // Obligatory replacements only: the variants are left alone.
+    run = RunCli({ "--on", "NoVarOnly" }, "еще все\n");
+    EXPECT_EQ(run.Out, "ещё все\n");
+}
+
+} // namespace
+} // namespace tildo::test

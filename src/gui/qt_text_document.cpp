@@ -157,6 +157,7 @@ void TQtTextDocument::BeginEdit()
 
 void TQtTextDocument::Flush()
 {
+    ApplyPendingColour();
     if (m_editBlock.isNull())
         return;
     QTextCursor block = m_editBlock;
@@ -290,12 +291,14 @@ QTextCharFormat TQtTextDocument::FormatAt(int offset) const
 
 TColour TQtTextDocument::CharColour(int offset) const
 {
+    const_cast<TQtTextDocument*>(this)->ApplyPendingColour();
     const QBrush brush = FormatAt(offset).foreground();
     return brush.style() == Qt::NoBrush ? ColourBlack : ToColour(brush.color());
 }
 
 TColour TQtTextDocument::CharBackground(int offset) const
 {
+    const_cast<TQtTextDocument*>(this)->ApplyPendingColour();
     const QBrush brush = FormatAt(offset).background();
     return brush.style() == Qt::NoBrush ? ColourWhite : ToColour(brush.color());
 }
@@ -313,6 +316,16 @@ void TQtTextDocument::SetSelectionColour(TColour colour)
     QTextCursor c = Cursor();
     if (!c.hasSelection())
         return;
+    if (m_deferred) {
+        // A pass colours a letter and then replaces it: held back, the colour
+        // goes in with the new letter, one edit instead of two.
+        ApplyPendingColour();
+        m_pendingColour = true;
+        m_pendingFrom = c.selectionStart();
+        m_pendingTo = c.selectionEnd();
+        m_pendingValue = colour;
+        return;
+    }
     QTextCharFormat format;
     format.setForeground(ToQColor(colour));
     BeginEdit();
@@ -321,8 +334,25 @@ void TQtTextDocument::SetSelectionColour(TColour colour)
     m_ownEdit = wasOwn;
 }
 
+void TQtTextDocument::ApplyPendingColour()
+{
+    if (!m_pendingColour)
+        return;
+    m_pendingColour = false;
+    QTextCursor c(&Doc());
+    c.setPosition(std::min(m_pendingFrom, Length()));
+    c.setPosition(std::min(m_pendingTo, Length()), QTextCursor::KeepAnchor);
+    QTextCharFormat format;
+    format.setForeground(ToQColor(m_pendingValue));
+    BeginEdit();
+    const bool wasOwn = std::exchange(m_ownEdit, true);
+    c.mergeCharFormat(format);
+    m_ownEdit = wasOwn;
+}
+
 void TQtTextDocument::SetSelectionBackground(TColour colour)
 {
+    ApplyPendingColour();
     QTextCursor c = Cursor();
     if (!c.hasSelection())
         return;
@@ -341,19 +371,33 @@ QTextCursor TQtTextDocument::Splice(int start, int length, const std::string& te
     start = std::clamp(start, 0, total);
     length = std::clamp(length, 0, total - start);
     QTextCursor c(&Doc());
+    c.setPosition(start);
+    c.setPosition(start + length, QTextCursor::KeepAnchor);
+    // Only a letter replaced by a letter inside one paragraph keeps the blocks
+    // as they are (the pass replaces nothing else).
+    const bool oneForOne = length == 1 && text.size() == 1 && text[0] != '\n';
+    const bool structural = !oneForOne || CharAt(start) == '\n';
+    if (structural)
+        StructureChanged();
+    // The new characters take the format of the first replaced character, or
+    // of the one before an empty range. A cursor over one character reports
+    // that character's format itself.
+    const bool colourGoesIn = m_pendingColour && m_pendingFrom == start && m_pendingTo == start + length;
+    if (!colourGoesIn)
+        ApplyPendingColour();
     QTextCharFormat format;
-    if (length > 0)
+    if (oneForOne)
+        format = c.charFormat();
+    else if (length > 0)
         format = FormatAt(start);
     else if (start > 0)
         format = FormatAt(start - 1);
     else
         format = Cursor().charFormat();
-    c.setPosition(start);
-    c.setPosition(start + length, QTextCursor::KeepAnchor);
-    // Only a letter replaced by a letter inside one paragraph keeps the blocks as they are.
-    if (length != static_cast<int>(text.size()) || text.find('\n') != std::string::npos
-        || c.selectedText().contains(QChar::ParagraphSeparator))
-        StructureChanged();
+    if (colourGoesIn) {
+        format.setForeground(ToQColor(m_pendingValue));
+        m_pendingColour = false;
+    }
     // insertText turns every '\n' into a paragraph break. Other cursors, the
     // editor's among them, follow the edit as they do for typing.
     BeginEdit();
@@ -363,6 +407,13 @@ QTextCursor TQtTextDocument::Splice(int start, int length, const std::string& te
     m_ownEdit = wasOwn;
     emit TextChanged();
     return c;
+}
+
+char TQtTextDocument::CharAt(int offset) const
+{
+    if (m_textValid && offset >= 0 && offset < static_cast<int>(m_text.size()))
+        return m_text[static_cast<std::size_t>(offset)];
+    return CharFromQChar(Doc().characterAt(offset));
 }
 
 void TQtTextDocument::ReplaceSelection(const std::string& text)

@@ -111,6 +111,8 @@ private:
     QTextBlock BlockByNumber(int i) const;
     // Blocks may have come or gone: the remembered block is not to be trusted.
     void StructureChanged() const { ++m_generation; }
+    // Writes a colour held back for the next replacement.
+    void ApplyPendingColour();
     // Opens the edit block of a deferred view before an edit.
     void BeginEdit();
     // Keeps the cached text in step with an edit of ours: [start, start +
@@ -119,6 +121,8 @@ private:
     void OnContentsChange(int from, int removed, int added);
     const std::string& CachedText() const;
     QTextCharFormat FormatAt(int offset) const;
+    // The character at offset as the core sees it ('\n' for a paragraph break).
+    char CharAt(int offset) const;
     // Replaces [start, start + length) by text; the new characters take the
     // format of the first replaced character, or of the one before an empty
     // range. Returns a cursor after the new text.
@@ -130,6 +134,10 @@ private:
     bool m_deferred = false;
     QTextCursor m_cursor; // the core's selection while the view is deferred
     QTextCursor m_editBlock; // holds the open edit block; null when none is open
+    bool m_pendingColour = false; // a colour of the selection, not yet written
+    int m_pendingFrom = 0;
+    int m_pendingTo = 0;
+    TColour m_pendingValue = 0;
     bool m_ownEdit = false; // the change being notified is one of ours, already in the cache
     mutable unsigned m_generation = 0; // counts changes that may add or remove blocks
     mutable QTextBlock m_hint;

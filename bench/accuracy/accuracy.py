@@ -5,11 +5,14 @@ Each text (UTF-8) has every ё replaced by е; tildo-cli restores it and the
 result is compared letter by letter with the original:
 
   automatic mode   --on NoVarOnly with the combination dictionary: ё letters
-                   right, wrong and missed, precision and recall. A wrong ё in
-                   a word that the original itself writes with ё elsewhere is
-                   counted apart as the text's own inconsistency (listed with
-                   --show so that a person can look at them).
-  interactive mode default options, --unanswered keep --report: questions per
+                   right, wrong and missed, precision and recall. A wrong ё is
+                   counted apart as the text's own inconsistency when the
+                   original writes the same word with ё elsewhere, or when the
+                   dictionary holds the word as fixed (its е spelling is no
+                   word: the text left out a ё it needs). --show lists every
+                   disagreement so that a person can look at them.
+  interactive mode default options, --unanswered keep --report, once without
+                   and once with the combination dictionary: questions per
                    1000 words, and how often the proposed default equals the
                    original.
 
@@ -49,12 +52,24 @@ def word_at(text, offset):
     return (a, m.group(0)) if m else (a, "")
 
 
+def fixed_forms(data):
+    """Lower-cased word forms the dictionary fixes (no variant mark, no rule)."""
+    forms = set()
+    with open(f"{data}/tildo.dat", "rb") as f:
+        for raw in f:
+            line = raw.decode("cp1251", "replace").rstrip("\r\n")
+            if not line or line.startswith("#") or "*" in line or line.endswith("?"):
+                continue
+            forms.add(line.lower())
+    return forms
+
+
 def automatic(cli, data, original, plain_path, show):
     out = run_cli(cli, ["-d", f"{data}/tildo.dat", "-c", f"{data}/combi.dat", "--on", "NoVarOnly",
                         "--unanswered", "keep"], plain_path)
     if len(out) != len(original):
         sys.exit("restored text differs in length from the original")
-    dotted_words = {w.lower() for w in WORD.findall(original) if "ё" in w.lower()}
+    dotted_words = {w.lower() for w in WORD.findall(original) if "ё" in w.lower()} | fixed_forms(data)
     right = wrong = missed = inconsistent = 0
     wrong_words = []
     for i, (o, r) in enumerate(zip(original, out)):
@@ -63,6 +78,7 @@ def automatic(cli, data, original, plain_path, show):
             right += 1
         elif o_yo:
             missed += 1
+            wrong_words.append(("missed", word_at(original, i)[1]))
         elif r_yo:
             _, w = word_at(out, i)
             if w.lower() in dotted_words:
@@ -77,10 +93,12 @@ def automatic(cli, data, original, plain_path, show):
     return right, wrong, missed, inconsistent
 
 
-def interactive(cli, data, original, plain_path):
+def interactive(cli, data, original, plain_path, combinations):
     with tempfile.TemporaryDirectory() as tmp:
         report_path = os.path.join(tmp, "report.json")
-        run_cli(cli, ["-d", f"{data}/tildo.dat", "--unanswered", "keep", "--report", report_path], plain_path)
+        extra = ["-c", f"{data}/combi.dat"] if combinations else []
+        run_cli(cli, ["-d", f"{data}/tildo.dat", *extra, "--unanswered", "keep", "--report", report_path],
+                plain_path)
         with open(report_path, encoding="utf-8") as f:
             report = json.load(f)
     starts = line_starts(original)
@@ -103,7 +121,7 @@ def main():
     ap.add_argument("texts", nargs="+")
     a = ap.parse_args()
 
-    totals = [0] * 6
+    totals = [0] * 8
     rows = []
     for path in a.texts:
         with open(path, encoding="utf-8") as f:
@@ -114,26 +132,32 @@ def main():
             plain_path = f.name
         try:
             right, wrong, missed, inconsistent = automatic(a.cli, a.data, original, plain_path, a.show)
-            asked, default_right = interactive(a.cli, a.data, original, plain_path)
+            asked, default_right = interactive(a.cli, a.data, original, plain_path, False)
+            asked_c, default_right_c = interactive(a.cli, a.data, original, plain_path, True)
         finally:
             os.unlink(plain_path)
         words = len(WORD.findall(original))
-        row = [right, wrong, missed, inconsistent, asked, default_right]
+        row = [right, wrong, missed, inconsistent, asked, default_right, asked_c, default_right_c]
         totals = [t + v for t, v in zip(totals, row)]
         rows.append((os.path.basename(path), words, row))
 
     def line(name, words, r):
-        right, wrong, missed, inconsistent, asked, default_right = r
+        right, wrong, missed, inconsistent, asked, default_right, asked_c, default_right_c = r
         precision = 100.0 * right / (right + wrong) if right + wrong else 100.0
         recall = 100.0 * right / (right + missed) if right + missed else 100.0
-        per_k = 1000.0 * asked / words if words else 0.0
-        dflt = 100.0 * default_right / asked if asked else 100.0
+
+        def questions(n, good):
+            per_k = 1000.0 * n / words if words else 0.0
+            dflt = 100.0 * good / n if n else 100.0
+            return f"{n} | {per_k:.2f} | {dflt:.1f} %"
+
         return (f"| {name} | {words} | {right} | {wrong} | {missed} | {inconsistent} | {precision:.2f} % | "
-                f"{recall:.2f} % | {asked} | {per_k:.2f} | {dflt:.1f} % |")
+                f"{recall:.2f} % | {questions(asked, default_right)} | {questions(asked_c, default_right_c)} |")
 
     print("| text | words | ё right | ё wrong | ё missed | text's own inconsistency | precision | recall | "
-          "questions | per 1000 words | default right |")
-    print("|---|---|---|---|---|---|---|---|---|---|---|")
+          "questions | per 1000 words | default right | questions with combinations | per 1000 words | "
+          "default right |")
+    print("|---|---|---|---|---|---|---|---|---|---|---|---|---|---|")
     for name, words, r in rows:
         print(line(name, words, r))
     print(line("all", sum(w for _, w, _ in rows), totals))

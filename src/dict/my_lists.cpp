@@ -2,36 +2,38 @@
 
 namespace tildo {
 
-void TIntegerBuffer::PushBounded(std::int32_t value)
-{
-    if (Count() >= m_limits->BufferCapacity())
-        Delete(0);
-    Add(value);
-}
-
 void TIntegerBuffer::DropOldest()
 {
     Delete(0);
 }
 
-void TStringBuffer::PushBounded(std::string value)
+void TStringBuffer::PushBounded(std::string_view value)
 {
     if (Count() >= m_limits->BufferCapacity())
-        m_items.erase(m_items.begin());
-    m_items.push_back(std::move(value));
+        DropOldest();
+    NextSlot().assign(value);
 }
 
-void TStringBuffer::DropOldest()
+std::string& TStringBuffer::NextSlot()
 {
-    m_items.erase(m_items.begin());
+    if (m_count == m_slots.size()) {
+        // Full ring: twice the slots, the entries moved to the front in order.
+        std::vector<std::string> slots(m_slots.empty() ? 8 : m_slots.size() * 2);
+        for (std::size_t i = 0; i < m_count; ++i)
+            slots[i].swap(m_slots[(m_head + i) & m_mask]);
+        m_slots.swap(slots);
+        m_mask = m_slots.size() - 1;
+        m_head = 0;
+    }
+    return m_slots[(m_head + m_count++) & m_mask];
 }
 
-void TWordBuffer::Push(std::int32_t position, std::string word, std::string separator)
+void TWordBuffer::Push(std::int32_t position, std::string_view word, std::string_view separator)
 {
     Positions.PushBounded(position);
     Decisions.PushBounded(0);
-    Words.PushBounded(std::move(word));
-    Separators.PushBounded(std::move(separator));
+    Words.PushBounded(word);
+    Separators.PushBounded(separator);
 }
 
 void TWordBuffer::DropOldest()

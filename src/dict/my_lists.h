@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tildo {
@@ -52,6 +53,15 @@ public:
             m_items[i] = m_items[i + 1];
         m_items.pop_back();
     }
+    // Removes entry 0 and appends value: Delete(0) and Add in one pass.
+    void ShiftIn(T value)
+    {
+        if (m_items.empty())
+            throw std::out_of_range("list index out of range");
+        for (std::size_t i = 0; i + 1 < m_items.size(); ++i)
+            m_items[i] = m_items[i + 1];
+        m_items.back() = value;
+    }
     void Move(int from, int to)
     {
         const T value = Get(from);
@@ -80,7 +90,13 @@ public:
         : m_limits(&limits)
     {
     }
-    void PushBounded(std::int32_t value);
+    void PushBounded(std::int32_t value)
+    {
+        if (Count() >= m_limits->BufferCapacity())
+            ShiftIn(value);
+        else
+            Add(value);
+    }
     // Removes entry 0; the buffer must not be empty.
     void DropOldest();
 
@@ -88,29 +104,50 @@ private:
     const TBufferLimits* m_limits;
 };
 
-// A string list with the same bounded push beside its ordinary append.
+// A string list with the same bounded push beside its ordinary append. The
+// word window pushes and drops a string for every word of a text, so the
+// entries live in a ring of slots that are reused, never shifted: a dropped
+// entry's slot (and its storage) serves a later push.
 class TStringBuffer {
 public:
     explicit TStringBuffer(const TBufferLimits& limits)
         : m_limits(&limits)
     {
     }
-    int Add(std::string value)
+    int Add(std::string_view value)
     {
-        m_items.push_back(std::move(value));
+        NextSlot().assign(value);
         return Count() - 1;
     }
-    void PushBounded(std::string value);
-    void DropOldest();
-    const std::string& operator[](int index) const { return m_items[static_cast<std::size_t>(index)]; }
-    const std::string& Get(int index) const { return (*this)[index]; }
-    void Set(int index, std::string value) { m_items[static_cast<std::size_t>(index)] = std::move(value); }
-    int Count() const { return static_cast<int>(m_items.size()); }
-    void Clear() { m_items.clear(); }
+    void PushBounded(std::string_view value);
+    // Removes entry 0; nothing happens to an empty buffer.
+    void DropOldest()
+    {
+        if (m_count == 0)
+            return;
+        m_head = (m_head + 1) & m_mask;
+        --m_count;
+    }
+    const std::string& operator[](int index) const { return Slot(index); }
+    const std::string& Get(int index) const { return Slot(index); }
+    void Set(int index, std::string_view value) { Slot(index).assign(value); }
+    int Count() const { return static_cast<int>(m_count); }
+    void Clear() { m_head = m_count = 0; }
 
 private:
+    std::string& Slot(int index) { return m_slots[(m_head + static_cast<std::size_t>(index)) & m_mask]; }
+    const std::string& Slot(int index) const
+    {
+        return m_slots[(m_head + static_cast<std::size_t>(index)) & m_mask];
+    }
+    // A slot appended after the last entry, with whatever text it held before.
+    std::string& NextSlot();
+
     const TBufferLimits* m_limits;
-    std::vector<std::string> m_items;
+    std::vector<std::string> m_slots; // a power of two of them, or none
+    std::size_t m_mask = 0; // slot count - 1
+    std::size_t m_head = 0; // the slot of entry 0
+    std::size_t m_count = 0;
 };
 
 // The window of the most recent words of the text, oldest first. The first
@@ -132,7 +169,7 @@ public:
     TStringBuffer Separators; // the text before the word, blanks collapsed
     TStringBuffer Candidates; // combination texts for the oldest word, unbounded
 
-    void Push(std::int32_t position, std::string word, std::string separator);
+    void Push(std::int32_t position, std::string_view word, std::string_view separator);
     void DropOldest();
     void Clear();
 };

@@ -1,68 +1,241 @@
 #include "combination_filter.h"
 
 #include "dict/combination_dictionary.h"
+#include "dict/my_lists.h"
 #include "text/letters.h"
+
+#include <algorithm>
+#include <map>
+#include <string>
 
 namespace tildo {
 
 namespace {
 
-constexpr int Probes = 3;
+// How a byte enters the normal form.
+enum : unsigned char { Plain, Dropped, Digit };
+
+struct TNormalTables
+{
+    std::array<unsigned char, 256> kind {};
+    std::array<unsigned char, 256> normal {};
+};
+
+constexpr TNormalTables MakeNormalTables()
+{
+    TNormalTables t {};
+    for (int b = 0; b < 256; ++b) {
+        const char c = static_cast<char>(b);
+        t.kind[static_cast<std::size_t>(b)] = c == '\\' ? Dropped : (IsDigit(c) ? Digit : Plain);
+        t.normal[static_cast<std::size_t>(b)] = static_cast<unsigned char>(IsDigit(c) ? '0' : LowerChar(FoldChar(c)));
+    }
+    return t;
+}
+
+constexpr TNormalTables Normal = MakeNormalTables();
+
+// Edges of a node looked at one by one up to this count, by bisection beyond.
+constexpr std::uint32_t LinearEdges = 8;
+
+bool IsTrimmed(char c)
+{
+    return static_cast<unsigned char>(c) <= 32;
+}
+
+std::string_view TrimLeft(std::string_view s)
+{
+    while (!s.empty() && IsTrimmed(s.front()))
+        s.remove_prefix(1);
+    return s;
+}
+
+std::string_view TrimRight(std::string_view s)
+{
+    while (!s.empty() && IsTrimmed(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
 
 } // namespace
 
-std::uint64_t TCombinationFilter::NormalHash(std::string_view text)
-{
-    std::uint64_t h = 14695981039346656037ull;
-    bool inDigits = false;
-    for (const char c : text) {
-        if (c == '\\')
-            continue;
-        if (IsDigit(c)) {
-            if (inDigits)
-                continue;
-            inDigits = true;
-            h = (h ^ '0') * 1099511628211ull;
-            continue;
-        }
-        inDigits = false;
-        h = (h ^ static_cast<unsigned char>(LowerChar(c))) * 1099511628211ull;
-    }
-    h ^= h >> 29;
-    h *= 0xBF58476D1CE4E5B9ull;
-    return h ^ (h >> 32);
-}
-
 void TCombinationFilter::Build(const TCombiWordsDic& combi)
 {
-    // About 32 bits per entry keep false passes near one in a thousand.
-    std::uint64_t bits = 1024;
-    while (bits < static_cast<std::uint64_t>(combi.Count()) * 32)
-        bits *= 2;
-    m_bits.assign(bits / 64, 0);
-    m_mask = bits - 1;
+    // The tree is built with ordered child maps, then laid out flat.
+    std::vector<std::map<unsigned char, std::int32_t>> children(1);
+    std::vector<bool> terminal(1, false);
     for (const std::string& key : combi.Keys) {
-        const std::uint64_t h = NormalHash(key);
-        const std::uint64_t step = (h >> 32) | 1;
-        for (int i = 0; i < Probes; ++i) {
-            const std::uint64_t bit = (h + static_cast<std::uint64_t>(i) * step) & m_mask;
-            m_bits[bit / 64] |= std::uint64_t(1) << (bit % 64);
+        std::int32_t node = 0;
+        bool inDigits = false;
+        for (const char c : key) {
+            const auto b = static_cast<unsigned char>(c);
+            if (Normal.kind[b] == Dropped)
+                continue;
+            if (Normal.kind[b] == Digit) {
+                if (inDigits)
+                    continue;
+                inDigits = true;
+            } else {
+                inDigits = false;
+            }
+            const unsigned char n = Normal.normal[b];
+            auto& edges = children[static_cast<std::size_t>(node)];
+            const auto it = edges.find(n);
+            if (it != edges.end()) {
+                node = it->second;
+                continue;
+            }
+            const auto added = static_cast<std::int32_t>(children.size());
+            edges.emplace(n, added);
+            children.emplace_back();
+            terminal.push_back(false);
+            node = added;
         }
+        terminal[static_cast<std::size_t>(node)] = true;
+    }
+
+    Clear();
+    m_nodes.resize(children.size());
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        TNode& node = m_nodes[i];
+        node.FirstEdge = static_cast<std::uint32_t>(m_edgeChars.size());
+        node.EdgeCount = static_cast<std::uint32_t>(children[i].size());
+        node.Terminal = terminal[i];
+        for (const auto& [c, target] : children[i]) {
+            m_edgeChars.push_back(c);
+            m_edgeTargets.push_back(target);
+        }
+    }
+    for (const auto& [c, target] : children[0])
+        m_rootChildren[c] = target;
+}
+
+void TCombinationFilter::Clear()
+{
+    m_nodes.clear();
+    m_edgeChars.clear();
+    m_edgeTargets.clear();
+    m_rootChildren.fill(-1);
+}
+
+std::int32_t TCombinationFilter::Child(std::int32_t node, unsigned char c) const
+{
+    if (node == 0)
+        return m_rootChildren[c];
+    const TNode& n = m_nodes[static_cast<std::size_t>(node)];
+    const unsigned char* first = m_edgeChars.data() + n.FirstEdge;
+    if (n.EdgeCount <= LinearEdges) {
+        for (std::uint32_t i = 0; i < n.EdgeCount; ++i) {
+            if (first[i] == c)
+                return m_edgeTargets[n.FirstEdge + i];
+        }
+        return -1;
+    }
+    const unsigned char* last = first + n.EdgeCount;
+    const unsigned char* at = std::lower_bound(first, last, c);
+    if (at == last || *at != c)
+        return -1;
+    return m_edgeTargets[n.FirstEdge + static_cast<std::uint32_t>(at - first)];
+}
+
+void TCombinationFilter::Walk(TWalk& walk, std::string_view text) const
+{
+    for (const char c : text) {
+        if (walk.Node < 0)
+            return;
+        const auto b = static_cast<unsigned char>(c);
+        const unsigned char kind = Normal.kind[b];
+        if (kind == Dropped)
+            continue;
+        if (kind == Digit) {
+            if (walk.InDigits)
+                continue;
+            walk.InDigits = true;
+        } else {
+            walk.InDigits = false;
+        }
+        walk.Node = Child(walk.Node, Normal.normal[b]);
     }
 }
 
 bool TCombinationFilter::MayMatch(std::string_view candidate) const
 {
-    if (m_bits.empty())
+    if (!Built())
         return true; // not built: let every candidate through
-    const std::uint64_t h = NormalHash(candidate);
-    const std::uint64_t step = (h >> 32) | 1;
-    for (int i = 0; i < Probes; ++i) {
-        const std::uint64_t bit = (h + static_cast<std::uint64_t>(i) * step) & m_mask;
-        if ((m_bits[bit / 64] & (std::uint64_t(1) << (bit % 64))) == 0)
+    TWalk walk;
+    Walk(walk, candidate);
+    return walk.Node >= 0 && m_nodes[static_cast<std::size_t>(walk.Node)].Terminal;
+}
+
+TCombinationFilter::TWalk TCombinationFilter::Extend(TWalk text, std::string_view a, std::string_view b) const
+{
+    if (text.Node < 0)
+        return { -1, false, false };
+    // Trim(text + a + b) = text + a + b without the trimmed characters at
+    // the end, and, while text is empty, at the start.
+    b = TrimRight(b);
+    if (b.empty())
+        a = TrimRight(a);
+    if (text.Empty) {
+        a = TrimLeft(a);
+        if (a.empty())
+            b = TrimLeft(b);
+    }
+    TWalk walk = text;
+    walk.Empty = text.Empty && a.empty() && b.empty();
+    Walk(walk, a);
+    Walk(walk, b);
+    return walk;
+}
+
+bool AnyCandidateMayMatch(const TCombinationFilter& filter, const TWordBuffer& window, int maxWords)
+{
+    const int count = window.Words.Count();
+    if (!filter.Built() || count == 0)
+        return true;
+    // The walks below take every text they extend as trimmed; the oldest word
+    // alone, the first chain, is not trimmed when it is built.
+    const std::string& oldest = window.Words[0];
+    if (oldest.empty() || IsTrimmed(oldest.front()) || IsTrimmed(oldest.back()))
+        return true;
+
+    // The candidates in the order the pass builds them (see BuildCandidates),
+    // each as the walk of its text.
+    using TWalk = TCombinationFilter::TWalk;
+    const bool withLead = window.Separators[0] != " ";
+    TWalk chain;
+    TWalk leadChain;
+    TWalk last;
+    bool any = false;
+    auto add = [&](const TWalk& walk) {
+        last = walk;
+        any = any || filter.Accepts(walk);
+    };
+    for (int k = 0; k < count; ++k) {
+        const std::string& separator = window.Separators[k];
+        const std::string& word = window.Words[k];
+        if (k == 0) {
+            last = filter.Extend(TWalk {}, word, {}); // never tried on its own
+        } else {
+            if (separator != " ") {
+                add(filter.Extend(chain, separator, {}));
+                if (withLead)
+                    add(filter.Extend(leadChain, separator, {}));
+            }
+            if (!word.empty() && k < maxWords)
+                add(filter.Extend(chain, separator, word));
+        }
+        chain = last;
+        if (withLead && k < maxWords) {
+            add(filter.Extend(leadChain, separator, word));
+            leadChain = last;
+        }
+        if (any)
+            return true;
+        // Every later text grows from one of the two chains.
+        if (chain.Node < 0 && (!withLead || leadChain.Node < 0))
             return false;
     }
-    return true;
+    return any;
 }
 
 } // namespace tildo

@@ -270,9 +270,16 @@ void TYoficator::ScanText(int startLine, int startColumn)
         m_aborted = false;
         m_binaryReached = false;
         m_window.Clear();
+        m_windowLetters = 0;
+        m_windowTracked = true;
         m_lookupCache.Clear(); // the dictionaries may have changed since the last scan
-        // The filter holds for this scan's dictionary only; outside a scan it lets everything through.
-        TAtExit dropFilter([this] { m_combiFilter.Clear(); });
+        // The filter holds for this scan's dictionary only; outside a scan it
+        // lets everything through. Outside a scan the window may be filled
+        // by others, so its words' letters are not known.
+        TAtExit endOfScan([this] {
+            m_combiFilter.Clear();
+            m_windowTracked = false;
+        });
         if (m_scanCombi)
             m_combiFilter.Build(m_combi);
         m_separator.assign(" ");
@@ -322,17 +329,15 @@ void TYoficator::ScanLine(int line, int startColumn)
         const char* gap = p;
         p = SkipNonLetters(p, end);
         if (combi)
-            m_separator.append(gap, static_cast<std::size_t>(p - gap));
+            AppendCollapsingBlanks(m_separator, std::string_view(gap, static_cast<std::size_t>(p - gap)));
         if (p == end)
             return;
         const char* first = p;
         unsigned letters = 0;
         p = SkipLetters(p, end, letters);
         const std::string_view word(first, static_cast<std::size_t>(p - first));
-        const int column = static_cast<int>(p - text) + 1; // of the character after the word
         if (combi) {
-            m_collapsed = CollapseBlanks(m_separator);
-            TakeWord(line, column, word, m_collapsed);
+            TakeWindowWord(m_lineStart + static_cast<int>(first - text), word, m_separator, letters);
         } else if (IsCandidateLetters(letters, m_collecting, m_options.CheckYo)) {
             TakeCandidate(m_lineStart + static_cast<int>(first - text), word, letters);
         }
@@ -342,8 +347,10 @@ void TYoficator::ScanLine(int line, int startColumn)
                 m_separator.assign(" ");
             return;
         }
-        if (combi)
-            m_separator.assign(1, *p);
+        if (combi) {
+            m_separator.clear();
+            AppendCollapsingBlanks(m_separator, std::string_view(p, 1));
+        }
         ++p;
         if (m_aborted)
             return;
@@ -355,7 +362,7 @@ void TYoficator::ScanLine(int line, int startColumn)
 void TYoficator::FinishWindow()
 {
     if (!m_separator.empty())
-        TakeWord(0, 0, {}, CollapseBlanks(m_separator));
+        TakeWord(0, 0, {}, m_separator); // collapsed as it was collected
     if (m_aborted)
         return;
     if (m_window.Words.Count() == m_limits.BufferCapacity())
@@ -373,16 +380,21 @@ void TYoficator::TakeWord(int line, int endColumn, std::string_view word, std::s
 {
     const int lineStart = line == m_lineIndex ? m_lineStart : m_doc.LineStart(line);
     const int position = lineStart + endColumn - 1 - static_cast<int>(word.size());
-    if (m_scanCombi) {
-        m_window.Push(position, std::string(word), std::string(separator));
-        if (m_window.Words.Count() == m_limits.BufferCapacity())
-            DecideOldest();
-    } else {
-        const unsigned letters = ELettersOf(word);
-        if (IsCandidateLetters(letters, m_collecting, m_options.CheckYo))
-            TakeCandidate(position, word, letters);
-        return;
-    }
+    const unsigned letters = ELettersOf(word);
+    if (m_scanCombi)
+        TakeWindowWord(position, word, separator, letters);
+    else if (IsCandidateLetters(letters, m_collecting, m_options.CheckYo))
+        TakeCandidate(position, word, letters);
+}
+
+// A word of the combination analysis: into the window, and the oldest word is
+// decided once the window is full.
+void TYoficator::TakeWindowWord(int position, std::string_view word, std::string_view separator, unsigned letters)
+{
+    m_window.Push(position, word, separator);
+    m_windowLetters = (m_windowLetters << 2) | letters;
+    if (m_window.Words.Count() == m_limits.BufferCapacity())
+        DecideOldest();
     if (!m_aborted)
         m_aborted = m_ui.IsEscPressed();
 }

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tildo {
@@ -19,6 +21,9 @@ struct TBufferLimits {
     int BufferCapacity() const { return WordsBufferLength + 1; }
     int MaxCombiWords() const { return WordsBufferLength; }
 };
+
+// Throws std::out_of_range for a list index out of range (kept out of line, off the hot paths).
+[[noreturn]] void ThrowIndexError();
 
 // Ordered growable list of values, indexed from 0.
 template <class T>
@@ -57,10 +62,13 @@ public:
     void ShiftIn(T value)
     {
         if (m_items.empty())
-            throw std::out_of_range("list index out of range");
-        for (std::size_t i = 0; i + 1 < m_items.size(); ++i)
-            m_items[i] = m_items[i + 1];
-        m_items.back() = value;
+            ThrowIndexError();
+        // Each entry takes the place of the one before it, from the back; the
+        // lists are short where this is used (a word window).
+        T* const items = m_items.data();
+        T carry = value;
+        for (std::size_t i = m_items.size(); i-- > 0;)
+            std::swap(items[i], carry);
     }
     void Move(int from, int to)
     {
@@ -95,12 +103,15 @@ public:
         if (Count() >= m_limits->BufferCapacity())
             ShiftIn(value);
         else
-            Add(value);
+            Append(value);
     }
     // Removes entry 0; the buffer must not be empty.
     void DropOldest();
 
 private:
+    // Add, out of line: a window grows only while it fills.
+    void Append(std::int32_t value);
+
     const TBufferLimits* m_limits;
 };
 
@@ -116,10 +127,15 @@ public:
     }
     int Add(std::string_view value)
     {
-        NextSlot().assign(value);
+        Put(NextSlot(), value);
         return Count() - 1;
     }
-    void PushBounded(std::string_view value);
+    void PushBounded(std::string_view value)
+    {
+        if (Count() >= m_limits->BufferCapacity())
+            DropOldest();
+        Put(NextSlot(), value);
+    }
     // Removes entry 0; nothing happens to an empty buffer.
     void DropOldest()
     {
@@ -130,7 +146,7 @@ public:
     }
     const std::string& operator[](int index) const { return Slot(index); }
     const std::string& Get(int index) const { return Slot(index); }
-    void Set(int index, std::string_view value) { Slot(index).assign(value); }
+    void Set(int index, std::string_view value) { Put(Slot(index), value); }
     int Count() const { return static_cast<int>(m_count); }
     void Clear() { m_head = m_count = 0; }
 
@@ -140,8 +156,25 @@ private:
     {
         return m_slots[(m_head + static_cast<std::size_t>(index)) & m_mask];
     }
+    // Replaces the text of a slot, keeping its storage when it is large enough.
+    static void Put(std::string& slot, std::string_view value)
+    {
+        const std::less<const char*> before;
+        if (!before(value.data(), slot.data()) && !before(slot.data() + slot.size(), value.data())) {
+            slot.assign(value); // a text from the slot itself
+            return;
+        }
+        slot.clear();
+        slot.append(value.data(), value.size());
+    }
     // A slot appended after the last entry, with whatever text it held before.
-    std::string& NextSlot();
+    std::string& NextSlot()
+    {
+        if (m_count == m_slots.size())
+            Grow();
+        return m_slots[(m_head + m_count++) & m_mask];
+    }
+    void Grow();
 
     const TBufferLimits* m_limits;
     std::vector<std::string> m_slots; // a power of two of them, or none
@@ -169,7 +202,13 @@ public:
     TStringBuffer Separators; // the text before the word, blanks collapsed
     TStringBuffer Candidates; // combination texts for the oldest word, unbounded
 
-    void Push(std::int32_t position, std::string_view word, std::string_view separator);
+    void Push(std::int32_t position, std::string_view word, std::string_view separator)
+    {
+        Positions.PushBounded(position);
+        Decisions.PushBounded(0);
+        Words.PushBounded(word);
+        Separators.PushBounded(separator);
+    }
     void DropOldest();
     void Clear();
 };

@@ -105,8 +105,34 @@ void TCombinationFilter::Build(const TCombiWordsDic& combi)
             m_edgeTargets.push_back(target);
         }
     }
-    for (const auto& [c, target] : children[0])
+    for (const auto& [c, target] : children[0]) {
         m_rootChildren[c] = target;
+        for (const auto& [next, grandchild] : children[static_cast<std::size_t>(target)]) {
+            const unsigned pair = c * 256u + next;
+            m_beginnings[pair / 64] |= std::uint64_t(1) << (pair % 64);
+        }
+    }
+}
+
+inline bool TCombinationFilter::MayBegin(std::string_view a, std::string_view b) const
+{
+    if (a.empty()) {
+        a = b;
+        b = {};
+    }
+    if (a.empty())
+        return true;
+    const auto b0 = static_cast<unsigned char>(a[0]);
+    if (Normal.kind[b0] != Plain)
+        return true;
+    const unsigned char n0 = Normal.normal[b0];
+    if (a.size() == 1 && b.empty())
+        return m_rootChildren[n0] >= 0;
+    const auto b1 = static_cast<unsigned char>(a.size() > 1 ? a[1] : b[0]);
+    if (Normal.kind[b1] != Plain)
+        return m_rootChildren[n0] >= 0;
+    const unsigned pair = n0 * 256u + Normal.normal[b1];
+    return (m_beginnings[pair / 64] >> (pair % 64) & 1) != 0;
 }
 
 void TCombinationFilter::Clear()
@@ -115,9 +141,10 @@ void TCombinationFilter::Clear()
     m_edgeChars.clear();
     m_edgeTargets.clear();
     m_rootChildren.fill(-1);
+    m_beginnings.assign(256 * 256 / 64, 0);
 }
 
-std::int32_t TCombinationFilter::Child(std::int32_t node, unsigned char c) const
+inline std::int32_t TCombinationFilter::Child(std::int32_t node, unsigned char c) const
 {
     if (node == 0)
         return m_rootChildren[c];
@@ -137,24 +164,26 @@ std::int32_t TCombinationFilter::Child(std::int32_t node, unsigned char c) const
     return m_edgeTargets[n.FirstEdge + static_cast<std::uint32_t>(at - first)];
 }
 
-void TCombinationFilter::Walk(TWalk& walk, std::string_view text) const
+inline void TCombinationFilter::Walk(TWalk& walk, std::string_view text) const
 {
-    for (const char c : text) {
-        if (walk.Node < 0)
-            return;
-        const auto b = static_cast<unsigned char>(c);
+    std::int32_t node = walk.Node;
+    bool inDigits = walk.InDigits;
+    for (std::size_t i = 0; i < text.size() && node >= 0; ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
         const unsigned char kind = Normal.kind[b];
         if (kind == Dropped)
             continue;
         if (kind == Digit) {
-            if (walk.InDigits)
+            if (inDigits)
                 continue;
-            walk.InDigits = true;
+            inDigits = true;
         } else {
-            walk.InDigits = false;
+            inDigits = false;
         }
-        walk.Node = Child(walk.Node, Normal.normal[b]);
+        node = Child(node, Normal.normal[b]);
     }
+    walk.Node = node;
+    walk.InDigits = inDigits;
 }
 
 bool TCombinationFilter::MayMatch(std::string_view candidate) const
@@ -167,6 +196,11 @@ bool TCombinationFilter::MayMatch(std::string_view candidate) const
 }
 
 TCombinationFilter::TWalk TCombinationFilter::Extend(TWalk text, std::string_view a, std::string_view b) const
+{
+    return Extended(text, a, b);
+}
+
+inline TCombinationFilter::TWalk TCombinationFilter::Extended(TWalk text, std::string_view a, std::string_view b) const
 {
     if (text.Node < 0)
         return { -1, false, false };
@@ -187,46 +221,57 @@ TCombinationFilter::TWalk TCombinationFilter::Extend(TWalk text, std::string_vie
     return walk;
 }
 
-bool AnyCandidateMayMatch(const TCombinationFilter& filter, const TWordBuffer& window, int maxWords)
+bool TCombinationFilter::AnyCandidateMayMatch(const TWordBuffer& window, int maxWords) const
 {
     const int count = window.Words.Count();
-    if (!filter.Built() || count == 0)
+    if (!Built() || count == 0)
         return true;
     // The walks below take every text they extend as trimmed; the oldest word
     // alone, the first chain, is not trimmed when it is built.
     const std::string& oldest = window.Words[0];
     if (oldest.empty() || IsTrimmed(oldest.front()) || IsTrimmed(oldest.back()))
         return true;
+    const std::string& leading = window.Separators[0];
+    const bool withLead = !(leading.size() == 1 && leading[0] == ' ');
+    // Most words begin no entry, and after a plain gap every candidate begins
+    // with the oldest word: a look at its first two letters settles most.
+    if (!MayBegin(oldest, {}) && (!withLead || !MayBegin(TrimLeft(leading), oldest)))
+        return false;
+    return WalkCandidates(window, maxWords);
+}
 
+bool TCombinationFilter::WalkCandidates(const TWordBuffer& window, int maxWords) const
+{
+    const int count = window.Words.Count();
+    const std::string& leading = window.Separators[0];
+    const bool withLead = !(leading.size() == 1 && leading[0] == ' ');
     // The candidates in the order the pass builds them (see BuildCandidates),
     // each as the walk of its text.
-    using TWalk = TCombinationFilter::TWalk;
-    const bool withLead = window.Separators[0] != " ";
     TWalk chain;
     TWalk leadChain;
     TWalk last;
     bool any = false;
     auto add = [&](const TWalk& walk) {
         last = walk;
-        any = any || filter.Accepts(walk);
+        any = any || Accepts(walk);
     };
     for (int k = 0; k < count; ++k) {
         const std::string& separator = window.Separators[k];
         const std::string& word = window.Words[k];
         if (k == 0) {
-            last = filter.Extend(TWalk {}, word, {}); // never tried on its own
+            last = Extended(TWalk {}, word, {}); // never tried on its own
         } else {
-            if (separator != " ") {
-                add(filter.Extend(chain, separator, {}));
+            if (!(separator.size() == 1 && separator[0] == ' ')) {
+                add(Extended(chain, separator, {}));
                 if (withLead)
-                    add(filter.Extend(leadChain, separator, {}));
+                    add(Extended(leadChain, separator, {}));
             }
             if (!word.empty() && k < maxWords)
-                add(filter.Extend(chain, separator, word));
+                add(Extended(chain, separator, word));
         }
         chain = last;
         if (withLead && k < maxWords) {
-            add(filter.Extend(leadChain, separator, word));
+            add(Extended(leadChain, separator, word));
             leadChain = last;
         }
         if (any)

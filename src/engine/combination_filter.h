@@ -41,6 +41,11 @@ public:
     // The walk of Trim(text + a + b), given the walk of text; Trim removes the
     // characters up to 32 from both ends. The text must be trimmed already.
     TWalk Extend(TWalk text, std::string_view a, std::string_view b) const;
+    // Whether any combination candidate of the window's oldest word that the
+    // pass tries (every one but the oldest word alone) may match an entry,
+    // worked out with walks instead of candidate strings. True when the filter
+    // is not built.
+    bool AnyCandidateMayMatch(const TWordBuffer& window, int maxWords) const;
     // The text walked to may be a combination.
     bool Accepts(const TWalk& walk) const
     {
@@ -56,17 +61,20 @@ private:
     };
 
     void Walk(TWalk& walk, std::string_view text) const;
+    // Whether the normal form of some entry begins like that of the text a + b,
+    // judged by its first two characters when they are plain ones.
+    bool MayBegin(std::string_view a, std::string_view b) const;
+    // AnyCandidateMayMatch past its quick look, out of line so that the quick
+    // look stays cheap.
+    [[gnu::noinline]] bool WalkCandidates(const TWordBuffer& window, int maxWords) const;
+    TWalk Extended(TWalk text, std::string_view a, std::string_view b) const;
     std::int32_t Child(std::int32_t node, unsigned char c) const;
 
     std::vector<TNode> m_nodes; // node 0 is the root
     std::vector<unsigned char> m_edgeChars; // each node's edges sorted by character
     std::vector<std::int32_t> m_edgeTargets;
     std::array<std::int32_t, 256> m_rootChildren {}; // the root's edges, -1 for none
+    std::vector<std::uint64_t> m_beginnings; // bit 256 * c1 + c2: some normal form begins with c1 c2
 };
-
-// Whether any combination candidate of the window's oldest word that the pass
-// tries (every one but the oldest word alone) may match an entry, worked out
-// with walks instead of candidate strings. True when the filter is not built.
-bool AnyCandidateMayMatch(const TCombinationFilter& filter, const TWordBuffer& window, int maxWords);
 
 } // namespace tildo

@@ -354,7 +354,7 @@ void TYoficator::DecideOldest()
     }
     int found = -1;
     TCandidatesScope candidates(m_candidatesPending);
-    if (AnyCandidateMayMatch(m_combiFilter, m_window, m_limits.MaxCombiWords())) {
+    if (m_combiFilter.AnyCandidateMayMatch(m_window, m_limits.MaxCombiWords())) {
         BuildCandidates();
         found = MatchCombination(m_window.Candidates);
     } else {

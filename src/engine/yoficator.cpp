@@ -328,8 +328,12 @@ void TYoficator::ScanLine(int line, int startColumn)
         // The characters up to the next letter: the separator.
         const char* gap = p;
         p = SkipNonLetters(p, end);
-        if (combi)
-            AppendCollapsingBlanks(m_separator, std::string_view(gap, static_cast<std::size_t>(p - gap)));
+        if (combi && p != gap) {
+            if (p - gap == 1 && m_separator.empty()) // the usual gap: one character after a word
+                m_separator.assign(1, IsBlank(*gap) ? ' ' : *gap);
+            else
+                AppendCollapsingBlanks(m_separator, std::string_view(gap, static_cast<std::size_t>(p - gap)));
+        }
         if (p == end)
             return;
         const char* first = p;
@@ -347,11 +351,10 @@ void TYoficator::ScanLine(int line, int startColumn)
                 m_separator.assign(" ");
             return;
         }
-        if (combi) {
+        // The character after the word starts the next separator (the next
+        // round collects it).
+        if (combi)
             m_separator.clear();
-            AppendCollapsingBlanks(m_separator, std::string_view(p, 1));
-        }
-        ++p;
         if (m_aborted)
             return;
     }

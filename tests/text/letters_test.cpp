@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace tildo {
 namespace {
 
@@ -113,6 +115,29 @@ TEST(Letters, CountEndings)
     EXPECT_EQ(ending(25, 3), "й");
     EXPECT_EQ(ending(14, 3), "й");
     EXPECT_EQ(ending(5, 4), "unchanged");
+}
+
+TEST(Letters, BlanksCollapsedPieceByPiece)
+{
+    EXPECT_EQ(CollapseBlanks("a \t\xA0 b  "), "a b ");
+    // A separator collected in pieces, collapsed as it grows, reads as the
+    // whole collapsed at once, whatever the cuts.
+    const char alphabet[] = { ' ', ' ', ' ', '\t', '\xA0', ',', 'x', '1', '-', '\r' };
+    std::mt19937 random(5);
+    for (int round = 0; round < 5000; ++round) {
+        std::string whole;
+        std::string collapsed;
+        const int pieces = 1 + static_cast<int>(random() % 4);
+        for (int k = 0; k < pieces; ++k) {
+            std::string piece;
+            const int length = static_cast<int>(random() % 20);
+            for (int i = 0; i < length; ++i)
+                piece += alphabet[random() % sizeof alphabet];
+            whole += piece;
+            AppendCollapsingBlanks(collapsed, piece);
+        }
+        ASSERT_EQ(collapsed, CollapseBlanks(whole)) << whole;
+    }
 }
 
 } // namespace

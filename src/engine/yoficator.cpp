@@ -3,6 +3,7 @@
 #include "engine/entry_statistics.h"
 #include "platform/file_io.h"
 #include "text/letters.h"
+#include "text/memory_document.h"
 #include "text/messages.h"
 
 #include <cstdint>
@@ -284,6 +285,9 @@ void TYoficator::ScanText(int startLine, int startColumn)
             m_combiFilter.Build(m_combi);
         m_separator.assign(" ");
         m_lineIndex = -1;
+        // An in-memory text (the command-line tool's) hands its lines over
+        // without a new string for each.
+        m_memoryDoc = dynamic_cast<const MemoryDocument*>(&m_doc);
         if (startLine < 0)
             startLine = 0;
         if (startColumn < 1)
@@ -307,7 +311,10 @@ void TYoficator::ScanText(int startLine, int startColumn)
 
 void TYoficator::ScanLine(int line, int startColumn)
 {
-    m_line = m_doc.Line(line);
+    if (m_memoryDoc != nullptr)
+        m_memoryDoc->LineInto(line, m_line);
+    else
+        m_line = m_doc.Line(line);
     m_lineIndex = line;
     m_lineStart = m_doc.LineStart(line);
     int limit = static_cast<int>(m_line.size());
@@ -424,12 +431,26 @@ void TYoficator::Consider(int position, std::string_view word, unsigned letters)
     const bool hasDotted = (letters & ELetters::Dotted) != 0;
     if (hasDotted && !m_options.CheckYo)
         return;
-    Decide(word, position, hasDotted, m_decision);
-    if (m_decision.Result.empty())
-        return;
-    // A word outside the dictionary decided as it stands changes nothing and counts nowhere.
-    if (m_decision.Entry >= 0 || !SameText(m_decision.Result, word))
-        WriteBack(position, word, m_decision.Entry, m_decision.FromRule, m_decision.Result);
+    if (!hasDotted && m_lookupCache.IsKnownMissing(word)) {
+        // Most words of a text: not in the dictionary, their lookup cached,
+        // and no ё to disagree with it. The decision is the word as it
+        // stands (none in a collection run or with only obligatory
+        // replacements), which changes nothing and counts nowhere.
+        m_undoRequested = false;
+        m_asked = false;
+        if (!m_options.FastScroll)
+            ShowPosition(m_doc, position);
+        if (m_collecting || m_options.VarOnly)
+            return;
+        m_aborted = false;
+    } else {
+        Decide(word, position, hasDotted, m_decision);
+        if (m_decision.Result.empty())
+            return;
+        // A word outside the dictionary decided as it stands changes nothing and counts nowhere.
+        if (m_decision.Entry >= 0 || !SameText(m_decision.Result, word))
+            WriteBack(position, word, m_decision.Entry, m_decision.FromRule, m_decision.Result);
+    }
     if (!m_pendingCombiText.empty()) {
         // Cleared before the write, so that a failing log does not log it again later.
         const std::string text = std::move(m_pendingCombiText);

@@ -21,6 +21,8 @@
 
 namespace tildo {
 
+class MemoryDocument;
+
 // What the lookup of a folded word gives the decision.
 struct TLookUp
 {
@@ -180,6 +182,7 @@ private:
     TRunCounters m_counters;
 
     // Working storage reused from word to word, so that a word costs no allocation.
+    const MemoryDocument* m_memoryDoc = nullptr; // m_doc, when it is one
     std::string m_line;
     std::string m_upperLine;
     int m_lineIndex = -1;

@@ -6,8 +6,10 @@
 #include "text/memory_document.h"
 #include "text/messages.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
+#include <typeinfo>
 #include <utility>
 
 namespace tildo {
@@ -35,41 +37,76 @@ std::uint64_t Load8(const char* p)
     return v;
 }
 
-// Past the characters that are not Russian letters. Plain ASCII, most of what
-// separates words, is passed over eight bytes at a time.
-const char* SkipNonLetters(const char* p, const char* end)
+constexpr std::uint64_t Ones = 0x0101010101010101ull;
+constexpr std::uint64_t Highs = 0x8080808080808080ull;
+
+// High bit set in each byte of v that equals c.
+std::uint64_t BytesEqual(std::uint64_t v, unsigned char c)
 {
-    for (;;) {
-        while (end - p >= 8 && (Load8(p) & 0x8080808080808080ull) == 0)
-            p += 8;
-        if (p == end || IsRussianLetter(*p))
-            return p;
-        ++p;
-    }
+    const std::uint64_t x = v ^ (Ones * c);
+    return ~(((x & ~Highs) + ~Highs) | x) & Highs;
 }
 
-// Past the Russian letters, noting their е and ё (ELettersOf) on the way.
-// Eight letters at a time while all of them lie in А..я: in such a block only
-// е and Е can be of interest, and Е differs from е in the 0x20 bit alone.
+// High bit set in each byte of v that is a Russian letter: А..я (0xC0 and
+// up, both top bits set), Ё or ё.
+std::uint64_t LetterBytes(std::uint64_t v)
+{
+    std::uint64_t letters = v & (v << 1) & Highs;
+    if (((v & Highs) & ~letters) != 0) // bytes 0x80..0xBF: look for Ё and ё
+        letters |= BytesEqual(v, static_cast<unsigned char>(LetterCapitalYo))
+            | BytesEqual(v, static_cast<unsigned char>(LetterYo));
+    return letters;
+}
+
+// Bytes of a block in front of its first marked byte (mask from the above).
+std::size_t BytesBefore(std::uint64_t mask)
+{
+    return static_cast<std::size_t>(std::countr_zero(mask)) / 8;
+}
+
+// Past the characters that are not Russian letters, eight bytes at a time.
+const char* SkipNonLetters(const char* p, const char* end)
+{
+    while (end - p >= 8) {
+        const std::uint64_t letters = LetterBytes(Load8(p));
+        if (letters != 0)
+            return p + BytesBefore(letters);
+        p += 8;
+    }
+    while (p != end && !IsRussianLetter(*p))
+        ++p;
+    return p;
+}
+
+// Past the Russian letters, noting their е and ё (ELettersOf) on the way,
+// eight bytes at a time while they lie in А..я: there only е and Е can be of
+// interest, and Е differs from е in the 0x20 bit alone.
 const char* SkipLetters(const char* p, const char* end, unsigned& letters)
 {
-    constexpr std::uint64_t ones = 0x0101010101010101ull;
-    constexpr std::uint64_t highs = 0x8080808080808080ull;
-    for (;;) {
-        while (end - p >= 8) {
-            const std::uint64_t v = Load8(p);
-            if ((v & 0xC0C0C0C0C0C0C0C0ull) != 0xC0C0C0C0C0C0C0C0ull)
-                break;
-            const std::uint64_t x = (v | 0x2020202020202020ull) ^ 0xE5E5E5E5E5E5E5E5ull; // 0 where е or Е
-            if (((x - ones) & ~x & highs) != 0)
+    while (end - p >= 8) {
+        const std::uint64_t v = Load8(p);
+        const std::uint64_t others = ~(v & (v << 1)) & Highs; // bytes outside А..я
+        const std::uint64_t x = (v | (Ones * 0x20)) ^ (Ones * 0xE5); // 0 where е or Е
+        // Where a byte is 0, this marks it; above it, the borrow may mark
+        // others, which the cut below never keeps without the 0 itself.
+        std::uint64_t plain = (x - Ones) & ~x & Highs;
+        if (others == 0) {
+            if (plain != 0)
                 letters |= ELetters::Plain;
             p += 8;
+            continue;
         }
-        if (p == end || !IsRussianLetter(*p))
-            return p;
-        letters |= ELettersOf(std::string_view(p, 1));
-        ++p;
+        const std::size_t n = BytesBefore(others);
+        plain &= (std::uint64_t(1) << (8 * n)) - 1; // n < 8
+        if (plain != 0)
+            letters |= ELetters::Plain;
+        p += n;
+        break;
     }
+    // The rest one by one: the end of the line, and words with Ё or ё.
+    for (; p != end && IsRussianLetter(*p); ++p)
+        letters |= ELettersOf(std::string_view(p, 1));
+    return p;
 }
 
 // Equality without a library call, for words of a few bytes.
@@ -287,7 +324,8 @@ void TYoficator::ScanText(int startLine, int startColumn)
         m_lineIndex = -1;
         // An in-memory text (the command-line tool's) hands its lines over
         // without a new string for each.
-        m_memoryDoc = dynamic_cast<const MemoryDocument*>(&m_doc);
+        m_memoryDoc
+            = typeid(m_doc) == typeid(MemoryDocument) ? static_cast<const MemoryDocument*>(&m_doc) : nullptr;
         if (startLine < 0)
             startLine = 0;
         if (startColumn < 1)

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -117,8 +117,12 @@ private:
 
 // A string list with the same bounded push beside its ordinary append. The
 // word window pushes and drops a string for every word of a text, so the
-// entries live in a ring of slots that are reused, never shifted: a dropped
-// entry's slot (and its storage) serves a later push.
+// texts are kept one after another in a buffer of characters of their own,
+// and the entries (where each text lies) in a ring that is never shifted;
+// the texts of dropped entries are reclaimed when the buffer is full.
+//
+// An entry reads as a view of the buffer: it stays valid until the next
+// change of this list (Add, PushBounded, Set).
 class TStringBuffer {
 public:
     explicit TStringBuffer(const TBufferLimits& limits)
@@ -127,14 +131,14 @@ public:
     }
     int Add(std::string_view value)
     {
-        Put(NextSlot(), value);
+        Append(value);
         return Count() - 1;
     }
     void PushBounded(std::string_view value)
     {
         if (Count() >= m_limits->BufferCapacity())
             DropOldest();
-        Put(NextSlot(), value);
+        Append(value);
     }
     // Removes entry 0; nothing happens to an empty buffer.
     void DropOldest()
@@ -142,45 +146,62 @@ public:
         if (m_count == 0)
             return;
         m_head = (m_head + 1) & m_mask;
-        --m_count;
+        if (--m_count == 0)
+            m_used = 0;
     }
-    const std::string& operator[](int index) const { return Slot(index); }
-    const std::string& Get(int index) const { return Slot(index); }
-    void Set(int index, std::string_view value) { Put(Slot(index), value); }
+    std::string_view operator[](int index) const
+    {
+        const TEntry& e = Entry(index);
+        return { m_text.data() + e.Offset, e.Length };
+    }
+    std::string_view Get(int index) const { return (*this)[index]; }
+    void Set(int index, std::string_view value);
     int Count() const { return static_cast<int>(m_count); }
-    void Clear() { m_head = m_count = 0; }
+    void Clear() { m_head = m_count = m_used = 0; }
 
 private:
-    std::string& Slot(int index) { return m_slots[(m_head + static_cast<std::size_t>(index)) & m_mask]; }
-    const std::string& Slot(int index) const
+    struct TEntry {
+        std::size_t Offset = 0;
+        std::size_t Length = 0;
+    };
+    TEntry& Entry(int index) { return m_entries[(m_head + static_cast<std::size_t>(index)) & m_mask]; }
+    const TEntry& Entry(int index) const
     {
-        return m_slots[(m_head + static_cast<std::size_t>(index)) & m_mask];
+        return m_entries[(m_head + static_cast<std::size_t>(index)) & m_mask];
     }
-    // Replaces the text of a slot, keeping its storage when it is large enough.
-    static void Put(std::string& slot, std::string_view value)
+    // A new last entry with the text.
+    void Append(std::string_view value)
     {
-        const std::less<const char*> before;
-        if (!before(value.data(), slot.data()) && !before(slot.data() + slot.size(), value.data())) {
-            slot.assign(value); // a text from the slot itself
-            return;
-        }
-        slot.clear();
-        slot.append(value.data(), value.size());
+        if (m_count == m_entries.size())
+            GrowEntries();
+        const std::size_t offset = Place(value);
+        m_entries[(m_head + m_count++) & m_mask] = { offset, value.size() };
     }
-    // A slot appended after the last entry, with whatever text it held before.
-    std::string& NextSlot()
+    // Copies the text after the texts in use; returns where it went.
+    std::size_t Place(std::string_view value)
     {
-        if (m_count == m_slots.size())
-            Grow();
-        return m_slots[(m_head + m_count++) & m_mask];
+        if (value.size() > m_text.size() - m_used)
+            MakeRoom(value.size());
+        const std::size_t offset = m_used;
+        if (!value.empty())
+            std::memmove(m_text.data() + offset, value.data(), value.size());
+        m_used += value.size();
+        return offset;
     }
-    void Grow();
+    void GrowEntries();
+    // Moves the texts of the entries to the front of a buffer with room for
+    // size more characters. The old characters stay readable until the next
+    // call (a text being placed may come from them).
+    void MakeRoom(std::size_t size);
 
     const TBufferLimits* m_limits;
-    std::vector<std::string> m_slots; // a power of two of them, or none
-    std::size_t m_mask = 0; // slot count - 1
-    std::size_t m_head = 0; // the slot of entry 0
+    std::vector<TEntry> m_entries; // a ring, a power of two of them, or none
+    std::size_t m_mask = 0; // entry count - 1
+    std::size_t m_head = 0; // the place of entry 0
     std::size_t m_count = 0;
+    std::vector<char> m_text; // the texts, [0, m_used) written
+    std::vector<char> m_spare; // the buffer of the texts before the last move
+    std::size_t m_used = 0;
 };
 
 // The window of the most recent words of the text, oldest first. The first

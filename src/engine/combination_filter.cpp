@@ -27,7 +27,8 @@ constexpr TNormalTables MakeNormalTables()
     for (int b = 0; b < 256; ++b) {
         const char c = static_cast<char>(b);
         t.kind[static_cast<std::size_t>(b)] = c == '\\' ? Dropped : (IsDigit(c) ? Digit : Plain);
-        t.normal[static_cast<std::size_t>(b)] = static_cast<unsigned char>(IsDigit(c) ? '0' : LowerChar(FoldChar(c)));
+        t.normal[static_cast<std::size_t>(b)]
+            = static_cast<unsigned char>(IsDigit(c) ? '0' : LowerChar(FoldChar(c)));
     }
     return t;
 }
@@ -200,7 +201,8 @@ TCombinationFilter::TWalk TCombinationFilter::Extend(TWalk text, std::string_vie
     return Extended(text, a, b);
 }
 
-inline TCombinationFilter::TWalk TCombinationFilter::Extended(TWalk text, std::string_view a, std::string_view b) const
+inline TCombinationFilter::TWalk TCombinationFilter::Extended(
+    TWalk text, std::string_view a, std::string_view b) const
 {
     if (text.Node < 0)
         return { -1, false, false };
@@ -228,10 +230,10 @@ bool TCombinationFilter::AnyCandidateMayMatch(const TWordBuffer& window, int max
         return true;
     // The walks below take every text they extend as trimmed; the oldest word
     // alone, the first chain, is not trimmed when it is built.
-    const std::string& oldest = window.Words[0];
+    const std::string_view oldest = window.Words[0];
     if (oldest.empty() || IsTrimmed(oldest.front()) || IsTrimmed(oldest.back()))
         return true;
-    const std::string& leading = window.Separators[0];
+    const std::string_view leading = window.Separators[0];
     const bool withLead = !(leading.size() == 1 && leading[0] == ' ');
     // Most words begin no entry, and after a plain gap every candidate begins
     // with the oldest word: a look at its first two letters settles most.
@@ -243,7 +245,7 @@ bool TCombinationFilter::AnyCandidateMayMatch(const TWordBuffer& window, int max
 bool TCombinationFilter::WalkCandidates(const TWordBuffer& window, int maxWords) const
 {
     const int count = window.Words.Count();
-    const std::string& leading = window.Separators[0];
+    const std::string_view leading = window.Separators[0];
     const bool withLead = !(leading.size() == 1 && leading[0] == ' ');
     // The candidates in the order the pass builds them (see BuildCandidates),
     // each as the walk of its text.
@@ -256,8 +258,8 @@ bool TCombinationFilter::WalkCandidates(const TWordBuffer& window, int maxWords)
         any = any || Accepts(walk);
     };
     for (int k = 0; k < count; ++k) {
-        const std::string& separator = window.Separators[k];
-        const std::string& word = window.Words[k];
+        const std::string_view separator = window.Separators[k];
+        const std::string_view word = window.Words[k];
         if (k == 0) {
             last = Extended(TWalk {}, word, {}); // never tried on its own
         } else {

@@ -309,7 +309,7 @@ void TYoficator::BuildCandidates()
     const int maxWords = m_limits.MaxCombiWords();
     const int count = m_window.Words.Count();
     for (int k = 0; k < count; ++k) {
-        const std::string& separator = m_window.Separators[k];
+        const std::string_view separator = m_window.Separators[k];
         m_folded.assign(m_window.Words[k]);
         FoldDottedEInPlace(m_folded);
         if (k == 0)
@@ -368,7 +368,7 @@ void TYoficator::DecideOldest()
     if (found >= 0)
         m_combiStateEntry = found;
     // ConsiderWord, with the letters known.
-    const std::string& oldest = m_window.Words[0];
+    const std::string_view oldest = m_window.Words[0];
     if (oldest.size() >= 2 && oldestLetters != 0)
         Consider(m_window.Positions[0], oldest, oldestLetters);
 }

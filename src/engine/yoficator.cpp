@@ -437,7 +437,8 @@ void TYoficator::TakeWord(int line, int endColumn, std::string_view word, std::s
 
 // A word of the combination analysis: into the window, and the oldest word is
 // decided once the window is full.
-void TYoficator::TakeWindowWord(int position, std::string_view word, std::string_view separator, unsigned letters)
+void TYoficator::TakeWindowWord(
+    int position, std::string_view word, std::string_view separator, unsigned letters)
 {
     m_window.Push(position, word, separator);
     m_windowLetters = (m_windowLetters << 2) | letters;

@@ -99,7 +99,8 @@ TEST(Lists, StringBufferReusesItsSlotsInOrder)
     std::deque<std::string> expected;
     std::mt19937 random(3);
     for (int step = 0; step < 20000; ++step) {
-        const std::string text(random() % 40, static_cast<char>('a' + step % 26));
+        const std::string text(
+            random() % 5 == 0 ? random() % 3000 : random() % 40, static_cast<char>('a' + step % 26));
         switch (random() % 6) {
         case 0:
         case 1:
@@ -109,6 +110,16 @@ TEST(Lists, StringBufferReusesItsSlotsInOrder)
             expected.push_back(text);
             break;
         case 2:
+            if (!expected.empty() && random() % 2 == 0) {
+                // An entry of its own, as a view, pushed again.
+                const std::size_t i = random() % expected.size();
+                const std::string copy = expected[i];
+                buffer.PushBounded(buffer[static_cast<int>(i)]);
+                if (static_cast<int>(expected.size()) >= limits.BufferCapacity())
+                    expected.pop_front();
+                expected.push_back(copy);
+                break;
+            }
             EXPECT_EQ(buffer.Add(text), static_cast<int>(expected.size()));
             expected.push_back(text);
             break;

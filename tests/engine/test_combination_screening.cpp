@@ -38,7 +38,7 @@ std::vector<std::string> ReferenceCandidates(const TWordBuffer& window, int maxW
     std::string leadChain;
     const bool withLead = window.Separators[0] != " ";
     for (int k = 0; k < window.Words.Count(); ++k) {
-        const std::string& separator = window.Separators[k];
+        const std::string separator(window.Separators[k]);
         const std::string folded = FoldDottedE(window.Words[k]);
         if (k == 0)
             candidates.push_back(folded);
@@ -60,8 +60,8 @@ std::vector<std::string> ReferenceCandidates(const TWordBuffer& window, int maxW
     return candidates;
 }
 
-const char* const Words[] = { "все", "Все", "ВСЕ", "всё", "ВсЁ", "чем", "чём", "о", "О", "лет", "таки", "ТАКИ",
-    "равно", "при", "тер", "Тер", "дом", "е", "ёлка", "в" };
+const char* const Words[] = { "все", "Все", "ВСЕ", "всё", "ВсЁ", "чем", "чём", "о", "О", "лет", "таки",
+    "ТАКИ", "равно", "при", "тер", "Тер", "дом", "е", "ёлка", "в" };
 // What the scan hands over as separators (no Russian letters), and a few
 // texts it never makes, for the trimming at both ends.
 const char* const Separators[] = { " ", " ", " ", ", ", ",", "-", " - ", ". ", "(", " 125 ", "12", "1\\2",

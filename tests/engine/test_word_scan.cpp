@@ -15,9 +15,10 @@ namespace {
 
 // Letters (е, Е, ё, Ё and others) and non-letters, some of them close to the
 // letters in the code page.
-const char Letters[] = { '\xE5', '\xE5', '\xC5', '\xB8', '\xA8', '\xE6', '\xC6', '\xE0', '\xFF', '\xC0', '\xDF' };
-const char Others[] = { ' ', ' ', ',', '-', '1', 'a', '\t', '\xA0', '\xB7', '\xB9', '\xA7', '\xBF', '\x80', '\xA9',
-    '\xB6', '\xC0' - 1 };
+const char Letters[]
+    = { '\xE5', '\xE5', '\xC5', '\xB8', '\xA8', '\xE6', '\xC6', '\xE0', '\xFF', '\xC0', '\xDF' };
+const char Others[] = { ' ', ' ', ',', '-', '1', 'a', '\t', '\xA0', '\xB7', '\xB9', '\xA7', '\xBF', '\x80',
+    '\xA9', '\xB6', '\xC0' - 1 };
 
 std::string RandomText(std::mt19937& random)
 {
@@ -124,8 +125,8 @@ TEST_F(WordScan, PassChangesTheWordsOfAPlainCut)
             Option("CombiWords1", combinations);
             doc.SetText(text);
             Pass();
-            ASSERT_EQ(doc.Text(), expected) << "round " << round << (combinations ? " with" : " without")
-                                            << " the combination analysis";
+            ASSERT_EQ(doc.Text(), expected)
+                << "round " << round << (combinations ? " with" : " without") << " the combination analysis";
         }
 
         // The collection run lists the words with ё, which the pass leaves alone.

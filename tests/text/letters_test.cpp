@@ -47,8 +47,8 @@ TEST(Letters, EmptyStringsAndWordCounts)
     EXPECT_EQ(CountWords(W("\\0 лет")), 1);
     EXPECT_EQ(CountWords(W("о    чём")), 2);
     EXPECT_EQ(CountWords(W("ёлка2")), 1);
-    EXPECT_EQ(CountWords(W("мир і сон")), 2);  // і is not a Russian letter
-    EXPECT_EQ(CountWords(W("світ")), 2);       // and splits a word
+    EXPECT_EQ(CountWords(W("мир і сон")), 2); // і is not a Russian letter
+    EXPECT_EQ(CountWords(W("світ")), 2); // and splits a word
     EXPECT_FALSE(AllRussianLetters(W("все-таки")));
     EXPECT_TRUE(AllPatternChars(W("*съёмка?")));
 }
@@ -80,8 +80,8 @@ TEST(Letters, Transformations)
     EXPECT_EQ(U(ApplyCase(W("всё"), W("вСе"))), "вСё");
     EXPECT_EQ(U(ApplyCase(W("Щёлково"), W("ЩЕЛКОВО"))), "ЩЁЛКОВО");
     EXPECT_EQ(U(ApplyCase(W("Щёлково"), W("щелково"))), "Щёлково"); // capitals never removed
-    EXPECT_EQ(U(ApplyCase(W("ёлочка"), W("ЁЛ"))), "ЁЛочка");        // a shorter word leaves the tail
-    EXPECT_EQ(ApplyCase(W("ёж"), "XY"), W("ёж"));                      // Latin capitals do not count
+    EXPECT_EQ(U(ApplyCase(W("ёлочка"), W("ЁЛ"))), "ЁЛочка"); // a shorter word leaves the tail
+    EXPECT_EQ(ApplyCase(W("ёж"), "XY"), W("ёж")); // Latin capitals do not count
 
     EXPECT_EQ(CollapseBlanks(W("а\t  ") + "\xA0" + W("б\n  в")), W("а б\n в"));
     EXPECT_EQ(CollapseBlanks("  x"), " x");

@@ -146,8 +146,7 @@ public:
         if (m_count == 0)
             return;
         m_head = (m_head + 1) & m_mask;
-        if (--m_count == 0)
-            m_used = 0;
+        --m_count;
     }
     std::string_view operator[](int index) const
     {
@@ -177,16 +176,34 @@ private:
         const std::size_t offset = Place(value);
         m_entries[(m_head + m_count++) & m_mask] = { offset, value.size() };
     }
-    // Copies the text after the texts in use; returns where it went.
+    // Copies the text after the texts in use; returns where it went. The
+    // text may come from this list: it lies before m_used, or in the old
+    // buffer after a move, never where it goes.
     std::size_t Place(std::string_view value)
     {
         if (value.size() > m_text.size() - m_used)
             MakeRoom(value.size());
         const std::size_t offset = m_used;
-        if (!value.empty())
-            std::memmove(m_text.data() + offset, value.data(), value.size());
+        CopyText(m_text.data() + offset, value.data(), value.size());
         m_used += value.size();
         return offset;
+    }
+    // memcpy, without a library call for the few bytes of a word or a gap.
+    static void CopyText(char* to, const char* from, std::size_t size)
+    {
+        if (size >= 8 && size <= 16) {
+            std::uint64_t a;
+            std::uint64_t b;
+            std::memcpy(&a, from, 8);
+            std::memcpy(&b, from + size - 8, 8);
+            std::memcpy(to, &a, 8);
+            std::memcpy(to + size - 8, &b, 8);
+        } else if (size < 8) {
+            for (std::size_t i = 0; i < size; ++i)
+                to[i] = from[i];
+        } else {
+            std::memcpy(to, from, size);
+        }
     }
     void GrowEntries();
     // Moves the texts of the entries to the front of a buffer with room for

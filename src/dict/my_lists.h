@@ -198,9 +198,23 @@ private:
             std::memcpy(&b, from + size - 8, 8);
             std::memcpy(to, &a, 8);
             std::memcpy(to + size - 8, &b, 8);
-        } else if (size < 8) {
-            for (std::size_t i = 0; i < size; ++i)
-                to[i] = from[i];
+        } else if (size >= 4 && size < 8) {
+            std::uint32_t a;
+            std::uint32_t b;
+            std::memcpy(&a, from, 4);
+            std::memcpy(&b, from + size - 4, 4);
+            std::memcpy(to, &a, 4);
+            std::memcpy(to + size - 4, &b, 4);
+        } else if (size < 4) {
+            if (size == 0)
+                return;
+            // 1 to 3 bytes: the first, the middle and the last cover them.
+            const char first = from[0];
+            const char middle = from[size / 2];
+            const char last = from[size - 1];
+            to[0] = first;
+            to[size / 2] = middle;
+            to[size - 1] = last;
         } else {
             std::memcpy(to, from, size);
         }

@@ -12,6 +12,26 @@ namespace tildo {
 
 namespace {
 
+// The separator ends the run of letters before it in the normal form: its
+// first character that the normal form keeps is there and is no letter.
+bool EndsRun(std::string_view separator)
+{
+    for (const char c : separator) {
+        if (c != '\\')
+            return !IsRussianLetter(c);
+    }
+    return false;
+}
+
+bool HasLetter(std::string_view text)
+{
+    for (const char c : text) {
+        if (IsRussianLetter(c))
+            return true;
+    }
+    return false;
+}
+
 // How a byte enters the normal form.
 enum : unsigned char { Plain, Dropped, Digit };
 
@@ -106,6 +126,30 @@ void TCombinationFilter::Build(const TCombiWordsDic& combi)
             m_edgeTargets.push_back(target);
         }
     }
+    // The first words: a table at most half full, so a probe ends soon.
+    std::size_t slots = 16;
+    while (slots < combi.Keys.size() * 2)
+        slots *= 2;
+    m_firstWords.assign(slots, 0);
+    for (const std::string& key : combi.Keys) {
+        std::string first;
+        for (const char c : key) {
+            if (Normal.kind[static_cast<unsigned char>(c)] == Dropped)
+                continue; // the normal form drops it: the run goes on
+            if (IsRussianLetter(c))
+                first += c;
+            else if (!first.empty())
+                break;
+        }
+        if (first.empty())
+            continue; // no letters: it never matches a text with a word
+        const std::uint64_t hash = FirstWordHash(first);
+        const std::size_t mask = slots - 1;
+        std::size_t i = (hash ^ hash >> 29) & mask;
+        while (m_firstWords[i] != 0 && m_firstWords[i] != hash)
+            i = (i + 1) & mask;
+        m_firstWords[i] = hash;
+    }
     for (const auto& [c, target] : children[0]) {
         m_rootChildren[c] = target;
         for (const auto& [next, grandchild] : children[static_cast<std::size_t>(target)]) {
@@ -143,6 +187,7 @@ void TCombinationFilter::Clear()
     m_edgeTargets.clear();
     m_rootChildren.fill(-1);
     m_beginnings.assign(256 * 256 / 64, 0);
+    m_firstWords.assign(1, 0);
 }
 
 inline std::int32_t TCombinationFilter::Child(std::int32_t node, unsigned char c) const
@@ -239,7 +284,37 @@ bool TCombinationFilter::AnyCandidateMayMatch(const TWordBuffer& window, int max
     // with the oldest word: a look at its first two letters settles most.
     if (!MayBegin(oldest, {}) && (!withLead || !MayBegin(TrimLeft(leading), oldest)))
         return false;
+    // The oldest word is the first run of letters in the normal form of every
+    // candidate, unless the separators around it let the run go on (in a
+    // scanned text they hold no letters, and never backslashes alone).
+    if (count == 1 || EndsRun(window.Separators[1])) {
+        const std::uint64_t hash = FirstWordHash(oldest);
+        if (hash != 0 && (!withLead || !HasLetter(leading)) && !HasFirstWord(hash))
+            return false;
+    }
     return WalkCandidates(window, maxWords);
+}
+
+std::uint64_t TCombinationFilter::FirstWordHash(std::string_view word)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : word) {
+        if (!IsRussianLetter(c))
+            return 0;
+        hash = (hash ^ Normal.normal[static_cast<unsigned char>(c)]) * 1099511628211ull;
+    }
+    return hash | 1;
+}
+
+bool TCombinationFilter::HasFirstWord(std::uint64_t hash) const
+{
+    const std::size_t mask = m_firstWords.size() - 1;
+    for (std::size_t i = (hash ^ hash >> 29) & mask;; i = (i + 1) & mask) {
+        if (m_firstWords[i] == hash)
+            return true;
+        if (m_firstWords[i] == 0)
+            return false;
+    }
 }
 
 bool TCombinationFilter::WalkCandidates(const TWordBuffer& window, int maxWords) const

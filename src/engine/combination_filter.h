@@ -64,6 +64,10 @@ private:
     // Whether the normal form of some entry begins like that of the text a + b,
     // judged by its first two characters when they are plain ones.
     bool MayBegin(std::string_view a, std::string_view b) const;
+    // Hash of the normal form of a word of letters only (never 0); 0 when it
+    // holds anything else.
+    static std::uint64_t FirstWordHash(std::string_view word);
+    bool HasFirstWord(std::uint64_t hash) const;
     // AnyCandidateMayMatch past its quick look, out of line so that the quick
     // look stays cheap.
     [[gnu::noinline]] bool WalkCandidates(const TWordBuffer& window, int maxWords) const;
@@ -75,6 +79,8 @@ private:
     std::vector<std::int32_t> m_edgeTargets;
     std::array<std::int32_t, 256> m_rootChildren {}; // the root's edges, -1 for none
     std::vector<std::uint64_t> m_beginnings; // bit 256 * c1 + c2: some normal form begins with c1 c2
+    // Hashes of the first runs of letters of the normal forms: an open table, 0 for a free slot.
+    std::vector<std::uint64_t> m_firstWords;
 };
 
 } // namespace tildo

@@ -65,7 +65,7 @@ const char* const Words[] = { "все", "Все", "ВСЕ", "всё", "ВсЁ", 
 // What the scan hands over as separators (no Russian letters), and a few
 // texts it never makes, for the trimming at both ends.
 const char* const Separators[] = { " ", " ", " ", ", ", ",", "-", " - ", ". ", "(", " 125 ", "12", "1\\2",
-    "\\", "\\0 ", " 3-4 ", "; ", "\r", "\x01 ", " ,", "" };
+    "\\", "\\0 ", " 3-4 ", "; ", "\r", "\x01 ", " ,", "", "о " };
 
 std::string Pick(std::mt19937& random, const char* const* items, std::size_t count)
 {

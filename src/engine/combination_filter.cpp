@@ -5,6 +5,7 @@
 #include "text/letters.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <string>
 
@@ -25,8 +26,17 @@ bool EndsRun(std::string_view separator)
 
 bool HasLetter(std::string_view text)
 {
-    for (const char c : text) {
-        if (IsRussianLetter(c))
+    // Separators are often long runs of Latin text: plain ASCII is passed
+    // over eight bytes at a time.
+    std::size_t i = 0;
+    for (; text.size() - i >= 8; i += 8) {
+        std::uint64_t v;
+        std::memcpy(&v, text.data() + i, 8);
+        if ((v & 0x8080808080808080ull) != 0)
+            break;
+    }
+    for (; i < text.size(); ++i) {
+        if (IsRussianLetter(text[i]))
             return true;
     }
     return false;
@@ -289,7 +299,7 @@ bool TCombinationFilter::AnyCandidateMayMatch(const TWordBuffer& window, int max
     // scanned text they hold no letters, and never backslashes alone).
     if (count == 1 || EndsRun(window.Separators[1])) {
         const std::uint64_t hash = FirstWordHash(oldest);
-        if (hash != 0 && (!withLead || !HasLetter(leading)) && !HasFirstWord(hash))
+        if (hash != 0 && !HasFirstWord(hash) && (!withLead || !HasLetter(leading)))
             return false;
     }
     return WalkCandidates(window, maxWords);

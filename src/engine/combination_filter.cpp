@@ -200,7 +200,7 @@ void TCombinationFilter::Clear()
     m_firstWords.assign(1, 0);
 }
 
-inline std::int32_t TCombinationFilter::Child(std::int32_t node, unsigned char c) const
+[[gnu::always_inline]] inline std::int32_t TCombinationFilter::Child(std::int32_t node, unsigned char c) const
 {
     if (node == 0)
         return m_rootChildren[c];
@@ -220,7 +220,7 @@ inline std::int32_t TCombinationFilter::Child(std::int32_t node, unsigned char c
     return m_edgeTargets[n.FirstEdge + static_cast<std::uint32_t>(at - first)];
 }
 
-inline void TCombinationFilter::Walk(TWalk& walk, std::string_view text) const
+[[gnu::always_inline]] inline void TCombinationFilter::Walk(TWalk& walk, std::string_view text) const
 {
     std::int32_t node = walk.Node;
     bool inDigits = walk.InDigits;

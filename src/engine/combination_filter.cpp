@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
 #include <string>
 
 namespace tildo {
@@ -91,81 +90,122 @@ std::string_view TrimRight(std::string_view s)
 
 void TCombinationFilter::Build(const TCombiWordsDic& combi)
 {
-    // The tree is built with ordered child maps, then laid out flat.
-    std::vector<std::map<unsigned char, std::int32_t>> children(1);
-    std::vector<bool> terminal(1, false);
+    Clear();
+    // The normal forms in order: the tree is then laid down path by path,
+    // each form adding the nodes past its common start with the one before.
+    std::string text; // the forms one after another
+    std::size_t total = 0;
+    for (const std::string& key : combi.Keys)
+        total += key.size();
+    text.reserve(total);
+    std::vector<std::pair<std::size_t, std::size_t>> spans; // where each form lies in text
+    spans.reserve(combi.Keys.size());
     for (const std::string& key : combi.Keys) {
-        std::int32_t node = 0;
-        bool inDigits = false;
-        for (const char c : key) {
-            const auto b = static_cast<unsigned char>(c);
-            if (Normal.kind[b] == Dropped)
-                continue;
-            if (Normal.kind[b] == Digit) {
-                if (inDigits)
-                    continue;
-                inDigits = true;
-            } else {
-                inDigits = false;
-            }
-            const unsigned char n = Normal.normal[b];
-            auto& edges = children[static_cast<std::size_t>(node)];
-            const auto it = edges.find(n);
-            if (it != edges.end()) {
-                node = it->second;
-                continue;
-            }
-            const auto added = static_cast<std::int32_t>(children.size());
-            edges.emplace(n, added);
-            children.emplace_back();
+        const std::size_t start = text.size();
+        AppendNormalForm(text, key);
+        spans.emplace_back(start, text.size() - start);
+    }
+    std::vector<std::string_view> forms;
+    forms.reserve(spans.size());
+    for (const auto& [start, length] : spans)
+        forms.emplace_back(text.data() + start, length);
+    if (!std::is_sorted(forms.begin(), forms.end())) // a file in order is nearly always in order here too
+        std::sort(forms.begin(), forms.end());
+    struct TEdge
+    {
+        std::int32_t Parent;
+        unsigned char Char;
+    };
+    std::vector<TEdge> edges; // edge k leads to node k + 1
+    std::vector<char> terminal(1, false);
+    edges.reserve(text.size()); // at most one node for each character
+    terminal.reserve(text.size() + 1);
+    std::vector<std::int32_t> path(1, 0); // the nodes along the previous form
+    std::string_view previous;
+    for (const std::string_view form : forms) {
+        std::size_t common = 0;
+        const std::size_t n = std::min(previous.size(), form.size());
+        while (common < n && previous[common] == form[common])
+            ++common;
+        path.resize(common + 1);
+        for (std::size_t d = common; d < form.size(); ++d) {
+            const auto added = static_cast<std::int32_t>(terminal.size());
+            edges.push_back({ path[d], static_cast<unsigned char>(form[d]) });
             terminal.push_back(false);
-            node = added;
+            path.push_back(added);
         }
-        terminal[static_cast<std::size_t>(node)] = true;
+        terminal[static_cast<std::size_t>(path[form.size()])] = true;
+        previous = form;
     }
 
-    Clear();
-    m_nodes.resize(children.size());
-    for (std::size_t i = 0; i < children.size(); ++i) {
-        TNode& node = m_nodes[i];
-        node.FirstEdge = static_cast<std::uint32_t>(m_edgeChars.size());
-        node.EdgeCount = static_cast<std::uint32_t>(children[i].size());
-        node.Terminal = terminal[i];
-        for (const auto& [c, target] : children[i]) {
-            m_edgeChars.push_back(c);
-            m_edgeTargets.push_back(target);
+    // Each node's edges together, in the order they were made: the order of
+    // their characters, since the forms came in order.
+    m_nodes.resize(terminal.size());
+    for (const TEdge& e : edges)
+        ++m_nodes[static_cast<std::size_t>(e.Parent)].EdgeCount;
+    std::uint32_t first = 0;
+    for (std::size_t i = 0; i < m_nodes.size(); ++i) {
+        m_nodes[i].FirstEdge = first;
+        first += m_nodes[i].EdgeCount;
+        m_nodes[i].Terminal = terminal[i] != 0;
+    }
+    m_edgeChars.resize(edges.size());
+    m_edgeTargets.resize(edges.size());
+    std::vector<std::uint32_t> filled(m_nodes.size(), 0);
+    for (std::size_t k = 0; k < edges.size(); ++k) {
+        const auto parent = static_cast<std::size_t>(edges[k].Parent);
+        const std::uint32_t at = m_nodes[parent].FirstEdge + filled[parent]++;
+        m_edgeChars[at] = edges[k].Char;
+        m_edgeTargets[at] = static_cast<std::int32_t>(k + 1);
+    }
+    const TNode& root = m_nodes[0];
+    for (std::uint32_t e = root.FirstEdge; e < root.FirstEdge + root.EdgeCount; ++e) {
+        const unsigned char c = m_edgeChars[e];
+        const auto child = static_cast<std::size_t>(m_edgeTargets[e]);
+        m_rootChildren[c] = m_edgeTargets[e];
+        const TNode& node = m_nodes[child];
+        for (std::uint32_t g = node.FirstEdge; g < node.FirstEdge + node.EdgeCount; ++g) {
+            const unsigned pair = c * 256u + m_edgeChars[g];
+            m_beginnings[pair / 64] |= std::uint64_t(1) << (pair % 64);
         }
     }
+
     // The first words: a table at most half full, so a probe ends soon.
     std::size_t slots = 16;
-    while (slots < combi.Keys.size() * 2)
+    while (slots < forms.size() * 2)
         slots *= 2;
     m_firstWords.assign(slots, 0);
-    for (const std::string& key : combi.Keys) {
-        std::string first;
-        for (const char c : key) {
-            if (Normal.kind[static_cast<unsigned char>(c)] == Dropped)
-                continue; // the normal form drops it: the run goes on
-            if (IsRussianLetter(c))
-                first += c;
-            else if (!first.empty())
-                break;
-        }
-        if (first.empty())
+    for (const std::string_view form : forms) {
+        // The normal form keeps letters as letters and others as others.
+        const auto letter = std::find_if(form.begin(), form.end(), IsRussianLetter);
+        const auto after = std::find_if_not(letter, form.end(), IsRussianLetter);
+        if (letter == form.end())
             continue; // no letters: it never matches a text with a word
-        const std::uint64_t hash = FirstWordHash(first);
+        const std::uint64_t hash
+            = FirstWordHash(std::string_view(&*letter, static_cast<std::size_t>(after - letter)));
         const std::size_t mask = slots - 1;
         std::size_t i = (hash ^ hash >> 29) & mask;
         while (m_firstWords[i] != 0 && m_firstWords[i] != hash)
             i = (i + 1) & mask;
         m_firstWords[i] = hash;
     }
-    for (const auto& [c, target] : children[0]) {
-        m_rootChildren[c] = target;
-        for (const auto& [next, grandchild] : children[static_cast<std::size_t>(target)]) {
-            const unsigned pair = c * 256u + next;
-            m_beginnings[pair / 64] |= std::uint64_t(1) << (pair % 64);
+}
+
+void TCombinationFilter::AppendNormalForm(std::string& form, std::string_view text)
+{
+    bool inDigits = false;
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (Normal.kind[b] == Dropped)
+            continue;
+        if (Normal.kind[b] == Digit) {
+            if (inDigits)
+                continue;
+            inDigits = true;
+        } else {
+            inDigits = false;
         }
+        form += static_cast<char>(Normal.normal[b]);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -60,6 +61,9 @@ private:
         bool Terminal = false;
     };
 
+    // Appends the normal form of text: lower case, ё as е, backslashes
+    // dropped, each run of digits as one '0'.
+    static void AppendNormalForm(std::string& form, std::string_view text);
     void Walk(TWalk& walk, std::string_view text) const;
     // Whether the normal form of some entry begins like that of the text a + b,
     // judged by its first two characters when they are plain ones.

@@ -137,6 +137,7 @@ struct TSetup
     TBufferLimits limits;
     TDic dic;
     TCombiWordsDic combi { limits };
+    TCombiWordsDic shippedCombi { limits }; // data/combi.dat, what the command-line tool loads by default
     TWordBuffer window { limits };
 
     TSetup()
@@ -158,6 +159,9 @@ struct TSetup
         for (const char* line :
             { "\\0 лет", "всё-таки", "всё равно", "ещё раз", "о чём", "при всём", "тем не менее" })
             combi.AddCombination(Cp(line), ui);
+        shippedCombi.FileName = std::string(TILDO_DATA_DIR) + "/combi.dat";
+        if (FileExists(shippedCombi.FileName))
+            shippedCombi.ReadCombiDic(ui);
         // The options at their design-time defaults.
         ui.SetCommandChecked("Mark1", true);
         ui.SetCommandChecked("ProposeLast1", true);
@@ -211,9 +215,12 @@ void BM_SplitWords(benchmark::State& state)
 }
 BENCHMARK(BM_SplitWords)->Unit(benchmark::kMillisecond);
 
-void RunPass(benchmark::State& state, const std::map<std::string, bool, std::less<>>& options)
+void RunPass(benchmark::State& state, const std::map<std::string, bool, std::less<>>& options,
+    TCombiWordsDic* combi = nullptr)
 {
     TSetup& s = Setup();
+    if (combi == nullptr)
+        combi = &s.combi;
     for (const auto& [name, on] : options)
         s.ui.SetCommandChecked(name, on);
     TQuickAsker asker;
@@ -221,7 +228,7 @@ void RunPass(benchmark::State& state, const std::map<std::string, bool, std::les
     for (auto _ : state) {
         state.PauseTiming();
         MemoryDocument doc = Original();
-        TYoficator engine(doc, s.ui, asker, s.dic, s.combi, s.window, s.limits);
+        TYoficator engine(doc, s.ui, asker, s.dic, *combi, s.window, s.limits);
         state.ResumeTiming();
         engine.DoYoficate(0, 1);
         changed = engine.Counters().NewDottedCount + engine.Counters().NewPlainCount;
@@ -263,6 +270,18 @@ void BM_PassCombinations(benchmark::State& state)
     RunPass(state, { { "CombiWords1", true }, { "FastScroll1", true } });
 }
 BENCHMARK(BM_PassCombinations)->Unit(benchmark::kMillisecond);
+
+// The same with the shipped combination dictionary (some hundreds of entries).
+void BM_PassShippedCombinations(benchmark::State& state)
+{
+    if (Setup().shippedCombi.Count() == 0) {
+        state.SkipWithError("data/combi.dat is missing");
+        return;
+    }
+    state.counters["entries"] = Setup().shippedCombi.Count();
+    RunPass(state, { { "CombiWords1", true }, { "FastScroll1", true } }, &Setup().shippedCombi);
+}
+BENCHMARK(BM_PassShippedCombinations)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace tildo

@@ -1,11 +1,16 @@
 #include "my_lists.h"
 
+#include <algorithm>
+
 namespace tildo {
 
-void TIntegerBuffer::PushBounded(std::int32_t value)
+void ThrowIndexError()
 {
-    if (Count() >= m_limits->BufferCapacity())
-        Delete(0);
+    throw std::out_of_range("list index out of range");
+}
+
+void TIntegerBuffer::Append(std::int32_t value)
+{
     Add(value);
 }
 
@@ -14,24 +19,47 @@ void TIntegerBuffer::DropOldest()
     Delete(0);
 }
 
-void TStringBuffer::PushBounded(std::string value)
+void TStringBuffer::Set(int index, std::string_view value)
 {
-    if (Count() >= m_limits->BufferCapacity())
-        m_items.erase(m_items.begin());
-    m_items.push_back(std::move(value));
+    // The text goes after the others, like a new one; the old text's
+    // characters are reclaimed with the dropped ones.
+    const std::size_t offset = Place(value);
+    Entry(index) = { offset, value.size() };
 }
 
-void TStringBuffer::DropOldest()
+void TStringBuffer::GrowEntries()
 {
-    m_items.erase(m_items.begin());
+    // Twice the entries, moved to the front in order.
+    std::vector<TEntry> entries(m_entries.empty() ? 8 : m_entries.size() * 2);
+    for (std::size_t i = 0; i < m_count; ++i)
+        entries[i] = m_entries[(m_head + i) & m_mask];
+    m_entries.swap(entries);
+    m_mask = m_entries.size() - 1;
+    m_head = 0;
 }
 
-void TWordBuffer::Push(std::int32_t position, std::string word, std::string separator)
+void TStringBuffer::MakeRoom(std::size_t size)
 {
-    Positions.PushBounded(position);
-    Decisions.PushBounded(0);
-    Words.PushBounded(std::move(word));
-    Separators.PushBounded(std::move(separator));
+    constexpr std::size_t MinimumText = 4096;
+    std::size_t live = 0;
+    for (std::size_t i = 0; i < m_count; ++i)
+        live += m_entries[(m_head + i) & m_mask].Length;
+    // At least half the buffer free after the move, so that moves are rare.
+    std::size_t capacity = std::max(m_text.size(), MinimumText);
+    while (live + size > capacity / 2)
+        capacity *= 2;
+    if (m_spare.size() < capacity)
+        m_spare.assign(capacity, '\0');
+    std::size_t used = 0;
+    for (std::size_t i = 0; i < m_count; ++i) {
+        TEntry& e = m_entries[(m_head + i) & m_mask];
+        if (e.Length != 0)
+            std::memcpy(m_spare.data() + used, m_text.data() + e.Offset, e.Length);
+        e.Offset = used;
+        used += e.Length;
+    }
+    m_text.swap(m_spare);
+    m_used = used;
 }
 
 void TWordBuffer::DropOldest()

@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tildo {
@@ -18,6 +21,9 @@ struct TBufferLimits {
     int BufferCapacity() const { return WordsBufferLength + 1; }
     int MaxCombiWords() const { return WordsBufferLength; }
 };
+
+// Throws std::out_of_range for a list index out of range (kept out of line, off the hot paths).
+[[noreturn]] void ThrowIndexError();
 
 // Ordered growable list of values, indexed from 0.
 template <class T>
@@ -52,6 +58,18 @@ public:
             m_items[i] = m_items[i + 1];
         m_items.pop_back();
     }
+    // Removes entry 0 and appends value: Delete(0) and Add in one pass.
+    void ShiftIn(T value)
+    {
+        if (m_items.empty())
+            ThrowIndexError();
+        // Each entry takes the place of the one before it, from the back; the
+        // lists are short where this is used (a word window).
+        T* const items = m_items.data();
+        T carry = value;
+        for (std::size_t i = m_items.size(); i-- > 0;)
+            std::swap(items[i], carry);
+    }
     void Move(int from, int to)
     {
         const T value = Get(from);
@@ -80,37 +98,141 @@ public:
         : m_limits(&limits)
     {
     }
-    void PushBounded(std::int32_t value);
+    void PushBounded(std::int32_t value)
+    {
+        if (Count() >= m_limits->BufferCapacity())
+            ShiftIn(value);
+        else
+            Append(value);
+    }
     // Removes entry 0; the buffer must not be empty.
     void DropOldest();
 
 private:
+    // Add, out of line: a window grows only while it fills.
+    void Append(std::int32_t value);
+
     const TBufferLimits* m_limits;
 };
 
-// A string list with the same bounded push beside its ordinary append.
+// A string list with the same bounded push beside its ordinary append. The
+// word window pushes and drops a string for every word of a text, so the
+// texts are kept one after another in a buffer of characters of their own,
+// and the entries (where each text lies) in a ring that is never shifted;
+// the texts of dropped entries are reclaimed when the buffer is full.
+//
+// An entry reads as a view of the buffer: it stays valid until the next
+// change of this list (Add, PushBounded, Set).
 class TStringBuffer {
 public:
     explicit TStringBuffer(const TBufferLimits& limits)
         : m_limits(&limits)
     {
     }
-    int Add(std::string value)
+    int Add(std::string_view value)
     {
-        m_items.push_back(std::move(value));
+        Append(value);
         return Count() - 1;
     }
-    void PushBounded(std::string value);
-    void DropOldest();
-    const std::string& operator[](int index) const { return m_items[static_cast<std::size_t>(index)]; }
-    const std::string& Get(int index) const { return (*this)[index]; }
-    void Set(int index, std::string value) { m_items[static_cast<std::size_t>(index)] = std::move(value); }
-    int Count() const { return static_cast<int>(m_items.size()); }
-    void Clear() { m_items.clear(); }
+    void PushBounded(std::string_view value)
+    {
+        if (Count() >= m_limits->BufferCapacity())
+            DropOldest();
+        Append(value);
+    }
+    // Removes entry 0; nothing happens to an empty buffer.
+    void DropOldest()
+    {
+        if (m_count == 0)
+            return;
+        m_head = (m_head + 1) & m_mask;
+        --m_count;
+    }
+    std::string_view operator[](int index) const
+    {
+        const TEntry& e = Entry(index);
+        return { m_text.data() + e.Offset, e.Length };
+    }
+    std::string_view Get(int index) const { return (*this)[index]; }
+    void Set(int index, std::string_view value);
+    int Count() const { return static_cast<int>(m_count); }
+    void Clear() { m_head = m_count = m_used = 0; }
 
 private:
+    struct TEntry {
+        std::size_t Offset = 0;
+        std::size_t Length = 0;
+    };
+    TEntry& Entry(int index) { return m_entries[(m_head + static_cast<std::size_t>(index)) & m_mask]; }
+    const TEntry& Entry(int index) const
+    {
+        return m_entries[(m_head + static_cast<std::size_t>(index)) & m_mask];
+    }
+    // A new last entry with the text.
+    void Append(std::string_view value)
+    {
+        if (m_count == m_entries.size())
+            GrowEntries();
+        const std::size_t offset = Place(value);
+        m_entries[(m_head + m_count++) & m_mask] = { offset, value.size() };
+    }
+    // Copies the text after the texts in use; returns where it went. The
+    // text may come from this list: it lies before m_used, or in the old
+    // buffer after a move, never where it goes.
+    std::size_t Place(std::string_view value)
+    {
+        if (value.size() > m_text.size() - m_used)
+            MakeRoom(value.size());
+        const std::size_t offset = m_used;
+        CopyText(m_text.data() + offset, value.data(), value.size());
+        m_used += value.size();
+        return offset;
+    }
+    // memcpy, without a library call for the few bytes of a word or a gap.
+    static void CopyText(char* to, const char* from, std::size_t size)
+    {
+        if (size >= 8 && size <= 16) {
+            std::uint64_t a;
+            std::uint64_t b;
+            std::memcpy(&a, from, 8);
+            std::memcpy(&b, from + size - 8, 8);
+            std::memcpy(to, &a, 8);
+            std::memcpy(to + size - 8, &b, 8);
+        } else if (size >= 4 && size < 8) {
+            std::uint32_t a;
+            std::uint32_t b;
+            std::memcpy(&a, from, 4);
+            std::memcpy(&b, from + size - 4, 4);
+            std::memcpy(to, &a, 4);
+            std::memcpy(to + size - 4, &b, 4);
+        } else if (size < 4) {
+            if (size == 0)
+                return;
+            // 1 to 3 bytes: the first, the middle and the last cover them.
+            const char first = from[0];
+            const char middle = from[size / 2];
+            const char last = from[size - 1];
+            to[0] = first;
+            to[size / 2] = middle;
+            to[size - 1] = last;
+        } else {
+            std::memcpy(to, from, size);
+        }
+    }
+    void GrowEntries();
+    // Moves the texts of the entries to the front of a buffer with room for
+    // size more characters. The old characters stay readable until the next
+    // call (a text being placed may come from them).
+    void MakeRoom(std::size_t size);
+
     const TBufferLimits* m_limits;
-    std::vector<std::string> m_items;
+    std::vector<TEntry> m_entries; // a ring, a power of two of them, or none
+    std::size_t m_mask = 0; // entry count - 1
+    std::size_t m_head = 0; // the place of entry 0
+    std::size_t m_count = 0;
+    std::vector<char> m_text; // the texts, [0, m_used) written
+    std::vector<char> m_spare; // the buffer of the texts before the last move
+    std::size_t m_used = 0;
 };
 
 // The window of the most recent words of the text, oldest first. The first
@@ -132,7 +254,13 @@ public:
     TStringBuffer Separators; // the text before the word, blanks collapsed
     TStringBuffer Candidates; // combination texts for the oldest word, unbounded
 
-    void Push(std::int32_t position, std::string word, std::string separator);
+    void Push(std::int32_t position, std::string_view word, std::string_view separator)
+    {
+        Positions.PushBounded(position);
+        Decisions.PushBounded(0);
+        Words.PushBounded(word);
+        Separators.PushBounded(separator);
+    }
     void DropOldest();
     void Clear();
 };

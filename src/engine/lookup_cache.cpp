@@ -102,6 +102,14 @@ bool TLookupCache::Find(std::string_view word, bool& found, TDicEntry& entry) co
     return true;
 }
 
+bool TLookupCache::IsKnownMissing(std::string_view word) const
+{
+    if (m_slots.empty())
+        return false;
+    const TSlot& s = m_slots[Probe(MakeKey(word))];
+    return s.Hash != 0 && !s.Found;
+}
+
 void TLookupCache::Insert(std::string_view word, bool found, const TDicEntry& entry)
 {
     // Words and forms longer than a slot can describe are simply not cached.

@@ -22,6 +22,8 @@ class TLookupCache
 public:
     // Gives the cached lookup of word in entry; false when the word is not cached.
     bool Find(std::string_view word, bool& found, TDicEntry& entry) const;
+    // The word is cached as not in the dictionary.
+    bool IsKnownMissing(std::string_view word) const;
     void Insert(std::string_view word, bool found, const TDicEntry& entry);
     void Clear();
     int Count() const { return m_count; }

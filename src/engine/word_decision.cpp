@@ -38,6 +38,22 @@ private:
     int& m_state;
 };
 
+// Candidates left unbuilt for a decision are not built later.
+class TCandidatesScope
+{
+public:
+    explicit TCandidatesScope(bool& pending)
+        : m_pending(pending)
+    {
+    }
+    ~TCandidatesScope() { m_pending = false; }
+    TCandidatesScope(const TCandidatesScope&) = delete;
+    TCandidatesScope& operator=(const TCandidatesScope&) = delete;
+
+private:
+    bool& m_pending;
+};
+
 } // namespace
 
 bool TYoficator::FindInDictionary(std::string_view plain)
@@ -196,6 +212,10 @@ int TYoficator::AskAboutWord(std::string_view word, int position, bool hasDotted
     const bool highlight = missing || mismatch;
     const int entry = m_lookup.Entry;
     const bool fromRule = m_lookup.FromRule;
+    if (m_candidatesPending) {
+        m_candidatesPending = false;
+        BuildCandidates();
+    }
     PresentWord(position, length, highlight);
 
     TQuestion q;
@@ -289,7 +309,7 @@ void TYoficator::BuildCandidates()
     const int maxWords = m_limits.MaxCombiWords();
     const int count = m_window.Words.Count();
     for (int k = 0; k < count; ++k) {
-        const std::string& separator = m_window.Separators[k];
+        const std::string_view separator = m_window.Separators[k];
         m_folded.assign(m_window.Words[k]);
         FoldDottedEInPlace(m_folded);
         if (k == 0)
@@ -318,19 +338,39 @@ void TYoficator::DecideOldest()
         return;
     // A window whose words hold no е or ё decides nothing.
     bool anyE = false;
-    for (int k = 0; k < count && !anyE; ++k)
-        anyE = HasAnyE(m_window.Words[k]);
+    unsigned oldestLetters = 0;
+    if (m_windowTracked && count <= 32) {
+        const std::uint64_t live = count == 32 ? ~std::uint64_t(0) : (std::uint64_t(1) << (2 * count)) - 1;
+        anyE = (m_windowLetters & live) != 0;
+        oldestLetters = static_cast<unsigned>(m_windowLetters >> (2 * (count - 1))) & 3;
+    } else {
+        for (int k = 0; k < count && !anyE; ++k)
+            anyE = HasAnyE(m_window.Words[k]);
+        oldestLetters = ELettersOf(m_window.Words[0]);
+    }
     if (!anyE) {
         m_window.Candidates.Clear();
         return;
     }
-    BuildCandidates();
-    const int found = MatchCombination(m_window.Candidates);
+    int found = -1;
+    TCandidatesScope candidates(m_candidatesPending);
+    if (m_combiFilter.AnyCandidateMayMatch(m_window, m_limits.MaxCombiWords())) {
+        BuildCandidates();
+        found = MatchCombination(m_window.Candidates);
+    } else {
+        // None of them can match, which is the usual case: the texts are
+        // built only if a question about the word shows them.
+        m_window.Candidates.Clear();
+        m_candidatesPending = true;
+    }
     TCombiStateScope scope(m_combiState);
     m_combiState = m_window.Decisions[0];
     if (found >= 0)
         m_combiStateEntry = found;
-    ConsiderWord(m_window.Positions[0], m_window.Words[0]);
+    // ConsiderWord, with the letters known.
+    const std::string_view oldest = m_window.Words[0];
+    if (oldest.size() >= 2 && oldestLetters != 0)
+        Consider(m_window.Positions[0], oldest, oldestLetters);
 }
 
 int TYoficator::MatchCombination(const TStringBuffer& candidates)

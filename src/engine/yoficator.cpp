@@ -3,10 +3,13 @@
 #include "engine/entry_statistics.h"
 #include "platform/file_io.h"
 #include "text/letters.h"
+#include "text/memory_document.h"
 #include "text/messages.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
+#include <typeinfo>
 #include <utility>
 
 namespace tildo {
@@ -34,41 +37,76 @@ std::uint64_t Load8(const char* p)
     return v;
 }
 
-// Past the characters that are not Russian letters. Plain ASCII, most of what
-// separates words, is passed over eight bytes at a time.
-const char* SkipNonLetters(const char* p, const char* end)
+constexpr std::uint64_t Ones = 0x0101010101010101ull;
+constexpr std::uint64_t Highs = 0x8080808080808080ull;
+
+// High bit set in each byte of v that equals c.
+std::uint64_t BytesEqual(std::uint64_t v, unsigned char c)
 {
-    for (;;) {
-        while (end - p >= 8 && (Load8(p) & 0x8080808080808080ull) == 0)
-            p += 8;
-        if (p == end || IsRussianLetter(*p))
-            return p;
-        ++p;
-    }
+    const std::uint64_t x = v ^ (Ones * c);
+    return ~(((x & ~Highs) + ~Highs) | x) & Highs;
 }
 
-// Past the Russian letters, noting their е and ё (ELettersOf) on the way.
-// Eight letters at a time while all of them lie in А..я: in such a block only
-// е and Е can be of interest, and Е differs from е in the 0x20 bit alone.
+// High bit set in each byte of v that is a Russian letter: А..я (0xC0 and
+// up, both top bits set), Ё or ё.
+std::uint64_t LetterBytes(std::uint64_t v)
+{
+    std::uint64_t letters = v & (v << 1) & Highs;
+    if (((v & Highs) & ~letters) != 0) // bytes 0x80..0xBF: look for Ё and ё
+        letters |= BytesEqual(v, static_cast<unsigned char>(LetterCapitalYo))
+            | BytesEqual(v, static_cast<unsigned char>(LetterYo));
+    return letters;
+}
+
+// Bytes of a block in front of its first marked byte (mask from the above).
+std::size_t BytesBefore(std::uint64_t mask)
+{
+    return static_cast<std::size_t>(std::countr_zero(mask)) / 8;
+}
+
+// Past the characters that are not Russian letters, eight bytes at a time.
+const char* SkipNonLetters(const char* p, const char* end)
+{
+    while (end - p >= 8) {
+        const std::uint64_t letters = LetterBytes(Load8(p));
+        if (letters != 0)
+            return p + BytesBefore(letters);
+        p += 8;
+    }
+    while (p != end && !IsRussianLetter(*p))
+        ++p;
+    return p;
+}
+
+// Past the Russian letters, noting their е and ё (ELettersOf) on the way,
+// eight bytes at a time while they lie in А..я: there only е and Е can be of
+// interest, and Е differs from е in the 0x20 bit alone.
 const char* SkipLetters(const char* p, const char* end, unsigned& letters)
 {
-    constexpr std::uint64_t ones = 0x0101010101010101ull;
-    constexpr std::uint64_t highs = 0x8080808080808080ull;
-    for (;;) {
-        while (end - p >= 8) {
-            const std::uint64_t v = Load8(p);
-            if ((v & 0xC0C0C0C0C0C0C0C0ull) != 0xC0C0C0C0C0C0C0C0ull)
-                break;
-            const std::uint64_t x = (v | 0x2020202020202020ull) ^ 0xE5E5E5E5E5E5E5E5ull; // 0 where е or Е
-            if (((x - ones) & ~x & highs) != 0)
+    while (end - p >= 8) {
+        const std::uint64_t v = Load8(p);
+        const std::uint64_t others = ~(v & (v << 1)) & Highs; // bytes outside А..я
+        const std::uint64_t x = (v | (Ones * 0x20)) ^ (Ones * 0xE5); // 0 where е or Е
+        // Where a byte is 0, this marks it; above it, the borrow may mark
+        // others, which the cut below never keeps without the 0 itself.
+        std::uint64_t plain = (x - Ones) & ~x & Highs;
+        if (others == 0) {
+            if (plain != 0)
                 letters |= ELetters::Plain;
             p += 8;
+            continue;
         }
-        if (p == end || !IsRussianLetter(*p))
-            return p;
-        letters |= ELettersOf(std::string_view(p, 1));
-        ++p;
+        const std::size_t n = BytesBefore(others);
+        plain &= (std::uint64_t(1) << (8 * n)) - 1; // n < 8
+        if (plain != 0)
+            letters |= ELetters::Plain;
+        p += n;
+        break;
     }
+    // The rest one by one: the end of the line, and words with Ё or ё.
+    for (; p != end && IsRussianLetter(*p); ++p)
+        letters |= ELettersOf(std::string_view(p, 1));
+    return p;
 }
 
 // Equality without a library call, for words of a few bytes.
@@ -270,13 +308,24 @@ void TYoficator::ScanText(int startLine, int startColumn)
         m_aborted = false;
         m_binaryReached = false;
         m_window.Clear();
+        m_windowLetters = 0;
+        m_windowTracked = true;
         m_lookupCache.Clear(); // the dictionaries may have changed since the last scan
-        // The filter holds for this scan's dictionary only; outside a scan it lets everything through.
-        TAtExit dropFilter([this] { m_combiFilter.Clear(); });
+        // The filter holds for this scan's dictionary only; outside a scan it
+        // lets everything through. Outside a scan the window may be filled
+        // by others, so its words' letters are not known.
+        TAtExit endOfScan([this] {
+            m_combiFilter.Clear();
+            m_windowTracked = false;
+        });
         if (m_scanCombi)
             m_combiFilter.Build(m_combi);
         m_separator.assign(" ");
         m_lineIndex = -1;
+        // An in-memory text (the command-line tool's) hands its lines over
+        // without a new string for each.
+        m_memoryDoc
+            = typeid(m_doc) == typeid(MemoryDocument) ? static_cast<const MemoryDocument*>(&m_doc) : nullptr;
         if (startLine < 0)
             startLine = 0;
         if (startColumn < 1)
@@ -300,7 +349,10 @@ void TYoficator::ScanText(int startLine, int startColumn)
 
 void TYoficator::ScanLine(int line, int startColumn)
 {
-    m_line = m_doc.Line(line);
+    if (m_memoryDoc != nullptr)
+        m_memoryDoc->LineInto(line, m_line);
+    else
+        m_line = m_doc.Line(line);
     m_lineIndex = line;
     m_lineStart = m_doc.LineStart(line);
     int limit = static_cast<int>(m_line.size());
@@ -321,18 +373,20 @@ void TYoficator::ScanLine(int line, int startColumn)
         // The characters up to the next letter: the separator.
         const char* gap = p;
         p = SkipNonLetters(p, end);
-        if (combi)
-            m_separator.append(gap, static_cast<std::size_t>(p - gap));
+        if (combi && p != gap) {
+            if (p - gap == 1 && m_separator.empty()) // the usual gap: one character after a word
+                m_separator.assign(1, IsBlank(*gap) ? ' ' : *gap);
+            else
+                AppendCollapsingBlanks(m_separator, std::string_view(gap, static_cast<std::size_t>(p - gap)));
+        }
         if (p == end)
             return;
         const char* first = p;
         unsigned letters = 0;
         p = SkipLetters(p, end, letters);
         const std::string_view word(first, static_cast<std::size_t>(p - first));
-        const int column = static_cast<int>(p - text) + 1; // of the character after the word
         if (combi) {
-            m_collapsed = CollapseBlanks(m_separator);
-            TakeWord(line, column, word, m_collapsed);
+            TakeWindowWord(m_lineStart + static_cast<int>(first - text), word, m_separator, letters);
         } else if (IsCandidateLetters(letters, m_collecting, m_options.CheckYo)) {
             TakeCandidate(m_lineStart + static_cast<int>(first - text), word, letters);
         }
@@ -342,9 +396,10 @@ void TYoficator::ScanLine(int line, int startColumn)
                 m_separator.assign(" ");
             return;
         }
+        // The character after the word starts the next separator (the next
+        // round collects it).
         if (combi)
-            m_separator.assign(1, *p);
-        ++p;
+            m_separator.clear();
         if (m_aborted)
             return;
     }
@@ -355,7 +410,7 @@ void TYoficator::ScanLine(int line, int startColumn)
 void TYoficator::FinishWindow()
 {
     if (!m_separator.empty())
-        TakeWord(0, 0, {}, CollapseBlanks(m_separator));
+        TakeWord(0, 0, {}, m_separator); // collapsed as it was collected
     if (m_aborted)
         return;
     if (m_window.Words.Count() == m_limits.BufferCapacity())
@@ -373,16 +428,22 @@ void TYoficator::TakeWord(int line, int endColumn, std::string_view word, std::s
 {
     const int lineStart = line == m_lineIndex ? m_lineStart : m_doc.LineStart(line);
     const int position = lineStart + endColumn - 1 - static_cast<int>(word.size());
-    if (m_scanCombi) {
-        m_window.Push(position, std::string(word), std::string(separator));
-        if (m_window.Words.Count() == m_limits.BufferCapacity())
-            DecideOldest();
-    } else {
-        const unsigned letters = ELettersOf(word);
-        if (IsCandidateLetters(letters, m_collecting, m_options.CheckYo))
-            TakeCandidate(position, word, letters);
-        return;
-    }
+    const unsigned letters = ELettersOf(word);
+    if (m_scanCombi)
+        TakeWindowWord(position, word, separator, letters);
+    else if (IsCandidateLetters(letters, m_collecting, m_options.CheckYo))
+        TakeCandidate(position, word, letters);
+}
+
+// A word of the combination analysis: into the window, and the oldest word is
+// decided once the window is full.
+void TYoficator::TakeWindowWord(
+    int position, std::string_view word, std::string_view separator, unsigned letters)
+{
+    m_window.Push(position, word, separator);
+    m_windowLetters = (m_windowLetters << 2) | letters;
+    if (m_window.Words.Count() == m_limits.BufferCapacity())
+        DecideOldest();
     if (!m_aborted)
         m_aborted = m_ui.IsEscPressed();
 }
@@ -409,12 +470,26 @@ void TYoficator::Consider(int position, std::string_view word, unsigned letters)
     const bool hasDotted = (letters & ELetters::Dotted) != 0;
     if (hasDotted && !m_options.CheckYo)
         return;
-    Decide(word, position, hasDotted, m_decision);
-    if (m_decision.Result.empty())
-        return;
-    // A word outside the dictionary decided as it stands changes nothing and counts nowhere.
-    if (m_decision.Entry >= 0 || !SameText(m_decision.Result, word))
-        WriteBack(position, word, m_decision.Entry, m_decision.FromRule, m_decision.Result);
+    if (!hasDotted && m_lookupCache.IsKnownMissing(word)) {
+        // Most words of a text: not in the dictionary, their lookup cached,
+        // and no ё to disagree with it. The decision is the word as it
+        // stands (none in a collection run or with only obligatory
+        // replacements), which changes nothing and counts nowhere.
+        m_undoRequested = false;
+        m_asked = false;
+        if (!m_options.FastScroll)
+            ShowPosition(m_doc, position);
+        if (m_collecting || m_options.VarOnly)
+            return;
+        m_aborted = false;
+    } else {
+        Decide(word, position, hasDotted, m_decision);
+        if (m_decision.Result.empty())
+            return;
+        // A word outside the dictionary decided as it stands changes nothing and counts nowhere.
+        if (m_decision.Entry >= 0 || !SameText(m_decision.Result, word))
+            WriteBack(position, word, m_decision.Entry, m_decision.FromRule, m_decision.Result);
+    }
     if (!m_pendingCombiText.empty()) {
         // Cleared before the write, so that a failing log does not log it again later.
         const std::string text = std::move(m_pendingCombiText);

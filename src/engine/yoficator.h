@@ -14,11 +14,14 @@
 #include "platform/user_interface.h"
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 
 namespace tildo {
+
+class MemoryDocument;
 
 // What the lookup of a folded word gives the decision.
 struct TLookUp
@@ -131,6 +134,7 @@ private:
     void FinishWindow();
     // letters: the word's ELettersOf.
     void TakeCandidate(int position, std::string_view word, unsigned letters);
+    void TakeWindowWord(int position, std::string_view word, std::string_view separator, unsigned letters);
     void Consider(int position, std::string_view word, unsigned letters);
     void Decide(std::string_view word, int position, bool hasDotted, TDecision& out);
     bool FindInDictionary(std::string_view plain);
@@ -172,22 +176,27 @@ private:
     int m_combiState = 0;
     int m_combiStateEntry = -1;
     std::string m_pendingCombiText;
+    bool m_candidatesPending = false; // the oldest word's candidates are not built (none can match)
 
     TUndoHistory m_undo;
     TRunCounters m_counters;
 
     // Working storage reused from word to word, so that a word costs no allocation.
+    const MemoryDocument* m_memoryDoc = nullptr; // m_doc, when it is one
     std::string m_line;
     std::string m_upperLine;
     int m_lineIndex = -1;
     int m_lineStart = 0;
-    std::string m_separator;
-    std::string m_collapsed;
+    std::string m_separator; // blanks collapsed as it is collected
     std::string m_plain; // E: the word with ё folded, or the dictionary's placement
     TLookUp m_lookup;
     TDicEntry m_entry;
     TLookupCache m_lookupCache;
     TCombinationFilter m_combiFilter;
+    // ELettersOf of the words pushed into the window by this scan, two bits
+    // each, the latest in the lowest bits: the window holds the last pushes.
+    std::uint64_t m_windowLetters = 0;
+    bool m_windowTracked = false; // m_windowLetters describes the window (during a scan)
     std::string m_chain;
     std::string m_leadChain;
     std::string m_folded;

@@ -3,6 +3,9 @@
 #include "cp1251.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 
 namespace tildo {
 
@@ -123,6 +126,59 @@ std::string CollapseBlanks(std::string_view s)
         previousBlank = blank;
     }
     return r;
+}
+
+namespace {
+
+// High bit set in each byte of v that equals c.
+std::uint64_t BytesEqual(std::uint64_t v, unsigned char c)
+{
+    const std::uint64_t x = v ^ (0x0101010101010101ull * c);
+    const std::uint64_t t = ((x & 0x7F7F7F7F7F7F7F7Full) + 0x7F7F7F7F7F7F7F7Full) | x;
+    return ~t & 0x8080808080808080ull;
+}
+
+// Length of the start of s that collapsing leaves as it is (no tab, no
+// no-break space, no two spaces in a row), given whether the text before it
+// ends in a blank; whole blocks of eight bytes only.
+std::size_t UnchangedBlocks(std::string_view s, bool afterBlank)
+{
+    static_assert(std::endian::native == std::endian::little, "byte order of the blocks");
+    std::size_t i = 0;
+    std::uint64_t carry = afterBlank ? 1 : 0;
+    while (s.size() - i >= 8) {
+        std::uint64_t v;
+        std::memcpy(&v, s.data() + i, 8);
+        const std::uint64_t spaces = BytesEqual(v, ' ');
+        if ((BytesEqual(v, '\t') | BytesEqual(v, 0xA0)) != 0 || (spaces & (spaces << 8)) != 0
+            || (carry != 0 && (spaces & 0x80) != 0))
+            break;
+        carry = spaces >> 63;
+        i += 8;
+    }
+    return i;
+}
+
+} // namespace
+
+void AppendCollapsingBlanks(std::string& collapsed, std::string_view s)
+{
+    // A collapsed text ends in a space exactly when the text it comes from
+    // ends in a blank. Most text needs no change and is copied in blocks; a
+    // block that needs one is collapsed byte by byte.
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const std::size_t unchanged
+            = UnchangedBlocks(s.substr(i), !collapsed.empty() && collapsed.back() == ' ');
+        collapsed.append(s.data() + i, unchanged);
+        i += unchanged;
+        for (const std::size_t stop = std::min(s.size(), i + 8); i < stop; ++i) {
+            if (!IsBlank(s[i]))
+                collapsed += s[i];
+            else if (collapsed.empty() || collapsed.back() != ' ')
+                collapsed += ' ';
+        }
+    }
 }
 
 std::string LastChar(std::string_view s)

@@ -153,6 +153,10 @@ std::string LowerTail(std::string_view s);
 // capitals are only ever added.
 std::string ApplyCase(std::string_view form, std::string_view word);
 std::string CollapseBlanks(std::string_view s);
+// Appends s to a text that has its blanks collapsed already, so that the
+// result is CollapseBlanks of the whole: text collected piece by piece is
+// collapsed as it grows.
+void AppendCollapsingBlanks(std::string& collapsed, std::string_view s);
 std::string LastChar(std::string_view s);
 std::string DropLastChar(std::string_view s);
 // Position (from 1) of the first occurrence of sub in s that begins at or after

@@ -226,6 +226,17 @@ std::string MemoryDocument::Line(int i) const
     return m_text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
 }
 
+void MemoryDocument::LineInto(int i, std::string& out) const
+{
+    if (i < 0 || i >= LineCount()) {
+        out.clear();
+        return;
+    }
+    const int start = m_lineStarts[static_cast<std::size_t>(i)];
+    const int end = i + 1 < LineCount() ? m_lineStarts[static_cast<std::size_t>(i) + 1] - 1 : Length();
+    out.assign(m_text, static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
+}
+
 int MemoryDocument::LineStart(int i) const
 {
     if (i < 0 || i >= LineCount())

@@ -38,6 +38,8 @@ public:
 
     int LineCount() const override { return static_cast<int>(m_lineStarts.size()); }
     std::string Line(int i) const override;
+    // Line(i) into out, reusing its storage: for readers that go line by line.
+    void LineInto(int i, std::string& out) const;
     int LineStart(int i) const override;
     int LineOf(int offset) const override;
     std::string Text() const override { return m_text; }

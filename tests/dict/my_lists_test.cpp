@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <random>
+#include <string>
+
 namespace tildo {
 namespace {
 
@@ -84,6 +88,65 @@ TEST(Lists, WordBufferKeepsItsListsInStep)
     window.Clear();
     EXPECT_EQ(window.Candidates.Count(), 0);
     EXPECT_EQ(window.Words.Count(), 0);
+}
+
+TEST(Lists, StringBufferReusesItsSlotsInOrder)
+{
+    // Random bounded pushes, appends, drops and changes against a plain queue;
+    // texts long enough to leave the strings' own storage now and then.
+    TBufferLimits limits;
+    TStringBuffer buffer(limits);
+    std::deque<std::string> expected;
+    std::mt19937 random(3);
+    for (int step = 0; step < 20000; ++step) {
+        const std::string text(
+            random() % 5 == 0 ? random() % 3000 : random() % 40, static_cast<char>('a' + step % 26));
+        switch (random() % 6) {
+        case 0:
+        case 1:
+            buffer.PushBounded(text);
+            if (static_cast<int>(expected.size()) >= limits.BufferCapacity())
+                expected.pop_front();
+            expected.push_back(text);
+            break;
+        case 2:
+            if (!expected.empty() && random() % 2 == 0) {
+                // An entry of its own, as a view, pushed again.
+                const std::size_t i = random() % expected.size();
+                const std::string copy = expected[i];
+                buffer.PushBounded(buffer[static_cast<int>(i)]);
+                if (static_cast<int>(expected.size()) >= limits.BufferCapacity())
+                    expected.pop_front();
+                expected.push_back(copy);
+                break;
+            }
+            EXPECT_EQ(buffer.Add(text), static_cast<int>(expected.size()));
+            expected.push_back(text);
+            break;
+        case 3:
+            buffer.DropOldest();
+            if (!expected.empty())
+                expected.pop_front();
+            break;
+        case 4:
+            if (!expected.empty()) {
+                const int i = static_cast<int>(random() % expected.size());
+                std::string& e = expected[static_cast<std::size_t>(i)];
+                const std::size_t cut = e.empty() ? 0 : 1;
+                buffer.Set(i, std::string_view(buffer[i]).substr(cut)); // from its own text
+                e = e.substr(cut);
+            }
+            break;
+        default:
+            if (random() % 50 == 0) {
+                buffer.Clear();
+                expected.clear();
+            }
+        }
+        ASSERT_EQ(buffer.Count(), static_cast<int>(expected.size()));
+        for (int i = 0; i < buffer.Count(); ++i)
+            ASSERT_EQ(buffer[i], expected[static_cast<std::size_t>(i)]);
+    }
 }
 
 } // namespace

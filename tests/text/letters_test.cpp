@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace tildo {
 namespace {
 
@@ -45,8 +47,8 @@ TEST(Letters, EmptyStringsAndWordCounts)
     EXPECT_EQ(CountWords(W("\\0 лет")), 1);
     EXPECT_EQ(CountWords(W("о    чём")), 2);
     EXPECT_EQ(CountWords(W("ёлка2")), 1);
-    EXPECT_EQ(CountWords(W("мир і сон")), 2);  // і is not a Russian letter
-    EXPECT_EQ(CountWords(W("світ")), 2);       // and splits a word
+    EXPECT_EQ(CountWords(W("мир і сон")), 2); // і is not a Russian letter
+    EXPECT_EQ(CountWords(W("світ")), 2); // and splits a word
     EXPECT_FALSE(AllRussianLetters(W("все-таки")));
     EXPECT_TRUE(AllPatternChars(W("*съёмка?")));
 }
@@ -78,8 +80,8 @@ TEST(Letters, Transformations)
     EXPECT_EQ(U(ApplyCase(W("всё"), W("вСе"))), "вСё");
     EXPECT_EQ(U(ApplyCase(W("Щёлково"), W("ЩЕЛКОВО"))), "ЩЁЛКОВО");
     EXPECT_EQ(U(ApplyCase(W("Щёлково"), W("щелково"))), "Щёлково"); // capitals never removed
-    EXPECT_EQ(U(ApplyCase(W("ёлочка"), W("ЁЛ"))), "ЁЛочка");        // a shorter word leaves the tail
-    EXPECT_EQ(ApplyCase(W("ёж"), "XY"), W("ёж"));                      // Latin capitals do not count
+    EXPECT_EQ(U(ApplyCase(W("ёлочка"), W("ЁЛ"))), "ЁЛочка"); // a shorter word leaves the tail
+    EXPECT_EQ(ApplyCase(W("ёж"), "XY"), W("ёж")); // Latin capitals do not count
 
     EXPECT_EQ(CollapseBlanks(W("а\t  ") + "\xA0" + W("б\n  в")), W("а б\n в"));
     EXPECT_EQ(CollapseBlanks("  x"), " x");
@@ -113,6 +115,29 @@ TEST(Letters, CountEndings)
     EXPECT_EQ(ending(25, 3), "й");
     EXPECT_EQ(ending(14, 3), "й");
     EXPECT_EQ(ending(5, 4), "unchanged");
+}
+
+TEST(Letters, BlanksCollapsedPieceByPiece)
+{
+    EXPECT_EQ(CollapseBlanks("a \t\xA0 b  "), "a b ");
+    // A separator collected in pieces, collapsed as it grows, reads as the
+    // whole collapsed at once, whatever the cuts.
+    const char alphabet[] = { ' ', ' ', ' ', '\t', '\xA0', ',', 'x', '1', '-', '\r' };
+    std::mt19937 random(5);
+    for (int round = 0; round < 5000; ++round) {
+        std::string whole;
+        std::string collapsed;
+        const int pieces = 1 + static_cast<int>(random() % 4);
+        for (int k = 0; k < pieces; ++k) {
+            std::string piece;
+            const int length = static_cast<int>(random() % 20);
+            for (int i = 0; i < length; ++i)
+                piece += alphabet[random() % sizeof alphabet];
+            whole += piece;
+            AppendCollapsingBlanks(collapsed, piece);
+        }
+        ASSERT_EQ(collapsed, CollapseBlanks(whole)) << whole;
+    }
 }
 
 } // namespace

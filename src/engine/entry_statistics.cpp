@@ -9,18 +9,6 @@ namespace tildo {
 
 namespace {
 
-// a and b equal when both are lower-cased; no copies, this runs for every decided word.
-bool EqualLower(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerChar(a[i]) != LowerChar(b[i]))
-            return false;
-    }
-    return true;
-}
-
 // The lower-cased word holds the lower-cased fragment.
 bool ContainsLower(std::string_view word, std::string_view fragment)
 {

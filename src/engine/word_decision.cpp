@@ -11,17 +11,6 @@ namespace tildo {
 
 namespace {
 
-bool EqualLower(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerChar(a[i]) != LowerChar(b[i]))
-            return false;
-    }
-    return true;
-}
-
 // The combination's answer lasts for one decision, whatever way it ends.
 class TCombiStateScope
 {

@@ -2,6 +2,7 @@
 
 #include "engine/entry_statistics.h"
 #include "platform/file_io.h"
+#include "platform/flag_scope.h"
 #include "text/letters.h"
 #include "text/memory_document.h"
 #include "text/messages.h"
@@ -120,23 +121,6 @@ bool SameText(std::string_view a, std::string_view b)
     }
     return true;
 }
-
-// Sets a flag for the life of the scope and clears it on every exit path.
-class TFlagScope
-{
-public:
-    explicit TFlagScope(bool& flag)
-        : m_flag(flag)
-    {
-        m_flag = true;
-    }
-    ~TFlagScope() { m_flag = false; }
-    TFlagScope(const TFlagScope&) = delete;
-    TFlagScope& operator=(const TFlagScope&) = delete;
-
-private:
-    bool& m_flag;
-};
 
 // The busy mouse pointer over the editor for the life of a scan.
 class TDocumentBusyScope

@@ -5,6 +5,7 @@
 #include "app/testing_mode.h"
 #include "ask_form.h"
 #include "engine/yoficator.h"
+#include "platform/flag_scope.h"
 #include "qt_asker.h"
 #include "qt_document_editor.h"
 #include "qt_strings.h"
@@ -93,23 +94,6 @@ void TMainForm::SetAsker(Asker* asker)
 }
 
 namespace {
-
-// Sets a flag for the life of the scope, clears it on every exit path.
-class TFlagScope
-{
-public:
-    explicit TFlagScope(bool& flag)
-        : m_flag(flag)
-    {
-        m_flag = true;
-    }
-    ~TFlagScope() { m_flag = false; }
-    TFlagScope(const TFlagScope&) = delete;
-    TFlagScope& operator=(const TFlagScope&) = delete;
-
-private:
-    bool& m_flag;
-};
 
 } // namespace
 

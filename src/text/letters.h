@@ -142,6 +142,18 @@ constexpr bool IsCandidateLetters(unsigned eLetters, bool collecting, bool check
 // Number of maximal runs of Russian letters.
 int CountWords(std::string_view s);
 
+// a and b are equal once both are lower-cased; no copies.
+constexpr bool EqualLower(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LowerChar(a[i]) != LowerChar(b[i]))
+            return false;
+    }
+    return true;
+}
+
 // --- transformations ------------------------------------------------------------
 
 std::string ToLower(std::string_view s);

@@ -471,37 +471,25 @@ void TQtTextDocument::SetText(const std::string& text)
     m_editor.setTextCursor(c);
 }
 
+void TQtTextDocument::Apply(const TRangeEdit& edit)
+{
+    if (edit.Valid)
+        Splice(edit.Start, edit.Length, edit.Text);
+}
+
 void TQtTextDocument::InsertLine(int i, const std::string& text)
 {
-    if (i < 0)
-        return;
-    if (i >= LineCount())
-        Splice(Length(), 0, "\n" + text);
-    else
-        Splice(LineStart(i), 0, text + "\n");
+    Apply(InsertLineEdit(*this, i, text));
 }
 
 void TQtTextDocument::ReplaceLine(int i, const std::string& text)
 {
-    const QTextBlock block = Doc().findBlockByNumber(i);
-    if (!block.isValid())
-        return;
-    Splice(block.position(), block.length() - 1, text);
+    Apply(ReplaceLineEdit(*this, i, text));
 }
 
 void TQtTextDocument::DeleteLine(int i)
 {
-    const QTextBlock block = Doc().findBlockByNumber(i);
-    if (!block.isValid())
-        return;
-    const int start = block.position();
-    const int length = block.length() - 1;
-    if (i + 1 < LineCount())
-        Splice(start, length + 1, "");
-    else if (i > 0)
-        Splice(start - 1, length + 1, "");
-    else
-        Splice(0, length, "");
+    Apply(DeleteLineEdit(*this, i));
 }
 
 } // namespace tildo

@@ -127,6 +127,7 @@ private:
     // format of the first replaced character, or of the one before an empty
     // range. Returns a cursor after the new text.
     QTextCursor Splice(int start, int length, const std::string& text);
+    void Apply(const TRangeEdit& edit);
 
     QPlainTextEdit& m_editor;
     mutable QTextDocument* m_tracked = nullptr;

@@ -65,4 +65,18 @@ public:
     virtual void DeleteLine(int i) = 0;
 };
 
+// A line operation of the dictionary editor's panes as one replacement of a
+// range of the text, so that every document applies the same rules: a line
+// inserted before line i ends with a break, one appended after the last line
+// starts with one; deleting the last line takes the break before it.
+struct TRangeEdit {
+    bool Valid = false; // false: the line does not exist, nothing to do
+    int Start = 0;
+    int Length = 0;
+    std::string Text;
+};
+TRangeEdit InsertLineEdit(const TextDocument& doc, int i, const std::string& text);
+TRangeEdit ReplaceLineEdit(const TextDocument& doc, int i, const std::string& text);
+TRangeEdit DeleteLineEdit(const TextDocument& doc, int i);
+
 } // namespace tildo

@@ -399,35 +399,25 @@ void MemoryDocument::SetText(const std::string& text)
     ++ChangeCount;
 }
 
+void MemoryDocument::Apply(const TRangeEdit& edit)
+{
+    if (edit.Valid)
+        Splice(edit.Start, edit.Length, edit.Text);
+}
+
 void MemoryDocument::InsertLine(int i, const std::string& text)
 {
-    if (i < 0)
-        return;
-    if (i >= LineCount())
-        Splice(Length(), 0, "\n" + text);
-    else
-        Splice(LineStart(i), 0, text + "\n");
+    Apply(InsertLineEdit(*this, i, text));
 }
 
 void MemoryDocument::ReplaceLine(int i, const std::string& text)
 {
-    if (i < 0 || i >= LineCount())
-        return;
-    Splice(LineStart(i), static_cast<int>(Line(i).size()), text);
+    Apply(ReplaceLineEdit(*this, i, text));
 }
 
 void MemoryDocument::DeleteLine(int i)
 {
-    if (i < 0 || i >= LineCount())
-        return;
-    const int start = LineStart(i);
-    const int length = static_cast<int>(Line(i).size());
-    if (i + 1 < LineCount())
-        Splice(start, length + 1, "");
-    else if (i > 0)
-        Splice(start - 1, length + 1, "");
-    else
-        Splice(0, length, "");
+    Apply(DeleteLineEdit(*this, i));
 }
 
 } // namespace tildo

@@ -77,6 +77,7 @@ private:
     // formatting of the first replaced character (or of the one before an
     // empty range), as a rich editor does.
     void Splice(int start, int length, std::string_view text);
+    void Apply(const TRangeEdit& edit);
     void RebuildLines();
     bool UsesCrLf() const;
     template <class Map>

@@ -26,6 +26,7 @@ struct TRestoreOptions : TPassCommandOptions
     std::string OutputPath;
     std::string BackupSuffix;
     bool BackupGiven = false;
+    bool Force = false;
 };
 
 struct TFindOptions

@@ -69,7 +69,7 @@ TInputText ReadInputText(const std::string& path, TEncodingChoice choice)
         input.Bytes = ReadStandardInput();
         input.Format = LooksLikeRtf(input.Bytes) ? TTextFormat::Rtf : TTextFormat::Plain;
     } else {
-        input.Bytes = ReadWholeFile(path);
+        input.Bytes = ReadWholeFile(path, &input.Stamp);
         input.Format = TextFormatOf(path);
     }
     const std::string& bytes = input.Bytes;

@@ -78,6 +78,8 @@ std::string PatternErrorText(int code)
         return "Pattern(exec): Loop Without LoopEntry !";
     case PatternBacktrackLimit:
         return "Pattern(exec): Backtrack Stack Exceeded";
+    case PatternStepLimit:
+        return "Pattern(exec): Step Budget Exceeded (pattern backtracks too much)";
     case PatternBadImport:
         return "Pattern(misc): Bad p-code imported";
     default:

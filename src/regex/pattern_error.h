@@ -48,6 +48,10 @@ enum TPatternErrorCode : int {
     // A search that would need more backtracking memory than the engine allows
     // stops with this error instead of exhausting memory.
     PatternBacktrackLimit = 1016,
+    // A match attempt that takes more steps than the budget allows (a pattern
+    // that backtracks exponentially, like (a+)+b) stops with this error
+    // instead of running for minutes.
+    PatternStepLimit = 1017,
     PatternBadImport = 2000,
 };
 

@@ -163,11 +163,13 @@ void TChild::Signal(int signal)
 TChildResult TChild::Wait()
 {
     int status = 0;
-    while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR) { }
+    rusage usage {};
+    while (wait4(m_pid, &status, 0, &usage) < 0 && errno == EINTR) { }
     m_pid = -1;
     TChildResult result;
     result.Code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.Signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    result.MaxResidentKb = usage.ru_maxrss;
     if (m_spec.StdoutPath.empty())
         result.Out = ReadFile(m_io.Path() + "/stdout");
     if (m_spec.StderrPath.empty())

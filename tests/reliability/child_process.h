@@ -24,6 +24,7 @@ struct TChildResult
 {
     int Code = -1; // exit code; -1 when a signal ended it
     int Signal = 0; // the signal that ended it, 0 when it exited
+    long MaxResidentKb = 0; // the most memory it held at once
     std::string Out;
     std::string Err;
 };

@@ -52,6 +52,8 @@ std::string PatternErrorText(int code)
         return "Pattern(comp): Urecognized Modifier";
     case PatternBadPairedSeparator:
         return "Pattern(comp): LinePairedSeparator must countain two different chars or no chars at all";
+    case PatternNoSuchGroup:
+        return "Pattern(comp): Backreference To A Group That Does Not Exist";
     case PatternRepeatMisused:
         return "Pattern(exec): RegRepeat Called Inappropriately";
     case PatternMemoryCorruption:

@@ -33,6 +33,7 @@ enum TPatternErrorCode : int {
     PatternBuildOptionNotice = 126, // reserved, never raised
     PatternBadModifier = 127,
     PatternBadPairedSeparator = 128,
+    PatternNoSuchGroup = 129, // a backreference to a group the pattern does not have
     PatternRepeatMisused = 1000,
     PatternMemoryCorruption = 1001,
     PatternCorruptedPointers = 1002,

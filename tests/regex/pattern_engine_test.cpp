@@ -152,6 +152,8 @@ TEST(PatternEngine, BackReferences)
     EXPECT_EQ(Find(e, "(x)?y\\1", "yx"), None); // an unset group matches nothing
     EXPECT_EQ(Find(e, "(a*)b\\1+c", "bc"), Span(1, 2)); // an empty reference cannot loop for ever
     EXPECT_EQ(Find(e, "(a*)b\\1{3}?c", "bc"), Span(1, 2));
+    // Two digits name groups 10 to 14; a reference may come before its group.
+    EXPECT_EQ(Find(e, "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)(k)\\11\\10", "abcdefghijkkj"), Span(1, 13));
 }
 
 TEST(PatternEngine, EscapesCommentsAndExtendedSyntax)

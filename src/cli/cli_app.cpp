@@ -66,6 +66,7 @@ void AddPassOptions(CLI::App& command, TPassCommandOptions& o)
     command.add_option("--on", o.On)->delimiter(',')->allow_extra_args(false);
     command.add_option("--off", o.Off)->delimiter(',')->allow_extra_args(false);
     command.add_option("--encoding", o.Encoding);
+    command.add_flag("--accept-damaged-dictionary", o.AcceptDamagedDictionary);
     command.add_option("file", o.File);
 }
 

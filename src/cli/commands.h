@@ -14,6 +14,7 @@ struct TPassCommandOptions
     std::vector<std::string> On;
     std::vector<std::string> Off;
     std::string Encoding = "auto";
+    bool AcceptDamagedDictionary = false; // load a dictionary that is binary or out of order
 };
 
 struct TRestoreOptions : TPassCommandOptions

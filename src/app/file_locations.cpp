@@ -97,8 +97,9 @@ std::string TFileLocations::CompleteDataPath(const std::string& value) const
     return FindDataFile(value);
 }
 
-TFileLocations LocateFiles(const std::string& programDirectory, const TEnvironment& environment)
+TFileLocations LocateFiles(const std::string& executableDirectory, const TEnvironment& environment)
 {
+    const std::string programDirectory = Lexical(executableDirectory);
     TFileLocations files = PortableLocations(programDirectory);
     files.DataDirectories = DataDirectoriesOf(programDirectory, environment.XdgDataDirs);
     if (FileExists(programDirectory + "/tildo.ini"))

@@ -97,6 +97,15 @@ std::string TFileLocations::CompleteDataPath(const std::string& value) const
     return FindDataFile(value);
 }
 
+std::string TFileLocations::StoredDataPath(const std::string& path) const
+{
+    const auto slash = path.rfind('/');
+    if (Portable || slash == std::string::npos)
+        return path;
+    const std::string name = path.substr(slash + 1);
+    return !name.empty() && FindDataFile(name) == path ? name : path;
+}
+
 TFileLocations LocateFiles(const std::string& executableDirectory, const TEnvironment& environment)
 {
     const std::string programDirectory = Lexical(executableDirectory);

@@ -39,6 +39,11 @@ struct TFileLocations
     // A path as the settings store it: empty stays empty, a bare file name is
     // looked up in the data directories, anything else is kept.
     std::string CompleteDataPath(const std::string& value) const;
+    // The reverse, for an installed program: a path that the lookup of its bare
+    // name finds is stored as that name, so the settings survive the program
+    // moving to another prefix (a package replacing a local install). A
+    // portable copy stores paths as they are.
+    std::string StoredDataPath(const std::string& path) const;
 };
 
 // The locations for an executable in programDirectory.

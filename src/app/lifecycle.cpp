@@ -109,8 +109,8 @@ void TLifecycle::Close()
         return;
     m_parts.Documents.RememberPosition();
     // The dictionaries may have been chosen anew, or lost their file, since start.
-    Settings.DictionaryPath = m_parts.Dic.FileName;
-    Settings.CombiDictionaryPath = m_parts.CombiDic.FileName;
+    Settings.DictionaryPath = Settings.Files.StoredDataPath(m_parts.Dic.FileName);
+    Settings.CombiDictionaryPath = Settings.Files.StoredDataPath(m_parts.CombiDic.FileName);
     if (!Settings.Files.Portable && Settings.SettingsPath == Settings.Files.SettingsPath) {
         // The first exit of an installed program creates its settings folder.
         try {

@@ -99,7 +99,13 @@ TEST(FileLocationsTest, InstalledShellKeepsSettingsAndLogsInItsOwnFolders)
     shell.Exit();
     EXPECT_TRUE(shell.ui.Errors.empty());
     const std::string ini = ReadWholeFile(home.Path() + "/config/tildo/tildo.ini");
-    EXPECT_NE(ini.find("Dictionary=" + installed.Share() + "/tildo.dat"), std::string::npos);
+    // The shipped dictionary is stored by name, so a move of the program keeps it.
+    EXPECT_NE(ini.find("Dictionary=tildo.dat"), std::string::npos) << ini;
+    EXPECT_EQ(ini.find("Dictionary=/"), std::string::npos) << ini;
+    EXPECT_EQ(files.StoredDataPath(installed.Share() + "/tildo.dat"), "tildo.dat");
+    EXPECT_EQ(files.StoredDataPath(home.Path() + "/tildo.dat"), home.Path() + "/tildo.dat");
+    EXPECT_EQ(PortableLocations(installed.Share()).StoredDataPath(installed.Share() + "/tildo.dat"),
+        installed.Share() + "/tildo.dat");
     EXPECT_FALSE(FileExists(installed.Bin() + "/tildo.ini"));
 
     // The combination log goes to the state folder, which is made for it.

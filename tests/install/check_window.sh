@@ -14,7 +14,7 @@ echo "$out"
 grep -qx "settings: $XDG_CONFIG_HOME/tildo/tildo.ini" <<<"$out" || fail "settings path"
 grep -q "^dictionary: $ro/share/tildo/tildo.dat, [1-9][0-9]* words" <<<"$out" || fail "dictionary"
 grep -q ", 2 ё written" <<<"$out" || fail "pass"
-grep -q '^Dictionary=' "$XDG_CONFIG_HOME/tildo/tildo.ini" || fail "settings not written"
+grep -q '^Dictionary=tildo.dat\s*$' "$XDG_CONFIG_HOME/tildo/tildo.ini" || fail "settings not written, or the shipped dictionary stored by path"
 [ "$(cat "$scratch/texts/t.txt")" = "Еще одна елка." ] || fail "the text was saved"
 [ "$before" = "$(find "$ro" -printf '%p %s %T@\n' | sort)" ] || fail "the prefix changed"
 # A second start reads the settings it wrote.

@@ -66,6 +66,7 @@ import tarfile
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import crosscheck  # noqa: E402
 import lexicon  # noqa: E402
 
 PACKAGE = "az@0.2.3"
@@ -80,6 +81,11 @@ OVERRIDES = os.path.join(HERE, "overrides.txt")
 
 MARGINAL = frozenset({"Arch", "Infr", "Slng", "Dist", "Erro"})
 PROPER = frozenset({"Name", "Surn", "Patr", "Geox", "Orgn", "Trad"})
+
+# Numeral stems that begin compounds (трёхэтажный, четырёхсотлетие): one rule
+# each covers every compound, including those the lexicon lacks or spells
+# only with е; the forms the lexicon lists are still found first.
+RULES = ("трёх*", "четырёх*")
 
 HEADER = [
     "# Основной словарь: словоформы с буквой ё.",
@@ -184,6 +190,18 @@ def is_generated_short_form(yoReadings, lemma, grammemes):
     return any("PRTS" in g for _, g in yoReadings)
 
 
+def is_misplaced_participle(word, yoReadings):
+    """The lexicon's past participles and gerunds of вести, брести, цвести and
+    обрести with ё (привёдший, расцвётший): they are written with е
+    (приведший, расцветший), unlike those of мести or плести (подмётший)."""
+    if "ёдш" not in word and "ётш" not in word:
+        return False
+    return all(
+        ("PRTF" in g or "GRND" in g) and l.endswith(("вести", "брести", "цвести", "рести"))
+        for l, g in yoReadings
+    )
+
+
 class Entry:
     def __init__(self, form, variant, reason):
         self.form = form  # lower case as in the lexicon; capitalised on output
@@ -196,6 +214,8 @@ class Entry:
 
 def classify(word, yoReadings, plainReadings):
     """The entry for one ё form, or None to leave it out."""
+    if is_misplaced_participle(word, yoReadings):
+        return None
     kept = [(l, g) for l, g in yoReadings if not is_marginal(g) and not is_set_aside(g)]
     shown = kept or yoReadings
     entry = Entry(word, False, "")
@@ -208,12 +228,13 @@ def classify(word, yoReadings, plainReadings):
     if not kept:
         return None
     mirrors = {(fold(l), g - MARGINAL) for l, g in yoReadings}
+    lemmas = {l for l, _ in yoReadings}
     rest = [
         (l, g)
         for l, g in plainReadings
         if not is_marginal(g)
         and not is_set_aside(g)
-        and (fold(l), g - MARGINAL) not in mirrors
+        and ((fold(l), g - MARGINAL) not in mirrors or l in lemmas)
         and (entry.proper or not is_proper(g))
         and not is_adverb_mirror(word, yoReadings, l, g)
         and not is_rare_genitive_plural(yoReadings, l, g)
@@ -253,6 +274,16 @@ def choose(lex, overrides):
         entry = classify(word, forms[word], lex.readings(fold(word)))
         if entry is not None:
             entries[word] = entry
+    apply_overrides(entries, overrides)
+    settled = {form.lower() for _, form in overrides}
+    result = list(entries.values())
+    result += negated_forms(lex, forms, entries)
+    result += capitalised_twins(lex, forms, entries)
+    result += capitalised_names(lex, forms, entries, settled)
+    return settle_collisions(result)
+
+
+def apply_overrides(entries, overrides):
     for action, form in overrides:
         key = form.lower()
         if action == "drop":
@@ -269,7 +300,87 @@ def choose(lex, overrides):
             entry = Entry(key, action == "add?", "added")
             entry.proper = form[0].isupper()
             entries[key] = entry
-    return settle_collisions(entries.values())
+
+
+def is_negatable(grammemes):
+    """A full adjective or past passive participle, which takes не as one word
+    when it stands without dependants (неразделённый, нечёткий). Possessive
+    adjectives and the bookish instrumental in -ою are left out: with не they
+    do not occur."""
+    if is_marginal(grammemes) or "Poss" in grammemes:
+        return False
+    return "ADJF" in grammemes or {"PRTF", "pssv", "past"} <= grammemes
+
+
+def negated_forms(lex, forms, entries):
+    """не + a common ё adjective or participle where the lexicon has neither
+    spelling of the negated form; it is decided like its base."""
+    result = []
+    for word, entry in sorted(entries.items()):
+        if entry.proper or word.startswith("не") or word.endswith("ою") or entry.reason == "added":
+            continue
+        if not any(is_negatable(g) for _, g in forms.get(word, ())):
+            continue
+        negated = "не" + word
+        if negated in forms or lex.readings(fold(negated)):
+            continue
+        added = Entry(negated, entry.variant, "не + " + word)
+        added.readings = 1
+        result.append(added)
+    return result
+
+
+def unmirrored_proper(yoReadings, plainReadings):
+    """Lemmas of the proper-name readings of the е spelling that are not the
+    same name read with ё."""
+    mirrors = {(fold(l), g - MARGINAL) for l, g in yoReadings}
+    return sorted(
+        {
+            l
+            for l, g in plainReadings
+            if is_proper(g) and not is_set_aside(g) and (fold(l), g - MARGINAL) not in mirrors
+        }
+    )
+
+
+def capitalised_twins(lex, forms, entries):
+    """A lower-case fixed form whose е spelling is also a proper name
+    (карасёв beside the surname Карасев, озёр beside the town Озеры) gets a
+    capitalised variant twin: a capitalised text word is then asked about,
+    while the lower-case word is still written with ё at once."""
+    result = []
+    for word, entry in sorted(entries.items()):
+        if entry.proper or entry.variant:
+            continue
+        names = unmirrored_proper(forms.get(word, []), lex.readings(fold(word)))
+        if not names:
+            continue
+        twin = Entry(word, True, "е spelling is the proper name " + ", ".join(n.capitalize() for n in names))
+        twin.proper = True
+        twin.readings = 1
+        result.append(twin)
+    return result
+
+
+def capitalised_names(lex, forms, entries, settled):
+    """A proper name with ё (Фёдор, Лёва) whose lower-case entry is a variant or
+    dropped because a common word is spelled with е, while no name is: the
+    capitalised name is written with ё at once."""
+    result = []
+    for word, readings in sorted(forms.items()):
+        if "-" in word or len(word) < 2 or word in settled:
+            continue
+        entry = entries.get(word)
+        if entry is not None and (entry.proper or not entry.variant):
+            continue
+        names = [g for _, g in readings if is_proper(g) and not is_marginal(g) and not is_set_aside(g)]
+        if not names or unmirrored_proper(readings, lex.readings(fold(word))):
+            continue
+        name = Entry(word, False, "a name; the е spelling is no name")
+        name.proper = True
+        name.readings = len(names)
+        result.append(name)
+    return result
 
 
 def settle_collisions(entries):
@@ -294,6 +405,16 @@ def output_form(entry):
     return form
 
 
+def rule_coverage(lex, rule):
+    """The lexicon's е spellings that a start rule turns into ё, and those of
+    them whose lemma is not a compound of the stem (which would be a fault of
+    the rule)."""
+    stem = fold(rule.rstrip("*"))
+    covered = lex.forms_starting(stem)
+    strange = [w for w in covered if any(not l.startswith(stem) and fold(l) not in ("триста", "четыреста") for l, _ in lex.readings(w))]
+    return covered, strange
+
+
 def build(cache, output, report):
     dicts = os.path.join(cache, "dicts")
     if not all(os.path.exists(os.path.join(dicts, n)) for n in DICT_FILES):
@@ -304,7 +425,7 @@ def build(cache, output, report):
     for (a, _), (b, _) in zip(lines, lines[1:]):
         if sort_key(a) == sort_key(b):
             raise SystemExit("two entries fold alike: %s, %s" % (a, b))
-    text = HEADER + [form + ("?" if e.variant else "") for form, e in lines]
+    text = HEADER + list(RULES) + [form + ("?" if e.variant else "") for form, e in lines]
     data = ("\r\n".join(text) + "\r\n").encode("cp1251")
     tmp = output + ".tmp"
     with open(tmp, "wb") as f:
@@ -312,11 +433,33 @@ def build(cache, output, report):
     os.replace(tmp, output)
     variants = sum(1 for _, e in lines if e.variant)
     proper = sum(1 for _, e in lines if e.proper)
-    print("%s: %d forms, %d variants, %d proper names" % (output, len(lines), variants, proper))
+    print("%s: %d forms, %d variants, %d proper names, %d rules" % (output, len(lines), variants, proper, len(RULES)))
+    for rule in RULES:
+        covered, strange = rule_coverage(lex, rule)
+        if strange:
+            raise SystemExit("rule %s would change %s" % (rule, ", ".join(strange[:10])))
     if report:
-        with open(report, "w", encoding="utf-8") as f:
-            for form, e in lines:
-                f.write("%s%s\t%s\n" % (form, "?" if e.variant else "", e.reason))
+        write_report(report, lex, lines)
+
+
+def write_report(report, lex, lines):
+    """Each entry with its reason, each rule with the е spellings of the lexicon
+    it covers, and the fixed entries that a second word list doubts."""
+    with open(report, "w", encoding="utf-8") as f:
+        for rule in RULES:
+            covered, _ = rule_coverage(lex, rule)
+            f.write("%s\trule; covers the lexicon's е spellings %s\n" % (rule, " ".join(covered)))
+        for form, e in lines:
+            f.write("%s%s\t%s\n" % (form, "?" if e.variant else "", e.reason))
+        fixed = [(form, e) for form, e in lines if not e.variant]
+        f.write("\n# Fixed entries doubted by the second word list (%s)\n" % crosscheck.SOURCE)
+        doubts = crosscheck.doubts(fixed)
+        if doubts is None:
+            f.write("# not checked: the list is not installed\n")
+            return
+        for form, why in doubts:
+            f.write("doubtful\t%s\t%s\n" % (form, why))
+        print("%d fixed entries doubted by %s" % (len(doubts), crosscheck.SOURCE))
 
 
 def main():

@@ -51,6 +51,8 @@ How the entries are chosen (data/README.md says the same for the user):
    about; a ё name with no name spelled with е gets a capitalised entry.
    не + a full adjective or past passive participle that the lexicon lacks
    is added like its base, and the rules of RULES cover numeral compounds.
+   Negated and compound forms that the lexicon spells only with е
+   (незащищенный, видеосъемка) take the ё of their last part.
 6. overrides.txt settles what grammemes cannot: artefacts to drop (тём, перёд),
    variants that the frequencies of the two words make pointless, and
    well-known words the lexicon lacks or spells with е (Щёлково, нёбо). Each
@@ -67,6 +69,7 @@ How the entries are chosen (data/README.md says the same for the user):
 import argparse
 import hashlib
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -205,7 +208,7 @@ def is_misplaced_participle(word, yoReadings):
     if "ёдш" not in word and "ётш" not in word:
         return False
     return all(
-        ("PRTF" in g or "GRND" in g) and l.endswith(("вести", "брести", "цвести", "рести"))
+        ("PRTF" in g or "GRND" in g) and l.removesuffix("сь").endswith(("вести", "брести", "цвести", "рести"))
         for l, g in yoReadings
     )
 
@@ -286,6 +289,7 @@ def choose(lex, overrides):
     settled = {form.lower() for _, form in overrides}
     result = list(entries.values())
     result += negated_forms(lex, forms, entries)
+    result += spelled_with_e(lex, forms, entries)
     result += capitalised_twins(lex, forms, entries)
     result += capitalised_names(lex, forms, entries, settled)
     return settle_collisions(result)
@@ -336,6 +340,126 @@ def negated_forms(lex, forms, entries):
         added.readings = 1
         result.append(added)
     return result
+
+
+NOMINAL = frozenset({"NOUN", "ADJF", "PRTF", "ADJS", "PRTS"})
+
+
+def is_common_nominal(grammemes):
+    return bool(grammemes & NOMINAL) and not is_marginal(grammemes) and not is_proper(grammemes)
+
+
+def compound_head(lex, forms, byFold, word, prefix):
+    """The ё form that word, which the lexicon spells only with е, ends in when
+    it is prefix (не, or a compound stem in -о: видео-, ресурсо-, стекло-)
+    joined to a common ё noun, adjective or participle whose lemma its own
+    lemma continues; or None."""
+    head = word[len(prefix) :]
+    own = [l for l, g in lex.readings(word) if is_common_nominal(g)]
+    for candidate in byFold.get(head, ()):
+        if prefix + candidate in forms:
+            continue
+        lemmas = {fold(l) for l, g in forms[candidate] if is_common_nominal(g)}
+        for lemma in own:
+            rest = fold(lemma)[len(prefix) :]
+            if not fold(lemma).startswith(prefix) or len(rest) < 4:
+                continue
+            # the lemma of a participle's head is its verb: compare through
+            # the ё forms that the rest of word's lemma spells
+            if rest in lemmas or any(lemmas & {fold(l) for l, _ in forms[f]} for f in byFold.get(rest, ())):
+                return candidate
+    return None
+
+
+VERB_PREFIXES = re.compile(
+    "(?:пере|недо|пред|предо|под|подо|над|надо|при|про|раз|разо|рас|низ|низо|вз|взо|из|изо|ис|"
+    "об|обо|от|ото|по|до|за|на|со|во|вы|с|в|о|у)+"
+)
+
+
+def is_compound_stem(lex, prefix):
+    """A first element that the lexicon joins to many different words
+    (видео-, стекло-, ресурсо-), not the inside of one stem that happens to end
+    in о before a word (писто|летный), nor a chain of verb prefixes
+    (пере|по|лученный, whose participle is written with е)."""
+    if VERB_PREFIXES.fullmatch(prefix):
+        return False
+    shorter = lex.readings(prefix[:-1])
+    if shorter and all("VERB" in g for _, g in shorter):
+        return False  # вы|ло|щенный: выл is a verb, not a first element
+    starts = set()
+    for word in lex.forms_starting(prefix):
+        rest = word[len(prefix) :]
+        if len(rest) >= 4 and rest[:3] not in starts and lex.readings(rest):
+            starts.add(rest[:3])
+            if len(starts) >= 3:
+                return True
+    return False
+
+
+class CompoundHeads:
+    """Whether the lexicon itself spells compounds on a compound stem with a
+    given ё form as their last part (съёмка: кино-, фото-, аэро-...): a head
+    that no such compound has (днёвка beside однодневка) is not trusted."""
+
+    def __init__(self, lex, forms, stems):
+        self.lex = lex
+        self.stems = stems  # stem -> is_compound_stem, shared with the caller
+        self.firsts = {}
+        for word in forms:
+            for cut in range(4, len(word) - 3):
+                if word[cut - 1] == "о":
+                    self.firsts.setdefault(word[cut:], []).append(word[:cut])
+
+    def trusted(self, head):
+        count = 0
+        for stem in self.firsts.get(head, ()):
+            if stem not in self.stems:
+                self.stems[stem] = is_compound_stem(self.lex, stem)
+            count += self.stems[stem]
+            if count >= 2:
+                return True
+        return False
+
+
+def spelled_with_e(lex, forms, entries):
+    """The lexicon lists many negated and compound words only with е
+    (незащищенный, ресурсоемкость, видеосъемка, стеклоподъемник) although
+    their head is a ё word: each such form is written with the head's ё and
+    decided like the head's entry."""
+    byFold = {}
+    for word in forms:
+        if "-" not in word:
+            byFold.setdefault(fold(word), []).append(word)
+    productive = {}
+    heads = CompoundHeads(lex, forms, productive)
+    result = {}
+    for word in lex.all_forms():
+        if "е" not in word or "-" in word:
+            continue
+        for cut in range(2, len(word) - 3):
+            prefix = word[:cut]
+            if prefix != "не" and (cut < 4 or prefix[-1] != "о"):
+                continue
+            if word[cut:] not in byFold:
+                continue
+            if prefix != "не":
+                if prefix not in productive:
+                    productive[prefix] = is_compound_stem(lex, prefix)
+                if not productive[prefix]:
+                    break
+            head = compound_head(lex, forms, byFold, word, prefix)
+            if head and prefix == "не" and not any(is_negatable(g) for _, g in forms[head]):
+                head = None  # неженка is no negated жёнка
+            if head and prefix != "не" and not heads.trusted(head):
+                head = None  # one|днёвка: the lexicon has no compound on this head
+            entry = entries.get(head) if head else None
+            if entry is not None and not entry.proper:
+                added = Entry(prefix + head, entry.variant, "the lexicon spells it with е; head " + head)
+                added.readings = 1
+                result[added.form] = added
+            break
+    return [result[k] for k in sorted(result)]
 
 
 def unmirrored_proper(yoReadings, plainReadings):

@@ -147,6 +147,17 @@ class Lexicon:
                     stack.append((child, word + bytes([label])))
         return sorted(result)
 
+    def all_forms(self):
+        """Every word form of the lexicon, in no particular order."""
+        stack = [(0, b"")]
+        while stack:
+            node, key = stack.pop()
+            for label, child in self.dawg.children(node):
+                if label == _SEPARATOR:
+                    yield key.decode("cp1251")
+                else:
+                    stack.append((child, key + bytes([label])))
+
     def forms_with(self, letter):
         """Every word form that holds letter, with its readings, as a dict."""
         target = letter.encode("cp1251")[0]

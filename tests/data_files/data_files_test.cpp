@@ -268,6 +268,17 @@ TEST(ShippedCombinations, LoadWithoutMessagesAndAgreeWithTheDictionary)
         { "ни при чем", 4 },
         { "Во всем", 2 },
         { "не о чем", 0 },
+        { "все три", 0 },
+        { "все параметры", 0 },
+        { "все говорят", 0 },
+        { "Все \\0", 0 },
+        { "все, которые", 0 },
+        { "всё быстрее", 1 },
+        { "всё изменилось", 1 },
+        { "всё, о чем", 5 },
+        { "по всем", 0 },
+        { "на чем", 2 },
+        { "над чем", 0 },
     };
     for (const TCase& c : cases) {
         const int i = combi.FindCombination(FoldDottedE(W(c.Candidate)));

@@ -210,7 +210,11 @@ TTemporaryFile::TTemporaryFile(const std::string& target)
     fs::path dir = path.parent_path();
     if (dir.empty())
         dir = ".";
-    m_path = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
+    // Built by appending: GCC 12 at -O3 misreads "." + std::string&& as an overlapping copy.
+    std::string hidden = ".";
+    hidden += path.filename().string();
+    hidden += ".XXXXXX";
+    m_path = (dir / hidden).string();
     m_fd = ::mkostemp(m_path.data(), O_CLOEXEC);
     if (m_fd < 0)
         throw EFileError(target, SystemReason(errno));

@@ -164,7 +164,7 @@ std::vector<TLetterChange> TTextMap::Changes(const std::string& before, const Me
 {
     const std::string& now = after.TextRef();
     if (now.size() != before.size())
-        throw EDocumentError("the pass changed the length of the text");
+        throw EDocumentError("проход изменил длину текста");
     std::vector<TLetterChange> changes;
     // The walk inside the last segment, so that many changes in one long
     // segment cost one pass over it.
@@ -181,7 +181,7 @@ std::vector<TLetterChange> TTextMap::Changes(const std::string& before, const Me
         const auto next = std::upper_bound(m_segments.begin(), m_segments.end(), position,
             [](int p, const TTextSegment& s) { return p < s.Start; });
         if (next == m_segments.begin() || position >= std::prev(next)->Start + std::prev(next)->Length)
-            throw EDocumentError("the pass changed a character the document does not hold");
+            throw EDocumentError("проход изменил символ, которого в документе нет");
         const std::size_t index = static_cast<std::size_t>(std::prev(next) - m_segments.begin());
         const TTextSegment& segment = m_segments[index];
         TLetterChange change;
@@ -231,7 +231,7 @@ std::string ApplyPatches(std::string_view bytes, std::vector<TBytePatch> patches
     std::size_t copied = 0;
     for (const TBytePatch& p : patches) {
         if (p.Byte < copied || p.Byte + p.Length > bytes.size())
-            throw EDocumentError("overlapping changes in a document");
+            throw EDocumentError("замены в документе пересекаются");
         out.append(bytes.substr(copied, p.Byte - copied));
         out += p.Text;
         copied = p.Byte + p.Length;

@@ -4,8 +4,10 @@
 
 #include <zip.h>
 
-#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <new>
 
 namespace tildo {
 
@@ -29,9 +31,22 @@ struct TErrorGuard
 zip_t* OpenFromBuffer(const void* data, std::size_t size, int flags, zip_source_t** keepSource)
 {
     TErrorGuard guard;
-    zip_source_t* source = zip_source_buffer_create(data, size, 0, &guard.Error);
+    zip_source_t* source = nullptr;
+    if (keepSource == nullptr) {
+        source = zip_source_buffer_create(data, size, 0, &guard.Error);
+    } else {
+        // A buffer source that is written to frees the buffer it started from
+        // whether it owns it or not, so it gets a copy of its own.
+        void* copy = std::malloc(size == 0 ? 1 : size);
+        if (copy == nullptr)
+            throw std::bad_alloc();
+        std::memcpy(copy, data, size);
+        source = zip_source_buffer_create(copy, size, 1, &guard.Error);
+        if (source == nullptr)
+            std::free(copy);
+    }
     if (source == nullptr)
-        Fail("not a zip archive", &guard.Error);
+        Fail("это не архив zip", &guard.Error);
     if (keepSource != nullptr)
         zip_source_keep(source);
     zip_t* zip = zip_open_from_source(source, flags, &guard.Error);
@@ -39,7 +54,7 @@ zip_t* OpenFromBuffer(const void* data, std::size_t size, int flags, zip_source_
         zip_source_free(source);
         if (keepSource != nullptr)
             zip_source_free(source);
-        Fail("not a zip archive", &guard.Error);
+        Fail("это не архив zip", &guard.Error);
     }
     if (keepSource != nullptr)
         *keepSource = source;
@@ -49,14 +64,14 @@ zip_t* OpenFromBuffer(const void* data, std::size_t size, int flags, zip_source_
 std::string SourceBytes(zip_source_t* source)
 {
     if (zip_source_open(source) < 0)
-        Fail("cannot read the written archive", zip_source_error(source));
+        Fail("не удалось собрать архив", zip_source_error(source));
     std::string out;
     char buffer[65536];
     for (;;) {
         const zip_int64_t n = zip_source_read(source, buffer, sizeof buffer);
         if (n < 0) {
             zip_source_close(source);
-            Fail("cannot read the written archive", zip_source_error(source));
+            Fail("не удалось собрать архив", zip_source_error(source));
         }
         if (n == 0)
             break;
@@ -77,7 +92,7 @@ TZipArchive::TZipArchive(std::string_view bytes)
     : m_bytes(bytes)
 {
     if (!LooksLikeZip(bytes))
-        throw EDocumentError("not a zip archive");
+        throw EDocumentError("это не архив zip");
     m_zip = OpenFromBuffer(bytes.data(), bytes.size(), ZIP_RDONLY, nullptr);
 }
 
@@ -111,24 +126,24 @@ std::string TZipArchive::Read(int index) const
     zip_stat_init(&stat);
     if (zip_stat_index(m_zip, static_cast<zip_uint64_t>(index), 0, &stat) != 0
         || (stat.valid & ZIP_STAT_SIZE) == 0)
-        Fail("a damaged archive member", zip_get_error(m_zip));
+        Fail("повреждён элемент архива " + Name(index), zip_get_error(m_zip));
     if (stat.size > MemberLimit)
-        throw EDocumentError("the archive member " + Name(index) + " is too large");
+        throw EDocumentError("элемент архива " + Name(index) + " слишком велик");
     const std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> file(
         zip_fopen_index(m_zip, static_cast<zip_uint64_t>(index), 0), zip_fclose);
     if (file == nullptr)
-        Fail("cannot open the archive member " + Name(index), zip_get_error(m_zip));
+        Fail("не открывается элемент архива " + Name(index), zip_get_error(m_zip));
     std::string out(static_cast<std::size_t>(stat.size), '\0');
     std::size_t done = 0;
     while (done < out.size()) {
         const zip_int64_t n = zip_fread(file.get(), out.data() + done, out.size() - done);
         if (n <= 0)
-            Fail("the archive member " + Name(index) + " is damaged", zip_file_get_error(file.get()));
+            Fail("повреждён элемент архива " + Name(index), zip_file_get_error(file.get()));
         done += static_cast<std::size_t>(n);
     }
     char extra = 0;
     if (zip_fread(file.get(), &extra, 1) != 0)
-        throw EDocumentError("the archive member " + Name(index) + " is damaged");
+        throw EDocumentError("повреждён элемент архива " + Name(index));
     return out;
 }
 
@@ -151,7 +166,7 @@ std::string TZipArchive::WithReplaced(const std::vector<std::pair<int, std::stri
         if (data == nullptr || zip_file_replace(zip, i, data, 0) != 0) {
             zip_source_free(data);
             zip_discard(zip);
-            Fail("cannot replace an archive member", nullptr);
+            Fail("не удалось заменить элемент архива", nullptr);
         }
         const bool stored = (stat.valid & ZIP_STAT_COMP_METHOD) != 0 && stat.comp_method == ZIP_CM_STORE;
         zip_set_file_compression(zip, i, stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 0);
@@ -160,7 +175,7 @@ std::string TZipArchive::WithReplaced(const std::vector<std::pair<int, std::stri
     }
     if (zip_close(zip) != 0) {
         zip_discard(zip);
-        Fail("cannot write the archive", nullptr);
+        Fail("не удалось собрать архив", nullptr);
     }
     return SourceBytes(source);
 }

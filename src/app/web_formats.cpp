@@ -74,7 +74,9 @@ void TWebPageHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
                 map.EndLine();
             break;
         case TTokenKind::Text:
-            if (skipped == 0)
+            // Layout between blocks is no line of its own.
+            if (skipped == 0
+                && !(map.LineEmpty() && source.Bytes.find_first_not_of(" \t\r\n", token.Begin) >= token.End))
                 map.AddMarkupText(token.Begin, token.End);
             break;
         case TTokenKind::Other:

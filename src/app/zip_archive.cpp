@@ -147,6 +147,15 @@ std::string TZipArchive::Read(int index) const
     return out;
 }
 
+TZipMemberInfo TZipArchive::Info(int index) const
+{
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat_index(m_zip, static_cast<zip_uint64_t>(index), 0, &stat) != 0)
+        Fail("повреждён элемент архива " + Name(index), zip_get_error(m_zip));
+    return { Name(index), stat.size, stat.comp_size, stat.crc, stat.comp_method };
+}
+
 std::string TZipArchive::WithReplaced(const std::vector<std::pair<int, std::string>>& members) const
 {
     if (members.empty())

@@ -10,6 +10,17 @@ typedef struct zip zip_t;
 
 namespace tildo {
 
+// How a member is stored.
+struct TZipMemberInfo
+{
+    std::string Name;
+    unsigned long long Size = 0;
+    unsigned long long CompressedSize = 0;
+    unsigned Crc = 0;
+    int Method = 0; // 0 stored, 8 deflated, ...
+    bool operator==(const TZipMemberInfo&) const = default;
+};
+
 // A zip archive held in memory, read through libzip. Members are addressed by
 // index in the archive's own order. Failures throw EDocumentError.
 class TZipArchive
@@ -28,6 +39,7 @@ public:
     // The uncompressed bytes of a member. A member larger than the limit, or
     // one whose data is damaged, throws.
     std::string Read(int index) const;
+    TZipMemberInfo Info(int index) const;
 
     // The archive again with the given members' contents replaced: every other
     // member is copied as it is stored (same order, same compressed bytes), and

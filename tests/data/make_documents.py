@@ -84,15 +84,15 @@ def seed(name, format_byte, data):
         f.write(bytes([format_byte]) + data)
 
 
-odt('/tmp/seed.odt')
-epub('/tmp/seed.epub')
+odt('tests/data/minimal.odt')
+epub('tests/data/minimal.epub')
 docx('/tmp/deep.docx', '<w:p>' + '<w:r>' * 20000 + '<w:t>еще</w:t>' + '</w:r>' * 20000 + '</w:p>')
 seeds = {
     'split_runs_docx': (0, open('tests/data/split_runs.docx', 'rb').read()),
     'deep_docx': (0, open('/tmp/deep.docx', 'rb').read()),
-    'minimal_odt': (1, open('/tmp/seed.odt', 'rb').read()),
-    'minimal_epub': (2, open('/tmp/seed.epub', 'rb').read()),
-    'truncated_epub': (2, open('/tmp/seed.epub', 'rb').read()[:300]),
+    'minimal_odt': (1, open('tests/data/minimal.odt', 'rb').read()),
+    'minimal_epub': (2, open('tests/data/minimal.epub', 'rb').read()),
+    'truncated_epub': (2, open('tests/data/minimal.epub', 'rb').read()[:300]),
     'page_html': (3, '<html><head><title>еще</title></head><body><p title="еще">Мы &#1077;щ&#1077; '
                      '<b>ид</b>ем<script>var s = "еще";</script><pre>еще</pre> &iecy;ж</p></body></html>'.encode()),
     'notes_md': (4, '# Еще раз\n\nТекст `еще` и [ссылка](http://x/еще) еще.\n\n```\nеще\n```\n'.encode()),

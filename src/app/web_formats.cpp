@@ -110,7 +110,7 @@ std::vector<TBytePatch> TWebPageHandler::Patches(
     if (!colours.empty() && headEnd != std::string::npos) {
         std::string rules = "<style type=\"text/css\">";
         for (const TColour colour : colours)
-            rules += "span." + std::string(MarkClass) + "-" + HexColour(colour).substr(1)
+            rules += "." + std::string(MarkClass) + "-" + HexColour(colour).substr(1)
                 + " { color: " + HexColour(colour) + " }";
         patches.push_back({ headEnd, 0, rules + "</style>" });
     }

@@ -89,7 +89,7 @@ TEST(MarkupDocument, WebPageChangesTextNodesOnlyAndKeepsReferencesAsWritten)
 
     const std::string marked = doc.Write(AllYo(doc, true));
     EXPECT_NE(
-        marked.find("<style type=\"text/css\">span.tildo-mark-0000ff { color: #0000ff }</style></head>"),
+        marked.find("<style type=\"text/css\">.tildo-mark-0000ff { color: #0000ff }</style></head>"),
         std::string::npos);
     EXPECT_NE(marked.find("<span class=\"tildo-mark-0000ff\">&#1105;</span>ж"), std::string::npos) << marked;
     EXPECT_EQ(Count(marked, "<span class=\"tildo-mark-0000ff\">"), 8u);
@@ -212,7 +212,7 @@ TEST(MarkupDocument, OdtAndEpubMarksComeWithTheirStyles)
     const TZipArchive epubZip(epubWritten);
     const std::string page = epubZip.Read(epubZip.Find("OEBPS/text/one part.xhtml"));
     EXPECT_NE(
-        page.find("<title>еще</title><style type=\"text/css\">span.tildo-mark-0000ff"), std::string::npos);
+        page.find("<title>еще</title><style type=\"text/css\">.tildo-mark-0000ff"), std::string::npos);
     EXPECT_NE(page.find("<code>еще</code> <span class=\"tildo-mark-0000ff\">ё</span>щ"
                         "<span class=\"tildo-mark-0000ff\">ё</span>."),
         std::string::npos)

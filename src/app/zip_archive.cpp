@@ -1,6 +1,7 @@
 #include "app/zip_archive.h"
 
 #include "app/text_map.h"
+#include "app/zip_rewrite.h"
 
 #include <zip.h>
 
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 
 namespace tildo {
 
@@ -160,6 +162,8 @@ std::string TZipArchive::WithReplaced(const std::vector<std::pair<int, std::stri
 {
     if (members.empty())
         return std::string(m_bytes);
+    if (std::optional<std::string> direct = RewriteZip(m_bytes, members))
+        return std::move(*direct);
     // libzip writes the new archive into the same buffer source; the copy it
     // starts from is its own.
     zip_source_t* source = nullptr;

@@ -120,7 +120,7 @@ std::optional<TDocumentFormat> DocumentFormatOf(std::string_view path)
     return DocumentFormatNamed(file.substr(dot + 1));
 }
 
-TMarkupDocument::TMarkupDocument(std::string bytes, TDocumentFormat format)
+TMarkupDocument::TMarkupDocument(std::string bytes, TDocumentFormat format, TEncodingChoice encoding)
     : m_bytes(std::move(bytes))
     , m_format(format)
 {
@@ -148,7 +148,7 @@ TMarkupDocument::TMarkupDocument(std::string bytes, TDocumentFormat format)
     if (format == TDocumentFormat::Docx || format == TDocumentFormat::Odt || format == TDocumentFormat::Epub)
         OpenArchive();
     else
-        OpenSingle();
+        OpenSingle(encoding);
     for (std::size_t i = 0; i < m_parts.size(); ++i) {
         const TDocumentPart& part = *m_parts[i];
         m_map.SetPart(static_cast<int>(i), part.Bytes, part.Utf8);
@@ -233,14 +233,15 @@ void TMarkupDocument::OpenArchive()
     }
 }
 
-void TMarkupDocument::OpenSingle()
+void TMarkupDocument::OpenSingle(TEncodingChoice encoding)
 {
     if (std::memchr(m_bytes.data(), 0, m_bytes.size()) != nullptr)
         throw EDocumentError("это не текст (в нём есть нулевые байты)");
     auto part = std::make_unique<TDocumentPart>();
     part->Bytes = m_bytes;
-    part->Utf8 = DetectEncoding(m_bytes) == TTextEncoding::Utf8;
-    if (!part->Utf8 && m_format == TDocumentFormat::Html) {
+    part->Utf8 = encoding == TEncodingChoice::Auto ? DetectEncoding(m_bytes) == TTextEncoding::Utf8
+                                                   : encoding == TEncodingChoice::Utf8;
+    if (encoding == TEncodingChoice::Auto && !part->Utf8 && m_format == TDocumentFormat::Html) {
         // An ASCII page that declares UTF-8 gets its changed letters in UTF-8.
         const std::string head = Lower(std::string_view(m_bytes).substr(0, 4096));
         part->Utf8 = head.find("charset=utf-8") != std::string::npos

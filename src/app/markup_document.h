@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/plain_text_format.h"
 #include "app/text_map.h"
 #include "text/memory_document.h"
 
@@ -33,8 +34,10 @@ class TMarkupDocument
 {
 public:
     // Throws EDocumentError (with a message for the user) when the bytes are
-    // not a document of that format.
-    TMarkupDocument(std::string bytes, TDocumentFormat format);
+    // not a document of that format. The encoding choice applies to the
+    // formats that are not archives (whose XML is UTF-8).
+    TMarkupDocument(
+        std::string bytes, TDocumentFormat format, TEncodingChoice encoding = TEncodingChoice::Auto);
     ~TMarkupDocument();
     TMarkupDocument(const TMarkupDocument&) = delete;
     TMarkupDocument& operator=(const TMarkupDocument&) = delete;
@@ -51,7 +54,7 @@ public:
 
 private:
     void OpenArchive();
-    void OpenSingle();
+    void OpenSingle(TEncodingChoice encoding);
     void AddMember(const std::string& name, bool required);
 
     std::string m_bytes;

@@ -158,7 +158,8 @@ public:
     void Read(int part, const TDocumentPart& source, TTextMap& map) override;
 
 private:
-    static void ReadLine(std::string_view bytes, std::size_t begin, std::size_t end, TTextMap& map);
+    // Reads a line of prose; true when it leaves an HTML comment open.
+    static bool ReadLine(std::string_view bytes, std::size_t begin, std::size_t end, TTextMap& map);
 };
 
 // The end of the code span or link target that starts at i, or npos when
@@ -198,7 +199,7 @@ std::size_t SkippedFrom(std::string_view line, std::size_t i)
     return std::string_view::npos;
 }
 
-void TMarkdownHandler::ReadLine(std::string_view bytes, std::size_t begin, std::size_t end, TTextMap& map)
+bool TMarkdownHandler::ReadLine(std::string_view bytes, std::size_t begin, std::size_t end, TTextMap& map)
 {
     const std::string_view line = bytes.substr(begin, end - begin);
     // A link reference definition: "[label]: target".
@@ -209,13 +210,17 @@ void TMarkdownHandler::ReadLine(std::string_view bytes, std::size_t begin, std::
         if (close != std::string_view::npos) {
             map.AddLiteral(begin + indent, begin + close + 1);
             map.AddVirtual(U' ');
-            return;
+            return false;
         }
     }
     for (std::size_t i = 0; i < line.size(); ++i) {
         const char c = line[i];
         if (c != '`' && c != ']' && c != '<')
             continue;
+        if (line.substr(i).starts_with("<!--") && line.find("-->", i + 4) == std::string_view::npos) {
+            map.AddLiteral(begin + from, begin + i);
+            return true;
+        }
         const std::size_t skipTo = SkippedFrom(line, i);
         if (skipTo == std::string_view::npos)
             continue;
@@ -226,6 +231,7 @@ void TMarkdownHandler::ReadLine(std::string_view bytes, std::size_t begin, std::
         i = skipTo - 1;
     }
     map.AddLiteral(begin + from, end);
+    return false;
 }
 
 void TMarkdownHandler::Read(int /*part*/, const TDocumentPart& source, TTextMap& map)
@@ -234,11 +240,14 @@ void TMarkdownHandler::Read(int /*part*/, const TDocumentPart& source, TTextMap&
     std::string fence; // the open fence of a code block
     bool previousBlank = true;
     bool inIndentedCode = false;
+    bool inComment = false; // an HTML comment over several lines: kept whole
     ForEachLine(bytes, TextStart(source), [&](std::size_t begin, std::size_t end) {
         const std::string_view line = bytes.substr(begin, end - begin);
         const std::size_t indent = std::min(line.find_first_not_of(' '), line.size());
         const std::string_view body = line.substr(indent);
-        if (!fence.empty()) {
+        if (inComment) {
+            inComment = line.find("-->") == std::string_view::npos;
+        } else if (!fence.empty()) {
             if (indent < 4 && ClosesFence(body, fence))
                 fence.clear();
         } else if (indent < 4 && (body.starts_with("```") || body.starts_with("~~~"))) {
@@ -249,7 +258,7 @@ void TMarkdownHandler::Read(int /*part*/, const TDocumentPart& source, TTextMap&
         } else {
             if (!Blank(line))
                 inIndentedCode = false;
-            ReadLine(bytes, begin, end, map);
+            inComment = ReadLine(bytes, begin, end, map);
         }
         previousBlank = Blank(line);
         map.EndLine();

@@ -61,10 +61,10 @@ std::optional<TTextFormat> TextFormatNamed(std::string_view name)
     return std::nullopt;
 }
 
-void ReadMarkup(TInputText& input, TDocumentFormat format)
+void ReadMarkup(TInputText& input, TDocumentFormat format, TEncodingChoice choice)
 {
     try {
-        input.Markup = std::make_shared<const TMarkupDocument>(input.Bytes, format);
+        input.Markup = std::make_shared<const TMarkupDocument>(input.Bytes, format, choice);
     } catch (const EDocumentError& e) {
         throw ECliError(ExitInputOutput, InputName(input.Path) + ": " + e.what() + "; ничего не сделано");
     }
@@ -112,7 +112,7 @@ TInputText ReadInputText(const std::string& path, TEncodingChoice choice, std::s
         input.Format = *named;
     if (document) {
         input.Format = TTextFormat::Plain;
-        ReadMarkup(input, *document);
+        ReadMarkup(input, *document, choice);
         return input;
     }
     const std::string& bytes = input.Bytes;

@@ -88,8 +88,7 @@ TEST(MarkupDocument, WebPageChangesTextNodesOnlyAndKeepsReferencesAsWritten)
         "<!-- еще --><p>a < ёщё</p></body></html>");
 
     const std::string marked = doc.Write(AllYo(doc, true));
-    EXPECT_NE(
-        marked.find("<style type=\"text/css\">.tildo-mark-0000ff { color: #0000ff }</style></head>"),
+    EXPECT_NE(marked.find("<style type=\"text/css\">.tildo-mark-0000ff { color: #0000ff }</style></head>"),
         std::string::npos);
     EXPECT_NE(marked.find("<span class=\"tildo-mark-0000ff\">&#1105;</span>ж"), std::string::npos) << marked;
     EXPECT_EQ(Count(marked, "<span class=\"tildo-mark-0000ff\">"), 8u);
@@ -113,6 +112,7 @@ TEST(MarkupDocument, MarkdownSkipsCodeLinkTargetsAndTags)
           "```python\nеще = 1\n```\n\n"
           "    еще в коде\n\n"
           "~~~~\nеще\n~~~\nеще\n~~~~\n"
+          "еж <!-- еще\nеще\n--> еж\n"
           "Конец: еще";
     const TMarkupDocument doc(text, TDocumentFormat::Markdown);
     EXPECT_EQ(doc.Write(AllYo(doc, true)),
@@ -122,6 +122,7 @@ TEST(MarkupDocument, MarkdownSkipsCodeLinkTargetsAndTags)
         "```python\nеще = 1\n```\n\n"
         "    еще в коде\n\n"
         "~~~~\nеще\n~~~\nеще\n~~~~\n"
+        "ёж <!-- еще\nеще\n--> еж\n"
         "Конёц: ёщё");
 }
 
@@ -211,8 +212,7 @@ TEST(MarkupDocument, OdtAndEpubMarksComeWithTheirStyles)
     const std::string epubWritten = epub.Write(AllYo(epub, true));
     const TZipArchive epubZip(epubWritten);
     const std::string page = epubZip.Read(epubZip.Find("OEBPS/text/one part.xhtml"));
-    EXPECT_NE(
-        page.find("<title>еще</title><style type=\"text/css\">.tildo-mark-0000ff"), std::string::npos);
+    EXPECT_NE(page.find("<title>еще</title><style type=\"text/css\">.tildo-mark-0000ff"), std::string::npos);
     EXPECT_NE(page.find("<code>еще</code> <span class=\"tildo-mark-0000ff\">ё</span>щ"
                         "<span class=\"tildo-mark-0000ff\">ё</span>."),
         std::string::npos)

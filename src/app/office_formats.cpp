@@ -58,6 +58,9 @@ struct TDocxText
     std::size_t RunTagBegin = 0, RunTagEnd = 0; // <w:r ...>
     std::size_t PropsBegin = 0, PropsEnd = 0; // <w:rPr>...</w:rPr>; empty when the run has none
     std::size_t TextTagBegin = 0, TextTagEnd = 0; // <w:t ...>
+    // The text element is a child of the run, so that the run can be closed
+    // and opened again around a letter.
+    bool Splittable = false;
 };
 
 class TDocxHandler : public TFormatHandler
@@ -102,6 +105,8 @@ void TDocxHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
             } else if (runDepth >= 0 && is(token.Name, "t")) {
                 run.TextTagBegin = token.Begin;
                 run.TextTagEnd = token.End;
+                run.Splittable
+                    = depth == runDepth + 1 && (run.PropsBegin == 0 || run.PropsEnd > run.PropsBegin);
                 texts.push_back(run);
                 inText = true;
             }
@@ -199,7 +204,7 @@ std::vector<TBytePatch> TDocxHandler::Patches(
     std::set<std::uint32_t> preserved;
     for (const TLetterChange& c : changes) {
         const std::string letter = EncodeLetter(c, bytes.substr(c.Byte, c.Bytes), source.Utf8);
-        if (!c.Marked || c.Context >= texts.size()) {
+        if (!c.Marked || c.Context >= texts.size() || !texts[c.Context].Splittable) {
             patches.push_back({ c.Byte, c.Bytes, letter });
             continue;
         }

@@ -185,6 +185,14 @@ TEST(MarkupDocument, DocxWordSplitOverRunsIsChangedInItsOwnRun)
         }
     }
     EXPECT_EQ(doc.Write(doc.Document()), bytes);
+
+    // Text inside run properties that are still open: the letter changes
+    // without a mark, as the run cannot be split there.
+    const std::string odd = before.WithReplaced({ { before.Find("word/document.xml"),
+        "<w:document xmlns:w=\"urn:w\"><w:p><w:r><w:rPr><w:t>еще</w:t></w:rPr></w:r></w:p></w:document>" } });
+    const TMarkupDocument oddDoc(odd, TDocumentFormat::Docx);
+    const TMarkupDocument oddAgain(oddDoc.Write(AllYo(oddDoc, true)), TDocumentFormat::Docx);
+    EXPECT_EQ(Utf8(oddAgain.Document()), Utf8(AllYo(oddDoc, false)));
 }
 
 TEST(MarkupDocument, OdtAndEpubMarksComeWithTheirStyles)

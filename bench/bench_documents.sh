@@ -9,14 +9,14 @@
 # Usage: bench/bench_documents.sh [path/to/tildo-cli]
 #   TILDO_CORPUS_DIR   directory of the UTF-8 corpus texts (default ../shared/corpus)
 #   TILDO_BENCH_BYTES  size of the text (default 10000000)
-#   TILDO_BENCH_RUNS   runs of each command (default 3)
+#   TILDO_BENCH_RUNS   runs of each command (default 5)
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 cli=${1:-$here/../build/bin/tildo-cli}
 corpus=${TILDO_CORPUS_DIR:-$here/../../shared/corpus}
 target=${TILDO_BENCH_BYTES:-10000000}
-runs=${TILDO_BENCH_RUNS:-3}
+runs=${TILDO_BENCH_RUNS:-5}
 
 [ -x "$cli" ] || { echo "no executable tildo-cli at $cli" >&2; exit 2; }
 shopt -s nullglob

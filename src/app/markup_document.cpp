@@ -1,6 +1,7 @@
 #include "app/markup_document.h"
 
 #include "app/format_handlers.h"
+#include "app/markup_scanner.h"
 #include "app/plain_text_format.h"
 #include "app/zip_archive.h"
 
@@ -55,10 +56,10 @@ std::string_view FormatTitle(TDocumentFormat format)
     }
 }
 
-// Parses XML to see that it is well formed; the program never writes the tree.
-void CheckXml(pugi::xml_document& xml, const std::string& bytes, const std::string& name, unsigned options)
+// The tree of a small XML file the program reads for its references.
+void ParseXml(pugi::xml_document& xml, const std::string& bytes, const std::string& name)
 {
-    const pugi::xml_parse_result result = xml.load_buffer(bytes.data(), bytes.size(), options);
+    const pugi::xml_parse_result result = xml.load_buffer(bytes.data(), bytes.size(), pugi::parse_default);
     if (!result)
         throw EDocumentError(name + ": испорченный XML (" + result.description() + ", байт "
             + std::to_string(result.offset) + ")");
@@ -149,6 +150,10 @@ TMarkupDocument::TMarkupDocument(std::string bytes, TDocumentFormat format, TEnc
         OpenArchive();
     else
         OpenSingle(encoding);
+    std::size_t total = 0;
+    for (const auto& part : m_parts)
+        total += part->Bytes.size();
+    m_map.Reserve(total);
     for (std::size_t i = 0; i < m_parts.size(); ++i) {
         const TDocumentPart& part = *m_parts[i];
         m_map.SetPart(static_cast<int>(i), part.Bytes, part.Utf8);
@@ -171,8 +176,9 @@ void TMarkupDocument::AddMember(const std::string& name, bool required)
     part->Name = name;
     part->Member = index;
     part->Bytes = m_zip->Read(index);
-    pugi::xml_document xml;
-    CheckXml(xml, part->Bytes, name, pugi::parse_minimal);
+    const std::string error = XmlStructureError(part->Bytes);
+    if (!error.empty())
+        throw EDocumentError(name + ": испорченный XML (" + error + ")");
     m_parts.push_back(std::move(part));
 }
 
@@ -204,7 +210,7 @@ void TMarkupDocument::OpenArchive()
         throw EDocumentError("в архиве EPUB нет META-INF/container.xml");
     const std::string containerBytes = m_zip->Read(containerIndex);
     pugi::xml_document container;
-    CheckXml(container, containerBytes, "META-INF/container.xml", pugi::parse_default);
+    ParseXml(container, containerBytes, "META-INF/container.xml");
     const std::string opfPath
         = container.select_node("//*[local-name()='rootfile']/@full-path").attribute().value();
     const int opfIndex = opfPath.empty() ? -1 : m_zip->Find(opfPath);
@@ -212,7 +218,7 @@ void TMarkupDocument::OpenArchive()
         throw EDocumentError("в архиве EPUB нет описания книги (" + opfPath + ")");
     const std::string opfBytes = m_zip->Read(opfIndex);
     pugi::xml_document opf;
-    CheckXml(opf, opfBytes, opfPath, pugi::parse_default);
+    ParseXml(opf, opfBytes, opfPath);
     const std::string directory = opfPath.substr(0, opfPath.rfind('/') + 1);
     std::map<std::string, std::string> manifest; // id → member of an XHTML document
     for (const pugi::xpath_node& item :

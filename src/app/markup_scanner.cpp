@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace tildo {
 
@@ -75,6 +76,45 @@ std::string_view TagAttribute(std::string_view tag, std::string_view name)
             return tag.substr(valueBegin, valueEnd - valueBegin);
     }
     return {};
+}
+
+std::string XmlStructureError(std::string_view bytes)
+{
+    std::vector<std::string_view> open;
+    bool root = false;
+    TMarkupScanner scanner(bytes, false);
+    TMarkupToken token;
+    const auto at = [](const char* what, std::size_t byte) {
+        return std::string(what) + ", байт " + std::to_string(byte);
+    };
+    while (scanner.Next(token)) {
+        const std::string_view text = bytes.substr(token.Begin, token.End - token.Begin);
+        if (token.Kind == TTokenKind::Text) {
+            if (text.find('<') != std::string_view::npos)
+                return at("лишний знак <", token.Begin + text.find('<'));
+            if (open.empty() && text.find_first_not_of(" \t\r\n") != std::string_view::npos)
+                return at("текст вне корневого элемента", token.Begin);
+            continue;
+        }
+        if (!text.ends_with('>'))
+            return at("незакрытый тег", token.Begin);
+        if ((token.Kind == TTokenKind::StartTag || token.Kind == TTokenKind::EmptyTag) && open.empty()
+            && root)
+            return at("второй корневой элемент", token.Begin);
+        if (token.Kind == TTokenKind::StartTag) {
+            open.push_back(token.Name);
+            root = true;
+        } else if (token.Kind == TTokenKind::EmptyTag) {
+            root = true;
+        } else if (token.Kind == TTokenKind::EndTag) {
+            if (open.empty() || open.back() != token.Name)
+                return at("закрывающий тег не того элемента", token.Begin);
+            open.pop_back();
+        }
+    }
+    if (!open.empty())
+        return at("элемент не закрыт", bytes.size());
+    return root ? std::string() : at("нет корневого элемента", 0);
 }
 
 TMarkupScanner::TMarkupScanner(std::string_view bytes, bool html)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace tildo {
@@ -46,6 +47,12 @@ private:
     bool m_html = false;
     std::string_view m_rawTextEnd; // HTML: the element whose raw contents come next
 };
+
+// What keeps XML from being well formed as far as its structure goes (tags
+// closed, end tags matching, one root, no stray '<'), with the byte where it
+// shows; empty when nothing does. One pass without a tree, so that a large
+// document costs little more than reading it.
+std::string XmlStructureError(std::string_view bytes);
 
 // The local name of an element (after the prefix and colon).
 std::string_view LocalName(std::string_view name);

@@ -106,12 +106,42 @@ void TTextMap::AddLiteral(std::size_t begin, std::size_t end, std::uint32_t cont
     const std::string_view bytes = m_parts[static_cast<std::size_t>(m_part)].substr(begin, end - begin);
     TTextSegment segment { m_length, 0, m_part, begin, 0, context, TSourceForm::Literal };
     if (m_utf8[static_cast<std::size_t>(m_part)]) {
+        // A well-formed character goes over as its own bytes; only line
+        // breaks, byte-order marks and malformed bytes need Append.
         std::size_t i = 0;
         while (i < bytes.size()) {
+            // A run of printable ASCII and two-byte characters (Cyrillic
+            // among them) is copied at once.
+            const std::size_t start = i;
+            int characters = 0;
+            while (i < bytes.size()) {
+                const auto b = static_cast<unsigned char>(bytes[i]);
+                if (b >= 0x20 && b < 0x80) {
+                    ++i;
+                } else if (b >= 0xC2 && b < 0xE0 && i + 1 < bytes.size()
+                    && (static_cast<unsigned char>(bytes[i + 1]) & 0xC0) == 0x80) {
+                    i += 2;
+                } else {
+                    break;
+                }
+                ++characters;
+            }
+            if (characters > 0) {
+                m_text.append(bytes.substr(start, i - start));
+                m_length += characters;
+                m_lineEmpty = false;
+                continue;
+            }
             char32_t ch = 0;
-            if (!NextUtf8(bytes, i, ch))
-                ch = U'\uFFFD';
-            Append(ch);
+            if (!NextUtf8(bytes, i, ch)) {
+                Append(U'\uFFFD');
+            } else if (ch == U'\n' || ch == U'\r' || ch == U'\uFEFF') {
+                Append(ch);
+            } else {
+                m_text.append(bytes.substr(start, i - start));
+                ++m_length;
+                m_lineEmpty = false;
+            }
         }
     } else {
         for (const char c : bytes)

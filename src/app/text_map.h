@@ -58,6 +58,8 @@ struct TLetterChange
 class TTextMap
 {
 public:
+    // Room for about that many bytes of running text.
+    void Reserve(std::size_t bytes) { m_text.reserve(bytes); }
     // Where the following text comes from.
     void SetPart(int part, std::string_view bytes, bool utf8);
     // Adds the characters of bytes [begin, end) of the current part. Line

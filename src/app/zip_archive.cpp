@@ -124,6 +124,8 @@ std::string TZipArchive::Name(int index) const
 
 std::string TZipArchive::Read(int index) const
 {
+    if (std::optional<std::string> direct = ReadZipMember(m_bytes, index, MemberLimit))
+        return std::move(*direct);
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat_index(m_zip, static_cast<zip_uint64_t>(index), 0, &stat) != 0

@@ -1,9 +1,10 @@
 #include "app/zip_rewrite.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 
 namespace tildo {
 
@@ -39,24 +40,23 @@ struct TEntry
     std::size_t NewLocal = 0;
 };
 
-// Raw deflate at the fastest level: rewriting a large document is dominated
-// by compression, and the fast level keeps it near the cost of reading.
+// Raw deflate at the fastest level, by libdeflate: rewriting a large document
+// is dominated by compression, and this keeps it near the cost of reading.
 std::optional<std::string> Deflate(std::string_view data)
 {
-    z_stream z {};
-    if (deflateInit2(&z, 1, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    const std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> compressor(
+        libdeflate_alloc_compressor(1), libdeflate_free_compressor);
+    if (compressor == nullptr)
         return std::nullopt;
-    std::string out(deflateBound(&z, static_cast<uLong>(data.size())), '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    const int rc = deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    if (rc != Z_STREAM_END)
+    // The bound is far above what text compresses to; pages of the buffer
+    // that are never written are never touched.
+    const std::size_t bound = libdeflate_deflate_compress_bound(compressor.get(), data.size());
+    const auto buffer = std::make_unique_for_overwrite<char[]>(bound);
+    const std::size_t size
+        = libdeflate_deflate_compress(compressor.get(), data.data(), data.size(), buffer.get(), bound);
+    if (size == 0)
         return std::nullopt;
-    return out;
+    return std::string(buffer.get(), size);
 }
 
 // The central directory's records, each with the extent of its local record;
@@ -113,6 +113,40 @@ bool ReadDirectory(std::string_view b, std::size_t& end, std::vector<TEntry>& en
 
 } // namespace
 
+std::optional<std::string> ReadZipMember(std::string_view b, int index, std::size_t limit)
+{
+    std::size_t end = 0;
+    std::vector<TEntry> entries;
+    if (!ReadDirectory(b, end, entries) || index < 0 || static_cast<std::size_t>(index) >= entries.size())
+        return std::nullopt;
+    const TEntry& e = entries[static_cast<std::size_t>(index)];
+    const std::size_t data = e.Local + LocalSize + Get(b, e.Local + 26, 2) + Get(b, e.Local + 28, 2);
+    const std::size_t packed = Get(b, e.Central + 20, 4);
+    const std::size_t size = Get(b, e.Central + 24, 4);
+    if (size > limit || data + packed > e.LocalEnd)
+        return std::nullopt;
+    std::string out;
+    if (Get(b, e.Central + 10, 2) == 0) {
+        if (packed != size)
+            return std::nullopt;
+        out.assign(b.substr(data, size));
+    } else {
+        const std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> inflater(
+            libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
+        if (inflater == nullptr)
+            return std::nullopt;
+        out.resize(size);
+        std::size_t got = 0;
+        if (libdeflate_deflate_decompress(inflater.get(), b.data() + data, packed, out.data(), size, &got)
+                != LIBDEFLATE_SUCCESS
+            || got != size)
+            return std::nullopt;
+    }
+    if (libdeflate_crc32(0, out.data(), out.size()) != Get(b, e.Central + 16, 4))
+        return std::nullopt;
+    return out;
+}
+
 std::optional<std::string> RewriteZip(std::string_view b, const std::vector<TZipReplacement>& replacements)
 {
     std::size_t end = 0;
@@ -141,8 +175,7 @@ std::optional<std::string> RewriteZip(std::string_view b, const std::vector<TZip
         if (deflated && !(compressed = Deflate(data)))
             return std::nullopt;
         const std::string_view stored = deflated ? std::string_view(*compressed) : std::string_view(data);
-        crcs[i] = static_cast<std::uint32_t>(
-            crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+        crcs[i] = libdeflate_crc32(0, data.data(), data.size());
         packed[i] = static_cast<std::uint32_t>(stored.size());
         sizes[i] = static_cast<std::uint32_t>(data.size());
         const std::size_t header = LocalSize + Get(b, e.Local + 26, 2) + Get(b, e.Local + 28, 2);

@@ -20,4 +20,10 @@ using TZipReplacement = std::pair<int, std::string>;
 std::optional<std::string> RewriteZip(
     std::string_view bytes, const std::vector<TZipReplacement>& replacements);
 
+// The contents of the member at a central directory index, inflated by
+// libdeflate and checked against its CRC; none when this reader does not
+// take the archive on or the member is larger than limit, and empty-handed
+// callers then read through libzip. Throws nothing.
+std::optional<std::string> ReadZipMember(std::string_view bytes, int index, std::size_t limit);
+
 } // namespace tildo

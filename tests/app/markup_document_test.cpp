@@ -240,6 +240,11 @@ TEST(MarkupDocument, WhatIsNotADocumentOfItsFormatIsRefused)
     EXPECT_NE(ErrorOf(std::string("<p>a\0b</p>", 10), TDocumentFormat::Html).find("нулевые байты"),
         std::string::npos);
 
+    // Damaged compressed data of the document: refused, whoever reads it.
+    std::string damaged = docx;
+    damaged[docx.find("word/document.xml") + 17 + 5] ^= 0x55;
+    EXPECT_NE(ErrorOf(damaged, TDocumentFormat::Docx).find("word/document.xml"), std::string::npos);
+
     const TZipArchive zip(docx);
     const std::string broken
         = zip.WithReplaced({ { zip.Find("word/document.xml"), "<w:document><w:body><w:p>еще</w:body>" } });

@@ -9,6 +9,7 @@ packages=(
   libzip-dev libpugixml-dev libdeflate-dev
   clang libclang-rt-14-dev
   xvfb xauth
+  desktop-file-utils appstream dpkg-dev file bash-completion
   libreoffice-writer-nogui
 )
 missing=()

@@ -274,18 +274,20 @@ std::string EncodeLetter(const TLetterChange& change, std::string_view oldSource
 {
     std::string out;
     if (change.Form == TSourceForm::Entity) {
-        if (oldSource.starts_with("&#x") || oldSource.starts_with("&#X")) {
-            char buffer[16];
-            std::snprintf(buffer, sizeof buffer, "&#x%X;", static_cast<unsigned>(change.Letter));
-            return buffer;
-        }
         if (!oldSource.starts_with("&#")) {
             for (const TNamedEntity& e : NamedEntities) {
-                if (e.Ch == change.Letter)
-                    return "&" + std::string(e.Name) + ";";
+                if (e.Ch == change.Letter) {
+                    out = '&';
+                    out.append(e.Name);
+                    out += ';';
+                    return out;
+                }
             }
         }
-        return "&#" + std::to_string(static_cast<unsigned>(change.Letter)) + ";";
+        const bool hex = oldSource.starts_with("&#x") || oldSource.starts_with("&#X");
+        char buffer[16];
+        std::snprintf(buffer, sizeof buffer, hex ? "&#x%X;" : "&#%u;", static_cast<unsigned>(change.Letter));
+        return buffer;
     }
     if (utf8) {
         AppendUtf8(out, change.Letter);

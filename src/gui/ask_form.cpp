@@ -260,6 +260,10 @@ bool TAskForm::eventFilter(QObject* watched, QEvent* event)
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->matches(QKeySequence::Copy))
         return false;
+    if (key->key() == Qt::Key_F8 && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        CopySelectionToDicEdit();
+        return true;
+    }
     switch (key->key()) {
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
@@ -285,7 +289,19 @@ void TAskForm::ShowContextMenu(const QPoint& at)
     QAction* copy = menu.addAction(Q("Копировать"), m_context, &QTextEdit::copy);
     copy->setShortcut(QKeySequence::Copy);
     copy->setEnabled(m_context->textCursor().hasSelection());
+    QAction* toDicEdit
+        = menu.addAction(Q("Копировать в редактор словарей"), this, &TAskForm::CopySelectionToDicEdit);
+    toDicEdit->setObjectName(QStringLiteral("CopyToDicEdit2"));
+    toDicEdit->setShortcut(Qt::Key_F8);
+    toDicEdit->setEnabled(m_context->textCursor().hasSelection());
     menu.exec(m_context->mapToGlobal(at));
+}
+
+void TAskForm::CopySelectionToDicEdit()
+{
+    const QString text = m_context->textCursor().selectedText();
+    if (!text.isEmpty())
+        emit CopyToDicEdit(text);
 }
 
 void TAskForm::showEvent(QShowEvent* event)

@@ -172,6 +172,7 @@ void TMainForm::CreateMenus()
     CreateEditMenu();
     CreateYoMenu();
     CreateOptionsMenu();
+    CreateToolCommands();
 }
 
 void TMainForm::CreateFileMenu()
@@ -293,6 +294,7 @@ void TMainForm::RefreshCommands()
         Command(name)->setEnabled(text && dictionary);
     Command("ClearFileList1")->setEnabled(m_recentActions.size() > 0);
     Command("CombiWords1")->setEnabled(m_combiDic.Count() > 0);
+    RefreshToolCommands();
 }
 
 } // namespace tildo

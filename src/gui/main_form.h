@@ -24,6 +24,7 @@ class QPlainTextEdit;
 namespace tildo {
 
 class TAskForm;
+class TDicEditForm;
 class TDocuments;
 class TLifecycle;
 class TQtAsker;
@@ -32,6 +33,7 @@ class TTestingMode;
 class TYoficator;
 class TQtTextDocument;
 class TQtUserInterface;
+class TStatForm;
 
 // The main window: the editor, the status line and the menus "Файл",
 // "Редактировать", "Ёфикация" and "Опции". Every command is a QAction named
@@ -103,6 +105,25 @@ public:
     void PrepareTestingMode() override;
     void LoadTestDictionaries(TDic& dic, TCombiWordsDic& combi) override;
 
+    // --- the dictionary tools: the dictionary editor, the statistics window,
+    // the new-ё collection (main_form_tools.cpp) ---
+    // The dictionary editor's window, made at its first use.
+    TDicEditForm& DicEditForm();
+    // The statistics window, made at its first use.
+    TStatForm& StatForm();
+    // "Редактор словарей": this window hides and its menus are disabled while
+    // the editor runs modally at its place.
+    void EditDic1Click();
+    // "Копировать в редактор словарей": the selection as a new last line of the
+    // editor's word pane.
+    void CopyToDicEdit1Click();
+    void CopyToDicEdit(const std::string& text);
+    // "Детальная статистика".
+    void Stat1Click();
+    // "Сбор новых Ё": the words of the text whose ё the dictionary does not
+    // confirm go to the editor's word pane.
+    void YoCollect1Click();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -126,6 +147,8 @@ private:
     void Undo1Click();
     void ClearUserSel1Click();
     void Testing1Click();
+    void CreateToolCommands();
+    void RefreshToolCommands();
     // Local files among dropped URLs; empty when there are none.
     static std::vector<std::string> DroppedFiles(const QMimeData* data);
 
@@ -154,6 +177,10 @@ private:
     TEditorFont m_font;
     TSplitLayout m_split;
     bool m_busy = false;
+
+    // Made at their first use, owned as children of this window.
+    TDicEditForm* m_dicEditForm = nullptr;
+    TStatForm* m_statForm = nullptr;
 };
 
 } // namespace tildo

@@ -107,8 +107,10 @@ public:
 
     // --- the dictionary tools: the dictionary editor, the statistics window,
     // the new-ё collection (main_form_tools.cpp) ---
-    // The dictionary editor's window, made at its first use.
+    // The dictionary editor's window, made at its first use with a user
+    // interface from makeUi when one is set (tests record its boxes).
     TDicEditForm& DicEditForm();
+    void SetDicEditUiFactory(TUiFactory makeUi) { m_dicEditUi = std::move(makeUi); }
     // The statistics window, made at its first use.
     TStatForm& StatForm();
     // "Редактор словарей": this window hides and its menus are disabled while
@@ -180,6 +182,7 @@ private:
 
     // Made at their first use, owned as children of this window.
     TDicEditForm* m_dicEditForm = nullptr;
+    TUiFactory m_dicEditUi;
     TStatForm* m_statForm = nullptr;
 };
 

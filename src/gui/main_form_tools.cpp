@@ -84,7 +84,7 @@ TDicEditForm& TMainForm::DicEditForm()
         context.ProgramDir = m_lifecycle->Settings.ProgramDirectory;
         context.Limits = &m_limits;
         context.Links = LinksToDictionaries(m_dic, m_combiDic, *m_ui);
-        m_dicEditForm = new TDicEditForm(context, {}, this);
+        m_dicEditForm = new TDicEditForm(context, m_dicEditUi, this);
     }
     return *m_dicEditForm;
 }

@@ -133,6 +133,11 @@ QTableView* TStatForm::MakeView(const char* name, TStatGridModel* model)
 {
     auto* view = new QTableView(this);
     view->setObjectName(QString::fromLatin1(name));
+    // The grid's fixed widths and row height were made for a small font.
+    QFont font = view->font();
+    font.setPointSizeF(font.pointSizeF() * 0.85);
+    view->setFont(font);
+    view->horizontalHeader()->setFont(font);
     view->setModel(model);
     view->setSortingEnabled(false);
     view->setWordWrap(false);

@@ -5,6 +5,7 @@
 #include "app/testing_mode.h"
 #include "ask_form.h"
 #include "engine/yoficator.h"
+#include "find_dialog.h"
 #include "platform/flag_scope.h"
 #include "qt_asker.h"
 #include "qt_document_editor.h"
@@ -50,6 +51,7 @@ TMainForm::TMainForm(const TUiFactory& makeUi, QWidget* parent)
     m_ui->SetBeforeEvents([this] { m_document->Flush(); });
     m_docEditor = std::make_unique<TQtDocumentEditor>(*m_editor, *m_document);
     m_askForm = new TAskForm(this);
+    m_findDialog = new TFindDialog(this);
     m_asker = std::make_unique<TQtAsker>(*this, *m_document, *m_askForm);
     m_engine = std::make_unique<TYoficator>(
         *m_document, *m_ui, *m_asker, m_dic, m_combiDic, m_wordWindow, m_limits);
@@ -212,6 +214,13 @@ void TMainForm::CreateEditMenu()
     QAction* undo = AddCommand(menu, "Undo1", "Откат", QKeySequence(Qt::CTRL | Qt::Key_Z));
     undo->setEnabled(false);
     connect(undo, &QAction::triggered, this, &TMainForm::Undo1Click);
+    menu->addSeparator();
+    connect(AddCommand(menu, "Find1", "Найти", QKeySequence(Qt::CTRL | Qt::Key_F)), &QAction::triggered, this,
+        [this] { m_findDialog->StartSearch(*m_document, *m_ui, TFindMode::Plain); });
+    connect(AddCommand(
+                menu, "FindReg1", "Найти регулярное выражение", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_F)),
+        &QAction::triggered, this,
+        [this] { m_findDialog->StartSearch(*m_document, *m_ui, TFindMode::Pattern); });
 }
 
 void TMainForm::CreateYoMenu()
@@ -285,7 +294,7 @@ void TMainForm::RefreshCommands()
     const bool text = m_document->Length() > 0;
     const bool selection = m_editor->textCursor().hasSelection();
     const bool dictionary = HasDictionary();
-    for (const char* name : { "Saveas1", "Close1", "Selectall1" })
+    for (const char* name : { "Saveas1", "Close1", "Selectall1", "Find1" })
         Command(name)->setEnabled(text);
     for (const char* name : { "Cut1", "Copy1" })
         Command(name)->setEnabled(text && selection);

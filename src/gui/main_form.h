@@ -25,6 +25,7 @@ namespace tildo {
 
 class TAskForm;
 class TDocuments;
+class TFindDialog;
 class TLifecycle;
 class TQtAsker;
 class TQtDocumentEditor;
@@ -63,6 +64,8 @@ public:
     TQtTextDocument& Document() const { return *m_document; }
     TQtUserInterface& Ui() const { return *m_ui; }
     TAskForm& AskForm() const { return *m_askForm; }
+    // The find dialog, shared with the dictionary editor.
+    TFindDialog& FindDialog() const { return *m_findDialog; }
     TDocuments& Documents() const { return *m_documents; }
     TQtDocumentEditor& DocEditor() const { return *m_docEditor; }
     TLifecycle& Lifecycle() const { return *m_lifecycle; }
@@ -135,6 +138,7 @@ private:
     std::unique_ptr<TQtUserInterface> m_ui;
     std::unique_ptr<TQtDocumentEditor> m_docEditor;
     TAskForm* m_askForm;
+    TFindDialog* m_findDialog;
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentSeparator = nullptr;
     std::vector<QAction*> m_recentActions;

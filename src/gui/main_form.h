@@ -24,8 +24,11 @@ class QPlainTextEdit;
 namespace tildo {
 
 class TAskForm;
+class TAskPanel;
 class TDicEditForm;
+class TInputForm;
 class TDocuments;
+class TFindDialog;
 class TLifecycle;
 class TQtAsker;
 class TQtDocumentEditor;
@@ -65,6 +68,10 @@ public:
     TQtTextDocument& Document() const { return *m_document; }
     TQtUserInterface& Ui() const { return *m_ui; }
     TAskForm& AskForm() const { return *m_askForm; }
+    TAskPanel& AskPanel() const { return *m_askPanel; }
+    TInputForm& InputForm() const { return *m_inputForm; }
+    // The find dialog, shared with the dictionary editor.
+    TFindDialog& FindDialog() const { return *m_findDialog; }
     TDocuments& Documents() const { return *m_documents; }
     TQtDocumentEditor& DocEditor() const { return *m_docEditor; }
     TLifecycle& Lifecycle() const { return *m_lifecycle; }
@@ -129,6 +136,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -138,6 +146,19 @@ private:
     void CreateEditMenu();
     void CreateYoMenu();
     void CreateOptionsMenu();
+    void CreateHelpMenu();
+    // The options menu's items after the check marks: the docked panel, the
+    // two numbers and the font.
+    void AddLayoutOptions(QMenu* menu);
+    void OpenDic1Click();
+    void OpenCombiDic1Click();
+    // The number dialog for one of the pass's numbers, kept in the settings.
+    void AskSetting(int& value, int low, int high);
+    void Font1Click();
+    void About1Click();
+    void Help2Click();
+    // The docked panel is in use: a pass runs with "Встроенная форма запроса" on.
+    bool PanelInUse() const;
     QAction* AddCommand(QMenu* menu, const char* name, const char* caption, const QKeySequence& shortcut);
     QAction* AddOption(QMenu* menu, const char* name, const char* caption, bool checked);
     void ApplyRichTextMode();
@@ -160,6 +181,9 @@ private:
     std::unique_ptr<TQtUserInterface> m_ui;
     std::unique_ptr<TQtDocumentEditor> m_docEditor;
     TAskForm* m_askForm;
+    TAskPanel* m_askPanel;
+    TInputForm* m_inputForm;
+    TFindDialog* m_findDialog;
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentSeparator = nullptr;
     std::vector<QAction*> m_recentActions;

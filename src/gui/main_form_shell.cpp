@@ -21,6 +21,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QUrl>
@@ -173,6 +174,12 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
         // Typing makes the offsets of the undo history meaningless.
         if (!key->text().isEmpty())
             ClearUndo();
+    }
+    if (watched == m_editor->viewport() && PanelInUse()
+        && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        // The caret belongs to the pass while the docked panel is in use.
+        return true;
     }
     if (watched == m_editor->viewport()) {
         // Files dropped on the editor open as texts; other drops edit the text.

@@ -4,8 +4,10 @@
 
 #include "app/lifecycle.h"
 #include "ask_form.h"
+#include "ask_panel.h"
 #include "dic_edit_form.h"
 #include "engine/yoficator.h"
+#include "find_dialog.h"
 #include "qt_strings.h"
 #include "qt_text_document.h"
 #include "qt_user_interface.h"
@@ -68,6 +70,7 @@ void TMainForm::CreateToolCommands()
     // The question dialog hands its selected context over the same way.
     connect(m_askForm, &TAskForm::CopyToDicEdit, this,
         [this](const QString& text) { CopyToDicEdit(FromQString(text)); });
+    connect(m_askPanel, &TAskPanel::CopyToDicEdit, this, &TMainForm::CopyToDicEdit1Click);
 }
 
 void TMainForm::RefreshToolCommands()
@@ -85,6 +88,9 @@ TDicEditForm& TMainForm::DicEditForm()
         context.Limits = &m_limits;
         context.Links = LinksToDictionaries(m_dic, m_combiDic, *m_ui);
         m_dicEditForm = new TDicEditForm(context, m_dicEditUi, this);
+        TDicEditForm* editor = m_dicEditForm;
+        editor->SetFindHandler(
+            [this, editor](TQtTextDocument& pane) { m_findDialog->SearchIn(pane, editor->Ui(), editor); });
     }
     return *m_dicEditForm;
 }

@@ -193,11 +193,22 @@ void TQtUserInterface::EndPolling()
         m_escPressed = m_escDown = false;
 }
 
+bool TQtUserInterface::InOpenArea(QObject* watched) const
+{
+    if (m_openArea == nullptr || QApplication::activeModalWidget() != nullptr)
+        return false;
+    if (auto* w = qobject_cast<QWidget*>(watched))
+        return w == m_openArea || m_openArea->isAncestorOf(w);
+    // The window passes its input on to its widgets, which are filtered one by one.
+    auto* window = qobject_cast<QWindow*>(watched);
+    return window != nullptr && window == m_openArea->window()->windowHandle();
+}
+
 bool TQtUserInterface::eventFilter(QObject* watched, QEvent* event)
 {
     if (!IsInputEvent(event->type()))
         return false;
-    const bool blocking = IsBlockingInput() && !BelongsToOpenModal(watched, m_window);
+    const bool blocking = IsBlockingInput() && !BelongsToOpenModal(watched, m_window) && !InOpenArea(watched);
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Escape) {

@@ -1,6 +1,8 @@
 #include "tools_fixture.h"
 
 #include "ask_form.h"
+#include "ask_panel.h"
+#include "find_dialog.h"
 #include "platform/file_io.h"
 #include "qt_morph_form.h"
 #include "qt_text_document.h"
@@ -11,6 +13,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSplitter>
 #include <QTest>
 #include <QTextEdit>
@@ -243,6 +246,48 @@ TEST(DicEditForm, F8AndTheQuestionDialogAppendToTheWordPane)
     });
     EXPECT_EQ(ask.Ask(q), AnswerCancel);
     EXPECT_EQ(f.Editor().WordPane().toPlainText(), U8("ёжика\nелку\nвсе"));
+
+    // The docked panel: F8 while it asks hands over the word it asks about.
+    f.Form->Command("ToDockAskForm1")->setChecked(true);
+    f.Form->Document().SetText(W("и все"));
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        TAskPanel& panel = f.Form->AskPanel();
+        if (!panel.IsAsking())
+            return;
+        poll.stop();
+        QTest::keyClick(panel.findChild<QPushButton*>(), Qt::Key_F8);
+        QTest::keyClick(panel.findChild<QPushButton*>(), Qt::Key_Escape);
+    });
+    poll.start(5);
+    f.Form->RunPass(0, 1);
+    EXPECT_FALSE(poll.isActive());
+    EXPECT_EQ(f.Editor().WordPane().toPlainText(), U8("ёжика\nелку\nвсе\nвсе"));
+}
+
+TEST(DicEditForm, CtrlFSearchesTheActivePaneWithTheMainWindowsFindDialog)
+{
+    TToolsFixture f;
+    bool searched = false;
+    QTimer::singleShot(0, [&] {
+        TDicEditForm& editor = f.Editor();
+        editor.Command("OpenCurrDic1")->trigger();
+        QApplication::setActiveWindow(&editor);
+        editor.DicPane().setFocus();
+        EXPECT_EQ(editor.ActivePane(), TPane::Dic);
+        QTest::keyClick(&editor.DicPane(), Qt::Key_F, Qt::ControlModifier);
+        TFindDialog& find = f.Form->FindDialog();
+        EXPECT_TRUE(find.isVisible());
+        find.SetSearchText(U8("ёлка"));
+        searched = find.FindNext();
+        EXPECT_EQ(editor.DicDocument().SelStart(), 8); // after "всё?" and "ёж"
+        EXPECT_EQ(editor.DicDocument().SelLength(), 4);
+        EXPECT_EQ(f.Form->Document().SelLength(), 0); // the main text is not searched
+        find.hide();
+        editor.close();
+    });
+    f.Form->Command("EditDic1")->trigger();
+    EXPECT_TRUE(searched);
 }
 
 TEST(DicEditForm, CollectingNewDottedWordsFillsTheWordPane)

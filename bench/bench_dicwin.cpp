@@ -1,0 +1,356 @@
+// The dictionary editor's window and the statistics window against the same
+// work without a window, in the same run.
+//
+// Editor: on the shipped dictionary (~107 000 lines), opening it in the
+// dictionary pane, "Сортировать словарь", "Удалить дубли из словаря" and "Найти
+// следующую ошибку в словаре" (from the first line), each run by the window's
+// command and followed by the repaint, beside the same command of the editor's
+// logic over in-memory panes. Goal: each within three times.
+//
+// Statistics: after a pass over ~10 MB of the corpus with the shipped
+// dictionary, opening the statistics window (its rows built, the window shown
+// and painted) beside building the rows alone. Goal: within two times.
+#include "dic_edit_form.h"
+#include "dict/combination_dictionary.h"
+#include "dict/main_dictionary.h"
+#include "engine/yoficator.h"
+#include "platform/file_io.h"
+#include "platform/null_user_interface.h"
+#include "qt_text_document.h"
+#include "qt_user_interface.h"
+#include "stat_form.h"
+#include "text/cp1251.h"
+#include "text/memory_document.h"
+#include "tools/dic_editor.h"
+#include "tools/dic_lines.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tildo {
+namespace {
+
+constexpr std::size_t StatTextBytes = 10u << 20;
+const std::string ShippedDictionary = TILDO_DATA_DIR "/tildo.dat";
+
+struct TBenchDir
+{
+    std::string Path;
+    TBenchDir()
+    {
+        Path = (std::filesystem::temp_directory_path() / "tildo-bench-XXXXXX").string();
+        if (::mkdtemp(Path.data()) == nullptr)
+            std::abort();
+    }
+    ~TBenchDir() { std::filesystem::remove_all(Path); }
+};
+
+TBenchDir& BenchDir()
+{
+    static TBenchDir dir;
+    return dir;
+}
+
+// The window's user interface, answering every box with its default button
+// and choosing no file, so that nothing waits for a user.
+class TQuietQtUi : public TQtUserInterface
+{
+public:
+    using TQtUserInterface::TQtUserInterface;
+
+protected:
+    QMessageBox::StandardButton ShowBox(QMessageBox::Icon, const QString&, const QString&,
+        QMessageBox::StandardButtons, QMessageBox::StandardButton defaultButton) override
+    {
+        return defaultButton;
+    }
+    QString ShowOpenDialog(const QString&, const QString&) override { return {}; }
+    QString ShowSaveDialog(const QString&, const QString&) override { return {}; }
+};
+
+enum class TOp { Open, Sort, DelDoubles, CheckDic };
+
+const char* OpName(TOp op)
+{
+    switch (op) {
+    case TOp::Open:
+        return "open the dictionary";
+    case TOp::Sort:
+        return "Sort1";
+    case TOp::DelDoubles:
+        return "DelDoubles1";
+    case TOp::CheckDic:
+        return "CheckDic1";
+    }
+    return "";
+}
+
+// Mean seconds per run of each side.
+std::map<TOp, double> HeadlessSeconds;
+std::map<TOp, double> WindowSeconds;
+
+double Since(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The editor's logic over two in-memory panes.
+struct THeadlessEditor
+{
+    MemoryDocument Dic;
+    MemoryDocument Word;
+    TNullUserInterface Ui;
+    TBufferLimits Limits;
+    TDicEditor Editor { Dic, Word, Ui, Setup() };
+    TDicEditorSetup Setup()
+    {
+        TDicEditorSetup setup;
+        setup.ProgramDir = BenchDir().Path;
+        setup.WorkDir = BenchDir().Path;
+        setup.Limits = &Limits;
+        return setup;
+    }
+};
+
+void BM_HeadlessEditor(benchmark::State& state, TOp op)
+{
+    THeadlessEditor e;
+    double total = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (op == TOp::Open)
+            e.Dic.SetText({});
+        else
+            e.Editor.LoadDicFile(ShippedDictionary, "tildo.dat");
+        e.Editor.SetModified(false);
+        e.Dic.Select(0, 0);
+        state.ResumeTiming();
+        const auto start = std::chrono::steady_clock::now();
+        switch (op) {
+        case TOp::Open:
+            e.Editor.OpenDic(ShippedDictionary);
+            break;
+        case TOp::Sort:
+            e.Editor.Sort1Click();
+            break;
+        case TOp::DelDoubles:
+            e.Editor.DelDoubles1Click();
+            break;
+        case TOp::CheckDic:
+            e.Editor.CheckDic1Click();
+            break;
+        }
+        total += Since(start);
+    }
+    HeadlessSeconds[op] = total / static_cast<double>(state.iterations());
+}
+
+TDicEditForm& Window()
+{
+    static TDicEditForm* form = [] {
+        static TBufferLimits limits;
+        TDicEditForm::TContext context;
+        context.ProgramDir = BenchDir().Path;
+        context.Limits = &limits;
+        auto* f = new TDicEditForm(context, [](QWidget& window, QLabel& status) {
+            return std::make_unique<TQuietQtUi>(window, status);
+        });
+        f->Open(QRect(20, 20, 900, 700), {}, false);
+        QApplication::processEvents();
+        return f;
+    }();
+    return *form;
+}
+
+void BM_WindowEditor(benchmark::State& state, TOp op)
+{
+    TDicEditForm& form = Window();
+    double total = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (op == TOp::Open)
+            form.DicDocument().SetText({});
+        else
+            form.Logic().LoadDicFile(ShippedDictionary, "tildo.dat");
+        form.Logic().SetModified(false);
+        form.DicDocument().Select(0, 0);
+        form.DicPane().setFocus();
+        QApplication::processEvents();
+        state.ResumeTiming();
+        const auto start = std::chrono::steady_clock::now();
+        switch (op) {
+        case TOp::Open:
+            form.Logic().OpenDic(ShippedDictionary);
+            break;
+        case TOp::Sort:
+            form.Command("Sort1")->trigger();
+            break;
+        case TOp::DelDoubles:
+            form.Command("DelDoubles1")->trigger();
+            break;
+        case TOp::CheckDic:
+            form.Command("CheckDic1")->trigger();
+            break;
+        }
+        // The user waits for the pane to be painted too.
+        QApplication::processEvents();
+        total += Since(start);
+    }
+    WindowSeconds[op] = total / static_cast<double>(state.iterations());
+}
+
+BENCHMARK_CAPTURE(BM_HeadlessEditor, Open, TOp::Open)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_CAPTURE(BM_WindowEditor, Open, TOp::Open)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_CAPTURE(BM_HeadlessEditor, Sort, TOp::Sort)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_CAPTURE(BM_WindowEditor, Sort, TOp::Sort)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_CAPTURE(BM_HeadlessEditor, DelDoubles, TOp::DelDoubles)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_CAPTURE(BM_WindowEditor, DelDoubles, TOp::DelDoubles)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_CAPTURE(BM_HeadlessEditor, CheckDic, TOp::CheckDic)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_CAPTURE(BM_WindowEditor, CheckDic, TOp::CheckDic)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// --- the statistics window ------------------------------------------------------------
+
+const std::string& CorpusText()
+{
+    static const std::string text = [] {
+        std::vector<std::filesystem::path> files;
+        for (const auto& entry : std::filesystem::directory_iterator(TILDO_CORPUS_DIR)) {
+            if (entry.path().extension() == ".txt")
+                files.push_back(entry.path());
+        }
+        std::sort(files.begin(), files.end());
+        std::string one;
+        for (const auto& file : files) {
+            one += Utf8ToCp1251(ReadWholeFile(file.string()));
+            if (!one.empty() && one.back() != '\n')
+                one += '\n';
+        }
+        std::string all;
+        while (!one.empty() && all.size() < StatTextBytes)
+            all += one;
+        all.resize(std::min(all.size(), StatTextBytes));
+        return all;
+    }();
+    return text;
+}
+
+class TDottedAsker : public Asker
+{
+public:
+    int Ask(const TQuestion&) override { return AnswerDotted; }
+};
+
+// The dictionaries with their counters after one pass over the text.
+struct TCountedDictionaries
+{
+    TNullUserInterface Ui;
+    TBufferLimits Limits;
+    TDic Dic;
+    TCombiWordsDic Combi { Limits };
+    TCountedDictionaries()
+    {
+        Dic.FileName = ShippedDictionary;
+        Dic.ReadDic(Ui);
+        Combi.FileName = TILDO_DATA_DIR "/combi.dat";
+        Combi.ReadCombiDic(Ui);
+        Ui.SetCommandChecked("CombiWords1", true);
+        Ui.SetCommandChecked("CheckYo1", true);
+        MemoryDocument doc = MemoryDocument::FromCp1251(CorpusText());
+        TWordBuffer window(Limits);
+        TDottedAsker asker;
+        TYoficator engine(doc, Ui, asker, Dic, Combi, window, Limits);
+        engine.DoYoficate(0, 1);
+    }
+};
+
+TCountedDictionaries& Counted()
+{
+    static TCountedDictionaries counted;
+    return counted;
+}
+
+double StatRowsSeconds = 0;
+double StatWindowSeconds = 0;
+std::size_t StatRows = 0;
+
+void BM_StatisticsRows(benchmark::State& state)
+{
+    const TCountedDictionaries& c = Counted();
+    TStatGrid words;
+    TStatGrid combis;
+    double total = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        FillStatistics(c.Dic, c.Combi, words, combis);
+        total += Since(start);
+    }
+    StatRows = words.Rows.size() + combis.Rows.size();
+    StatRowsSeconds = total / static_cast<double>(state.iterations());
+    state.counters["rows"] = static_cast<double>(StatRows);
+}
+
+void BM_StatisticsWindow(benchmark::State& state)
+{
+    const TCountedDictionaries& c = Counted();
+    TNullUserInterface ui;
+    TStatForm form(ui, BenchDir().Path);
+    double total = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        form.Fill(c.Dic, c.Combi);
+        form.show();
+        QApplication::processEvents();
+        total += Since(start);
+        state.PauseTiming();
+        form.hide();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+    StatWindowSeconds = total / static_cast<double>(state.iterations());
+}
+
+BENCHMARK(BM_StatisticsRows)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_StatisticsWindow)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+} // namespace
+} // namespace tildo
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    using tildo::TOp;
+    for (const TOp op : { TOp::Open, TOp::Sort, TOp::DelDoubles, TOp::CheckDic }) {
+        const double headless = tildo::HeadlessSeconds[op];
+        const double window = tildo::WindowSeconds[op];
+        if (headless > 0 && window > 0) {
+            std::printf("%-20s window / headless: %.1f ms / %.1f ms = %.2f (goal: at most 3)\n",
+                tildo::OpName(op), window * 1e3, headless * 1e3, window / headless);
+        }
+    }
+    if (tildo::StatRowsSeconds > 0 && tildo::StatWindowSeconds > 0) {
+        std::printf("statistics, %zu rows: window / rows alone: %.1f ms / %.1f ms = %.2f (goal: at most 2)\n",
+            tildo::StatRows, tildo::StatWindowSeconds * 1e3, tildo::StatRowsSeconds * 1e3,
+            tildo::StatWindowSeconds / tildo::StatRowsSeconds);
+    }
+    return 0;
+}

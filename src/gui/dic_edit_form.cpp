@@ -1,20 +1,18 @@
 #include "dic_edit_form.h"
 
+#include "line_pane.h"
 #include "platform/file_io.h"
 #include "qt_morph_form.h"
 #include "qt_strings.h"
-#include "qt_text_document.h"
 #include "qt_user_interface.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QEventLoop>
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStatusBar>
 
@@ -39,7 +37,6 @@ TDicEditForm::TDicEditForm(const TContext& context, const TUiFactory& makeUi, QW
     setObjectName(QStringLiteral("DicEditForm"));
     resize(800, 600);
 
-    m_dicPane->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_dicPane->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_wordPane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QPalette tinted = m_wordPane->palette();
@@ -60,8 +57,6 @@ TDicEditForm::TDicEditForm(const TContext& context, const TUiFactory& makeUi, QW
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->addWidget(m_statusLine, 1);
 
-    m_dicDoc = std::make_unique<TQtTextDocument>(*m_dicPane);
-    m_wordDoc = std::make_unique<TQtTextDocument>(*m_wordPane);
     m_ui = makeUi ? makeUi(*this, *m_statusLine) : std::make_unique<TQtUserInterface>(*this, *m_statusLine);
     m_morphForm = new TQtMorphForm(this);
 
@@ -74,30 +69,20 @@ TDicEditForm::TDicEditForm(const TContext& context, const TUiFactory& makeUi, QW
     setup.Morphs = &m_morphs;
     setup.Dialog = m_morphForm;
     setup.Links = context.Links;
-    m_logic = std::make_unique<TDicEditor>(*m_dicDoc, *m_wordDoc, *m_ui, std::move(setup));
+    m_logic = std::make_unique<TDicEditor>(*m_dicPane, *m_wordPane, *m_ui, std::move(setup));
 
-    connect(
-        m_dicDoc.get(), &TQtTextDocument::TextChanged, this, [this] { m_logic->DicEditorChange(m_active); });
-    connect(m_wordDoc.get(), &TQtTextDocument::TextChanged, this,
-        [this] { m_logic->WordEditorChange(m_active); });
+    connect(m_dicPane, &TLinePane::TextChanged, this, [this] { m_logic->DicEditorChange(m_active); });
+    connect(m_wordPane, &TLinePane::TextChanged, this, [this] { m_logic->WordEditorChange(m_active); });
     m_logic->UpdateCommands(m_active);
 }
 
 TDicEditForm::~TDicEditForm() = default;
 
-QPlainTextEdit* TDicEditForm::MakePane(const char* name)
+TLinePane* TDicEditForm::MakePane(const char* name)
 {
-    auto* pane = new QPlainTextEdit(this);
+    auto* pane = new TLinePane(this);
     pane->setObjectName(QString::fromLatin1(name));
-    pane->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     pane->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    // The selection stays as visible when the other pane has the focus.
-    QPalette palette = pane->palette();
-    palette.setColor(
-        QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
-    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
-        palette.color(QPalette::Active, QPalette::HighlightedText));
-    pane->setPalette(palette);
     pane->installEventFilter(this);
     return pane;
 }
@@ -238,16 +223,16 @@ void TDicEditForm::Connect(QAction* action, std::function<void()> command)
     });
 }
 
-void TDicEditForm::ClipboardCommand(void (QPlainTextEdit::*operation)())
+void TDicEditForm::ClipboardCommand(void (TLinePane::*operation)())
 {
-    QPlainTextEdit* pane = m_active == TPane::Dic ? m_dicPane : m_wordPane;
+    TLinePane* pane = m_active == TPane::Dic ? m_dicPane : m_wordPane;
     (pane->*operation)();
 }
 
 void TDicEditForm::Find1Click()
 {
     if (m_find)
-        m_find(m_active == TPane::Dic ? *m_dicDoc : *m_wordDoc);
+        m_find(m_active == TPane::Dic ? *m_dicPane : *m_wordPane);
 }
 
 void TDicEditForm::CreateMenus()
@@ -279,11 +264,11 @@ void TDicEditForm::CreateEditMenu()
     QMenu* menu = menuBar()->addMenu(Q("Редактировать"));
     menu->setObjectName(QStringLiteral("DicEditMenu"));
     Connect(AddCommand(menu, "Cut1", "Вырезать", QKeySequence(Qt::CTRL | Qt::Key_X)),
-        [this] { ClipboardCommand(&QPlainTextEdit::cut); });
+        [this] { ClipboardCommand(&TLinePane::cut); });
     Connect(AddCommand(menu, "Copy1", "Копировать", QKeySequence(Qt::CTRL | Qt::Key_C)),
-        [this] { ClipboardCommand(&QPlainTextEdit::copy); });
+        [this] { ClipboardCommand(&TLinePane::copy); });
     Connect(AddCommand(menu, "Paste1", "Вставить", QKeySequence(Qt::CTRL | Qt::Key_V)),
-        [this] { ClipboardCommand(&QPlainTextEdit::paste); });
+        [this] { ClipboardCommand(&TLinePane::paste); });
     Connect(AddCommand(menu, "Selectall1", "Выделить всё", QKeySequence(Qt::CTRL | Qt::Key_A)),
         [this] { m_logic->Selectall1Click(m_active); });
 }

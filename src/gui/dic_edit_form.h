@@ -15,13 +15,12 @@ class QAction;
 class QKeySequence;
 class QLabel;
 class QMenu;
-class QPlainTextEdit;
 class QSplitter;
 
 namespace tildo {
 
+class TLinePane;
 class TQtMorphForm;
-class TQtTextDocument;
 class TQtUserInterface;
 
 // The dictionary editor's window: the dictionary pane (DicEditor) above or
@@ -68,14 +67,13 @@ public:
     void AppendWord(const std::string& line);
 
     // Runs the search of the active pane (Ctrl+F); none by default.
-    void SetFindHandler(std::function<void(TQtTextDocument& pane)> handler) { m_find = std::move(handler); }
+    void SetFindHandler(std::function<void(TextDocument& pane)> handler) { m_find = std::move(handler); }
 
     TDicEditor& Logic() const { return *m_logic; }
     TQtUserInterface& Ui() const { return *m_ui; }
-    QPlainTextEdit& DicPane() const { return *m_dicPane; }
-    QPlainTextEdit& WordPane() const { return *m_wordPane; }
-    TQtTextDocument& DicDocument() const { return *m_dicDoc; }
-    TQtTextDocument& WordDocument() const { return *m_wordDoc; }
+    // The panes, each its own TextDocument.
+    TLinePane& DicPane() const { return *m_dicPane; }
+    TLinePane& WordPane() const { return *m_wordPane; }
     TQtMorphForm& MorphForm() const { return *m_morphForm; }
     QAction* Command(const char* name) const;
     // The pane the commands act on: the one that last had the focus.
@@ -98,24 +96,22 @@ private:
     // A command of the logic: run with the busy cursor's state restored and
     // the enabled states refreshed afterwards.
     void Connect(QAction* action, std::function<void()> command);
-    QPlainTextEdit* MakePane(const char* name);
+    TLinePane* MakePane(const char* name);
     void ApplySplit(bool vertical, int size);
-    void ClipboardCommand(void (QPlainTextEdit::*operation)());
+    void ClipboardCommand(void (TLinePane::*operation)());
     void Find1Click();
     // True for a key that one of the window's commands takes before the pane.
     bool IsCommandKey(const QKeyEvent& key) const;
 
-    QPlainTextEdit* m_dicPane;
-    QPlainTextEdit* m_wordPane;
+    TLinePane* m_dicPane;
+    TLinePane* m_wordPane;
     QSplitter* m_splitter;
     QLabel* m_statusLine;
-    std::unique_ptr<TQtTextDocument> m_dicDoc;
-    std::unique_ptr<TQtTextDocument> m_wordDoc;
     std::unique_ptr<TQtUserInterface> m_ui;
     TMorphoGen m_morphs;
     TQtMorphForm* m_morphForm;
     std::unique_ptr<TDicEditor> m_logic;
-    std::function<void(TQtTextDocument&)> m_find;
+    std::function<void(TextDocument&)> m_find;
     TPane m_active = TPane::Word;
     int m_splitSize = 90;
 };

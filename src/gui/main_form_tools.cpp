@@ -8,6 +8,7 @@
 #include "dic_edit_form.h"
 #include "engine/yoficator.h"
 #include "find_dialog.h"
+#include "line_pane.h"
 #include "qt_strings.h"
 #include "qt_text_document.h"
 #include "qt_user_interface.h"
@@ -90,7 +91,7 @@ TDicEditForm& TMainForm::DicEditForm()
         m_dicEditForm = new TDicEditForm(context, m_dicEditUi, this);
         TDicEditForm* editor = m_dicEditForm;
         editor->SetFindHandler(
-            [this, editor](TQtTextDocument& pane) { m_findDialog->SearchIn(pane, editor->Ui(), editor); });
+            [this, editor](TextDocument& pane) { m_findDialog->SearchIn(pane, editor->Ui(), editor); });
     }
     return *m_dicEditForm;
 }
@@ -146,7 +147,7 @@ void TMainForm::Stat1Click()
 void TMainForm::YoCollect1Click()
 {
     TDicEditForm& editor = DicEditForm();
-    m_engine->SetWordPane(&editor.WordDocument());
+    m_engine->SetWordPane(&editor.WordPane());
     RunBusy([this] { m_engine->CollectNewDotted(); });
 }
 

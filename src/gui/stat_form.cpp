@@ -127,7 +127,13 @@ TStatForm::TStatForm(UserInterface& ui, std::string programDir, QWidget* parent)
     connect(m_save, &QPushButton::clicked, this, &TStatForm::bSaveClick);
 }
 
-TStatForm::~TStatForm() = default;
+TStatForm::~TStatForm()
+{
+    // The models read the grids, which go before the dialog's own destructor
+    // hides it and the views ask for their headers once more.
+    m_wordsView->setModel(nullptr);
+    m_combisView->setModel(nullptr);
+}
 
 QTableView* TStatForm::MakeView(const char* name, TStatGridModel* model)
 {

@@ -3,6 +3,7 @@
 #include "ask_form.h"
 #include "ask_panel.h"
 #include "find_dialog.h"
+#include "line_pane.h"
 #include "platform/file_io.h"
 #include "qt_morph_form.h"
 #include "qt_text_document.h"
@@ -45,10 +46,10 @@ TDicEditForm& OpenEditor(TToolsFixture& f)
 // Types a word into the word pane as its last line and puts the caret on it.
 void TypeWord(TDicEditForm& editor, const QString& word)
 {
-    QPlainTextEdit& pane = editor.WordPane();
+    TLinePane& pane = editor.WordPane();
     pane.setFocus();
-    pane.moveCursor(QTextCursor::End);
-    if (!pane.toPlainText().isEmpty())
+    pane.Select(pane.Length(), 0);
+    if (pane.Length() > 0)
         QTest::keyClick(&pane, Qt::Key_Return);
     // Key by key as typed: Cyrillic letters come as text without a key code.
     for (const QChar ch : word) {
@@ -96,25 +97,24 @@ TEST(DicEditForm, AddsATypedWordAndSavesExactlyTheOldLinesPlusTheNewOne)
     editor.Command("InsertLog1")->setChecked(true);
     QTest::keyClick(&editor.WordPane(), Qt::Key_F3, Qt::ControlModifier);
     EXPECT_EQ(editor.windowTitle(), U8("tildo.dat"));
-    EXPECT_EQ(editor.DicPane().toPlainText(), U8("всё?\nёж\nёлка\nещё"));
+    EXPECT_EQ(editor.DicPane().PlainText(), U8("всё?\nёж\nёлка\nещё"));
     EXPECT_EQ(f.EditUi->StatusText(), W("Словоформ/сочетаний: 4, правил: 0"));
 
     TypeWord(editor, U8("ёлочка"));
     QTest::keyClick(&editor.WordPane(), Qt::Key_Insert);
-    EXPECT_EQ(editor.DicPane().toPlainText(), U8("всё?\nёж\nёлка\nёлочка\nещё"));
-    EXPECT_EQ(editor.WordPane().toPlainText(), QString());
+    EXPECT_EQ(editor.DicPane().PlainText(), U8("всё?\nёж\nёлка\nёлочка\nещё"));
+    EXPECT_EQ(editor.WordPane().PlainText(), QString());
     EXPECT_EQ(editor.windowTitle(), U8("tildo.dat *"));
     EXPECT_EQ(f.EditUi->StatusText(), W("Словоформ/сочетаний: 5, правил: 0"));
-    EXPECT_EQ(editor.DicDocument().CharColour(editor.DicPane().document()->findBlockByNumber(3).position()),
-        ColourRed);
+    EXPECT_EQ(editor.DicPane().CharColour(editor.DicPane().LineStart(3)), ColourRed);
     EXPECT_EQ(ReadWholeFile(f.Path("insert.log")), W("ёлочка\r\n"));
 
     // A word with a capital inside is refused: only the place is shown.
     TypeWord(editor, U8("ёЖик"));
     QTest::keyClick(&editor.WordPane(), Qt::Key_Insert);
     EXPECT_EQ(f.EditUi->StatusText(), W("Ошибка: неверный регистр"));
-    EXPECT_EQ(editor.WordPane().toPlainText(), U8("ёЖик"));
-    EXPECT_EQ(editor.DicPane().document()->blockCount(), 5);
+    EXPECT_EQ(editor.WordPane().PlainText(), U8("ёЖик"));
+    EXPECT_EQ(editor.DicPane().LineCount(), 5);
 
     f.EditUi->SaveChoices.push_back(f.QPath("new.dat"));
     QTest::keyClick(&editor.DicPane(), Qt::Key_F2);
@@ -148,7 +148,7 @@ TEST(DicEditForm, ClosingOffersToReloadTheCurrentDictionaryItOverwrote)
     EXPECT_TRUE(f.EditUi->Boxes[1].Text.endsWith(U8(" существует. Переписать?")));
     EXPECT_EQ(f.EditUi->Boxes[2].Text, U8("Вы отредактировали текущий словарь. Использовать его сейчас?"));
     EXPECT_EQ(f.Form->Dic().FormCount(), 5);
-    EXPECT_EQ(f.Editor().DicPane().toPlainText(), QString()); // emptied on closing
+    EXPECT_EQ(f.Editor().DicPane().PlainText(), QString()); // emptied on closing
     EXPECT_TRUE(f.Form->isVisible());
 }
 
@@ -158,7 +158,7 @@ TEST(DicEditForm, AcceptedWordFormsGoUnderTheBaseWordInBlue)
     TDicEditForm& editor = OpenEditor(f);
     TypeWord(editor, U8("ёж?"));
     TypeWord(editor, U8("ёлка"));
-    editor.WordDocument().Select(0, 0);
+    editor.WordPane().Select(0, 0);
     ASSERT_TRUE(editor.Command("Morph1")->isEnabled());
 
     QTimer::singleShot(0, [&] {
@@ -175,17 +175,16 @@ TEST(DicEditForm, AcceptedWordFormsGoUnderTheBaseWordInBlue)
         QTest::keyClick(forms, Qt::Key_Return);
     });
     QTest::keyClick(&editor.WordPane(), Qt::Key_Insert, Qt::ControlModifier);
-    EXPECT_EQ(editor.WordPane().toPlainText(), U8("ёж?\nёж?\nёжа?\nёлка"));
-    const QTextDocument& doc = *editor.WordPane().document();
-    EXPECT_EQ(editor.WordDocument().CharColour(doc.findBlockByNumber(0).position()), ColourBlack);
-    EXPECT_EQ(editor.WordDocument().CharColour(doc.findBlockByNumber(2).position() + 2), ColourBlue);
-    EXPECT_EQ(editor.WordDocument().SelStart(), 0);
+    EXPECT_EQ(editor.WordPane().PlainText(), U8("ёж?\nёж?\nёжа?\nёлка"));
+    EXPECT_EQ(editor.WordPane().CharColour(editor.WordPane().LineStart(0)), ColourBlack);
+    EXPECT_EQ(editor.WordPane().CharColour(editor.WordPane().LineStart(2) + 2), ColourBlue);
+    EXPECT_EQ(editor.WordPane().SelStart(), 0);
 
     // Esc cancels: nothing is inserted.
-    editor.WordDocument().Select(doc.findBlockByNumber(3).position(), 0);
+    editor.WordPane().Select(editor.WordPane().LineStart(3), 0);
     QTimer::singleShot(0, [&] { QTest::keyClick(&editor.MorphForm(), Qt::Key_Escape); });
     editor.Command("Morph1")->trigger();
-    EXPECT_EQ(editor.WordPane().document()->blockCount(), 4);
+    EXPECT_EQ(editor.WordPane().LineCount(), 4);
     editor.hide();
 }
 
@@ -207,10 +206,10 @@ TEST(DicEditForm, EscStopsALongWalkEvenThoughTheEditorIsModal)
             &editor.DicPane(), new QKeyEvent(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier));
         editor.Command("DelDoubles1")->trigger();
         EXPECT_TRUE(f.EditUi->StatusText().starts_with(W("Операция прервана. "))) << f.EditUi->StatusText();
-        EXPECT_EQ(editor.DicPane().document()->blockCount(), 3000);
+        EXPECT_EQ(editor.DicPane().LineCount(), 3000);
         // Without Esc the same command removes the repeats.
         editor.Command("DelDoubles1")->trigger();
-        EXPECT_EQ(editor.DicPane().toPlainText(), U8("ёж"));
+        EXPECT_EQ(editor.DicPane().PlainText(), U8("ёж"));
         EXPECT_EQ(f.EditUi->StatusText(), W("Словоформ/сочетаний: 1, правил: 0, удалено дублей: 2999"));
         f.EditUi->Answers = { QMessageBox::Yes }; // discard the edits
         editor.close();
@@ -245,7 +244,7 @@ TEST(DicEditForm, F8AndTheQuestionDialogAppendToTheWordPane)
         QTest::keyClick(context, Qt::Key_Escape);
     });
     EXPECT_EQ(ask.Ask(q), AnswerCancel);
-    EXPECT_EQ(f.Editor().WordPane().toPlainText(), U8("ёжика\nелку\nвсе"));
+    EXPECT_EQ(f.Editor().WordPane().PlainText(), U8("ёжика\nелку\nвсе"));
 
     // The docked panel: F8 while it asks hands over the word it asks about.
     f.Form->Command("ToDockAskForm1")->setChecked(true);
@@ -262,7 +261,7 @@ TEST(DicEditForm, F8AndTheQuestionDialogAppendToTheWordPane)
     poll.start(5);
     f.Form->RunPass(0, 1);
     EXPECT_FALSE(poll.isActive());
-    EXPECT_EQ(f.Editor().WordPane().toPlainText(), U8("ёжика\nелку\nвсе\nвсе"));
+    EXPECT_EQ(f.Editor().WordPane().PlainText(), U8("ёжика\nелку\nвсе\nвсе"));
 }
 
 TEST(DicEditForm, CtrlFSearchesTheActivePaneWithTheMainWindowsFindDialog)
@@ -280,8 +279,8 @@ TEST(DicEditForm, CtrlFSearchesTheActivePaneWithTheMainWindowsFindDialog)
         EXPECT_TRUE(find.isVisible());
         find.SetSearchText(U8("ёлка"));
         searched = find.FindNext();
-        EXPECT_EQ(editor.DicDocument().SelStart(), 8); // after "всё?" and "ёж"
-        EXPECT_EQ(editor.DicDocument().SelLength(), 4);
+        EXPECT_EQ(editor.DicPane().SelStart(), 8); // after "всё?" and "ёж"
+        EXPECT_EQ(editor.DicPane().SelLength(), 4);
         EXPECT_EQ(f.Form->Document().SelLength(), 0); // the main text is not searched
         find.hide();
         editor.close();
@@ -296,7 +295,7 @@ TEST(DicEditForm, CollectingNewDottedWordsFillsTheWordPane)
     f.Form->Document().SetText(W("Ёлка, ёшкин кот и ещё ёшкин ёж."));
     f.Form->Document().Select(0, 0);
     f.Form->Command("YoCollect1")->trigger();
-    EXPECT_EQ(f.Editor().WordPane().toPlainText(), U8("ёшкин\nёшкин"));
+    EXPECT_EQ(f.Editor().WordPane().PlainText(), U8("ёшкин\nёшкин"));
     EXPECT_TRUE(f.Ui->StatusText().starts_with(W("Найдено новых Ё: 2;"))) << f.Ui->StatusText();
     EXPECT_EQ(f.Form->Document().Text(), W("Ёлка, ёшкин кот и ещё ёшкин ёж.")); // the text is not touched
     EXPECT_FALSE(f.Ui->IsCommandChecked("CheckYo1"));

@@ -5,10 +5,10 @@
 // answered ё, and the statistics window. Run it under a virtual X server
 // (scripts/screenshot.sh). A third argument also writes the word-form dialog.
 #include "dic_edit_form.h"
+#include "line_pane.h"
 #include "main_form.h"
 #include "qt_morph_form.h"
 #include "qt_strings.h"
-#include "qt_text_document.h"
 #include "stat_form.h"
 #include "support/recording_ui.h"
 #include "tools/morph_form.h"
@@ -92,7 +92,7 @@ int main(int argc, char* argv[])
     editor.Open(QRect(30, 30, 760, 520), { 150, false }, false);
     editor.Command("OpenCurrDic1")->trigger();
     editor.WordPane().setFocus();
-    editor.WordDocument().Select(0, 0);
+    editor.WordPane().Select(0, 0);
     editor.Command("AddToDic1")->trigger();
     bool ok = Save(editor, argv[1]);
 

@@ -91,7 +91,8 @@ TEST(StatForm, AHeaderClickSortsAndSaveWritesTheLog)
 {
     TToolsFixture f;
     RunPass(f);
-    TStatForm& stats = f.Form->StatForm();
+    // A window of its own, which goes while it is still shown.
+    TStatForm stats(*f.Ui, f.Dir.Path());
     stats.Fill(f.Form->Dic(), f.Form->CombiDic());
     stats.show();
     QHeaderView& header = *stats.WordsView().horizontalHeader();
@@ -113,7 +114,6 @@ TEST(StatForm, AHeaderClickSortsAndSaveWritesTheLog)
           "ВСЕГО      4     0     4     4     0\r\n"
           "===\r\n"
           "ВСЕГО      0\r\n"));
-    stats.hide();
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "line_pane.h"
 #include "platform/file_io.h"
+#include "platform/flag_scope.h"
 #include "qt_morph_form.h"
 #include "qt_strings.h"
 #include "qt_user_interface.h"
@@ -160,7 +161,9 @@ void TDicEditForm::ApplySplit(bool vertical, int size)
 
 void TDicEditForm::closeEvent(QCloseEvent* event)
 {
-    if (!m_logic->FormCloseQuery()) {
+    // A long command lets paint events through while it runs; the window's
+    // close box must wait until it is over.
+    if (m_running || !m_logic->FormCloseQuery()) {
         event->ignore();
         return;
     }
@@ -218,7 +221,12 @@ QAction* TDicEditForm::AddCommand(
 void TDicEditForm::Connect(QAction* action, std::function<void()> command)
 {
     connect(action, &QAction::triggered, this, [this, command = std::move(command)] {
-        command();
+        if (m_running)
+            return;
+        {
+            TFlagScope running(m_running);
+            command();
+        }
         m_logic->UpdateCommands(m_active);
     });
 }

@@ -113,6 +113,7 @@ private:
     std::unique_ptr<TDicEditor> m_logic;
     std::function<void(TextDocument&)> m_find;
     TPane m_active = TPane::Word;
+    bool m_running = false; // a command of the menu runs
     int m_splitSize = 90;
 };
 

@@ -24,20 +24,41 @@ public:
     {
     }
 
-    // The grid was rebuilt or reordered.
-    void Reset()
+    // The grid was rebuilt or reordered. With the same columns the view keeps
+    // its column widths and only hears of the rows that came or went; a full
+    // reset (columns laid out anew) is left for the first filling.
+    // Returns true after a full reset.
+    bool Changed()
     {
-        beginResetModel();
-        endResetModel();
+        const int rows = m_grid.Rows.empty() ? 0 : static_cast<int>(m_grid.Rows.size()) - 1;
+        const int columns = m_grid.ColumnCount();
+        if (columns != m_columns) {
+            beginResetModel();
+            m_rows = rows;
+            m_columns = columns;
+            endResetModel();
+            return true;
+        }
+        if (rows < m_rows) {
+            beginRemoveRows({}, rows, m_rows - 1);
+            m_rows = rows;
+            endRemoveRows();
+        } else if (rows > m_rows) {
+            beginInsertRows({}, m_rows, rows - 1);
+            m_rows = rows;
+            endInsertRows();
+        }
+        if (rows > 0 && columns > 0)
+            emit dataChanged(index(0, 0), index(rows - 1, columns - 1));
+        emit headerDataChanged(Qt::Horizontal, 0, columns - 1);
+        return false;
     }
 
-    int rowCount(const QModelIndex& parent = {}) const override
-    {
-        return parent.isValid() || m_grid.Rows.empty() ? 0 : static_cast<int>(m_grid.Rows.size()) - 1;
-    }
+    // The counts as the views last heard of them; the cells come from the grid.
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : m_rows; }
     int columnCount(const QModelIndex& parent = {}) const override
     {
-        return parent.isValid() ? 0 : m_grid.ColumnCount();
+        return parent.isValid() ? 0 : m_columns;
     }
 
     QVariant data(const QModelIndex& index, int role) const override
@@ -70,6 +91,8 @@ private:
     }
 
     const TStatGrid& m_grid;
+    int m_rows = 0; // as the views last heard
+    int m_columns = 0;
 };
 
 namespace {
@@ -92,8 +115,8 @@ void ApplyWidths(QTableView& view, const std::vector<int>& widths)
 
 void ResetView(TStatGridModel& model, QTableView& view, const std::vector<int>& widths)
 {
-    model.Reset();
-    ApplyWidths(view, widths);
+    if (model.Changed())
+        ApplyWidths(view, widths);
 }
 
 } // namespace

@@ -35,6 +35,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -98,13 +99,47 @@ const char* OpName(TOp op)
     return "";
 }
 
-// Mean seconds per run of each side.
-std::map<TOp, double> HeadlessSeconds;
-std::map<TOp, double> WindowSeconds;
-
 double Since(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double CpuNow()
+{
+    timespec t {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// Wall clock and processor time of one side, summed over its runs.
+struct TTimes
+{
+    double Wall = 0;
+    double Cpu = 0;
+    int Runs = 0;
+    double MeanWall() const { return Runs > 0 ? Wall / Runs : 0; }
+    double MeanCpu() const { return Runs > 0 ? Cpu / Runs : 0; }
+};
+
+// Measures one run of work into times.
+template <class Work> void Measure(TTimes& times, Work work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = CpuNow();
+    work();
+    times.Cpu += CpuNow() - cpuStart;
+    times.Wall += Since(start);
+    ++times.Runs;
+}
+
+std::map<TOp, TTimes> HeadlessTimes;
+std::map<TOp, TTimes> WindowTimes;
+
+void PrintRatio(const char* what, const TTimes& window, const TTimes& base, const char* goal)
+{
+    std::printf("%-28s wall %.3f / %.3f ms = %.2f; processor %.3f / %.3f ms = %.2f%s\n", what,
+        window.MeanWall() * 1e3, base.MeanWall() * 1e3, window.MeanWall() / base.MeanWall(),
+        window.MeanCpu() * 1e3, base.MeanCpu() * 1e3, window.MeanCpu() / base.MeanCpu(), goal);
 }
 
 // The editor's logic over two in-memory panes.
@@ -128,7 +163,7 @@ struct THeadlessEditor
 void BM_HeadlessEditor(benchmark::State& state, TOp op)
 {
     THeadlessEditor e;
-    double total = 0;
+    TTimes& times = HeadlessTimes[op];
     for (auto _ : state) {
         state.PauseTiming();
         if (op == TOp::Open)
@@ -138,24 +173,23 @@ void BM_HeadlessEditor(benchmark::State& state, TOp op)
         e.Editor.SetModified(false);
         e.Dic.Select(0, 0);
         state.ResumeTiming();
-        const auto start = std::chrono::steady_clock::now();
-        switch (op) {
-        case TOp::Open:
-            e.Editor.OpenDic(ShippedDictionary);
-            break;
-        case TOp::Sort:
-            e.Editor.Sort1Click();
-            break;
-        case TOp::DelDoubles:
-            e.Editor.DelDoubles1Click();
-            break;
-        case TOp::CheckDic:
-            e.Editor.CheckDic1Click();
-            break;
-        }
-        total += Since(start);
+        Measure(times, [&] {
+            switch (op) {
+            case TOp::Open:
+                e.Editor.OpenDic(ShippedDictionary);
+                break;
+            case TOp::Sort:
+                e.Editor.Sort1Click();
+                break;
+            case TOp::DelDoubles:
+                e.Editor.DelDoubles1Click();
+                break;
+            case TOp::CheckDic:
+                e.Editor.CheckDic1Click();
+                break;
+            }
+        });
     }
-    HeadlessSeconds[op] = total / static_cast<double>(state.iterations());
 }
 
 TDicEditForm& Window()
@@ -177,7 +211,7 @@ TDicEditForm& Window()
 void BM_WindowEditor(benchmark::State& state, TOp op)
 {
     TDicEditForm& form = Window();
-    double total = 0;
+    TTimes& times = WindowTimes[op];
     for (auto _ : state) {
         state.PauseTiming();
         if (op == TOp::Open)
@@ -189,26 +223,25 @@ void BM_WindowEditor(benchmark::State& state, TOp op)
         form.DicPane().setFocus();
         QApplication::processEvents();
         state.ResumeTiming();
-        const auto start = std::chrono::steady_clock::now();
-        switch (op) {
-        case TOp::Open:
-            form.Logic().OpenDic(ShippedDictionary);
-            break;
-        case TOp::Sort:
-            form.Command("Sort1")->trigger();
-            break;
-        case TOp::DelDoubles:
-            form.Command("DelDoubles1")->trigger();
-            break;
-        case TOp::CheckDic:
-            form.Command("CheckDic1")->trigger();
-            break;
-        }
-        // The user waits for the pane to be painted too.
-        QApplication::processEvents();
-        total += Since(start);
+        Measure(times, [&] {
+            switch (op) {
+            case TOp::Open:
+                form.Logic().OpenDic(ShippedDictionary);
+                break;
+            case TOp::Sort:
+                form.Command("Sort1")->trigger();
+                break;
+            case TOp::DelDoubles:
+                form.Command("DelDoubles1")->trigger();
+                break;
+            case TOp::CheckDic:
+                form.Command("CheckDic1")->trigger();
+                break;
+            }
+            // The user waits for the pane to be painted too.
+            QApplication::processEvents();
+        });
     }
-    WindowSeconds[op] = total / static_cast<double>(state.iterations());
 }
 
 BENCHMARK_CAPTURE(BM_HeadlessEditor, Open, TOp::Open)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -283,9 +316,9 @@ TCountedDictionaries& Counted()
     return counted;
 }
 
-double StatRowsSeconds = 0;
-double StatFillSeconds = 0;
-double StatWindowSeconds = 0;
+TTimes StatRowsTimes;
+TTimes StatFillTimes;
+TTimes StatWindowTimes;
 std::size_t StatRows = 0;
 
 void BM_StatisticsRows(benchmark::State& state)
@@ -293,14 +326,9 @@ void BM_StatisticsRows(benchmark::State& state)
     const TCountedDictionaries& c = Counted();
     TStatGrid words;
     TStatGrid combis;
-    double total = 0;
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        FillStatistics(c.Dic, c.Combi, words, combis);
-        total += Since(start);
-    }
+    for (auto _ : state)
+        Measure(StatRowsTimes, [&] { FillStatistics(c.Dic, c.Combi, words, combis); });
     StatRows = words.Rows.size() + combis.Rows.size();
-    StatRowsSeconds = total / static_cast<double>(state.iterations());
     state.counters["rows"] = static_cast<double>(StatRows);
 }
 
@@ -312,13 +340,8 @@ void BM_StatisticsFill(benchmark::State& state)
     TStatForm form(ui, BenchDir().Path);
     form.show();
     QApplication::processEvents();
-    double total = 0;
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        form.Fill(c.Dic, c.Combi);
-        total += Since(start);
-    }
-    StatFillSeconds = total / static_cast<double>(state.iterations());
+    for (auto _ : state)
+        Measure(StatFillTimes, [&] { form.Fill(c.Dic, c.Combi); });
 }
 
 // The whole opening: the rows, the window shown and painted.
@@ -327,19 +350,17 @@ void BM_StatisticsWindow(benchmark::State& state)
     const TCountedDictionaries& c = Counted();
     TNullUserInterface ui;
     TStatForm form(ui, BenchDir().Path);
-    double total = 0;
     for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        form.Fill(c.Dic, c.Combi);
-        form.show();
-        QApplication::processEvents();
-        total += Since(start);
+        Measure(StatWindowTimes, [&] {
+            form.Fill(c.Dic, c.Combi);
+            form.show();
+            QApplication::processEvents();
+        });
         state.PauseTiming();
         form.hide();
         QApplication::processEvents();
         state.ResumeTiming();
     }
-    StatWindowSeconds = total / static_cast<double>(state.iterations());
 }
 
 BENCHMARK(BM_StatisticsRows)->Unit(benchmark::kMillisecond)->Iterations(10);
@@ -361,22 +382,16 @@ int main(int argc, char** argv)
     benchmark::Shutdown();
     using tildo::TOp;
     for (const TOp op : { TOp::Open, TOp::Sort, TOp::DelDoubles, TOp::CheckDic }) {
-        const double headless = tildo::HeadlessSeconds[op];
-        const double window = tildo::WindowSeconds[op];
-        if (headless > 0 && window > 0) {
-            std::printf("%-20s window / headless: %.1f ms / %.1f ms = %.2f (goal: at most 3)\n",
-                tildo::OpName(op), window * 1e3, headless * 1e3, window / headless);
-        }
+        if (tildo::HeadlessTimes[op].Runs > 0 && tildo::WindowTimes[op].Runs > 0)
+            tildo::PrintRatio(
+                tildo::OpName(op), tildo::WindowTimes[op], tildo::HeadlessTimes[op], " (goal: at most 3)");
     }
-    if (tildo::StatRowsSeconds > 0 && tildo::StatFillSeconds > 0 && tildo::StatWindowSeconds > 0) {
-        std::printf(
-            "statistics, %zu rows: the window's tables / rows alone: %.3f ms / %.3f ms = %.2f (goal: at "
-            "most 2)\n",
-            tildo::StatRows, tildo::StatFillSeconds * 1e3, tildo::StatRowsSeconds * 1e3,
-            tildo::StatFillSeconds / tildo::StatRowsSeconds);
-        std::printf("with showing and painting the window: %.3f ms / %.3f ms = %.2f\n",
-            tildo::StatWindowSeconds * 1e3, tildo::StatRowsSeconds * 1e3,
-            tildo::StatWindowSeconds / tildo::StatRowsSeconds);
+    if (tildo::StatRowsTimes.Runs > 0 && tildo::StatFillTimes.Runs > 0) {
+        std::printf("statistics: %zu rows\n", tildo::StatRows);
+        tildo::PrintRatio(
+            "the window's tables / rows", tildo::StatFillTimes, tildo::StatRowsTimes, " (goal: at most 2)");
     }
+    if (tildo::StatRowsTimes.Runs > 0 && tildo::StatWindowTimes.Runs > 0)
+        tildo::PrintRatio("shown and painted / rows", tildo::StatWindowTimes, tildo::StatRowsTimes, "");
     return 0;
 }

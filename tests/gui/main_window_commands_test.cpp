@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -63,6 +64,19 @@ TEST(MainWindowCommands, MenusHoldEveryItemInItsPlace)
     EXPECT_FALSE(f.Command("Font1")->isEnabled());
     f.Command("RTF1")->trigger();
     EXPECT_TRUE(f.Command("Font1")->isEnabled());
+}
+
+TEST(MainWindowCommands, QtTextsAreRussian)
+{
+    TMainFormFixture f;
+    QMessageBox box(QMessageBox::Warning, QString(), QString(), QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove(QLatin1Char('&')), QStringLiteral("Да"));
+    EXPECT_EQ(box.button(QMessageBox::No)->text().remove(QLatin1Char('&')), QStringLiteral("Нет"));
+    std::unique_ptr<QMenu> menu(f.Form->Editor().createStandardContextMenu());
+    QStringList captions;
+    for (QAction* a : menu->actions())
+        captions << a->text().remove(QLatin1Char('&')).section(QLatin1Char('\t'), 0, 0);
+    EXPECT_TRUE(captions.contains(QStringLiteral("Копировать"))) << captions.join(',').toStdString();
 }
 
 // Runs step on the number dialog once it is open.

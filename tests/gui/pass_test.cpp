@@ -295,6 +295,15 @@ TEST(Pass, TheSelfTestPassesInTheWindow)
 {
     TMainFormFixture f({ "/t" });
     EXPECT_EQ(f.Form->windowTitle(), QStringLiteral("[Testing mode]"));
+    EXPECT_EQ(f.Form->width(), 700);
+    // The word Еще of line 14 stands out: green, bold, 30 points.
+    QTextCursor c(f.Form->Editor().document()->findBlockByNumber(14));
+    c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 15);
+    EXPECT_EQ(c.charFormat().foreground().color(), QColor(0, 128, 0));
+    EXPECT_TRUE(c.charFormat().font().bold());
+    EXPECT_EQ(c.charFormat().fontPointSize(), 30);
+    c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 3);
+    EXPECT_FALSE(c.charFormat().font().bold());
     QAction* testing = f.Command("Testing1");
     ASSERT_TRUE(testing->isVisible());
     ASSERT_TRUE(testing->isEnabled());

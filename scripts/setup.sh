@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth
   libreoffice-writer-nogui
+  qt6-translations-l10n
 )
 missing=()
 for p in "${packages[@]}"; do

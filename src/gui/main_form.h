@@ -174,6 +174,7 @@ private:
     void RefreshToolCommands();
     // Local files among dropped URLs; empty when there are none.
     static std::vector<std::string> DroppedFiles(const QMimeData* data);
+    static constexpr int TestingWindowWidth = 700;
 
     QPlainTextEdit* m_editor;
     QLabel* m_statusLine;

@@ -24,6 +24,8 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTextCharFormat>
+#include <QTextCursor>
 #include <QUrl>
 
 namespace tildo {
@@ -109,6 +111,17 @@ void TMainForm::BindCombiLog(const std::string& path)
 void TMainForm::PrepareTestingMode()
 {
     m_testing = std::make_unique<TTestingMode>(*m_document, *m_ui, *m_engine);
+    // The table's width, so that its lines read as they were written.
+    resize(TestingWindowWidth, height());
+    m_testing->EmphasiseFormatted = [this](int offset, int length) {
+        QTextCursor cursor(m_editor->document());
+        cursor.setPosition(offset);
+        cursor.setPosition(offset + length, QTextCursor::KeepAnchor);
+        QTextCharFormat format;
+        format.setFontPointSize(TTestingMode::FormattedPointSize);
+        format.setFontWeight(QFont::Bold);
+        cursor.mergeCharFormat(format);
+    };
     m_testing->Start();
     Command("Testing1")->setVisible(true);
 }

@@ -5,6 +5,8 @@
 #include "qt_text_document.h"
 #include "qt_user_interface.h"
 
+#include <QPalette>
+#include <QPlainTextEdit>
 #include <QWidget>
 
 namespace tildo {
@@ -15,6 +17,40 @@ bool Docked(const TQtUserInterface& ui)
 {
     return ui.IsCommandChecked("ToDockAskForm1");
 }
+
+// The editor paints its selection over the text's own background, which
+// would hide the aqua of a doubtful word: while such a question waits the
+// selection itself is aqua, the text black.
+class TSelectionLook
+{
+public:
+    TSelectionLook(QPlainTextEdit& editor, bool doubtful)
+        : m_editor(editor)
+        , m_saved(editor.palette())
+        , m_changed(doubtful)
+    {
+        if (!m_changed)
+            return;
+        QPalette palette = m_saved;
+        for (const auto group : { QPalette::Active, QPalette::Inactive }) {
+            palette.setColor(group, QPalette::Highlight, QColor(0, 255, 255));
+            palette.setColor(group, QPalette::HighlightedText, Qt::black);
+        }
+        m_editor.setPalette(palette);
+    }
+    ~TSelectionLook()
+    {
+        if (m_changed)
+            m_editor.setPalette(m_saved);
+    }
+    TSelectionLook(const TSelectionLook&) = delete;
+    TSelectionLook& operator=(const TSelectionLook&) = delete;
+
+private:
+    QPlainTextEdit& m_editor;
+    QPalette m_saved;
+    bool m_changed;
+};
 
 } // namespace
 
@@ -42,6 +78,7 @@ void TQtAsker::EndPass()
 int TQtAsker::Ask(const TQuestion& question)
 {
     m_document.ShowSelection();
+    const TSelectionLook look(m_document.Editor(), question.DottedMissing || question.DottedMismatch);
     m_window.raise();
     m_window.activateWindow();
     if (m_delegate != nullptr)

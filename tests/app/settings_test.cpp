@@ -65,7 +65,7 @@ TEST(SettingsTest, WithoutAFileEverythingTakesItsDefault)
 
 TEST(SettingsTest, ShippedCombinationsServeAFirstStartOnly)
 {
-    const std::string combis = W("о чём\nвсё-таки\n");
+    const std::string combis = W("всё-таки\nо чём\n");
     TShell first;
     first.dir.Write("combi.dat", combis);
     first.Start();

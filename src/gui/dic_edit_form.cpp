@@ -65,7 +65,7 @@ TDicEditForm::TDicEditForm(const TContext& context, const TUiFactory& makeUi, QW
 
     TDicEditorSetup setup;
     setup.ProgramDir = context.ProgramDir;
-    setup.WorkDir = context.ProgramDir;
+    setup.WorkDir = context.WorkDir.empty() ? context.ProgramDir : context.WorkDir;
     setup.Limits = context.Limits;
     setup.Morphs = &m_morphs;
     setup.Dialog = m_morphForm;

@@ -39,12 +39,14 @@ public:
     // and file dialogs record instead of showing.
     using TUiFactory = std::function<std::unique_ptr<TQtUserInterface>(QWidget& window, QLabel& statusLine)>;
 
-    // What the editor needs of the program: its directory (also where
-    // insert.log and tildo.tmp go), the longest word group and the main
+    // What the editor needs of the program: the folder of the shipped
+    // dictionaries (shown by bare name, where the open dialog starts), the
+    // folder of insert.log and tildo.tmp, the longest word group and the main
     // window's dictionaries.
     struct TContext
     {
         std::string ProgramDir;
+        std::string WorkDir;
         const TBufferLimits* Limits = nullptr;
         TDicEditorLinks Links;
     };

@@ -2,6 +2,7 @@
 // "Копировать в редактор словарей", "Детальная статистика" and "Сбор новых Ё".
 #include "main_form.h"
 
+#include "app/documents.h"
 #include "app/lifecycle.h"
 #include "ask_form.h"
 #include "ask_panel.h"
@@ -85,7 +86,9 @@ TDicEditForm& TMainForm::DicEditForm()
 {
     if (m_dicEditForm == nullptr) {
         TDicEditForm::TContext context;
-        context.ProgramDir = m_lifecycle->Settings.ProgramDirectory;
+        const TFileLocations& files = m_lifecycle->Settings.Files;
+        context.ProgramDir = DirectoryOf(files.FindDataFile("tildo.dat"));
+        context.WorkDir = files.StateDirectory;
         context.Limits = &m_limits;
         context.Links = LinksToDictionaries(m_dic, m_combiDic, *m_ui);
         m_dicEditForm = new TDicEditForm(context, m_dicEditUi, this);
@@ -99,13 +102,16 @@ TDicEditForm& TMainForm::DicEditForm()
 TStatForm& TMainForm::StatForm()
 {
     if (m_statForm == nullptr)
-        m_statForm = new TStatForm(*m_ui, m_lifecycle->Settings.ProgramDirectory, this);
+        m_statForm = new TStatForm(*m_ui, m_lifecycle->Settings.Files.StateDirectory, this);
     return *m_statForm;
 }
 
 void TMainForm::EditDic1Click()
 {
     if (m_busy)
+        return;
+    // insert.log and the scratch file of sorting go to the logs' folder.
+    if (!m_lifecycle->PrepareStateDirectory())
         return;
     TDicEditForm& editor = DicEditForm();
     const QRect place(pos(), size());
@@ -141,6 +147,8 @@ void TMainForm::CopyToDicEdit(const std::string& text)
 
 void TMainForm::Stat1Click()
 {
+    // Where the save dialog proposes the log.
+    m_lifecycle->PrepareStateDirectory();
     StatForm().Execute(m_dic, m_combiDic);
 }
 

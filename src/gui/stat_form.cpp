@@ -121,10 +121,10 @@ void ResetView(TStatGridModel& model, QTableView& view, const std::vector<int>& 
 
 } // namespace
 
-TStatForm::TStatForm(UserInterface& ui, std::string programDir, QWidget* parent)
+TStatForm::TStatForm(UserInterface& ui, std::string logDir, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_ui(ui)
-    , m_programDir(std::move(programDir))
+    , m_logDir(std::move(logDir))
     , m_wordsModel(new TStatGridModel(m_words, this))
     , m_combisModel(new TStatGridModel(m_combis, this))
     , m_wordsView(MakeView("sgWords", m_wordsModel))
@@ -224,7 +224,7 @@ void TStatForm::SortCombiWords(int column)
 
 void TStatForm::bSaveClick()
 {
-    const std::string path = m_ui.ChooseSaveFile(TFileChoice { m_programDir, "tildo_stat.log", {} });
+    const std::string path = m_ui.ChooseSaveFile(TFileChoice { m_logDir, "tildo_stat.log", {} });
     if (!path.empty())
         SaveStatistics(path, m_words, m_combis, m_ui);
 }

@@ -24,8 +24,8 @@ class TStatForm : public QDialog
 
 public:
     // ui shows the save dialog and a failure to write the log; the save
-    // dialog starts in programDir.
-    TStatForm(UserInterface& ui, std::string programDir, QWidget* parent = nullptr);
+    // dialog starts in logDir.
+    TStatForm(UserInterface& ui, std::string logDir, QWidget* parent = nullptr);
     ~TStatForm() override;
 
     // Rebuilds both tables from the counters, sorted by their first columns.
@@ -48,7 +48,7 @@ private:
     QTableView* MakeView(const char* name, TStatGridModel* model);
 
     UserInterface& m_ui;
-    std::string m_programDir;
+    std::string m_logDir;
     TStatGrid m_words;
     TStatGrid m_combis;
     TStatGridModel* m_wordsModel;

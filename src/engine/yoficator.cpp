@@ -216,6 +216,7 @@ TYoficator::TYoficator(TextDocument& doc, UserInterface& ui, Asker& asker, TDic&
     , m_window(window)
     , m_limits(limits)
     , m_decimalSeparator(LocaleDecimalSeparator())
+    , m_decider(dic, combi, ui)
 {
     m_runStart = Clock();
 }
@@ -294,7 +295,7 @@ void TYoficator::ScanText(int startLine, int startColumn)
         m_window.Clear();
         m_windowLetters = 0;
         m_windowTracked = true;
-        m_lookupCache.Clear(); // the dictionaries may have changed since the last scan
+        m_decider.ForgetLookups(); // the dictionaries may have changed since the last scan
         // The filter holds for this scan's dictionary only; outside a scan it
         // lets everything through. Outside a scan the window may be filled
         // by others, so its words' letters are not known.
@@ -441,20 +442,14 @@ void TYoficator::TakeCandidate(int position, std::string_view word, unsigned let
         m_aborted = m_ui.IsEscPressed();
 }
 
-void TYoficator::ConsiderWord(int position, std::string_view word)
-{
-    if (word.size() < 2 || !HasAnyE(word))
-        return;
-    Consider(position, word, ELettersOf(word));
-}
-
-// ConsiderWord for a word known to hold е or ё.
+// A word known to hold е or ё: decided, written back, and the combination
+// that decided it logged.
 void TYoficator::Consider(int position, std::string_view word, unsigned letters)
 {
     const bool hasDotted = (letters & ELetters::Dotted) != 0;
     if (hasDotted && !m_options.CheckYo)
         return;
-    if (!hasDotted && m_lookupCache.IsKnownMissing(word)) {
+    if (!hasDotted && m_decider.IsKnownMissing(word)) {
         // Most words of a text: not in the dictionary, their lookup cached,
         // and no ё to disagree with it. The decision is the word as it
         // stands (none in a collection run or with only obligatory
@@ -466,13 +461,8 @@ void TYoficator::Consider(int position, std::string_view word, unsigned letters)
         if (m_collecting || m_options.VarOnly)
             return;
         m_aborted = false;
-    } else {
-        Decide(word, position, hasDotted, m_decision);
-        if (m_decision.Result.empty())
-            return;
-        // A word outside the dictionary decided as it stands changes nothing and counts nowhere.
-        if (m_decision.Entry >= 0 || !SameText(m_decision.Result, word))
-            WriteBack(position, word, m_decision.Entry, m_decision.FromRule, m_decision.Result);
+    } else if (!Decide(position, word, hasDotted)) {
+        return;
     }
     if (!m_pendingCombiText.empty()) {
         // Cleared before the write, so that a failing log does not log it again later.
@@ -481,6 +471,64 @@ void TYoficator::Consider(int position, std::string_view word, unsigned letters)
         if (!m_combiLogPath.empty())
             AppendCombiLog(text);
     }
+}
+
+// Shows the word and asks the decider's question, completed with the context
+// and the undo offer.
+class TYoficator::TPassQuestions final : public TQuestionPort
+{
+public:
+    TPassQuestions(TYoficator& engine, int position, int length)
+        : m_engine(engine)
+        , m_position(position)
+        , m_length(length)
+    {
+    }
+    TAnswer Ask(TQuestion& question) override
+    {
+        return m_engine.AskAboutWord(m_position, m_length, question);
+    }
+
+private:
+    TYoficator& m_engine;
+    int m_position;
+    int m_length;
+};
+
+// The decision for a word known to hold е or ё, and what it settles.
+bool TYoficator::Decide(int position, std::string_view word, bool hasDotted)
+{
+    m_undoRequested = false;
+    m_asked = false;
+    if (!m_options.FastScroll)
+        ShowPosition(m_doc, position);
+    TWordCase c = m_decider.LookUp(word, hasDotted);
+    c.Combination = ChoiceOfStored(m_combiState);
+    c.CombinationEntry = m_combiStateEntry;
+    TPassQuestions questions(*this, position, static_cast<int>(word.size()));
+    TWordDecision d = m_decider.Decide(m_options, m_collecting, c, questions);
+    if (d.ByCombination)
+        ++m_counters.CombiDecisionCount;
+    m_asked = d.Asked;
+    m_undoRequested = d.UndoRequested;
+    switch (d.Verdict) {
+    case TVerdict::Leave:
+        return false;
+    case TVerdict::Collect:
+        CountNewDotted();
+        AddToWordPane(d.Result);
+        return false;
+    case TVerdict::Stop:
+        m_aborted = true;
+        return false;
+    case TVerdict::Write:
+        break;
+    }
+    m_aborted = false;
+    // A word outside the dictionary decided as it stands changes nothing and counts nowhere.
+    if (c.Entry >= 0 || !SameText(d.Result, word))
+        WriteBack(position, word, c.Entry, c.Kind != TEntryKind::Form, d.Result);
+    return true;
 }
 
 void TYoficator::WriteBack(

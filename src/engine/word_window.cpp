@@ -1,49 +1,13 @@
-// The word window of the combination analysis, and the pass's side of the
-// decision for a word: what it settles in the text, and the question.
+// The word window of the combination analysis, and the questions about a word.
 
 #include "engine/question.h"
 #include "engine/yoficator.h"
+#include "platform/scope_guard.h"
 #include "text/cp1251.h"
 #include "text/letters.h"
 #include "text/messages.h"
 
 namespace tildo {
-
-namespace {
-
-// The combination's answer lasts for one decision, whatever way it ends.
-class TCombiStateScope
-{
-public:
-    explicit TCombiStateScope(int& state)
-        : m_state(state)
-    {
-    }
-    ~TCombiStateScope() { m_state = 0; }
-    TCombiStateScope(const TCombiStateScope&) = delete;
-    TCombiStateScope& operator=(const TCombiStateScope&) = delete;
-
-private:
-    int& m_state;
-};
-
-// Candidates left unbuilt for a decision are not built later.
-class TCandidatesScope
-{
-public:
-    explicit TCandidatesScope(bool& pending)
-        : m_pending(pending)
-    {
-    }
-    ~TCandidatesScope() { m_pending = false; }
-    TCandidatesScope(const TCandidatesScope&) = delete;
-    TCandidatesScope& operator=(const TCandidatesScope&) = delete;
-
-private:
-    bool& m_pending;
-};
-
-} // namespace
 
 void TYoficator::PresentWord(int position, int length, bool highlight)
 {
@@ -162,7 +126,8 @@ void TYoficator::DecideOldest()
         return;
     }
     int found = -1;
-    TCandidatesScope candidates(m_candidatesPending);
+    // Candidates left unbuilt for this decision are not built later.
+    TScopeGuard candidates([this] { m_candidatesPending = false; });
     if (m_combiFilter.AnyCandidateMayMatch(m_window, m_limits.MaxCombiWords())) {
         BuildCandidates();
         found = MatchCombination(m_window.Candidates);
@@ -172,7 +137,8 @@ void TYoficator::DecideOldest()
         m_window.Candidates.Clear();
         m_candidatesPending = true;
     }
-    TCombiStateScope scope(m_combiState);
+    // The combination's answer lasts for one decision, whatever way it ends.
+    TScopeGuard combiState([this] { m_combiState = 0; });
     m_combiState = m_window.Decisions[0];
     if (found >= 0)
         m_combiStateEntry = found;

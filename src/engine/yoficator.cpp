@@ -2,7 +2,7 @@
 
 #include "engine/entry_statistics.h"
 #include "platform/file_io.h"
-#include "platform/flag_scope.h"
+#include "platform/scope_guard.h"
 #include "text/letters.h"
 #include "text/memory_document.h"
 #include "text/messages.h"
@@ -122,89 +122,7 @@ bool SameText(std::string_view a, std::string_view b)
     return true;
 }
 
-// The busy mouse pointer over the editor for the life of a scan.
-class TDocumentBusyScope
-{
-public:
-    explicit TDocumentBusyScope(TextDocument& doc)
-        : m_doc(doc)
-    {
-        m_doc.SetBusyCursor(true);
-    }
-    ~TDocumentBusyScope() { m_doc.SetBusyCursor(false); }
-    TDocumentBusyScope(const TDocumentBusyScope&) = delete;
-    TDocumentBusyScope& operator=(const TDocumentBusyScope&) = delete;
-
-private:
-    TextDocument& m_doc;
-};
-
-// Runs an action when the scope ends, on every exit path.
-template <class Action> class TAtExit
-{
-public:
-    explicit TAtExit(Action action)
-        : m_action(std::move(action))
-    {
-    }
-    ~TAtExit() { m_action(); }
-    TAtExit(const TAtExit&) = delete;
-    TAtExit& operator=(const TAtExit&) = delete;
-
-private:
-    Action m_action;
-};
-
-// Two option marks switched for a collection run and put back afterwards.
-class TCollectionMarks
-{
-public:
-    explicit TCollectionMarks(UserInterface& ui)
-        : m_ui(ui)
-        , m_combiWords(ui.IsCommandChecked("CombiWords1"))
-        , m_checkYo(ui.IsCommandChecked("CheckYo1"))
-    {
-        m_ui.SetCommandChecked("CheckYo1", true);
-        m_ui.SetCommandChecked("CombiWords1", false);
-    }
-    ~TCollectionMarks()
-    {
-        m_ui.SetCommandChecked("CombiWords1", m_combiWords);
-        m_ui.SetCommandChecked("CheckYo1", m_checkYo);
-    }
-    TCollectionMarks(const TCollectionMarks&) = delete;
-    TCollectionMarks& operator=(const TCollectionMarks&) = delete;
-
-private:
-    UserInterface& m_ui;
-    bool m_combiWords;
-    bool m_checkYo;
-};
-
 } // namespace
-
-// Busy, the asker's pass look and the editor's focus, restored on every exit path.
-class TPassScope
-{
-public:
-    explicit TPassScope(TYoficator& y)
-        : m_y(y)
-    {
-        m_y.m_busy = true;
-        m_y.m_asker.BeginPass();
-    }
-    ~TPassScope()
-    {
-        m_y.m_busy = false;
-        m_y.m_asker.EndPass();
-        m_y.m_doc.Focus();
-    }
-    TPassScope(const TPassScope&) = delete;
-    TPassScope& operator=(const TPassScope&) = delete;
-
-private:
-    TYoficator& m_y;
-};
 
 TYoficator::TYoficator(TextDocument& doc, UserInterface& ui, Asker& asker, TDic& dic, TCombiWordsDic& combi,
     TWordBuffer& window, const TBufferLimits& limits)
@@ -250,7 +168,17 @@ void TYoficator::DoYoficate(int line, int column)
 void TYoficator::RunPass(int line, int column)
 {
     ClearUndo();
-    TPassScope pass(*this);
+    // Busy, the asker's pass look and the editor's focus, restored on every exit path.
+    TScopeGuard pass(
+        [this] {
+            m_busy = true;
+            m_asker.BeginPass();
+        },
+        [this] {
+            m_busy = false;
+            m_asker.EndPass();
+            m_doc.Focus();
+        });
     m_runStart = Clock();
     do {
         m_undoRequested = false;
@@ -270,9 +198,20 @@ void TYoficator::CollectNewDotted()
         return;
     try {
         m_runStart = Clock();
-        TCollectionMarks marks(m_ui);
+        // Two option marks switched for the run and put back afterwards.
+        const bool combiWords = m_ui.IsCommandChecked("CombiWords1");
+        const bool checkYo = m_ui.IsCommandChecked("CheckYo1");
+        TScopeGuard marks(
+            [this] {
+                m_ui.SetCommandChecked("CheckYo1", true);
+                m_ui.SetCommandChecked("CombiWords1", false);
+            },
+            [this, combiWords, checkYo] {
+                m_ui.SetCommandChecked("CombiWords1", combiWords);
+                m_ui.SetCommandChecked("CheckYo1", checkYo);
+            });
         const TLineColumn at = LineAndColumn(m_doc, m_doc.SelStart());
-        TFlagScope collecting(m_collecting);
+        TScopeGuard collecting([this] { m_collecting = true; }, [this] { m_collecting = false; });
         ScanText(at.Line, at.Column);
     } catch (const EFileError& e) {
         ReportFileError(m_ui, e.Path(), e.Reason());
@@ -287,7 +226,8 @@ void TYoficator::ScanText(int startLine, int startColumn)
     m_decimalSeparator = LocaleDecimalSeparator();
     ReportRun();
     {
-        TDocumentBusyScope busy(m_doc);
+        // The busy mouse pointer over the editor for the life of the scan.
+        TScopeGuard busy([this] { m_doc.SetBusyCursor(true); }, [this] { m_doc.SetBusyCursor(false); });
         RefreshOptions();
         m_scanCombi = m_options.CombiWords;
         m_aborted = false;
@@ -299,7 +239,7 @@ void TYoficator::ScanText(int startLine, int startColumn)
         // The filter holds for this scan's dictionary only; outside a scan it
         // lets everything through. Outside a scan the window may be filled
         // by others, so its words' letters are not known.
-        TAtExit endOfScan([this] {
+        TScopeGuard endOfScan([this] {
             m_combiFilter.Clear();
             m_windowTracked = false;
         });

@@ -106,7 +106,6 @@ public:
     const TPassOptions& Options() const { return m_options; }
 
 private:
-    friend class TPassScope;
     class TPassQuestions;
 
     void RunPass(int line, int column);

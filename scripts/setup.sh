@@ -8,6 +8,7 @@ packages=(
   libsimpleini-dev nlohmann-json3-dev libcli11-dev libpcre2-dev
   clang libclang-rt-14-dev
   xvfb xauth
+  desktop-file-utils appstream dpkg-dev file bash-completion
   libreoffice-writer-nogui
 )
 missing=()

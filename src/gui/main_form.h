@@ -68,6 +68,7 @@ public:
     TDic& Dic() { return m_dic; }
     TCombiWordsDic& CombiDic() { return m_combiDic; }
     TYoficator& Engine() const { return *m_engine; }
+    TLifecycle& Lifecycle() const { return *m_lifecycle; }
     QAction* Command(const char* name) const;
 
     // Questions go to this asker instead of the floating dialog (nullptr: the

@@ -284,7 +284,7 @@ const std::string& CorpusText()
 class TDottedAsker : public Asker
 {
 public:
-    int Ask(const TQuestion&) override { return AnswerDotted; }
+    TAnswer Ask(const TQuestion&) override { return TAnswer::Dotted; }
 };
 
 // The dictionaries with their counters after one pass over the text.

@@ -2,7 +2,7 @@
 
 #include "line_pane.h"
 #include "platform/file_io.h"
-#include "platform/flag_scope.h"
+#include "platform/scope_guard.h"
 #include "qt_morph_form.h"
 #include "qt_strings.h"
 #include "qt_user_interface.h"
@@ -224,7 +224,7 @@ void TDicEditForm::Connect(QAction* action, std::function<void()> command)
         if (m_running)
             return;
         {
-            TFlagScope running(m_running);
+            TScopeGuard running([this] { m_running = true; }, [this] { m_running = false; });
             command();
         }
         m_logic->UpdateCommands(m_active);

@@ -243,7 +243,7 @@ TEST(DicEditForm, F8AndTheQuestionDialogAppendToTheWordPane)
         QTest::keyClick(context, Qt::Key_F8);
         QTest::keyClick(context, Qt::Key_Escape);
     });
-    EXPECT_EQ(ask.Ask(q), AnswerCancel);
+    EXPECT_EQ(ask.Ask(q), TAnswer::Cancel);
     EXPECT_EQ(f.Editor().WordPane().PlainText(), U8("ёжика\nелку\nвсе"));
 
     // The docked panel: F8 while it asks hands over the word it asks about.

@@ -55,7 +55,7 @@ bool Save(QWidget& window, const char* path)
 class TDottedAsker : public tildo::Asker
 {
 public:
-    int Ask(const tildo::TQuestion&) override { return tildo::AnswerDotted; }
+    tildo::TAnswer Ask(const tildo::TQuestion&) override { return tildo::TAnswer::Dotted; }
 };
 
 } // namespace

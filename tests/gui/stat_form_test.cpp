@@ -44,7 +44,7 @@ std::string Header(const QTableView& view, int column)
 void RunPass(TToolsFixture& f)
 {
     test::TScriptedAsker asker;
-    asker.Answers = { AnswerDotted };
+    asker.Answers = { TAnswer::Dotted };
     f.Form->SetAsker(&asker);
     f.Form->Document().SetText(W("еще все елка еще"));
     f.Form->RunPass(0, 1);

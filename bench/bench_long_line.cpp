@@ -26,10 +26,10 @@ constexpr std::size_t TargetTextBytes = 5u << 20;
 class TAskEverything : public Asker
 {
 public:
-    int Ask(const TQuestion&) override
+    TAnswer Ask(const TQuestion&) override
     {
         ++Questions;
-        return AnswerPlain;
+        return TAnswer::Plain;
     }
     long long Questions = 0;
 };

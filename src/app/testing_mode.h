@@ -10,6 +10,7 @@
 #include "text/collation.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -72,7 +73,6 @@ public:
     void StartFreeTesting();
 
     TState State() const { return m_state; }
-    const TTestOutcome& LastOutcome() const { return m_lastOutcome; }
     // "[Testing mode]", or "[Free testing mode]" once the test is put aside.
     std::string WindowTitle() const;
 
@@ -84,6 +84,9 @@ public:
     static constexpr int FormattedLength = 3;
     static constexpr int FormattedPointSize = 30;
     static constexpr TColour FormattedColour = Rgb(0, 128, 0);
+    // Called with the offset and length of those characters once the table is
+    // built, for a window to give them the size and weight; none by default.
+    std::function<void(int offset, int length)> EmphasiseFormatted;
 
 private:
     void Compare(TTestOutcome& outcome);
@@ -92,7 +95,6 @@ private:
     UserInterface& m_ui;
     TYoficator& m_engine;
     TState m_state = TState::Ready;
-    TTestOutcome m_lastOutcome;
 };
 
 // The whole self-test without a window, for the command-line tool: builds the

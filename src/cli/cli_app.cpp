@@ -67,6 +67,7 @@ void AddPassOptions(CLI::App& command, TPassCommandOptions& o)
     command.add_option("--off", o.Off)->delimiter(',')->allow_extra_args(false);
     command.add_option("--encoding", o.Encoding);
     command.add_flag("--accept-damaged-dictionary", o.AcceptDamagedDictionary);
+    command.add_option("--format", o.Format);
     command.add_option("file", o.File);
 }
 
@@ -87,6 +88,7 @@ void AddRestore(CLI::App& app, TParsedOptions& p)
     TRestoreOptions& o = p.Restore;
     AddPassOptions(*restore, o);
     restore->add_option("-c,--combinations", o.Combinations);
+    restore->add_flag("--no-combi", o.NoCombi);
     restore->add_option("--answers", o.Answers)->delimiter(',')->allow_extra_args(false);
     restore->add_option("--unanswered", o.Unanswered);
     restore->add_option("--report", o.ReportPath);
@@ -112,6 +114,7 @@ void AddOtherPassCommands(CLI::App& app, TParsedOptions& p)
     CLI::App* find = app.add_subcommand("find");
     find->add_flag("--ignore-case", p.Find.IgnoreCase);
     find->add_option("--encoding", p.Find.Encoding);
+    find->add_option("--format", p.Find.Format);
     find->add_option("pattern", p.Find.Pattern)->required();
     find->add_option("file", p.Find.File);
     find->callback([&p] { p.Run = [&p] { return RunFind(p.Find); }; });

@@ -10,11 +10,14 @@ struct TPassCommandOptions
 {
     std::string File = "-";
     std::string Dictionary; // empty: tildo.dat beside the program or in the data directory
-    std::string Combinations; // empty: none
+    // Empty: the shipped combi.dat when neither -d nor NoCombi is given, else none.
+    std::string Combinations;
+    bool NoCombi = false;
     std::vector<std::string> On;
     std::vector<std::string> Off;
     std::string Encoding = "auto";
     bool AcceptDamagedDictionary = false; // load a dictionary that is binary or out of order
+    std::string Format = "auto"; // --format: a format name, or auto for the file name's
 };
 
 struct TRestoreOptions : TPassCommandOptions
@@ -36,6 +39,7 @@ struct TFindOptions
     std::string Pattern;
     std::string File = "-";
     std::string Encoding = "auto";
+    std::string Format = "auto";
 };
 
 struct TDictOptions

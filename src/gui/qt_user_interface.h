@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/scope_guard.h"
 #include "platform/user_interface.h"
 
 #include <QElapsedTimer>
@@ -24,7 +25,7 @@ namespace tildo {
 //
 // Esc during a long operation: the core polls IsEscPressed after each unit of
 // work. From the first poll until the event loop is idle again (and for the
-// life of a TInputBlock), an application-wide filter swallows keyboard and
+// life of BlockInput's guard), an application-wide filter swallows keyboard and
 // mouse input, so that no click or key reaches the editor or the menus, and
 // records Esc presses; every ~50 ms a poll lets the queued events through the
 // filter so that the window stays painted. A modal window opened meanwhile (a
@@ -67,29 +68,22 @@ public:
     // The window's command of that name; nullptr when there is none.
     QAction* Command(std::string_view command) const;
 
-    // Input is swallowed (and Esc recorded) for the life of the object.
-    class TInputBlock
+    // Input is swallowed (and Esc recorded) for the life of the returned
+    // guard. When the outermost ends, the operation is over: so is its
+    // polling, whether or not the event loop has waited since.
+    auto BlockInput()
     {
-    public:
-        explicit TInputBlock(TQtUserInterface& ui)
-            : m_ui(ui)
-        {
-            ++m_ui.m_blockDepth;
-        }
-        // The operation is over: so is its polling, whether or not the event
-        // loop has waited since.
-        ~TInputBlock()
-        {
-            if (--m_ui.m_blockDepth == 0)
-                m_ui.EndPolling();
-        }
-        TInputBlock(const TInputBlock&) = delete;
-        TInputBlock& operator=(const TInputBlock&) = delete;
-
-    private:
-        TQtUserInterface& m_ui;
-    };
+        return TScopeGuard([this] { ++m_blockDepth; },
+            [this] {
+                if (--m_blockDepth == 0)
+                    EndPolling();
+            });
+    }
     bool IsBlockingInput() const { return m_blockDepth > 0 || m_polling; }
+
+    // A part of the window that keeps its input while the rest is blocked (the
+    // docked question panel while it asks); nullptr for none.
+    void SetOpenArea(QWidget* area) { m_openArea = area; }
 
     // How often a poll lets events through, in milliseconds.
     static constexpr int PumpInterval = 50;
@@ -108,6 +102,7 @@ protected:
 
 private:
     void EndPolling();
+    bool InOpenArea(QObject* watched) const;
     void BeforeEvents();
     QMessageBox::StandardButton Box(QMessageBox::Icon icon, const char* caption, const std::string& text,
         QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton);
@@ -123,6 +118,7 @@ private:
     QElapsedTimer m_sincePump;
     QMetaObject::Connection m_idleConnection;
     std::function<void()> m_beforeEvents;
+    QWidget* m_openArea = nullptr;
     // Check marks of options that have no menu item in this window, kept so
     // that the settings file gets back what it gave.
     std::map<std::string, bool, std::less<>> m_marksWithoutItem;

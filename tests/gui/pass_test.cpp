@@ -8,6 +8,7 @@
 #include "platform/file_io.h"
 #include "qt_text_document.h"
 
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -29,18 +30,18 @@ using test::W;
 class TLookingAsker : public Asker
 {
 public:
-    std::vector<std::function<int(const TQuestion&)>> Steps;
+    std::vector<std::function<TAnswer(const TQuestion&)>> Steps;
     std::vector<TQuestion> Questions;
 
-    int Ask(const TQuestion& q) override
+    TAnswer Ask(const TQuestion& q) override
     {
         Questions.push_back(q);
         const std::size_t n = Questions.size() - 1;
-        return n < Steps.size() ? Steps[n](q) : AnswerCancel;
+        return n < Steps.size() ? Steps[n](q) : TAnswer::Cancel;
     }
 };
 
-std::function<int(const TQuestion&)> Answer(int code)
+std::function<TAnswer(const TQuestion&)> Answer(TAnswer code)
 {
     return [code](const TQuestion&) { return code; };
 }
@@ -78,12 +79,12 @@ TEST(Pass, RestoresACp1251TextAskingAboutVariants)
             EXPECT_FALSE(q.UndoEnabled);
             QTest::keyClicks(&f.Form->Editor(), QStringLiteral("zz"));
             EXPECT_FALSE(f.EditorText().contains(QStringLiteral("zz")));
-            return AnswerDotted;
+            return TAnswer::Dotted;
         },
         [&](const TQuestion& q) {
             EXPECT_TRUE(q.UndoEnabled);
             EXPECT_EQ(q.UndoCaption, W("Откат \"все -> всё\""));
-            return AnswerPlain;
+            return TAnswer::Plain;
         },
     };
     f.Form->SetAsker(&asker);
@@ -142,7 +143,7 @@ TEST(Pass, RestoresAUtf8TextKeepingWhatCp1251Lacks)
     f.Command("Open1")->trigger();
     f.Command("Mark1")->trigger(); // no colours this time
     TLookingAsker asker;
-    asker.Steps = { Answer(AnswerPlain) };
+    asker.Steps = { Answer(TAnswer::Plain) };
     f.Form->SetAsker(&asker);
     CtrlF9(f);
     EXPECT_EQ(f.EditorText(), QString::fromUtf8("ещё 中 ёлка 😀 все\n"));
@@ -166,13 +167,29 @@ TEST(Pass, HighlightsAWordWhoseDottedLetterIsInDoubt)
         EXPECT_EQ(doc.CharBackground(2), ColourWhite);
         // The editor has caught up with the highlight: its paragraph is laid out anew.
         EXPECT_EQ(f.Form->Editor().textCursor().selectedText(), QString::fromUtf8("еще"));
-        return AnswerDotted;
+        // And the aqua shows on the screen: the selection does not paint over it.
+        QPlainTextEdit& editor = f.Form->Editor();
+        QTextCursor from = editor.textCursor();
+        from.setPosition(3);
+        QTextCursor to = from;
+        to.setPosition(6);
+        const QRect word = editor.cursorRect(from).united(editor.cursorRect(to));
+        const QImage shot = editor.viewport()->grab().toImage();
+        int aqua = 0;
+        for (int y = word.top(); y <= word.bottom(); ++y)
+            for (int x = word.left(); x <= word.right(); ++x)
+                aqua += shot.pixelColor(x * shot.width() / editor.viewport()->width(),
+                            y * shot.height() / editor.viewport()->height())
+                    == QColor(0, 255, 255);
+        EXPECT_GT(aqua, word.width() * word.height() / 3);
+        return TAnswer::Dotted;
     } };
     f.Form->SetAsker(&asker);
     CtrlF9(f);
     ASSERT_EQ(asker.Questions.size(), 1u);
     EXPECT_EQ(f.EditorText(), QString::fromUtf8("Мы ещё тут"));
     EXPECT_EQ(doc.CharBackground(4), ColourWhite);
+    EXPECT_NE(f.Form->Editor().palette().color(QPalette::Highlight), QColor(0, 255, 255));
 }
 
 TEST(Pass, EscStopsAfterTheCurrentWord)
@@ -187,7 +204,7 @@ TEST(Pass, EscStopsAfterTheCurrentWord)
         QCoreApplication::postEvent(
             &f.Form->Editor(), new QKeyEvent(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier));
         QThread::msleep(TQtUserInterface::PumpInterval + 10);
-        return AnswerDotted;
+        return TAnswer::Dotted;
     } };
     f.Form->SetAsker(&asker);
     CtrlF9(f);
@@ -206,7 +223,8 @@ TEST(Pass, AnUndoAnswerAsksAboutThePreviousWordAgain)
     TMainFormFixture f;
     f.Form->Editor().setPlainText(QString::fromUtf8("все и все"));
     TLookingAsker asker;
-    asker.Steps = { Answer(AnswerDotted), Answer(AnswerUndo), Answer(AnswerPlain), Answer(AnswerDotted) };
+    asker.Steps
+        = { Answer(TAnswer::Dotted), Answer(TAnswer::Undo), Answer(TAnswer::Plain), Answer(TAnswer::Dotted) };
     f.Form->SetAsker(&asker);
     CtrlF9(f);
     ASSERT_EQ(asker.Questions.size(), 4u);
@@ -257,7 +275,7 @@ TEST(Pass, ClosingIsRefusedWhileAPassRuns)
     bool closed = true;
     asker.Steps = { [&](const TQuestion&) {
         closed = f.Form->close();
-        return AnswerCancel;
+        return TAnswer::Cancel;
     } };
     f.Form->SetAsker(&asker);
     CtrlF9(f);
@@ -278,6 +296,15 @@ TEST(Pass, TheSelfTestPassesInTheWindow)
 {
     TMainFormFixture f({ "/t" });
     EXPECT_EQ(f.Form->windowTitle(), QStringLiteral("[Testing mode]"));
+    EXPECT_EQ(f.Form->width(), 700);
+    // The word Еще of line 14 stands out: green, bold, 30 points.
+    QTextCursor c(f.Form->Editor().document()->findBlockByNumber(14));
+    c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 15);
+    EXPECT_EQ(c.charFormat().foreground().color(), QColor(0, 128, 0));
+    EXPECT_TRUE(c.charFormat().font().bold());
+    EXPECT_EQ(c.charFormat().fontPointSize(), 30);
+    c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 3);
+    EXPECT_FALSE(c.charFormat().font().bold());
     QAction* testing = f.Command("Testing1");
     ASSERT_TRUE(testing->isVisible());
     ASSERT_TRUE(testing->isEnabled());

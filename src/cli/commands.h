@@ -26,6 +26,10 @@ struct TRestoreOptions : TPassCommandOptions
     std::string OutputPath;
     std::string BackupSuffix;
     bool BackupGiven = false;
+    std::vector<std::string> Files; // several files: a batch (with -i or -o DIR)
+    int Jobs = 1; // -j: files restored at once
+    std::string Jsonl; // --jsonl: the field of JSON Lines records to restore
+    bool JsonlSkipBad = false;
 };
 
 struct TFindOptions

@@ -84,7 +84,7 @@ int KeepAnswer(const TQuestion& question, std::string_view word)
 }
 
 TCliAsker::TCliAsker(
-    const MemoryDocument& doc, std::vector<int> scripted, TUnanswered unanswered, TTerminalAsker* terminal)
+    const TextDocument& doc, std::vector<int> scripted, TUnanswered unanswered, TTerminalAsker* terminal)
     : m_doc(doc)
     , m_scripted(std::move(scripted))
     , m_unanswered(unanswered)
@@ -99,8 +99,8 @@ int TCliAsker::Ask(const TQuestion& question)
     const int line = m_doc.LineOf(start);
     record.Line = line + 1;
     record.Column = start - m_doc.LineStart(line) + 1;
-    record.Word = m_doc.TextRef().substr(
-        static_cast<std::size_t>(start), static_cast<std::size_t>(m_doc.SelLength()));
+    record.Word = m_doc.Line(line).substr(
+        static_cast<std::size_t>(record.Column - 1), static_cast<std::size_t>(m_doc.SelLength()));
     record.Plain = question.PlainForm;
     record.Dotted = question.DottedForm;
     record.DefaultDotted = question.DefaultDotted;

@@ -50,7 +50,7 @@ struct TQuestionRecord
 class TCliAsker : public Asker
 {
 public:
-    TCliAsker(const MemoryDocument& doc, std::vector<int> scripted, TUnanswered unanswered,
+    TCliAsker(const TextDocument& doc, std::vector<int> scripted, TUnanswered unanswered,
         TTerminalAsker* terminal = nullptr);
 
     int Ask(const TQuestion& question) override;
@@ -60,7 +60,7 @@ public:
     bool Cancelled() const { return m_cancelled; }
 
 private:
-    const MemoryDocument& m_doc;
+    const TextDocument& m_doc;
     std::vector<int> m_scripted;
     std::size_t m_next = 0;
     TUnanswered m_unanswered;

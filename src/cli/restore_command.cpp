@@ -4,6 +4,7 @@
 #include "cli/console.h"
 #include "cli/pass_setup.h"
 #include "cli/question_log.h"
+#include "cli/restore_job.h"
 #include "cli/run_report.h"
 #include "cli/terminal_asker.h"
 #include "cli/text_output.h"
@@ -56,6 +57,9 @@ int RunRestore(const TRestoreOptions& o)
     const std::vector<int> answers = ParseAnswers(o.Answers);
     std::unique_ptr<TTerminal> terminal;
     const TUnanswered unanswered = ChooseUnanswered(o, terminal);
+    // A pass that asks no one reads and writes as it goes.
+    if (AsksNoOne(unanswered, answers) || o.Files.size() > 1 || o.Jobs > 1 || !o.Jsonl.empty())
+        return RunRestoreJobs(o, answers, unanswered);
 
     TPassSession session(o);
     TInputText& input = session.Input;

@@ -13,8 +13,20 @@ namespace tildo {
 
 namespace {
 
-// The length of the incomplete UTF-8 sequence at the end of bytes, 0 when the
-// last sequence is complete (or is no UTF-8 at all).
+std::string RichRangeToUtf8(std::u32string_view text)
+{
+    std::string out;
+    for (const char32_t ch : text) {
+        if (IsEscapedByte(ch))
+            out += static_cast<char>(ch - EscapedByteBase);
+        else
+            AppendUtf8(out, ch);
+    }
+    return out;
+}
+
+} // namespace
+
 std::size_t IncompleteTail(std::string_view bytes)
 {
     std::size_t continuation = 0;
@@ -35,20 +47,6 @@ std::size_t IncompleteTail(std::string_view bytes)
         needed = 3;
     return needed > continuation ? continuation + 1 : 0;
 }
-
-std::string RichRangeToUtf8(std::u32string_view text)
-{
-    std::string out;
-    for (const char32_t ch : text) {
-        if (IsEscapedByte(ch))
-            out += static_cast<char>(ch - EscapedByteBase);
-        else
-            AppendUtf8(out, ch);
-    }
-    return out;
-}
-
-} // namespace
 
 TTextEncoding DetectTextEncoding(std::string_view bytes)
 {

@@ -44,6 +44,9 @@ TInputText ReadInputText(const std::string& path, TEncodingChoice choice);
 // except that a UTF-8 text cut inside its last character still counts as UTF-8:
 // a truncated file must not be read as CP1251 and have its letters changed.
 TTextEncoding DetectTextEncoding(std::string_view bytes);
+// The length of the incomplete UTF-8 sequence at the end of bytes, 0 when the
+// last sequence is complete (or is no UTF-8 at all).
+std::size_t IncompleteTail(std::string_view bytes);
 
 // The characters of document positions exactly as the input holds them (line
 // breaks with their own bytes, characters CP1251 cannot hold, malformed bytes),

@@ -70,17 +70,17 @@ void TYoficator::ApplyLookup(bool found, TLookUp& out)
         out.Entry = i;
         out.FromRule = m_entry.IsRule;
         if (!m_entry.IsRule) {
-            const int always = m_dic.FormAlways[i];
+            const int always = m_dicState.FormAlways[i];
             if (always != 0) {
                 out.Variant = false;
                 out.Answer = always;
             } else {
                 out.Variant = m_dic.FormVariant[i] != 0;
-                out.Answer = out.Variant ? m_dic.FormLastAnswer[i] : 2;
+                out.Answer = out.Variant ? m_dicState.FormLastAnswer[i] : 2;
             }
         } else {
             out.Variant = m_dic.RuleVariant[i] != 0;
-            out.Answer = out.Variant ? m_dic.RuleLastAnswer[i] : 2;
+            out.Answer = out.Variant ? m_dicState.RuleLastAnswer[i] : 2;
         }
     } else {
         out.Form.clear();
@@ -94,7 +94,7 @@ void TYoficator::ApplyLookup(bool found, TLookUp& out)
         out.Variant = false;
         ++m_counters.CombiDecisionCount;
         if (m_combiStateEntry >= 0 && m_combiStateEntry < m_combi.Count())
-            m_combi.UseCounts.Set(m_combiStateEntry, m_combi.UseCounts[m_combiStateEntry] + 1);
+            m_combiUse.UseCounts.Set(m_combiStateEntry, m_combiUse.UseCounts[m_combiStateEntry] + 1);
         else
             m_ui.ErrorBox(Cp("Ошибка #1!"));
     }
@@ -237,7 +237,7 @@ int TYoficator::AskAboutWord(std::string_view word, int position, bool hasDotted
         // answer counts as a plain е or ё.
         if (entry >= 0 && entry < m_dic.FormCount() && q.AlwaysPlainEnabled) {
             m_ui.SetCommandEnabled("ClearUserSel1", true);
-            m_dic.FormAlways.Set(entry, code == AnswerAlwaysPlain ? 1 : 2);
+            m_dicState.FormAlways.Set(entry, code == AnswerAlwaysPlain ? 1 : 2);
         }
         code = code == AnswerAlwaysPlain ? AnswerPlain : AnswerDotted;
     }
@@ -255,9 +255,9 @@ int TYoficator::AskAboutWord(std::string_view word, int position, bool hasDotted
     const int given = code == AnswerPlain ? 1 : (code == AnswerDotted ? 2 : -1);
     if (entry >= 0 && given > 0) {
         if (fromRule)
-            m_dic.RuleLastAnswer.Set(entry, static_cast<std::int8_t>(given));
+            m_dicState.RuleLastAnswer.Set(entry, static_cast<std::int8_t>(given));
         else
-            m_dic.FormLastAnswer.Set(entry, static_cast<std::int8_t>(given));
+            m_dicState.FormLastAnswer.Set(entry, static_cast<std::int8_t>(given));
     }
     return given;
 }

@@ -208,11 +208,20 @@ private:
 
 TYoficator::TYoficator(TextDocument& doc, UserInterface& ui, Asker& asker, TDic& dic, TCombiWordsDic& combi,
     TWordBuffer& window, const TBufferLimits& limits)
+    : TYoficator(doc, ui, asker, dic, combi, dic, combi, window, limits)
+{
+}
+
+TYoficator::TYoficator(TextDocument& doc, UserInterface& ui, Asker& asker, const TDic& dic,
+    const TCombiWordsDic& combi, TDicRunState& dicState, TCombiRunState& combiState, TWordBuffer& window,
+    const TBufferLimits& limits)
     : m_doc(doc)
     , m_ui(ui)
     , m_asker(asker)
     , m_dic(dic)
     , m_combi(combi)
+    , m_dicState(dicState)
+    , m_combiUse(combiState)
     , m_window(window)
     , m_limits(limits)
     , m_decimalSeparator(LocaleDecimalSeparator())
@@ -487,7 +496,7 @@ void TYoficator::WriteBack(
     int position, std::string_view word, int entry, bool isRule, std::string_view result)
 {
     if (entry >= 0)
-        UpdateStatistics(m_dic, entry, isRule, word, result);
+        UpdateStatistics(m_dic, m_dicState, entry, isRule, word, result);
     // A decided form always has the word's length (е and ё are one letter
     // each); anything else would shift the text under the recorded positions.
     if (result.size() != word.size())

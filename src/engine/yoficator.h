@@ -54,6 +54,12 @@ public:
 
     TYoficator(TextDocument& doc, UserInterface& ui, Asker& asker, TDic& dic, TCombiWordsDic& combi,
         TWordBuffer& window, const TBufferLimits& limits);
+    // A pass that only reads the dictionaries and keeps what it learns about
+    // their entries in states of its own (sized to them by the caller), so
+    // that passes on several threads can share one loaded dictionary.
+    TYoficator(TextDocument& doc, UserInterface& ui, Asker& asker, const TDic& dic,
+        const TCombiWordsDic& combi, TDicRunState& dicState, TCombiRunState& combiState, TWordBuffer& window,
+        const TBufferLimits& limits);
     TYoficator(const TYoficator&) = delete;
     TYoficator& operator=(const TYoficator&) = delete;
 
@@ -151,8 +157,10 @@ private:
     TextDocument& m_doc;
     UserInterface& m_ui;
     Asker& m_asker;
-    TDic& m_dic;
-    TCombiWordsDic& m_combi;
+    const TDic& m_dic;
+    const TCombiWordsDic& m_combi;
+    TDicRunState& m_dicState;
+    TCombiRunState& m_combiUse;
     TWordBuffer& m_window;
     const TBufferLimits& m_limits;
     TextDocument* m_wordPane = nullptr;

@@ -100,7 +100,7 @@ void AddRestore(CLI::App& app, TParsedOptions& p)
     restore->add_flag("--jsonl-skip-bad", o.JsonlSkipBad);
     restore->callback([&p, backup] {
         p.Restore.BackupGiven = backup->count() > 0;
-        if (p.Restore.Files.size() == 1)
+        if (!p.Restore.Files.empty())
             p.Restore.File = p.Restore.Files.front();
         p.Run = [&p] { return RunRestore(p.Restore); };
     });

@@ -1,5 +1,7 @@
 #include "question_log.h"
 
+#include "cli/stream_document.h"
+
 #include "cli/console.h"
 #include "cli/terminal_asker.h"
 #include "text/letters.h"
@@ -83,6 +85,23 @@ int KeepAnswer(const TQuestion& question, std::string_view word)
     return HasDottedE(word) ? AnswerDotted : AnswerPlain;
 }
 
+namespace {
+
+// The characters at [start, start + length) without copying a whole line where
+// the document allows: questions come often in a long line.
+std::string TextAt(const TextDocument& doc, int start, int length)
+{
+    if (const auto* memory = dynamic_cast<const MemoryDocument*>(&doc))
+        return memory->TextRef().substr(static_cast<std::size_t>(start), static_cast<std::size_t>(length));
+    if (const auto* stream = dynamic_cast<const TStreamDocument*>(&doc))
+        return stream->Range(start, length);
+    const int line = doc.LineOf(start);
+    return doc.Line(line).substr(
+        static_cast<std::size_t>(start - doc.LineStart(line)), static_cast<std::size_t>(length));
+}
+
+} // namespace
+
 TCliAsker::TCliAsker(
     const TextDocument& doc, std::vector<int> scripted, TUnanswered unanswered, TTerminalAsker* terminal)
     : m_doc(doc)
@@ -99,8 +118,7 @@ int TCliAsker::Ask(const TQuestion& question)
     const int line = m_doc.LineOf(start);
     record.Line = line + 1;
     record.Column = start - m_doc.LineStart(line) + 1;
-    record.Word = m_doc.Line(line).substr(
-        static_cast<std::size_t>(record.Column - 1), static_cast<std::size_t>(m_doc.SelLength()));
+    record.Word = TextAt(m_doc, start, m_doc.SelLength());
     record.Plain = question.PlainForm;
     record.Dotted = question.DottedForm;
     record.DefaultDotted = question.DefaultDotted;

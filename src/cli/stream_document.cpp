@@ -227,6 +227,15 @@ std::string TStreamDocument::Text() const
     return text;
 }
 
+std::string TStreamDocument::Range(int start, int length) const
+{
+    const TBlock* block = BlockOfOffset(start);
+    if (block == nullptr)
+        return {};
+    return block->Doc.TextRef().substr(
+        static_cast<std::size_t>(start - block->Start), static_cast<std::size_t>(std::max(length, 0)));
+}
+
 int TStreamDocument::Length() const
 {
     // A question shows the characters after its word: they are read first.

@@ -46,6 +46,8 @@ public:
     std::string Line(int i) const override;
     int LineStart(int i) const override;
     int LineOf(int offset) const override;
+    // The characters at [start, start + length) of one held block.
+    std::string Range(int start, int length) const;
     // The whole text is never in memory: the held part.
     std::string Text() const override;
     int Length() const override;

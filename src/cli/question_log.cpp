@@ -139,7 +139,8 @@ int TCliAsker::Ask(const TQuestion& question)
     }
     if (code == AnswerCancel)
         m_cancelled = true;
-    m_records.push_back(std::move(record));
+    if (m_keepRecords)
+        m_records.push_back(std::move(record));
     return code;
 }
 

@@ -56,6 +56,9 @@ public:
     int Ask(const TQuestion& question) override;
 
     const std::vector<TQuestionRecord>& Records() const { return m_records; }
+    // Records are kept only for a report: a long text asks millions of questions.
+    void KeepRecords(bool keep) { m_keepRecords = keep; }
+    void ClearRecords() { m_records.clear(); }
     // True once a question was answered with cancel.
     bool Cancelled() const { return m_cancelled; }
 
@@ -66,6 +69,7 @@ private:
     TUnanswered m_unanswered;
     TTerminalAsker* m_terminal;
     std::vector<TQuestionRecord> m_records;
+    bool m_keepRecords = true;
     bool m_cancelled = false;
 };
 

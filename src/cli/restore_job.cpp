@@ -192,6 +192,7 @@ struct TRestoreJob::TPass
     {
         const TSharedDictionaries& d = job.m_dictionaries;
         SetPassOptions(Ui, job.m_options.On, job.m_options.Off, fictionBook, d.Combinations);
+        Asker.KeepRecords(!job.m_options.ReportPath.empty());
         DicState.Reset(d.Dic.FormCount(), d.Dic.RuleCount());
         CombiState.Reset(d.Combi.Count());
         Engine = std::make_unique<TYoficator>(

@@ -57,6 +57,18 @@ PYBIND11_MODULE(_tildo, m)
             },
             py::arg("text"))
         .def(
+            "restore_bytes",
+            [](const tildo::TRestorer& r, const py::bytes& data) {
+                std::string in = data;
+                std::string out;
+                {
+                    py::gil_scoped_release release;
+                    out = r.RestoreFileBytes(in);
+                }
+                return py::bytes(out);
+            },
+            py::arg("data"))
+        .def(
             "restore_with_questions",
             [](const tildo::TRestorer& r, const std::string& text) {
                 std::string out;

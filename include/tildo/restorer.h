@@ -56,6 +56,10 @@ public:
     std::string Restore(std::string_view text) const;
     // The same, with the questions of the pass in order.
     std::string Restore(std::string_view text, std::vector<TRestorerQuestion>& questions) const;
+    // The bytes of a plain text file, UTF-8 or CP1251 (told apart as tildo-cli
+    // tells them), restored and given back in their own encoding. Bytes with
+    // a zero byte are no text: std::invalid_argument.
+    std::string RestoreFileBytes(std::string_view bytes) const;
     // One JSON Lines record with ё restored in the string at a dotted field
     // path ("meta.text"); every other byte of the record stays. A record
     // without that string comes back as it is; a malformed record throws

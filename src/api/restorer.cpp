@@ -6,6 +6,7 @@
 #include "cli/pass_setup.h"
 #include "cli/question_log.h"
 #include "cli/restore_job.h"
+#include "cli/text_input.h"
 #include "engine/yoficator.h"
 #include "platform/file_io.h"
 #include "text/cp1251.h"
@@ -150,6 +151,19 @@ std::string TRestorer::Restore(std::string_view text, std::vector<TRestorerQuest
     MemoryDocument doc = MemoryDocument::FromUtf8(text);
     pass->Run(doc, &questions);
     return doc.ToUtf8();
+}
+
+std::string TRestorer::RestoreFileBytes(std::string_view bytes) const
+{
+    // Changing "letters" in binary data would only damage it.
+    if (bytes.find('\0') != std::string_view::npos)
+        throw std::invalid_argument("not a text: it holds zero bytes");
+    if (DetectTextEncoding(bytes) == TTextEncoding::Utf8)
+        return Restore(bytes);
+    TImpl::THeld pass(*m_impl);
+    MemoryDocument doc = MemoryDocument::FromCp1251(bytes);
+    pass->Run(doc, nullptr);
+    return doc.ToCp1251();
 }
 
 std::string TRestorer::RestoreJsonRecord(std::string_view record, std::string_view field) const

@@ -47,6 +47,7 @@ struct TRestorerPass
         CombiState.Reset(d.Combi.Count());
         Engine = std::make_unique<TYoficator>(
             Doc, Ui, Asker, d.Dic, d.Combi, DicState, CombiState, Window, d.Limits);
+        Engine->DictionariesFixed = true;
     }
 
     // Restores doc in place; questions (if asked for) get the pass's questions.

@@ -197,6 +197,7 @@ struct TRestoreJob::TPass
         CombiState.Reset(d.Combi.Count());
         Engine = std::make_unique<TYoficator>(
             doc, Ui, Asker, d.Dic, d.Combi, DicState, CombiState, Window, d.Limits);
+        Engine->DictionariesFixed = true;
     }
     void Run(TTextOutcome& outcome)
     {

@@ -303,15 +303,17 @@ void TYoficator::ScanText(int startLine, int startColumn)
         m_window.Clear();
         m_windowLetters = 0;
         m_windowTracked = true;
-        m_lookupCache.Clear(); // the dictionaries may have changed since the last scan
+        if (!DictionariesFixed)
+            m_lookupCache.Clear(); // the dictionaries may have changed since the last scan
         // The filter holds for this scan's dictionary only; outside a scan it
         // lets everything through. Outside a scan the window may be filled
         // by others, so its words' letters are not known.
         TAtExit endOfScan([this] {
-            m_combiFilter.Clear();
+            if (!DictionariesFixed)
+                m_combiFilter.Clear();
             m_windowTracked = false;
         });
-        if (m_scanCombi)
+        if (m_scanCombi && !(DictionariesFixed && m_combiFilter.Built()))
             m_combiFilter.Build(m_combi);
         m_separator.assign(" ");
         m_lineIndex = -1;

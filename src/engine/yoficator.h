@@ -67,6 +67,10 @@ public:
     int LinesBelow = 2; // lines kept visible under a word shown for a question
     int ContextAddLetters = 20; // characters shown around a word in a question
     TClock Clock = [] { return std::chrono::steady_clock::now(); };
+    // The dictionaries stay as they are from scan to scan (many short texts
+    // in a row): the lookup cache and the combination screening are kept
+    // rather than rebuilt for each scan.
+    bool DictionariesFixed = false;
 
     // Binds the combination log to "combi.log" in the program directory; each
     // combination that decides a word is appended there.

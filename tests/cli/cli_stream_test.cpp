@@ -4,6 +4,7 @@
 #include "cli_runner.h"
 
 #include "cli/pass_setup.h"
+#include "cli/progress.h"
 #include "cli/question_log.h"
 #include "cli/restore_job.h"
 #include "cli/stream_document.h"
@@ -247,6 +248,20 @@ TEST(CliJsonl, RestoresOneFieldAndLeavesEveryOtherByte)
         dir.Write("s.jsonl", "{\"doc\":{\"text\":\"еще\"}}\n") });
     EXPECT_EQ(run.Code, 0) << run.Err;
     EXPECT_EQ(ReadFile(outDir.Path() + "/s.jsonl"), "{\"doc\":{\"text\":\"ещё\"}}\n");
+}
+
+TEST(Progress, LineShowsAmountRateAndTimeLeft)
+{
+    EXPECT_EQ(
+        ProgressLine(12'300'000, 40'000'000, 0, 0, 2.0), "12,3 МБ из 40,0 МБ · 6,2 МБ/с · осталось 0:05");
+    EXPECT_EQ(ProgressLine(5'000'000, 0, 0, 0, 0.0), "5,0 МБ · 0,0 МБ/с");
+    EXPECT_EQ(ProgressLine(1'000'000, 3'601'000'000, 3, 10, 1.0),
+        "файлов 3 из 10 · 1,0 МБ из 3601,0 МБ · 1,0 МБ/с · осталось 1:00:00");
+    // Nothing is drawn into a pipe: the tool's standard error is one in the tests.
+    TTempDir dir;
+    const std::string big = dir.Write("big.txt", std::string(30 << 20, 'a'));
+    const TCliRun run = RunCli({ "--unanswered", "keep", "-o", dir.Path() + "/out.txt", big });
+    EXPECT_EQ(run.Err.find('\r'), std::string::npos);
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <set>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace tildo {
 
@@ -113,7 +114,10 @@ int RunSingle(
 {
     TFileResult r;
     {
-        TProgressLine line(counts, TProgressLine::TerminalAttached() && file != "-" && !o.Check);
+        // Not over a text that goes to the same terminal.
+        const bool toTerminal = !o.Check && !o.InPlace && (o.OutputPath.empty() || o.OutputPath == "-")
+            && ::isatty(STDOUT_FILENO) == 1;
+        TProgressLine line(counts, TProgressLine::TerminalAttached() && !toTerminal);
         r = RunOne(job, o, file, false, &counts);
     }
     if (!r.Error.empty()) {
@@ -133,6 +137,12 @@ int RunSingle(
 
 int RunRestoreJobs(const TRestoreOptions& o, const std::vector<int>& answers, TUnanswered unanswered)
 {
+    // Batches and records cannot stop for a person: what would be asked is kept.
+    if (unanswered == TUnanswered::Ask) {
+        if (o.Unanswered == "ask")
+            throw ECliError(ExitUsage, "--unanswered ask: вопросы задаются только при обработке одного текста");
+        unanswered = TUnanswered::Keep;
+    }
     std::vector<std::string> files = o.Files;
     if (files.empty())
         files.push_back(o.File);

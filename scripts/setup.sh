@@ -9,6 +9,7 @@ packages=(
   python3-dev pybind11-dev python3-dask python3-distributed
   clang libclang-rt-14-dev
   xvfb xauth
+  desktop-file-utils appstream dpkg-dev file bash-completion
   libreoffice-writer-nogui
 )
 missing=()

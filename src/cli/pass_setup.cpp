@@ -1,6 +1,6 @@
 #include "pass_setup.h"
 
-#include "app/program_directory.h"
+#include "app/file_locations.h"
 #include "app/settings.h"
 #include "cli/commands.h"
 #include "cli/console.h"
@@ -15,10 +15,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#ifndef TILDO_INSTALL_DATA_DIR
-#define TILDO_INSTALL_DATA_DIR "/usr/local/share/tildo"
-#endif
 
 namespace tildo {
 
@@ -114,16 +110,11 @@ void SetPassOptions(UserInterface& ui, const std::vector<std::string>& on,
 
 std::string DefaultDataFile(const std::string& name)
 {
-    std::string besideProgram;
     try {
-        besideProgram = ProgramDirectory() + "/" + name;
+        return LocateProgramFiles().FindDataFile(name);
     } catch (const EFileError&) {
-        besideProgram = name;
+        return name;
     }
-    if (FileExists(besideProgram))
-        return besideProgram;
-    const std::string installed = std::string(TILDO_INSTALL_DATA_DIR) + "/" + name;
-    return FileExists(installed) ? installed : besideProgram;
 }
 
 void LoadMainDictionary(TDic& dic, TCliUserInterface& ui, const std::string& path)

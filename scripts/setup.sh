@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsimpleini-dev nlohmann-json3-dev libcli11-dev libpcre2-dev
   python3-dev pybind11-dev python3-dask python3-distributed
+  libzip-dev libpugixml-dev libdeflate-dev
   clang libclang-rt-14-dev
   xvfb xauth
   desktop-file-utils appstream dpkg-dev file bash-completion

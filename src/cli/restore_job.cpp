@@ -242,6 +242,9 @@ TTextOutcome TRestoreJob::RunStreamed(
     const std::string& path, const TOutputTarget& target, TProgressCounts* progress) const
 {
     TEncodingChoice choice = ParseEncodingChoice(m_options.Encoding);
+    const std::optional<TTextFormat> named = TextFormatFor(path, m_options.Format);
+    if (!named || *named == TTextFormat::Rtf)
+        return RunWhole(path, nullptr, target);
     // Standard input is kept in a temporary file: the pass reads it a second time.
     std::unique_ptr<TByteInput> input;
     TProbe probe;
@@ -259,11 +262,12 @@ TTextOutcome TRestoreJob::RunStreamed(
         }
         input->Rewind();
     }
-    const TTextFormat format = path == "-"
-        ? (LooksLikeRtf(probe.Head) ? TTextFormat::Rtf : TTextFormat::Plain)
-        : TextFormatOf(path);
-    if (format == TTextFormat::Rtf && LooksLikeRtf(probe.Head))
-        return RunWhole(path, ReadAll(*input), target);
+    const TTextFormat format
+        = path == "-" && m_options.Format == "auto" && LooksLikeRtf(probe.Head) ? TTextFormat::Rtf : *named;
+    if (format == TTextFormat::Rtf) {
+        const std::string bytes = ReadAll(*input);
+        return RunWhole(path, &bytes, target);
+    }
     if (probe.Nul)
         throw ECliError(ExitInputOutput,
             InputName(path) + " не похож на текст (в нём есть нулевые байты); ничего не сделано");
@@ -292,20 +296,25 @@ TTextOutcome TRestoreJob::RunStreamed(
 }
 
 TTextOutcome TRestoreJob::RunWhole(
-    const std::string& path, std::string bytes, const TOutputTarget& target) const
+    const std::string& path, const std::string* bytes, const TOutputTarget& target) const
 {
     TInputText input;
-    input.Path = path;
-    input.Bytes = std::move(bytes);
-    input.Format = TTextFormat::Rtf;
-    input.Rich = true;
-    input.Encoding = TTextEncoding::Utf8;
-    input.Styled = ReadRtf(input.Bytes);
-    input.Document = StyledToMemory(input.Styled);
+    if (bytes == nullptr) {
+        input = ReadInputText(path, ParseEncodingChoice(m_options.Encoding), m_options.Format);
+    } else {
+        // Standard input that begins like RTF, already read.
+        input.Path = path;
+        input.Bytes = *bytes;
+        input.Format = TTextFormat::Rtf;
+        input.Rich = true;
+        input.Encoding = TTextEncoding::Utf8;
+        input.Styled = ReadRtf(input.Bytes);
+        input.Document = StyledToMemory(input.Styled);
+    }
     MemoryDocument& doc = input.Document;
     const std::string before = doc.TextRef();
     TTextOutcome outcome;
-    TPass pass(*this, doc, false);
+    TPass pass(*this, doc, input.Format == TTextFormat::FictionBook);
     pass.Run(outcome);
     pass.Finish(outcome);
     outcome.Changed = doc.TextRef() != before;

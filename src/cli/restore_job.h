@@ -62,7 +62,8 @@ private:
     struct TPass;
     TTextOutcome RunStreamed(
         const std::string& path, const TOutputTarget& target, TProgressCounts* progress) const;
-    TTextOutcome RunWhole(const std::string& path, std::string bytes, const TOutputTarget& target) const;
+    // RTF and the document formats, read whole; bytes: standard input already read.
+    TTextOutcome RunWhole(const std::string& path, const std::string* bytes, const TOutputTarget& target) const;
     TTextOutcome RunJsonl(
         const std::string& path, const TOutputTarget& target, TProgressCounts* progress) const;
 

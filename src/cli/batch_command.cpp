@@ -135,12 +135,13 @@ int RunSingle(
 
 } // namespace
 
-int RunRestoreJobs(const TRestoreOptions& o, const std::vector<int>& answers, TUnanswered unanswered)
+int RunRestoreJobs(const TRestoreOptions& o, const std::vector<TAnswer>& answers, TUnanswered unanswered)
 {
     // Batches and records cannot stop for a person: what would be asked is kept.
     if (unanswered == TUnanswered::Ask) {
         if (o.Unanswered == "ask")
-            throw ECliError(ExitUsage, "--unanswered ask: вопросы задаются только при обработке одного текста");
+            throw ECliError(
+                ExitUsage, "--unanswered ask: вопросы задаются только при обработке одного текста");
         unanswered = TUnanswered::Keep;
     }
     std::vector<std::string> files = o.Files;

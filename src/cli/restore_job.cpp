@@ -167,10 +167,10 @@ private:
 
 } // namespace
 
-bool AsksNoOne(TUnanswered unanswered, const std::vector<int>& answers)
+bool AsksNoOne(TUnanswered unanswered, const std::vector<TAnswer>& answers)
 {
     return unanswered != TUnanswered::Ask
-        && std::find(answers.begin(), answers.end(), AnswerUndo) == answers.end();
+        && std::find(answers.begin(), answers.end(), TAnswer::Undo) == answers.end();
 }
 
 TSharedDictionaries::TSharedDictionaries(const TPassCommandOptions& options)
@@ -222,7 +222,7 @@ struct TRestoreJob::TPass
 };
 
 TRestoreJob::TRestoreJob(const TSharedDictionaries& dictionaries, const TRestoreOptions& options,
-    std::vector<int> answers, TUnanswered unanswered)
+    std::vector<TAnswer> answers, TUnanswered unanswered)
     : m_dictionaries(dictionaries)
     , m_options(options)
     , m_answers(std::move(answers))

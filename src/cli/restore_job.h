@@ -53,7 +53,7 @@ class TRestoreJob
 {
 public:
     TRestoreJob(const TSharedDictionaries& dictionaries, const TRestoreOptions& options,
-        std::vector<int> answers, TUnanswered unanswered);
+        std::vector<TAnswer> answers, TUnanswered unanswered);
 
     // One text to its target; throws ECliError or EFileError, leaving the target as it was.
     TTextOutcome Run(const std::string& path, const TOutputTarget& target, TProgressCounts* progress) const;
@@ -63,22 +63,24 @@ private:
     TTextOutcome RunStreamed(
         const std::string& path, const TOutputTarget& target, TProgressCounts* progress) const;
     // RTF and the document formats, read whole; bytes: standard input already read.
-    TTextOutcome RunWhole(const std::string& path, const std::string* bytes, const TOutputTarget& target) const;
+    TTextOutcome RunWhole(
+        const std::string& path, const std::string* bytes, const TOutputTarget& target) const;
     TTextOutcome RunJsonl(
         const std::string& path, const TOutputTarget& target, TProgressCounts* progress) const;
 
     const TSharedDictionaries& m_dictionaries;
     const TRestoreOptions& m_options;
-    std::vector<int> m_answers;
+    std::vector<TAnswer> m_answers;
     TUnanswered m_unanswered;
 };
 
 // Whether a restoration asks no one, so that it can stream: no question is
 // left for a person and no scripted answer takes a replacement back.
-bool AsksNoOne(TUnanswered unanswered, const std::vector<int>& answers);
+bool AsksNoOne(TUnanswered unanswered, const std::vector<TAnswer>& answers);
 
 // The restoration of many texts at once (-j, several files, --jsonl) or of one
 // text streamed; returns the exit code.
-int RunRestoreJobs(const TRestoreOptions& options, const std::vector<int>& answers, TUnanswered unanswered);
+int RunRestoreJobs(
+    const TRestoreOptions& options, const std::vector<TAnswer>& answers, TUnanswered unanswered);
 
 } // namespace tildo

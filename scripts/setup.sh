@@ -12,6 +12,7 @@ packages=(
   xvfb xauth
   desktop-file-utils appstream dpkg-dev file bash-completion
   libreoffice-writer-nogui
+  qt6-translations-l10n
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -24,7 +24,11 @@ class QPlainTextEdit;
 namespace tildo {
 
 class TAskForm;
+class TAskPanel;
+class TDicEditForm;
+class TInputForm;
 class TDocuments;
+class TFindDialog;
 class TLifecycle;
 class TQtAsker;
 class TQtDocumentEditor;
@@ -32,6 +36,7 @@ class TTestingMode;
 class TYoficator;
 class TQtTextDocument;
 class TQtUserInterface;
+class TStatForm;
 
 // The main window: the editor, the status line and the menus "Файл",
 // "Редактировать", "Ёфикация" and "Опции". Every command is a QAction named
@@ -63,6 +68,10 @@ public:
     TQtTextDocument& Document() const { return *m_document; }
     TQtUserInterface& Ui() const { return *m_ui; }
     TAskForm& AskForm() const { return *m_askForm; }
+    TAskPanel& AskPanel() const { return *m_askPanel; }
+    TInputForm& InputForm() const { return *m_inputForm; }
+    // The find dialog, shared with the dictionary editor.
+    TFindDialog& FindDialog() const { return *m_findDialog; }
     TDocuments& Documents() const { return *m_documents; }
     TQtDocumentEditor& DocEditor() const { return *m_docEditor; }
     TDic& Dic() { return m_dic; }
@@ -103,9 +112,31 @@ public:
     void PrepareTestingMode() override;
     void LoadTestDictionaries(TDic& dic, TCombiWordsDic& combi) override;
 
+    // --- the dictionary tools: the dictionary editor, the statistics window,
+    // the new-ё collection (main_form_tools.cpp) ---
+    // The dictionary editor's window, made at its first use with a user
+    // interface from makeUi when one is set (tests record its boxes).
+    TDicEditForm& DicEditForm();
+    void SetDicEditUiFactory(TUiFactory makeUi) { m_dicEditUi = std::move(makeUi); }
+    // The statistics window, made at its first use.
+    TStatForm& StatForm();
+    // "Редактор словарей": this window hides and its menus are disabled while
+    // the editor runs modally at its place.
+    void EditDic1Click();
+    // "Копировать в редактор словарей": the selection as a new last line of the
+    // editor's word pane.
+    void CopyToDicEdit1Click();
+    void CopyToDicEdit(const std::string& text);
+    // "Детальная статистика".
+    void Stat1Click();
+    // "Сбор новых Ё": the words of the text whose ё the dictionary does not
+    // confirm go to the editor's word pane.
+    void YoCollect1Click();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -115,6 +146,19 @@ private:
     void CreateEditMenu();
     void CreateYoMenu();
     void CreateOptionsMenu();
+    void CreateHelpMenu();
+    // The options menu's items after the check marks: the docked panel, the
+    // two numbers and the font.
+    void AddLayoutOptions(QMenu* menu);
+    void OpenDic1Click();
+    void OpenCombiDic1Click();
+    // The number dialog for one of the pass's numbers, kept in the settings.
+    void AskSetting(int& value, int low, int high);
+    void Font1Click();
+    void About1Click();
+    void Help2Click();
+    // The docked panel is in use: a pass runs with "Встроенная форма запроса" on.
+    bool PanelInUse() const;
     QAction* AddCommand(QMenu* menu, const char* name, const char* caption, const QKeySequence& shortcut);
     QAction* AddOption(QMenu* menu, const char* name, const char* caption, bool checked);
     void ApplyRichTextMode();
@@ -126,8 +170,11 @@ private:
     void Undo1Click();
     void ClearUserSel1Click();
     void Testing1Click();
+    void CreateToolCommands();
+    void RefreshToolCommands();
     // Local files among dropped URLs; empty when there are none.
     static std::vector<std::string> DroppedFiles(const QMimeData* data);
+    static constexpr int TestingWindowWidth = 700;
 
     QPlainTextEdit* m_editor;
     QLabel* m_statusLine;
@@ -135,6 +182,9 @@ private:
     std::unique_ptr<TQtUserInterface> m_ui;
     std::unique_ptr<TQtDocumentEditor> m_docEditor;
     TAskForm* m_askForm;
+    TAskPanel* m_askPanel;
+    TInputForm* m_inputForm;
+    TFindDialog* m_findDialog;
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentSeparator = nullptr;
     std::vector<QAction*> m_recentActions;
@@ -154,6 +204,11 @@ private:
     TEditorFont m_font;
     TSplitLayout m_split;
     bool m_busy = false;
+
+    // Made at their first use, owned as children of this window.
+    TDicEditForm* m_dicEditForm = nullptr;
+    TUiFactory m_dicEditUi;
+    TStatForm* m_statForm = nullptr;
 };
 
 } // namespace tildo

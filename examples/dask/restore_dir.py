@@ -32,7 +32,7 @@ def restorer(combinations):
     import tildo
 
     if combinations not in _restorers:
-        combi = tildo.data_file("combi.dat") if combinations else None
+        combi = tildo.data_file("combi.dat") if combinations else ""
         _restorers[combinations] = tildo.Restorer(combinations=combi)
     return _restorers[combinations]
 

@@ -63,7 +63,7 @@ class RestorerTest(unittest.TestCase):
         lines = [json.dumps(r, ensure_ascii=(i == 0)) for i, r in enumerate(records)]
         ours = [self.r.restore_jsonl(line, "meta.text") for line in lines]
         self.assertEqual("\n".join(ours) + "\n", cli(["--jsonl", "meta.text"], "\n".join(lines) + "\n"))
-        self.assertEqual(json.loads(ours[0])["meta"]["text"], "Ещё ёлка, все ещё")
+        self.assertEqual(json.loads(ours[0])["meta"]["text"], "Ещё ёлка, всё ещё")
         self.assertEqual(json.loads(ours[0])["text"], "еще")
         self.assertEqual(ours[2], lines[2])
         with self.assertRaises(ValueError):

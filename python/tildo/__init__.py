@@ -30,10 +30,12 @@ class Restorer(_Restorer):
     """Restorer(dictionary=None, combinations=None, on=(), off=())
 
     dictionary: the main dictionary (the shipped one by default);
-    combinations: a combination dictionary (none by default; data_file("combi.dat")
-    is the shipped one); on/off: pass options by their settings keys, as
-    tildo-cli --on/--off take them.
+    combinations: a combination dictionary (the shipped one by default, as
+    tildo-cli uses it; "" for none); on/off: pass options by their settings
+    keys, as tildo-cli --on/--off take them.
     """
 
     def __init__(self, dictionary=None, combinations=None, on=(), off=()):
-        super().__init__(dictionary or data_file("tildo.dat"), combinations or "", list(on), list(off))
+        if combinations is None:
+            combinations = data_file("combi.dat")
+        super().__init__(dictionary or data_file("tildo.dat"), combinations, list(on), list(off))

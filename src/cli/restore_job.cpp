@@ -175,11 +175,12 @@ bool AsksNoOne(TUnanswered unanswered, const std::vector<TAnswer>& answers)
 
 TSharedDictionaries::TSharedDictionaries(const TPassCommandOptions& options)
 {
-    Combinations = !options.Combinations.empty();
+    const std::string combinations = CombinationsPath(options);
+    Combinations = !combinations.empty();
     LoadMainDictionary(
         Dic, Ui, options.Dictionary.empty() ? DefaultDataFile("tildo.dat") : options.Dictionary);
     if (Combinations)
-        LoadCombinations(Combi, Ui, options.Combinations);
+        LoadCombinations(Combi, Ui, combinations);
 }
 
 // Everything one pass over one text owns: the option marks, the state it

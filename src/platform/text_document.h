@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tildo {
 
@@ -38,6 +39,14 @@ public:
     virtual int LineOf(int offset) const = 0;
     // The whole text, each line break one '\n'; offsets agree with LineStart.
     virtual std::string Text() const = 0;
+    // The whole text to read in place until the document next changes. A
+    // document that holds its text as one string gives it without a copy;
+    // others fill scratch.
+    virtual std::string_view TextView(std::string& scratch) const
+    {
+        scratch = Text();
+        return scratch;
+    }
     virtual int Length() const = 0;
 
     virtual void Select(int start, int length) = 0;
@@ -69,7 +78,8 @@ public:
 // range of the text, so that every document applies the same rules: a line
 // inserted before line i ends with a break, one appended after the last line
 // starts with one; deleting the last line takes the break before it.
-struct TRangeEdit {
+struct TRangeEdit
+{
     bool Valid = false; // false: the line does not exist, nothing to do
     int Start = 0;
     int Length = 0;

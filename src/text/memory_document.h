@@ -17,7 +17,8 @@ namespace tildo {
 // malformed UTF-8 byte (shown to the core as ForeignPlaceholder). Colours and
 // backgrounds are kept per character, sparsely: text that was never coloured
 // costs nothing.
-class MemoryDocument : public TextDocument {
+class MemoryDocument : public TextDocument
+{
 public:
     MemoryDocument() { RebuildLines(); }
 
@@ -43,6 +44,7 @@ public:
     int LineStart(int i) const override;
     int LineOf(int offset) const override;
     std::string Text() const override { return m_text; }
+    std::string_view TextView(std::string& /*scratch*/) const override { return m_text; }
     int Length() const override { return static_cast<int>(m_text.size()); }
     // The text without a copy.
     const std::string& TextRef() const { return m_text; }
@@ -80,12 +82,11 @@ private:
     void Apply(const TRangeEdit& edit);
     void RebuildLines();
     bool UsesCrLf() const;
-    template <class Map>
-    static void ShiftKeys(Map& map, int start, int length, int inserted);
+    template <class Map> static void ShiftKeys(Map& map, int start, int length, int inserted);
 
     std::string m_text; // CP1251, each line break one '\n'
     std::vector<int> m_lineStarts;
-    std::map<int, TColour> m_colours;     // only characters not black
+    std::map<int, TColour> m_colours; // only characters not black
     std::map<int, TColour> m_backgrounds; // only characters not white
     // Original characters behind placeholders: a Unicode code point, or
     // 0xDC00 + byte for a malformed UTF-8 byte. For a '\n' offset, the value

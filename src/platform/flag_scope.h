@@ -3,7 +3,8 @@
 namespace tildo {
 
 // Sets a flag for the life of the scope and clears it on every exit path.
-class TFlagScope {
+class TFlagScope
+{
 public:
     explicit TFlagScope(bool& flag)
         : m_flag(flag)

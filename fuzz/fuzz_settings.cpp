@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const tildo::TScreenSize screen { 1920, 1080 };
     auto cycle = [&screen](tildo::TIniFile& file) {
         tildo::TSettingsValues values;
-        tildo::ReadSettingsValues(file, screen, "/opt/tildo", values);
+        tildo::ReadSettingsValues(file, screen, tildo::PortableLocations("/opt/tildo"), values);
         tildo::WriteSettingsValues(values, true, file);
         file.LoadFromText(file.SaveToText());
         return values;

@@ -9,11 +9,11 @@ cd "$root"
 scripts/setup.sh
 jobs=$(nproc)
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTILDO_BUILD_GUI=ON
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTILDO_BUILD_GUI=ON -DTILDO_WERROR=ON
 cmake --build build -j "$jobs"
 (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
 
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTILDO_SANITIZE=ON -DTILDO_BUILD_GUI=OFF -DTILDO_BUILD_BENCH=OFF
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTILDO_SANITIZE=ON -DTILDO_WERROR=ON -DTILDO_BUILD_GUI=OFF -DTILDO_BUILD_BENCH=OFF
 cmake --build build-asan -j "$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 QT_QPA_PLATFORM=offscreen \
    ctest --output-on-failure -j "$jobs")

@@ -21,20 +21,27 @@ TLifecycle::TLifecycle(const TShellParts& parts)
 
 void TLifecycle::Initialise(const std::vector<std::string>& args)
 {
-    std::string directory = ".";
+    TFileLocations files = PortableLocations(".");
     try {
-        directory = ProgramDirectory();
-        SetWorkingDirectory(directory);
+        files = LocateProgramFiles();
+        if (files.Portable)
+            SetWorkingDirectory(files.ProgramDirectory);
     } catch (const EFileError& e) {
         ReportFileError(m_parts.Ui, e.Path(), e.Reason());
     }
-    Initialise(args, directory);
+    Initialise(args, files);
 }
 
 void TLifecycle::Initialise(const std::vector<std::string>& args, const std::string& programDirectory)
 {
+    Initialise(args, PortableLocations(programDirectory));
+}
+
+void TLifecycle::Initialise(const std::vector<std::string>& args, const TFileLocations& files)
+{
     UserInterface& ui = m_parts.Ui;
-    Settings.ProgramDirectory = programDirectory;
+    Settings.Files = files;
+    Settings.ProgramDirectory = files.ProgramDirectory;
 
     // An empty editor in plain-text mode without word wrap.
     m_parts.Editor.SetRichText(false);
@@ -43,7 +50,7 @@ void TLifecycle::Initialise(const std::vector<std::string>& args, const std::str
     m_parts.Window.SetTitle("");
 
     ParseCommandLine(args, Settings);
-    Settings.SettingsPath = programDirectory + "/tildo.ini";
+    Settings.SettingsPath = files.SettingsPath;
     if (Settings.TestingMode)
         SetTestingDefaults(Settings, ui, m_parts.Window);
     else
@@ -51,8 +58,8 @@ void TLifecycle::Initialise(const std::vector<std::string>& args, const std::str
     m_parts.Limits.WordsBufferLength = Settings.WordsBufferLength;
 
     ui.SetCommandEnabled("Font1", !m_parts.Editor.IsRichText());
-    if (Settings.CombiLog)
-        m_parts.Hooks.BindCombiLog(programDirectory + "/combi.log");
+    if (Settings.CombiLog && PrepareStateDirectory())
+        m_parts.Hooks.BindCombiLog(files.StateDirectory + "/combi.log");
     ui.SetCommandEnabled("Testing1", Settings.TestingMode);
     if (Settings.TestingMode) {
         m_parts.Hooks.PrepareTestingMode();
@@ -78,7 +85,7 @@ void TLifecycle::DeferredStart()
         m_parts.Dic.ReadDic(ui);
         m_parts.CombiDic.ReadCombiDic(ui);
     }
-    const std::string morphs = Settings.ProgramDirectory + "/morphs.dat";
+    const std::string morphs = Settings.Files.FindDataFile("morphs.dat");
     if (FileExists(morphs))
         m_morphsAvailable = m_parts.Hooks.LoadMorphs(morphs);
     if (!Settings.StartDocument.empty() && !m_parts.Documents.OpenDocument(Settings.StartDocument))
@@ -102,9 +109,31 @@ void TLifecycle::Close()
         return;
     m_parts.Documents.RememberPosition();
     // The dictionaries may have been chosen anew, or lost their file, since start.
-    Settings.DictionaryPath = m_parts.Dic.FileName;
-    Settings.CombiDictionaryPath = m_parts.CombiDic.FileName;
+    Settings.DictionaryPath = Settings.Files.StoredDataPath(m_parts.Dic.FileName);
+    Settings.CombiDictionaryPath = Settings.Files.StoredDataPath(m_parts.CombiDic.FileName);
+    if (!Settings.Files.Portable && Settings.SettingsPath == Settings.Files.SettingsPath) {
+        // The first exit of an installed program creates its settings folder.
+        try {
+            MakeDirectories(DirectoryOf(Settings.SettingsPath));
+        } catch (const EFileError& e) {
+            ReportFileError(m_parts.Ui, e.Path(), e.Reason());
+            return;
+        }
+    }
     SaveSettings(Settings, m_parts.Ui, m_parts.Window, m_parts.Documents);
+}
+
+bool TLifecycle::PrepareStateDirectory()
+{
+    if (Settings.Files.Portable)
+        return true;
+    try {
+        MakeDirectories(Settings.Files.StateDirectory);
+        return true;
+    } catch (const EFileError& e) {
+        ReportFileError(m_parts.Ui, e.Path(), e.Reason());
+        return false;
+    }
 }
 
 } // namespace tildo

@@ -39,11 +39,16 @@ class TLifecycle
 public:
     explicit TLifecycle(const TShellParts& parts);
 
-    // Finds the program directory, makes it the working directory, then
-    // initialises. args are the program's arguments without its name.
+    // Finds the program's folders and initialises. A portable copy makes its
+    // own directory the working directory (relative paths in its settings
+    // mean that folder); an installed program leaves the working directory.
+    // args are the program's arguments without its name.
     void Initialise(const std::vector<std::string>& args);
-    // The same in a given program directory, leaving the working directory.
+    // The same with everything in one given directory, as a portable copy,
+    // leaving the working directory.
     void Initialise(const std::vector<std::string>& args, const std::string& programDirectory);
+    // The same with the given folders, leaving the working directory.
+    void Initialise(const std::vector<std::string>& args, const TFileLocations& files);
     // Loads the dictionaries and the word-form rules and opens the start
     // document; runs once, later calls do nothing.
     void DeferredStart();
@@ -55,6 +60,10 @@ public:
 
     TSettings Settings;
     bool MorphsAvailable() const { return m_morphsAvailable; }
+
+    // Creates the folder of the logs of an installed program; false (and an
+    // error box) when it cannot be made.
+    bool PrepareStateDirectory();
 
 private:
     TShellParts m_parts;

@@ -102,7 +102,7 @@ TRecentEntry ParseRecentEntry(std::string_view value)
 }
 
 void ReadSettingsValues(
-    const TIniFile& ini, TScreenSize screen, const std::string& programDirectory, TSettingsValues& values)
+    const TIniFile& ini, TScreenSize screen, const TFileLocations& files, TSettingsValues& values)
 {
     for (const TOptionKey& option : OptionKeys())
         values.Checks[std::string(CommandName(option.Command))]
@@ -120,11 +120,10 @@ void ReadSettingsValues(
     values.Font.Charset = ini.ReadInteger(Tildo, "FontCharset", font.Charset);
     values.Font.Size = ini.ReadInteger(Tildo, "FontSize", font.Size);
 
-    values.Dictionary = CompletePath(ini.ReadString(Tildo, "Dictionary", "tildo.dat"), programDirectory);
+    values.Dictionary = files.CompleteDataPath(ini.ReadString(Tildo, "Dictionary", "tildo.dat"));
     // Without a key of its own the shipped combinations are used, when they are there.
-    const std::string shippedCombi = FileExists(programDirectory + "/combi.dat") ? "combi.dat" : "";
-    values.CombiDictionary
-        = CompletePath(ini.ReadString(Tildo, "CombiDictionary", shippedCombi), programDirectory);
+    const std::string shippedCombi = FileExists(files.FindDataFile("combi.dat")) ? "combi.dat" : "";
+    values.CombiDictionary = files.CompleteDataPath(ini.ReadString(Tildo, "CombiDictionary", shippedCombi));
 
     // The context sizes become lengths and counts in the pass: never negative.
     values.LinesBelow = std::max(0, ini.ReadInteger(Tildo, "LinesBelow", values.LinesBelow));
@@ -216,7 +215,7 @@ void LoadSettings(TSettings& settings, UserInterface& ui, MainWindow& window, TD
     TSettingsValues values;
     values.LinesBelow = settings.LinesBelow;
     values.ContextAddLetters = settings.ContextAddLetters;
-    ReadSettingsValues(ini, window.ScreenSize(), settings.ProgramDirectory, values);
+    ReadSettingsValues(ini, window.ScreenSize(), settings.Files, values);
 
     for (const auto& [name, checked] : values.Checks) {
         if (const std::optional<TCommand> command = CommandByName(name))

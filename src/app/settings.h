@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/file_locations.h"
 #include "app/main_window.h"
 #include "app/recent_files.h"
 #include "platform/commands.h"
@@ -21,6 +22,7 @@ struct TSettings
     bool TestingMode = false;
     std::string StartDocument; // text to open when start-up completes; empty for none
     std::string ProgramDirectory;
+    TFileLocations Files; // the data, settings and log folders
     std::string SettingsPath;
     int FloatingAskFormYShift = 32;
     std::string DictionaryPath; // completed
@@ -78,9 +80,10 @@ std::string CompletePath(const std::string& value, const std::string& programDir
 TRecentEntry ParseRecentEntry(std::string_view value);
 
 // Reads every key; missing or malformed values give the defaults. LinesBelow
-// and ContextAddLetters default to the values already in `values`.
+// and ContextAddLetters default to the values already in `values`. Bare
+// dictionary names are looked up in the data folders of files.
 void ReadSettingsValues(
-    const TIniFile& ini, TScreenSize screen, const std::string& programDirectory, TSettingsValues& values);
+    const TIniFile& ini, TScreenSize screen, const TFileLocations& files, TSettingsValues& values);
 // Writes every key that is written, in order; deletes the keys of the older
 // layout. The nine recent entries are written only when writeRecent is set.
 void WriteSettingsValues(const TSettingsValues& values, bool writeRecent, TIniFile& ini);

@@ -1,6 +1,6 @@
 #include "pass_setup.h"
 
-#include "app/program_directory.h"
+#include "app/file_locations.h"
 #include "app/settings.h"
 #include "cli/commands.h"
 #include "cli/console.h"
@@ -15,10 +15,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#ifndef TILDO_INSTALL_DATA_DIR
-#define TILDO_INSTALL_DATA_DIR "/usr/local/share/tildo"
-#endif
 
 namespace tildo {
 
@@ -114,16 +110,11 @@ void SetPassOptions(UserInterface& ui, const std::vector<std::string>& on,
 
 std::string DefaultDataFile(const std::string& name)
 {
-    std::string besideProgram;
     try {
-        besideProgram = ProgramDirectory() + "/" + name;
+        return LocateProgramFiles().FindDataFile(name);
     } catch (const EFileError&) {
-        besideProgram = name;
+        return name;
     }
-    if (FileExists(besideProgram))
-        return besideProgram;
-    const std::string installed = std::string(TILDO_INSTALL_DATA_DIR) + "/" + name;
-    return FileExists(installed) ? installed : besideProgram;
 }
 
 void LoadMainDictionary(TDic& dic, TCliUserInterface& ui, const std::string& path)
@@ -177,7 +168,9 @@ std::string CombinationsPath(const TPassCommandOptions& options)
 TPassSession::TPassSession(const TPassCommandOptions& options)
 {
     const TEncodingChoice encoding = ParseEncodingChoice(options.Encoding);
-    const bool fictionBook = options.File != "-" && TextFormatOf(options.File) == TTextFormat::FictionBook;
+    const bool fictionBook = options.Format == "auto"
+        ? options.File != "-" && TextFormatOf(options.File) == TTextFormat::FictionBook
+        : options.Format == "fb2";
     const std::string combiPath = CombinationsPath(options);
     const bool combinations = !combiPath.empty();
     SetPassOptions(Ui, options.On, options.Off, fictionBook, combinations);
@@ -185,7 +178,7 @@ TPassSession::TPassSession(const TPassCommandOptions& options)
         Dic, Ui, options.Dictionary.empty() ? DefaultDataFile("tildo.dat") : options.Dictionary);
     if (combinations)
         LoadCombinations(Combi, Ui, combiPath);
-    Input = ReadInputText(options.File, encoding);
+    Input = ReadInputText(options.File, encoding, options.Format);
 }
 
 } // namespace tildo

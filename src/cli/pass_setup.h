@@ -35,8 +35,9 @@ void SetPassOptions(UserInterface& ui, const std::vector<std::string>& on,
     const std::vector<std::string>& off, bool fictionBook, bool combinations);
 
 // A data file the tool ships (tildo.dat, morphs.dat): beside the executable,
-// else in the installed data directory; the path beside the executable when
-// neither exists, so that the message names the expected place.
+// else in ../share/tildo relative to it, else in $XDG_DATA_DIRS/tildo; the
+// path beside the executable when none exists, so that the message names the
+// expected place.
 std::string DefaultDataFile(const std::string& name);
 
 // The combination dictionary of a pass: the one given with -c; without it the

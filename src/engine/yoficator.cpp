@@ -304,7 +304,7 @@ void TYoficator::ScanText(int startLine, int startColumn)
         });
         if (m_scanCombi)
             m_combiFilter.Build(m_combi);
-        m_separator.assign(" ");
+        m_separator.assign(1, ' ');
         m_lineIndex = -1;
         // An in-memory text (the command-line tool's) hands its lines over
         // without a new string for each.
@@ -377,7 +377,7 @@ void TYoficator::ScanLine(int line, int startColumn)
         if (p == end) {
             // The line ends with a letter: the next word's separator starts afresh.
             if (!m_aborted)
-                m_separator.assign(" ");
+                m_separator.assign(1, ' ');
             return;
         }
         // The character after the word starts the next separator (the next

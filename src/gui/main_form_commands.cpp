@@ -118,7 +118,7 @@ void TMainForm::About1Click()
 
 void TMainForm::Help2Click()
 {
-    const std::string path = m_lifecycle->Settings.ProgramDirectory + "/tildo.html";
+    const std::string path = m_lifecycle->Settings.Files.FindDataFile("tildo.html");
     if (!QFileInfo::exists(PathToQString(path))) {
         m_ui->ErrorBox(Cp("Файл \"") + PathForDisplay(path) + Cp("\" не найден"));
         return;

@@ -151,7 +151,11 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes)
     fs::path dir = target.parent_path();
     if (dir.empty())
         dir = ".";
-    std::string pattern = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    // Built by appending: GCC 12 at -O3 misreads "." + std::string&& as an overlapping copy.
+    std::string hidden = ".";
+    hidden += target.filename().string();
+    hidden += ".XXXXXX";
+    std::string pattern = (dir / hidden).string();
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0)
         throw EFileError(path, SystemReason(errno));

@@ -30,14 +30,14 @@ public:
     std::size_t Size = 0;
     std::size_t Next = 0;
     int Asked = 0;
-    int Ask(const TQuestion& q) override
+    TAnswer Ask(const TQuestion& q) override
     {
         if (q.WordOffset < 0 || q.WordOffset + q.WordLength > static_cast<int>(q.Context.size()))
             std::abort();
         if (++Asked > 64 || Size == 0)
-            return AnswerCancel;
-        static const int codes[] = { AnswerPlain, AnswerDotted, AnswerAlwaysPlain, AnswerAlwaysDotted,
-            AnswerUndo, AnswerCancel, 0 };
+            return TAnswer::Cancel;
+        static const TAnswer codes[] = { TAnswer::Plain, TAnswer::Dotted, TAnswer::AlwaysPlain,
+            TAnswer::AlwaysDotted, TAnswer::Undo, TAnswer::Cancel, TAnswer::None };
         return codes[Data[Next++ % Size] % (sizeof codes / sizeof *codes)];
     }
 };

@@ -82,12 +82,12 @@ TAskPanel::TAskPanel(QWidget* parent)
     m_sample->setObjectName(QStringLiteral("lSample"));
     m_sample->hide();
 
-    m_buttons[Ye] = MakeButton("bYe", AnswerPlain);
-    m_buttons[Yo] = MakeButton("bYo", AnswerDotted);
-    m_buttons[YeAll] = MakeButton("bYeAll", AnswerAlwaysPlain);
-    m_buttons[YoAll] = MakeButton("bYoAll", AnswerAlwaysDotted);
-    m_buttons[Undo] = MakeButton("bUndo", AnswerUndo);
-    m_buttons[Cancel] = MakeButton("bCancel", AnswerCancel);
+    m_buttons[Ye] = MakeButton("bYe", TAnswer::Plain);
+    m_buttons[Yo] = MakeButton("bYo", TAnswer::Dotted);
+    m_buttons[YeAll] = MakeButton("bYeAll", TAnswer::AlwaysPlain);
+    m_buttons[YoAll] = MakeButton("bYoAll", TAnswer::AlwaysDotted);
+    m_buttons[Undo] = MakeButton("bUndo", TAnswer::Undo);
+    m_buttons[Cancel] = MakeButton("bCancel", TAnswer::Cancel);
     m_texts = { Q("Е"), Q("Ё"), Q("Всегда Е"), Q("Всегда Ё"), Q("Откат"), Q("Отмена") };
 
     m_rekeyField->setObjectName(QStringLiteral("eHotKey"));
@@ -114,7 +114,7 @@ TAskPanel::~TAskPanel()
         qApp->removeEventFilter(this);
 }
 
-QPushButton* TAskPanel::MakeButton(const char* name, int code)
+QPushButton* TAskPanel::MakeButton(const char* name, TAnswer code)
 {
     auto* button = new QPushButton(this);
     button->setObjectName(QString::fromLatin1(name));
@@ -249,7 +249,7 @@ void TAskPanel::FreezeWindow(bool frozen)
     }
 }
 
-int TAskPanel::Ask(const TQuestion& question)
+TAnswer TAskPanel::Ask(const TQuestion& question)
 {
     if (!m_inPass)
         BeginPass();
@@ -267,7 +267,7 @@ int TAskPanel::Ask(const TQuestion& question)
     qApp->installEventFilter(this);
     QEventLoop loop;
     m_loop = &loop;
-    m_answer = 0;
+    m_answer = TAnswer::None;
     loop.exec();
     m_loop = nullptr;
     qApp->removeEventFilter(this);
@@ -283,12 +283,12 @@ int TAskPanel::Ask(const TQuestion& question)
         b->setEnabled(false);
     SetPanelLook(false);
     FreezeWindow(false);
-    return m_answer != 0 ? m_answer : AnswerCancel;
+    return m_answer != TAnswer::None ? m_answer : TAnswer::Cancel;
 }
 
-void TAskPanel::Answer(int code)
+void TAskPanel::Answer(TAnswer code)
 {
-    if (m_loop == nullptr || m_answer != 0)
+    if (m_loop == nullptr || m_answer != TAnswer::None)
         return;
     m_answer = code;
     m_loop->quit();
@@ -388,6 +388,10 @@ bool TAskPanel::eventFilter(QObject* watched, QEvent* event)
     }
     if (static_cast<QWidget*>(watched)->window() != window())
         return false;
+    if (key->key() == Qt::Key_F8 && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        emit CopyToDicEdit();
+        return true;
+    }
     return AnswerKey(*key);
 }
 

@@ -42,7 +42,7 @@ public:
     void BeginPass();
     void EndPass();
     // Shows the question and waits for its answer code.
-    int Ask(const TQuestion& question);
+    TAnswer Ask(const TQuestion& question);
     bool IsAsking() const { return m_loop != nullptr; }
 
     // Sizes the buttons to their captions and centres the question area.
@@ -50,6 +50,9 @@ public:
 
 signals:
     void HotKeysChanged(const QString& keys);
+    // F8 while a question waits: the word it asks about, selected in the
+    // editor, is to go to the dictionary editor.
+    void CopyToDicEdit();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -58,12 +61,12 @@ protected:
 private:
     enum TButton { Ye, Yo, YeAll, YoAll, Undo, Cancel, ButtonCount };
 
-    QPushButton* MakeButton(const char* name, int code);
+    QPushButton* MakeButton(const char* name, TAnswer code);
     void ShowQuestion(const TQuestion& question);
     void SetPanelLook(bool asking);
     void Relabel();
     QString CaptionWithKey(int button) const;
-    void Answer(int code);
+    void Answer(TAnswer code);
     // A key pressed while the panel asks; true when it answered.
     bool AnswerKey(const QKeyEvent& key);
     void StartRekey(int button);
@@ -82,7 +85,7 @@ private:
     QString m_hotKeys = QStringLiteral("1234");
     int m_rekeying = -1; // the button being given a new accelerator
     QEventLoop* m_loop = nullptr;
-    int m_answer = 0;
+    TAnswer m_answer = TAnswer::None;
     bool m_inPass = false;
 };
 

@@ -8,7 +8,7 @@
 #include "engine/yoficator.h"
 #include "find_dialog.h"
 #include "input_form.h"
-#include "platform/flag_scope.h"
+#include "platform/scope_guard.h"
 #include "qt_asker.h"
 #include "qt_document_editor.h"
 #include "qt_strings.h"
@@ -119,9 +119,9 @@ void TMainForm::RunBusy(const std::function<void()>& operation)
     if (m_busy)
         return;
     {
-        TFlagScope busy(m_busy);
-        TQtUserInterface::TInputBlock block(*m_ui);
-        TQtTextDocument::TDeferView defer(*m_document);
+        TScopeGuard busy([this] { m_busy = true; }, [this] { m_busy = false; });
+        const auto block = m_ui->BlockInput();
+        const auto defer = m_document->DeferView();
         m_engine->LinesBelow = m_lifecycle->Settings.LinesBelow;
         m_engine->ContextAddLetters = m_lifecycle->Settings.ContextAddLetters;
         operation();
@@ -191,6 +191,7 @@ void TMainForm::CreateMenus()
     CreateYoMenu();
     CreateOptionsMenu();
     CreateHelpMenu();
+    CreateToolCommands();
 }
 
 void TMainForm::CreateFileMenu()
@@ -321,6 +322,7 @@ void TMainForm::RefreshCommands()
         Command(name)->setEnabled(text && dictionary);
     Command("ClearFileList1")->setEnabled(m_recentActions.size() > 0);
     Command("CombiWords1")->setEnabled(m_combiDic.Count() > 0);
+    RefreshToolCommands();
 }
 
 } // namespace tildo

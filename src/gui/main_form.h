@@ -26,6 +26,7 @@ namespace tildo {
 
 class TAskForm;
 class TAskPanel;
+class TDicEditForm;
 class TInputForm;
 class TDocuments;
 class TFindDialog;
@@ -36,6 +37,7 @@ class TTestingMode;
 class TYoficator;
 class TQtTextDocument;
 class TQtUserInterface;
+class TStatForm;
 
 // The main window: the editor, the status line and the menus "Файл",
 // "Редактировать", "Ёфикация", "Опции" and "Помощь". Every command is a
@@ -74,10 +76,10 @@ public:
     TFindDialog& FindDialog() const { return *m_findDialog; }
     TDocuments& Documents() const { return *m_documents; }
     TQtDocumentEditor& DocEditor() const { return *m_docEditor; }
-    TLifecycle& Lifecycle() const { return *m_lifecycle; }
     TDic& Dic() { return m_dic; }
     TCombiWordsDic& CombiDic() { return m_combiDic; }
     TYoficator& Engine() const { return *m_engine; }
+    TLifecycle& Lifecycle() const { return *m_lifecycle; }
     // The window's action for a command; nullptr when it has none.
     QAction* Command(TCommandName command) const;
 
@@ -112,6 +114,27 @@ public:
     void BindCombiLog(const std::string& path) override;
     void PrepareTestingMode() override;
     void LoadTestDictionaries(TDic& dic, TCombiWordsDic& combi) override;
+
+    // --- the dictionary tools: the dictionary editor, the statistics window,
+    // the new-ё collection (main_form_tools.cpp) ---
+    // The dictionary editor's window, made at its first use with a user
+    // interface from makeUi when one is set (tests record its boxes).
+    TDicEditForm& DicEditForm();
+    void SetDicEditUiFactory(TUiFactory makeUi) { m_dicEditUi = std::move(makeUi); }
+    // The statistics window, made at its first use.
+    TStatForm& StatForm();
+    // "Редактор словарей": this window hides and its menus are disabled while
+    // the editor runs modally at its place.
+    void EditDic1Click();
+    // "Копировать в редактор словарей": the selection as a new last line of the
+    // editor's word pane.
+    void CopyToDicEdit1Click();
+    void CopyToDicEdit(const std::string& text);
+    // "Детальная статистика".
+    void Stat1Click();
+    // "Сбор новых Ё": the words of the text whose ё the dictionary does not
+    // confirm go to the editor's word pane.
+    void YoCollect1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -151,6 +174,8 @@ private:
     void Undo1Click();
     void ClearUserSel1Click();
     void Testing1Click();
+    void CreateToolCommands();
+    void RefreshToolCommands();
     // Local files among dropped URLs; empty when there are none.
     static std::vector<std::string> DroppedFiles(const QMimeData* data);
     static constexpr int TestingWindowWidth = 700;
@@ -183,6 +208,11 @@ private:
     TEditorFont m_font;
     TSplitLayout m_split;
     bool m_busy = false;
+
+    // Made at their first use, owned as children of this window.
+    TDicEditForm* m_dicEditForm = nullptr;
+    TUiFactory m_dicEditUi;
+    TStatForm* m_statForm = nullptr;
 };
 
 } // namespace tildo

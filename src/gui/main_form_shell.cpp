@@ -6,6 +6,7 @@
 #include "app/documents.h"
 #include "app/lifecycle.h"
 #include "app/testing_mode.h"
+#include "dic_edit_form.h"
 #include "engine/yoficator.h"
 #include "qt_strings.h"
 #include "qt_text_document.h"
@@ -96,11 +97,10 @@ void TMainForm::ResetStatistics()
     tildo::ResetStatistics(m_dic, m_combiDic, m_engine->Counters(), *m_ui);
 }
 
-bool TMainForm::LoadMorphs(const std::string& /*path*/)
+bool TMainForm::LoadMorphs(const std::string& path)
 {
-    // The word-form generator belongs to the dictionary editor, which this
-    // window does not have: the rules are not available.
-    return false;
+    // The word-form generator belongs to the dictionary editor.
+    return DicEditForm().LoadMorphs(path);
 }
 
 void TMainForm::BindCombiLog(const std::string& path)

@@ -75,7 +75,7 @@ void TQtAsker::EndPass()
     m_panel.EndPass();
 }
 
-int TQtAsker::Ask(const TQuestion& question)
+TAnswer TQtAsker::Ask(const TQuestion& question)
 {
     m_document.ShowSelection();
     const TSelectionLook look(m_document.Editor(), question.DottedMissing || question.DottedMismatch);
@@ -90,7 +90,7 @@ int TQtAsker::Ask(const TQuestion& question)
     const bool wasReadOnly = m_document.IsReadOnly();
     m_document.SetReadOnly(true);
     m_ui.SetOpenArea(&m_panel);
-    const int answer = m_panel.Ask(question);
+    const TAnswer answer = m_panel.Ask(question);
     m_ui.SetOpenArea(nullptr);
     m_document.SetReadOnly(wasReadOnly);
     return answer;

@@ -22,7 +22,7 @@ public:
     TQtAsker(
         QWidget& window, TQtTextDocument& document, TAskForm& form, TAskPanel& panel, TQtUserInterface& ui);
 
-    int Ask(const TQuestion& question) override;
+    TAnswer Ask(const TQuestion& question) override;
     void BeginPass() override;
     void EndPass() override;
 

@@ -40,7 +40,13 @@ TEST(MainWindowCommands, MenusHoldEveryItemInItsPlace)
 {
     TMainFormFixture f;
     EXPECT_EQ(Items(*f.Form, "EditMenu"),
-        QStringList({ "Cut1", "Copy1", "Paste1", "Selectall1", "-", "Undo1", "-", "Find1", "FindReg1" }));
+        QStringList({ "Cut1", "Copy1", "Paste1", "Selectall1", "CopyToDicEdit1", "-", "Undo1", "-", "Find1",
+            "FindReg1" }));
+    EXPECT_EQ(Items(*f.Form, "YoMenu"),
+        QStringList({ "YoPos1", "YoBegin1", "Stat1", "ClearStat1", "ClearUserSel1", "YoCollect1" }));
+    const QStringList file = Items(*f.Form, "FileMenu");
+    EXPECT_EQ(file.mid(file.indexOf("OpenDic1"), 5),
+        QStringList({ "OpenDic1", "OpenCombiDic1", "EditDic1", "-", "ClearFileList1" }));
     const QStringList options = Items(*f.Form, "OptionsMenu");
     EXPECT_EQ(options.mid(options.indexOf("LastFile1")),
         QStringList(

@@ -30,18 +30,18 @@ using test::W;
 class TLookingAsker : public Asker
 {
 public:
-    std::vector<std::function<int(const TQuestion&)>> Steps;
+    std::vector<std::function<TAnswer(const TQuestion&)>> Steps;
     std::vector<TQuestion> Questions;
 
-    int Ask(const TQuestion& q) override
+    TAnswer Ask(const TQuestion& q) override
     {
         Questions.push_back(q);
         const std::size_t n = Questions.size() - 1;
-        return n < Steps.size() ? Steps[n](q) : AnswerCancel;
+        return n < Steps.size() ? Steps[n](q) : TAnswer::Cancel;
     }
 };
 
-std::function<int(const TQuestion&)> Answer(int code)
+std::function<TAnswer(const TQuestion&)> Answer(TAnswer code)
 {
     return [code](const TQuestion&) { return code; };
 }
@@ -79,12 +79,12 @@ TEST(Pass, RestoresACp1251TextAskingAboutVariants)
             EXPECT_FALSE(q.UndoEnabled);
             QTest::keyClicks(&f.Form->Editor(), QStringLiteral("zz"));
             EXPECT_FALSE(f.EditorText().contains(QStringLiteral("zz")));
-            return AnswerDotted;
+            return TAnswer::Dotted;
         },
         [&](const TQuestion& q) {
             EXPECT_TRUE(q.UndoEnabled);
             EXPECT_EQ(q.UndoCaption, W("Откат \"все -> всё\""));
-            return AnswerPlain;
+            return TAnswer::Plain;
         },
     };
     f.Form->SetAsker(&asker);
@@ -143,7 +143,7 @@ TEST(Pass, RestoresAUtf8TextKeepingWhatCp1251Lacks)
     f.Command("Open1")->trigger();
     f.Command("Mark1")->trigger(); // no colours this time
     TLookingAsker asker;
-    asker.Steps = { Answer(AnswerPlain) };
+    asker.Steps = { Answer(TAnswer::Plain) };
     f.Form->SetAsker(&asker);
     CtrlF9(f);
     EXPECT_EQ(f.EditorText(), QString::fromUtf8("ещё 中 ёлка 😀 все\n"));
@@ -182,7 +182,7 @@ TEST(Pass, HighlightsAWordWhoseDottedLetterIsInDoubt)
                             y * shot.height() / editor.viewport()->height())
                     == QColor(0, 255, 255);
         EXPECT_GT(aqua, word.width() * word.height() / 3);
-        return AnswerDotted;
+        return TAnswer::Dotted;
     } };
     f.Form->SetAsker(&asker);
     CtrlF9(f);
@@ -204,7 +204,7 @@ TEST(Pass, EscStopsAfterTheCurrentWord)
         QCoreApplication::postEvent(
             &f.Form->Editor(), new QKeyEvent(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier));
         QThread::msleep(TQtUserInterface::PumpInterval + 10);
-        return AnswerDotted;
+        return TAnswer::Dotted;
     } };
     f.Form->SetAsker(&asker);
     CtrlF9(f);
@@ -223,7 +223,8 @@ TEST(Pass, AnUndoAnswerAsksAboutThePreviousWordAgain)
     TMainFormFixture f;
     f.Form->Editor().setPlainText(QString::fromUtf8("все и все"));
     TLookingAsker asker;
-    asker.Steps = { Answer(AnswerDotted), Answer(AnswerUndo), Answer(AnswerPlain), Answer(AnswerDotted) };
+    asker.Steps
+        = { Answer(TAnswer::Dotted), Answer(TAnswer::Undo), Answer(TAnswer::Plain), Answer(TAnswer::Dotted) };
     f.Form->SetAsker(&asker);
     CtrlF9(f);
     ASSERT_EQ(asker.Questions.size(), 4u);
@@ -274,7 +275,7 @@ TEST(Pass, ClosingIsRefusedWhileAPassRuns)
     bool closed = true;
     asker.Steps = { [&](const TQuestion&) {
         closed = f.Form->close();
-        return AnswerCancel;
+        return TAnswer::Cancel;
     } };
     f.Form->SetAsker(&asker);
     CtrlF9(f);

@@ -74,7 +74,7 @@ class TQuietUi : public TNullUserInterface
 class TQuickAsker : public Asker
 {
 public:
-    int Ask(const TQuestion&) override { return AnswerPlain; }
+    TAnswer Ask(const TQuestion&) override { return TAnswer::Plain; }
 };
 
 // Mean seconds per pass of each side, wall clock and processor time, for the

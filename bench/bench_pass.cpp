@@ -39,10 +39,10 @@ class TQuietUi : public TNullUserInterface
 class TQuickAsker : public Asker
 {
 public:
-    int Ask(const TQuestion&) override
+    TAnswer Ask(const TQuestion&) override
     {
         ++Questions;
-        return AnswerPlain;
+        return TAnswer::Plain;
     }
     long long Questions = 0;
 };

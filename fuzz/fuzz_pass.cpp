@@ -2,10 +2,10 @@
 // its questions taken from the input too: no crash, no read or write outside
 // the text, the text's length never changes, and every undo stays inside it.
 
-#include "fuzz_support.h"
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
 #include "engine/yoficator.h"
+#include "fuzz_support.h"
 #include "text/cp1251.h"
 #include "text/memory_document.h"
 
@@ -30,14 +30,14 @@ public:
     std::size_t Size = 0;
     std::size_t Next = 0;
     int Asked = 0;
-    int Ask(const TQuestion& q) override
+    TAnswer Ask(const TQuestion& q) override
     {
         if (q.WordOffset < 0 || q.WordOffset + q.WordLength > static_cast<int>(q.Context.size()))
             std::abort();
         if (++Asked > 64 || Size == 0)
-            return AnswerCancel;
-        static const int codes[] = { AnswerPlain, AnswerDotted, AnswerAlwaysPlain, AnswerAlwaysDotted,
-            AnswerUndo, AnswerCancel, 0 };
+            return TAnswer::Cancel;
+        static const TAnswer codes[] = { TAnswer::Plain, TAnswer::Dotted, TAnswer::AlwaysPlain,
+            TAnswer::AlwaysDotted, TAnswer::Undo, TAnswer::Cancel, TAnswer::None };
         return codes[Data[Next++ % Size] % (sizeof codes / sizeof *codes)];
     }
 };

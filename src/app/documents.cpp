@@ -6,6 +6,7 @@
 #include "app/shell_hooks.h"
 #include "app/text_formats.h"
 #include "platform/file_io.h"
+#include "platform/scope_guard.h"
 #include "platform/user_interface.h"
 #include "text/cp1251.h"
 #include "text/messages.h"
@@ -19,40 +20,6 @@ namespace {
 const char* const OpenFilter
     = "Any text|*.txt;*.rtf;*.fb2|Plain text|*.txt|Rich text|*.rtf|FictionBook text|*.fb2|"
       "All types|*.*";
-
-// The busy cursor for the life of an operation.
-class TBusyCursor
-{
-public:
-    explicit TBusyCursor(UserInterface& ui)
-        : m_ui(ui)
-    {
-        m_ui.SetBusyCursor(true);
-    }
-    ~TBusyCursor() { m_ui.SetBusyCursor(false); }
-    TBusyCursor(const TBusyCursor&) = delete;
-    TBusyCursor& operator=(const TBusyCursor&) = delete;
-
-private:
-    UserInterface& m_ui;
-};
-
-// The busy pointer over the editor for the life of an operation.
-class TEditorBusy
-{
-public:
-    explicit TEditorBusy(TextDocument& doc)
-        : m_doc(doc)
-    {
-        m_doc.SetBusyCursor(true);
-    }
-    ~TEditorBusy() { m_doc.SetBusyCursor(false); }
-    TEditorBusy(const TEditorBusy&) = delete;
-    TEditorBusy& operator=(const TEditorBusy&) = delete;
-
-private:
-    TextDocument& m_doc;
-};
 
 } // namespace
 
@@ -102,7 +69,7 @@ bool TDocuments::OpenDocument(const std::string& path)
         m_ui.ErrorBox(Cp("Файл \"") + PathForDisplay(path) + Cp("\" не найден"));
         return false;
     }
-    TBusyScope busy(m_ui, Cp("Загрузка файла ") + PathForDisplay(path) + " ...");
+    const auto busy = BusyScope(m_ui, Cp("Загрузка файла ") + PathForDisplay(path) + " ...");
     m_editor.SetWordWrap(m_ui.IsCommandChecked("WordWrap1"));
     try {
         LoadDocument(path);
@@ -122,7 +89,7 @@ bool TDocuments::OpenDocument(const std::string& path)
 
 void TDocuments::LoadDocument(const std::string& path)
 {
-    TBusyCursor busy(m_ui);
+    TScopeGuard busy([this] { m_ui.SetBusyCursor(true); }, [this] { m_ui.SetBusyCursor(false); });
     // Everything is read and decoded before the editor changes, so a file that
     // cannot be read leaves the editor, the mode and the title as they were.
     const std::string bytes = ReadWholeFile(path);
@@ -168,7 +135,8 @@ void TDocuments::Open1Click()
     const std::string path = m_ui.ChooseOpenFile(TFileChoice { TextDirectory, "", OpenFilter });
     if (path.empty())
         return;
-    TEditorBusy busy(m_editor.Document());
+    TextDocument& editor = m_editor.Document();
+    TScopeGuard busy([&editor] { editor.SetBusyCursor(true); }, [&editor] { editor.SetBusyCursor(false); });
     RememberPosition();
     OpenDocument(path);
 }
@@ -182,7 +150,7 @@ void TDocuments::Saveas1Click()
         return;
     if (FileExists(path) && !ConfirmOverwrite(m_ui, PathForDisplay(path)))
         return;
-    TBusyCursor busy(m_ui);
+    TScopeGuard busy([this] { m_ui.SetBusyCursor(true); }, [this] { m_ui.SetBusyCursor(false); });
     try {
         SaveDocument(path);
     } catch (const EFileError& e) {

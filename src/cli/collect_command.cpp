@@ -17,7 +17,7 @@ namespace {
 class TCancellingAsker : public Asker
 {
 public:
-    int Ask(const TQuestion&) override { return AnswerCancel; }
+    TAnswer Ask(const TQuestion&) override { return TAnswer::Cancel; }
 };
 
 // The word pane of a collection run: a list that grows at its end. A text

@@ -32,23 +32,23 @@ TUnanswered ParseUnanswered(std::string_view name)
         ExitUsage, "--unanswered: ожидается keep, cancel или ask, а не \"" + std::string(name) + "\"");
 }
 
-std::vector<int> ParseAnswers(const std::vector<std::string>& items)
+std::vector<TAnswer> ParseAnswers(const std::vector<std::string>& items)
 {
-    std::vector<int> codes;
+    std::vector<TAnswer> codes;
     for (const std::string& item : items) {
         const std::string name = Upper(item);
         if (name == "1")
-            codes.push_back(AnswerDotted);
+            codes.push_back(TAnswer::Dotted);
         else if (name == "0")
-            codes.push_back(AnswerPlain);
+            codes.push_back(TAnswer::Plain);
         else if (name == "A1")
-            codes.push_back(AnswerAlwaysDotted);
+            codes.push_back(TAnswer::AlwaysDotted);
         else if (name == "A0")
-            codes.push_back(AnswerAlwaysPlain);
+            codes.push_back(TAnswer::AlwaysPlain);
         else if (name == "U")
-            codes.push_back(AnswerUndo);
+            codes.push_back(TAnswer::Undo);
         else if (name == "C")
-            codes.push_back(AnswerCancel);
+            codes.push_back(TAnswer::Cancel);
         else
             throw ECliError(
                 ExitUsage, "--answers: неизвестный ответ \"" + item + "\"; возможны 1, 0, A1, A0, U, C");
@@ -56,35 +56,35 @@ std::vector<int> ParseAnswers(const std::vector<std::string>& items)
     return codes;
 }
 
-std::string AnswerName(int code)
+std::string AnswerName(TAnswer code)
 {
     switch (code) {
-    case AnswerDotted:
+    case TAnswer::Dotted:
         return "1";
-    case AnswerPlain:
+    case TAnswer::Plain:
         return "0";
-    case AnswerAlwaysDotted:
+    case TAnswer::AlwaysDotted:
         return "A1";
-    case AnswerAlwaysPlain:
+    case TAnswer::AlwaysPlain:
         return "A0";
-    case AnswerUndo:
+    case TAnswer::Undo:
         return "U";
     default:
         return "C";
     }
 }
 
-int KeepAnswer(const TQuestion& question, std::string_view word)
+TAnswer KeepAnswer(const TQuestion& question, std::string_view word)
 {
     if (word == question.DottedForm)
-        return AnswerDotted;
+        return TAnswer::Dotted;
     if (word == question.PlainForm)
-        return AnswerPlain;
-    return HasDottedE(word) ? AnswerDotted : AnswerPlain;
+        return TAnswer::Plain;
+    return HasDottedE(word) ? TAnswer::Dotted : TAnswer::Plain;
 }
 
-TCliAsker::TCliAsker(
-    const MemoryDocument& doc, std::vector<int> scripted, TUnanswered unanswered, TTerminalAsker* terminal)
+TCliAsker::TCliAsker(const MemoryDocument& doc, std::vector<TAnswer> scripted, TUnanswered unanswered,
+    TTerminalAsker* terminal)
     : m_doc(doc)
     , m_scripted(std::move(scripted))
     , m_unanswered(unanswered)
@@ -92,7 +92,7 @@ TCliAsker::TCliAsker(
 {
 }
 
-int TCliAsker::Ask(const TQuestion& question)
+TAnswer TCliAsker::Ask(const TQuestion& question)
 {
     TQuestionRecord record;
     const int start = m_doc.SelStart();
@@ -106,7 +106,7 @@ int TCliAsker::Ask(const TQuestion& question)
     record.DefaultDotted = question.DefaultDotted;
     record.Caption = question.Caption;
 
-    int code = AnswerCancel;
+    TAnswer code = TAnswer::Cancel;
     if (m_next < m_scripted.size()) {
         code = m_scripted[m_next++];
         record.Answer = AnswerName(code);
@@ -119,7 +119,7 @@ int TCliAsker::Ask(const TQuestion& question)
     } else {
         record.Answer = AnswerName(code);
     }
-    if (code == AnswerCancel)
+    if (code == TAnswer::Cancel)
         m_cancelled = true;
     m_records.push_back(std::move(record));
     return code;

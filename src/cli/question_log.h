@@ -23,13 +23,13 @@ TUnanswered ParseUnanswered(std::string_view name);
 // Scripted answers "1" (ё), "0" (е), "A1" (always ё), "A0" (always е), "U"
 // (undo), "C" (cancel), in either case, as answer codes; anything else throws
 // ECliError (exit 2).
-std::vector<int> ParseAnswers(const std::vector<std::string>& items);
+std::vector<TAnswer> ParseAnswers(const std::vector<std::string>& items);
 // The name of an answer code in that notation ("C" for anything unknown).
-std::string AnswerName(int code);
+std::string AnswerName(TAnswer code);
 
 // The answer that leaves the word as it is written: the form that equals it,
 // else the form with or without ё as the word has it.
-int KeepAnswer(const TQuestion& question, std::string_view word);
+TAnswer KeepAnswer(const TQuestion& question, std::string_view word);
 
 // One question of a pass as the report shows it. Texts are CP1251.
 struct TQuestionRecord
@@ -50,10 +50,10 @@ struct TQuestionRecord
 class TCliAsker : public Asker
 {
 public:
-    TCliAsker(const MemoryDocument& doc, std::vector<int> scripted, TUnanswered unanswered,
+    TCliAsker(const MemoryDocument& doc, std::vector<TAnswer> scripted, TUnanswered unanswered,
         TTerminalAsker* terminal = nullptr);
 
-    int Ask(const TQuestion& question) override;
+    TAnswer Ask(const TQuestion& question) override;
 
     const std::vector<TQuestionRecord>& Records() const { return m_records; }
     // True once a question was answered with cancel.
@@ -61,7 +61,7 @@ public:
 
 private:
     const MemoryDocument& m_doc;
-    std::vector<int> m_scripted;
+    std::vector<TAnswer> m_scripted;
     std::size_t m_next = 0;
     TUnanswered m_unanswered;
     TTerminalAsker* m_terminal;

@@ -53,7 +53,7 @@ TUnanswered ChooseUnanswered(const TRestoreOptions& o, std::unique_ptr<TTerminal
 int RunRestore(const TRestoreOptions& o)
 {
     CheckCombination(o);
-    const std::vector<int> answers = ParseAnswers(o.Answers);
+    const std::vector<TAnswer> answers = ParseAnswers(o.Answers);
     std::unique_ptr<TTerminal> terminal;
     const TUnanswered unanswered = ChooseUnanswered(o, terminal);
 

@@ -15,7 +15,7 @@ namespace {
 class TCancellingAsker : public Asker
 {
 public:
-    int Ask(const TQuestion&) override { return AnswerCancel; }
+    TAnswer Ask(const TQuestion&) override { return TAnswer::Cancel; }
 };
 
 } // namespace

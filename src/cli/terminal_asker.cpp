@@ -87,27 +87,27 @@ void TTerminalAsker::Show(const TQuestion& q, int line, int column)
     m_out << "C — Отмена\n";
 }
 
-int TTerminalAsker::Parse(const std::string& typed, const TQuestion& q)
+TAnswer TTerminalAsker::Parse(const std::string& typed, const TQuestion& q)
 {
     const std::string answer = UpperAscii(Trimmed(typed));
     if (answer.empty())
-        return q.DefaultDotted ? AnswerDotted : AnswerPlain;
+        return q.DefaultDotted ? TAnswer::Dotted : TAnswer::Plain;
     if (answer == "0")
-        return AnswerPlain;
+        return TAnswer::Plain;
     if (answer == "1")
-        return AnswerDotted;
+        return TAnswer::Dotted;
     if (answer == "A0" && q.AlwaysPlainEnabled)
-        return AnswerAlwaysPlain;
+        return TAnswer::AlwaysPlain;
     if (answer == "A1" && q.AlwaysDottedEnabled)
-        return AnswerAlwaysDotted;
+        return TAnswer::AlwaysDotted;
     if (answer == "U" && q.UndoEnabled)
-        return AnswerUndo;
+        return TAnswer::Undo;
     if (answer == "C")
-        return AnswerCancel;
-    return 0;
+        return TAnswer::Cancel;
+    return TAnswer::None;
 }
 
-int TTerminalAsker::Ask(const TQuestion& question, int line, int column)
+TAnswer TTerminalAsker::Ask(const TQuestion& question, int line, int column)
 {
     Show(question, line, column);
     for (;;) {
@@ -115,10 +115,10 @@ int TTerminalAsker::Ask(const TQuestion& question, int line, int column)
         std::string typed;
         if (!std::getline(m_in, typed)) {
             m_out << '\n' << std::flush;
-            return AnswerCancel;
+            return TAnswer::Cancel;
         }
-        const int code = Parse(typed, question);
-        if (code != 0)
+        const TAnswer code = Parse(typed, question);
+        if (code != TAnswer::None)
             return code;
         m_out << "Такого ответа нет среди предложенных.\n";
     }

@@ -20,12 +20,12 @@ public:
     // colour: highlight the word and an alarming caption with terminal escapes.
     TTerminalAsker(std::istream& in, std::ostream& out, bool colour);
 
-    int Ask(const TQuestion& question, int line, int column);
+    TAnswer Ask(const TQuestion& question, int line, int column);
 
 private:
     void Show(const TQuestion& question, int line, int column);
-    // The answer code of a typed line, or 0 when it names no answer on offer.
-    static int Parse(const std::string& typed, const TQuestion& question);
+    // The answer of a typed line, or None when it names no answer on offer.
+    static TAnswer Parse(const std::string& typed, const TQuestion& question);
 
     std::istream& m_in;
     std::ostream& m_out;

@@ -96,7 +96,8 @@ void TCombiWordsDic::ReadCombiDic(UserInterface& ui)
         FileName.clear();
         return;
     }
-    TBusyScope busy(ui, Cp("Загрузка словаря словосочетаний ") + PathForDisplay(FileName) + " ...");
+    const auto busy
+        = BusyScope(ui, Cp("Загрузка словаря словосочетаний ") + PathForDisplay(FileName) + " ...");
     std::string singleWord;
     bool haveSingleWord = false;
     bool readFailed = false;

@@ -76,7 +76,8 @@ void TDic::AddForm(std::string_view form, int variant)
     FormNetDotted.Add(0);
 }
 
-void TDic::AddRule(std::string_view starBefore, std::string_view fragment, std::string_view starAfter, int variant)
+void TDic::AddRule(
+    std::string_view starBefore, std::string_view fragment, std::string_view starAfter, int variant)
 {
     RuleStarBefore.emplace_back(starBefore);
     RuleFragments.emplace_back(fragment);
@@ -97,8 +98,7 @@ int TDic::FindForm(std::string_view word) const
 namespace {
 
 // Position (from 0) of the first occurrence of needle in the mapped word, or npos.
-template <class Map>
-std::size_t FindMapped(std::string_view word, Map map, std::string_view needle)
+template <class Map> std::size_t FindMapped(std::string_view word, Map map, std::string_view needle)
 {
     if (needle.empty() || needle.size() > word.size())
         return std::string_view::npos;
@@ -115,8 +115,7 @@ std::size_t FindMapped(std::string_view word, Map map, std::string_view needle)
 
 } // namespace
 
-template <class Map>
-bool TDic::MatchRules(std::string_view word, Map map, TDicEntry& entry) const
+template <class Map> bool TDic::MatchRules(std::string_view word, Map map, TDicEntry& entry) const
 {
     for (std::size_t i = 0; i < m_foldedFragments.size(); ++i) {
         const std::string& folded = m_foldedFragments[i];
@@ -176,11 +175,13 @@ void TDic::ReadDic(UserInterface& ui)
         FileName.clear();
         return;
     }
-    TBusyScope busy(ui, Cp("Загрузка словаря ") + PathForDisplay(FileName) + " ...");
+    const auto busy = BusyScope(ui, Cp("Загрузка словаря ") + PathForDisplay(FileName) + " ...");
 
     // The file's size gives a fair guess of the number of entries, which saves
     // the lists from growing step by step on a large dictionary.
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(FileName.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
         const auto guess = static_cast<std::size_t>(st.st_size / 12);
         Keys.reserve(guess);
@@ -204,7 +205,8 @@ void TDic::ReadDic(UserInterface& ui)
                 continue;
             const TDicLine parsed = ParseDicLine(line);
             if (parsed.IsRule) {
-                AddRule(parsed.StarBefore ? "*" : "", parsed.Body, parsed.StarAfter ? "*" : "", parsed.Variant);
+                AddRule(
+                    parsed.StarBefore ? "*" : "", parsed.Body, parsed.StarAfter ? "*" : "", parsed.Variant);
                 if (!haveIncorrect && !AllRussianLetters(parsed.Body)) {
                     incorrectLine = line;
                     haveIncorrect = true;
@@ -268,7 +270,8 @@ void TDic::ReadDic(UserInterface& ui)
         if (haveIncorrect)
             ui.ErrorBox(Cp("Словарь содержит некорректную строку \"") + incorrectLine + "\"");
         else if (haveWithoutYo)
-            ui.ErrorBox(Cp("Странно, что слово \"") + lineWithoutYo + Cp("\" из словаря не содержит буквы \"Ё\""));
+            ui.ErrorBox(
+                Cp("Странно, что слово \"") + lineWithoutYo + Cp("\" из словаря не содержит буквы \"Ё\""));
     }
     ui.SetCommandEnabled("ClearUserSel1", false);
 }

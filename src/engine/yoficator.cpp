@@ -2,7 +2,7 @@
 
 #include "engine/entry_statistics.h"
 #include "platform/file_io.h"
-#include "platform/flag_scope.h"
+#include "platform/scope_guard.h"
 #include "text/letters.h"
 #include "text/memory_document.h"
 #include "text/messages.h"
@@ -122,89 +122,7 @@ bool SameText(std::string_view a, std::string_view b)
     return true;
 }
 
-// The busy mouse pointer over the editor for the life of a scan.
-class TDocumentBusyScope
-{
-public:
-    explicit TDocumentBusyScope(TextDocument& doc)
-        : m_doc(doc)
-    {
-        m_doc.SetBusyCursor(true);
-    }
-    ~TDocumentBusyScope() { m_doc.SetBusyCursor(false); }
-    TDocumentBusyScope(const TDocumentBusyScope&) = delete;
-    TDocumentBusyScope& operator=(const TDocumentBusyScope&) = delete;
-
-private:
-    TextDocument& m_doc;
-};
-
-// Runs an action when the scope ends, on every exit path.
-template <class Action> class TAtExit
-{
-public:
-    explicit TAtExit(Action action)
-        : m_action(std::move(action))
-    {
-    }
-    ~TAtExit() { m_action(); }
-    TAtExit(const TAtExit&) = delete;
-    TAtExit& operator=(const TAtExit&) = delete;
-
-private:
-    Action m_action;
-};
-
-// Two option marks switched for a collection run and put back afterwards.
-class TCollectionMarks
-{
-public:
-    explicit TCollectionMarks(UserInterface& ui)
-        : m_ui(ui)
-        , m_combiWords(ui.IsCommandChecked("CombiWords1"))
-        , m_checkYo(ui.IsCommandChecked("CheckYo1"))
-    {
-        m_ui.SetCommandChecked("CheckYo1", true);
-        m_ui.SetCommandChecked("CombiWords1", false);
-    }
-    ~TCollectionMarks()
-    {
-        m_ui.SetCommandChecked("CombiWords1", m_combiWords);
-        m_ui.SetCommandChecked("CheckYo1", m_checkYo);
-    }
-    TCollectionMarks(const TCollectionMarks&) = delete;
-    TCollectionMarks& operator=(const TCollectionMarks&) = delete;
-
-private:
-    UserInterface& m_ui;
-    bool m_combiWords;
-    bool m_checkYo;
-};
-
 } // namespace
-
-// Busy, the asker's pass look and the editor's focus, restored on every exit path.
-class TPassScope
-{
-public:
-    explicit TPassScope(TYoficator& y)
-        : m_y(y)
-    {
-        m_y.m_busy = true;
-        m_y.m_asker.BeginPass();
-    }
-    ~TPassScope()
-    {
-        m_y.m_busy = false;
-        m_y.m_asker.EndPass();
-        m_y.m_doc.Focus();
-    }
-    TPassScope(const TPassScope&) = delete;
-    TPassScope& operator=(const TPassScope&) = delete;
-
-private:
-    TYoficator& m_y;
-};
 
 TYoficator::TYoficator(TextDocument& doc, UserInterface& ui, Asker& asker, TDic& dic, TCombiWordsDic& combi,
     TWordBuffer& window, const TBufferLimits& limits)
@@ -216,6 +134,7 @@ TYoficator::TYoficator(TextDocument& doc, UserInterface& ui, Asker& asker, TDic&
     , m_window(window)
     , m_limits(limits)
     , m_decimalSeparator(LocaleDecimalSeparator())
+    , m_decider(dic, combi, ui)
 {
     m_runStart = Clock();
 }
@@ -249,7 +168,17 @@ void TYoficator::DoYoficate(int line, int column)
 void TYoficator::RunPass(int line, int column)
 {
     ClearUndo();
-    TPassScope pass(*this);
+    // Busy, the asker's pass look and the editor's focus, restored on every exit path.
+    TScopeGuard pass(
+        [this] {
+            m_busy = true;
+            m_asker.BeginPass();
+        },
+        [this] {
+            m_busy = false;
+            m_asker.EndPass();
+            m_doc.Focus();
+        });
     m_runStart = Clock();
     do {
         m_undoRequested = false;
@@ -269,9 +198,20 @@ void TYoficator::CollectNewDotted()
         return;
     try {
         m_runStart = Clock();
-        TCollectionMarks marks(m_ui);
+        // Two option marks switched for the run and put back afterwards.
+        const bool combiWords = m_ui.IsCommandChecked("CombiWords1");
+        const bool checkYo = m_ui.IsCommandChecked("CheckYo1");
+        TScopeGuard marks(
+            [this] {
+                m_ui.SetCommandChecked("CheckYo1", true);
+                m_ui.SetCommandChecked("CombiWords1", false);
+            },
+            [this, combiWords, checkYo] {
+                m_ui.SetCommandChecked("CombiWords1", combiWords);
+                m_ui.SetCommandChecked("CheckYo1", checkYo);
+            });
         const TLineColumn at = LineAndColumn(m_doc, m_doc.SelStart());
-        TFlagScope collecting(m_collecting);
+        TScopeGuard collecting([this] { m_collecting = true; }, [this] { m_collecting = false; });
         ScanText(at.Line, at.Column);
     } catch (const EFileError& e) {
         ReportFileError(m_ui, e.Path(), e.Reason());
@@ -286,7 +226,8 @@ void TYoficator::ScanText(int startLine, int startColumn)
     m_decimalSeparator = LocaleDecimalSeparator();
     ReportRun();
     {
-        TDocumentBusyScope busy(m_doc);
+        // The busy mouse pointer over the editor for the life of the scan.
+        TScopeGuard busy([this] { m_doc.SetBusyCursor(true); }, [this] { m_doc.SetBusyCursor(false); });
         RefreshOptions();
         m_scanCombi = m_options.CombiWords;
         m_aborted = false;
@@ -294,11 +235,11 @@ void TYoficator::ScanText(int startLine, int startColumn)
         m_window.Clear();
         m_windowLetters = 0;
         m_windowTracked = true;
-        m_lookupCache.Clear(); // the dictionaries may have changed since the last scan
+        m_decider.ForgetLookups(); // the dictionaries may have changed since the last scan
         // The filter holds for this scan's dictionary only; outside a scan it
         // lets everything through. Outside a scan the window may be filled
         // by others, so its words' letters are not known.
-        TAtExit endOfScan([this] {
+        TScopeGuard endOfScan([this] {
             m_combiFilter.Clear();
             m_windowTracked = false;
         });
@@ -441,20 +382,14 @@ void TYoficator::TakeCandidate(int position, std::string_view word, unsigned let
         m_aborted = m_ui.IsEscPressed();
 }
 
-void TYoficator::ConsiderWord(int position, std::string_view word)
-{
-    if (word.size() < 2 || !HasAnyE(word))
-        return;
-    Consider(position, word, ELettersOf(word));
-}
-
-// ConsiderWord for a word known to hold е or ё.
+// A word known to hold е or ё: decided, written back, and the combination
+// that decided it logged.
 void TYoficator::Consider(int position, std::string_view word, unsigned letters)
 {
     const bool hasDotted = (letters & ELetters::Dotted) != 0;
     if (hasDotted && !m_options.CheckYo)
         return;
-    if (!hasDotted && m_lookupCache.IsKnownMissing(word)) {
+    if (!hasDotted && m_decider.IsKnownMissing(word)) {
         // Most words of a text: not in the dictionary, their lookup cached,
         // and no ё to disagree with it. The decision is the word as it
         // stands (none in a collection run or with only obligatory
@@ -466,13 +401,8 @@ void TYoficator::Consider(int position, std::string_view word, unsigned letters)
         if (m_collecting || m_options.VarOnly)
             return;
         m_aborted = false;
-    } else {
-        Decide(word, position, hasDotted, m_decision);
-        if (m_decision.Result.empty())
-            return;
-        // A word outside the dictionary decided as it stands changes nothing and counts nowhere.
-        if (m_decision.Entry >= 0 || !SameText(m_decision.Result, word))
-            WriteBack(position, word, m_decision.Entry, m_decision.FromRule, m_decision.Result);
+    } else if (!Decide(position, word, hasDotted)) {
+        return;
     }
     if (!m_pendingCombiText.empty()) {
         // Cleared before the write, so that a failing log does not log it again later.
@@ -481,6 +411,64 @@ void TYoficator::Consider(int position, std::string_view word, unsigned letters)
         if (!m_combiLogPath.empty())
             AppendCombiLog(text);
     }
+}
+
+// Shows the word and asks the decider's question, completed with the context
+// and the undo offer.
+class TYoficator::TPassQuestions final : public TQuestionPort
+{
+public:
+    TPassQuestions(TYoficator& engine, int position, int length)
+        : m_engine(engine)
+        , m_position(position)
+        , m_length(length)
+    {
+    }
+    TAnswer Ask(TQuestion& question) override
+    {
+        return m_engine.AskAboutWord(m_position, m_length, question);
+    }
+
+private:
+    TYoficator& m_engine;
+    int m_position;
+    int m_length;
+};
+
+// The decision for a word known to hold е or ё, and what it settles.
+bool TYoficator::Decide(int position, std::string_view word, bool hasDotted)
+{
+    m_undoRequested = false;
+    m_asked = false;
+    if (!m_options.FastScroll)
+        ShowPosition(m_doc, position);
+    TWordCase c = m_decider.LookUp(word, hasDotted);
+    c.Combination = ChoiceOfStored(m_combiState);
+    c.CombinationEntry = m_combiStateEntry;
+    TPassQuestions questions(*this, position, static_cast<int>(word.size()));
+    TWordDecision d = m_decider.Decide(m_options, m_collecting, c, questions);
+    if (d.ByCombination)
+        ++m_counters.CombiDecisionCount;
+    m_asked = d.Asked;
+    m_undoRequested = d.UndoRequested;
+    switch (d.Verdict) {
+    case TVerdict::Leave:
+        return false;
+    case TVerdict::Collect:
+        CountNewDotted();
+        AddToWordPane(d.Result);
+        return false;
+    case TVerdict::Stop:
+        m_aborted = true;
+        return false;
+    case TVerdict::Write:
+        break;
+    }
+    m_aborted = false;
+    // A word outside the dictionary decided as it stands changes nothing and counts nowhere.
+    if (c.Entry >= 0 || !SameText(d.Result, word))
+        WriteBack(position, word, c.Entry, c.Kind != TEntryKind::Form, d.Result);
+    return true;
 }
 
 void TYoficator::WriteBack(

@@ -9,6 +9,7 @@
 #include "engine/run_counters.h"
 #include "engine/test_script.h"
 #include "engine/undo_history.h"
+#include "engine/word_decider.h"
 #include "platform/asker.h"
 #include "platform/text_document.h"
 #include "platform/user_interface.h"
@@ -22,24 +23,6 @@
 namespace tildo {
 
 class MemoryDocument;
-
-// What the lookup of a folded word gives the decision.
-struct TLookUp
-{
-    std::string Form; // the ё form (empty when the word is not in the dictionary)
-    bool Variant = false; // the е spelling is a word too
-    int Answer = 0; // 0 none, 1 е, 2 ё
-    int Entry = -1; // word-form or rule index; -1 none
-    bool FromRule = true; // a rule, or no entry at all
-};
-
-// What the decision settled for a word.
-struct TDecision
-{
-    std::string Result; // the form to write; empty: leave the word alone
-    int Entry = -1;
-    bool FromRule = true;
-};
 
 // The restoration engine: walks a text word by word, decides each word from
 // the main dictionary, the combination dictionary, the standing choices and the
@@ -84,15 +67,11 @@ public:
     // --- the scan -------------------------------------------------------------
     void ScanText(int startLine, int startColumn);
     void TakeWord(int line, int endColumn, std::string_view word, std::string_view separator);
-    void ConsiderWord(int position, std::string_view word);
     void WriteBack(int position, std::string_view word, int entry, bool isRule, std::string_view result);
 
     // --- the decision ---------------------------------------------------------
-    void LookUpWord(std::string_view plain, TLookUp& out);
-    void DecideWord(std::string_view word, int position, TDecision& out);
     void DecideOldest();
     int MatchCombination(const TStringBuffer& candidates);
-    int AskUser(const TQuestion& question);
 
     // --- undo -----------------------------------------------------------------
     void RecordUndo(int wordStart, int letterOffset, const std::string& newWord, const std::string& oldWord,
@@ -127,7 +106,7 @@ public:
     const TPassOptions& Options() const { return m_options; }
 
 private:
-    friend class TPassScope;
+    class TPassQuestions;
 
     void RunPass(int line, int column);
     void ScanLine(int line, int startColumn);
@@ -136,14 +115,14 @@ private:
     void TakeCandidate(int position, std::string_view word, unsigned letters);
     void TakeWindowWord(int position, std::string_view word, std::string_view separator, unsigned letters);
     void Consider(int position, std::string_view word, unsigned letters);
-    void Decide(std::string_view word, int position, bool hasDotted, TDecision& out);
-    bool FindInDictionary(std::string_view plain);
-    void ApplyLookup(bool found, TLookUp& out);
+    // The decider's verdict carried out; true when the word was decided and written.
+    bool Decide(int position, std::string_view word, bool hasDotted);
     void BuildCandidates();
     void AddCandidate(std::string_view a, std::string_view b, std::string_view c);
-    // Asks about the word; returns 1 (е), 2 (ё) or -1 (cancelled or undone).
-    int AskAboutWord(std::string_view word, int position, bool hasDotted, bool missing, bool misplaced,
-        bool mismatch, int answer);
+    // Shows the word at position and asks the question about it.
+    TAnswer AskAboutWord(int position, int length, TQuestion& question);
+    // The testing mode's scripted answer, or the asker's.
+    TAnswer AskUser(const TQuestion& question);
     void PresentWord(int position, int length, bool highlight);
     void AddToWordPane(const std::string& word);
     void RefreshOptions();
@@ -173,6 +152,7 @@ private:
     std::string m_report;
 
     // Decision state.
+    TWordDecider m_decider;
     int m_combiState = 0;
     int m_combiStateEntry = -1;
     std::string m_pendingCombiText;
@@ -188,10 +168,6 @@ private:
     int m_lineIndex = -1;
     int m_lineStart = 0;
     std::string m_separator; // blanks collapsed as it is collected
-    std::string m_plain; // E: the word with ё folded, or the dictionary's placement
-    TLookUp m_lookup;
-    TDicEntry m_entry;
-    TLookupCache m_lookupCache;
     TCombinationFilter m_combiFilter;
     // ELettersOf of the words pushed into the window by this scan, two bits
     // each, the latest in the lowest bits: the window holds the last pushes.
@@ -201,7 +177,6 @@ private:
     std::string m_leadChain;
     std::string m_folded;
     std::string m_scratch;
-    TDecision m_decision;
 };
 
 // What a pass or a collection run gave, for callers without a window (the

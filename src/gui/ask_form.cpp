@@ -20,6 +20,55 @@ namespace tildo {
 
 namespace {
 
+// The dialog's result codes: the answers' codes of the classic dialog; a
+// dialog closed any other way gives one no answer has, which cancels.
+constexpr int DialogPlain = 65281;
+constexpr int DialogDotted = 65282;
+constexpr int DialogAlwaysPlain = 65283;
+constexpr int DialogAlwaysDotted = 65284;
+constexpr int DialogUndo = 65285;
+constexpr int DialogCancel = 2;
+
+int ResultOfAnswer(TAnswer answer)
+{
+    switch (answer) {
+    case TAnswer::Plain:
+        return DialogPlain;
+    case TAnswer::Dotted:
+        return DialogDotted;
+    case TAnswer::AlwaysPlain:
+        return DialogAlwaysPlain;
+    case TAnswer::AlwaysDotted:
+        return DialogAlwaysDotted;
+    case TAnswer::Undo:
+        return DialogUndo;
+    default:
+        return DialogCancel;
+    }
+}
+
+TAnswer AnswerOfResult(int code)
+{
+    switch (code) {
+    case DialogPlain:
+        return TAnswer::Plain;
+    case DialogDotted:
+        return TAnswer::Dotted;
+    case DialogAlwaysPlain:
+        return TAnswer::AlwaysPlain;
+    case DialogAlwaysDotted:
+        return TAnswer::AlwaysDotted;
+    case DialogUndo:
+        return TAnswer::Undo;
+    default:
+        return TAnswer::Cancel;
+    }
+}
+
+} // namespace
+
+namespace {
+
 constexpr int MinContextWidth = 365;
 constexpr int Margin = 9; // on each side of the context field: client width = field + 18
 constexpr int ColumnGap = 5;
@@ -87,12 +136,12 @@ TAskForm::TAskForm(QWidget* parent)
     m_bYoAll->setText(WithAccelerator(Q("Всегда Ё"), QLatin1Char('4')));
     m_bUndo->setText(Q("Откат"));
     m_bCancel->setText(Q("Отмена"));
-    connect(m_bYe, &QPushButton::clicked, this, [this] { Answer(AnswerPlain); });
-    connect(m_bYo, &QPushButton::clicked, this, [this] { Answer(AnswerDotted); });
-    connect(m_bYeAll, &QPushButton::clicked, this, [this] { Answer(AnswerAlwaysPlain); });
-    connect(m_bYoAll, &QPushButton::clicked, this, [this] { Answer(AnswerAlwaysDotted); });
-    connect(m_bUndo, &QPushButton::clicked, this, [this] { Answer(AnswerUndo); });
-    connect(m_bCancel, &QPushButton::clicked, this, [this] { Answer(AnswerCancel); });
+    connect(m_bYe, &QPushButton::clicked, this, [this] { Answer(TAnswer::Plain); });
+    connect(m_bYo, &QPushButton::clicked, this, [this] { Answer(TAnswer::Dotted); });
+    connect(m_bYeAll, &QPushButton::clicked, this, [this] { Answer(TAnswer::AlwaysPlain); });
+    connect(m_bYoAll, &QPushButton::clicked, this, [this] { Answer(TAnswer::AlwaysDotted); });
+    connect(m_bUndo, &QPushButton::clicked, this, [this] { Answer(TAnswer::Undo); });
+    connect(m_bCancel, &QPushButton::clicked, this, [this] { Answer(TAnswer::Cancel); });
 
     Layout(0);
 }
@@ -192,7 +241,7 @@ void TAskForm::ShowQuestion(const TQuestion& q)
     proposed->setFocus();
 }
 
-int TAskForm::Ask(const TQuestion& question)
+TAnswer TAskForm::Ask(const TQuestion& question)
 {
     ShowQuestion(question);
     if (m_placed)
@@ -201,37 +250,37 @@ int TAskForm::Ask(const TQuestion& question)
     QApplication::setOverrideCursor(Qt::ArrowCursor);
     const int code = exec();
     QApplication::restoreOverrideCursor();
-    return code;
+    return AnswerOfResult(code);
 }
 
-void TAskForm::Answer(int code)
+void TAskForm::Answer(TAnswer answer)
 {
-    done(code);
+    done(ResultOfAnswer(answer));
 }
 
 void TAskForm::reject()
 {
-    done(AnswerCancel);
+    done(ResultOfAnswer(TAnswer::Cancel));
 }
 
 bool TAskForm::AnswerDigit(int key)
 {
     switch (key) {
     case Qt::Key_1:
-        Answer(AnswerPlain);
+        Answer(TAnswer::Plain);
         return true;
     case Qt::Key_2:
-        Answer(AnswerDotted);
+        Answer(TAnswer::Dotted);
         return true;
     case Qt::Key_3:
         if (!m_bYeAll->isEnabled())
             return false;
-        Answer(AnswerAlwaysPlain);
+        Answer(TAnswer::AlwaysPlain);
         return true;
     case Qt::Key_4:
         if (!m_bYoAll->isEnabled())
             return false;
-        Answer(AnswerAlwaysDotted);
+        Answer(TAnswer::AlwaysDotted);
         return true;
     default:
         return false;
@@ -246,7 +295,7 @@ void TAskForm::keyPressEvent(QKeyEvent* event)
             return;
         if (event->key() == Qt::Key_Backspace) {
             if (m_bUndo->isEnabled())
-                Answer(AnswerUndo);
+                Answer(TAnswer::Undo);
             return;
         }
     }
@@ -269,7 +318,7 @@ bool TAskForm::eventFilter(QObject* watched, QEvent* event)
         return true;
     case Qt::Key_Backspace:
         if (m_bUndo->isEnabled())
-            Answer(AnswerUndo);
+            Answer(TAnswer::Undo);
         return true;
     default:
         // Every other key typed into the context is swallowed; 1 to 4 answer.

@@ -27,7 +27,7 @@ public:
     // buttons, size and the button that has the focus.
     void ShowQuestion(const TQuestion& question);
     // ShowQuestion, then shows the dialog modally; returns the answer code.
-    int Ask(const TQuestion& question);
+    TAnswer Ask(const TQuestion& question);
 
     // The dialog's width for a context of that pixel width.
     static int ClientWidthFor(int contextWidth);
@@ -43,7 +43,7 @@ protected:
 
 private:
     QPushButton* MakeButton(const char* name);
-    void Answer(int code);
+    void Answer(TAnswer answer);
     // Keys 1 to 4 as answers; false when the key is not one of them or its button is disabled.
     bool AnswerDigit(int key);
     void Layout(int contextWidth);

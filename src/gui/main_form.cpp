@@ -5,7 +5,7 @@
 #include "app/testing_mode.h"
 #include "ask_form.h"
 #include "engine/yoficator.h"
-#include "platform/flag_scope.h"
+#include "platform/scope_guard.h"
 #include "qt_asker.h"
 #include "qt_document_editor.h"
 #include "qt_strings.h"
@@ -102,9 +102,9 @@ void TMainForm::RunBusy(const std::function<void()>& operation)
     if (m_busy)
         return;
     {
-        TFlagScope busy(m_busy);
-        TQtUserInterface::TInputBlock block(*m_ui);
-        TQtTextDocument::TDeferView defer(*m_document);
+        TScopeGuard busy([this] { m_busy = true; }, [this] { m_busy = false; });
+        const auto block = m_ui->BlockInput();
+        const auto defer = m_document->DeferView();
         m_engine->LinesBelow = m_lifecycle->Settings.LinesBelow;
         m_engine->ContextAddLetters = m_lifecycle->Settings.ContextAddLetters;
         operation();

@@ -14,7 +14,7 @@ TQtAsker::TQtAsker(QWidget& window, TQtTextDocument& document, TAskForm& form)
 {
 }
 
-int TQtAsker::Ask(const TQuestion& question)
+TAnswer TQtAsker::Ask(const TQuestion& question)
 {
     m_document.ShowSelection();
     m_window.raise();

@@ -17,7 +17,7 @@ class TQtAsker : public Asker
 public:
     TQtAsker(QWidget& window, TQtTextDocument& document, TAskForm& form);
 
-    int Ask(const TQuestion& question) override;
+    TAnswer Ask(const TQuestion& question) override;
 
     // Another asker takes the questions (a test's scripted one); the editor
     // still shows the word first. nullptr gives them back to the dialog.

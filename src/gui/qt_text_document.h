@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/scope_guard.h"
 #include "platform/text_document.h"
 
 #include <QObject>
@@ -79,23 +80,12 @@ public:
     // when it is out of view, as an editor does for its cursor).
     void ShowSelection();
 
-    class TDeferView
+    // The view deferred for the life of the returned guard, then as it was.
+    auto DeferView()
     {
-    public:
-        explicit TDeferView(TQtTextDocument& doc)
-            : m_doc(doc)
-            , m_was(doc.IsViewDeferred())
-        {
-            m_doc.SetViewDeferred(true);
-        }
-        ~TDeferView() { m_doc.SetViewDeferred(m_was); }
-        TDeferView(const TDeferView&) = delete;
-        TDeferView& operator=(const TDeferView&) = delete;
-
-    private:
-        TQtTextDocument& m_doc;
-        bool m_was;
-    };
+        return TScopeGuard(
+            [this] { SetViewDeferred(true); }, [this, was = IsViewDeferred()] { SetViewDeferred(was); });
+    }
 
 signals:
     // The text changed (not only its colours): an edit of ours or of the user.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/scope_guard.h"
 #include "platform/user_interface.h"
 
 #include <QElapsedTimer>
@@ -24,7 +25,7 @@ namespace tildo {
 //
 // Esc during a long operation: the core polls IsEscPressed after each unit of
 // work. From the first poll until the event loop is idle again (and for the
-// life of a TInputBlock), an application-wide filter swallows keyboard and
+// life of BlockInput's guard), an application-wide filter swallows keyboard and
 // mouse input, so that no click or key reaches the editor or the menus, and
 // records Esc presses; every ~50 ms a poll lets the queued events through the
 // filter so that the window stays painted. A modal window opened meanwhile (a
@@ -67,28 +68,17 @@ public:
     // The window's command of that name; nullptr when there is none.
     QAction* Command(std::string_view command) const;
 
-    // Input is swallowed (and Esc recorded) for the life of the object.
-    class TInputBlock
+    // Input is swallowed (and Esc recorded) for the life of the returned
+    // guard. When the outermost ends, the operation is over: so is its
+    // polling, whether or not the event loop has waited since.
+    auto BlockInput()
     {
-    public:
-        explicit TInputBlock(TQtUserInterface& ui)
-            : m_ui(ui)
-        {
-            ++m_ui.m_blockDepth;
-        }
-        // The operation is over: so is its polling, whether or not the event
-        // loop has waited since.
-        ~TInputBlock()
-        {
-            if (--m_ui.m_blockDepth == 0)
-                m_ui.EndPolling();
-        }
-        TInputBlock(const TInputBlock&) = delete;
-        TInputBlock& operator=(const TInputBlock&) = delete;
-
-    private:
-        TQtUserInterface& m_ui;
-    };
+        return TScopeGuard([this] { ++m_blockDepth; },
+            [this] {
+                if (--m_blockDepth == 0)
+                    EndPolling();
+            });
+    }
     bool IsBlockingInput() const { return m_blockDepth > 0 || m_polling; }
 
     // How often a poll lets events through, in milliseconds.

@@ -1,19 +1,11 @@
 #pragma once
 
+#include "platform/answer.h"
 #include "platform/text_document.h"
 
 #include <string>
 
 namespace tildo {
-
-// Answer codes of a question. The docked panel, the floating dialog, the
-// command-line tool and the testing mode's scripted answers all produce them.
-constexpr int AnswerPlain = 65281; // write the е form
-constexpr int AnswerDotted = 65282; // write the ё form
-constexpr int AnswerAlwaysPlain = 65283; // е, and from now on е for this word form
-constexpr int AnswerAlwaysDotted = 65284; // ё, and from now on ё for this word form
-constexpr int AnswerUndo = 65285; // take back the last asked replacement and ask again
-constexpr int AnswerCancel = 2; // abort the pass
 
 // One question about a word, as plain data. All texts are CP1251.
 struct TQuestion
@@ -47,8 +39,9 @@ class Asker
 public:
     virtual ~Asker() = default;
 
-    // Returns one of the answer codes above; anything else counts as a cancel.
-    virtual int Ask(const TQuestion& question) = 0;
+    // The docked panel, the floating dialog, the command-line tool and the
+    // testing mode's scripted answers all answer here; None counts as a cancel.
+    virtual TAnswer Ask(const TQuestion& question) = 0;
 
     // A pass starts and ends. A docked question panel shows its waiting look and
     // locks the menus in between; EndPass is called on every exit path.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/scope_guard.h"
+
 #include <string>
 #include <string_view>
 
@@ -10,9 +12,10 @@ enum class TDialogAnswer { Yes, No, Cancel };
 
 // What an open or save file dialog starts with. Filter is "Caption|patterns"
 // pairs joined by '|' ("Plain text|*.txt|All types|*.*"), empty for none.
-struct TFileChoice {
+struct TFileChoice
+{
     std::string Directory; // start directory; empty for the dialog's own choice
-    std::string FileName;  // proposed name
+    std::string FileName; // proposed name
     std::string Filter;
 };
 
@@ -76,27 +79,17 @@ public:
 // Shows the busy cursor and a status text for the life of a long operation,
 // then puts back the cursor and the status text that was there before, on
 // every exit path.
-class TBusyScope
+inline auto BusyScope(UserInterface& ui, const std::string& status)
 {
-public:
-    TBusyScope(UserInterface& ui, const std::string& status)
-        : m_ui(ui)
-        , m_savedStatus(ui.StatusText())
-    {
-        m_ui.SetBusyCursor(true);
-        m_ui.SetStatusText(status);
-    }
-    ~TBusyScope()
-    {
-        m_ui.SetBusyCursor(false);
-        m_ui.SetStatusText(m_savedStatus);
-    }
-    TBusyScope(const TBusyScope&) = delete;
-    TBusyScope& operator=(const TBusyScope&) = delete;
-
-private:
-    UserInterface& m_ui;
-    std::string m_savedStatus;
-};
+    return TScopeGuard(
+        [&ui, &status] {
+            ui.SetBusyCursor(true);
+            ui.SetStatusText(status);
+        },
+        [&ui, saved = ui.StatusText()] {
+            ui.SetBusyCursor(false);
+            ui.SetStatusText(saved);
+        });
+}
 
 } // namespace tildo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dict/my_lists.h"
+#include "platform/scope_guard.h"
 #include "platform/text_document.h"
 #include "platform/user_interface.h"
 #include "tools/dic_lines.h"
@@ -149,21 +150,10 @@ public:
 
 private:
     // The busy cursor over both panes and the window for the life of a command.
-    class TWaitCursor
+    auto WaitCursor()
     {
-    public:
-        explicit TWaitCursor(TDicEditor& editor)
-            : m_editor(editor)
-        {
-            m_editor.SetBusy(true);
-        }
-        ~TWaitCursor() { m_editor.SetBusy(false); }
-        TWaitCursor(const TWaitCursor&) = delete;
-        TWaitCursor& operator=(const TWaitCursor&) = delete;
-
-    private:
-        TDicEditor& m_editor;
-    };
+        return TScopeGuard([this] { SetBusy(true); }, [this] { SetBusy(false); });
+    }
     void SetBusy(bool busy);
 
     TCheckMode CheckMode() const;

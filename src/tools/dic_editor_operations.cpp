@@ -27,7 +27,7 @@ TStringList PassThroughFile(const TStringList& lines, const std::string& path)
 
 void TDicEditor::Sort1Click()
 {
-    TWaitCursor wait(*this);
+    const auto wait = WaitCursor();
     BeginWait();
     Guarded([&] {
         const std::string temp = TempFilePath();
@@ -47,7 +47,7 @@ void TDicEditor::Sort1Click()
 
 void TDicEditor::CheckDic1Click()
 {
-    TWaitCursor wait(*this);
+    const auto wait = WaitCursor();
     BeginWait();
     const TStringList lines = PaneLines(m_dic);
     const int start = lines.empty() ? 0 : CaretLine(m_dic);
@@ -67,7 +67,7 @@ void TDicEditor::CheckDic1Click()
 
 void TDicEditor::DelDoubles1Click()
 {
-    TWaitCursor wait(*this);
+    const auto wait = WaitCursor();
     BeginWait();
     const int caret = m_dic.SelStart();
     TStringList lines = PaneLines(m_dic);
@@ -89,7 +89,7 @@ void TDicEditor::Subtract1Click()
     const std::string fileName = m_ui.ChooseOpenFile(TFileChoice { m_setup.ProgramDir, {}, DicFileFilter });
     if (fileName.empty())
         return;
-    TWaitCursor wait(*this);
+    const auto wait = WaitCursor();
     Guarded([&] {
         const std::string temp = TempFilePath();
         TStringList lines = PassThroughFile(PaneLines(m_dic), temp);
@@ -107,7 +107,7 @@ void TDicEditor::Subtract1Click()
 
 void TDicEditor::SweepWordEditor1Click()
 {
-    TWaitCursor wait(*this);
+    const auto wait = WaitCursor();
     TStringList words = PaneLines(m_word);
     const TSweepResult result = SweepWords(words, PaneLines(m_dic), m_ui);
     if (result.Removed > 0)

@@ -115,7 +115,7 @@ TEST_F(TTestingFixture, SecondUseStartsFreeTestingWithQuestionsForTheUser)
     EXPECT_EQ(ui.StatusText(), "");
     EXPECT_EQ(editor.Line(1), W("все все Все ВСЕ все")); // the fresh table
     // Now a pass asks the user and runs past line 14.
-    asker.WhenEmpty = AnswerPlain;
+    asker.WhenEmpty = TAnswer::Plain;
     const int scriptedBefore = mode.Script.NextAnswer;
     engine.DoYoficate(0, 1);
     EXPECT_FALSE(asker.Questions.empty());

@@ -35,7 +35,7 @@ TEST(TerminalAsker, ShowsTheQuestionAndTakesOnlyTheAnswersOnOffer)
     std::ostringstream out;
     TTerminalAsker asker(in, out, false);
     // "A1" is not on offer for this question; Enter takes the proposed ё.
-    EXPECT_EQ(asker.Ask(q, 3, 4), AnswerDotted);
+    EXPECT_EQ(asker.Ask(q, 3, 4), TAnswer::Dotted);
     const std::string shown = out.str();
     EXPECT_NE(shown.find("Строка 3, столбец 4: Выберите верный вариант"), std::string::npos) << shown;
     EXPECT_NE(shown.find("Мы [все] [2Jтут"), std::string::npos) << shown; // no escape reaches the terminal
@@ -43,28 +43,28 @@ TEST(TerminalAsker, ShowsTheQuestionAndTakesOnlyTheAnswersOnOffer)
     EXPECT_NE(shown.find("U — Откат \"еще -> ещё\""), std::string::npos);
     EXPECT_EQ(shown.find("A1 —"), std::string::npos);
     EXPECT_NE(shown.find("Такого ответа нет"), std::string::npos);
-    EXPECT_EQ(asker.Ask(q, 1, 1), AnswerPlain); // "x" refused, then 0
-    EXPECT_EQ(asker.Ask(q, 1, 1), AnswerUndo);
-    EXPECT_EQ(asker.Ask(q, 1, 1), AnswerCancel);
-    EXPECT_EQ(asker.Ask(q, 1, 1), AnswerCancel); // the end of input
+    EXPECT_EQ(asker.Ask(q, 1, 1), TAnswer::Plain); // "x" refused, then 0
+    EXPECT_EQ(asker.Ask(q, 1, 1), TAnswer::Undo);
+    EXPECT_EQ(asker.Ask(q, 1, 1), TAnswer::Cancel);
+    EXPECT_EQ(asker.Ask(q, 1, 1), TAnswer::Cancel); // the end of input
 }
 
 TEST(CliAnswers, ScriptedNamesAndTheAnswerThatKeepsAWord)
 {
-    const std::vector<int> codes = ParseAnswers({ "1", "0", "a1", "A0", "u", "C" });
-    const std::vector<int> expected
-        = { AnswerDotted, AnswerPlain, AnswerAlwaysDotted, AnswerAlwaysPlain, AnswerUndo, AnswerCancel };
+    const std::vector<TAnswer> codes = ParseAnswers({ "1", "0", "a1", "A0", "u", "C" });
+    const std::vector<TAnswer> expected = { TAnswer::Dotted, TAnswer::Plain, TAnswer::AlwaysDotted,
+        TAnswer::AlwaysPlain, TAnswer::Undo, TAnswer::Cancel };
     EXPECT_EQ(codes, expected);
-    for (int code : expected)
+    for (TAnswer code : expected)
         EXPECT_EQ(ParseAnswers({ AnswerName(code) }).front(), code);
 
     TQuestion q = SampleQuestion();
-    EXPECT_EQ(KeepAnswer(q, W("все")), AnswerPlain);
-    EXPECT_EQ(KeepAnswer(q, W("всё")), AnswerDotted);
+    EXPECT_EQ(KeepAnswer(q, W("все")), TAnswer::Plain);
+    EXPECT_EQ(KeepAnswer(q, W("всё")), TAnswer::Dotted);
     // A misplaced ё: the е button would move it, so the word itself is the ё form.
     q.PlainForm = W("ёлка");
     q.DottedForm = W("елкё");
-    EXPECT_EQ(KeepAnswer(q, W("елкё")), AnswerDotted);
+    EXPECT_EQ(KeepAnswer(q, W("елкё")), TAnswer::Dotted);
 }
 
 TEST(CliInput, DetectionAndTheOriginalBytesBehindPositions)

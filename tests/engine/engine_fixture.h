@@ -51,7 +51,7 @@ struct TEngineFixture : ::testing::Test
     int FormIndex(const char* utf8) const { return dic.FindForm(FoldDottedE(W(utf8))); }
     // A whole pass from the start, as "Ёфицировать с начала текста".
     void Pass() { engine.DoYoficate(0, 1); }
-    void Answers(std::initializer_list<int> codes) { asker.Answers.insert(asker.Answers.end(), codes); }
+    void Answers(std::initializer_list<TAnswer> codes) { asker.Answers.insert(asker.Answers.end(), codes); }
     std::string Status() const { return U(ui.StatusText()); }
 };
 

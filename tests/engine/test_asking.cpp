@@ -70,7 +70,7 @@ TEST_F(Asking, WordIsShownWithLinesBelowItAndTheQuestionCarriesItsContext)
     Dictionary({ "всё?" });
     Option("FastScroll1");
     scrolling.SetText(W("а все\nб\nв\nг все"));
-    Answers({ AnswerPlain, AnswerPlain });
+    Answers({ TAnswer::Plain, TAnswer::Plain });
     e.DoYoficate(0, 1);
     // Line 0: first the start of line 2, then the word; line 3 is the last: the word only.
     EXPECT_EQ(scrolling.scrolledTo, (std::vector<int> { 8, 2, 12 }));
@@ -85,7 +85,7 @@ TEST_F(Asking, UndoCaptionNamesTheLastChange)
 {
     Dictionary({ "всё?" });
     Text("все все");
-    Answers({ AnswerDotted, AnswerPlain });
+    Answers({ TAnswer::Dotted, TAnswer::Plain });
     Pass();
     EXPECT_FALSE(asker.Questions[0].UndoEnabled);
     EXPECT_EQ(U(asker.Questions[0].UndoCaption), "Откат");
@@ -95,7 +95,7 @@ TEST_F(Asking, UndoCaptionNamesTheLastChange)
     EXPECT_EQ(engine.UndoHistory().Count(), 1);
 
     // The next pass starts with an empty history.
-    Answers({ AnswerPlain, AnswerPlain });
+    Answers({ TAnswer::Plain, TAnswer::Plain });
     Pass();
     EXPECT_EQ(U(ui.Caption("Undo1")), "Откат");
     EXPECT_FALSE(ui.Enabled["Undo1"]);
@@ -109,7 +109,7 @@ TEST_F(Asking, EveryChangedLetterNeedsItsOwnUndoAndGetsItsColourBack)
     Text("трехведерный");
     doc.Select(0, 12);
     doc.SetSelectionColour(Rgb(0, 128, 0));
-    Answers({ AnswerDotted });
+    Answers({ TAnswer::Dotted });
     Pass();
     EXPECT_EQ(Result(), "трёхведёрный");
     EXPECT_EQ(doc.CharColour(2), ColourBlue);
@@ -145,7 +145,7 @@ TEST_F(Asking, UndoAfterOtherEditsNeverWritesWhatItDidNotWrite)
 {
     Dictionary({ "всё?" });
     Text("все дом все");
-    Answers({ AnswerDotted, AnswerDotted });
+    Answers({ TAnswer::Dotted, TAnswer::Dotted });
     Pass();
     ASSERT_EQ(Result(), "всё дом всё");
 
@@ -170,13 +170,13 @@ TEST_F(Asking, ScriptedAnswersAreTakenBeforeTheAsker)
     engine.SetTestScript(&script);
     Dictionary({ "всё?" });
     Text("все все все");
-    Answers({ AnswerDotted });
+    Answers({ TAnswer::Dotted });
     Pass();
     EXPECT_EQ(Result(), "всё все всё");
     EXPECT_EQ(script.NextAnswer, 2);
     EXPECT_EQ(asker.Questions.size(), 1u); // the third, after the script ran out
     script.ScriptedTesting = false;
-    Answers({ AnswerPlain });
+    Answers({ TAnswer::Plain });
     Text("все");
     Pass();
     EXPECT_EQ(asker.Questions.size(), 2u);

@@ -93,11 +93,11 @@ TEST_F(RestorationPass, EscDuringThePassStopsItAfterTheCurrentWord)
     {
         TEscUi* ui = nullptr;
         int asked = 0;
-        int Ask(const TQuestion&) override
+        TAnswer Ask(const TQuestion&) override
         {
             ++asked;
             ui->pressed = true;
-            return AnswerDotted;
+            return TAnswer::Dotted;
         }
     } pressing;
     pressing.ui = &escUi;
@@ -128,7 +128,7 @@ TEST_F(RestorationPass, SeparatorsCarryPunctuationAcrossLinesButNotLineBreaks)
     EXPECT_TRUE(asker.Questions.empty());
     // A bare comma before the break: nothing matches, the user is asked.
     Text("все,\nравно");
-    Answers({ AnswerPlain });
+    Answers({ TAnswer::Plain });
     Pass();
     EXPECT_EQ(asker.Questions.size(), 1u);
 }
@@ -143,7 +143,7 @@ TEST_F(RestorationPass, CombinationModeDecidesTheLastWordsWithTheTextAfterThem)
     EXPECT_TRUE(asker.Questions.empty());
     // Without the comma after it the word is asked about.
     Text("он сказал все");
-    Answers({ AnswerPlain });
+    Answers({ TAnswer::Plain });
     Pass();
     EXPECT_EQ(asker.Questions.size(), 1u);
 }
@@ -152,7 +152,7 @@ TEST_F(RestorationPass, UndoAnswerTakesBackTheLastAskedLetterAndScansAgainFromIt
 {
     Dictionary({ "всё?", "ещё" });
     Text("все еще все");
-    Answers({ AnswerDotted, AnswerUndo, AnswerPlain, AnswerDotted });
+    Answers({ TAnswer::Dotted, TAnswer::Undo, TAnswer::Plain, TAnswer::Dotted });
     Pass();
     EXPECT_EQ(Result(), "все ещё всё");
     ASSERT_EQ(asker.Questions.size(), 4u);

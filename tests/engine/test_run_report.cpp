@@ -51,7 +51,7 @@ TEST_F(RunReport, CountersAddUpOverPassesAndCountAskedLetters)
 {
     Dictionary({ "всё?", "ещё" });
     Text("еще все");
-    Answers({ AnswerDotted });
+    Answers({ TAnswer::Dotted });
     Pass();
     EXPECT_EQ(Status(),
         "Новых \"Ё/Е\": 2/0 (в т.ч. с запросом 1/0); словосочетаний: 0; время: 0.00 с; скорость: 0 замен/с");
@@ -75,7 +75,7 @@ TEST_F(RunReport, MisplacedDottedEAnsweredWithTheDictionaryFormCountsBothWays)
     Dictionary({ "трёхведёрный" });
     Option("CheckYo1");
     Text("трехвёдерный");
-    Answers({ AnswerPlain });
+    Answers({ TAnswer::Plain });
     Pass();
     EXPECT_EQ(Result(), "трёхведёрный");
     const TRunCounters& c = engine.Counters();
@@ -131,7 +131,7 @@ TEST_F(RunReport, WindowlessCallersGetTheReportAndTheCounters)
 {
     Dictionary({ "ещё", "всё?" });
     Text("еще все");
-    asker.WhenEmpty = AnswerCancel;
+    asker.WhenEmpty = TAnswer::Cancel;
     const TRunOutcome pass = RunPass(engine);
     EXPECT_TRUE(pass.Aborted);
     EXPECT_EQ(pass.Counters.NewDottedCount, 1);

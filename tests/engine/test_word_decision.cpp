@@ -21,10 +21,10 @@ struct WordDecision : TEngineFixture
     {
         Dictionary({ "всё?", "ещё", "трёхведёрный" });
         Option("CheckYo1");
-        asker.WhenEmpty = AnswerPlain;
+        asker.WhenEmpty = TAnswer::Plain;
     }
 
-    TOutcome Decide(const char* word, int answer = AnswerPlain)
+    TOutcome Decide(const char* word, TAnswer answer = TAnswer::Plain)
     {
         Text(word);
         asker.Questions.clear();
@@ -74,7 +74,7 @@ TEST_F(WordDecision, WordsWithoutDottedE)
     EXPECT_EQ(Decide("еще").Text, "еще"); // VarOnly wins over AlwaysAsk
     EXPECT_FALSE(asker.Questions.size());
     Option("VarOnly1", false);
-    o = Decide("еще", AnswerDotted);
+    o = Decide("еще", TAnswer::Dotted);
     EXPECT_TRUE(o.Asked);
     EXPECT_EQ(o.Caption, Missing);
     EXPECT_FALSE(o.DefaultDotted);
@@ -100,7 +100,7 @@ TEST_F(WordDecision, WordsWithoutDottedE)
     EXPECT_FALSE(Decide("все").Asked);
     EXPECT_EQ(Decide("все").Text, "все");
     Option("NoVarOnly1", false);
-    o = Decide("Все", AnswerDotted);
+    o = Decide("Все", TAnswer::Dotted);
     EXPECT_TRUE(o.Asked);
     EXPECT_EQ(o.Caption, Plain);
     EXPECT_FALSE(o.DefaultDotted);
@@ -131,7 +131,7 @@ TEST_F(WordDecision, WordsWithDottedEWhereTheDictionaryHasIt)
     EXPECT_FALSE(o.Asked);
     EXPECT_EQ(o.Text, "еще");
     Option("AlwaysAsk1");
-    o = Decide("ещё", AnswerDotted);
+    o = Decide("ещё", TAnswer::Dotted);
     EXPECT_TRUE(o.Asked);
     EXPECT_TRUE(o.DefaultDotted);
     EXPECT_EQ(o.Text, "ещё");
@@ -141,7 +141,7 @@ TEST_F(WordDecision, WordsWithDottedEWhereTheDictionaryHasIt)
     Option("NoVarOnly1");
     EXPECT_FALSE(Decide("всё").Asked);
     Option("NoVarOnly1", false);
-    o = Decide("всё", AnswerDotted);
+    o = Decide("всё", TAnswer::Dotted);
     EXPECT_TRUE(o.Asked);
     EXPECT_EQ(o.Caption, Plain);
     EXPECT_TRUE(o.DefaultDotted);
@@ -191,14 +191,14 @@ TEST_F(WordDecision, WordsWhoseDottedEDisagreesWithTheDictionary)
 TEST_F(WordDecision, RulesAskWithoutStandingChoicesAndRememberTheirAnswer)
 {
     Dictionary({ "полёт*?" });
-    TOutcome o = Decide("полетами", AnswerDotted);
+    TOutcome o = Decide("полетами", TAnswer::Dotted);
     ASSERT_TRUE(o.Asked);
     EXPECT_FALSE(o.AlwaysEnabled);
     EXPECT_TRUE(asker.Questions.back().FromRule);
     EXPECT_EQ(o.Text, "полётами");
     EXPECT_EQ(dic.RuleLastAnswer[0], 2);
     // A standing-choice answer to a rule counts as a plain answer and sets nothing.
-    Decide("полетами", AnswerAlwaysPlain);
+    Decide("полетами", TAnswer::AlwaysPlain);
     EXPECT_EQ(Result(), "полетами");
     EXPECT_EQ(dic.RuleLastAnswer[0], 1);
     for (int i = 0; i < dic.FormCount(); ++i)
@@ -208,9 +208,9 @@ TEST_F(WordDecision, RulesAskWithoutStandingChoicesAndRememberTheirAnswer)
 TEST_F(WordDecision, ProposeLastOffersTheLastAnswer)
 {
     Option("ProposeLast1");
-    EXPECT_FALSE(Decide("все", AnswerDotted).DefaultDotted);
+    EXPECT_FALSE(Decide("все", TAnswer::Dotted).DefaultDotted);
     EXPECT_EQ(dic.FormLastAnswer[FormIndex("всё")], 2);
-    EXPECT_TRUE(Decide("все", AnswerPlain).DefaultDotted);
+    EXPECT_TRUE(Decide("все", TAnswer::Plain).DefaultDotted);
     EXPECT_FALSE(Decide("все").DefaultDotted);
     // A fixed word asked because of AlwaysAsk proposes its ё.
     Option("AlwaysAsk1");
@@ -222,7 +222,7 @@ TEST_F(WordDecision, ProposeLastOffersTheLastAnswer)
 TEST_F(WordDecision, StandingChoiceDecidesLaterOccurrencesUntilCleared)
 {
     Text("все все");
-    Answers({ AnswerAlwaysDotted });
+    Answers({ TAnswer::AlwaysDotted });
     Pass();
     EXPECT_EQ(Result(), "всё всё");
     EXPECT_EQ(asker.Questions.size(), 1u);
@@ -242,7 +242,7 @@ TEST_F(WordDecision, StandingChoiceDecidesLaterOccurrencesUntilCleared)
 TEST_F(WordDecision, CancelEndsThePassAndStoresNothing)
 {
     Text("все еще все");
-    Answers({ AnswerCancel });
+    Answers({ TAnswer::Cancel });
     Pass();
     EXPECT_EQ(Result(), "все еще все");
     EXPECT_TRUE(engine.Aborted());
@@ -256,10 +256,10 @@ TEST_F(WordDecision, DoubtfulWordIsHighlightedOnlyWhileAsked)
     {
         MemoryDocument* doc = nullptr;
         std::vector<TColour> seen;
-        int Ask(const TQuestion&) override
+        TAnswer Ask(const TQuestion&) override
         {
             seen.push_back(doc->CharBackground(doc->SelStart()));
-            return AnswerDotted;
+            return TAnswer::Dotted;
         }
     } highlight;
     highlight.doc = &doc;
@@ -295,7 +295,7 @@ TEST_F(WordDecision, CombinationDecidesWithoutAQuestion)
     // Without the analysis все is asked about again.
     Option("CombiWords1", false);
     Text("все равно");
-    Answers({ AnswerPlain });
+    Answers({ TAnswer::Plain });
     Pass();
     EXPECT_EQ(asker.Questions.size(), 1u);
 }
@@ -308,13 +308,13 @@ TEST_F(WordDecision, CandidatesOfTheWorkedExample)
     {
         TWordBuffer* window = nullptr;
         std::vector<std::string>* seen = nullptr;
-        int Ask(const TQuestion&) override
+        TAnswer Ask(const TQuestion&) override
         {
             if (seen->empty()) {
                 for (int i = 0; i < window->Candidates.Count(); ++i)
                     seen->push_back(U(window->Candidates[i]));
             }
-            return AnswerPlain;
+            return TAnswer::Plain;
         }
     } capturing;
     capturing.window = &window;
@@ -332,7 +332,7 @@ TEST_F(WordDecision, OldestWordAloneNeverMatches)
     // AddCombination itself takes a one-word line (only the file loader refuses it).
     Combinations({ "всё" });
     Text("все");
-    Answers({ AnswerPlain });
+    Answers({ TAnswer::Plain });
     Pass();
     EXPECT_EQ(asker.Questions.size(), 1u);
     EXPECT_EQ(combi.UseCounts[0], 0);

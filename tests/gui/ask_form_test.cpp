@@ -33,7 +33,7 @@ TQuestion Question()
 }
 
 // Asks the question and, once the dialog is up, does what the test says.
-int AskAnd(TAskForm& form, const TQuestion& q, const std::function<void(TAskForm&)>& act)
+TAnswer AskAnd(TAskForm& form, const TQuestion& q, const std::function<void(TAskForm&)>& act)
 {
     QTimer::singleShot(0, &form, [&form, act] { act(form); });
     return form.Ask(q);
@@ -101,22 +101,22 @@ TEST(AskForm, AnswersFromButtonsAndKeys)
 {
     TAskForm form;
     TQuestion q = Question();
-    EXPECT_EQ(AskAnd(form, q, [](TAskForm& f) { Button(f, "bYo")->click(); }), AnswerDotted);
-    EXPECT_EQ(AskAnd(form, q, [](TAskForm& f) { Button(f, "bYeAll")->click(); }), AnswerAlwaysPlain);
-    EXPECT_EQ(AskAnd(form, q, [](TAskForm& f) { Button(f, "bCancel")->click(); }), AnswerCancel);
+    EXPECT_EQ(AskAnd(form, q, [](TAskForm& f) { Button(f, "bYo")->click(); }), TAnswer::Dotted);
+    EXPECT_EQ(AskAnd(form, q, [](TAskForm& f) { Button(f, "bYeAll")->click(); }), TAnswer::AlwaysPlain);
+    EXPECT_EQ(AskAnd(form, q, [](TAskForm& f) { Button(f, "bCancel")->click(); }), TAnswer::Cancel);
     // The proposed answer has the focus, and Enter presses it.
     EXPECT_EQ(AskAnd(form, q,
                   [](TAskForm& f) {
                       EXPECT_EQ(f.focusWidget(), Button(f, "bYe"));
                       QTest::keyClick(f.focusWidget(), Qt::Key_Return);
                   }),
-        AnswerPlain);
+        TAnswer::Plain);
     // Keys 1 to 4 anywhere in the dialog and in the context field.
-    const std::pair<Qt::Key, int> digits[] = {
-        { Qt::Key_1, AnswerPlain },
-        { Qt::Key_2, AnswerDotted },
-        { Qt::Key_3, AnswerAlwaysPlain },
-        { Qt::Key_4, AnswerAlwaysDotted },
+    const std::pair<Qt::Key, TAnswer> digits[] = {
+        { Qt::Key_1, TAnswer::Plain },
+        { Qt::Key_2, TAnswer::Dotted },
+        { Qt::Key_3, TAnswer::AlwaysPlain },
+        { Qt::Key_4, TAnswer::AlwaysDotted },
     };
     for (const auto& [key, code] : digits) {
         EXPECT_EQ(
@@ -129,13 +129,13 @@ TEST(AskForm, AnswersFromButtonsAndKeys)
     }
     // Esc, closing the window and the context field's Esc cancel.
     EXPECT_EQ(AskAnd(form, q, [](TAskForm& f) { QTest::keyClick(Button(f, "bYo"), Qt::Key_Escape); }),
-        AnswerCancel);
-    EXPECT_EQ(AskAnd(form, q, [](TAskForm& f) { f.close(); }), AnswerCancel);
+        TAnswer::Cancel);
+    EXPECT_EQ(AskAnd(form, q, [](TAskForm& f) { f.close(); }), TAnswer::Cancel);
     EXPECT_EQ(AskAnd(form, q,
                   [](TAskForm& f) {
                       QTest::keyClick(f.findChild<QTextEdit*>(QStringLiteral("reContext")), Qt::Key_Escape);
                   }),
-        AnswerCancel);
+        TAnswer::Cancel);
 }
 
 TEST(AskForm, DisabledAnswersCannotBeGivenByKeys)
@@ -158,17 +158,17 @@ TEST(AskForm, DisabledAnswersCannotBeGivenByKeys)
                       EXPECT_EQ(context->toPlainText(), QString::fromUtf8("Мы знаем все это, и больше"));
                       QTest::keyClick(context, Qt::Key_2);
                   }),
-        AnswerDotted);
+        TAnswer::Dotted);
     q.UndoEnabled = true;
     EXPECT_EQ(AskAnd(form, q, [](TAskForm& f) { QTest::keyClick(Button(f, "bYe"), Qt::Key_Backspace); }),
-        AnswerUndo);
+        TAnswer::Undo);
     EXPECT_EQ(AskAnd(form, q,
                   [](TAskForm& f) {
                       QTest::keyClick(
                           f.findChild<QTextEdit*>(QStringLiteral("reContext")), Qt::Key_Backspace);
                   }),
-        AnswerUndo);
-    EXPECT_EQ(AskAnd(form, q, [](TAskForm& f) { Button(f, "bUndo")->click(); }), AnswerUndo);
+        TAnswer::Undo);
+    EXPECT_EQ(AskAnd(form, q, [](TAskForm& f) { Button(f, "bUndo")->click(); }), TAnswer::Undo);
 }
 
 TEST(AskForm, OpensWhereItLastStood)

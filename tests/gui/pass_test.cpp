@@ -29,18 +29,18 @@ using test::W;
 class TLookingAsker : public Asker
 {
 public:
-    std::vector<std::function<int(const TQuestion&)>> Steps;
+    std::vector<std::function<TAnswer(const TQuestion&)>> Steps;
     std::vector<TQuestion> Questions;
 
-    int Ask(const TQuestion& q) override
+    TAnswer Ask(const TQuestion& q) override
     {
         Questions.push_back(q);
         const std::size_t n = Questions.size() - 1;
-        return n < Steps.size() ? Steps[n](q) : AnswerCancel;
+        return n < Steps.size() ? Steps[n](q) : TAnswer::Cancel;
     }
 };
 
-std::function<int(const TQuestion&)> Answer(int code)
+std::function<TAnswer(const TQuestion&)> Answer(TAnswer code)
 {
     return [code](const TQuestion&) { return code; };
 }
@@ -78,12 +78,12 @@ TEST(Pass, RestoresACp1251TextAskingAboutVariants)
             EXPECT_FALSE(q.UndoEnabled);
             QTest::keyClicks(&f.Form->Editor(), QStringLiteral("zz"));
             EXPECT_FALSE(f.EditorText().contains(QStringLiteral("zz")));
-            return AnswerDotted;
+            return TAnswer::Dotted;
         },
         [&](const TQuestion& q) {
             EXPECT_TRUE(q.UndoEnabled);
             EXPECT_EQ(q.UndoCaption, W("Откат \"все -> всё\""));
-            return AnswerPlain;
+            return TAnswer::Plain;
         },
     };
     f.Form->SetAsker(&asker);
@@ -142,7 +142,7 @@ TEST(Pass, RestoresAUtf8TextKeepingWhatCp1251Lacks)
     f.Command("Open1")->trigger();
     f.Command("Mark1")->trigger(); // no colours this time
     TLookingAsker asker;
-    asker.Steps = { Answer(AnswerPlain) };
+    asker.Steps = { Answer(TAnswer::Plain) };
     f.Form->SetAsker(&asker);
     CtrlF9(f);
     EXPECT_EQ(f.EditorText(), QString::fromUtf8("ещё 中 ёлка 😀 все\n"));
@@ -166,7 +166,7 @@ TEST(Pass, HighlightsAWordWhoseDottedLetterIsInDoubt)
         EXPECT_EQ(doc.CharBackground(2), ColourWhite);
         // The editor has caught up with the highlight: its paragraph is laid out anew.
         EXPECT_EQ(f.Form->Editor().textCursor().selectedText(), QString::fromUtf8("еще"));
-        return AnswerDotted;
+        return TAnswer::Dotted;
     } };
     f.Form->SetAsker(&asker);
     CtrlF9(f);
@@ -187,7 +187,7 @@ TEST(Pass, EscStopsAfterTheCurrentWord)
         QCoreApplication::postEvent(
             &f.Form->Editor(), new QKeyEvent(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier));
         QThread::msleep(TQtUserInterface::PumpInterval + 10);
-        return AnswerDotted;
+        return TAnswer::Dotted;
     } };
     f.Form->SetAsker(&asker);
     CtrlF9(f);
@@ -206,7 +206,8 @@ TEST(Pass, AnUndoAnswerAsksAboutThePreviousWordAgain)
     TMainFormFixture f;
     f.Form->Editor().setPlainText(QString::fromUtf8("все и все"));
     TLookingAsker asker;
-    asker.Steps = { Answer(AnswerDotted), Answer(AnswerUndo), Answer(AnswerPlain), Answer(AnswerDotted) };
+    asker.Steps
+        = { Answer(TAnswer::Dotted), Answer(TAnswer::Undo), Answer(TAnswer::Plain), Answer(TAnswer::Dotted) };
     f.Form->SetAsker(&asker);
     CtrlF9(f);
     ASSERT_EQ(asker.Questions.size(), 4u);
@@ -257,7 +258,7 @@ TEST(Pass, ClosingIsRefusedWhileAPassRuns)
     bool closed = true;
     asker.Steps = { [&](const TQuestion&) {
         closed = f.Form->close();
-        return AnswerCancel;
+        return TAnswer::Cancel;
     } };
     f.Form->SetAsker(&asker);
     CtrlF9(f);

@@ -6,8 +6,6 @@
 
 #include <QPlainTextEdit>
 
-#include <optional>
-
 #include <gtest/gtest.h>
 
 namespace tildo {
@@ -83,9 +81,8 @@ TEST_P(QtTextDocumentModes, AgreesWithMemoryDocumentOnReadingAndLetterEdits)
     editor.setPlainText(QString::fromUtf8(Sample));
     editor.show();
     TQtTextDocument q(editor);
-    std::optional<TQtTextDocument::TDeferView> defer;
-    if (GetParam())
-        defer.emplace(q);
+    // Deferred for the whole test in one mode, as a pass defers it.
+    TScopeGuard defer([&q] { q.SetViewDeferred(GetParam()); }, [&q] { q.SetViewDeferred(false); });
     MemoryDocument m = MemoryDocument::FromUtf8(Sample);
     ExpectSameText(m, q);
     EXPECT_EQ(q.Line(1), W("все-таки ") + "\x98" + W(" тут"));
@@ -131,9 +128,8 @@ TEST_P(QtTextDocumentModes, AgreesWithMemoryDocumentOnStructuralEdits)
     editor.setPlainText(QString::fromUtf8(Sample));
     editor.show();
     TQtTextDocument q(editor);
-    std::optional<TQtTextDocument::TDeferView> defer;
-    if (GetParam())
-        defer.emplace(q);
+    // Deferred for the whole test in one mode, as a pass defers it.
+    TScopeGuard defer([&q] { q.SetViewDeferred(GetParam()); }, [&q] { q.SetViewDeferred(false); });
     MemoryDocument m = MemoryDocument::FromUtf8(Sample);
     TBoth both { m, q };
 
@@ -243,7 +239,7 @@ TEST(QtTextDocument, DeferredViewWaitsUntilShown)
         editor.document(), &QTextDocument::contentsChange, [&notifications] { ++notifications; });
     q.Select(1, 0);
     {
-        TQtTextDocument::TDeferView defer(q);
+        const auto defer = q.DeferView();
         q.Select(4, 3);
         EXPECT_EQ(q.SelStart(), 4);
         EXPECT_EQ(q.SelLength(), 3);

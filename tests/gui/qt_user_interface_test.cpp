@@ -79,7 +79,7 @@ TEST(QtUserInterface, StatusLineBusyCursorAndCommands)
     EXPECT_EQ(w.ui.StatusText(), W("Новых Ё: 3") + "\x98");
     EXPECT_TRUE(w.status->text().startsWith(QString::fromUtf8("Новых Ё: 3")));
     {
-        TBusyScope busy(w.ui, W("Загрузка"));
+        const auto busy = BusyScope(w.ui, W("Загрузка"));
         EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         EXPECT_EQ(w.status->text(), QString::fromUtf8("Загрузка"));
     }
@@ -149,7 +149,7 @@ TEST(QtUserInterface, PollingEscSwallowsInputAndSeesEsc)
 TEST(QtUserInterface, InputBlockLetsAModalWindowWork)
 {
     TWindow w;
-    TQtUserInterface::TInputBlock block(w.ui);
+    const auto block = w.ui.BlockInput();
     QTest::keyClicks(w.editor, QStringLiteral("x"));
     EXPECT_TRUE(w.editor->toPlainText().isEmpty());
 

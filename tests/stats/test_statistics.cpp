@@ -64,7 +64,7 @@ TEST_F(Statistics, EveryDecisionCountsTowardsItsEntry)
     EXPECT_EQ(Rows(words)[1], (TRow { "ещё", "3", "1", "3", "2", "0" }));
 
     // A ё turned into е on an answer: met-ё 1, net -1.
-    asker.Answers = { AnswerPlain };
+    asker.Answers = { TAnswer::Plain };
     Run("всё");
     const int v = dic.FindForm(W("все"));
     EXPECT_EQ(dic.FormMetDotted[v], 1);
@@ -94,7 +94,7 @@ TEST_F(Statistics, TablesHoldMetEntriesAndTotalsSortedByTheirFirstColumn)
     EXPECT_EQ(Rows(combis), (std::vector<TRow> { { "*", "Общее число" }, { "ВСЕГО", "0" } }));
 
     ui.Checked["CombiWords1"] = true;
-    asker.Answers = { AnswerDotted };
+    asker.Answers = { TAnswer::Dotted };
     Run("еще двухрублевый все; о чем, все равно");
     FillStatistics(dic, combi, words, combis);
     EXPECT_EQ(Rows(words),
@@ -154,7 +154,7 @@ TEST_F(Statistics, ResetClearsRunCountersWordFormsAndCombinationsButNotRules)
 TEST_F(Statistics, LogPadsTheFirstColumnAndSeparatesTheTables)
 {
     ui.Checked["CheckYo1"] = true;
-    asker.Answers = { AnswerDotted };
+    asker.Answers = { TAnswer::Dotted };
     Run("еще все");
     FillStatistics(dic, combi, words, combis);
     const std::string log = FormatStatisticsLog(words, combis);

@@ -12,18 +12,18 @@ namespace tildo::test {
 class TScriptedAsker : public Asker
 {
 public:
-    std::deque<int> Answers;
-    int WhenEmpty = AnswerCancel;
+    std::deque<TAnswer> Answers;
+    TAnswer WhenEmpty = TAnswer::Cancel;
     std::vector<TQuestion> Questions;
     int BeginCount = 0;
     int EndCount = 0;
 
-    int Ask(const TQuestion& question) override
+    TAnswer Ask(const TQuestion& question) override
     {
         Questions.push_back(question);
         if (Answers.empty())
             return WhenEmpty;
-        const int answer = Answers.front();
+        const TAnswer answer = Answers.front();
         Answers.pop_front();
         return answer;
     }

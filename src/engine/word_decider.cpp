@@ -1,0 +1,183 @@
+#include "word_decider.h"
+
+#include "engine/question.h"
+#include "text/cp1251.h"
+#include "text/letters.h"
+
+namespace tildo {
+
+TWordDecider::TWordDecider(TDic& dic, TCombiWordsDic& combi, UserInterface& ui)
+    : m_dic(dic)
+    , m_combi(combi)
+    , m_ui(ui)
+{
+}
+
+bool TWordDecider::FindInDictionary(std::string_view folded)
+{
+    bool found = false;
+    if (!m_cache.Find(folded, found, m_entry)) {
+        found = m_dic.Lookup(folded, m_entry);
+        m_cache.Insert(folded, found, m_entry);
+    }
+    return found;
+}
+
+TWordCase TWordDecider::LookUp(std::string_view word, bool hasDotted)
+{
+    // A word without ё is its own lookup key.
+    bool found = false;
+    bool cached = false;
+    if (!hasDotted)
+        cached = m_cache.Find(word, found, m_entry);
+    if (!cached) {
+        if (hasDotted) {
+            m_folded.assign(word);
+            FoldDottedEInPlace(m_folded);
+            found = FindInDictionary(m_folded);
+        } else {
+            found = FindInDictionary(word);
+        }
+    }
+    TWordCase c;
+    c.Word = word;
+    if (!found)
+        return c;
+    const int i = m_entry.Index;
+    c.Entry = i;
+    c.Form = m_entry.Form;
+    if (m_entry.IsRule) {
+        c.Kind = TEntryKind::Rule;
+        c.Variant = m_dic.RuleVariant[i] != 0;
+        c.Last = ChoiceOfStored(m_dic.RuleLastAnswer[i]);
+    } else {
+        c.Kind = TEntryKind::Form;
+        c.Variant = m_dic.FormVariant[i] != 0;
+        c.Last = ChoiceOfStored(m_dic.FormLastAnswer[i]);
+        c.Standing = ChoiceOfStored(m_dic.FormAlways[i]);
+    }
+    return c;
+}
+
+TWordDecision TWordDecider::Decide(
+    const TPassOptions& options, bool collecting, const TWordCase& word, TQuestionPort& port)
+{
+    TWordDecision out;
+    // The answer that stands without a question, and whether the е spelling
+    // is a word too. A standing choice settles a word form; a combination's
+    // verdict settles any word the dictionary knows.
+    bool variant = false;
+    TAnswer answer = TAnswer::Plain;
+    if (word.Kind == TEntryKind::Form && word.Standing != TAnswer::None) {
+        answer = word.Standing;
+    } else if (word.Kind != TEntryKind::None) {
+        variant = word.Variant;
+        answer = variant ? word.Last : TAnswer::Dotted;
+    }
+    if (word.Kind != TEntryKind::None && word.Combination != TAnswer::None) {
+        answer = word.Combination;
+        variant = false;
+        out.ByCombination = true;
+        if (word.CombinationEntry >= 0 && word.CombinationEntry < m_combi.Count())
+            m_combi.UseCounts.Set(word.CombinationEntry, m_combi.UseCounts[word.CombinationEntry] + 1);
+        else
+            m_ui.ErrorBox(Cp("Ошибка #1!"));
+    }
+
+    const std::string_view text = word.Word;
+    const bool hasDotted = HasDottedE(text);
+    const bool mismatch = hasDotted && !EqualLower(word.Form, text);
+    const bool misplaced = mismatch && !word.Form.empty();
+    const bool missing = !hasDotted && !variant && answer == TAnswer::Dotted;
+    m_plain.assign(text);
+    if (hasDotted)
+        FoldDottedEInPlace(m_plain);
+    if (misplaced)
+        m_plain = ApplyCase(word.Form, text); // the е button offers the dictionary's placement
+    if ((word.Form.empty() && hasDotted) || misplaced)
+        m_form.assign(text);
+    else
+        m_form.assign(word.Form);
+    if (!m_form.empty())
+        m_form = ApplyCase(m_form, text);
+
+    if (collecting) {
+        if (mismatch) {
+            out.Verdict = TVerdict::Collect;
+            out.Result = m_form;
+        }
+        return out;
+    }
+    if (!variant && options.VarOnly && !mismatch)
+        return out;
+    if (variant && options.NoVarOnly)
+        return out;
+    if (mismatch) {
+        if (options.NoVarOnly)
+            return out;
+        variant = true;
+    }
+    if (!variant && options.AlwaysAsk && !m_form.empty())
+        variant = true;
+
+    if (variant)
+        answer = Ask(options, word, answer, hasDotted, missing, misplaced, mismatch, port, out);
+    if (answer == TAnswer::Plain) {
+        out.Verdict = TVerdict::Write;
+        out.Result.swap(m_plain); // m_plain is rebuilt for the next word
+    } else if (answer == TAnswer::Dotted) {
+        out.Verdict = TVerdict::Write;
+        out.Result = m_form;
+    } else {
+        out.Verdict = TVerdict::Stop;
+    }
+    return out;
+}
+
+// Asks about the word; gives Plain, Dotted, or None when the question was
+// cancelled or an undo asked for.
+TAnswer TWordDecider::Ask(const TPassOptions& options, const TWordCase& word, TAnswer proposed,
+    bool hasDotted, bool missing, bool misplaced, bool mismatch, TQuestionPort& port, TWordDecision& out)
+{
+    const bool fromRule = word.Kind != TEntryKind::Form;
+    TQuestion q;
+    q.PlainForm = m_plain;
+    q.DottedForm = m_form;
+    if (options.ProposeLast && proposed != TAnswer::None && !mismatch)
+        q.DefaultDotted = proposed != TAnswer::Plain;
+    else
+        q.DefaultDotted = hasDotted && !mismatch;
+    q.DottedMissing = missing;
+    q.DottedMisplaced = misplaced;
+    q.DottedMismatch = mismatch;
+    q.FromRule = fromRule;
+    ChooseCaption(q);
+    q.AlwaysPlainEnabled = q.AlwaysDottedEnabled = !fromRule && !mismatch;
+
+    TAnswer given = port.Ask(q);
+    out.Asked = true;
+    if (given == TAnswer::AlwaysPlain || given == TAnswer::AlwaysDotted) {
+        const TAnswer once = given == TAnswer::AlwaysPlain ? TAnswer::Plain : TAnswer::Dotted;
+        // A standing choice exists only for a word form whose ё agrees with the
+        // dictionary (the question offers it only then); for anything else the
+        // answer counts as a plain е or ё.
+        if (word.Entry >= 0 && word.Entry < m_dic.FormCount() && q.AlwaysPlainEnabled) {
+            m_ui.SetCommandEnabled("ClearUserSel1", true);
+            m_dic.FormAlways.Set(word.Entry, StoredChoice(once));
+        }
+        given = once;
+    }
+    if (given == TAnswer::Undo)
+        out.UndoRequested = true;
+    if (given != TAnswer::Plain && given != TAnswer::Dotted)
+        return TAnswer::None;
+    if (word.Entry >= 0) {
+        if (fromRule)
+            m_dic.RuleLastAnswer.Set(word.Entry, StoredChoice(given));
+        else
+            m_dic.FormLastAnswer.Set(word.Entry, StoredChoice(given));
+    }
+    return given;
+}
+
+} // namespace tildo

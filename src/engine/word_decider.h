@@ -1,0 +1,107 @@
+#pragma once
+
+#include "dict/combination_dictionary.h"
+#include "dict/main_dictionary.h"
+#include "engine/lookup_cache.h"
+#include "engine/pass_options.h"
+#include "platform/asker.h"
+#include "platform/user_interface.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tildo {
+
+// What decides a word in the main dictionary.
+enum class TEntryKind : std::uint8_t {
+    None, // not in the dictionary
+    Form, // a word form (всё, ещё)
+    Rule, // a rule (*съёмка, полёт*)
+};
+
+// Everything known about one word before it is decided.
+struct TWordCase
+{
+    std::string_view Word; // as written in the text
+    TEntryKind Kind = TEntryKind::None;
+    std::string_view Form; // the entry's ё form, as the dictionary has it; empty without an entry
+    bool Variant = false; // the е spelling is a word too
+    TAnswer Standing = TAnswer::None; // a word form's standing choice: None, Plain or Dotted
+    TAnswer Last = TAnswer::None; // the entry's remembered answer: None, Plain or Dotted
+    TAnswer Combination = TAnswer::None; // the word window's verdict: None, Plain or Dotted
+    int Entry = -1; // the form's or rule's index, where answers are remembered; -1 none
+    int CombinationEntry = -1; // the combination that gave the verdict, whose use is counted
+};
+
+enum class TVerdict : std::uint8_t {
+    Leave, // the word stays as written and counts nowhere
+    Write, // Result is written over the word (it may be the word itself)
+    Stop, // a question was cancelled or an undo asked for: the pass stops here
+    Collect, // a collection run: the word's ё is not confirmed; Result goes to the word pane
+};
+
+// What the decision settled for a word.
+struct TWordDecision
+{
+    TVerdict Verdict = TVerdict::Leave;
+    std::string Result;
+    bool Asked = false;
+    bool UndoRequested = false;
+    bool ByCombination = false; // the combination's verdict stood in for the dictionary's
+};
+
+// The pass's side of a question: shows the word, completes the question with
+// what only the pass knows (the context, the undo offer), asks, and gives the
+// answer back as it was given.
+class TQuestionPort
+{
+public:
+    virtual TAnswer Ask(TQuestion& question) = 0;
+
+protected:
+    ~TQuestionPort() = default;
+};
+
+// The decision for one word, apart from the scan that finds the words: the
+// lookup in the main dictionary, the standing choices, the combination's
+// verdict, the run options and the question. It remembers the answers and
+// standing choices in the dictionary and counts the combinations' uses.
+class TWordDecider
+{
+public:
+    TWordDecider(TDic& dic, TCombiWordsDic& combi, UserInterface& ui);
+    TWordDecider(const TWordDecider&) = delete;
+    TWordDecider& operator=(const TWordDecider&) = delete;
+
+    // Lookups are cached from word to word; the dictionary must not change
+    // until this is called.
+    void ForgetLookups() { m_cache.Clear(); }
+    // The word (without ё) was looked up before and is not in the dictionary.
+    bool IsKnownMissing(std::string_view word) const { return m_cache.IsKnownMissing(word); }
+
+    // What the dictionary says about a word of the text. The case's views hold
+    // until the next lookup; its combination verdict is left for the caller.
+    TWordCase LookUp(std::string_view word, bool hasDotted);
+
+    // The decision table; asks through port when the word needs a question.
+    TWordDecision Decide(
+        const TPassOptions& options, bool collecting, const TWordCase& word, TQuestionPort& port);
+
+private:
+    bool FindInDictionary(std::string_view folded);
+    TAnswer Ask(const TPassOptions& options, const TWordCase& word, TAnswer proposed, bool hasDotted,
+        bool missing, bool misplaced, bool mismatch, TQuestionPort& port, TWordDecision& out);
+
+    TDic& m_dic;
+    TCombiWordsDic& m_combi;
+    UserInterface& m_ui;
+    TLookupCache m_cache;
+    // Reused from word to word.
+    TDicEntry m_entry;
+    std::string m_folded;
+    std::string m_plain; // the е form in the word's case (for a misplaced ё: the dictionary's placement)
+    std::string m_form; // the ё form in the word's case (or the word as written)
+};
+
+} // namespace tildo

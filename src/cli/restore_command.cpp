@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/console.h"
+#include "cli/decisions_file.h"
 #include "cli/pass_setup.h"
 #include "cli/question_log.h"
 #include "cli/run_report.h"
@@ -12,6 +13,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace tildo {
@@ -30,6 +32,10 @@ void CheckCombination(const TRestoreOptions& o)
         throw ECliError(ExitUsage, "--backup действует только вместе с -i");
     if (o.BackupGiven && o.BackupSuffix.empty())
         throw ECliError(ExitUsage, "--backup: суффикс не может быть пустым");
+    if (!o.DecisionsPath.empty() && !o.Answers.empty())
+        throw ECliError(ExitUsage, "--answers и --decisions исключают друг друга");
+    if (o.Force && o.DecisionsPath.empty())
+        throw ECliError(ExitUsage, "--force действует только вместе с --decisions");
 }
 
 // The policy for questions without a scripted answer, and the terminal it needs.
@@ -61,7 +67,11 @@ int RunRestore(const TRestoreOptions& o)
     TInputText& input = session.Input;
     MemoryDocument& doc = input.Document;
     TCliAsker asker(doc, answers, unanswered, terminal != nullptr ? &terminal->Asker() : nullptr);
-    TYoficator engine(doc, session.Ui, asker, session.Dic, session.Combi, session.Window, session.Limits);
+    std::optional<TDecisionsStep> decisions;
+    if (!o.DecisionsPath.empty())
+        decisions.emplace(o.DecisionsPath, doc, asker);
+    Asker& passAsker = decisions ? decisions->PassAsker() : asker;
+    TYoficator engine(doc, session.Ui, passAsker, session.Dic, session.Combi, session.Window, session.Limits);
 
     const std::string before = doc.TextRef();
     const auto start = std::chrono::steady_clock::now();
@@ -70,13 +80,16 @@ int RunRestore(const TRestoreOptions& o)
     const bool changed = doc.TextRef() != before;
 
     if (!o.ReportPath.empty())
-        WriteFileAtomic(o.ReportPath, RunReportJson(engine.Counters(), seconds, asker.Records()));
+        WriteFileAtomic(o.ReportPath,
+            RunReportJson(engine.Counters(), seconds, decisions ? decisions->Records() : asker.Records()));
     if (!o.Check)
         WriteResult(input, input.Encode(), TOutputTarget { o.OutputPath, o.InPlace, o.BackupSuffix });
 
     if (asker.Cancelled())
         PrintError("проход прерван ответом «Отмена»; текст записан с заменами, сделанными до этого");
     WriteAllTo(2, ForMessage(session.Ui.StatusText()) + "\n", "stderr");
+    if (decisions && !decisions->Finish() && !o.Force)
+        return ExitFound;
     if (o.Check)
         return changed ? ExitFound : ExitDone;
     return ExitDone;

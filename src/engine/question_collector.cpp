@@ -151,6 +151,8 @@ std::vector<TCollectedQuestion> TQuestionCollector::Collect(const TextDocument& 
         q.Question.Context = c.Context.Text;
         q.Question.WordOffset = c.Context.Offset;
         q.Question.WordLength = c.Context.Length;
+        q.ContextCutBefore = c.CutBefore;
+        q.ContextCutAfter = c.CutAfter;
     }
     return found;
 }

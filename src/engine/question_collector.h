@@ -38,6 +38,8 @@ struct TCollectedQuestion
     // flags); its context is taken from the unchanged text and cut at word
     // boundaries.
     TQuestion Question;
+    bool ContextCutBefore = false; // the text goes on before the context
+    bool ContextCutAfter = false; // and after it
     TSettledBy SettledBy = TSettledBy::Question;
     bool Asked() const { return SettledBy == TSettledBy::Question; }
 };

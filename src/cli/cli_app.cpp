@@ -19,7 +19,8 @@ namespace tildo {
 
 namespace {
 
-constexpr std::string_view Commands[] = { "restore", "collect", "review", "selftest", "find", "dict", "forms" };
+constexpr std::string_view Commands[]
+    = { "restore", "collect", "review", "selftest", "find", "dict", "forms" };
 
 bool StartsWithCommand(const std::vector<std::string>& args)
 {

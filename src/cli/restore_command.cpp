@@ -8,6 +8,7 @@
 #include "cli/run_report.h"
 #include "cli/terminal_asker.h"
 #include "cli/text_output.h"
+#include "engine/question_collector.h"
 #include "engine/yoficator.h"
 #include "platform/file_io.h"
 
@@ -54,6 +55,19 @@ TUnanswered ChooseUnanswered(const TRestoreOptions& o, std::unique_ptr<TTerminal
     return TUnanswered::Keep;
 }
 
+// Where the pass will ask, found beforehand so that each question on the
+// terminal can say how many are left.
+std::vector<std::pair<int, int>> QuestionPlaces(TPassSession& session)
+{
+    TQuestionCollector collector(session.Dic, session.Combi, session.Window, session.Limits);
+    std::vector<std::pair<int, int>> places;
+    for (const TCollectedQuestion& q : collector.Collect(session.Input.Document, session.Ui)) {
+        if (q.Asked())
+            places.emplace_back(q.Line + 1, q.Column);
+    }
+    return places;
+}
+
 } // namespace
 
 int RunRestore(const TRestoreOptions& o)
@@ -66,6 +80,8 @@ int RunRestore(const TRestoreOptions& o)
     TPassSession session(o);
     TInputText& input = session.Input;
     MemoryDocument& doc = input.Document;
+    if (terminal != nullptr)
+        terminal->Asker().SetQuestionPlaces(QuestionPlaces(session));
     TCliAsker asker(doc, answers, unanswered, terminal != nullptr ? &terminal->Asker() : nullptr);
     std::optional<TDecisionsStep> decisions;
     if (!o.DecisionsPath.empty())

@@ -16,7 +16,11 @@ result is compared letter by letter with the original:
                    1000 words, and how often the proposed default equals the
                    original.
 
-Usage: accuracy.py [--cli build/bin/tildo-cli] [--data data] [--show] TEXT...
+With --baseline REV the same table is printed first for the tildo.dat and
+combi.dat of that git revision (say main), so that a change of the data is
+measured before and after in one run.
+
+Usage: accuracy.py [--cli build/bin/tildo-cli] [--data data] [--baseline REV] [--show] TEXT...
 """
 import argparse
 import json
@@ -113,17 +117,37 @@ def interactive(cli, data, original, plain_path, combinations):
     return len(questions), default_right
 
 
+def data_of_revision(rev, into):
+    """Writes tildo.dat and combi.dat of a git revision into a directory."""
+    for name in ("tildo.dat", "combi.dat"):
+        proc = subprocess.run(["git", "show", f"{rev}:data/{name}"], capture_output=True)
+        if proc.returncode != 0:
+            sys.exit(f"git show {rev}:data/{name} failed: {proc.stderr.decode('utf-8', 'replace')}")
+        with open(os.path.join(into, name), "wb") as f:
+            f.write(proc.stdout)
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--cli", default="build/bin/tildo-cli")
     ap.add_argument("--data", default="data")
+    ap.add_argument("--baseline", metavar="REV", help="also measure the data of this git revision, first")
     ap.add_argument("--show", action="store_true")
     ap.add_argument("texts", nargs="+")
     a = ap.parse_args()
+    if a.baseline:
+        with tempfile.TemporaryDirectory() as tmp:
+            data_of_revision(a.baseline, tmp)
+            print(f"data of {a.baseline}:")
+            measure(a.cli, tmp, a.texts, a.show)
+        print(f"\ndata of {a.data}:")
+    measure(a.cli, a.data, a.texts, a.show)
 
+
+def measure(cli, data, texts, show):
     totals = [0] * 8
     rows = []
-    for path in a.texts:
+    for path in texts:
         with open(path, encoding="utf-8") as f:
             original = f.read()
         plain = original.replace("ё", "е").replace("Ё", "Е")
@@ -131,9 +155,9 @@ def main():
             f.write(plain)
             plain_path = f.name
         try:
-            right, wrong, missed, inconsistent = automatic(a.cli, a.data, original, plain_path, a.show)
-            asked, default_right = interactive(a.cli, a.data, original, plain_path, False)
-            asked_c, default_right_c = interactive(a.cli, a.data, original, plain_path, True)
+            right, wrong, missed, inconsistent = automatic(cli, data, original, plain_path, show)
+            asked, default_right = interactive(cli, data, original, plain_path, False)
+            asked_c, default_right_c = interactive(cli, data, original, plain_path, True)
         finally:
             os.unlink(plain_path)
         words = len(WORD.findall(original))

@@ -45,7 +45,6 @@ public:
 
     void RememberPosition();
     void AddRecentFile(const std::string& path, int position);
-    int RecentIndex(const std::string& path) const { return m_recent.Index(path); }
     int RecentPosition(const std::string& path) const { return m_recent.Position(path); }
     const TRecentFiles& RecentFiles() const { return m_recent; }
 

@@ -219,7 +219,6 @@ TTestOutcome TTestingMode::RunTest()
     ExpectedLines.clear();
     m_ui.SetCommandCaption("Testing1", Cp("Сброс теста"));
     m_state = TState::Tested;
-    m_lastOutcome = outcome;
     return outcome;
 }
 

@@ -72,7 +72,6 @@ public:
     void StartFreeTesting();
 
     TState State() const { return m_state; }
-    const TTestOutcome& LastOutcome() const { return m_lastOutcome; }
     // "[Testing mode]", or "[Free testing mode]" once the test is put aside.
     std::string WindowTitle() const;
 
@@ -92,7 +91,6 @@ private:
     UserInterface& m_ui;
     TYoficator& m_engine;
     TState m_state = TState::Ready;
-    TTestOutcome m_lastOutcome;
 };
 
 // The whole self-test without a window, for the command-line tool: builds the

@@ -542,12 +542,6 @@ void TYoficator::ClearUndo()
 
 // --- report ------------------------------------------------------------------------
 
-std::string TYoficator::RunReport() const
-{
-    const double seconds = std::chrono::duration<double>(Clock() - m_runStart).count();
-    return FormatRunReport(m_counters, seconds, m_collecting, m_decimalSeparator);
-}
-
 void TYoficator::ReportRun()
 {
     const double seconds = std::chrono::duration<double>(Clock() - m_runStart).count();

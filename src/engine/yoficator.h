@@ -67,52 +67,35 @@ public:
     // not confirm goes to the word pane; the text is not changed.
     void CollectNewDotted();
 
-    // --- the scan -------------------------------------------------------------
-    void ScanText(int startLine, int startColumn);
-    void TakeWord(int line, int endColumn, std::string_view word, std::string_view separator);
-    void WriteBack(int position, std::string_view word, int entry, bool isRule, std::string_view result);
-
-    // --- the decision ---------------------------------------------------------
-    void DecideOldest();
-    int MatchCombination(const TStringBuffer& candidates);
-
     // --- undo -----------------------------------------------------------------
-    void RecordUndo(int wordStart, int letterOffset, const std::string& newWord, const std::string& oldWord,
-        TColour colour, char oldLetter);
+    // Takes back the last asked replacement (the "Откат" command).
     TUndoHistory::TTakeBack UndoLast();
     void ClearUndo();
-    std::string UndoCaption() const { return m_undo.UndoCaption(); }
     const TUndoHistory& UndoHistory() const { return m_undo; }
 
-    // --- report ---------------------------------------------------------------
-    void ReportRun();
-    // The text ReportRun would put on the status line now.
-    std::string RunReport() const;
-    // The text ReportRun last put there.
+    // --- report and state -----------------------------------------------------
+    // The text last put on the status line.
     const std::string& LastReport() const { return m_report; }
-    void CountNewDotted();
-    void CountNewPlain();
-    void AppendCombiLog(const std::string& text);
     TRunCounters& Counters() { return m_counters; }
     const TRunCounters& Counters() const { return m_counters; }
-
-    // --- state ----------------------------------------------------------------
     bool Busy() const { return m_busy; }
     bool Aborted() const { return m_aborted; }
-    bool UndoRequested() const { return m_undoRequested; }
     bool BinaryReached() const { return m_binaryReached; }
     bool Collecting() const { return m_collecting; }
-    bool Asked() const { return m_asked; }
+    // The combination's answer for the word being decided; 0 between decisions.
     int CombiState() const { return m_combiState; }
-    int CombiStateEntry() const { return m_combiStateEntry; }
+    // The combination that decided a word and is still to be logged.
     const std::string& PendingCombiText() const { return m_pendingCombiText; }
-    const TPassOptions& Options() const { return m_options; }
 
 private:
     class TPassQuestions;
 
+    // --- the scan -------------------------------------------------------------
+    void ScanText(int startLine, int startColumn);
+
     void RunPass(int line, int column);
     void ScanLine(int line, int startColumn);
+    void TakeWord(int line, int endColumn, std::string_view word, std::string_view separator);
     void FinishWindow();
     // letters: the word's ELettersOf.
     void TakeCandidate(int position, std::string_view word, unsigned letters);
@@ -129,6 +112,20 @@ private:
     void PresentWord(int position, int length, bool highlight);
     void AddToWordPane(const std::string& word);
     void RefreshOptions();
+    void WriteBack(int position, std::string_view word, int entry, bool isRule, std::string_view result);
+
+    // --- the word window ------------------------------------------------------
+    void DecideOldest();
+    int MatchCombination(const TStringBuffer& candidates);
+
+    // --- undo and report ------------------------------------------------------
+    void RecordUndo(int wordStart, int letterOffset, const std::string& newWord, const std::string& oldWord,
+        TColour colour, char oldLetter);
+    std::string UndoCaption() const { return m_undo.UndoCaption(); }
+    void ReportRun();
+    void CountNewDotted();
+    void CountNewPlain();
+    void AppendCombiLog(const std::string& text);
 
     TextDocument& m_doc;
     UserInterface& m_ui;

@@ -65,7 +65,6 @@ public:
     TAskForm& AskForm() const { return *m_askForm; }
     TDocuments& Documents() const { return *m_documents; }
     TQtDocumentEditor& DocEditor() const { return *m_docEditor; }
-    TLifecycle& Lifecycle() const { return *m_lifecycle; }
     TDic& Dic() { return m_dic; }
     TCombiWordsDic& CombiDic() { return m_combiDic; }
     TYoficator& Engine() const { return *m_engine; }

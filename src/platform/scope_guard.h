@@ -31,12 +31,4 @@ private:
 
 template <class Enter, class Leave> TScopeGuard(Enter, Leave) -> TScopeGuard<Leave>;
 
-// Gives a variable a value for the life of the scope and then puts back the
-// value it had.
-template <class T, class U> auto ScopedValue(T& variable, U&& value)
-{
-    return TScopeGuard(
-        [&variable, old = std::exchange(variable, std::forward<U>(value))] { variable = old; });
-}
-
 } // namespace tildo

@@ -50,7 +50,6 @@ public:
 
     // Stores a private copy of the text and clears the match registers.
     void SetInputString(std::string_view text);
-    bool HasInputString() const { return m_input.has_value(); }
     // Raises error 1008 when no text was set.
     const std::string& InputString() const;
 

@@ -40,9 +40,19 @@ How the entries are chosen (data/README.md says the same for the user):
      generated for every adjective and seldom used);
    - if no reading of the е-spelling is left, the ё form is fixed; otherwise
      both spellings are real words and the ё form is a variant ('?').
+   Past participles and gerunds of вести, брести, цвести and обрести with ё
+   (привёдший) are the lexicon's faults and left out. When one lexeme lists
+   both spellings (маркер/маркёр, ведра/вёдра), the form is a variant.
 5. A form whose readings are all proper names (Name, Surn, Patr, Geox, Orgn,
    Trad) is written with a capital first letter, so that it is found only for
    capitalised text; any common reading keeps it in lower case.
+   A lower-case fixed form whose е spelling is also a proper name (киёв,
+   Киев) gets a capitalised variant twin, so a capitalised word is asked
+   about; a ё name with no name spelled with е gets a capitalised entry.
+   не + a full adjective or past passive participle that the lexicon lacks
+   is added like its base, and the rules of RULES cover numeral compounds.
+   Negated and compound forms that the lexicon spells only with е
+   (незащищенный, видеосъемка) take the ё of their last part.
 6. overrides.txt settles what grammemes cannot: artefacts to drop (тём, перёд),
    variants that the frequencies of the two words make pointless, and
    well-known words the lexicon lacks or spells with е (Щёлково, нёбо). Each
@@ -59,6 +69,7 @@ How the entries are chosen (data/README.md says the same for the user):
 import argparse
 import hashlib
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -66,6 +77,7 @@ import tarfile
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import crosscheck  # noqa: E402
 import lexicon  # noqa: E402
 
 PACKAGE = "az@0.2.3"
@@ -80,6 +92,38 @@ OVERRIDES = os.path.join(HERE, "overrides.txt")
 
 MARGINAL = frozenset({"Arch", "Infr", "Slng", "Dist", "Erro"})
 PROPER = frozenset({"Name", "Surn", "Patr", "Geox", "Orgn", "Trad"})
+PEOPLE_AND_PLACES = frozenset({"Name", "Surn", "Patr", "Geox"})
+
+# Numeral stems that begin compounds (трёхэтажный, четырёхсотлетие), and
+# stems of technical nouns that are the last part of many compounds the
+# lexicon lacks or spells only with е (видеоотчёт, статотчёт, взаимозачёт,
+# телесъёмка, спецсамолёт, стеблеподъёмник). A rule costs a scan of every
+# text word that is not a form, so only stems with many such compounds are
+# rules. Each was checked against every form of the lexicon that holds it
+# (the report lists them): *приёмник* (восприемник), *миномёт*
+# (волюминометр), *плёнк* (the surname Пленкин), *разъём* (разъемся),
+# *полёт* (эполет) and *твёрд* (утвердить) would damage words and are not
+# rules. The forms the lexicon lists are still found first.
+RULES = (
+    "трёх*",
+    "четырёх*",
+    "*отчёт*",
+    "*расчёт*",
+    "*зачёт*",
+    "*счётчик*",
+    "*съёмк*",
+    "*съёмочн*",
+    "*самолёт*",
+    "*вертолёт*",
+    "*ёмкост*",
+    "*подъёмник*",
+    "*пулемёт*",
+    "*отсчёт*",
+    "*пересчёт*",
+    "*подсчёт*",
+    "*просчёт*",
+    "*учётн*",
+)
 
 HEADER = [
     "# Основной словарь: словоформы с буквой ё.",
@@ -184,6 +228,18 @@ def is_generated_short_form(yoReadings, lemma, grammemes):
     return any("PRTS" in g for _, g in yoReadings)
 
 
+def is_misplaced_participle(word, yoReadings):
+    """The lexicon's past participles and gerunds of вести, брести, цвести and
+    обрести with ё (привёдший, расцвётший): they are written with е
+    (приведший, расцветший), unlike those of мести or плести (подмётший)."""
+    if "ёдш" not in word and "ётш" not in word:
+        return False
+    return all(
+        ("PRTF" in g or "GRND" in g) and l.removesuffix("сь").endswith(("вести", "брести", "цвести", "рести"))
+        for l, g in yoReadings
+    )
+
+
 class Entry:
     def __init__(self, form, variant, reason):
         self.form = form  # lower case as in the lexicon; capitalised on output
@@ -196,6 +252,8 @@ class Entry:
 
 def classify(word, yoReadings, plainReadings):
     """The entry for one ё form, or None to leave it out."""
+    if is_misplaced_participle(word, yoReadings):
+        return None
     kept = [(l, g) for l, g in yoReadings if not is_marginal(g) and not is_set_aside(g)]
     shown = kept or yoReadings
     entry = Entry(word, False, "")
@@ -208,12 +266,13 @@ def classify(word, yoReadings, plainReadings):
     if not kept:
         return None
     mirrors = {(fold(l), g - MARGINAL) for l, g in yoReadings}
+    lemmas = {l for l, _ in yoReadings}
     rest = [
         (l, g)
         for l, g in plainReadings
         if not is_marginal(g)
         and not is_set_aside(g)
-        and (fold(l), g - MARGINAL) not in mirrors
+        and ((fold(l), g - MARGINAL) not in mirrors or l in lemmas)
         and (entry.proper or not is_proper(g))
         and not is_adverb_mirror(word, yoReadings, l, g)
         and not is_rare_genitive_plural(yoReadings, l, g)
@@ -253,6 +312,17 @@ def choose(lex, overrides):
         entry = classify(word, forms[word], lex.readings(fold(word)))
         if entry is not None:
             entries[word] = entry
+    apply_overrides(entries, overrides)
+    settled = {form.lower() for _, form in overrides}
+    result = list(entries.values())
+    result += negated_forms(lex, forms, entries)
+    result += spelled_with_e(lex, forms, entries)
+    result += capitalised_twins(lex, forms, entries)
+    result += capitalised_names(lex, forms, entries, settled)
+    return settle_collisions(result)
+
+
+def apply_overrides(entries, overrides):
     for action, form in overrides:
         key = form.lower()
         if action == "drop":
@@ -269,7 +339,207 @@ def choose(lex, overrides):
             entry = Entry(key, action == "add?", "added")
             entry.proper = form[0].isupper()
             entries[key] = entry
-    return settle_collisions(entries.values())
+
+
+def is_negatable(grammemes):
+    """A full adjective or past passive participle, which takes не as one word
+    when it stands without dependants (неразделённый, нечёткий). Possessive
+    adjectives and the bookish instrumental in -ою are left out: with не they
+    do not occur."""
+    if is_marginal(grammemes) or "Poss" in grammemes:
+        return False
+    return "ADJF" in grammemes or {"PRTF", "pssv", "past"} <= grammemes
+
+
+def negated_forms(lex, forms, entries):
+    """не + a common ё adjective or participle where the lexicon has neither
+    spelling of the negated form; it is decided like its base."""
+    result = []
+    for word, entry in sorted(entries.items()):
+        if entry.proper or word.startswith("не") or word.endswith("ою") or entry.reason == "added":
+            continue
+        if not any(is_negatable(g) for _, g in forms.get(word, ())):
+            continue
+        negated = "не" + word
+        if negated in forms or lex.readings(fold(negated)):
+            continue
+        added = Entry(negated, entry.variant, "не + " + word)
+        added.readings = 1
+        result.append(added)
+    return result
+
+
+NOMINAL = frozenset({"NOUN", "ADJF", "PRTF", "ADJS", "PRTS"})
+
+
+def is_common_nominal(grammemes):
+    return bool(grammemes & NOMINAL) and not is_marginal(grammemes) and not is_proper(grammemes)
+
+
+def compound_head(lex, forms, byFold, word, prefix):
+    """The ё form that word, which the lexicon spells only with е, ends in when
+    it is prefix (не, or a compound stem in -о: видео-, ресурсо-, стекло-)
+    joined to a common ё noun, adjective or participle whose lemma its own
+    lemma continues; or None."""
+    head = word[len(prefix) :]
+    own = [l for l, g in lex.readings(word) if is_common_nominal(g)]
+    for candidate in byFold.get(head, ()):
+        if prefix + candidate in forms:
+            continue
+        lemmas = {fold(l) for l, g in forms[candidate] if is_common_nominal(g)}
+        for lemma in own:
+            rest = fold(lemma)[len(prefix) :]
+            if not fold(lemma).startswith(prefix) or len(rest) < 4:
+                continue
+            # the lemma of a participle's head is its verb: compare through
+            # the ё forms that the rest of word's lemma spells
+            if rest in lemmas or any(lemmas & {fold(l) for l, _ in forms[f]} for f in byFold.get(rest, ())):
+                return candidate
+    return None
+
+
+VERB_PREFIXES = re.compile(
+    "(?:пере|недо|пред|предо|под|подо|над|надо|при|про|раз|разо|рас|низ|низо|вз|взо|из|изо|ис|"
+    "об|обо|от|ото|по|до|за|на|со|во|вы|с|в|о|у)+"
+)
+
+
+def is_compound_stem(lex, prefix):
+    """A first element that the lexicon joins to many different words
+    (видео-, стекло-, ресурсо-), not the inside of one stem that happens to end
+    in о before a word (писто|летный), nor a chain of verb prefixes
+    (пере|по|лученный, whose participle is written with е)."""
+    if VERB_PREFIXES.fullmatch(prefix):
+        return False
+    shorter = lex.readings(prefix[:-1])
+    if shorter and all("VERB" in g for _, g in shorter):
+        return False  # вы|ло|щенный: выл is a verb, not a first element
+    starts = set()
+    for word in lex.forms_starting(prefix):
+        rest = word[len(prefix) :]
+        if len(rest) >= 4 and rest[:3] not in starts and lex.readings(rest):
+            starts.add(rest[:3])
+            if len(starts) >= 3:
+                return True
+    return False
+
+
+class CompoundHeads:
+    """Whether the lexicon itself spells compounds on a compound stem with a
+    given ё form as their last part (съёмка: кино-, фото-, аэро-...): a head
+    that no such compound has (днёвка beside однодневка) is not trusted."""
+
+    def __init__(self, lex, forms, stems):
+        self.lex = lex
+        self.stems = stems  # stem -> is_compound_stem, shared with the caller
+        self.firsts = {}
+        for word in forms:
+            for cut in range(4, len(word) - 3):
+                if word[cut - 1] == "о":
+                    self.firsts.setdefault(word[cut:], []).append(word[:cut])
+
+    def trusted(self, head):
+        count = 0
+        for stem in self.firsts.get(head, ()):
+            if stem not in self.stems:
+                self.stems[stem] = is_compound_stem(self.lex, stem)
+            count += self.stems[stem]
+            if count >= 2:
+                return True
+        return False
+
+
+def spelled_with_e(lex, forms, entries):
+    """The lexicon lists many negated and compound words only with е
+    (незащищенный, ресурсоемкость, видеосъемка, стеклоподъемник) although
+    their head is a ё word: each such form is written with the head's ё and
+    decided like the head's entry."""
+    byFold = {}
+    for word in forms:
+        if "-" not in word:
+            byFold.setdefault(fold(word), []).append(word)
+    productive = {}
+    heads = CompoundHeads(lex, forms, productive)
+    result = {}
+    for word in lex.all_forms():
+        if "е" not in word or "-" in word:
+            continue
+        for cut in range(2, len(word) - 3):
+            prefix = word[:cut]
+            if prefix != "не" and (cut < 4 or prefix[-1] != "о"):
+                continue
+            if word[cut:] not in byFold:
+                continue
+            if prefix != "не":
+                if prefix not in productive:
+                    productive[prefix] = is_compound_stem(lex, prefix)
+                if not productive[prefix]:
+                    break
+            head = compound_head(lex, forms, byFold, word, prefix)
+            if head and prefix == "не" and not any(is_negatable(g) for _, g in forms[head]):
+                head = None  # неженка is no negated жёнка
+            if head and prefix != "не" and not heads.trusted(head):
+                head = None  # one|днёвка: the lexicon has no compound on this head
+            entry = entries.get(head) if head else None
+            if entry is not None and not entry.proper:
+                added = Entry(prefix + head, entry.variant, "the lexicon spells it with е; head " + head)
+                added.readings = 1
+                result[added.form] = added
+            break
+    return [result[k] for k in sorted(result)]
+
+
+def unmirrored_proper(yoReadings, plainReadings):
+    """Lemmas of the proper-name readings of the е spelling that are not the
+    same name read with ё."""
+    mirrors = {(fold(l), g - MARGINAL) for l, g in yoReadings}
+    return sorted(
+        {
+            l
+            for l, g in plainReadings
+            if is_proper(g) and not is_set_aside(g) and (fold(l), g - MARGINAL) not in mirrors
+        }
+    )
+
+
+def capitalised_twins(lex, forms, entries):
+    """A lower-case fixed form whose е spelling is also a proper name
+    (карасёв beside the surname Карасев, озёр beside the town Озеры) gets a
+    capitalised variant twin: a capitalised text word is then asked about,
+    while the lower-case word is still written with ё at once."""
+    result = []
+    for word, entry in sorted(entries.items()):
+        if entry.proper or entry.variant:
+            continue
+        names = unmirrored_proper(forms.get(word, []), lex.readings(fold(word)))
+        if not names:
+            continue
+        twin = Entry(word, True, "е spelling is the proper name " + ", ".join(n.capitalize() for n in names))
+        twin.proper = True
+        twin.readings = 1
+        result.append(twin)
+    return result
+
+
+def capitalised_names(lex, forms, entries, settled):
+    """A proper name with ё (Фёдор, Лёва) whose lower-case entry is a variant or
+    dropped because a common word is spelled with е, while no name is: the
+    capitalised name is written with ё at once."""
+    result = []
+    for word, readings in sorted(forms.items()):
+        if "-" in word or len(word) < 2 or word in settled:
+            continue
+        entry = entries.get(word)
+        if entry is not None and (entry.proper or not entry.variant):
+            continue
+        names = [g for _, g in readings if is_proper(g) and not is_marginal(g) and not is_set_aside(g)]
+        if not names or unmirrored_proper(readings, lex.readings(fold(word))):
+            continue
+        name = Entry(word, False, "a name; the е spelling is no name")
+        name.proper = True
+        name.readings = len(names)
+        result.append(name)
+    return result
 
 
 def settle_collisions(entries):
@@ -294,6 +564,33 @@ def output_form(entry):
     return form
 
 
+def rule_coverage(lex, lines):
+    """For each rule, the lexicon's forms that are not entries and that the
+    rule would change, and those of them that must not be changed: the name
+    of a person or a place (an organisation is named after the word), or a form of a lemma that does not hold the fragment (which would
+    make the match a chance one)."""
+    keys = {fold(form).lower() for form, _ in lines}
+    rules = [(rule, fold(rule.strip("*")), rule.startswith("*")) for rule in RULES]
+    covered = {rule: [] for rule in RULES}
+    for word in lex.all_forms():
+        if "ё" in word or "-" in word or word in keys:
+            continue
+        for rule, fragment, anywhere in rules:
+            if fragment in word if anywhere else word.startswith(fragment):
+                covered[rule].append(word)
+                break
+    numerals = ("триста", "четыреста")  # трёхсот, четырёхстах
+    strange = {}
+    for rule, fragment, _ in rules:
+        covered[rule].sort()
+        strange[rule] = [
+            w
+            for w in covered[rule]
+            if any(g & PEOPLE_AND_PLACES or (fragment not in fold(l) and l not in numerals) for l, g in lex.readings(w))
+        ]
+    return covered, strange
+
+
 def build(cache, output, report):
     dicts = os.path.join(cache, "dicts")
     if not all(os.path.exists(os.path.join(dicts, n)) for n in DICT_FILES):
@@ -304,7 +601,7 @@ def build(cache, output, report):
     for (a, _), (b, _) in zip(lines, lines[1:]):
         if sort_key(a) == sort_key(b):
             raise SystemExit("two entries fold alike: %s, %s" % (a, b))
-    text = HEADER + [form + ("?" if e.variant else "") for form, e in lines]
+    text = HEADER + list(RULES) + [form + ("?" if e.variant else "") for form, e in lines]
     data = ("\r\n".join(text) + "\r\n").encode("cp1251")
     tmp = output + ".tmp"
     with open(tmp, "wb") as f:
@@ -312,11 +609,32 @@ def build(cache, output, report):
     os.replace(tmp, output)
     variants = sum(1 for _, e in lines if e.variant)
     proper = sum(1 for _, e in lines if e.proper)
-    print("%s: %d forms, %d variants, %d proper names" % (output, len(lines), variants, proper))
+    print("%s: %d forms, %d variants, %d proper names, %d rules" % (output, len(lines), variants, proper, len(RULES)))
+    covered, strange = rule_coverage(lex, lines)
+    for rule in RULES:
+        if strange[rule]:
+            raise SystemExit("rule %s would change %s" % (rule, ", ".join(strange[rule][:10])))
     if report:
-        with open(report, "w", encoding="utf-8") as f:
-            for form, e in lines:
-                f.write("%s%s\t%s\n" % (form, "?" if e.variant else "", e.reason))
+        write_report(report, lines, covered)
+
+
+def write_report(report, lines, covered):
+    """Each entry with its reason, each rule with the е spellings of the lexicon
+    it covers, and the fixed entries that a second word list doubts."""
+    with open(report, "w", encoding="utf-8") as f:
+        for rule in RULES:
+            f.write("%s\trule; covers the lexicon's е spellings %s\n" % (rule, " ".join(covered[rule])))
+        for form, e in lines:
+            f.write("%s%s\t%s\n" % (form, "?" if e.variant else "", e.reason))
+        fixed = [(form, e) for form, e in lines if not e.variant]
+        f.write("\n# Fixed entries doubted by the second word list (%s)\n" % crosscheck.SOURCE)
+        doubts = crosscheck.doubts(fixed)
+        if doubts is None:
+            f.write("# not checked: the list is not installed\n")
+            return
+        for form, why in doubts:
+            f.write("doubtful\t%s\t%s\n" % (form, why))
+        print("%d fixed entries doubted by %s" % (len(doubts), crosscheck.SOURCE))
 
 
 def main():

@@ -130,6 +130,34 @@ class Lexicon:
             return []
         return sorted({self._reading(word, p) for p in self._payloads(index)}, key=_reading_key)
 
+    def forms_starting(self, prefix):
+        """Every word form that begins with prefix (lower case), as a sorted list."""
+        key = prefix.encode("cp1251")
+        start = self.dawg.walk(key)
+        if start < 0:
+            return []
+        result = []
+        stack = [(start, key)]
+        while stack:
+            node, word = stack.pop()
+            for label, child in self.dawg.children(node):
+                if label == _SEPARATOR:
+                    result.append(word.decode("cp1251"))
+                else:
+                    stack.append((child, word + bytes([label])))
+        return sorted(result)
+
+    def all_forms(self):
+        """Every word form of the lexicon, in no particular order."""
+        stack = [(0, b"")]
+        while stack:
+            node, key = stack.pop()
+            for label, child in self.dawg.children(node):
+                if label == _SEPARATOR:
+                    yield key.decode("cp1251")
+                else:
+                    stack.append((child, key + bytes([label])))
+
     def forms_with(self, letter):
         """Every word form that holds letter, with its readings, as a dict."""
         target = letter.encode("cp1251")[0]

@@ -338,18 +338,5 @@ TEST_F(WordDecision, OldestWordAloneNeverMatches)
     EXPECT_EQ(combi.UseCounts[0], 0);
 }
 
-TEST_F(WordDecision, CombinationAnswerWithoutARecordedCombinationIsAnInternalError)
-{
-    window.Push(0, W("все"), " ");
-    window.Decisions.Set(0, 2);
-    Text("все");
-    engine.DecideOldest();
-    ASSERT_EQ(ui.Errors.size(), 1u);
-    EXPECT_EQ(U(ui.Errors[0]), "Ошибка #1!");
-    EXPECT_EQ(Result(), "всё"); // the decision goes on with the combination's answer
-    EXPECT_EQ(engine.Counters().CombiDecisionCount, 1);
-    EXPECT_EQ(engine.CombiState(), 0);
-}
-
 } // namespace
 } // namespace tildo::test

@@ -5,6 +5,7 @@
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
 #include "dict/my_lists.h"
+#include "engine/undo_history.h"
 #include "platform/asker.h"
 
 #include <QMainWindow>
@@ -64,10 +65,18 @@ public:
     TQtUserInterface& Ui() const { return *m_ui; }
     TAskForm& AskForm() const { return *m_askForm; }
     TDocuments& Documents() const { return *m_documents; }
+    TLifecycle& Lifecycle() const { return *m_lifecycle; }
     TQtDocumentEditor& DocEditor() const { return *m_docEditor; }
     TDic& Dic() { return m_dic; }
     TCombiWordsDic& CombiDic() { return m_combiDic; }
     TYoficator& Engine() const { return *m_engine; }
+    TWordBuffer& WordWindow() { return m_wordWindow; }
+    const TBufferLimits& Limits() const { return m_limits; }
+    // The next "Откат" takes back, in one step, the letters written after the
+    // last pass (written) and then every asked replacement of that pass (the
+    // answers a review wrote), under the given caption (CP1251); a pass or a
+    // new text ends that.
+    void TakeBackAllAtOnce(const std::string& caption, TUndoHistory written);
     QAction* Command(const char* name) const;
 
     // Questions go to this asker instead of the floating dialog (nullptr: the
@@ -123,6 +132,7 @@ private:
     void RunBusy(const std::function<void()>& operation);
     void YoPos1Click();
     void Undo1Click();
+    void Review1Click();
     void ClearUserSel1Click();
     void Testing1Click();
     // Local files among dropped URLs; empty when there are none.
@@ -153,6 +163,8 @@ private:
     TEditorFont m_font;
     TSplitLayout m_split;
     bool m_busy = false;
+    bool m_undoAllAtOnce = false;
+    TUndoHistory m_writtenAfterPass; // taken back first by a one-step "Откат"
 };
 
 } // namespace tildo

@@ -41,9 +41,9 @@ protected:
 class TProposedAnswers : public Asker
 {
 public:
-    int Ask(const TQuestion& question) override
+    TAnswer Ask(const TQuestion& question) override
     {
-        return question.DefaultDotted ? AnswerDotted : AnswerPlain;
+        return question.DefaultDotted ? TAnswer::Dotted : TAnswer::Plain;
     }
 };
 

@@ -5,6 +5,8 @@
 #include "text/letters.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <map>
 #include <unordered_map>
 
@@ -64,22 +66,43 @@ std::vector<TQuestionGroup> GroupQuestions(const std::vector<TCollectedQuestion>
 std::vector<TCollectedQuestion> FindMixedSpellings(const TextDocument& doc, int addLetters)
 {
     const std::string text = doc.Text();
-    // First the words written with ё, then every word that folds onto one of them.
+    // First the words written with ё, found by their ё alone: few texts have many.
     std::unordered_map<std::string, TSpellings> words;
     std::string lower;
-    ForEachWord(text, [&](int, std::string_view word) {
-        if (!HasDottedE(word))
-            return;
-        lower = ToLower(word);
+    std::size_t lastStart = std::string::npos;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!IsDottedE(text[i]))
+            continue;
+        std::size_t start = i;
+        while (start > 0 && IsRussianLetter(text[start - 1]))
+            --start;
+        std::size_t end = i + 1;
+        while (end < text.size() && IsRussianLetter(text[end]))
+            ++end;
+        i = end - 1;
+        if (start == lastStart)
+            continue;
+        lastStart = start;
+        lower.assign(text, start, end - start);
+        ToLowerInPlace(lower);
         ++words[FoldDottedE(lower)].Dotted[lower];
-    });
+    }
     if (words.empty())
         return {};
+    // A cheap screen before the lookup: the lengths and first letters of those words.
+    std::uint64_t lengths = 0;
+    std::array<bool, 256> firsts {};
+    for (const auto& entry : words) {
+        lengths |= std::uint64_t(1) << std::min<std::size_t>(entry.first.size(), 63);
+        firsts[static_cast<unsigned char>(entry.first[0])] = true;
+    }
     std::string key;
     ForEachWord(text, [&](int position, std::string_view word) {
-        if (!HasAnyE(word))
+        if ((lengths & (std::uint64_t(1) << std::min<std::size_t>(word.size(), 63))) == 0
+            || !firsts[static_cast<unsigned char>(FoldChar(LowerChar(word[0])))] || !HasAnyE(word))
             return;
-        key = ToLower(word);
+        key.assign(word);
+        ToLowerInPlace(key);
         const bool dotted = HasDottedE(key);
         if (dotted)
             FoldDottedEInPlace(key);

@@ -177,6 +177,9 @@ QTreeWidgetItem* TReviewForm::AddGroup(const QString& title, const std::vector<i
         else if (q.SettledBy == TSettledBy::Standing)
             proposed += Q(" (всегда)");
         item->setText(ProposedColumn, proposed);
+        const bool dotted = DecidedDotted(q.Position);
+        item->setCheckState(AnswerColumn, dotted ? Qt::Checked : Qt::Unchecked);
+        item->setText(AnswerColumn, DottedLetter(dotted));
         m_items.emplace(q.Position, item);
         children.push_back(item);
     }
@@ -207,12 +210,13 @@ void TReviewForm::Fill()
     }
     if (!mixed.empty())
         AddGroup(ToQString(MixedSpellingTitle()), mixed);
-    for (auto& [position, item] : m_items)
-        ShowAnswer(item);
     m_tree->expandAll();
-    m_tree->resizeColumnToContents(AnswerColumn);
-    m_tree->resizeColumnToContents(PlaceColumn);
-    m_tree->resizeColumnToContents(ProposedColumn);
+    // Widths from the widest texts these columns hold, rather than from
+    // thousands of rows.
+    const QFontMetrics metrics(m_tree->font());
+    m_tree->setColumnWidth(AnswerColumn, metrics.horizontalAdvance(QStringLiteral("MMMMM")) + 40);
+    m_tree->setColumnWidth(PlaceColumn, metrics.horizontalAdvance(QStringLiteral("00000:000")) + 12);
+    m_tree->setColumnWidth(ProposedColumn, metrics.horizontalAdvance(Q("ё (словосочетание)")) + 12);
     if (m_tree->topLevelItemCount() > 0)
         m_tree->setCurrentItem(m_tree->topLevelItem(0)->child(0));
     m_summary->setText(Q("Спорных слов: ") + QString::number(asked) + Q("; написано по-разному: ")

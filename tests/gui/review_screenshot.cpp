@@ -51,7 +51,8 @@ int main(int argc, char* argv[])
         shot.fill(QColor(90, 110, 140));
         QPainter p(&shot);
         p.setPen(Qt::white);
-        p.drawText(QRect(8, 0, shot.width() - 16, 24), Qt::AlignVCenter | Qt::AlignLeft, review->windowTitle());
+        p.drawText(
+            QRect(8, 0, shot.width() - 16, 24), Qt::AlignVCenter | Qt::AlignLeft, review->windowTitle());
         p.drawPixmap(1, 24, content);
         p.end();
         if (!shot.save(output))

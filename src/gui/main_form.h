@@ -65,7 +65,6 @@ public:
     TQtUserInterface& Ui() const { return *m_ui; }
     TAskForm& AskForm() const { return *m_askForm; }
     TDocuments& Documents() const { return *m_documents; }
-    TLifecycle& Lifecycle() const { return *m_lifecycle; }
     TQtDocumentEditor& DocEditor() const { return *m_docEditor; }
     TDic& Dic() { return m_dic; }
     TCombiWordsDic& CombiDic() { return m_combiDic; }
@@ -77,6 +76,7 @@ public:
     // answers a review wrote), under the given caption (CP1251); a pass or a
     // new text ends that.
     void TakeBackAllAtOnce(const std::string& caption, TUndoHistory written);
+    TLifecycle& Lifecycle() const { return *m_lifecycle; }
     QAction* Command(const char* name) const;
 
     // Questions go to this asker instead of the floating dialog (nullptr: the

@@ -66,6 +66,7 @@ void AddPassOptions(CLI::App& command, TPassCommandOptions& o)
     command.add_option("--on", o.On)->delimiter(',')->allow_extra_args(false);
     command.add_option("--off", o.Off)->delimiter(',')->allow_extra_args(false);
     command.add_option("--encoding", o.Encoding);
+    command.add_option("--format", o.Format);
     command.add_option("file", o.File);
 }
 
@@ -118,6 +119,7 @@ void AddOtherPassCommands(CLI::App& app, TParsedOptions& p)
     CLI::App* find = app.add_subcommand("find");
     find->add_flag("--ignore-case", p.Find.IgnoreCase);
     find->add_option("--encoding", p.Find.Encoding);
+    find->add_option("--format", p.Find.Format);
     find->add_option("pattern", p.Find.Pattern)->required();
     find->add_option("file", p.Find.File);
     find->callback([&p] { p.Run = [&p] { return RunFind(p.Find); }; });

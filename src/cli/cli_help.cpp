@@ -64,6 +64,9 @@ constexpr std::string_view Restore = R"(Восстановление «ё»: о�
   --encoding auto|utf-8|cp1251
                             кодировка текста; auto — UTF-8, если байты — верный
                             UTF-8 с BOM или с не-ASCII символами, иначе CP1251
+  --format ФОРМАТ           формат файла: auto (по расширению), text, rtf, fb2,
+                            docx, odt, epub, html, md, srt, vtt; в документах
+                            меняются только буквы, всё остальное остаётся
   --check                   ничего не писать; код 1, если проход изменил бы текст
   -o, --output ПУТЬ         записать текст в файл
   -i, --in-place            заменить ФАЙЛ результатом (через временный файл)
@@ -110,6 +113,7 @@ constexpr std::string_view Collect = R"(Сбор новых «ё»: слова �
   --off ИМЯ[,ИМЯ...]        выключить параметры
   --encoding auto|utf-8|cp1251
                             кодировка текста
+  --format ФОРМАТ           формат файла (см. restore --help)
   -h, --help                эта справка
 )";
 
@@ -137,6 +141,7 @@ constexpr std::string_view Find = R"(Поиск по регулярному вы
   --ignore-case             не различать прописные и строчные буквы
   --encoding auto|utf-8|cp1251
                             кодировка текста
+  --format ФОРМАТ           формат файла (см. restore --help)
   -h, --help                эта справка
 )";
 

@@ -14,6 +14,7 @@ struct TPassCommandOptions
     std::vector<std::string> On;
     std::vector<std::string> Off;
     std::string Encoding = "auto";
+    std::string Format = "auto"; // --format: a format name, or auto for the file name's
 };
 
 struct TRestoreOptions : TPassCommandOptions
@@ -36,6 +37,7 @@ struct TFindOptions
     std::string Pattern;
     std::string File = "-";
     std::string Encoding = "auto";
+    std::string Format = "auto";
 };
 
 struct TDictOptions

@@ -15,7 +15,7 @@ int RunFind(const TFindOptions& options)
 {
     const TEncodingChoice encoding = ParseEncodingChoice(options.Encoding);
     const std::string pattern = ArgumentToCp1251(options.Pattern);
-    const TInputText input = ReadInputText(options.File, encoding);
+    const TInputText input = ReadInputText(options.File, encoding, options.Format);
     const MemoryDocument& doc = input.Document;
 
     TPatternEngine engine;

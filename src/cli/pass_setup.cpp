@@ -157,14 +157,16 @@ TEncodingChoice ParseEncodingChoice(std::string_view name)
 TPassSession::TPassSession(const TPassCommandOptions& options)
 {
     const TEncodingChoice encoding = ParseEncodingChoice(options.Encoding);
-    const bool fictionBook = options.File != "-" && TextFormatOf(options.File) == TTextFormat::FictionBook;
+    const bool fictionBook = options.Format == "auto"
+        ? options.File != "-" && TextFormatOf(options.File) == TTextFormat::FictionBook
+        : options.Format == "fb2";
     const bool combinations = !options.Combinations.empty();
     SetPassOptions(Ui, options.On, options.Off, fictionBook, combinations);
     LoadMainDictionary(
         Dic, Ui, options.Dictionary.empty() ? DefaultDataFile("tildo.dat") : options.Dictionary);
     if (combinations)
         LoadCombinations(Combi, Ui, options.Combinations);
-    Input = ReadInputText(options.File, encoding);
+    Input = ReadInputText(options.File, encoding, options.Format);
 }
 
 } // namespace tildo

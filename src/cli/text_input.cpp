@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace tildo {
 
@@ -48,6 +49,29 @@ std::string RichRangeToUtf8(std::u32string_view text)
     return out;
 }
 
+// The window's format a --format name stands for.
+std::optional<TTextFormat> TextFormatNamed(std::string_view name)
+{
+    if (name == "text" || name == "txt" || name == "plain")
+        return TTextFormat::Plain;
+    if (name == "rtf")
+        return TTextFormat::Rtf;
+    if (name == "fb2")
+        return TTextFormat::FictionBook;
+    return std::nullopt;
+}
+
+void ReadMarkup(TInputText& input, TDocumentFormat format, TEncodingChoice choice)
+{
+    try {
+        input.Markup = std::make_shared<const TMarkupDocument>(input.Bytes, format, choice);
+    } catch (const EDocumentError& e) {
+        throw ECliError(ExitInputOutput, InputName(input.Path) + ": " + e.what() + "; ничего не сделано");
+    }
+    input.Encoding = TTextEncoding::Utf8;
+    input.Document = input.Markup->Document();
+}
+
 } // namespace
 
 TTextEncoding DetectTextEncoding(std::string_view bytes)
@@ -61,16 +85,35 @@ TTextEncoding DetectTextEncoding(std::string_view bytes)
     return DetectEncoding(bytes.substr(0, bytes.size() - tail));
 }
 
-TInputText ReadInputText(const std::string& path, TEncodingChoice choice)
+TInputText ReadInputText(const std::string& path, TEncodingChoice choice, std::string_view format)
 {
     TInputText input;
     input.Path = path;
+    std::optional<TDocumentFormat> document;
+    std::optional<TTextFormat> named;
+    if (format != "auto") {
+        document = DocumentFormatNamed(format);
+        named = TextFormatNamed(format);
+        if (!document && !named)
+            throw ECliError(ExitUsage,
+                "неизвестный формат \"" + std::string(format)
+                    + "\"; возможны auto, text, rtf, fb2, docx, odt, epub, html, md, srt, vtt");
+    } else if (path != "-") {
+        document = DocumentFormatOf(path);
+    }
     if (path == "-") {
         input.Bytes = ReadStandardInput();
         input.Format = LooksLikeRtf(input.Bytes) ? TTextFormat::Rtf : TTextFormat::Plain;
     } else {
         input.Bytes = ReadWholeFile(path);
         input.Format = TextFormatOf(path);
+    }
+    if (named)
+        input.Format = *named;
+    if (document) {
+        input.Format = TTextFormat::Plain;
+        ReadMarkup(input, *document, choice);
+        return input;
     }
     const std::string& bytes = input.Bytes;
     if (input.Format == TTextFormat::Rtf && LooksLikeRtf(bytes)) {
@@ -101,6 +144,13 @@ std::string TInputText::Encode() const
 {
     if (Rich)
         return WriteRtf(MemoryToStyled(Document, Styled));
+    if (Markup != nullptr) {
+        try {
+            return Markup->Write(Document);
+        } catch (const EDocumentError& e) {
+            throw ECliError(ExitInputOutput, InputName(Path) + ": " + e.what() + "; ничего не записано");
+        }
+    }
     return WritePlainText(Document, Encoding);
 }
 
@@ -112,9 +162,16 @@ std::string TInputText::ForList(std::string_view cp1251) const
 TSourceRanges::TSourceRanges(const TInputText& input)
     : m_input(input)
 {
-    if (input.Rich)
+    if (input.Rich) {
         m_richText = input.Styled.PlainText();
-    else if (input.Encoding == TTextEncoding::Utf8 && input.Document.HasBom())
+    } else if (input.Markup != nullptr) {
+        const std::string& text = input.Markup->Text();
+        for (std::size_t i = 0; i < text.size();) {
+            char32_t ch = 0;
+            NextUtf8(text, i, ch);
+            m_richText += ch;
+        }
+    } else if (input.Encoding == TTextEncoding::Utf8 && input.Document.HasBom())
         m_origin = 3;
     m_byte = m_origin;
 }
@@ -145,7 +202,7 @@ std::string TSourceRanges::Range(int start, int length)
 {
     if (start < 0 || length < 0)
         return {};
-    if (m_input.Rich) {
+    if (m_input.Rich || m_input.Markup != nullptr) {
         const auto size = m_richText.size();
         const auto from = std::min(static_cast<std::size_t>(start), size);
         return RichRangeToUtf8(

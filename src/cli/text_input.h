@@ -1,11 +1,13 @@
 #pragma once
 
+#include "app/markup_document.h"
 #include "app/plain_text_format.h"
 #include "app/styled_text.h"
 #include "app/text_formats.h"
 #include "text/memory_document.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -24,21 +26,27 @@ struct TInputText
     bool Rich = false; // read as RTF
     MemoryDocument Document;
     TStyledText Styled; // RTF: the text as read, with its formatting
+    // DOCX, ODT, EPUB, HTML, Markdown, subtitles: the document the running
+    // text comes from and goes back into.
+    std::shared_ptr<const TMarkupDocument> Markup;
 
     // The document written back in the input's own form.
     std::string Encode() const;
     // Lists taken from the text (words, matches) are written in the input's
     // encoding; RTF, which has none of its own, gives UTF-8.
-    bool ListsInUtf8() const { return Rich || Encoding == TTextEncoding::Utf8; }
+    bool ListsInUtf8() const { return Rich || Markup != nullptr || Encoding == TTextEncoding::Utf8; }
     // A CP1251 text (a word of the document) in that encoding.
     std::string ForList(std::string_view cp1251) const;
 };
 
-// Reads FILE ("-" for standard input). The format follows the file name's
-// extension as in the window; standard input is RTF when it begins like RTF.
-// Throws EFileError when the file cannot be read and ECliError (exit 3) for
-// input that is not text at all.
-TInputText ReadInputText(const std::string& path, TEncodingChoice choice);
+// Reads FILE ("-" for standard input). The format is the one named by format
+// (--format), or for "auto" follows the file name's extension: the window's
+// formats as in the window, and the documents DOCX, ODT, EPUB, HTML, Markdown,
+// SRT and WebVTT; standard input is RTF when it begins like RTF. Throws
+// EFileError when the file cannot be read, ECliError (exit 2) for an unknown
+// format name and ECliError (exit 3) for input that is not text at all or not
+// a document of its format.
+TInputText ReadInputText(const std::string& path, TEncodingChoice choice, std::string_view format = "auto");
 
 // The window's detection (valid UTF-8 with a BOM or a non-ASCII character),
 // except that a UTF-8 text cut inside its last character still counts as UTF-8:

@@ -157,7 +157,10 @@ QTreeWidgetItem* TReviewForm::AddGroup(const QString& title, const std::vector<i
         const TCollectedQuestion& q = m_rows[static_cast<std::size_t>(row)].Question;
         auto* item = new QTreeWidgetItem;
         item->setData(AnswerColumn, RowRole, row);
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        // A word a combination or a standing choice settles is shown, not asked.
+        const bool decidable = Decidable(row);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable
+            | (decidable ? Qt::ItemIsUserCheckable : Qt::NoItemFlags));
         item->setText(
             PlaceColumn, QString::number(q.Line + 1) + QLatin1Char(':') + QString::number(q.Column));
         QString context = ToQString(q.Question.Context);
@@ -256,11 +259,18 @@ void TReviewForm::SetAnswer(int position, bool dotted)
         ShowAnswer(it->second);
 }
 
+bool TReviewForm::Decidable(int row) const
+{
+    const TRow& r = m_rows[static_cast<std::size_t>(row)];
+    return r.Mixed || r.Question.Asked();
+}
+
 void TReviewForm::SetGroupAnswer(QTreeWidgetItem* group, bool dotted)
 {
     for (int i = 0; i < group->childCount(); ++i) {
         const int row = RowOf(group->child(i));
-        SetAnswer(m_rows[static_cast<std::size_t>(row)].Question.Position, dotted);
+        if (Decidable(row))
+            SetAnswer(m_rows[static_cast<std::size_t>(row)].Question.Position, dotted);
     }
 }
 
@@ -292,11 +302,11 @@ bool TReviewForm::eventFilter(QObject* watched, QEvent* event)
         const bool dotted = two;
         if (shift || k == Qt::Key_Exclam || k == Qt::Key_At || k == Qt::Key_QuoteDbl || RowOf(item) < 0)
             SetGroupAnswer(group, dotted);
-        else
+        else if (Decidable(RowOf(item)))
             SetAnswer(m_rows[static_cast<std::size_t>(RowOf(item))].Question.Position, dotted);
         return true;
     }
-    if (k == Qt::Key_Space && RowOf(item) >= 0) {
+    if (k == Qt::Key_Space && RowOf(item) >= 0 && Decidable(RowOf(item))) {
         const int position = m_rows[static_cast<std::size_t>(RowOf(item))].Question.Position;
         SetAnswer(position, !DecidedDotted(position));
         return true;

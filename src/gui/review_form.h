@@ -60,6 +60,8 @@ private:
     void ShowAnswer(QTreeWidgetItem* item);
     void JumpTo(QTreeWidgetItem* item);
     int RowOf(const QTreeWidgetItem* item) const;
+    // A row the list can answer: asked by the pass, or a mixed spelling.
+    bool Decidable(int row) const;
     // The mixed spellings' answers the pass did not ask about, written as it
     // writes, and recorded for "Откат".
     TUndoHistory WriteUnasked(const std::map<int, TAnswer>& asked);

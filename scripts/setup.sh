@@ -11,6 +11,7 @@ packages=(
   xvfb xauth
   desktop-file-utils appstream dpkg-dev file bash-completion
   libreoffice-writer-nogui
+  qt6-translations-l10n
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -65,7 +65,7 @@ const std::vector<TOptionKey>& OptionKeys()
         { Tildo, "ProposeLast", "ProposeLast1", true },
         { Tildo, "ToConfirm", "ToConfirm1", true },
         { Tildo, "FBFormat", "FBFormat1", false },
-        { Tildo, "CombiWords", "CombiWords1", false },
+        { Tildo, "CombiWords", "CombiWords1", true },
         { Tildo, "RecallLastFile", "LastFile1", true },
         { Tildo, "ToDockAskForm", "ToDockAskForm1", false },
         { Editor, "InsertLog", "InsertLog1", false },
@@ -120,7 +120,9 @@ void ReadSettingsValues(
     values.Font.Size = ini.ReadInteger(Tildo, "FontSize", font.Size);
 
     values.Dictionary = files.CompleteDataPath(ini.ReadString(Tildo, "Dictionary", "tildo.dat"));
-    values.CombiDictionary = files.CompleteDataPath(ini.ReadString(Tildo, "CombiDictionary", ""));
+    // Without a key of its own the shipped combinations are used, when they are there.
+    const std::string shippedCombi = FileExists(files.FindDataFile("combi.dat")) ? "combi.dat" : "";
+    values.CombiDictionary = files.CompleteDataPath(ini.ReadString(Tildo, "CombiDictionary", shippedCombi));
 
     // The context sizes become lengths and counts in the pass: never negative.
     values.LinesBelow = std::max(0, ini.ReadInteger(Tildo, "LinesBelow", values.LinesBelow));

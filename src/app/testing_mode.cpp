@@ -160,8 +160,11 @@ void TTestingMode::BuildTestTable()
     }
     m_editor.SetReadOnly(false);
     m_editor.SetText(text);
-    m_editor.Select(m_editor.LineStart(FormattedLine) + FormattedColumn, FormattedLength);
+    const int formatted = m_editor.LineStart(FormattedLine) + FormattedColumn;
+    m_editor.Select(formatted, FormattedLength);
     m_editor.SetSelectionColour(FormattedColour);
+    if (EmphasiseFormatted)
+        EmphasiseFormatted(formatted, FormattedLength);
     ShowPosition(m_editor, 0);
     m_editor.SetReadOnly(true);
 }

@@ -10,6 +10,7 @@
 #include "text/collation.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,9 @@ public:
     static constexpr int FormattedLength = 3;
     static constexpr int FormattedPointSize = 30;
     static constexpr TColour FormattedColour = Rgb(0, 128, 0);
+    // Called with the offset and length of those characters once the table is
+    // built, for a window to give them the size and weight; none by default.
+    std::function<void(int offset, int length)> EmphasiseFormatted;
 
 private:
     void Compare(TTestOutcome& outcome);

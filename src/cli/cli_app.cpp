@@ -88,6 +88,7 @@ void AddRestore(CLI::App& app, TParsedOptions& p)
     TRestoreOptions& o = p.Restore;
     AddPassOptions(*restore, o);
     restore->add_option("-c,--combinations", o.Combinations);
+    restore->add_flag("--no-combi", o.NoCombi);
     restore->add_option("--answers", o.Answers)->delimiter(',')->allow_extra_args(false);
     restore->add_option("--unanswered", o.Unanswered);
     restore->add_option("--report", o.ReportPath);

@@ -10,7 +10,9 @@ struct TPassCommandOptions
 {
     std::string File = "-";
     std::string Dictionary; // empty: tildo.dat beside the program or in the data directory
-    std::string Combinations; // empty: none
+    // Empty: the shipped combi.dat when neither -d nor NoCombi is given, else none.
+    std::string Combinations;
+    bool NoCombi = false;
     std::vector<std::string> On;
     std::vector<std::string> Off;
     std::string Encoding = "auto";

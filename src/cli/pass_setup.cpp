@@ -154,18 +154,30 @@ TEncodingChoice ParseEncodingChoice(std::string_view name)
         ExitUsage, "неизвестная кодировка \"" + std::string(name) + "\"; возможны auto, utf-8, cp1251");
 }
 
+std::string CombinationsPath(const TPassCommandOptions& options)
+{
+    if (options.NoCombi)
+        return {};
+    if (!options.Combinations.empty() || !options.Dictionary.empty())
+        return options.Combinations;
+    // The shipped dictionaries go together: the best result out of the box.
+    const std::string shipped = DefaultDataFile("combi.dat");
+    return FileExists(shipped) ? shipped : std::string();
+}
+
 TPassSession::TPassSession(const TPassCommandOptions& options)
 {
     const TEncodingChoice encoding = ParseEncodingChoice(options.Encoding);
     const bool fictionBook = options.Format == "auto"
         ? options.File != "-" && TextFormatOf(options.File) == TTextFormat::FictionBook
         : options.Format == "fb2";
-    const bool combinations = !options.Combinations.empty();
+    const std::string combiPath = CombinationsPath(options);
+    const bool combinations = !combiPath.empty();
     SetPassOptions(Ui, options.On, options.Off, fictionBook, combinations);
     LoadMainDictionary(
         Dic, Ui, options.Dictionary.empty() ? DefaultDataFile("tildo.dat") : options.Dictionary);
     if (combinations)
-        LoadCombinations(Combi, Ui, options.Combinations);
+        LoadCombinations(Combi, Ui, combiPath);
     Input = ReadInputText(options.File, encoding, options.Format);
 }
 

@@ -40,6 +40,12 @@ void SetPassOptions(UserInterface& ui, const std::vector<std::string>& on,
 // expected place.
 std::string DefaultDataFile(const std::string& name);
 
+// The combination dictionary of a pass: the one given with -c; without it the
+// shipped combi.dat when no main dictionary is given either (a dictionary of
+// one's own does not go with the shipped combinations); none with --no-combi
+// or when nothing is shipped.
+std::string CombinationsPath(const TPassCommandOptions& options);
+
 // Loads the main dictionary. A missing, unreadable or empty file throws
 // ECliError (exit 3); the loader's other findings (order, odd lines) are
 // printed as warnings and the run goes on.

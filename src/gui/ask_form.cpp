@@ -161,17 +161,23 @@ int TAskForm::ClientWidthFor(int contextWidth)
 
 void TAskForm::Layout(int contextWidth)
 {
-    const int fieldClient = ClientWidthFor(contextWidth) - 2 * Margin;
+    int right = RightColumnMinWidth;
+    for (QPushButton* b : { m_bYeAll, m_bYoAll, m_bCancel })
+        right = std::max(right, b->sizeHint().width());
+    // A long caption (the undo of a long word) widens the dialog rather than
+    // lose its end.
+    int leftNeeded = 0;
+    for (QPushButton* b : { m_bYe, m_bYo, m_bUndo })
+        leftNeeded = std::max(leftNeeded, b->sizeHint().width());
     const int frame = m_context->frameWidth();
+    const int fieldClient
+        = std::max(ClientWidthFor(contextWidth) - 2 * Margin, leftNeeded + ColumnGap + right - 2 * frame);
     const int fieldWidth = fieldClient + 2 * frame;
     const int lineHeight = QFontMetrics(m_context->font()).height();
     const int fieldHeight
         = lineHeight + 2 * static_cast<int>(m_context->document()->documentMargin()) + 2 * frame + 4;
     m_context->setGeometry(Margin, Margin, fieldWidth, fieldHeight);
 
-    int right = RightColumnMinWidth;
-    for (QPushButton* b : { m_bYeAll, m_bYoAll, m_bCancel })
-        right = std::max(right, b->sizeHint().width());
     const int left = fieldWidth - right - ColumnGap;
     const int rowHeight = m_bYe->sizeHint().height();
     int y = Margin + fieldHeight + 8;
@@ -197,6 +203,8 @@ void TAskForm::ShowQuestion(const TQuestion& q)
     m_bYo->setText(WithAccelerator(EscapeAmpersands(ToQString(q.DottedForm)), QLatin1Char('2')));
     m_bYeAll->setText(WithAccelerator(Q("Всегда Е"), QLatin1Char('3')));
     m_bYoAll->setText(WithAccelerator(Q("Всегда Ё"), QLatin1Char('4')));
+
+    m_bUndo->setText(q.UndoCaption.empty() ? Q("Откат") : EscapeAmpersands(ToQString(q.UndoCaption)));
 
     const QString context = ToQString(q.Context);
     m_sample->setFont(font());
@@ -226,7 +234,6 @@ void TAskForm::ShowQuestion(const TQuestion& q)
     c.insertText(context.mid(offset + length), black);
     m_context->setTextCursor(QTextCursor(m_context->document()));
 
-    m_bUndo->setText(q.UndoCaption.empty() ? Q("Откат") : EscapeAmpersands(ToQString(q.UndoCaption)));
     m_bUndo->setEnabled(q.UndoEnabled);
     m_bYeAll->setEnabled(q.AlwaysPlainEnabled);
     m_bYoAll->setEnabled(q.AlwaysDottedEnabled);
@@ -309,6 +316,10 @@ bool TAskForm::eventFilter(QObject* watched, QEvent* event)
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->matches(QKeySequence::Copy))
         return false;
+    if (key->key() == Qt::Key_F8 && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        CopySelectionToDicEdit();
+        return true;
+    }
     switch (key->key()) {
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
@@ -334,7 +345,19 @@ void TAskForm::ShowContextMenu(const QPoint& at)
     QAction* copy = menu.addAction(Q("Копировать"), m_context, &QTextEdit::copy);
     copy->setShortcut(QKeySequence::Copy);
     copy->setEnabled(m_context->textCursor().hasSelection());
+    QAction* toDicEdit
+        = menu.addAction(Q("Копировать в редактор словарей"), this, &TAskForm::CopySelectionToDicEdit);
+    toDicEdit->setObjectName(QStringLiteral("CopyToDicEdit2"));
+    toDicEdit->setShortcut(Qt::Key_F8);
+    toDicEdit->setEnabled(m_context->textCursor().hasSelection());
     menu.exec(m_context->mapToGlobal(at));
+}
+
+void TAskForm::CopySelectionToDicEdit()
+{
+    const QString text = m_context->textCursor().selectedText();
+    if (!text.isEmpty())
+        emit CopyToDicEdit(text);
 }
 
 void TAskForm::showEvent(QShowEvent* event)

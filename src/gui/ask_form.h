@@ -32,6 +32,13 @@ public:
     // The dialog's width for a context of that pixel width.
     static int ClientWidthFor(int contextWidth);
 
+    // "Копировать в редактор словарей" (F8 or the context's menu): the selected
+    // part of the context goes out by CopyToDicEdit.
+    void CopySelectionToDicEdit();
+
+signals:
+    void CopyToDicEdit(const QString& text);
+
 public slots:
     void reject() override;
 

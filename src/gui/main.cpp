@@ -1,5 +1,6 @@
 #include "main_form.h"
 #include "qt_strings.h"
+#include "qt_translations.h"
 #include "startup_check.h"
 
 #include <QApplication>
@@ -25,6 +26,7 @@ int main(int argc, char* argv[])
         return 0;
     }
     QApplication app(argc, argv);
+    tildo::InstallRussianTranslations(app);
     QApplication::setApplicationName(QStringLiteral("tildo"));
     QApplication::setApplicationVersion(QStringLiteral(TILDO_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("tildo"));

@@ -4,7 +4,10 @@
 #include "app/lifecycle.h"
 #include "app/testing_mode.h"
 #include "ask_form.h"
+#include "ask_panel.h"
 #include "engine/yoficator.h"
+#include "find_dialog.h"
+#include "input_form.h"
 #include "platform/scope_guard.h"
 #include "qt_asker.h"
 #include "qt_document_editor.h"
@@ -22,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace tildo {
 
@@ -39,7 +43,14 @@ TMainForm::TMainForm(const TUiFactory& makeUi, QWidget* parent)
     m_editor->setUndoRedoEnabled(false);
     m_editor->installEventFilter(this);
     m_editor->viewport()->installEventFilter(this);
-    setCentralWidget(m_editor);
+    m_askPanel = new TAskPanel(this);
+    auto* centre = new QWidget(this);
+    auto* column = new QVBoxLayout(centre);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(m_editor, 1);
+    column->addWidget(m_askPanel);
+    setCentralWidget(centre);
 
     m_statusLine->setObjectName(QStringLiteral("StatusLine"));
     m_statusLine->setTextFormat(Qt::PlainText);
@@ -51,7 +62,9 @@ TMainForm::TMainForm(const TUiFactory& makeUi, QWidget* parent)
     m_ui->SetBeforeEvents([this] { m_document->Flush(); });
     m_docEditor = std::make_unique<TQtDocumentEditor>(*m_editor, *m_document);
     m_askForm = new TAskForm(this);
-    m_asker = std::make_unique<TQtAsker>(*this, *m_document, *m_askForm);
+    m_findDialog = new TFindDialog(this);
+    m_inputForm = new TInputForm(this);
+    m_asker = std::make_unique<TQtAsker>(*this, *m_document, *m_askForm, *m_askPanel, *m_ui);
     m_engine = std::make_unique<TYoficator>(
         *m_document, *m_ui, *m_asker, m_dic, m_combiDic, m_wordWindow, m_limits);
     m_documents = std::make_unique<TDocuments>(*m_ui, *this, *m_docEditor, *this);
@@ -59,6 +72,8 @@ TMainForm::TMainForm(const TUiFactory& makeUi, QWidget* parent)
         TShellParts { *m_ui, *this, *m_docEditor, *m_documents, *this, m_dic, m_combiDic, m_limits });
 
     CreateMenus();
+    connect(m_askPanel, &TAskPanel::HotKeysChanged, this,
+        [this](const QString& keys) { m_lifecycle->Settings.ButtonHotKeys = FromQString(keys); });
 
     connect(m_document.get(), &TQtTextDocument::TextChanged, this, [this] { m_documents->EditorChanged(); });
     connect(m_editor, &QPlainTextEdit::selectionChanged, this, [this] {
@@ -74,6 +89,7 @@ void TMainForm::Start(const std::vector<std::string>& args)
 {
     m_started = true;
     m_lifecycle->Initialise(args);
+    m_askPanel->SetHotKeys(ToQString(m_lifecycle->Settings.ButtonHotKeys));
     QTimer::singleShot(0, this, &TMainForm::DeferredStart);
 }
 
@@ -81,6 +97,7 @@ void TMainForm::Start(const std::vector<std::string>& args, const std::string& p
 {
     m_started = true;
     m_lifecycle->Initialise(args, programDirectory);
+    m_askPanel->SetHotKeys(ToQString(m_lifecycle->Settings.ButtonHotKeys));
     QTimer::singleShot(0, this, &TMainForm::DeferredStart);
 }
 
@@ -207,6 +224,8 @@ void TMainForm::CreateMenus()
     CreateEditMenu();
     CreateYoMenu();
     CreateOptionsMenu();
+    CreateHelpMenu();
+    CreateToolCommands();
 }
 
 void TMainForm::CreateFileMenu()
@@ -224,6 +243,10 @@ void TMainForm::CreateFileMenu()
         [this] { m_documents->Saveas1Click(); });
     connect(AddCommand(menu, "Close1", "Очистить текстовое окно", {}), &QAction::triggered, this,
         [this] { m_documents->Close1Click(); });
+    connect(AddCommand(menu, "OpenDic1", "Загрузить основной словарь", {}), &QAction::triggered, this,
+        &TMainForm::OpenDic1Click);
+    connect(AddCommand(menu, "OpenCombiDic1", "Загрузить словарь словосочетаний", {}), &QAction::triggered,
+        this, &TMainForm::OpenCombiDic1Click);
     menu->addSeparator();
     QAction* clearList = AddCommand(menu, "ClearFileList1", "Очистить список последних файлов", {});
     clearList->setEnabled(false);
@@ -247,6 +270,13 @@ void TMainForm::CreateEditMenu()
     QAction* undo = AddCommand(menu, "Undo1", "Откат", QKeySequence(Qt::CTRL | Qt::Key_Z));
     undo->setEnabled(false);
     connect(undo, &QAction::triggered, this, &TMainForm::Undo1Click);
+    menu->addSeparator();
+    connect(AddCommand(menu, "Find1", "Найти", QKeySequence(Qt::CTRL | Qt::Key_F)), &QAction::triggered, this,
+        [this] { m_findDialog->StartSearch(*m_document, *m_ui, TFindMode::Plain); });
+    connect(AddCommand(
+                menu, "FindReg1", "Найти регулярное выражение", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_F)),
+        &QAction::triggered, this,
+        [this] { m_findDialog->StartSearch(*m_document, *m_ui, TFindMode::Pattern); });
 }
 
 void TMainForm::CreateYoMenu()
@@ -297,12 +327,14 @@ void TMainForm::CreateOptionsMenu()
     AddOption(menu, "FBFormat1", "Формат \"FictionBook\"", false);
     AddOption(menu, "CombiWords1", "Анализ словосочетаний", false)->setEnabled(false);
     AddOption(menu, "LastFile1", "Запоминать последний файл", true);
+    AddLayoutOptions(menu);
     ApplyWordWrap();
 }
 
 void TMainForm::ApplyRichTextMode()
 {
     m_docEditor->SetRichText(Command("RTF1")->isChecked());
+    Command("Font1")->setEnabled(!m_docEditor->IsRichText());
 }
 
 void TMainForm::ApplyWordWrap()
@@ -322,7 +354,7 @@ void TMainForm::RefreshCommands()
     const bool text = m_document->Length() > 0;
     const bool selection = m_editor->textCursor().hasSelection();
     const bool dictionary = HasDictionary();
-    for (const char* name : { "Saveas1", "Close1", "Selectall1" })
+    for (const char* name : { "Saveas1", "Close1", "Selectall1", "Find1" })
         Command(name)->setEnabled(text);
     for (const char* name : { "Cut1", "Copy1" })
         Command(name)->setEnabled(text && selection);
@@ -330,6 +362,7 @@ void TMainForm::RefreshCommands()
         Command(name)->setEnabled(text && dictionary);
     Command("ClearFileList1")->setEnabled(m_recentActions.size() > 0);
     Command("CombiWords1")->setEnabled(m_combiDic.Count() > 0);
+    RefreshToolCommands();
 }
 
 } // namespace tildo

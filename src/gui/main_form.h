@@ -25,7 +25,11 @@ class QPlainTextEdit;
 namespace tildo {
 
 class TAskForm;
+class TAskPanel;
+class TDicEditForm;
+class TInputForm;
 class TDocuments;
+class TFindDialog;
 class TLifecycle;
 class TQtAsker;
 class TQtDocumentEditor;
@@ -33,6 +37,7 @@ class TTestingMode;
 class TYoficator;
 class TQtTextDocument;
 class TQtUserInterface;
+class TStatForm;
 
 // The main window: the editor, the status line and the menus "Файл",
 // "Редактировать", "Ёфикация" and "Опции". Every command is a QAction named
@@ -64,6 +69,10 @@ public:
     TQtTextDocument& Document() const { return *m_document; }
     TQtUserInterface& Ui() const { return *m_ui; }
     TAskForm& AskForm() const { return *m_askForm; }
+    TAskPanel& AskPanel() const { return *m_askPanel; }
+    TInputForm& InputForm() const { return *m_inputForm; }
+    // The find dialog, shared with the dictionary editor.
+    TFindDialog& FindDialog() const { return *m_findDialog; }
     TDocuments& Documents() const { return *m_documents; }
     TQtDocumentEditor& DocEditor() const { return *m_docEditor; }
     TDic& Dic() { return m_dic; }
@@ -111,9 +120,31 @@ public:
     void PrepareTestingMode() override;
     void LoadTestDictionaries(TDic& dic, TCombiWordsDic& combi) override;
 
+    // --- the dictionary tools: the dictionary editor, the statistics window,
+    // the new-ё collection (main_form_tools.cpp) ---
+    // The dictionary editor's window, made at its first use with a user
+    // interface from makeUi when one is set (tests record its boxes).
+    TDicEditForm& DicEditForm();
+    void SetDicEditUiFactory(TUiFactory makeUi) { m_dicEditUi = std::move(makeUi); }
+    // The statistics window, made at its first use.
+    TStatForm& StatForm();
+    // "Редактор словарей": this window hides and its menus are disabled while
+    // the editor runs modally at its place.
+    void EditDic1Click();
+    // "Копировать в редактор словарей": the selection as a new last line of the
+    // editor's word pane.
+    void CopyToDicEdit1Click();
+    void CopyToDicEdit(const std::string& text);
+    // "Детальная статистика".
+    void Stat1Click();
+    // "Сбор новых Ё": the words of the text whose ё the dictionary does not
+    // confirm go to the editor's word pane.
+    void YoCollect1Click();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -123,6 +154,19 @@ private:
     void CreateEditMenu();
     void CreateYoMenu();
     void CreateOptionsMenu();
+    void CreateHelpMenu();
+    // The options menu's items after the check marks: the docked panel, the
+    // two numbers and the font.
+    void AddLayoutOptions(QMenu* menu);
+    void OpenDic1Click();
+    void OpenCombiDic1Click();
+    // The number dialog for one of the pass's numbers, kept in the settings.
+    void AskSetting(int& value, int low, int high);
+    void Font1Click();
+    void About1Click();
+    void Help2Click();
+    // The docked panel is in use: a pass runs with "Встроенная форма запроса" on.
+    bool PanelInUse() const;
     QAction* AddCommand(QMenu* menu, const char* name, const char* caption, const QKeySequence& shortcut);
     QAction* AddOption(QMenu* menu, const char* name, const char* caption, bool checked);
     void ApplyRichTextMode();
@@ -135,8 +179,11 @@ private:
     void Review1Click();
     void ClearUserSel1Click();
     void Testing1Click();
+    void CreateToolCommands();
+    void RefreshToolCommands();
     // Local files among dropped URLs; empty when there are none.
     static std::vector<std::string> DroppedFiles(const QMimeData* data);
+    static constexpr int TestingWindowWidth = 700;
 
     QPlainTextEdit* m_editor;
     QLabel* m_statusLine;
@@ -144,6 +191,9 @@ private:
     std::unique_ptr<TQtUserInterface> m_ui;
     std::unique_ptr<TQtDocumentEditor> m_docEditor;
     TAskForm* m_askForm;
+    TAskPanel* m_askPanel;
+    TInputForm* m_inputForm;
+    TFindDialog* m_findDialog;
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentSeparator = nullptr;
     std::vector<QAction*> m_recentActions;
@@ -165,6 +215,11 @@ private:
     bool m_busy = false;
     bool m_undoAllAtOnce = false;
     TUndoHistory m_writtenAfterPass; // taken back first by a one-step "Откат"
+
+    // Made at their first use, owned as children of this window.
+    TDicEditForm* m_dicEditForm = nullptr;
+    TUiFactory m_dicEditUi;
+    TStatForm* m_statForm = nullptr;
 };
 
 } // namespace tildo

@@ -6,6 +6,7 @@
 #include "app/documents.h"
 #include "app/lifecycle.h"
 #include "app/testing_mode.h"
+#include "dic_edit_form.h"
 #include "engine/yoficator.h"
 #include "qt_strings.h"
 #include "qt_text_document.h"
@@ -20,8 +21,11 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTextCharFormat>
+#include <QTextCursor>
 #include <QUrl>
 
 namespace tildo {
@@ -95,11 +99,10 @@ void TMainForm::ResetStatistics()
     tildo::ResetStatistics(m_dic, m_combiDic, m_engine->Counters(), *m_ui);
 }
 
-bool TMainForm::LoadMorphs(const std::string& /*path*/)
+bool TMainForm::LoadMorphs(const std::string& path)
 {
-    // The word-form generator belongs to the dictionary editor, which this
-    // window does not have: the rules are not available.
-    return false;
+    // The word-form generator belongs to the dictionary editor.
+    return DicEditForm().LoadMorphs(path);
 }
 
 void TMainForm::BindCombiLog(const std::string& path)
@@ -110,6 +113,17 @@ void TMainForm::BindCombiLog(const std::string& path)
 void TMainForm::PrepareTestingMode()
 {
     m_testing = std::make_unique<TTestingMode>(*m_document, *m_ui, *m_engine);
+    // The table's width, so that its lines read as they were written.
+    resize(TestingWindowWidth, height());
+    m_testing->EmphasiseFormatted = [this](int offset, int length) {
+        QTextCursor cursor(m_editor->document());
+        cursor.setPosition(offset);
+        cursor.setPosition(offset + length, QTextCursor::KeepAnchor);
+        QTextCharFormat format;
+        format.setFontPointSize(TTestingMode::FormattedPointSize);
+        format.setFontWeight(QFont::Bold);
+        cursor.mergeCharFormat(format);
+    };
     m_testing->Start();
     Command("Testing1")->setVisible(true);
 }
@@ -175,6 +189,12 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
         // Typing makes the offsets of the undo history meaningless.
         if (!key->text().isEmpty())
             ClearUndo();
+    }
+    if (watched == m_editor->viewport() && PanelInUse()
+        && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        // The caret belongs to the pass while the docked panel is in use.
+        return true;
     }
     if (watched == m_editor->viewport()) {
         // Files dropped on the editor open as texts; other drops edit the text.

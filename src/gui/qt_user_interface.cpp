@@ -44,9 +44,13 @@ bool IsInputEvent(QEvent::Type type)
 
 // True when the event goes to the modal window open now (or to a pop-up menu
 // over it), which must keep working while the rest of the program is blocked.
-bool BelongsToOpenModal(QObject* watched)
+// The window whose operation runs is blocked even when it is itself modal (the
+// dictionary editor): only what opens over it keeps working.
+bool BelongsToOpenModal(QObject* watched, const QWidget& busyWindow)
 {
     QWidget* modal = QApplication::activeModalWidget();
+    if (modal == &busyWindow)
+        modal = nullptr;
     QWidget* popup = QApplication::activePopupWidget();
     if (auto* w = qobject_cast<QWidget*>(watched)) {
         if (modal != nullptr && (w->window() == modal || modal->isAncestorOf(w)))
@@ -189,11 +193,22 @@ void TQtUserInterface::EndPolling()
         m_escPressed = m_escDown = false;
 }
 
+bool TQtUserInterface::InOpenArea(QObject* watched) const
+{
+    if (m_openArea == nullptr || QApplication::activeModalWidget() != nullptr)
+        return false;
+    if (auto* w = qobject_cast<QWidget*>(watched))
+        return w == m_openArea || m_openArea->isAncestorOf(w);
+    // The window passes its input on to its widgets, which are filtered one by one.
+    auto* window = qobject_cast<QWindow*>(watched);
+    return window != nullptr && window == m_openArea->window()->windowHandle();
+}
+
 bool TQtUserInterface::eventFilter(QObject* watched, QEvent* event)
 {
     if (!IsInputEvent(event->type()))
         return false;
-    const bool blocking = IsBlockingInput() && !BelongsToOpenModal(watched);
+    const bool blocking = IsBlockingInput() && !BelongsToOpenModal(watched, m_window) && !InOpenArea(watched);
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Escape) {

@@ -81,6 +81,10 @@ public:
     }
     bool IsBlockingInput() const { return m_blockDepth > 0 || m_polling; }
 
+    // A part of the window that keeps its input while the rest is blocked (the
+    // docked question panel while it asks); nullptr for none.
+    void SetOpenArea(QWidget* area) { m_openArea = area; }
+
     // How often a poll lets events through, in milliseconds.
     static constexpr int PumpInterval = 50;
 
@@ -98,6 +102,7 @@ protected:
 
 private:
     void EndPolling();
+    bool InOpenArea(QObject* watched) const;
     void BeforeEvents();
     QMessageBox::StandardButton Box(QMessageBox::Icon icon, const char* caption, const std::string& text,
         QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton);
@@ -113,6 +118,7 @@ private:
     QElapsedTimer m_sincePump;
     QMetaObject::Connection m_idleConnection;
     std::function<void()> m_beforeEvents;
+    QWidget* m_openArea = nullptr;
     // Check marks of options that have no menu item in this window, kept so
     // that the settings file gets back what it gave.
     std::map<std::string, bool, std::less<>> m_marksWithoutItem;

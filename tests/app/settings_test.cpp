@@ -63,6 +63,26 @@ TEST(SettingsTest, WithoutAFileEverythingTakesItsDefault)
     EXPECT_NE(U(shell.ui.Errors[0]).find("tildo.dat\" не найден"), std::string::npos);
 }
 
+TEST(SettingsTest, ShippedCombinationsServeAFirstStartOnly)
+{
+    const std::string combis = W("всё-таки\nо чём\n");
+    TShell first;
+    first.dir.Write("combi.dat", combis);
+    first.Start();
+    EXPECT_EQ(first.lifecycle.Settings.CombiDictionaryPath, first.dir.Path() + "/combi.dat");
+    EXPECT_TRUE(first.ui.IsCommandChecked("CombiWords1"));
+    EXPECT_EQ(first.combi.Count(), 2);
+
+    // A key in the settings file wins, even an empty one.
+    TShell chosen;
+    chosen.dir.Write("combi.dat", combis);
+    chosen.dir.Write("tildo.ini", "[Tildo]\nCombiDictionary=\nCombiWords=1\n");
+    chosen.Start();
+    EXPECT_EQ(chosen.lifecycle.Settings.CombiDictionaryPath, "");
+    EXPECT_FALSE(chosen.ui.IsCommandChecked("CombiWords1"));
+    EXPECT_EQ(chosen.combi.Count(), 0);
+}
+
 TEST(SettingsTest, ValuesComeFromTheFileAndGoBackInOrder)
 {
     TShell shell;

@@ -260,9 +260,15 @@ TEST(CliRestore, RichTextAndFictionBookGoThroughTheWindowsFormats)
 
 TEST(CliRestore, ShippedDictionariesBesideTheProgram)
 {
-    // No -d: tildo.dat beside the executable.
+    // Neither -d nor -c: tildo.dat and combi.dat beside the executable.
     TCliRun run = RunCli({}, "Еще елка, все-таки о чем-то.\n");
     EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(run.Out, "Ещё ёлка, всё-таки о чём-то.\n");
+    // --no-combi, or a main dictionary of one's own, go without the combinations.
+    run = RunCli({ "--no-combi" }, "Еще елка, все-таки о чем-то.\n");
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(run.Out, "Ещё ёлка, все-таки о чем-то.\n");
+    run = RunCli({ "-d", std::string(TILDO_DATA_DIR) + "/tildo.dat" }, "Еще елка, все-таки о чем-то.\n");
     EXPECT_EQ(run.Out, "Ещё ёлка, все-таки о чем-то.\n");
     TTempDir dir;
     const std::string report = dir.Path() + "/r.json";

@@ -95,6 +95,15 @@ TEST(AskForm, ShowsTheWordInItsContext)
     EXPECT_TRUE(Button(form, "bUndo")->isEnabled());
     EXPECT_EQ(Button(form, "bUndo")->text(), QString::fromUtf8("Откат \"еще -> ещё\""));
     EXPECT_GT(form.width(), 383);
+
+    // A long word's undo caption in a short context: the dialog grows so that
+    // every caption fits its button whole.
+    q.Context = W("коротко");
+    q.UndoCaption = W("Откат \"достопримечательностей -> достопримечательностёй\"");
+    form.ShowQuestion(q);
+    for (const char* name : { "bYe", "bYo", "bUndo", "bYeAll", "bCancel" })
+        EXPECT_GE(Button(form, name)->width(), Button(form, name)->sizeHint().width()) << name;
+    EXPECT_LE(Button(form, "bCancel")->geometry().right(), form.width());
 }
 
 TEST(AskForm, AnswersFromButtonsAndKeys)

@@ -1,17 +1,25 @@
-// Takes the picture of the main window with a question open that the
-// documentation shows: the shipped dictionary, a short text, Ctrl+F9, and at the
-// first question both windows are grabbed and put together on one image with
-// simple title bars. Run it under a virtual X server (scripts/screenshot.sh).
+// Takes the pictures of the main window that the documentation shows: the
+// shipped dictionaries, a short text, and one scene: a pass asking in the
+// floating dialog (the default) or in the docked panel, the find dialog, the
+// number dialog after a number out of bounds, or the about box. The window and
+// the dialog are grabbed and put together on one image with simple title bars.
+// Run it under a virtual X server (scripts/screenshot.sh).
 #include "ask_form.h"
+#include "ask_panel.h"
+#include "find_dialog.h"
 #include "main_form.h"
 #include "platform/file_io.h"
 #include "qt_strings.h"
+#include "qt_translations.h"
 #include "qt_user_interface.h"
 #include "support/recording_ui.h"
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QAction>
 #include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -41,20 +49,42 @@ QImage Framed(QWidget& window)
     return image;
 }
 
+// The window with a dialog over its lower part, as it opens there.
+QImage Composed(QWidget& window, QWidget* dialog)
+{
+    const QImage main = Framed(window);
+    QImage shot(main.width() + 40, main.height() + 40, QImage::Format_RGB32);
+    shot.fill(QColor(236, 236, 236));
+    QPainter p(&shot);
+    p.drawImage(20, 20, main);
+    if (dialog != nullptr) {
+        const QImage over = Framed(*dialog);
+        const int x = 20 + (main.width() - over.width()) / 2;
+        const int y = 20 + main.height() - over.height() - 30;
+        p.setPen(QColor(60, 60, 60));
+        p.drawRect(x - 1, y - 1, over.width() + 1, over.height() + 1);
+        p.drawImage(x, y, over);
+    }
+    return shot;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    tildo::InstallRussianTranslations(app);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: gui_screenshot OUTPUT.png\n");
+        std::fprintf(stderr, "usage: gui_screenshot OUTPUT.png [floating|docked|find|number|about]\n");
         return 2;
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
+    const QString scene = argc > 2 ? QString::fromLatin1(argv[2]) : QStringLiteral("floating");
 
-    // A program directory of its own: the shipped dictionary and a sample text.
+    // A program directory of its own: the shipped dictionaries and a sample text.
     tildo::test::TTempDir dir;
-    std::filesystem::copy_file(TILDO_DATA_DIR "/tildo.dat", dir.Path() + "/tildo.dat");
+    for (const char* name : { "tildo.dat", "combi.dat" })
+        std::filesystem::copy_file(std::string(TILDO_DATA_DIR) + "/" + name, dir.Path() + "/" + name);
     std::filesystem::create_directories(dir.Path() + "/Тексты");
     const std::string text = dir.Write("Тексты/Зимой.txt",
         "Еще вчера мы шли через лес. Елки стояли в инее, и все вокруг было тихо.\n"
@@ -64,40 +94,68 @@ int main(int argc, char* argv[])
     tildo::TMainForm form;
     form.Start({ text }, dir.Path());
     form.DeferredStart();
-    form.resize(820, 420);
+    form.resize(820, scene == QLatin1String("docked") ? 480 : 420);
     form.move(30, 30);
     form.show();
 
     bool taken = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        tildo::TAskForm* ask = &form.AskForm();
-        if (QApplication::activeModalWidget() != ask || taken)
-            return;
+    auto save = [&](QWidget* dialog) {
         taken = true;
         QApplication::processEvents();
-        const QImage main = Framed(form);
-        const QImage question = Framed(*ask);
-        QImage shot(main.width() + 40, main.height() + 40, QImage::Format_RGB32);
-        shot.fill(QColor(236, 236, 236));
-        QPainter p(&shot);
-        p.drawImage(20, 20, main);
-        // The dialog over the lower part of the window, as it opens there.
-        const int x = 20 + (main.width() - question.width()) / 2;
-        const int y = 20 + main.height() - question.height() - 30;
-        p.setPen(QColor(60, 60, 60));
-        p.drawRect(x - 1, y - 1, question.width() + 1, question.height() + 1);
-        p.drawImage(x, y, question);
-        p.end();
-        if (!shot.save(output))
+        if (!Composed(form, dialog).save(output))
             std::fprintf(stderr, "cannot write %s\n", argv[1]);
-        ask->reject();
+    };
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (taken)
+            return;
+        QWidget* modal = QApplication::activeModalWidget();
+        if (scene == QLatin1String("docked")) {
+            if (!form.AskPanel().IsAsking())
+                return;
+            save(nullptr);
+            form.AskPanel().findChild<QPushButton*>(QStringLiteral("bCancel"))->click();
+        } else if (scene == QLatin1String("floating")) {
+            if (modal != &form.AskForm())
+                return;
+            save(modal);
+            form.AskForm().reject();
+        } else if (scene == QLatin1String("number")) {
+            if (modal == nullptr)
+                return;
+            modal->findChild<QLineEdit*>(QStringLiteral("eInput"))->setText(QStringLiteral("70"));
+            modal->findChild<QPushButton*>(QStringLiteral("bOk"))->click();
+            save(modal);
+            modal->close();
+        } else if (scene == QLatin1String("about")) {
+            if (modal == nullptr)
+                return;
+            save(modal);
+            modal->close();
+        }
     });
     poll.start(20);
-    QTimer::singleShot(0, &form, [&] { form.RunPass(0, 1); });
+    QTimer::singleShot(0, &form, [&] {
+        if (scene == QLatin1String("docked")) {
+            form.findChild<QAction*>(QStringLiteral("ToDockAskForm1"))->setChecked(true);
+            form.RunPass(0, 1);
+        } else if (scene == QLatin1String("floating")) {
+            form.RunPass(0, 1);
+        } else if (scene == QLatin1String("number")) {
+            form.findChild<QAction*>(QStringLiteral("ContextAddLetters1"))->trigger();
+        } else if (scene == QLatin1String("about")) {
+            form.findChild<QAction*>(QStringLiteral("About1"))->trigger();
+        } else if (scene == QLatin1String("find")) {
+            form.findChild<QAction*>(QStringLiteral("Find1"))->trigger();
+            form.FindDialog().SetSearchText(QStringLiteral("все"));
+            form.FindDialog().FindNext();
+            form.FindDialog().move(form.geometry().center());
+            save(&form.FindDialog());
+        }
+    });
     QTimer::singleShot(10000, &app, &QApplication::quit);
-    QTimer::singleShot(100, &app, [&] {
-        if (!form.IsBusy())
+    QTimer::singleShot(300, &app, [&] {
+        if (!form.IsBusy() && QApplication::activeModalWidget() == nullptr)
             QApplication::quit();
     });
     app.exec();

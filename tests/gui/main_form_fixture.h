@@ -25,10 +25,14 @@ public:
     // всё is a variant (все is a word too); ещё and ёлка are fixed.
     static std::string Dictionary() { return W("всё?\nёлка\nещё\n"); }
 
-    explicit TMainFormFixture(const std::vector<std::string>& args = {}, bool withDictionary = true)
+    // settings: the text of a tildo.ini to start with; empty for none.
+    explicit TMainFormFixture(const std::vector<std::string>& args = {}, bool withDictionary = true,
+        const std::string& settings = {})
     {
         if (withDictionary)
             Dir.Write("tildo.dat", Dictionary());
+        if (!settings.empty())
+            Dir.Write("tildo.ini", settings);
         Form = std::make_unique<TMainForm>([this](QWidget& window, QLabel& status) {
             auto ui = std::make_unique<TRecordingQtUi>(window, status);
             Ui = ui.get();

@@ -8,6 +8,7 @@
 #include "platform/file_io.h"
 #include "qt_text_document.h"
 
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -166,6 +167,21 @@ TEST(Pass, HighlightsAWordWhoseDottedLetterIsInDoubt)
         EXPECT_EQ(doc.CharBackground(2), ColourWhite);
         // The editor has caught up with the highlight: its paragraph is laid out anew.
         EXPECT_EQ(f.Form->Editor().textCursor().selectedText(), QString::fromUtf8("еще"));
+        // And the aqua shows on the screen: the selection does not paint over it.
+        QPlainTextEdit& editor = f.Form->Editor();
+        QTextCursor from = editor.textCursor();
+        from.setPosition(3);
+        QTextCursor to = from;
+        to.setPosition(6);
+        const QRect word = editor.cursorRect(from).united(editor.cursorRect(to));
+        const QImage shot = editor.viewport()->grab().toImage();
+        int aqua = 0;
+        for (int y = word.top(); y <= word.bottom(); ++y)
+            for (int x = word.left(); x <= word.right(); ++x)
+                aqua += shot.pixelColor(x * shot.width() / editor.viewport()->width(),
+                            y * shot.height() / editor.viewport()->height())
+                    == QColor(0, 255, 255);
+        EXPECT_GT(aqua, word.width() * word.height() / 3);
         return TAnswer::Dotted;
     } };
     f.Form->SetAsker(&asker);
@@ -173,6 +189,7 @@ TEST(Pass, HighlightsAWordWhoseDottedLetterIsInDoubt)
     ASSERT_EQ(asker.Questions.size(), 1u);
     EXPECT_EQ(f.EditorText(), QString::fromUtf8("Мы ещё тут"));
     EXPECT_EQ(doc.CharBackground(4), ColourWhite);
+    EXPECT_NE(f.Form->Editor().palette().color(QPalette::Highlight), QColor(0, 255, 255));
 }
 
 TEST(Pass, EscStopsAfterTheCurrentWord)
@@ -279,6 +296,15 @@ TEST(Pass, TheSelfTestPassesInTheWindow)
 {
     TMainFormFixture f({ "/t" });
     EXPECT_EQ(f.Form->windowTitle(), QStringLiteral("[Testing mode]"));
+    EXPECT_EQ(f.Form->width(), 700);
+    // The word Еще of line 14 stands out: green, bold, 30 points.
+    QTextCursor c(f.Form->Editor().document()->findBlockByNumber(14));
+    c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 15);
+    EXPECT_EQ(c.charFormat().foreground().color(), QColor(0, 128, 0));
+    EXPECT_TRUE(c.charFormat().font().bold());
+    EXPECT_EQ(c.charFormat().fontPointSize(), 30);
+    c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 3);
+    EXPECT_FALSE(c.charFormat().font().bold());
     QAction* testing = f.Command("Testing1");
     ASSERT_TRUE(testing->isVisible());
     ASSERT_TRUE(testing->isEnabled());

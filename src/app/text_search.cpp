@@ -1,0 +1,128 @@
+#include "app/text_search.h"
+
+#include "platform/text_document.h"
+#include "regex/find_all.h"
+#include "text/letters.h"
+
+#include <algorithm>
+
+namespace tildo {
+
+namespace {
+
+bool IsWordChar(char c)
+{
+    return IsDigit(c) || c == '_' || LowerChar(c) != UpperChar(c);
+}
+
+bool IsWholeWord(std::string_view text, std::size_t at, std::size_t length)
+{
+    if (at > 0 && IsWordChar(text[at - 1]))
+        return false;
+    const std::size_t end = at + length;
+    return end >= text.size() || !IsWordChar(text[end]);
+}
+
+// The next candidate at or after from: exact bytes, or letters of either case.
+std::size_t NextOccurrence(std::string_view text, std::string_view what, std::size_t from, bool matchCase)
+{
+    if (matchCase)
+        return text.find(what, from);
+    const char first = LowerChar(what[0]);
+    const std::size_t last = text.size() - what.size();
+    for (std::size_t i = from; i <= last; ++i) {
+        if (LowerChar(text[i]) != first)
+            continue;
+        std::size_t k = 1;
+        while (k < what.size() && LowerChar(text[i + k]) == LowerChar(what[k]))
+            ++k;
+        if (k == what.size())
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+} // namespace
+
+int FindPlain(std::string_view text, std::string_view what, int from, bool matchCase, bool wholeWord)
+{
+    if (what.empty() || from < 0)
+        return -1;
+    std::size_t at = static_cast<std::size_t>(from);
+    while (at < text.size() && what.size() <= text.size() - at) {
+        at = NextOccurrence(text, what, at, matchCase);
+        if (at == std::string_view::npos)
+            return -1;
+        if (!wholeWord || IsWholeWord(text, at, what.size()))
+            return static_cast<int>(at);
+        ++at;
+    }
+    return -1;
+}
+
+TTextSearch::TTextSearch()
+{
+    // Multi-line anchors for every search of the dialog.
+    SetFindModifiers(m_engine, false);
+}
+
+void TTextSearch::Begin(TextDocument& target, TFindMode mode)
+{
+    m_target = &target;
+    m_mode = mode;
+    m_first = true;
+    m_origin = target.SelStart();
+    target.Select(m_origin, 0);
+}
+
+void TTextSearch::SetTarget(TextDocument& target)
+{
+    if (m_target != &target)
+        m_origin = target.SelStart();
+    m_target = &target;
+}
+
+void TTextSearch::Forget(const TextDocument& target)
+{
+    if (m_target == &target)
+        m_target = nullptr;
+}
+
+std::pair<int, int> TTextSearch::Search(const std::string& text, const TFindRequest& request, int from)
+{
+    if (m_mode == TFindMode::Plain) {
+        const int at = FindPlain(text, request.Text, from, request.MatchCase, request.WholeWord);
+        return { at, static_cast<int>(request.Text.size()) };
+    }
+    SetFindModifiers(m_engine, !request.MatchCase);
+    m_engine.SetExpression(request.Text);
+    m_engine.SetInputString(text);
+    if (!m_engine.ExecPos(from + 1) || m_engine.MatchStart(0) < 1)
+        return { -1, 0 };
+    return { m_engine.MatchStart(0) - 1, m_engine.MatchLength(0) };
+}
+
+bool TTextSearch::FindNext(const TFindRequest& request)
+{
+    if (m_target == nullptr)
+        return false;
+    TextDocument& doc = *m_target;
+    doc.Focus();
+    const int skip = m_first ? 0 : std::max(doc.SelLength(), 1);
+    const int from = doc.SelStart() + skip;
+    const std::string text = doc.Text();
+    const auto [at, length]
+        = from <= static_cast<int>(text.size()) ? Search(text, request, from) : std::pair { -1, 0 };
+    if (at < 0) {
+        doc.Select(std::min(m_origin, doc.Length()), 0);
+        m_first = true;
+        return false;
+    }
+    doc.Select(at, 0);
+    doc.ScrollToCaret();
+    doc.Select(at, length);
+    m_first = false;
+    return true;
+}
+
+} // namespace tildo

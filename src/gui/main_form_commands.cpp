@@ -1,0 +1,146 @@
+// The main window's commands beyond the pass and the documents: loading
+// dictionaries, the docked panel option, the number and font dialogs, the
+// about box and the help page.
+#include "main_form.h"
+
+#include "app/lifecycle.h"
+#include "app/window_commands.h"
+#include "ask_panel.h"
+#include "input_form.h"
+#include "qt_document_editor.h"
+#include "qt_strings.h"
+#include "qt_user_interface.h"
+#include "text/cp1251.h"
+#include "text/messages.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWindowStateChangeEvent>
+
+namespace tildo {
+
+void TMainForm::AddLayoutOptions(QMenu* menu)
+{
+    AddOption(menu, "ToDockAskForm1", "Встроенная форма запроса", false);
+    menu->addSeparator();
+    connect(AddCommand(menu, "ContextAddLetters1", "Ширина контекста", {}), &QAction::triggered, this,
+        [this] { AskSetting(m_lifecycle->Settings.ContextAddLetters, 20, 60); });
+    connect(AddCommand(menu, "LinesBelow1", "Количество строк промотки", {}), &QAction::triggered, this,
+        [this] { AskSetting(m_lifecycle->Settings.LinesBelow, 0, 20); });
+    menu->addSeparator();
+    connect(AddCommand(menu, "Font1", "Задать шрифт главного окна", {}), &QAction::triggered, this,
+        &TMainForm::Font1Click);
+}
+
+void TMainForm::CreateHelpMenu()
+{
+    QMenu* menu = menuBar()->addMenu(Q("Помощь"));
+    menu->setObjectName(QStringLiteral("HelpMenu"));
+    connect(AddCommand(menu, "About1", "О программе", Qt::Key_F1), &QAction::triggered, this,
+        &TMainForm::About1Click);
+    connect(
+        AddCommand(menu, "Help2", "Ещё о программе", {}), &QAction::triggered, this, &TMainForm::Help2Click);
+}
+
+void TMainForm::OpenDic1Click()
+{
+    if (m_busy)
+        return;
+    OpenMainDictionary(m_dic, m_lifecycle->Settings, *m_ui);
+    RefreshCommands();
+}
+
+void TMainForm::OpenCombiDic1Click()
+{
+    if (m_busy)
+        return;
+    OpenCombiDictionary(m_combiDic, m_lifecycle->Settings, *m_ui);
+    RefreshCommands();
+}
+
+void TMainForm::AskSetting(int& value, int low, int high)
+{
+    m_inputForm->AskNumber(value, low, high);
+}
+
+void TMainForm::Font1Click()
+{
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, m_editor->font(), this, Q("Шрифт"));
+    if (!ok)
+        return;
+    // The font is the editor's, not the text's: the caret stays and the text
+    // is not modified.
+    TEditorFont font = m_font;
+    font.Name = PathFromQString(chosen.family());
+    if (chosen.pointSize() > 0)
+        font.Size = chosen.pointSize();
+    SetEditorFont(font);
+    QFont applied = m_editor->font();
+    applied.setBold(chosen.bold());
+    applied.setItalic(chosen.italic());
+    m_editor->setFont(applied);
+}
+
+void TMainForm::About1Click()
+{
+    QDialog about(this);
+    about.setObjectName(QStringLiteral("AboutForm"));
+    about.setWindowTitle(Q("О программе"));
+    auto* layout = new QVBoxLayout(&about);
+    const std::vector<std::string> lines = AboutLines(TILDO_VERSION, m_dic, m_combiDic);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        auto* label = new QLabel(ToQString(lines[i]), &about);
+        label->setObjectName(QStringLiteral("lAbout%1").arg(i));
+        label->setTextFormat(Qt::PlainText);
+        if (i == 0) {
+            QFont bold = label->font();
+            bold.setBold(true);
+            label->setFont(bold);
+        }
+        layout->addWidget(label);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &about);
+    connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
+    layout->addWidget(buttons);
+    about.adjustSize();
+    about.move(geometry().center() - about.rect().center());
+    about.exec();
+}
+
+void TMainForm::Help2Click()
+{
+    const std::string path = m_lifecycle->Settings.ProgramDirectory + "/tildo.html";
+    if (!QFileInfo::exists(PathToQString(path))) {
+        m_ui->ErrorBox(Cp("Файл \"") + PathForDisplay(path) + Cp("\" не найден"));
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(PathToQString(path)));
+}
+
+bool TMainForm::PanelInUse() const
+{
+    return m_busy && Command("ToDockAskForm1")->isChecked();
+}
+
+void TMainForm::changeEvent(QEvent* event)
+{
+    // While the docked panel holds a question the window keeps its size.
+    if (event->type() == QEvent::WindowStateChange && PanelInUse() && (windowState() & Qt::WindowMaximized)) {
+        const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+        setWindowState(change->oldState() & ~Qt::WindowMaximized);
+    }
+    QMainWindow::changeEvent(event);
+}
+
+} // namespace tildo

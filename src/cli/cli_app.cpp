@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <functional>
 #include <new>
+#include <unistd.h>
 
 #ifndef TILDO_VERSION
 #define TILDO_VERSION "0"
@@ -66,6 +67,7 @@ void AddPassOptions(CLI::App& command, TPassCommandOptions& o)
     command.add_option("--on", o.On)->delimiter(',')->allow_extra_args(false);
     command.add_option("--off", o.Off)->delimiter(',')->allow_extra_args(false);
     command.add_option("--encoding", o.Encoding);
+    command.add_flag("--accept-damaged-dictionary", o.AcceptDamagedDictionary);
     command.add_option("--format", o.Format);
     command.add_option("file", o.File);
 }
@@ -93,9 +95,9 @@ void AddRestore(CLI::App& app, TParsedOptions& p)
     restore->add_option("--unanswered", o.Unanswered);
     restore->add_option("--report", o.ReportPath);
     restore->add_option("--decisions", o.DecisionsPath);
-    restore->add_flag("--force", o.Force);
     restore->add_flag("--check", o.Check);
     restore->add_flag("-i,--in-place", o.InPlace);
+    restore->add_flag("--force", o.Force);
     restore->add_option("-o,--output", o.OutputPath);
     CLI::Option* backup = restore->add_option("--backup", o.BackupSuffix);
     restore->callback([&p, backup] {
@@ -187,11 +189,9 @@ int RunTildoCli(std::vector<std::string> args)
     try {
         app.parse(args);
     } catch (const CLI::CallForHelp&) {
-        WriteStandardOutput(HelpText(SelectedCommand(app)));
-        return ExitDone;
+        return WriteReport(STDOUT_FILENO, HelpText(SelectedCommand(app))) ? ExitDone : ExitInputOutput;
     } catch (const CLI::CallForVersion& e) {
-        WriteStandardOutput(std::string(e.what()) + "\n");
-        return ExitDone;
+        return WriteReport(STDOUT_FILENO, std::string(e.what()) + "\n") ? ExitDone : ExitInputOutput;
     } catch (const CLI::ParseError& e) {
         PrintError(ParseErrorText(e));
         return ExitUsage;

@@ -16,6 +16,7 @@ struct TPassCommandOptions
     std::vector<std::string> On;
     std::vector<std::string> Off;
     std::string Encoding = "auto";
+    bool AcceptDamagedDictionary = false; // load a dictionary that is binary or out of order
     std::string Format = "auto"; // --format: a format name, or auto for the file name's
 };
 
@@ -25,12 +26,12 @@ struct TRestoreOptions : TPassCommandOptions
     std::string Unanswered; // empty: keep, or ask when standard input is a terminal
     std::string ReportPath;
     std::string DecisionsPath; // a report with the answers decided beforehand
-    bool Force = false; // decisions that no longer fit the text are not an error
     bool Check = false;
     bool InPlace = false;
     std::string OutputPath;
     std::string BackupSuffix;
     bool BackupGiven = false;
+    bool Force = false;
 };
 
 struct TFindOptions

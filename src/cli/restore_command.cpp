@@ -35,8 +35,8 @@ void CheckCombination(const TRestoreOptions& o)
         throw ECliError(ExitUsage, "--backup: суффикс не может быть пустым");
     if (!o.DecisionsPath.empty() && !o.Answers.empty())
         throw ECliError(ExitUsage, "--answers и --decisions исключают друг друга");
-    if (o.Force && o.DecisionsPath.empty())
-        throw ECliError(ExitUsage, "--force действует только вместе с --decisions");
+    if (o.Force && !o.InPlace && o.DecisionsPath.empty())
+        throw ECliError(ExitUsage, "--force действует только вместе с -i или --decisions");
 }
 
 // The policy for questions without a scripted answer, and the terminal it needs.
@@ -99,11 +99,16 @@ int RunRestore(const TRestoreOptions& o)
         WriteFileAtomic(o.ReportPath,
             RunReportJson(engine.Counters(), seconds, decisions ? decisions->Records() : asker.Records()));
     if (!o.Check)
-        WriteResult(input, input.Encode(), TOutputTarget { o.OutputPath, o.InPlace, o.BackupSuffix });
+        WriteResult(
+            input, input.Encode(), TOutputTarget { o.OutputPath, o.InPlace, o.BackupSuffix, o.Force });
 
     if (asker.Cancelled())
         PrintError("проход прерван ответом «Отмена»; текст записан с заменами, сделанными до этого");
-    WriteAllTo(2, ForMessage(session.Ui.StatusText()) + "\n", "stderr");
+    // Once a file has been written the run has done its work; a status line
+    // that cannot be shown does not make it a failure.
+    const bool wroteFile = !o.Check && (o.InPlace || !(o.OutputPath.empty() || o.OutputPath == "-"));
+    if (!WriteReport(STDERR_FILENO, ForMessage(session.Ui.StatusText()) + "\n") && !wroteFile)
+        return ExitInputOutput;
     if (decisions && !decisions->Finish() && !o.Force)
         return ExitFound;
     if (o.Check)

@@ -20,7 +20,8 @@ namespace tildo {
 
 namespace {
 
-constexpr std::string_view Commands[] = { "restore", "collect", "selftest", "find", "dict", "forms" };
+constexpr std::string_view Commands[]
+    = { "restore", "collect", "review", "selftest", "find", "dict", "forms" };
 
 bool StartsWithCommand(const std::vector<std::string>& args)
 {
@@ -76,6 +77,7 @@ struct TParsedOptions
 {
     TRestoreOptions Restore;
     TPassCommandOptions Collect;
+    TPassCommandOptions Review;
     TFindOptions Find;
     TDictOptions Dict;
     TFormsOptions Forms;
@@ -92,6 +94,7 @@ void AddRestore(CLI::App& app, TParsedOptions& p)
     restore->add_option("--answers", o.Answers)->delimiter(',')->allow_extra_args(false);
     restore->add_option("--unanswered", o.Unanswered);
     restore->add_option("--report", o.ReportPath);
+    restore->add_option("--decisions", o.DecisionsPath);
     restore->add_flag("--check", o.Check);
     restore->add_flag("-i,--in-place", o.InPlace);
     restore->add_flag("--force", o.Force);
@@ -116,6 +119,11 @@ void AddOtherPassCommands(CLI::App& app, TParsedOptions& p)
     CLI::App* collect = app.add_subcommand("collect");
     AddPassOptions(*collect, p.Collect);
     collect->callback([&p] { p.Run = [&p] { return RunCollect(p.Collect); }; });
+
+    CLI::App* review = app.add_subcommand("review");
+    AddPassOptions(*review, p.Review);
+    review->add_option("-c,--combinations", p.Review.Combinations);
+    review->callback([&p] { p.Run = [&p] { return RunReview(p.Review); }; });
 
     app.add_subcommand("selftest")->callback([&p] { p.Run = [] { return RunSelfTestCommand(); }; });
 

@@ -25,6 +25,7 @@ struct TRestoreOptions : TPassCommandOptions
     std::vector<std::string> Answers;
     std::string Unanswered; // empty: keep, or ask when standard input is a terminal
     std::string ReportPath;
+    std::string DecisionsPath; // a report with the answers decided beforehand
     bool Check = false;
     bool InPlace = false;
     std::string OutputPath;
@@ -63,6 +64,7 @@ struct TFormsOptions
 // Each returns the exit code; failures the user must see throw ECliError or EFileError.
 int RunRestore(const TRestoreOptions& options);
 int RunCollect(const TPassCommandOptions& options);
+int RunReview(const TPassCommandOptions& options);
 int RunSelfTestCommand();
 int RunFind(const TFindOptions& options);
 int RunDictCheck(const TDictOptions& options);

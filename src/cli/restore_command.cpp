@@ -2,18 +2,21 @@
 
 #include "cli/commands.h"
 #include "cli/console.h"
+#include "cli/decisions_file.h"
 #include "cli/pass_setup.h"
 #include "cli/question_log.h"
 #include "cli/restore_job.h"
 #include "cli/run_report.h"
 #include "cli/terminal_asker.h"
 #include "cli/text_output.h"
+#include "engine/question_collector.h"
 #include "engine/yoficator.h"
 #include "platform/file_io.h"
 
 #include <chrono>
 #include <memory>
 #include <sys/stat.h>
+#include <optional>
 #include <unistd.h>
 
 namespace tildo {
@@ -32,8 +35,10 @@ void CheckCombination(const TRestoreOptions& o)
         throw ECliError(ExitUsage, "--backup действует только вместе с -i");
     if (o.BackupGiven && o.BackupSuffix.empty())
         throw ECliError(ExitUsage, "--backup: суффикс не может быть пустым");
-    if (o.Force && !o.InPlace)
-        throw ECliError(ExitUsage, "--force действует только вместе с -i");
+    if (!o.DecisionsPath.empty() && !o.Answers.empty())
+        throw ECliError(ExitUsage, "--answers и --decisions исключают друг друга");
+    if (o.Force && !o.InPlace && o.DecisionsPath.empty())
+        throw ECliError(ExitUsage, "--force действует только вместе с -i или --decisions");
 }
 
 // The policy for questions without a scripted answer, and the terminal it needs.
@@ -60,6 +65,9 @@ constexpr off_t StreamAboveBytes = 64 << 20;
 
 bool Streams(const TRestoreOptions& o, TUnanswered unanswered, const std::vector<TAnswer>& answers)
 {
+    // Decisions name places in the whole text.
+    if (!o.DecisionsPath.empty())
+        return false;
     if (o.Files.size() > 1 || o.Jobs > 1 || !o.Jsonl.empty())
         return true;
     if (!AsksNoOne(unanswered, answers))
@@ -68,6 +76,19 @@ bool Streams(const TRestoreOptions& o, TUnanswered unanswered, const std::vector
         return true;
     struct stat st { };
     return ::stat(o.File.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > StreamAboveBytes;
+}
+
+// Where the pass will ask, found beforehand so that each question on the
+// terminal can say how many are left.
+std::vector<std::pair<int, int>> QuestionPlaces(TPassSession& session)
+{
+    TQuestionCollector collector(session.Dic, session.Combi, session.Window, session.Limits);
+    std::vector<std::pair<int, int>> places;
+    for (const TCollectedQuestion& q : collector.Collect(session.Input.Document, session.Ui)) {
+        if (q.Asked())
+            places.emplace_back(q.Line + 1, q.Column);
+    }
+    return places;
 }
 
 } // namespace
@@ -84,8 +105,14 @@ int RunRestore(const TRestoreOptions& o)
     TPassSession session(o);
     TInputText& input = session.Input;
     MemoryDocument& doc = input.Document;
+    if (terminal != nullptr)
+        terminal->Asker().SetQuestionPlaces(QuestionPlaces(session));
     TCliAsker asker(doc, answers, unanswered, terminal != nullptr ? &terminal->Asker() : nullptr);
-    TYoficator engine(doc, session.Ui, asker, session.Dic, session.Combi, session.Window, session.Limits);
+    std::optional<TDecisionsStep> decisions;
+    if (!o.DecisionsPath.empty())
+        decisions.emplace(o.DecisionsPath, doc, asker);
+    Asker& passAsker = decisions ? decisions->PassAsker() : asker;
+    TYoficator engine(doc, session.Ui, passAsker, session.Dic, session.Combi, session.Window, session.Limits);
 
     const std::string before = doc.TextRef();
     const auto start = std::chrono::steady_clock::now();
@@ -94,7 +121,8 @@ int RunRestore(const TRestoreOptions& o)
     const bool changed = doc.TextRef() != before;
 
     if (!o.ReportPath.empty())
-        WriteFileAtomic(o.ReportPath, RunReportJson(engine.Counters(), seconds, asker.Records()));
+        WriteFileAtomic(o.ReportPath,
+            RunReportJson(engine.Counters(), seconds, decisions ? decisions->Records() : asker.Records()));
     if (!o.Check)
         WriteResult(
             input, input.Encode(), TOutputTarget { o.OutputPath, o.InPlace, o.BackupSuffix, o.Force });
@@ -106,6 +134,8 @@ int RunRestore(const TRestoreOptions& o)
     const bool wroteFile = !o.Check && (o.InPlace || !(o.OutputPath.empty() || o.OutputPath == "-"));
     if (!WriteReport(STDERR_FILENO, ForMessage(session.Ui.StatusText()) + "\n") && !wroteFile)
         return ExitInputOutput;
+    if (decisions && !decisions->Finish() && !o.Force)
+        return ExitFound;
     if (o.Check)
         return changed ? ExitFound : ExitDone;
     return ExitDone;

@@ -1,5 +1,6 @@
 #include "terminal_asker.h"
 
+#include "engine/word_context.h"
 #include "text/cp1251.h"
 
 #include <algorithm>
@@ -62,18 +63,24 @@ void TTerminalAsker::Show(const TQuestion& q, int line, int column)
     const auto paint = [&](std::string_view escape, const std::string& text) {
         return m_colour ? std::string(escape) + text + std::string(Reset) : text;
     };
-    m_out << '\n'
-          << "Строка " << line << ", столбец " << column << ": "
-          << paint(alarm ? Red : Bold, TerminalText(q.Caption)) << '\n';
+    m_out << '\n' << "Строка " << line << ", столбец " << column;
+    if (!m_places.empty()) {
+        const auto from = std::lower_bound(m_places.begin(), m_places.end(), std::make_pair(line, column));
+        m_out << " (осталось вопросов: " << std::max<std::ptrdiff_t>(m_places.end() - from, 1) << ")";
+    }
+    m_out << ": " << paint(alarm ? Red : Bold, TerminalText(q.Caption)) << '\n';
 
-    const std::string_view context = q.Context;
-    const auto offset = std::min(static_cast<std::size_t>(std::max(q.WordOffset, 0)), context.size());
+    // Whole words only, the word marked by reverse video or, where the
+    // terminal shows none, by quotation marks.
+    const TWordContext c = WholeWords(TContext { q.Context, q.WordOffset, q.WordLength }, ContextAddLetters);
+    const std::string_view context = c.Context.Text;
+    const auto offset = std::min(static_cast<std::size_t>(std::max(c.Context.Offset, 0)), context.size());
     const auto length
-        = std::min(static_cast<std::size_t>(std::max(q.WordLength, 0)), context.size() - offset);
+        = std::min(static_cast<std::size_t>(std::max(c.Context.Length, 0)), context.size() - offset);
     const std::string word = TerminalText(context.substr(offset, length));
-    m_out << "  " << TerminalText(context.substr(0, offset))
-          << (m_colour ? paint(Highlight, word) : "[" + word + "]")
-          << TerminalText(context.substr(offset + length)) << '\n';
+    m_out << "  " << (c.CutBefore ? "…" : "") << TerminalText(context.substr(0, offset))
+          << (m_colour ? paint(Highlight, word) : "«" + word + "»")
+          << TerminalText(context.substr(offset + length)) << (c.CutAfter ? "…" : "") << '\n';
 
     const auto mark
         = [&](bool isDefault) { return isDefault ? std::string(" (по умолчанию)") : std::string(); };

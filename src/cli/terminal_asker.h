@@ -6,6 +6,8 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tildo {
 
@@ -22,6 +24,14 @@ public:
 
     TAnswer Ask(const TQuestion& question, int line, int column);
 
+    // The places (line from 1, column from 1) of every question the pass is
+    // expected to ask, in text order: each question then shows how many are
+    // left from it on. None known by default.
+    void SetQuestionPlaces(std::vector<std::pair<int, int>> places) { m_places = std::move(places); }
+    // The characters a pass shows around a word (its ContextAddLetters): a
+    // context that long was cut inside the text, and loses a broken edge word.
+    int ContextAddLetters = 20;
+
 private:
     void Show(const TQuestion& question, int line, int column);
     // The answer of a typed line, or None when it names no answer on offer.
@@ -30,6 +40,7 @@ private:
     std::istream& m_in;
     std::ostream& m_out;
     bool m_colour;
+    std::vector<std::pair<int, int>> m_places;
 };
 
 // The controlling terminal of the process, opened for questions (it serves

@@ -457,6 +457,8 @@ bool TYoficator::Decide(int position, std::string_view word, bool hasDotted)
     c.CombinationEntry = m_combiStateEntry;
     TPassQuestions questions(*this, position, static_cast<int>(word.size()));
     TWordDecision d = m_decider.Decide(m_options, m_collecting, c, questions);
+    if (m_observer != nullptr)
+        m_observer->Decided(position, c, d);
     if (d.ByCombination)
         ++m_counters.CombiDecisionCount;
     m_asked = d.Asked;

@@ -4,6 +4,7 @@
 #include "dict/main_dictionary.h"
 #include "dict/my_lists.h"
 #include "engine/combination_filter.h"
+#include "engine/decision_observer.h"
 #include "engine/lookup_cache.h"
 #include "engine/pass_options.h"
 #include "engine/run_counters.h"
@@ -64,6 +65,8 @@ public:
     void SetWordPane(TextDocument* pane) { m_wordPane = pane; }
     // The self-test's scripted answers and section ends; none by default.
     void SetTestScript(TTestScript* script) { m_script = script; }
+    // Told of every decided word; none by default.
+    void SetDecisionObserver(TDecisionObserver* observer) { m_observer = observer; }
 
     // --- commands -------------------------------------------------------------
     // A whole pass from line (from 0) and column (from 1), with the undo restarts.
@@ -144,6 +147,7 @@ private:
     const TBufferLimits& m_limits;
     TextDocument* m_wordPane = nullptr;
     TTestScript* m_script = nullptr;
+    TDecisionObserver* m_observer = nullptr;
     std::string m_combiLogPath;
 
     // Pass state.

@@ -14,6 +14,7 @@
 #include "qt_strings.h"
 #include "qt_text_document.h"
 #include "qt_user_interface.h"
+#include "review_form.h"
 #include "stats/statistics.h"
 #include "text/messages.h"
 
@@ -131,6 +132,8 @@ void TMainForm::RunBusy(const std::function<void()>& operation)
 
 void TMainForm::RunPass(int line, int column)
 {
+    m_undoAllAtOnce = false;
+    m_writtenAfterPass.Clear();
     RunBusy([this, line, column] { m_engine->DoYoficate(line, column); });
 }
 
@@ -142,8 +145,40 @@ void TMainForm::YoPos1Click()
 
 void TMainForm::Undo1Click()
 {
-    if (!m_busy)
-        m_engine->UndoLast();
+    if (m_busy)
+        return;
+    if (m_undoAllAtOnce) {
+        m_undoAllAtOnce = false;
+        while (m_writtenAfterPass.TakeBackLast(*m_document) != TUndoHistory::TTakeBack::Nothing) { }
+        while (m_engine->UndoLast() != TUndoHistory::TTakeBack::Nothing) { }
+        m_ui->SetCommandEnabled("Undo1", false);
+        m_ui->SetCommandCaption("Undo1", m_engine->UndoHistory().UndoCaption());
+        return;
+    }
+    m_engine->UndoLast();
+}
+
+void TMainForm::TakeBackAllAtOnce(const std::string& caption, TUndoHistory written)
+{
+    m_writtenAfterPass = std::move(written);
+    m_undoAllAtOnce = m_engine->UndoHistory().UndoAvailable() || m_writtenAfterPass.UndoAvailable();
+    if (!m_undoAllAtOnce)
+        return;
+    m_ui->SetCommandEnabled("Undo1", true);
+    m_ui->SetCommandCaption("Undo1", caption);
+}
+
+void TMainForm::Review1Click()
+{
+    if (m_busy)
+        return;
+    TReviewForm review(*this);
+    {
+        const auto block = m_ui->BlockInput();
+        review.Reload();
+    }
+    review.exec();
+    RefreshCommands();
 }
 
 void TMainForm::ClearUserSel1Click()
@@ -251,6 +286,8 @@ void TMainForm::CreateYoMenu()
         AddCommand(menu, TCommand::YoPos1, Qt::Key_F9), &QAction::triggered, this, &TMainForm::YoPos1Click);
     connect(AddCommand(menu, TCommand::YoBegin1, QKeySequence(Qt::CTRL | Qt::Key_F9)), &QAction::triggered,
         this, [this] { RunPass(0, 1); });
+    connect(AddCommand(menu, TCommand::Review1, QKeySequence(Qt::CTRL | Qt::Key_F10)), &QAction::triggered,
+        this, &TMainForm::Review1Click);
     QAction* clearStat = AddCommand(menu, TCommand::ClearStat1, QKeySequence(Qt::SHIFT | Qt::Key_F10));
     clearStat->setEnabled(false);
     connect(clearStat, &QAction::triggered, this,
@@ -318,7 +355,7 @@ void TMainForm::RefreshCommands()
         Command(name)->setEnabled(text);
     for (const TCommand name : { TCommand::Cut1, TCommand::Copy1 })
         Command(name)->setEnabled(text && selection);
-    for (const TCommand name : { TCommand::YoBegin1, TCommand::YoPos1 })
+    for (const TCommand name : { TCommand::YoBegin1, TCommand::YoPos1, TCommand::Review1 })
         Command(name)->setEnabled(text && dictionary);
     Command("ClearFileList1")->setEnabled(m_recentActions.size() > 0);
     Command("CombiWords1")->setEnabled(m_combiDic.Count() > 0);

@@ -5,6 +5,7 @@
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
 #include "dict/my_lists.h"
+#include "engine/undo_history.h"
 #include "platform/asker.h"
 #include "platform/commands.h"
 
@@ -79,6 +80,13 @@ public:
     TDic& Dic() { return m_dic; }
     TCombiWordsDic& CombiDic() { return m_combiDic; }
     TYoficator& Engine() const { return *m_engine; }
+    TWordBuffer& WordWindow() { return m_wordWindow; }
+    const TBufferLimits& Limits() const { return m_limits; }
+    // The next "Откат" takes back, in one step, the letters written after the
+    // last pass (written) and then every asked replacement of that pass (the
+    // answers a review wrote), under the given caption (CP1251); a pass or a
+    // new text ends that.
+    void TakeBackAllAtOnce(const std::string& caption, TUndoHistory written);
     TLifecycle& Lifecycle() const { return *m_lifecycle; }
     // The window's action for a command; nullptr when it has none.
     QAction* Command(TCommandName command) const;
@@ -172,6 +180,7 @@ private:
     void RunBusy(const std::function<void()>& operation);
     void YoPos1Click();
     void Undo1Click();
+    void Review1Click();
     void ClearUserSel1Click();
     void Testing1Click();
     void CreateToolCommands();
@@ -208,6 +217,8 @@ private:
     TEditorFont m_font;
     TSplitLayout m_split;
     bool m_busy = false;
+    bool m_undoAllAtOnce = false;
+    TUndoHistory m_writtenAfterPass; // taken back first by a one-step "Откат"
 
     // Made at their first use, owned as children of this window.
     TDicEditForm* m_dicEditForm = nullptr;

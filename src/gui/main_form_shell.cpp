@@ -89,6 +89,8 @@ void TMainForm::SetRecentFiles(const std::vector<std::string>& paths)
 
 void TMainForm::ClearUndo()
 {
+    m_undoAllAtOnce = false;
+    m_writtenAfterPass.Clear();
     m_engine->ClearUndo();
 }
 

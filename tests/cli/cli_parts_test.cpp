@@ -38,7 +38,7 @@ TEST(TerminalAsker, ShowsTheQuestionAndTakesOnlyTheAnswersOnOffer)
     EXPECT_EQ(asker.Ask(q, 3, 4), TAnswer::Dotted);
     const std::string shown = out.str();
     EXPECT_NE(shown.find("Строка 3, столбец 4: Выберите верный вариант"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("Мы [все] [2Jтут"), std::string::npos) << shown; // no escape reaches the terminal
+    EXPECT_NE(shown.find("Мы «все» [2Jтут"), std::string::npos) << shown; // no escape reaches the terminal
     EXPECT_NE(shown.find("1 — всё (по умолчанию)"), std::string::npos);
     EXPECT_NE(shown.find("U — Откат \"еще -> ещё\""), std::string::npos);
     EXPECT_EQ(shown.find("A1 —"), std::string::npos);

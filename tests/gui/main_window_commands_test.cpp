@@ -43,7 +43,8 @@ TEST(MainWindowCommands, MenusHoldEveryItemInItsPlace)
         QStringList({ "Cut1", "Copy1", "Paste1", "Selectall1", "CopyToDicEdit1", "-", "Undo1", "-", "Find1",
             "FindReg1" }));
     EXPECT_EQ(Items(*f.Form, "YoMenu"),
-        QStringList({ "YoPos1", "YoBegin1", "Stat1", "ClearStat1", "ClearUserSel1", "YoCollect1" }));
+        QStringList(
+            { "YoPos1", "YoBegin1", "Stat1", "Review1", "ClearStat1", "ClearUserSel1", "YoCollect1" }));
     const QStringList file = Items(*f.Form, "FileMenu");
     EXPECT_EQ(file.mid(file.indexOf("OpenDic1"), 5),
         QStringList({ "OpenDic1", "OpenCombiDic1", "EditDic1", "-", "ClearFileList1" }));
@@ -60,7 +61,7 @@ TEST(MainWindowCommands, MenusHoldEveryItemInItsPlace)
     EXPECT_FALSE(f.Command("ToDockAskForm1")->isChecked());
 
     // An empty editor: nothing to save, clear, select, search or restore.
-    for (const char* name : { "Saveas1", "Close1", "Selectall1", "Find1", "YoBegin1", "YoPos1" })
+    for (const char* name : { "Saveas1", "Close1", "Selectall1", "Find1", "YoBegin1", "YoPos1", "Review1" })
         EXPECT_FALSE(f.Command(name)->isEnabled()) << name;
     for (const char* name : { "OpenDic1", "OpenCombiDic1", "FindReg1", "About1", "Help2", "Font1" })
         EXPECT_TRUE(f.Command(name)->isEnabled()) << name;

@@ -1,0 +1,143 @@
+// Gathering every question of a 10 MB text for a review, beside the pass that
+// `tildo-cli --unanswered keep` makes over it (its asker records each question
+// and keeps the word), in the same run. The text is the corpus in CP1251 with
+// every ё typed as е, repeated to about 10 MB; the dictionary is the shipped
+// one with the design-time options. The goal: gathering within 1.5 times the
+// pass.
+#include "cli/question_log.h"
+#include "dict/combination_dictionary.h"
+#include "dict/main_dictionary.h"
+#include "engine/question_collector.h"
+#include "engine/yoficator.h"
+#include "platform/file_io.h"
+#include "platform/null_user_interface.h"
+#include "text/cp1251.h"
+#include "text/letters.h"
+#include "text/memory_document.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tildo {
+namespace {
+
+constexpr std::size_t TargetTextBytes = 10u << 20;
+
+const std::string& Text()
+{
+    static const std::string text = [] {
+        std::vector<std::filesystem::path> files;
+        for (const auto& entry : std::filesystem::directory_iterator(TILDO_CORPUS_DIR)) {
+            if (entry.path().extension() == ".txt")
+                files.push_back(entry.path());
+        }
+        std::sort(files.begin(), files.end());
+        std::string one;
+        for (const auto& file : files) {
+            one += Utf8ToCp1251(ReadWholeFile(file.string()));
+            if (!one.empty() && one.back() != '\n')
+                one += '\n';
+        }
+        FoldDottedEInPlace(one);
+        std::string all;
+        while (!one.empty() && all.size() < TargetTextBytes)
+            all += one;
+        return all;
+    }();
+    return text;
+}
+
+struct TSetup
+{
+    TNullUserInterface ui;
+    TBufferLimits limits;
+    TDic dic;
+    TCombiWordsDic combi { limits };
+    TWordBuffer window { limits };
+    MemoryDocument original = MemoryDocument::FromCp1251(Text());
+
+    TSetup()
+    {
+        dic.FileName = TILDO_DATA_DIR "/tildo.dat";
+        dic.ReadDic(ui);
+        ui.SetCommandChecked("Mark1", true);
+        ui.SetCommandChecked("ProposeLast1", true);
+    }
+};
+
+TSetup& Setup()
+{
+    static TSetup setup;
+    return setup;
+}
+
+double PassSeconds = 0;
+double CollectSeconds = 0;
+std::size_t PassQuestions = 0;
+std::size_t CollectedQuestions = 0;
+
+void BM_KeepPass(benchmark::State& state)
+{
+    TSetup& s = Setup();
+    double total = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        MemoryDocument doc = s.original;
+        TCliAsker asker(doc, {}, TUnanswered::Keep);
+        TYoficator engine(doc, s.ui, asker, s.dic, s.combi, s.window, s.limits);
+        state.ResumeTiming();
+        const auto start = std::chrono::steady_clock::now();
+        engine.DoYoficate(0, 1);
+        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        PassQuestions = asker.Records().size();
+    }
+    PassSeconds = total / static_cast<double>(state.iterations());
+    state.counters["questions"] = static_cast<double>(PassQuestions);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Text().size()));
+}
+
+void BM_Collect(benchmark::State& state)
+{
+    TSetup& s = Setup();
+    double total = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        TQuestionCollector collector(s.dic, s.combi, s.window, s.limits);
+        const std::vector<TCollectedQuestion> found = collector.Collect(s.original, s.ui);
+        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        CollectedQuestions = found.size();
+        benchmark::DoNotOptimize(found.data());
+    }
+    CollectSeconds = total / static_cast<double>(state.iterations());
+    state.counters["questions"] = static_cast<double>(CollectedQuestions);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Text().size()));
+}
+
+BENCHMARK(BM_KeepPass)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Collect)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace
+} // namespace tildo
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (tildo::PassSeconds > 0 && tildo::CollectSeconds > 0) {
+        std::printf("text %zu bytes; questions: pass %zu, gathered %zu\n", tildo::Text().size(),
+            tildo::PassQuestions, tildo::CollectedQuestions);
+        std::printf("gathering / pass with --unanswered keep: %.1f ms / %.1f ms = %.2f (goal: at most 1.5)\n",
+            tildo::CollectSeconds * 1e3, tildo::PassSeconds * 1e3,
+            tildo::CollectSeconds / tildo::PassSeconds);
+    }
+    return 0;
+}

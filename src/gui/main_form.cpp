@@ -9,13 +9,13 @@
 #include "find_dialog.h"
 #include "input_form.h"
 #include "platform/scope_guard.h"
+#include "platform/text_document.h"
 #include "qt_asker.h"
 #include "qt_document_editor.h"
 #include "qt_strings.h"
 #include "qt_text_document.h"
 #include "qt_user_interface.h"
 #include "stats/statistics.h"
-#include "text/messages.h"
 
 #include <QAction>
 #include <QLabel>

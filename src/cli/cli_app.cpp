@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <functional>
 #include <new>
+#include <unistd.h>
 
 #ifndef TILDO_VERSION
 #define TILDO_VERSION "0"
@@ -65,6 +66,7 @@ void AddPassOptions(CLI::App& command, TPassCommandOptions& o)
     command.add_option("--on", o.On)->delimiter(',')->allow_extra_args(false);
     command.add_option("--off", o.Off)->delimiter(',')->allow_extra_args(false);
     command.add_option("--encoding", o.Encoding);
+    command.add_flag("--accept-damaged-dictionary", o.AcceptDamagedDictionary);
     command.add_option("--format", o.Format);
     command.add_option("file", o.File);
 }
@@ -92,6 +94,7 @@ void AddRestore(CLI::App& app, TParsedOptions& p)
     restore->add_option("--report", o.ReportPath);
     restore->add_flag("--check", o.Check);
     restore->add_flag("-i,--in-place", o.InPlace);
+    restore->add_flag("--force", o.Force);
     restore->add_option("-o,--output", o.OutputPath);
     CLI::Option* backup = restore->add_option("--backup", o.BackupSuffix);
     restore->callback([&p, backup] {
@@ -178,11 +181,9 @@ int RunTildoCli(std::vector<std::string> args)
     try {
         app.parse(args);
     } catch (const CLI::CallForHelp&) {
-        WriteStandardOutput(HelpText(SelectedCommand(app)));
-        return ExitDone;
+        return WriteReport(STDOUT_FILENO, HelpText(SelectedCommand(app))) ? ExitDone : ExitInputOutput;
     } catch (const CLI::CallForVersion& e) {
-        WriteStandardOutput(std::string(e.what()) + "\n");
-        return ExitDone;
+        return WriteReport(STDOUT_FILENO, std::string(e.what()) + "\n") ? ExitDone : ExitInputOutput;
     } catch (const CLI::ParseError& e) {
         PrintError(ParseErrorText(e));
         return ExitUsage;

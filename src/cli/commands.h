@@ -16,6 +16,7 @@ struct TPassCommandOptions
     std::vector<std::string> On;
     std::vector<std::string> Off;
     std::string Encoding = "auto";
+    bool AcceptDamagedDictionary = false; // load a dictionary that is binary or out of order
     std::string Format = "auto"; // --format: a format name, or auto for the file name's
 };
 
@@ -29,6 +30,7 @@ struct TRestoreOptions : TPassCommandOptions
     std::string OutputPath;
     std::string BackupSuffix;
     bool BackupGiven = false;
+    bool Force = false;
 };
 
 struct TFindOptions

@@ -4,6 +4,7 @@
 #include "text/cp1251.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <unistd.h>
 
@@ -37,6 +38,48 @@ void WriteAllTo(int fd, std::string_view bytes, const std::string& name)
 void WriteStandardOutput(std::string_view bytes)
 {
     WriteAllTo(STDOUT_FILENO, bytes, "stdout");
+}
+
+bool WriteReport(int fd, std::string_view bytes)
+{
+    const std::string name = fd == STDOUT_FILENO ? "stdout" : "stderr";
+    try {
+        WriteAllTo(fd, bytes, name);
+        return true;
+    } catch (const EFileError& e) {
+        PrintError(e.Path() + ": " + e.Reason());
+        return false;
+    }
+}
+
+namespace {
+
+extern "C" void OnTerminatingSignal(int signal)
+{
+    const char* text = signal == SIGINT ? "tildo-cli: прервано (SIGINT)\n"
+        : signal == SIGHUP              ? "tildo-cli: прервано (SIGHUP)\n"
+                                        : "tildo-cli: прервано (SIGTERM)\n";
+    const ssize_t ignored = ::write(STDERR_FILENO, text, std::strlen(text));
+    static_cast<void>(ignored);
+    // The handler was reset on entry: the signal, raised again, ends the
+    // process as the caller expects once this handler returns.
+    ::raise(signal);
+}
+
+} // namespace
+
+void InstallSignalHandlers()
+{
+    struct sigaction action
+    {
+    };
+    action.sa_handler = OnTerminatingSignal;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : { SIGINT, SIGTERM, SIGHUP })
+        ::sigaction(signal, &action, nullptr);
+    // Beyond the file size limit a write then fails with EFBIG and is reported.
+    ::signal(SIGXFSZ, SIG_IGN);
 }
 
 std::string ReadStandardInput()

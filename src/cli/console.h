@@ -38,6 +38,17 @@ void PrintError(std::string_view utf8Message);
 void WriteAllTo(int fd, std::string_view bytes, const std::string& name);
 void WriteStandardOutput(std::string_view bytes);
 
+// Writes a report (help, a status line) to standard output or standard error;
+// false, after saying so on standard error where that still can be written,
+// when the report could not be written.
+bool WriteReport(int fd, std::string_view bytes);
+
+// Makes the tool end with a message on SIGINT, SIGTERM and SIGHUP (files being
+// written are finished or removed first, as their writers defer these
+// signals), and makes an exceeded file size limit a write error instead of a
+// silent death.
+void InstallSignalHandlers();
+
 // Everything on standard input; throws EFileError.
 std::string ReadStandardInput();
 

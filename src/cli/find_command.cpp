@@ -11,6 +11,23 @@
 
 namespace tildo {
 
+namespace {
+
+// Matches go out in blocks of about this size, so that a search with millions
+// of matches needs no more memory than one block.
+constexpr std::size_t OutputBlock = 1 << 16;
+
+std::string PatternMessage(const EPatternError& e)
+{
+    if (e.ErrorCode() == PatternStepLimit)
+        return "образец слишком сложен для этого текста: перебор вариантов превысил предел, поиск остановлен "
+               "("
+            + std::string(e.what()) + ")";
+    return e.what();
+}
+
+} // namespace
+
 int RunFind(const TFindOptions& options)
 {
     const TEncodingChoice encoding = ParseEncodingChoice(options.Encoding);
@@ -20,16 +37,9 @@ int RunFind(const TFindOptions& options)
 
     TPatternEngine engine;
     SetFindModifiers(engine, options.IgnoreCase);
-    std::vector<TFoundMatch> matches;
-    try {
-        matches = FindAll(engine, pattern, doc.TextRef());
-    } catch (const EPatternError& e) {
-        throw ECliError(ExitUsage, e.what());
-    }
-
     TSourceRanges source(input);
     std::string out;
-    for (const TFoundMatch& match : matches) {
+    const auto print = [&](const TFoundMatch& match) {
         const int line = doc.LineOf(match.Offset);
         const int column = match.Offset - doc.LineStart(line) + 1;
         out += std::to_string(line + 1);
@@ -38,6 +48,17 @@ int RunFind(const TFindOptions& options)
         out += ':';
         out += source.Range(match.Offset, match.Length);
         out += '\n';
+        if (out.size() >= OutputBlock) {
+            WriteStandardOutput(out);
+            out.clear();
+        }
+    };
+    try {
+        ForEachMatch(engine, pattern, doc.TextRef(), print);
+    } catch (const EPatternError& e) {
+        // What was found before the error has been printed; finish its lines.
+        WriteStandardOutput(out);
+        throw ECliError(ExitUsage, PatternMessage(e));
     }
     WriteStandardOutput(out);
     return ExitDone;

@@ -64,13 +64,56 @@ void CheckReadable(const std::string& path, const std::string& what)
         throw ECliError(ExitInputOutput, what + " \"" + path + "\" не является файлом");
 }
 
+// Whether the loader showed a box that begins with prefix (UTF-8) since `before`.
+bool Reported(const TCliUserInterface& ui, std::size_t before, const char* prefix)
+{
+    const std::string cp = Cp(prefix);
+    return std::any_of(ui.Errors().begin() + static_cast<std::ptrdiff_t>(before), ui.Errors().end(),
+        [&](const std::string& e) { return e.compare(0, cp.size(), cp) == 0; });
+}
+
 // The loader reports a read failure through ReportFileError's box; such a box
 // means the dictionary is incomplete.
 bool ReportedFileError(const TCliUserInterface& ui, std::size_t before)
 {
-    const std::string prefix = Cp("Ошибка ввода-вывода: ");
-    return std::any_of(ui.Errors().begin() + static_cast<std::ptrdiff_t>(before), ui.Errors().end(),
-        [&](const std::string& e) { return e.compare(0, prefix.size(), prefix) == 0; });
+    return Reported(ui, before, "Ошибка ввода-вывода: ");
+}
+
+// A byte below the space other than tab, CR and LF: no dictionary holds one,
+// so the file is binary (or in an encoding such as UTF-16).
+bool LooksBinary(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char block[1 << 16];
+    bool binary = false;
+    ssize_t n = 0;
+    while (!binary && (n = ::read(fd, block, sizeof block)) > 0) {
+        binary = std::any_of(block, block + n, [](char c) {
+            const auto b = static_cast<unsigned char>(c);
+            return b < 0x20 && b != '\t' && b != '\r' && b != '\n';
+        });
+    }
+    ::close(fd);
+    return binary;
+}
+
+constexpr const char* AcceptHint = "; ничего не сделано (--accept-damaged-dictionary — загрузить всё равно)";
+
+void CheckNotBinary(const std::string& path, const std::string& what, bool acceptDamaged)
+{
+    if (!acceptDamaged && LooksBinary(path))
+        throw ECliError(ExitInputOutput,
+            what + " \"" + path + "\" не похож на словарь: в нём двоичные данные" + AcceptHint);
+}
+
+void CheckOrder(const TCliUserInterface& ui, std::size_t before, const char* finding, const std::string& what,
+    const std::string& path, bool acceptDamaged)
+{
+    if (!acceptDamaged && Reported(ui, before, finding))
+        throw ECliError(ExitInputOutput,
+            what + " \"" + path + "\": порядок слов нарушен, и часть слов в нём не нашлась бы" + AcceptHint);
 }
 
 } // namespace
@@ -117,26 +160,31 @@ std::string DefaultDataFile(const std::string& name)
     }
 }
 
-void LoadMainDictionary(TDic& dic, TCliUserInterface& ui, const std::string& path)
+void LoadMainDictionary(TDic& dic, TCliUserInterface& ui, const std::string& path, bool acceptDamaged)
 {
     CheckReadable(path, "Файл словаря");
+    CheckNotBinary(path, "Файл словаря", acceptDamaged);
     dic.FileName = path;
     const std::size_t before = ui.Errors().size();
     dic.ReadDic(ui);
     if (ReportedFileError(ui, before))
         throw ECliError(ExitInputOutput, "словарь \"" + path + "\" прочитан не полностью");
+    CheckOrder(ui, before, "Порядок слов в словаре нарушен", "словарь", path, acceptDamaged);
     if (!dic.HasEntries())
         throw ECliError(ExitInputOutput, "в словаре \"" + path + "\" нет ни одной записи");
 }
 
-void LoadCombinations(TCombiWordsDic& combi, TCliUserInterface& ui, const std::string& path)
+void LoadCombinations(
+    TCombiWordsDic& combi, TCliUserInterface& ui, const std::string& path, bool acceptDamaged)
 {
     CheckReadable(path, "Файл словаря словосочетаний");
+    CheckNotBinary(path, "Файл словаря словосочетаний", acceptDamaged);
     combi.FileName = path;
     const std::size_t before = ui.Errors().size();
     combi.ReadCombiDic(ui);
     if (ReportedFileError(ui, before))
         throw ECliError(ExitInputOutput, "словарь словосочетаний \"" + path + "\" прочитан не полностью");
+    CheckOrder(ui, before, "Порядок слов в СС нарушен", "словарь словосочетаний", path, acceptDamaged);
 }
 
 TEncodingChoice ParseEncodingChoice(std::string_view name)
@@ -174,10 +222,11 @@ TPassSession::TPassSession(const TPassCommandOptions& options)
     const std::string combiPath = CombinationsPath(options);
     const bool combinations = !combiPath.empty();
     SetPassOptions(Ui, options.On, options.Off, fictionBook, combinations);
-    LoadMainDictionary(
-        Dic, Ui, options.Dictionary.empty() ? DefaultDataFile("tildo.dat") : options.Dictionary);
+    LoadMainDictionary(Dic, Ui,
+        options.Dictionary.empty() ? DefaultDataFile("tildo.dat") : options.Dictionary,
+        options.AcceptDamagedDictionary);
     if (combinations)
-        LoadCombinations(Combi, Ui, combiPath);
+        LoadCombinations(Combi, Ui, combiPath, options.AcceptDamagedDictionary);
     Input = ReadInputText(options.File, encoding, options.Format);
 }
 

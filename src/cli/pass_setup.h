@@ -47,11 +47,15 @@ std::string DefaultDataFile(const std::string& name);
 std::string CombinationsPath(const TPassCommandOptions& options);
 
 // Loads the main dictionary. A missing, unreadable or empty file throws
-// ECliError (exit 3); the loader's other findings (order, odd lines) are
-// printed as warnings and the run goes on.
-void LoadMainDictionary(TDic& dic, TCliUserInterface& ui, const std::string& path);
+// ECliError (exit 3), and so does, unless acceptDamaged, a file with binary
+// content or with its words out of order (lookups would miss words); the
+// loader's other findings (odd lines) are printed as warnings and the run
+// goes on.
+void LoadMainDictionary(
+    TDic& dic, TCliUserInterface& ui, const std::string& path, bool acceptDamaged = false);
 // The same for the combination dictionary.
-void LoadCombinations(TCombiWordsDic& combi, TCliUserInterface& ui, const std::string& path);
+void LoadCombinations(
+    TCombiWordsDic& combi, TCliUserInterface& ui, const std::string& path, bool acceptDamaged = false);
 
 // "auto", "utf-8" or "cp1251" (a few spellings); anything else throws ECliError (exit 2).
 TEncodingChoice ParseEncodingChoice(std::string_view name);

@@ -30,6 +30,8 @@ void CheckCombination(const TRestoreOptions& o)
         throw ECliError(ExitUsage, "--backup действует только вместе с -i");
     if (o.BackupGiven && o.BackupSuffix.empty())
         throw ECliError(ExitUsage, "--backup: суффикс не может быть пустым");
+    if (o.Force && !o.InPlace)
+        throw ECliError(ExitUsage, "--force действует только вместе с -i");
 }
 
 // The policy for questions without a scripted answer, and the terminal it needs.
@@ -72,11 +74,16 @@ int RunRestore(const TRestoreOptions& o)
     if (!o.ReportPath.empty())
         WriteFileAtomic(o.ReportPath, RunReportJson(engine.Counters(), seconds, asker.Records()));
     if (!o.Check)
-        WriteResult(input, input.Encode(), TOutputTarget { o.OutputPath, o.InPlace, o.BackupSuffix });
+        WriteResult(
+            input, input.Encode(), TOutputTarget { o.OutputPath, o.InPlace, o.BackupSuffix, o.Force });
 
     if (asker.Cancelled())
         PrintError("проход прерван ответом «Отмена»; текст записан с заменами, сделанными до этого");
-    WriteAllTo(2, ForMessage(session.Ui.StatusText()) + "\n", "stderr");
+    // Once a file has been written the run has done its work; a status line
+    // that cannot be shown does not make it a failure.
+    const bool wroteFile = !o.Check && (o.InPlace || !(o.OutputPath.empty() || o.OutputPath == "-"));
+    if (!WriteReport(STDERR_FILENO, ForMessage(session.Ui.StatusText()) + "\n") && !wroteFile)
+        return ExitInputOutput;
     if (o.Check)
         return changed ? ExitFound : ExitDone;
     return ExitDone;

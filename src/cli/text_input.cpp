@@ -7,6 +7,7 @@
 #include "text/cp1251.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 
@@ -47,6 +48,60 @@ std::string RichRangeToUtf8(std::u32string_view text)
             AppendUtf8(out, ch);
     }
     return out;
+}
+
+// The offset of the first byte that breaks UTF-8 in a text that otherwise
+// reads as UTF-8 (more well-formed multibyte characters than broken bytes);
+// npos for a text that does not look like UTF-8 at all.
+std::size_t BrokenUtf8Offset(std::string_view bytes)
+{
+    std::size_t valid = 0;
+    std::size_t broken = 0;
+    std::size_t first = std::string_view::npos;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const std::size_t at = i;
+        char32_t ch = 0;
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ++i;
+        } else if (NextUtf8(bytes, i, ch)) {
+            ++valid;
+        } else {
+            ++broken;
+            if (first == std::string_view::npos)
+                first = at;
+        }
+    }
+    return valid > broken ? first : std::string_view::npos;
+}
+
+// The encoding an XML declaration names, lower case; empty when it names none.
+std::string DeclaredEncodingName(std::string_view bytes)
+{
+    const std::size_t start = bytes.find("<?xml");
+    const std::size_t end = bytes.find("?>");
+    if (start > 64 || end == std::string_view::npos || end < start)
+        return {};
+    std::string decl(bytes.substr(start, end - start));
+    std::transform(decl.begin(), decl.end(), decl.begin(),
+        [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    const std::size_t at = decl.find("encoding");
+    const std::size_t open = at == std::string::npos ? at : decl.find_first_of("\"'", at);
+    const std::size_t close = open == std::string::npos ? open : decl.find(decl[open], open + 1);
+    return close == std::string::npos ? std::string() : decl.substr(open + 1, close - open - 1);
+}
+
+// A FictionBook in an encoding this program does not read would be misread
+// and its letters left alone or garbled: refuse it.
+void CheckFictionBookEncoding(const std::string& path, std::string_view bytes)
+{
+    const std::string name = DeclaredEncodingName(bytes);
+    if (name.empty() || name == "utf-8" || name == "utf8" || name == "windows-1251" || name == "cp1251"
+        || name == "x-cp1251" || name == "us-ascii" || name == "ascii")
+        return;
+    throw ECliError(ExitInputOutput,
+        InputName(path) + ": объявлена кодировка \"" + name
+            + "\", которую программа не читает (читаются UTF-8 и Windows-1251); ничего не сделано");
 }
 
 // The window's format a --format name stands for.
@@ -105,7 +160,7 @@ TInputText ReadInputText(const std::string& path, TEncodingChoice choice, std::s
         input.Bytes = ReadStandardInput();
         input.Format = LooksLikeRtf(input.Bytes) ? TTextFormat::Rtf : TTextFormat::Plain;
     } else {
-        input.Bytes = ReadWholeFile(path);
+        input.Bytes = ReadWholeFile(path, &input.Stamp);
         input.Format = TextFormatOf(path);
     }
     if (named)
@@ -129,11 +184,23 @@ TInputText ReadInputText(const std::string& path, TEncodingChoice choice, std::s
     if (std::memchr(bytes.data(), 0, bytes.size()) != nullptr)
         throw ECliError(ExitInputOutput,
             InputName(path) + " не похож на текст (в нём есть нулевые байты); ничего не сделано");
-    if (choice == TEncodingChoice::Auto && input.Format == TTextFormat::FictionBook)
+    if (choice == TEncodingChoice::Auto && input.Format == TTextFormat::FictionBook) {
+        CheckFictionBookEncoding(path, bytes);
         choice = DeclaredXmlEncoding(bytes);
-    if (choice == TEncodingChoice::Auto)
+    }
+    if (choice == TEncodingChoice::Auto) {
         choice = DetectTextEncoding(bytes) == TTextEncoding::Utf8 ? TEncodingChoice::Utf8
                                                                   : TEncodingChoice::Cp1251;
+        const std::size_t broken
+            = choice == TEncodingChoice::Cp1251 ? BrokenUtf8Offset(bytes) : std::string::npos;
+        if (broken != std::string::npos) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(bytes[broken]));
+            PrintError(InputName(path) + " похож на UTF-8, но байт " + hex + " по смещению "
+                + std::to_string(broken) + " в UTF-8 невозможен, поэтому текст прочитан как CP1251; "
+                + "если это UTF-8, укажите --encoding utf-8");
+        }
+    }
     TPlainText plain = ReadPlainText(bytes, choice);
     input.Encoding = plain.Encoding;
     input.Document = std::move(plain.Document);

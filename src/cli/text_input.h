@@ -4,6 +4,7 @@
 #include "app/plain_text_format.h"
 #include "app/styled_text.h"
 #include "app/text_formats.h"
+#include "platform/file_io.h"
 #include "text/memory_document.h"
 
 #include <cstddef>
@@ -21,6 +22,7 @@ struct TInputText
 {
     std::string Path; // "-" for standard input
     std::string Bytes; // as read
+    TFileStamp Stamp; // the file as it was read; not Exists for standard input
     TTextFormat Format = TTextFormat::Plain;
     TTextEncoding Encoding = TTextEncoding::Cp1251; // of plain text and FictionBook
     bool Rich = false; // read as RTF

@@ -20,6 +20,15 @@ void TCombiWordsDic::Clear()
 
 void TCombiWordsDic::AddCombination(std::string_view line, UserInterface& ui)
 {
+    const TFinding finding = Insert(line);
+    if (finding == TFinding::TooLong)
+        ui.ErrorBox(Cp("Слишком длинное словосочетание в СС: \"") + ClipForMessage(line) + "\"");
+    else if (finding == TFinding::OutOfOrder)
+        ui.ErrorBox(Cp("Порядок слов в СС нарушен словом \"") + ClipForMessage(line) + "\"");
+}
+
+TCombiWordsDic::TFinding TCombiWordsDic::Insert(std::string_view line)
+{
     int count = 0;
     std::int32_t mask = 0;
     bool inWord = false;
@@ -44,19 +53,44 @@ void TCombiWordsDic::AddCombination(std::string_view line, UserInterface& ui)
     }
     closeWord();
 
-    if (count > m_limits->MaxCombiWords()) {
-        ui.ErrorBox(Cp("Слишком длинное словосочетание в СС: \"") + std::string(line) + "\"");
-        return;
-    }
+    if (count > m_limits->MaxCombiWords())
+        return TFinding::TooLong;
     std::string key = FoldDottedE(line);
-    if (!Keys.empty() && CompareWords(key, Keys.back()) < 0)
-        ui.ErrorBox(Cp("Порядок слов в СС нарушен словом \"") + std::string(line) + "\"");
+    const bool outOfOrder = !Keys.empty() && CompareWords(key, Keys.back()) < 0;
     WordCounts.Add(count);
     DottedMasks.Add(mask);
     UseCounts.Add(0);
     Keys.push_back(std::move(key));
     Texts.emplace_back(line);
+    return outOfOrder ? TFinding::OutOfOrder : TFinding::None;
 }
+
+namespace {
+
+// The first line of a file with one kind of fault and how many more have it,
+// so that a damaged file gives one message per kind, not one per line.
+struct TFirstOfKind
+{
+    std::string Line;
+    int More = -1; // -1: none seen
+
+    void Note(std::string_view line)
+    {
+        if (More++ < 0)
+            Line = line;
+    }
+    void Report(UserInterface& ui, const std::string& before, const std::string& after) const
+    {
+        if (More < 0)
+            return;
+        std::string text = before + ClipForMessage(Line) + after;
+        if (More > 0)
+            text += Cp(" (и ещё строк с тем же: ") + std::to_string(More) + ")";
+        ui.ErrorBox(text);
+    }
+};
+
+} // namespace
 
 std::string DigitsToMarker(std::string_view s)
 {
@@ -101,6 +135,8 @@ void TCombiWordsDic::ReadCombiDic(UserInterface& ui)
     std::string singleWord;
     bool haveSingleWord = false;
     bool readFailed = false;
+    TFirstOfKind tooLong;
+    TFirstOfKind outOfOrder;
     try {
         TLineReader reader(FileName);
         std::string_view line;
@@ -114,14 +150,21 @@ void TCombiWordsDic::ReadCombiDic(UserInterface& ui)
                 }
                 continue;
             }
-            AddCombination(line, ui);
+            const TFinding finding = Insert(line);
+            if (finding == TFinding::TooLong)
+                tooLong.Note(line);
+            else if (finding == TFinding::OutOfOrder)
+                outOfOrder.Note(line);
         }
     } catch (const EFileError& e) {
         ReportFileError(ui, e.Path(), e.Reason());
         readFailed = true;
     }
+    tooLong.Report(ui, Cp("Слишком длинное словосочетание в СС: \""), "\"");
+    outOfOrder.Report(ui, Cp("Порядок слов в СС нарушен словом \""), "\"");
     if (haveSingleWord && !readFailed)
-        ui.ErrorBox(Cp("СС содержит слово \"") + singleWord + Cp("\", которое не является словосочетанием"));
+        ui.ErrorBox(Cp("СС содержит слово \"") + ClipForMessage(singleWord)
+            + Cp("\", которое не является словосочетанием"));
     if (Count() > 0)
         ui.SetCommandEnabled("CombiWords1", true);
 }

@@ -12,14 +12,15 @@ class UserInterface;
 
 // The dictionary of word groups (о чём, всё-таки, \0 лет) that decide their
 // words from their neighbours; parallel lists in file order.
-class TCombiWordsDic {
+class TCombiWordsDic
+{
 public:
     explicit TCombiWordsDic(const TBufferLimits& limits)
         : m_limits(&limits)
     {
     }
 
-    TStringList Keys;  // FoldDottedE of the line
+    TStringList Keys; // FoldDottedE of the line
     TStringList Texts; // the line as written
     TIntegerList WordCounts;
     TIntegerList DottedMasks; // bit k-1: the k-th word holds ё
@@ -38,6 +39,10 @@ public:
     void ReadCombiDic(UserInterface& ui);
 
 private:
+    enum class TFinding { None, TooLong, OutOfOrder };
+    // Adds the line (unless it is too long) and tells what is wrong with it.
+    TFinding Insert(std::string_view line);
+
     const TBufferLimits* m_limits;
 };
 

@@ -266,12 +266,12 @@ void TDic::ReadDic(UserInterface& ui)
     }
     if (!readFailed) {
         if (haveOrderBreak)
-            ui.ErrorBox(Cp("Порядок слов в словаре нарушен словом \"") + orderBreak + "\"");
+            ui.ErrorBox(Cp("Порядок слов в словаре нарушен словом \"") + ClipForMessage(orderBreak) + "\"");
         if (haveIncorrect)
-            ui.ErrorBox(Cp("Словарь содержит некорректную строку \"") + incorrectLine + "\"");
+            ui.ErrorBox(Cp("Словарь содержит некорректную строку \"") + ClipForMessage(incorrectLine) + "\"");
         else if (haveWithoutYo)
-            ui.ErrorBox(
-                Cp("Странно, что слово \"") + lineWithoutYo + Cp("\" из словаря не содержит буквы \"Ё\""));
+            ui.ErrorBox(Cp("Странно, что слово \"") + ClipForMessage(lineWithoutYo)
+                + Cp("\" из словаря не содержит буквы \"Ё\""));
     }
     ui.SetCommandEnabled("ClearUserSel1", false);
 }

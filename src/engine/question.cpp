@@ -17,19 +17,18 @@ TContext GetContext(const TextDocument& doc, int addLetters)
     c.Length = selLength;
     if (b < a)
         return c;
-    // Walk the lines that hold [a, b] rather than copying the whole text: a
-    // question in a large text costs only its neighbourhood.
+    // Take only the slices of the lines that hold [a, b], never a whole line
+    // or text: a question in a huge line costs only its neighbourhood.
     c.Text.reserve(static_cast<std::size_t>(b - a + 1));
     int line = doc.LineOf(a);
     int offset = a;
     while (offset <= b && line < doc.LineCount()) {
         const int start = doc.LineStart(line);
-        const std::string text = doc.Line(line);
-        const int end = start + static_cast<int>(text.size()); // the offset of the line break
-        for (; offset <= b && offset < end; ++offset) {
-            const char ch = text[static_cast<std::size_t>(offset - start)];
+        const std::string text = doc.LineSlice(line, offset - start, b - offset + 1);
+        const int end = line + 1 < doc.LineCount() ? doc.LineStart(line + 1) - 1 : doc.Length();
+        for (const char ch : text)
             c.Text += ch == '\r' ? ' ' : ch;
-        }
+        offset += static_cast<int>(text.size());
         if (offset <= b && offset == end && line + 1 < doc.LineCount()) {
             c.Text += ' ';
             ++offset;

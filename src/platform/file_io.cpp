@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -120,7 +121,44 @@ bool TLineReader::Next(std::string_view& line)
     }
 }
 
-std::string ReadWholeFile(const std::string& path)
+namespace {
+
+TFileStamp StampOf(const struct stat& st)
+{
+    TFileStamp stamp;
+    stamp.Exists = true;
+    stamp.Regular = S_ISREG(st.st_mode);
+    stamp.Device = st.st_dev;
+    stamp.Inode = st.st_ino;
+    stamp.Size = st.st_size;
+    stamp.ModifiedSeconds = st.st_mtim.tv_sec;
+    stamp.ModifiedNanoseconds = st.st_mtim.tv_nsec;
+    stamp.Links = st.st_nlink;
+    stamp.Mode = st.st_mode & 07777;
+    stamp.Owner = st.st_uid;
+    stamp.Group = st.st_gid;
+    return stamp;
+}
+
+} // namespace
+
+bool TFileStamp::SameState(const TFileStamp& other) const
+{
+    return Exists == other.Exists && Device == other.Device && Inode == other.Inode && Size == other.Size
+        && ModifiedSeconds == other.ModifiedSeconds && ModifiedNanoseconds == other.ModifiedNanoseconds;
+}
+
+TFileStamp StampOfPath(const std::string& path)
+{
+    struct stat st
+    {
+    };
+    if (::stat(path.c_str(), &st) != 0)
+        return {};
+    return StampOf(st);
+}
+
+std::string ReadWholeFile(const std::string& path, TFileStamp* stamp)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -140,50 +178,85 @@ std::string ReadWholeFile(const std::string& path)
             break;
         bytes.append(block, static_cast<std::size_t>(n));
     }
+    struct stat st
+    {
+    };
+    if (stamp != nullptr && ::fstat(fd, &st) == 0)
+        *stamp = StampOf(st);
     ::close(fd);
     return bytes;
 }
 
-void WriteFileAtomic(const std::string& path, std::string_view bytes)
+TSignalsDeferred::TSignalsDeferred()
+{
+    sigset_t held;
+    sigemptyset(&held);
+    sigaddset(&held, SIGINT);
+    sigaddset(&held, SIGTERM);
+    sigaddset(&held, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &held, &m_previous);
+}
+
+TSignalsDeferred::~TSignalsDeferred()
+{
+    pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
+}
+
+TTemporaryFile::TTemporaryFile(const std::string& target)
+    : m_target(target)
 {
     namespace fs = std::filesystem;
-    const fs::path target(path);
-    fs::path dir = target.parent_path();
+    const fs::path path(target);
+    fs::path dir = path.parent_path();
     if (dir.empty())
         dir = ".";
     // Built by appending: GCC 12 at -O3 misreads "." + std::string&& as an overlapping copy.
     std::string hidden = ".";
-    hidden += target.filename().string();
+    hidden += path.filename().string();
     hidden += ".XXXXXX";
-    std::string pattern = (dir / hidden).string();
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
-        throw EFileError(path, SystemReason(errno));
-    bool closed = false;
-    try {
-        WriteAll(fd, bytes, path);
-        if (::fsync(fd) != 0)
-            throw EFileError(path, SystemReason(errno));
-        // Keep the permissions of the file we replace; a new file gets the usual 0644.
-        struct stat st
-        {
-        };
-        const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-        ::fchmod(fd, mode);
-        closed = true;
-        if (::close(fd) != 0)
-            throw EFileError(path, SystemReason(errno));
-    } catch (...) {
-        if (!closed)
-            ::close(fd);
-        ::unlink(pattern.c_str());
-        throw;
-    }
-    if (::rename(pattern.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(pattern.c_str());
-        throw EFileError(path, SystemReason(error));
-    }
+    m_path = (dir / hidden).string();
+    m_fd = ::mkostemp(m_path.data(), O_CLOEXEC);
+    if (m_fd < 0)
+        throw EFileError(target, SystemReason(errno));
+}
+
+TTemporaryFile::~TTemporaryFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (!m_replaced)
+        ::unlink(m_path.c_str());
+}
+
+void TTemporaryFile::Write(std::string_view bytes)
+{
+    WriteAll(m_fd, bytes, m_target);
+    if (::fsync(m_fd) != 0)
+        throw EFileError(m_target, SystemReason(errno));
+}
+
+void TTemporaryFile::ReplaceTarget()
+{
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0)
+        throw EFileError(m_target, SystemReason(errno));
+    if (::rename(m_path.c_str(), m_target.c_str()) != 0)
+        throw EFileError(m_target, SystemReason(errno));
+    m_replaced = true;
+}
+
+void WriteFileAtomic(const std::string& path, std::string_view bytes)
+{
+    TTemporaryFile file(path);
+    file.Write(bytes);
+    // Keep the permissions of the file we replace; a new file gets the usual 0644.
+    struct stat st
+    {
+    };
+    const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+    ::fchmod(file.Fd(), mode);
+    file.ReplaceTarget();
 }
 
 namespace {

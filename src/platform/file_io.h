@@ -1,6 +1,8 @@
 #pragma once
 
+#include <csignal>
 #include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -52,8 +54,72 @@ private:
     bool m_eof = false;
 };
 
-// Reads the whole file as bytes; throws EFileError.
-std::string ReadWholeFile(const std::string& path);
+// What tells one state of a file from another: which file a path names and
+// its size and modification time. A missing file has Exists false.
+struct TFileStamp
+{
+    bool Exists = false;
+    bool Regular = false;
+    std::uint64_t Device = 0;
+    std::uint64_t Inode = 0;
+    std::int64_t Size = 0;
+    std::int64_t ModifiedSeconds = 0;
+    std::int64_t ModifiedNanoseconds = 0;
+    std::uint64_t Links = 0;
+    std::uint32_t Mode = 0; // permission bits
+    std::uint32_t Owner = 0;
+    std::uint32_t Group = 0;
+
+    // The same file with the same content as far as the system tells.
+    bool SameState(const TFileStamp& other) const;
+};
+
+// The stamp of the file a path names (symbolic links followed).
+TFileStamp StampOfPath(const std::string& path);
+
+// Reads the whole file as bytes; throws EFileError. With stamp, also gives the
+// state of the file as it was read.
+std::string ReadWholeFile(const std::string& path, TFileStamp* stamp = nullptr);
+
+// Holds SIGINT, SIGTERM and SIGHUP back while it lives, so that a temporary
+// file is never left behind half written: a signal that arrives meanwhile is
+// delivered once the file has been renamed or removed.
+class TSignalsDeferred
+{
+public:
+    TSignalsDeferred();
+    ~TSignalsDeferred();
+    TSignalsDeferred(const TSignalsDeferred&) = delete;
+    TSignalsDeferred& operator=(const TSignalsDeferred&) = delete;
+
+private:
+    sigset_t m_previous;
+};
+
+// A temporary file beside a target path, removed on destruction unless it has
+// replaced the target. Signals are deferred while it exists.
+class TTemporaryFile
+{
+public:
+    explicit TTemporaryFile(const std::string& target);
+    ~TTemporaryFile();
+    TTemporaryFile(const TTemporaryFile&) = delete;
+    TTemporaryFile& operator=(const TTemporaryFile&) = delete;
+
+    int Fd() const { return m_fd; }
+    const std::string& Path() const { return m_path; }
+    // Writes all bytes and flushes them to disk; throws EFileError naming the target.
+    void Write(std::string_view bytes);
+    // Closes the file and renames it over the target; throws EFileError.
+    void ReplaceTarget();
+
+private:
+    TSignalsDeferred m_deferred;
+    std::string m_target;
+    std::string m_path;
+    int m_fd = -1;
+    bool m_replaced = false;
+};
 
 // Writes bytes through a temporary file in the same directory and renames it
 // over path, so that a failure never leaves a half-written file; throws

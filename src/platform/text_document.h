@@ -32,6 +32,16 @@ public:
     virtual int LineCount() const = 0;
     // Text of line i without its line break; empty when i is out of range.
     virtual std::string Line(int i) const = 0;
+    // Up to length characters of line i from its character `from` on (clipped
+    // to the line), for callers that need a little of a possibly huge line.
+    // The default copies the whole line; documents that can do better do.
+    virtual std::string LineSlice(int i, int from, int length) const
+    {
+        const std::string line = Line(i);
+        if (from < 0 || length <= 0 || from >= static_cast<int>(line.size()))
+            return {};
+        return line.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(length));
+    }
     // Offset of the first character of line i; -1 when i >= LineCount.
     virtual int LineStart(int i) const = 0;
     // The line that holds offset x (the last line for offsets at or past the end).
@@ -83,7 +93,8 @@ void ShowPosition(TextDocument& doc, int offset);
 // range of the text, so that every document applies the same rules: a line
 // inserted before line i ends with a break, one appended after the last line
 // starts with one; deleting the last line takes the break before it.
-struct TRangeEdit {
+struct TRangeEdit
+{
     bool Valid = false; // false: the line does not exist, nothing to do
     int Start = 0;
     int Length = 0;

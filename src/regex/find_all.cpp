@@ -14,18 +14,24 @@ void SetFindModifiers(TPatternEngine& engine, bool ignoreCase)
     engine.SetModifier(TPatternEngine::ModifierX, false);
 }
 
-std::vector<TFoundMatch> FindAll(TPatternEngine& engine, std::string_view expression, std::string_view text)
+void ForEachMatch(TPatternEngine& engine, std::string_view expression, std::string_view text,
+    const std::function<void(const TFoundMatch&)>& found)
 {
     engine.SetExpression(expression);
     engine.SetInputString(text);
-    std::vector<TFoundMatch> found;
     const auto length = static_cast<long long>(text.size());
     long long offset = 1;
     while (offset <= length + 1 && engine.ExecPos(static_cast<int>(offset))) {
         const TFoundMatch match { engine.MatchStart(0) - 1, engine.MatchLength(0) };
-        found.push_back(match);
+        found(match);
         offset = static_cast<long long>(match.Offset) + match.Length + 1 + (match.Length == 0 ? 1 : 0);
     }
+}
+
+std::vector<TFoundMatch> FindAll(TPatternEngine& engine, std::string_view expression, std::string_view text)
+{
+    std::vector<TFoundMatch> found;
+    ForEachMatch(engine, expression, text, [&](const TFoundMatch& match) { found.push_back(match); });
     return found;
 }
 

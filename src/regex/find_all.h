@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -27,5 +28,10 @@ void SetFindModifiers(TPatternEngine& engine, bool ignoreCase);
 // with what it found so far, when the engine is interrupted by Esc (see
 // TPatternEngine::Interrupted); pattern errors propagate as EPatternError.
 std::vector<TFoundMatch> FindAll(TPatternEngine& engine, std::string_view expression, std::string_view text);
+
+// The same search, handing each match to `found` as soon as it is found
+// instead of keeping them all.
+void ForEachMatch(TPatternEngine& engine, std::string_view expression, std::string_view text,
+    const std::function<void(const TFoundMatch&)>& found);
 
 } // namespace tildo

@@ -184,6 +184,8 @@ private:
     std::size_t m_pos = 0;
     unsigned m_mods = 0;
     int m_groups = 0;
+    int m_highestReference = 0; // the highest group a backreference names
+    std::size_t m_highestReferencePos = 0;
     bool m_emitting = false; // false while measuring, true while writing
     std::vector<unsigned char> m_code;
     int m_size = 0;
@@ -592,11 +594,23 @@ int TCompiler::ParseEscapeAtom(unsigned& flags)
         return EmitNode(ClassOpcode(e));
     }
     if (e >= '1' && e <= '9') {
+        // A second digit belongs to the number (\12 is group 12), and the
+        // group must exist somewhere in the pattern: a reference to nothing
+        // would quietly never match.
+        int group = e - '0';
+        if (m_pos < m_pattern.size() && m_pattern[m_pos] >= '0' && m_pattern[m_pos] <= '9')
+            group = group * 10 + (m_pattern[m_pos++] - '0');
+        if (group > MaxGroups)
+            Fail(PatternNoSuchGroup);
+        if (group > m_highestReference) {
+            m_highestReference = group;
+            m_highestReferencePos = m_pos;
+        }
         // Counted as non-empty so that (.)\1+ is allowed; the loop that repeats
         // it stops on an empty round.
         flags = FlagWidth;
         const int node = EmitNode((m_mods & ModI) ? OpBackRefCI : OpBackRef);
-        EmitByte(static_cast<unsigned char>(e - '0'));
+        EmitByte(static_cast<unsigned char>(group));
         return node;
     }
     switch (e) {
@@ -987,6 +1001,10 @@ TCompiledPattern TCompiler::Compile()
     }
     if (m_size != measured)
         Fail(PatternInternalUrp);
+    if (m_highestReference > m_groups) {
+        m_pos = m_highestReferencePos;
+        Fail(PatternNoSuchGroup);
+    }
     TCompiledPattern compiled;
     compiled.Program = std::move(m_code);
     compiled.GroupCount = m_groups;

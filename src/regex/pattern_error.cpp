@@ -52,6 +52,8 @@ std::string PatternErrorText(int code)
         return "Pattern(comp): Urecognized Modifier";
     case PatternBadPairedSeparator:
         return "Pattern(comp): LinePairedSeparator must countain two different chars or no chars at all";
+    case PatternNoSuchGroup:
+        return "Pattern(comp): Backreference To A Group That Does Not Exist";
     case PatternRepeatMisused:
         return "Pattern(exec): RegRepeat Called Inappropriately";
     case PatternMemoryCorruption:
@@ -78,6 +80,8 @@ std::string PatternErrorText(int code)
         return "Pattern(exec): Loop Without LoopEntry !";
     case PatternBacktrackLimit:
         return "Pattern(exec): Backtrack Stack Exceeded";
+    case PatternStepLimit:
+        return "Pattern(exec): Step Budget Exceeded (pattern backtracks too much)";
     case PatternBadImport:
         return "Pattern(misc): Bad p-code imported";
     default:

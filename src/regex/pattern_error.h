@@ -33,6 +33,7 @@ enum TPatternErrorCode : int {
     PatternBuildOptionNotice = 126, // reserved, never raised
     PatternBadModifier = 127,
     PatternBadPairedSeparator = 128,
+    PatternNoSuchGroup = 129, // a backreference to a group the pattern does not have
     PatternRepeatMisused = 1000,
     PatternMemoryCorruption = 1001,
     PatternCorruptedPointers = 1002,
@@ -48,6 +49,10 @@ enum TPatternErrorCode : int {
     // A search that would need more backtracking memory than the engine allows
     // stops with this error instead of exhausting memory.
     PatternBacktrackLimit = 1016,
+    // A match attempt that takes more steps than the budget allows (a pattern
+    // that backtracks exponentially, like (a+)+b) stops with this error
+    // instead of running for minutes.
+    PatternStepLimit = 1017,
     PatternBadImport = 2000,
 };
 

@@ -28,6 +28,7 @@ TMatcher::TMatcher(
 {
     m_start.fill(-1);
     m_end.fill(-1);
+    m_searchStepsLeft = StepBudgetBase + SearchStepsPerChar * m_length;
     m_open.fill(-1);
     m_trail.reserve(64);
 }
@@ -132,12 +133,12 @@ int TMatcher::CountRun(const unsigned char* op, int pos, std::int32_t max) const
     case OpAnyButEol:
         while (i < limit && !IsLineSeparator(s[i]))
             ++i;
-        return i;
+        break;
     case OpAnyOf: {
         const unsigned char* bits = op + NodeHeader;
         while (i < limit && ((bits[s[i] >> 3] >> (s[i] & 7)) & 1))
             ++i;
-        return i;
+        break;
     }
     case OpExactly: {
         if (op[NodeHeader] != 1)
@@ -145,13 +146,25 @@ int TMatcher::CountRun(const unsigned char* op, int pos, std::int32_t max) const
         const unsigned char c = op[NodeHeader + 1];
         while (i < limit && s[i] == c)
             ++i;
-        return i;
+        break;
     }
     default:
         while (i < limit && MatchOne(op, s[i]))
             ++i;
-        return i;
+        break;
     }
+    Charge(i);
+    return i;
+}
+
+// Counts work against the attempt's step budget: every character a loop
+// looks at, so that a pattern cannot hide quadratic work inside one step.
+void TMatcher::Charge(std::int64_t steps) const
+{
+    m_attemptStepsLeft -= steps;
+    m_searchStepsLeft -= steps;
+    if (m_attemptStepsLeft < 0 || m_searchStepsLeft < 0)
+        throw EPatternError(PatternStepLimit);
 }
 
 // Whether what follows a Repeat can begin at pos: when it is a literal, its
@@ -178,8 +191,10 @@ bool TMatcher::StartRepeat(int& node, int& pos)
     int count = CountRun(p + RepeatOperand, pos, max);
     if (count < min)
         return false;
+    const int counted = count;
     while (count >= min && !FollowerFits(node, pos + count))
         --count;
+    Charge(counted - count);
     if (count < min)
         return false;
     if (count > min)
@@ -193,8 +208,10 @@ bool TMatcher::ResumeRepeat(const TTrail& t, int& node, int& pos)
 {
     const std::int32_t min = ReadInt(m_prog + t.Node + NodeHeader);
     int count = t.Extra - 1;
+    const int counted = count;
     while (count >= min && !FollowerFits(t.Node, t.Pos + count))
         --count;
+    Charge(counted - count);
     if (count < min)
         return false;
     if (count > min)
@@ -232,6 +249,7 @@ bool TMatcher::ResumeRepeatLazy(const TTrail& t, int& node, int& pos)
         if (count >= max || t.Pos + count >= m_length || !MatchOne(p + RepeatOperand, m_text[t.Pos + count]))
             return false;
         ++count;
+        Charge(1);
     } while (!FollowerFits(t.Node, t.Pos + count));
     if (count < max)
         PushChoice(TrailRepeatLazy, t.Node, t.Pos, count);
@@ -309,15 +327,17 @@ bool TMatcher::MatchBackRef(const unsigned char* p, int& pos) const
         return false;
     const unsigned char* a = m_text + start;
     const unsigned char* b = m_text + pos;
+    int same = 0;
     if (p[0] == OpBackRef) {
-        if (std::memcmp(a, b, static_cast<std::size_t>(length)) != 0)
-            return false;
+        while (same < length && a[same] == b[same])
+            ++same;
     } else {
-        for (int i = 0; i < length; ++i) {
-            if (!SameIgnoringCase(a[i], b[i]))
-                return false;
-        }
+        while (same < length && SameIgnoringCase(a[same], b[same]))
+            ++same;
     }
+    Charge(same + 1);
+    if (same < length)
+        return false;
     pos += length;
     return true;
 }
@@ -443,9 +463,11 @@ bool TMatcher::MatchHere(int start)
     m_loopDepth = 0;
     int node = 1;
     int pos = start;
+    m_attemptStepsLeft = StepBudgetBase + AttemptStepsPerChar * (m_length - start);
     for (;;) {
         if (m_poll.Tick())
             return false;
+        Charge(1);
         const unsigned char* p = m_prog + node;
         bool ok = true;
         switch (p[0]) {

@@ -20,6 +20,17 @@ constexpr int PollInterval = 4096;
 // that no text can exhaust the stack or memory.
 constexpr std::size_t TrailLimit = std::size_t(1) << 21;
 
+// The steps (characters looked at) a search may take: a fixed allowance and
+// a few for each character of the text, for one match attempt (the
+// characters from its start on) and for the whole search (every character of
+// the text). Ordinary searches take a small part of it: an attempt rarely
+// goes over the rest of the text more than twice, a search over each
+// character more than a few dozen times. Patterns that backtrack
+// exponentially, or polynomially over a long text, reach it within a second.
+constexpr std::int64_t StepBudgetBase = 20'000'000;
+constexpr std::int64_t AttemptStepsPerChar = 4;
+constexpr std::int64_t SearchStepsPerChar = 64;
+
 // Counts matcher steps and asks the user interface, every PollInterval of
 // them, whether Esc was pressed; once it was, the search stops.
 struct TPollState
@@ -55,7 +66,9 @@ public:
         const TCompiledPattern& pattern, std::string_view text, const TLineRules& lines, TPollState& poll);
 
     // Tries to match at exactly `start`. On success the group registers hold
-    // the match; false also when the poll asked to stop.
+    // the match; false also when the poll asked to stop. An attempt, or the
+    // attempts of one matcher together, over the step budget raise
+    // PatternStepLimit.
     bool MatchHere(int start);
     void ClearGroups();
 
@@ -97,6 +110,7 @@ private:
     int Next(int node) const;
     bool MatchOne(const unsigned char* op, unsigned char c) const;
     int CountRun(const unsigned char* op, int pos, std::int32_t max) const;
+    void Charge(std::int64_t steps) const;
     bool FollowerFits(int repeat, int pos) const;
     bool StartRepeat(int& node, int& pos);
     bool StartRepeatLazy(int& node, int& pos);
@@ -127,6 +141,8 @@ private:
     int m_loopDepth = 0;
     std::vector<TTrail> m_trail;
     int m_choices = 0; // choice points on the trail; without one nothing needs restoring
+    mutable std::int64_t m_attemptStepsLeft = 0;
+    mutable std::int64_t m_searchStepsLeft = 0;
 };
 
 } // namespace tildo::pattern

@@ -3,6 +3,7 @@
 #include "platform/user_interface.h"
 
 #include <string>
+#include <string_view>
 
 namespace tildo {
 
@@ -16,6 +17,10 @@ bool ConfirmOverwrite(UserInterface& ui, const std::string& fileName);
 
 // A file-system path (UTF-8 bytes on Linux) as CP1251 text for a message.
 std::string PathForDisplay(const std::string& path);
+
+// A line of a file quoted in a message: at most a screen line of it, with
+// "..." where it was cut, so that a huge line cannot make a huge message.
+std::string ClipForMessage(std::string_view line);
 
 // Reports an input/output failure: the path and the system's reason.
 void ReportFileError(UserInterface& ui, const std::string& path, const std::string& reason);

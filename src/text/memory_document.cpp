@@ -226,6 +226,18 @@ std::string MemoryDocument::Line(int i) const
     return m_text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
 }
 
+std::string MemoryDocument::LineSlice(int i, int from, int length) const
+{
+    if (i < 0 || i >= LineCount() || from < 0 || length <= 0)
+        return {};
+    const int start = m_lineStarts[static_cast<std::size_t>(i)];
+    const int end = i + 1 < LineCount() ? m_lineStarts[static_cast<std::size_t>(i) + 1] - 1 : Length();
+    if (from >= end - start)
+        return {};
+    const int count = std::min(length, end - start - from);
+    return m_text.substr(static_cast<std::size_t>(start + from), static_cast<std::size_t>(count));
+}
+
 void MemoryDocument::LineInto(int i, std::string& out) const
 {
     if (i < 0 || i >= LineCount()) {

@@ -17,7 +17,8 @@ namespace tildo {
 // malformed UTF-8 byte (shown to the core as ForeignPlaceholder). Colours and
 // backgrounds are kept per character, sparsely: text that was never coloured
 // costs nothing.
-class MemoryDocument : public TextDocument {
+class MemoryDocument : public TextDocument
+{
 public:
     MemoryDocument() { RebuildLines(); }
 
@@ -38,6 +39,7 @@ public:
 
     int LineCount() const override { return static_cast<int>(m_lineStarts.size()); }
     std::string Line(int i) const override;
+    std::string LineSlice(int i, int from, int length) const override;
     // Line(i) into out, reusing its storage: for readers that go line by line.
     void LineInto(int i, std::string& out) const;
     int LineStart(int i) const override;
@@ -80,12 +82,11 @@ private:
     void Apply(const TRangeEdit& edit);
     void RebuildLines();
     bool UsesCrLf() const;
-    template <class Map>
-    static void ShiftKeys(Map& map, int start, int length, int inserted);
+    template <class Map> static void ShiftKeys(Map& map, int start, int length, int inserted);
 
     std::string m_text; // CP1251, each line break one '\n'
     std::vector<int> m_lineStarts;
-    std::map<int, TColour> m_colours;     // only characters not black
+    std::map<int, TColour> m_colours; // only characters not black
     std::map<int, TColour> m_backgrounds; // only characters not white
     // Original characters behind placeholders: a Unicode code point, or
     // 0xDC00 + byte for a malformed UTF-8 byte. For a '\n' offset, the value

@@ -2,6 +2,8 @@
 
 #include "platform/file_io.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <limits>
 
 namespace tildo {
@@ -131,18 +133,144 @@ void TMorphoGen::LoadMorphsText(std::string_view bytes)
     MorphsLoaded = true;
 }
 
+namespace {
+
+// The candidates' order as a tree keyed by list position (a treap with
+// random priorities) in which each subtree knows its smallest cut: finding
+// the first candidate whose cut is below a length and inserting there take
+// logarithmic time, so that a rules file with many paradigms matching one
+// word is not quadratic.
+class TCandidateOrder
+{
+public:
+    // Inserts `item` with `cut` before the first candidate whose cut is below
+    // length, or at the end.
+    void Insert(int item, int cut, int length)
+    {
+        const int position = FirstCutBelow(length);
+        m_nodes.push_back(TNode { -1, -1, NextPriority(), 1, cut, cut, item });
+        int left = -1;
+        int right = -1;
+        Split(m_root, position, left, right);
+        m_root = Merge(Merge(left, static_cast<int>(m_nodes.size()) - 1), right);
+    }
+
+    // The items in list order.
+    std::vector<int> Items() const
+    {
+        std::vector<int> items;
+        std::vector<int> stack;
+        int node = m_root;
+        while (node >= 0 || !stack.empty()) {
+            for (; node >= 0; node = At(node).Left)
+                stack.push_back(node);
+            node = stack.back();
+            stack.pop_back();
+            items.push_back(At(node).Item);
+            node = At(node).Right;
+        }
+        return items;
+    }
+
+private:
+    struct TNode
+    {
+        int Left;
+        int Right;
+        std::uint32_t Priority;
+        int Size;
+        int Cut;
+        int MinCut;
+        int Item;
+    };
+
+    TNode& At(int n) { return m_nodes[static_cast<std::size_t>(n)]; }
+    const TNode& At(int n) const { return m_nodes[static_cast<std::size_t>(n)]; }
+    int Size(int n) const { return n < 0 ? 0 : At(n).Size; }
+    int MinCut(int n) const { return n < 0 ? std::numeric_limits<int>::max() : At(n).MinCut; }
+
+    std::uint32_t NextPriority()
+    {
+        m_seed = m_seed * 1664525u + 1013904223u;
+        return m_seed;
+    }
+
+    void Update(int n)
+    {
+        TNode& node = At(n);
+        node.Size = 1 + Size(node.Left) + Size(node.Right);
+        node.MinCut = std::min({ node.Cut, MinCut(node.Left), MinCut(node.Right) });
+    }
+
+    int FirstCutBelow(int length) const
+    {
+        int position = 0;
+        int node = m_root;
+        while (node >= 0 && MinCut(node) < length) {
+            const TNode& n = At(node);
+            if (MinCut(n.Left) < length) {
+                node = n.Left;
+            } else if (n.Cut < length) {
+                return position + Size(n.Left);
+            } else {
+                position += Size(n.Left) + 1;
+                node = n.Right;
+            }
+        }
+        return node < 0 ? position : position + Size(node);
+    }
+
+    // The first `count` positions of tree n to left, the rest to right. The
+    // depth of the recursion is the treap's height, logarithmic in expectation.
+    void Split(int n, int count, int& left, int& right)
+    {
+        if (n < 0) {
+            left = right = -1;
+            return;
+        }
+        if (Size(At(n).Left) < count) {
+            Split(At(n).Right, count - Size(At(n).Left) - 1, At(n).Right, right);
+            left = n;
+        } else {
+            Split(At(n).Left, count, left, At(n).Left);
+            right = n;
+        }
+        Update(n);
+    }
+
+    int Merge(int left, int right)
+    {
+        if (left < 0 || right < 0)
+            return left < 0 ? right : left;
+        if (At(left).Priority > At(right).Priority) {
+            At(left).Right = Merge(At(left).Right, right);
+            Update(left);
+            return left;
+        }
+        At(right).Left = Merge(left, At(right).Left);
+        Update(right);
+        return right;
+    }
+
+    std::vector<TNode> m_nodes;
+    int m_root = -1;
+    std::uint32_t m_seed = 2463534242u;
+};
+
+} // namespace
+
 std::vector<TParadigmCandidate> TMorphoGen::FindParadigms(std::string_view baseWord) const
 {
-    std::vector<TParadigmCandidate> candidates;
+    TCandidateOrder order;
     for (int i = 0; i < Count(); ++i) {
+        const TEndingMatch match = MatchEnding(baseWord, Patterns[static_cast<std::size_t>(i)]);
+        if (match.Matched)
+            order.Insert(i, Cuts[i], match.Length);
+    }
+    std::vector<TParadigmCandidate> candidates;
+    for (const int i : order.Items()) {
         const auto k = static_cast<std::size_t>(i);
-        const TEndingMatch match = MatchEnding(baseWord, Patterns[k]);
-        if (!match.Matched)
-            continue;
-        auto place = candidates.begin();
-        while (place != candidates.end() && place->Cut >= match.Length)
-            ++place;
-        candidates.insert(place, TParadigmCandidate { Titles[k], Cuts[i], Endings[k] });
+        candidates.push_back(TParadigmCandidate { Titles[k], Cuts[i], Endings[k] });
     }
     return candidates;
 }

@@ -52,12 +52,13 @@ TEST(CombinationDictionary, LongLinesOrderAndSingleWords)
     dic.FileName = dir.Write("combi.dat",
         W("о чём\r\nраз два три четыре\r\nо чём\r\nвсё\r\nвсё \r\nа вот\r\nещё\r\nни при чём\n"));
     dic.ReadCombiDic(ui);
-    // At once: the four-word line (left out) and "а вот", compared with the last accepted entry;
-    // the twin "о чём" is allowed; at the end: the first single word.
+    // After reading, one message for each kind of fault, naming its first
+    // line and counting the others: the four-word line (left out), the lines
+    // out of order against the last accepted entry ("всё " and "а вот"; the
+    // twin "о чём" is allowed), the first single word.
     EXPECT_EQ(ui.ErrorsUtf8(), (std::vector<std::string> {
                                    "Слишком длинное словосочетание в СС: \"раз два три четыре\"",
-                                   "Порядок слов в СС нарушен словом \"всё \"",
-                                   "Порядок слов в СС нарушен словом \"а вот\"",
+                                   "Порядок слов в СС нарушен словом \"всё \" (и ещё строк с тем же: 1)",
                                    "СС содержит слово \"всё\", которое не является словосочетанием",
                                }));
     ASSERT_EQ(dic.Count(), 5);

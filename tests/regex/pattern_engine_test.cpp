@@ -152,6 +152,8 @@ TEST(PatternEngine, BackReferences)
     EXPECT_EQ(Find(e, "(x)?y\\1", "yx"), None); // an unset group matches nothing
     EXPECT_EQ(Find(e, "(a*)b\\1+c", "bc"), Span(1, 2)); // an empty reference cannot loop for ever
     EXPECT_EQ(Find(e, "(a*)b\\1{3}?c", "bc"), Span(1, 2));
+    // Two digits name groups 10 to 14; a reference may come before its group.
+    EXPECT_EQ(Find(e, "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)(k)\\11\\10", "abcdefghijkkj"), Span(1, 13));
 }
 
 TEST(PatternEngine, EscapesCommentsAndExtendedSyntax)
@@ -332,6 +334,42 @@ TEST(PatternEngine, LongRepetitionsNeitherCrashNorExhaustMemory)
         EXPECT_EQ(err.ErrorCode(), PatternBacktrackLimit);
         EXPECT_STREQ(err.what(), "Pattern(exec): Backtrack Stack Exceeded");
     }
+}
+
+TEST(PatternEngine, RunawayBacktrackingEndsWithItsOwnErrorWhileOrdinarySearchesRunFree)
+{
+    TPatternEngine e;
+    // Exponential in the run of letters, and quadratic work per attempt hidden
+    // behind one backreference.
+    const std::string run = std::string(40, 'a') + "c b";
+    // No part of this text follows itself (a square-free word from the
+    // Thue-Morse sequence), so (.+)\1 tries every split at every start.
+    std::string noDoubles;
+    const auto parity = [](unsigned n) { return __builtin_popcount(n) & 1; };
+    for (unsigned n = 0; n < 300'000; ++n)
+        noDoubles += "abc"[parity(n + 1) - parity(n) + 1];
+    const std::pair<const char*, const std::string*> runaway[]
+        = { { "(a+)+b", &run }, { "(.*a){20}b", &run }, { "(a|aa)+b", &run }, { "(.+)\\1", &noDoubles } };
+    for (const auto& [pattern, text] : runaway) {
+        try {
+            Find(e, pattern, *text);
+            ADD_FAILURE() << pattern << " should run out of steps";
+        } catch (const EPatternError& err) {
+            EXPECT_EQ(err.ErrorCode(), PatternStepLimit) << pattern;
+            EXPECT_NE(std::string(err.what()).find("Step Budget"), std::string::npos);
+        }
+    }
+    // Heavy but ordinary: every start position tried over a long text with
+    // words and without the letter sought, a lazy scan to a far end, a
+    // greedy run over one long line.
+    std::string words;
+    while (words.size() < 2'000'000)
+        words += "слово другое третье ";
+    const std::string text = W(words);
+    EXPECT_EQ(Find(e, W("\\w+ъ"), text), Span(-1, -1));
+    EXPECT_EQ(Find(e, W("(\\w+\\s+){2}ъ"), text), Span(-1, -1));
+    EXPECT_EQ(Find(e, ".*?x", text + "x"), Span(1, static_cast<int>(text.size()) + 1));
+    EXPECT_EQ(Find(e, "[^x]*y", text + "y"), Span(1, static_cast<int>(text.size()) + 1));
 }
 
 TEST(PatternEngine, LoopStackHoldsTenLevels)

@@ -76,6 +76,10 @@ TEST(PatternErrors, EveryCompileErrorWithItsPosition)
         { "(?i", PatternBadModifier, 3 },
         { "(?i-m-s)", PatternBadModifier, 6 },
         { "(?:a)", PatternBadModifier, 3 },
+        { "\\15", PatternNoSuchGroup, 3 },
+        { "(a)\\15", PatternNoSuchGroup, 6 },
+        { "a\\1", PatternNoSuchGroup, 3 },
+        { "(a)(b)\\3c", PatternNoSuchGroup, 8 },
     };
     for (const auto& c : cases) {
         if (c.Pattern == "a+ *") {

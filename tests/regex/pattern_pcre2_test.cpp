@@ -389,7 +389,8 @@ private:
         const auto& [group, solid]
             = m_closed[static_cast<std::size_t>(Rand(static_cast<int>(m_closed.size())))];
         TPiece piece;
-        piece.Mine = "\\" + std::to_string(group);
+        // The empty comment keeps a digit that follows from joining the number.
+        piece.Mine = "\\" + std::to_string(group) + "(?#)";
         piece.Pcre = "\\g{" + std::to_string(group) + "}";
         piece.Solid = false;
         piece.Quantifiable = solid;

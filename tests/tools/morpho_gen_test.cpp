@@ -117,6 +117,39 @@ TEST(MorphoGen, LongerMatchesComeFirstWhateverTheFileOrder)
     }
 }
 
+TEST(MorphoGen, ManyMatchingRulesKeepTheOrderOfOneByOneInsertion)
+{
+    // Thousands of rules matching one word with lengths and cuts that do not
+    // agree, against the list built by walking it for every insertion.
+    const std::string word = "абвгдеж";
+    std::string text = "=S\n";
+    std::vector<std::pair<int, int>> cutAndLength;
+    std::uint32_t state = 7;
+    for (int i = 0; i < 3000; ++i) {
+        state = state * 1103515245u + 12345u;
+        const int length = 1 + static_cast<int>((state >> 16) % word.size());
+        const int cut = static_cast<int>((state >> 8) % 9);
+        text += std::to_string(i) + ":" + word.substr(word.size() - length) + ":" + std::to_string(cut)
+            + ":x\n";
+        cutAndLength.emplace_back(cut, length);
+    }
+    std::vector<int> expected; // rule numbers in list order
+    for (int i = 0; i < static_cast<int>(cutAndLength.size()); ++i) {
+        auto place = expected.begin();
+        while (place != expected.end()
+            && cutAndLength[static_cast<std::size_t>(*place)].first
+                >= cutAndLength[static_cast<std::size_t>(i)].second)
+            ++place;
+        expected.insert(place, i);
+    }
+    TMorphoGen morphs;
+    morphs.LoadMorphsText(text);
+    const auto candidates = morphs.FindParadigms(word);
+    ASSERT_EQ(candidates.size(), expected.size());
+    for (std::size_t k = 0; k < expected.size(); ++k)
+        ASSERT_EQ(candidates[k].Title, "S (" + std::to_string(expected[k]) + ")") << k;
+}
+
 TEST(MorphForm, ChoosingATitleShowsItsForms)
 {
     const TMorphoGen morphs = Rules("=С\nлампа:а:1:а,ы\n=Д\nвсё:а:0:,х\nвсё:ка:2:ки\n");

@@ -1,0 +1,53 @@
+// Inputs that used to be misread in silence: they must be read right or
+// refused aloud.
+
+#include "child_process.h"
+
+#include <gtest/gtest.h>
+
+namespace tildo::test {
+namespace {
+
+TEST(AloudMisreading, BrokenUtf8UnknownFictionBookEncodingAndMissingGroups)
+{
+    TTempDir dir;
+    const std::string dic = SmallDictionary(dir);
+
+    // One stray byte in a UTF-8 text: read as CP1251 (nothing changes), but
+    // the user is told where and how to insist.
+    const std::string broken = "еще елка \xFF все\n";
+    const std::string text = dir.Write("broken.txt", broken);
+    TChildResult run = RunChild({ .Args = { "-d", dic, text } });
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(run.Out, broken);
+    EXPECT_NE(run.Err.find("0xFF"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("смещению 16"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("--encoding utf-8"), std::string::npos) << run.Err;
+    run = RunChild({ .Args = { "-d", dic, "--encoding", "utf-8", text } });
+    EXPECT_EQ(run.Out, "ещё ёлка \xFF все\n");
+    EXPECT_EQ(run.Err.find("--encoding"), std::string::npos) << run.Err;
+    // A CP1251 text gives no such warning.
+    run = RunChild({ .Args = { "-d", dic, dir.Write("cp.txt", W("еще елка\n")) } });
+    EXPECT_EQ(run.Out, W("ещё ёлка\n"));
+    EXPECT_EQ(run.Err.find("UTF-8"), std::string::npos) << run.Err;
+
+    // A FictionBook in KOI8-R is refused, not passed through unchanged.
+    const std::string koi
+        = "<?xml version=\"1.0\" encoding=\"KOI8-R\"?>\n<FictionBook><body><p>\xC5\xDD\xC5</p>"
+          "</body></FictionBook>\n";
+    const std::string book = dir.Write("book.fb2", koi);
+    run = RunChild({ .Args = { "-d", dic, "-i", book } });
+    EXPECT_EQ(run.Code, 3);
+    EXPECT_NE(run.Err.find("koi8-r"), std::string::npos) << run.Err;
+    EXPECT_EQ(ReadFile(book), koi);
+
+    // A backreference to a group the pattern lacks is a pattern error.
+    for (const char* pattern : { "\\15", "(a)\\2", "a\\1" }) {
+        run = RunChild({ .Args = { "find", pattern, text } });
+        EXPECT_EQ(run.Code, 2) << pattern;
+        EXPECT_NE(run.Err.find("Does Not Exist"), std::string::npos) << run.Err;
+    }
+}
+
+} // namespace
+} // namespace tildo::test

@@ -7,9 +7,10 @@
 #include "app/text_formats.h"
 #include "platform/file_io.h"
 #include "platform/scope_guard.h"
+#include "platform/text_document.h"
 #include "platform/user_interface.h"
 #include "text/cp1251.h"
-#include "text/messages.h"
+#include "text/file_messages.h"
 
 #include <algorithm>
 

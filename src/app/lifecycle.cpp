@@ -10,7 +10,7 @@
 #include "dict/my_lists.h"
 #include "platform/file_io.h"
 #include "platform/user_interface.h"
-#include "text/messages.h"
+#include "text/file_messages.h"
 
 namespace tildo {
 

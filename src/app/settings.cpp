@@ -5,7 +5,7 @@
 #include "platform/file_io.h"
 #include "platform/user_interface.h"
 #include "text/cp1251.h"
-#include "text/messages.h"
+#include "text/file_messages.h"
 
 #include <algorithm>
 #include <cstdio>

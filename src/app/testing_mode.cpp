@@ -1,8 +1,8 @@
 #include "testing_mode.h"
 
+#include "platform/text_document.h"
 #include "text/cp1251.h"
 #include "text/memory_document.h"
-#include "text/messages.h"
 
 namespace tildo {
 

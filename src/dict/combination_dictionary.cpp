@@ -4,8 +4,8 @@
 #include "platform/file_io.h"
 #include "platform/user_interface.h"
 #include "text/cp1251.h"
+#include "text/file_messages.h"
 #include "text/letters.h"
-#include "text/messages.h"
 
 namespace tildo {
 

@@ -3,9 +3,9 @@
 #include "engine/question.h"
 #include "engine/yoficator.h"
 #include "platform/scope_guard.h"
+#include "platform/text_document.h"
 #include "text/cp1251.h"
 #include "text/letters.h"
-#include "text/messages.h"
 
 namespace tildo {
 

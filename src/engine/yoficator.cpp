@@ -3,9 +3,11 @@
 #include "engine/entry_statistics.h"
 #include "platform/file_io.h"
 #include "platform/scope_guard.h"
+#include "platform/text_document.h"
+#include "platform/user_interface.h"
+#include "text/file_messages.h"
 #include "text/letters.h"
 #include "text/memory_document.h"
-#include "text/messages.h"
 
 #include <bit>
 #include <cstdint>

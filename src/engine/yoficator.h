@@ -90,12 +90,6 @@ public:
     const TRunCounters& Counters() const { return m_counters; }
     bool Busy() const { return m_busy; }
     bool Aborted() const { return m_aborted; }
-    bool BinaryReached() const { return m_binaryReached; }
-    bool Collecting() const { return m_collecting; }
-    // The combination's answer for the word being decided; 0 between decisions.
-    int CombiState() const { return m_combiState; }
-    // The combination that decided a word and is still to be logged.
-    const std::string& PendingCombiText() const { return m_pendingCombiText; }
 
 private:
     class TPassQuestions;
@@ -165,9 +159,9 @@ private:
 
     // Decision state.
     TWordDecider m_decider;
-    int m_combiState = 0;
+    int m_combiState = 0; // the combination's answer for the word being decided; 0 between decisions
     int m_combiStateEntry = -1;
-    std::string m_pendingCombiText;
+    std::string m_pendingCombiText; // the combination that decided a word and is still to be logged
     bool m_candidatesPending = false; // the oldest word's candidates are not built (none can match)
 
     TUndoHistory m_undo;

@@ -9,6 +9,7 @@
 #include "find_dialog.h"
 #include "input_form.h"
 #include "platform/scope_guard.h"
+#include "platform/text_document.h"
 #include "qt_asker.h"
 #include "qt_document_editor.h"
 #include "qt_strings.h"
@@ -16,7 +17,6 @@
 #include "qt_user_interface.h"
 #include "review_form.h"
 #include "stats/statistics.h"
-#include "text/messages.h"
 
 #include <QAction>
 #include <QLabel>

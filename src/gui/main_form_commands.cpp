@@ -11,7 +11,7 @@
 #include "qt_strings.h"
 #include "qt_user_interface.h"
 #include "text/cp1251.h"
-#include "text/messages.h"
+#include "text/file_messages.h"
 
 #include <QAction>
 #include <QDesktopServices>

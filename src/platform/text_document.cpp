@@ -12,6 +12,22 @@ int LineLength(const TextDocument& doc, int i)
 
 } // namespace
 
+TLineColumn LineAndColumn(const TextDocument& doc, int offset)
+{
+    TLineColumn r;
+    r.Line = doc.LineOf(offset);
+    r.Column = doc.SelStart() - doc.LineStart(r.Line) + 1;
+    return r;
+}
+
+void ShowPosition(TextDocument& doc, int offset)
+{
+    if (offset < 0)
+        return;
+    doc.Select(offset, 0);
+    doc.ScrollToCaret();
+}
+
 TRangeEdit InsertLineEdit(const TextDocument& doc, int i, const std::string& text)
 {
     if (i < 0)

@@ -84,6 +84,20 @@ public:
     virtual void DeleteLine(int i) = 0;
 };
 
+struct TLineColumn
+{
+    int Line = 0; // from 0
+    int Column = 1; // from 1
+};
+
+// The line holding offset, and the column (from 1) of the document's caret
+// relative to the start of that line.
+TLineColumn LineAndColumn(const TextDocument& doc, int offset);
+
+// Puts the caret at offset with an empty selection and scrolls it into view;
+// does nothing for a negative offset.
+void ShowPosition(TextDocument& doc, int offset);
+
 // A line operation of the dictionary editor's panes as one replacement of a
 // range of the text, so that every document applies the same rules: a line
 // inserted before line i ends with a break, one appended after the last line

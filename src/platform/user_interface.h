@@ -77,6 +77,13 @@ public:
     virtual void SetCommandCaption(TCommandName command, const std::string& caption) = 0;
 };
 
+// Drains the Esc state, so that a press that belonged to an earlier action does
+// not abort the next one.
+inline void WaitEscReleased(UserInterface& ui)
+{
+    while (ui.IsEscPressed()) { }
+}
+
 // Shows the busy cursor and a status text for the life of a long operation,
 // then puts back the cursor and the status text that was there before, on
 // every exit path.

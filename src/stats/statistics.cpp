@@ -3,7 +3,7 @@
 #include "platform/file_io.h"
 #include "text/collation.h"
 #include "text/cp1251.h"
-#include "text/messages.h"
+#include "text/file_messages.h"
 
 #include <algorithm>
 #include <charconv>

@@ -3,9 +3,10 @@
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
 #include "platform/file_io.h"
+#include "platform/text_document.h"
 #include "text/cp1251.h"
+#include "text/file_messages.h"
 #include "text/letters.h"
-#include "text/messages.h"
 #include "tools/morph_form.h"
 #include "tools/morpho_gen.h"
 

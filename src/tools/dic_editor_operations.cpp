@@ -5,8 +5,8 @@
 #include "dic_editor.h"
 
 #include "platform/file_io.h"
+#include "platform/text_document.h"
 #include "text/cp1251.h"
-#include "text/messages.h"
 #include "tools/dic_operations.h"
 
 #include <cstdio>

@@ -60,8 +60,7 @@ TEST_F(RestorationPass, FictionBookModeStopsAtTheBinarySection)
     Option("FBFormat1");
     Text("еще текст<binary id=x>еще\nеще");
     Pass();
-    EXPECT_EQ(Result(), "ещё текст<binary id=x>еще\nеще");
-    EXPECT_TRUE(engine.BinaryReached());
+    EXPECT_EQ(Result(), "ещё текст<binary id=x>еще\nеще"); // the lines after the mark are not scanned
 
     Text("еще<Binary>еще");
     Pass();
@@ -185,7 +184,7 @@ TEST_F(RestorationPass, ScanPollsEscAfterEveryCandidateOnly)
 TEST_F(RestorationPass, CombinationLogGetsOneLinePerMatchOnlyWhenBound)
 {
     TTempDir dir;
-    Dictionary({ "всё?" });
+    Dictionary({ "всё?", "ещё" });
     Combinations({ "все равно" });
     Text("все равно, все равно");
     Pass();
@@ -194,7 +193,11 @@ TEST_F(RestorationPass, CombinationLogGetsOneLinePerMatchOnlyWhenBound)
     Pass();
     EXPECT_EQ(engine.CombiLogPath(), dir.Path() + "/combi.log");
     EXPECT_EQ(ReadWholeFile(engine.CombiLogPath()), W("все равно\r\nвсе равно\r\n"));
-    EXPECT_TRUE(engine.PendingCombiText().empty());
+    // A logged combination is not logged again with the next decided word.
+    Text("еще");
+    Pass();
+    EXPECT_EQ(Result(), "ещё");
+    EXPECT_EQ(ReadWholeFile(engine.CombiLogPath()), W("все равно\r\nвсе равно\r\n"));
 }
 
 TEST_F(RestorationPass, UnwritableCombinationLogEndsThePassWithEveryStateRestored)
@@ -210,13 +213,24 @@ TEST_F(RestorationPass, UnwritableCombinationLogEndsThePassWithEveryStateRestore
     EXPECT_FALSE(engine.Busy());
     EXPECT_EQ(asker.EndCount, 1);
     EXPECT_FALSE(doc.BusyCursor);
-    EXPECT_EQ(engine.CombiState(), 0);
-    EXPECT_TRUE(engine.PendingCombiText().empty());
+    // Nothing of the failed decision is left for the next one: without
+    // combinations the word gets its question, and the combination that
+    // failed is not logged with it.
+    Option("CombiWords1", false);
+    engine.BindCombiLog(dir.Path());
+    Answers({ TAnswer::Dotted });
+    Text("все");
+    Pass();
+    EXPECT_EQ(asker.Questions.size(), 1u);
+    EXPECT_EQ(Result(), "всё");
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/combi.log"));
     // The engine is usable again at once.
+    Option("CombiWords1");
     engine.UnbindCombiLog();
+    Text("все равно, еще все равно");
     Pass();
     EXPECT_EQ(ui.Errors.size(), 1u);
-    EXPECT_EQ(asker.EndCount, 2);
+    EXPECT_EQ(asker.EndCount, 3);
 }
 
 TEST_F(RestorationPass, EmptyTextEndsAtOnceWithTheReport)

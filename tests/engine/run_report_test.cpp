@@ -118,13 +118,18 @@ TEST_F(RunReport, CollectionGathersUnconfirmedDottedWordsFromTheCaret)
     // The two marks are back as they were; the pass state was never busy.
     EXPECT_TRUE(ui.Checked["CombiWords1"]);
     EXPECT_FALSE(ui.Checked["CheckYo1"]);
-    EXPECT_FALSE(engine.Collecting());
     EXPECT_EQ(asker.BeginCount, 1);
 
     // From the caret, not from the start; a word met again is added again.
     doc.Select(doc.LineStart(1), 0);
     engine.CollectNewDotted();
     EXPECT_EQ(U(pane.Text()), "ёлка\nтрехвёдерный\nЁлка\nЁлка");
+
+    // The collection ends with its run: a pass after it writes back and reports as a pass.
+    Text("еще");
+    engine.DoYoficate(0, 1);
+    EXPECT_EQ(Result(), "ещё");
+    EXPECT_TRUE(Status().starts_with("Новых \"Ё/Е\"")) << Status();
 }
 
 TEST_F(RunReport, WindowlessCallersGetTheReportAndTheCounters)

@@ -1,8 +1,8 @@
+#include "platform/text_document.h"
 #include "support/recording_ui.h"
 #include "text/cp1251.h"
 #include "text/letters.h"
 #include "text/memory_document.h"
-#include "text/messages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/text_document.h"
 #include "platform/user_interface.h"
 
 #include <string>
@@ -8,14 +7,13 @@
 
 namespace tildo {
 
+// The boxes every command shows about files: they are CP1251 texts, so a path
+// goes through PathForDisplay before it is shown.
+
 // "Файл %s существует. Переписать?" as a Yes/No question with No as the
 // default; true only for Yes. It does not look at the disk: callers ask only
 // after finding the file exists.
 bool ConfirmOverwrite(UserInterface& ui, const std::string& fileName);
-
-// Drains the Esc state, so that a press that belonged to an earlier action does
-// not abort the next one.
-void WaitEscReleased(UserInterface& ui);
 
 // A file-system path (UTF-8 bytes on Linux) as CP1251 text for a message.
 std::string PathForDisplay(const std::string& path);
@@ -26,18 +24,5 @@ std::string ClipForMessage(std::string_view line);
 
 // Reports an input/output failure: the path and the system's reason.
 void ReportFileError(UserInterface& ui, const std::string& path, const std::string& reason);
-
-struct TLineColumn {
-    int Line = 0;   // from 0
-    int Column = 1; // from 1
-};
-
-// The line holding offset, and the column (from 1) of the document's caret
-// relative to the start of that line.
-TLineColumn LineAndColumn(const TextDocument& doc, int offset);
-
-// Puts the caret at offset with an empty selection and scrolls it into view;
-// does nothing for a negative offset.
-void ShowPosition(TextDocument& doc, int offset);
 
 } // namespace tildo

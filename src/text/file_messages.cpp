@@ -1,4 +1,4 @@
-#include "messages.h"
+#include "file_messages.h"
 
 #include "cp1251.h"
 
@@ -22,31 +22,9 @@ std::string ClipForMessage(std::string_view line)
     return std::string(line.substr(0, Shown)) + "...";
 }
 
-void WaitEscReleased(UserInterface& ui)
-{
-    while (ui.IsEscPressed()) {
-    }
-}
-
 void ReportFileError(UserInterface& ui, const std::string& path, const std::string& reason)
 {
     ui.ErrorBox(Cp("Ошибка ввода-вывода: ") + PathForDisplay(path) + "\n" + reason);
-}
-
-TLineColumn LineAndColumn(const TextDocument& doc, int offset)
-{
-    TLineColumn r;
-    r.Line = doc.LineOf(offset);
-    r.Column = doc.SelStart() - doc.LineStart(r.Line) + 1;
-    return r;
-}
-
-void ShowPosition(TextDocument& doc, int offset)
-{
-    if (offset < 0)
-        return;
-    doc.Select(offset, 0);
-    doc.ScrollToCaret();
 }
 
 } // namespace tildo

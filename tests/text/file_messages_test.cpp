@@ -1,12 +1,12 @@
 #include "support/recording_ui.h"
-#include "text/messages.h"
+#include "text/file_messages.h"
 
 #include <gtest/gtest.h>
 
 namespace tildo {
 namespace {
 
-TEST(Messages, ConfirmOverwriteAsksAndDefaultsToNo)
+TEST(FileMessages, ConfirmOverwriteAsksAndDefaultsToNo)
 {
     test::TRecordingUi ui;
     EXPECT_FALSE(ConfirmOverwrite(ui, "a.txt")); // no answer given: the default button, No
@@ -15,15 +15,6 @@ TEST(Messages, ConfirmOverwriteAsksAndDefaultsToNo)
     EXPECT_TRUE(ConfirmOverwrite(ui, "a.txt"));
     ASSERT_EQ(ui.Questions.size(), 3u);
     EXPECT_EQ(test::U(ui.Questions[0]), "Файл a.txt существует. Переписать?");
-}
-
-TEST(Messages, WaitEscReleasedDrainsThePresses)
-{
-    test::TRecordingUi ui;
-    ui.EscPressesLeft = 3;
-    WaitEscReleased(ui);
-    EXPECT_EQ(ui.EscQueries, 4);
-    EXPECT_FALSE(ui.IsEscPressed());
 }
 
 } // namespace

@@ -27,8 +27,13 @@ std::string ClipForMessage(std::string_view line);
 // Reports an input/output failure: the path and the system's reason.
 void ReportFileError(UserInterface& ui, const std::string& path, const std::string& reason);
 
-struct TLineColumn {
-    int Line = 0;   // from 0
+// Reports a file that must not be read into memory (missing, not a regular
+// file, or larger than MaxInputFileSize) with a box naming it; true when it was refused.
+bool RefuseInputFile(UserInterface& ui, const std::string& path);
+
+struct TLineColumn
+{
+    int Line = 0; // from 0
     int Column = 1; // from 1
 };
 

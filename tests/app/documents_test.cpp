@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <thread>
 #include <unistd.h>
 
 namespace tildo {
@@ -78,6 +82,33 @@ TEST_F(TDocumentsTest, MissingFileChangesNothing)
     EXPECT_EQ(shell.ui.FileChoices.back().Directory, shell.dir.Path());
 }
 
+// Should anything open the pipe for reading, gives it an end at once, so that
+// the fault shows as a failed expectation instead of a hung test.
+class TPipeUnblocker
+{
+public:
+    explicit TPipeUnblocker(const std::string& path)
+        : m_thread([this, path] {
+            while (!m_stop) {
+                const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                if (fd >= 0)
+                    ::close(fd);
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        })
+    {
+    }
+    ~TPipeUnblocker()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+
+private:
+    std::atomic<bool> m_stop { false };
+    std::thread m_thread;
+};
+
 // Things that are no regular files, or too large, are refused before anything
 // opens them: a pipe without a writer would block, a device never ends.
 TEST_F(TDocumentsTest, EndlessOrHugeInputIsRefusedByName)
@@ -86,6 +117,7 @@ TEST_F(TDocumentsTest, EndlessOrHugeInputIsRefusedByName)
     ASSERT_TRUE(shell.documents.OpenDocument(a));
     const std::string fifo = shell.dir.Path() + "/pipe.txt";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const TPipeUnblocker unblocker(fifo);
     // A character device like /dev/zero where the system lets us make one.
     const std::string zero = shell.dir.Path() + "/zero.txt";
     const bool haveDevice = ::mknod(zero.c_str(), S_IFCHR | 0666, makedev(1, 5)) == 0;

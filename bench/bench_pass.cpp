@@ -215,14 +215,21 @@ void BM_SplitWords(benchmark::State& state)
 }
 BENCHMARK(BM_SplitWords)->Unit(benchmark::kMillisecond);
 
-void RunPass(benchmark::State& state, const std::map<std::string, bool, std::less<>>& options,
-    TCombiWordsDic* combi = nullptr)
+// One option mark a run sets.
+struct TOptionMark
+{
+    TCommandName Command;
+    bool On;
+};
+
+void RunPass(
+    benchmark::State& state, const std::vector<TOptionMark>& options, TCombiWordsDic* combi = nullptr)
 {
     TSetup& s = Setup();
     if (combi == nullptr)
         combi = &s.combi;
-    for (const auto& [name, on] : options)
-        s.ui.SetCommandChecked(name, on);
+    for (const TOptionMark& option : options)
+        s.ui.SetCommandChecked(option.Command, option.On);
     TQuickAsker asker;
     long long changed = 0;
     for (auto _ : state) {
@@ -237,8 +244,8 @@ void RunPass(benchmark::State& state, const std::map<std::string, bool, std::les
         = static_cast<double>(asker.Questions) / static_cast<double>(state.iterations());
     state.counters["changed"] = static_cast<double>(changed);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * Original().Length());
-    for (const auto& [name, on] : options)
-        s.ui.SetCommandChecked(name, false);
+    for (const TOptionMark& option : options)
+        s.ui.SetCommandChecked(option.Command, false);
     s.ui.SetCommandChecked("Mark1", true);
     s.ui.SetCommandChecked("ProposeLast1", true);
 }

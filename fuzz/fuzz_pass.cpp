@@ -52,8 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data + 2), size - 2);
 
     TFuzzUi ui;
-    const char* names[] = { "Mark1", "FastScroll1", "CheckYo1", "NoVarOnly1", "VarOnly1", "ProposeLast1",
-        "FBFormat1", "CombiWords1", "AlwaysAsk1" };
+    using enum TCommand;
+    const TCommand names[] = { Mark1, FastScroll1, CheckYo1, NoVarOnly1, VarOnly1, ProposeLast1, FBFormat1,
+        CombiWords1, AlwaysAsk1 };
     for (int i = 0; i < 9; ++i)
         ui.SetCommandChecked(names[i], (options >> i) & 1);
 

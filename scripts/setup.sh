@@ -6,6 +6,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libsimpleini-dev nlohmann-json3-dev libcli11-dev libpcre2-dev
+  python3-dev pybind11-dev python3-dask python3-distributed
   libzip-dev libpugixml-dev libdeflate-dev
   clang libclang-rt-14-dev
   xvfb xauth

@@ -58,21 +58,21 @@ TWindowGeometry DefaultGeometry(TScreenSize screen)
 const std::vector<TOptionKey>& OptionKeys()
 {
     static const std::vector<TOptionKey> keys {
-        { Tildo, "AlwaysAsk", "AlwaysAsk1", false },
-        { Tildo, "Mark", "Mark1", true },
-        { Tildo, "FastScroll", "FastScroll1", false },
-        { Tildo, "CheckYo", "CheckYo1", false },
-        { Tildo, "NoVarOnly", "NoVarOnly1", false },
-        { Tildo, "VarOnly", "VarOnly1", false },
-        { Tildo, "RTF", "RTF1", false },
-        { Tildo, "WordWrap", "WordWrap1", false },
-        { Tildo, "ProposeLast", "ProposeLast1", true },
-        { Tildo, "ToConfirm", "ToConfirm1", true },
-        { Tildo, "FBFormat", "FBFormat1", false },
-        { Tildo, "CombiWords", "CombiWords1", true },
-        { Tildo, "RecallLastFile", "LastFile1", true },
-        { Tildo, "ToDockAskForm", "ToDockAskForm1", false },
-        { Editor, "InsertLog", "InsertLog1", false },
+        { Tildo, "AlwaysAsk", TCommand::AlwaysAsk1, false },
+        { Tildo, "Mark", TCommand::Mark1, true },
+        { Tildo, "FastScroll", TCommand::FastScroll1, false },
+        { Tildo, "CheckYo", TCommand::CheckYo1, false },
+        { Tildo, "NoVarOnly", TCommand::NoVarOnly1, false },
+        { Tildo, "VarOnly", TCommand::VarOnly1, false },
+        { Tildo, "RTF", TCommand::RTF1, false },
+        { Tildo, "WordWrap", TCommand::WordWrap1, false },
+        { Tildo, "ProposeLast", TCommand::ProposeLast1, true },
+        { Tildo, "ToConfirm", TCommand::ToConfirm1, true },
+        { Tildo, "FBFormat", TCommand::FBFormat1, false },
+        { Tildo, "CombiWords", TCommand::CombiWords1, true },
+        { Tildo, "RecallLastFile", TCommand::LastFile1, true },
+        { Tildo, "ToDockAskForm", TCommand::ToDockAskForm1, false },
+        { Editor, "InsertLog", TCommand::InsertLog1, false },
     };
     return keys;
 }
@@ -109,7 +109,8 @@ void ReadSettingsValues(
     const TIniFile& ini, TScreenSize screen, const TFileLocations& files, TSettingsValues& values)
 {
     for (const TOptionKey& option : OptionKeys())
-        values.Checks[std::string(option.Command)] = ini.ReadBool(option.Section, option.Key, option.Default);
+        values.Checks[std::string(CommandName(option.Command))]
+            = ini.ReadBool(option.Section, option.Key, option.Default);
 
     const TWindowGeometry geometry = DefaultGeometry(screen);
     values.Geometry.Height = ini.ReadInteger(Tildo, "WindowHeight", geometry.Height);
@@ -169,7 +170,7 @@ void WriteSettingsValues(const TSettingsValues& values, bool writeRecent, TIniFi
     const auto& options = OptionKeys();
     for (int k = 0; k < LeadingOptions; ++k)
         ini.WriteBool(Tildo, options[static_cast<std::size_t>(k)].Key,
-            check(options[static_cast<std::size_t>(k)].Command));
+            check(CommandName(options[static_cast<std::size_t>(k)].Command)));
     ini.WriteInteger(Tildo, "WindowHeight", values.Geometry.Height);
     ini.WriteInteger(Tildo, "WindowWidth", values.Geometry.Width);
     ini.WriteInteger(Tildo, "WindowTop", values.Geometry.Top);
@@ -222,8 +223,10 @@ void LoadSettings(TSettings& settings, UserInterface& ui, MainWindow& window, TD
     values.ContextAddLetters = settings.ContextAddLetters;
     ReadSettingsValues(ini, window.ScreenSize(), settings.Files, values);
 
-    for (const auto& [command, checked] : values.Checks)
-        ui.SetCommandChecked(command, checked);
+    for (const auto& [name, checked] : values.Checks) {
+        if (const std::optional<TCommand> command = CommandByName(name))
+            ui.SetCommandChecked(*command, checked);
+    }
     settings.FloatingAskFormYShift = values.FloatingAskFormYShift;
     window.SetEditorFont(values.Font);
     settings.DictionaryPath = values.Dictionary;
@@ -245,10 +248,11 @@ void LoadSettings(TSettings& settings, UserInterface& ui, MainWindow& window, TD
 
 void SetTestingDefaults(TSettings& settings, UserInterface& ui, MainWindow& window)
 {
-    for (const auto& [command, checked] : { std::pair { "AlwaysAsk1", false }, { "Mark1", true },
-             { "FastScroll1", false }, { "CheckYo1", true }, { "NoVarOnly1", false }, { "RTF1", false },
-             { "WordWrap1", false }, { "ProposeLast1", false }, { "ToConfirm1", false },
-             { "FBFormat1", false }, { "CombiWords1", true }, { "LastFile1", false } })
+    using enum TCommand;
+    for (const auto& [command, checked] :
+        { std::pair { AlwaysAsk1, false }, { Mark1, true }, { FastScroll1, false }, { CheckYo1, true },
+            { NoVarOnly1, false }, { RTF1, false }, { WordWrap1, false }, { ProposeLast1, false },
+            { ToConfirm1, false }, { FBFormat1, false }, { CombiWords1, true }, { LastFile1, false } })
         ui.SetCommandChecked(command, checked);
     settings.FloatingAskFormYShift = 32;
     window.SetEditorFont(TEditorFont { "Courier New", 1, 11 });
@@ -273,7 +277,7 @@ void SaveSettings(
     }
     TSettingsValues values;
     for (const TOptionKey& option : OptionKeys())
-        values.Checks[std::string(option.Command)] = ui.IsCommandChecked(option.Command);
+        values.Checks[std::string(CommandName(option.Command))] = ui.IsCommandChecked(option.Command);
     values.Geometry = window.Geometry();
     values.FloatingAskFormYShift = settings.FloatingAskFormYShift;
     values.Font = window.EditorFont();

@@ -3,6 +3,7 @@
 #include "app/file_locations.h"
 #include "app/main_window.h"
 #include "app/recent_files.h"
+#include "platform/commands.h"
 
 #include <map>
 #include <string>
@@ -59,7 +60,7 @@ struct TOptionKey
 {
     std::string_view Section;
     std::string_view Key;
-    std::string_view Command;
+    TCommand Command;
     bool Default;
 };
 // The option keys in the order they are written.

@@ -88,7 +88,7 @@ void TTextSearch::Forget(const TextDocument& target)
         m_target = nullptr;
 }
 
-std::pair<int, int> TTextSearch::Search(const std::string& text, const TFindRequest& request, int from)
+std::pair<int, int> TTextSearch::Search(std::string_view text, const TFindRequest& request, int from)
 {
     if (m_mode == TFindMode::Plain) {
         const int at = FindPlain(text, request.Text, from, request.MatchCase, request.WholeWord);
@@ -110,7 +110,8 @@ bool TTextSearch::FindNext(const TFindRequest& request)
     doc.Focus();
     const int skip = m_first ? 0 : std::max(doc.SelLength(), 1);
     const int from = doc.SelStart() + skip;
-    const std::string text = doc.Text();
+    std::string scratch;
+    const std::string_view text = doc.TextView(scratch);
     const auto [at, length]
         = from <= static_cast<int>(text.size()) ? Search(text, request, from) : std::pair { -1, 0 };
     if (at < 0) {

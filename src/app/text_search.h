@@ -61,7 +61,7 @@ public:
 
 private:
     // Offset and length of the match at or after from; offset -1 for none.
-    std::pair<int, int> Search(const std::string& text, const TFindRequest& request, int from);
+    std::pair<int, int> Search(std::string_view text, const TFindRequest& request, int from);
 
     TPatternEngine m_engine;
     TextDocument* m_target = nullptr;

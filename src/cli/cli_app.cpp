@@ -97,8 +97,16 @@ void AddRestore(CLI::App& app, TParsedOptions& p)
     restore->add_flag("--force", o.Force);
     restore->add_option("-o,--output", o.OutputPath);
     CLI::Option* backup = restore->add_option("--backup", o.BackupSuffix);
+    // Several files make a batch; one is the usual FILE.
+    restore->remove_option(restore->get_option("file"));
+    restore->add_option("file", o.Files);
+    restore->add_option("-j,--jobs", o.Jobs)->check(CLI::Range(1, 256));
+    restore->add_option("--jsonl", o.Jsonl);
+    restore->add_flag("--jsonl-skip-bad", o.JsonlSkipBad);
     restore->callback([&p, backup] {
         p.Restore.BackupGiven = backup->count() > 0;
+        if (!p.Restore.Files.empty())
+            p.Restore.File = p.Restore.Files.front();
         p.Run = [&p] { return RunRestore(p.Restore); };
     });
 }

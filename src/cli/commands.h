@@ -31,6 +31,10 @@ struct TRestoreOptions : TPassCommandOptions
     std::string BackupSuffix;
     bool BackupGiven = false;
     bool Force = false;
+    std::vector<std::string> Files; // several files: a batch (with -i or -o DIR)
+    int Jobs = 1; // -j: files restored at once
+    std::string Jsonl; // --jsonl: the field of JSON Lines records to restore
+    bool JsonlSkipBad = false;
 };
 
 struct TFindOptions

@@ -121,15 +121,15 @@ void CheckOrder(const TCliUserInterface& ui, std::size_t before, const char* fin
 const std::vector<TPassOptionName>& PassOptionNames()
 {
     static const std::vector<TPassOptionName> names {
-        { "AlwaysAsk", "AlwaysAsk1" },
-        { "Mark", "Mark1" },
-        { "FastScroll", "FastScroll1" },
-        { "CheckYo", "CheckYo1" },
-        { "NoVarOnly", "NoVarOnly1" },
-        { "VarOnly", "VarOnly1" },
-        { "ProposeLast", "ProposeLast1" },
-        { "FBFormat", "FBFormat1" },
-        { "CombiWords", "CombiWords1" },
+        { "AlwaysAsk", TCommand::AlwaysAsk1 },
+        { "Mark", TCommand::Mark1 },
+        { "FastScroll", TCommand::FastScroll1 },
+        { "CheckYo", TCommand::CheckYo1 },
+        { "NoVarOnly", TCommand::NoVarOnly1 },
+        { "VarOnly", TCommand::VarOnly1 },
+        { "ProposeLast", TCommand::ProposeLast1 },
+        { "FBFormat", TCommand::FBFormat1 },
+        { "CombiWords", TCommand::CombiWords1 },
     };
     return names;
 }

@@ -22,7 +22,7 @@ class UserInterface;
 struct TPassOptionName
 {
     std::string_view Key;
-    std::string_view Command;
+    TCommand Command;
 };
 const std::vector<TPassOptionName>& PassOptionNames();
 

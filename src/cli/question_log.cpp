@@ -1,5 +1,7 @@
 #include "question_log.h"
 
+#include "cli/stream_document.h"
+
 #include "cli/console.h"
 #include "cli/terminal_asker.h"
 #include "text/letters.h"
@@ -83,7 +85,24 @@ TAnswer KeepAnswer(const TQuestion& question, std::string_view word)
     return HasDottedE(word) ? TAnswer::Dotted : TAnswer::Plain;
 }
 
-TCliAsker::TCliAsker(const MemoryDocument& doc, std::vector<TAnswer> scripted, TUnanswered unanswered,
+namespace {
+
+// The characters at [start, start + length) without copying a whole line where
+// the document allows: questions come often in a long line.
+std::string TextAt(const TextDocument& doc, int start, int length)
+{
+    if (const auto* memory = dynamic_cast<const MemoryDocument*>(&doc))
+        return memory->TextRef().substr(static_cast<std::size_t>(start), static_cast<std::size_t>(length));
+    if (const auto* stream = dynamic_cast<const TStreamDocument*>(&doc))
+        return stream->Range(start, length);
+    const int line = doc.LineOf(start);
+    return doc.Line(line).substr(
+        static_cast<std::size_t>(start - doc.LineStart(line)), static_cast<std::size_t>(length));
+}
+
+} // namespace
+
+TCliAsker::TCliAsker(const TextDocument& doc, std::vector<TAnswer> scripted, TUnanswered unanswered,
     TTerminalAsker* terminal)
     : m_doc(doc)
     , m_scripted(std::move(scripted))
@@ -99,8 +118,7 @@ TAnswer TCliAsker::Ask(const TQuestion& question)
     const int line = m_doc.LineOf(start);
     record.Line = line + 1;
     record.Column = start - m_doc.LineStart(line) + 1;
-    record.Word = m_doc.TextRef().substr(
-        static_cast<std::size_t>(start), static_cast<std::size_t>(m_doc.SelLength()));
+    record.Word = TextAt(m_doc, start, m_doc.SelLength());
     record.Plain = question.PlainForm;
     record.Dotted = question.DottedForm;
     record.DefaultDotted = question.DefaultDotted;
@@ -121,7 +139,8 @@ TAnswer TCliAsker::Ask(const TQuestion& question)
     }
     if (code == TAnswer::Cancel)
         m_cancelled = true;
-    m_records.push_back(std::move(record));
+    if (m_keepRecords)
+        m_records.push_back(std::move(record));
     return code;
 }
 

@@ -50,22 +50,26 @@ struct TQuestionRecord
 class TCliAsker : public Asker
 {
 public:
-    TCliAsker(const MemoryDocument& doc, std::vector<TAnswer> scripted, TUnanswered unanswered,
+    TCliAsker(const TextDocument& doc, std::vector<TAnswer> scripted, TUnanswered unanswered,
         TTerminalAsker* terminal = nullptr);
 
     TAnswer Ask(const TQuestion& question) override;
 
     const std::vector<TQuestionRecord>& Records() const { return m_records; }
+    // Records are kept only for a report: a long text asks millions of questions.
+    void KeepRecords(bool keep) { m_keepRecords = keep; }
+    void ClearRecords() { m_records.clear(); }
     // True once a question was answered with cancel.
     bool Cancelled() const { return m_cancelled; }
 
 private:
-    const MemoryDocument& m_doc;
+    const TextDocument& m_doc;
     std::vector<TAnswer> m_scripted;
     std::size_t m_next = 0;
     TUnanswered m_unanswered;
     TTerminalAsker* m_terminal;
     std::vector<TQuestionRecord> m_records;
+    bool m_keepRecords = true;
     bool m_cancelled = false;
 };
 

@@ -4,6 +4,7 @@
 #include "cli/console.h"
 #include "cli/pass_setup.h"
 #include "cli/question_log.h"
+#include "cli/restore_job.h"
 #include "cli/run_report.h"
 #include "cli/terminal_asker.h"
 #include "cli/text_output.h"
@@ -12,6 +13,7 @@
 
 #include <chrono>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tildo {
@@ -50,6 +52,24 @@ TUnanswered ChooseUnanswered(const TRestoreOptions& o, std::unique_ptr<TTerminal
     return TUnanswered::Keep;
 }
 
+// Streaming keeps memory flat whatever the input's size; the whole-document
+// pass keeps the careful handling of in-place writes, devices and links. A
+// single file that fits comfortably in memory takes the latter; standard input,
+// large files, batches and JSON Lines stream.
+constexpr off_t StreamAboveBytes = 64 << 20;
+
+bool Streams(const TRestoreOptions& o, TUnanswered unanswered, const std::vector<TAnswer>& answers)
+{
+    if (o.Files.size() > 1 || o.Jobs > 1 || !o.Jsonl.empty())
+        return true;
+    if (!AsksNoOne(unanswered, answers))
+        return false;
+    if (o.File == "-")
+        return true;
+    struct stat st { };
+    return ::stat(o.File.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > StreamAboveBytes;
+}
+
 } // namespace
 
 int RunRestore(const TRestoreOptions& o)
@@ -58,6 +78,8 @@ int RunRestore(const TRestoreOptions& o)
     const std::vector<TAnswer> answers = ParseAnswers(o.Answers);
     std::unique_ptr<TTerminal> terminal;
     const TUnanswered unanswered = ChooseUnanswered(o, terminal);
+    if (Streams(o, unanswered, answers))
+        return RunRestoreJobs(o, answers, unanswered);
 
     TPassSession session(o);
     TInputText& input = session.Input;

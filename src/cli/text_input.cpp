@@ -15,29 +15,6 @@ namespace tildo {
 
 namespace {
 
-// The length of the incomplete UTF-8 sequence at the end of bytes, 0 when the
-// last sequence is complete (or is no UTF-8 at all).
-std::size_t IncompleteTail(std::string_view bytes)
-{
-    std::size_t continuation = 0;
-    std::size_t i = bytes.size();
-    while (i > 0 && continuation < 3 && (static_cast<unsigned char>(bytes[i - 1]) & 0xC0) == 0x80) {
-        --i;
-        ++continuation;
-    }
-    if (i == 0)
-        return 0;
-    const auto lead = static_cast<unsigned char>(bytes[i - 1]);
-    std::size_t needed = 0;
-    if ((lead & 0xE0) == 0xC0)
-        needed = 1;
-    else if ((lead & 0xF0) == 0xE0)
-        needed = 2;
-    else if ((lead & 0xF8) == 0xF0)
-        needed = 3;
-    return needed > continuation ? continuation + 1 : 0;
-}
-
 std::string RichRangeToUtf8(std::u32string_view text)
 {
     std::string out;
@@ -129,6 +106,28 @@ void ReadMarkup(TInputText& input, TDocumentFormat format, TEncodingChoice choic
 
 } // namespace
 
+
+std::size_t IncompleteTail(std::string_view bytes)
+{
+    std::size_t continuation = 0;
+    std::size_t i = bytes.size();
+    while (i > 0 && continuation < 3 && (static_cast<unsigned char>(bytes[i - 1]) & 0xC0) == 0x80) {
+        --i;
+        ++continuation;
+    }
+    if (i == 0)
+        return 0;
+    const auto lead = static_cast<unsigned char>(bytes[i - 1]);
+    std::size_t needed = 0;
+    if ((lead & 0xE0) == 0xC0)
+        needed = 1;
+    else if ((lead & 0xF0) == 0xE0)
+        needed = 2;
+    else if ((lead & 0xF8) == 0xF0)
+        needed = 3;
+    return needed > continuation ? continuation + 1 : 0;
+}
+
 TTextEncoding DetectTextEncoding(std::string_view bytes)
 {
     const TTextEncoding detected = DetectEncoding(bytes);
@@ -138,6 +137,17 @@ TTextEncoding DetectTextEncoding(std::string_view bytes)
     if (tail == 0 || tail == bytes.size())
         return detected;
     return DetectEncoding(bytes.substr(0, bytes.size() - tail));
+}
+
+std::optional<TTextFormat> TextFormatFor(const std::string& path, std::string_view format)
+{
+    if (format != "auto")
+        return TextFormatNamed(format);
+    if (path == "-")
+        return TTextFormat::Plain;
+    if (DocumentFormatOf(path))
+        return std::nullopt;
+    return TextFormatOf(path);
 }
 
 TInputText ReadInputText(const std::string& path, TEncodingChoice choice, std::string_view format)

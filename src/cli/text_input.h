@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -49,11 +50,18 @@ struct TInputText
 // format name and ECliError (exit 3) for input that is not text at all or not
 // a document of its format.
 TInputText ReadInputText(const std::string& path, TEncodingChoice choice, std::string_view format = "auto");
+// The text format FILE is read in when it is no document of another kind
+// (plain text, FictionBook or RTF, as ReadInputText chooses); nothing when it
+// is a document (DOCX, ...) or the format name is unknown.
+std::optional<TTextFormat> TextFormatFor(const std::string& path, std::string_view format);
 
 // The window's detection (valid UTF-8 with a BOM or a non-ASCII character),
 // except that a UTF-8 text cut inside its last character still counts as UTF-8:
 // a truncated file must not be read as CP1251 and have its letters changed.
 TTextEncoding DetectTextEncoding(std::string_view bytes);
+// The length of the incomplete UTF-8 sequence at the end of bytes, 0 when the
+// last sequence is complete (or is no UTF-8 at all).
+std::size_t IncompleteTail(std::string_view bytes);
 
 // The characters of document positions exactly as the input holds them (line
 // breaks with their own bytes, characters CP1251 cannot hold, malformed bytes),

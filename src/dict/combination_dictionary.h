@@ -10,9 +10,21 @@ namespace tildo {
 
 class UserInterface;
 
+// How often passes used each combination; apart from the loaded lists for the
+// same reason as TDicRunState.
+struct TCombiRunState {
+    TIntegerList UseCounts;
+
+    void Reset(int count)
+    {
+        UseCounts.Clear();
+        UseCounts.Resize(count, 0);
+    }
+};
+
 // The dictionary of word groups (о чём, всё-таки, \0 лет) that decide their
 // words from their neighbours; parallel lists in file order.
-class TCombiWordsDic
+class TCombiWordsDic : public TCombiRunState
 {
 public:
     explicit TCombiWordsDic(const TBufferLimits& limits)
@@ -24,7 +36,6 @@ public:
     TStringList Texts; // the line as written
     TIntegerList WordCounts;
     TIntegerList DottedMasks; // bit k-1: the k-th word holds ё
-    TIntegerList UseCounts;
 
     // The configured path (settings key CombiDictionary); empty for none.
     std::string FileName;

@@ -42,6 +42,24 @@ TDicLine ParseDicLine(std::string_view line)
     return r;
 }
 
+void TDicRunState::Reset(int forms, int rules)
+{
+    for (TShortIntList* l : { &FormLastAnswer, &FormAlways }) {
+        l->Clear();
+        l->Resize(forms, 0);
+    }
+    for (TIntegerList* l : { &FormMetPlain, &FormMetDotted, &FormNetDotted }) {
+        l->Clear();
+        l->Resize(forms, 0);
+    }
+    RuleLastAnswer.Clear();
+    RuleLastAnswer.Resize(rules, 0);
+    for (TIntegerList* l : { &RuleMetPlain, &RuleMetDotted, &RuleNetDotted }) {
+        l->Clear();
+        l->Resize(rules, 0);
+    }
+}
+
 void TDic::Clear()
 {
     Keys.clear();

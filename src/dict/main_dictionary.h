@@ -17,19 +17,12 @@ struct TDicEntry {
     std::string Form;   // the ё form: the stored form, or the word with the rule's fragment spliced in
 };
 
-// The main dictionary: word forms (всё, ещё) and rules (*съёмка, полёт*), each
-// possibly a variant ('?'), as parallel lists in file order.
-class TDic {
-public:
-    // Lookup keys: FoldDottedE of each form; ascending when the file is in order.
-    TStringList Keys;
-    TStringList Forms;
-    TStringList RuleFragments;  // as written, with ё
-    TStringList RuleStarBefore; // "*" or empty
-    TStringList RuleStarAfter;  // "*" or empty
-    TShortIntList FormVariant;
+// What passes learn about the entries of a main dictionary: the user's last
+// answers, the standing choices and the statistics, parallel to its lists. It
+// is kept apart from the loaded lists so that passes on several threads can
+// read one dictionary, each with a state of its own.
+struct TDicRunState {
     TShortIntList FormLastAnswer; // 0 none, 1 е, 2 ё
-    TShortIntList RuleVariant;
     TShortIntList RuleLastAnswer;
     TShortIntList FormAlways; // standing choice: 0 none, 1 always е, 2 always ё
     TIntegerList FormMetPlain;
@@ -38,6 +31,24 @@ public:
     TIntegerList RuleMetPlain;
     TIntegerList RuleMetDotted;
     TIntegerList RuleNetDotted;
+
+    // A fresh state (all zero) for forms word forms and rules rules.
+    void Reset(int forms, int rules);
+};
+
+// The main dictionary: word forms (всё, ещё) and rules (*съёмка, полёт*), each
+// possibly a variant ('?'), as parallel lists in file order. The window's own
+// passes keep their state in the dictionary itself.
+class TDic : public TDicRunState {
+public:
+    // Lookup keys: FoldDottedE of each form; ascending when the file is in order.
+    TStringList Keys;
+    TStringList Forms;
+    TStringList RuleFragments;  // as written, with ё
+    TStringList RuleStarBefore; // "*" or empty
+    TStringList RuleStarAfter;  // "*" or empty
+    TShortIntList FormVariant;
+    TShortIntList RuleVariant;
 
     // The configured dictionary path (settings key Dictionary); a load of a
     // missing file clears it.

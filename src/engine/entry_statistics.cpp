@@ -40,20 +40,26 @@ void Count(bool metAsEntry, bool endsAsEntry, TIntegerList& metPlain, TIntegerLi
 void UpdateStatistics(
     TDic& dic, int entry, bool isRule, std::string_view wordBefore, std::string_view wordAfter)
 {
+    UpdateStatistics(dic, dic, entry, isRule, wordBefore, wordAfter);
+}
+
+void UpdateStatistics(const TDic& dic, TDicRunState& state, int entry, bool isRule,
+    std::string_view wordBefore, std::string_view wordAfter)
+{
     if (entry < 0)
         return;
     if (isRule) {
         if (entry >= dic.RuleCount())
             return;
         const std::string& fragment = dic.RuleFragments[static_cast<std::size_t>(entry)];
-        Count(ContainsLower(wordBefore, fragment), ContainsLower(wordAfter, fragment), dic.RuleMetPlain,
-            dic.RuleMetDotted, dic.RuleNetDotted, entry);
+        Count(ContainsLower(wordBefore, fragment), ContainsLower(wordAfter, fragment), state.RuleMetPlain,
+            state.RuleMetDotted, state.RuleNetDotted, entry);
     } else {
         if (entry >= dic.FormCount())
             return;
         const std::string& form = dic.Forms[static_cast<std::size_t>(entry)];
-        Count(EqualLower(wordBefore, form), EqualLower(wordAfter, form), dic.FormMetPlain, dic.FormMetDotted,
-            dic.FormNetDotted, entry);
+        Count(EqualLower(wordBefore, form), EqualLower(wordAfter, form), state.FormMetPlain,
+            state.FormMetDotted, state.FormNetDotted, entry);
     }
 }
 

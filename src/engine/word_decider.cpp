@@ -7,8 +7,16 @@
 namespace tildo {
 
 TWordDecider::TWordDecider(TDic& dic, TCombiWordsDic& combi, UserInterface& ui)
+    : TWordDecider(dic, combi, dic, combi, ui)
+{
+}
+
+TWordDecider::TWordDecider(const TDic& dic, const TCombiWordsDic& combi, TDicRunState& dicState,
+    TCombiRunState& combiState, UserInterface& ui)
     : m_dic(dic)
     , m_combi(combi)
+    , m_dicState(dicState)
+    , m_combiUse(combiState)
     , m_ui(ui)
 {
 }
@@ -49,12 +57,12 @@ TWordCase TWordDecider::LookUp(std::string_view word, bool hasDotted)
     if (m_entry.IsRule) {
         c.Kind = TEntryKind::Rule;
         c.Variant = m_dic.RuleVariant[i] != 0;
-        c.Last = ChoiceOfStored(m_dic.RuleLastAnswer[i]);
+        c.Last = ChoiceOfStored(m_dicState.RuleLastAnswer[i]);
     } else {
         c.Kind = TEntryKind::Form;
         c.Variant = m_dic.FormVariant[i] != 0;
-        c.Last = ChoiceOfStored(m_dic.FormLastAnswer[i]);
-        c.Standing = ChoiceOfStored(m_dic.FormAlways[i]);
+        c.Last = ChoiceOfStored(m_dicState.FormLastAnswer[i]);
+        c.Standing = ChoiceOfStored(m_dicState.FormAlways[i]);
     }
     return c;
 }
@@ -79,7 +87,7 @@ TWordDecision TWordDecider::Decide(
         variant = false;
         out.ByCombination = true;
         if (word.CombinationEntry >= 0 && word.CombinationEntry < m_combi.Count())
-            m_combi.UseCounts.Set(word.CombinationEntry, m_combi.UseCounts[word.CombinationEntry] + 1);
+            m_combiUse.UseCounts.Set(word.CombinationEntry, m_combiUse.UseCounts[word.CombinationEntry] + 1);
         else
             m_ui.ErrorBox(Cp("Ошибка #1!"));
     }
@@ -163,7 +171,7 @@ TAnswer TWordDecider::Ask(const TPassOptions& options, const TWordCase& word, TA
         // answer counts as a plain е or ё.
         if (word.Entry >= 0 && word.Entry < m_dic.FormCount() && q.AlwaysPlainEnabled) {
             m_ui.SetCommandEnabled("ClearUserSel1", true);
-            m_dic.FormAlways.Set(word.Entry, StoredChoice(once));
+            m_dicState.FormAlways.Set(word.Entry, StoredChoice(once));
         }
         given = once;
     }
@@ -173,9 +181,9 @@ TAnswer TWordDecider::Ask(const TPassOptions& options, const TWordCase& word, TA
         return TAnswer::None;
     if (word.Entry >= 0) {
         if (fromRule)
-            m_dic.RuleLastAnswer.Set(word.Entry, StoredChoice(given));
+            m_dicState.RuleLastAnswer.Set(word.Entry, StoredChoice(given));
         else
-            m_dic.FormLastAnswer.Set(word.Entry, StoredChoice(given));
+            m_dicState.FormLastAnswer.Set(word.Entry, StoredChoice(given));
     }
     return given;
 }

@@ -66,11 +66,15 @@ protected:
 // The decision for one word, apart from the scan that finds the words: the
 // lookup in the main dictionary, the standing choices, the combination's
 // verdict, the run options and the question. It remembers the answers and
-// standing choices in the dictionary and counts the combinations' uses.
+// standing choices in the dictionary (or in the states it is given) and counts
+// the combinations' uses.
 class TWordDecider
 {
 public:
     TWordDecider(TDic& dic, TCombiWordsDic& combi, UserInterface& ui);
+    // Reads the dictionaries only; what it remembers goes to the states.
+    TWordDecider(const TDic& dic, const TCombiWordsDic& combi, TDicRunState& dicState,
+        TCombiRunState& combiState, UserInterface& ui);
     TWordDecider(const TWordDecider&) = delete;
     TWordDecider& operator=(const TWordDecider&) = delete;
 
@@ -93,8 +97,10 @@ private:
     TAnswer Ask(const TPassOptions& options, const TWordCase& word, TAnswer proposed, bool hasDotted,
         bool missing, bool misplaced, bool mismatch, TQuestionPort& port, TWordDecision& out);
 
-    TDic& m_dic;
-    TCombiWordsDic& m_combi;
+    const TDic& m_dic;
+    const TCombiWordsDic& m_combi;
+    TDicRunState& m_dicState;
+    TCombiRunState& m_combiUse;
     UserInterface& m_ui;
     TLookupCache m_cache;
     // Reused from word to word.

@@ -126,15 +126,23 @@ bool SameText(std::string_view a, std::string_view b)
 
 TYoficator::TYoficator(TextDocument& doc, UserInterface& ui, Asker& asker, TDic& dic, TCombiWordsDic& combi,
     TWordBuffer& window, const TBufferLimits& limits)
+    : TYoficator(doc, ui, asker, dic, combi, dic, combi, window, limits)
+{
+}
+
+TYoficator::TYoficator(TextDocument& doc, UserInterface& ui, Asker& asker, const TDic& dic,
+    const TCombiWordsDic& combi, TDicRunState& dicState, TCombiRunState& combiState, TWordBuffer& window,
+    const TBufferLimits& limits)
     : m_doc(doc)
     , m_ui(ui)
     , m_asker(asker)
     , m_dic(dic)
     , m_combi(combi)
+    , m_dicState(dicState)
     , m_window(window)
     , m_limits(limits)
     , m_decimalSeparator(LocaleDecimalSeparator())
-    , m_decider(dic, combi, ui)
+    , m_decider(dic, combi, dicState, combiState, ui)
 {
     m_runStart = Clock();
 }
@@ -235,15 +243,17 @@ void TYoficator::ScanText(int startLine, int startColumn)
         m_window.Clear();
         m_windowLetters = 0;
         m_windowTracked = true;
-        m_decider.ForgetLookups(); // the dictionaries may have changed since the last scan
+        if (!DictionariesFixed)
+            m_decider.ForgetLookups(); // the dictionaries may have changed since the last scan
         // The filter holds for this scan's dictionary only; outside a scan it
         // lets everything through. Outside a scan the window may be filled
         // by others, so its words' letters are not known.
         TScopeGuard endOfScan([this] {
-            m_combiFilter.Clear();
+            if (!DictionariesFixed)
+                m_combiFilter.Clear();
             m_windowTracked = false;
         });
-        if (m_scanCombi)
+        if (m_scanCombi && !(DictionariesFixed && m_combiFilter.Built()))
             m_combiFilter.Build(m_combi);
         m_separator.assign(1, ' ');
         m_lineIndex = -1;
@@ -475,7 +485,7 @@ void TYoficator::WriteBack(
     int position, std::string_view word, int entry, bool isRule, std::string_view result)
 {
     if (entry >= 0)
-        UpdateStatistics(m_dic, entry, isRule, word, result);
+        UpdateStatistics(m_dic, m_dicState, entry, isRule, word, result);
     // A decided form always has the word's length (е and ё are one letter
     // each); anything else would shift the text under the recorded positions.
     if (result.size() != word.size())

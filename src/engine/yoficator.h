@@ -37,6 +37,12 @@ public:
 
     TYoficator(TextDocument& doc, UserInterface& ui, Asker& asker, TDic& dic, TCombiWordsDic& combi,
         TWordBuffer& window, const TBufferLimits& limits);
+    // A pass that only reads the dictionaries and keeps what it learns about
+    // their entries in states of its own (sized to them by the caller), so
+    // that passes on several threads can share one loaded dictionary.
+    TYoficator(TextDocument& doc, UserInterface& ui, Asker& asker, const TDic& dic,
+        const TCombiWordsDic& combi, TDicRunState& dicState, TCombiRunState& combiState, TWordBuffer& window,
+        const TBufferLimits& limits);
     TYoficator(const TYoficator&) = delete;
     TYoficator& operator=(const TYoficator&) = delete;
 
@@ -44,6 +50,10 @@ public:
     int LinesBelow = 2; // lines kept visible under a word shown for a question
     int ContextAddLetters = 20; // characters shown around a word in a question
     TClock Clock = [] { return std::chrono::steady_clock::now(); };
+    // The dictionaries stay as they are from scan to scan (many short texts
+    // in a row): the lookup cache and the combination screening are kept
+    // rather than rebuilt for each scan.
+    bool DictionariesFixed = false;
 
     // Binds the combination log to "combi.log" in the program directory; each
     // combination that decides a word is appended there.
@@ -127,8 +137,9 @@ private:
     TextDocument& m_doc;
     UserInterface& m_ui;
     Asker& m_asker;
-    TDic& m_dic;
-    TCombiWordsDic& m_combi;
+    const TDic& m_dic;
+    const TCombiWordsDic& m_combi;
+    TDicRunState& m_dicState;
     TWordBuffer& m_window;
     const TBufferLimits& m_limits;
     TextDocument* m_wordPane = nullptr;

@@ -161,23 +161,24 @@ void TMainForm::Testing1Click()
     SetTitle(m_testing->WindowTitle());
 }
 
-QAction* TMainForm::Command(const char* name) const
+QAction* TMainForm::Command(TCommandName command) const
 {
-    return findChild<QAction*>(QString::fromLatin1(name));
+    return m_ui->Command(command);
 }
 
-QAction* TMainForm::AddCommand(
-    QMenu* menu, const char* name, const char* caption, const QKeySequence& shortcut)
+QAction* TMainForm::AddCommand(QMenu* menu, TCommand command, const QKeySequence& shortcut)
 {
-    QAction* action = menu->addAction(Q(caption));
-    action->setObjectName(QString::fromLatin1(name));
+    const TCommandInfo& info = CommandInfo(command);
+    QAction* action = menu->addAction(
+        QString::fromUtf8(info.Caption.data(), static_cast<qsizetype>(info.Caption.size())));
+    action->setObjectName(QString::fromLatin1(info.Name.data(), static_cast<qsizetype>(info.Name.size())));
     action->setShortcut(shortcut);
     return action;
 }
 
-QAction* TMainForm::AddOption(QMenu* menu, const char* name, const char* caption, bool checked)
+QAction* TMainForm::AddOption(QMenu* menu, TCommand command, bool checked)
 {
-    QAction* action = AddCommand(menu, name, caption, {});
+    QAction* action = AddCommand(menu, command, {});
     action->setCheckable(true);
     action->setChecked(checked);
     return action;
@@ -198,48 +199,46 @@ void TMainForm::CreateFileMenu()
     QMenu* menu = menuBar()->addMenu(Q("Файл"));
     menu->setObjectName(QStringLiteral("FileMenu"));
     m_fileMenu = menu;
-    QAction* testing = AddCommand(menu, "Testing1", "Тестирование", Qt::Key_F11);
+    QAction* testing = AddCommand(menu, TCommand::Testing1, Qt::Key_F11);
     testing->setVisible(false);
     testing->setEnabled(false);
     connect(testing, &QAction::triggered, this, &TMainForm::Testing1Click);
-    connect(AddCommand(menu, "Open1", "Загрузить текст", Qt::Key_F3), &QAction::triggered, this,
+    connect(AddCommand(menu, TCommand::Open1, Qt::Key_F3), &QAction::triggered, this,
         [this] { m_documents->Open1Click(); });
-    connect(AddCommand(menu, "Saveas1", "Сохранить текст как", Qt::Key_F2), &QAction::triggered, this,
+    connect(AddCommand(menu, TCommand::Saveas1, Qt::Key_F2), &QAction::triggered, this,
         [this] { m_documents->Saveas1Click(); });
-    connect(AddCommand(menu, "Close1", "Очистить текстовое окно", {}), &QAction::triggered, this,
+    connect(AddCommand(menu, TCommand::Close1, {}), &QAction::triggered, this,
         [this] { m_documents->Close1Click(); });
-    connect(AddCommand(menu, "OpenDic1", "Загрузить основной словарь", {}), &QAction::triggered, this,
-        &TMainForm::OpenDic1Click);
-    connect(AddCommand(menu, "OpenCombiDic1", "Загрузить словарь словосочетаний", {}), &QAction::triggered,
-        this, &TMainForm::OpenCombiDic1Click);
+    connect(AddCommand(menu, TCommand::OpenDic1, {}), &QAction::triggered, this, &TMainForm::OpenDic1Click);
+    connect(AddCommand(menu, TCommand::OpenCombiDic1, {}), &QAction::triggered, this,
+        &TMainForm::OpenCombiDic1Click);
     menu->addSeparator();
-    QAction* clearList = AddCommand(menu, "ClearFileList1", "Очистить список последних файлов", {});
+    QAction* clearList = AddCommand(menu, TCommand::ClearFileList1, {});
     clearList->setEnabled(false);
     connect(clearList, &QAction::triggered, this, [this] { m_documents->ClearFileList1Click(); });
-    connect(AddCommand(menu, "Exit1", "Выход", {}), &QAction::triggered, this, &QWidget::close);
+    connect(AddCommand(menu, TCommand::Exit1, {}), &QAction::triggered, this, &QWidget::close);
 }
 
 void TMainForm::CreateEditMenu()
 {
     QMenu* menu = menuBar()->addMenu(Q("Редактировать"));
     menu->setObjectName(QStringLiteral("EditMenu"));
-    connect(AddCommand(menu, "Cut1", "Вырезать", QKeySequence(Qt::CTRL | Qt::Key_X)), &QAction::triggered,
+    connect(AddCommand(menu, TCommand::Cut1, QKeySequence(Qt::CTRL | Qt::Key_X)), &QAction::triggered,
         m_editor, &QPlainTextEdit::cut);
-    connect(AddCommand(menu, "Copy1", "Копировать", QKeySequence(Qt::CTRL | Qt::Key_C)), &QAction::triggered,
+    connect(AddCommand(menu, TCommand::Copy1, QKeySequence(Qt::CTRL | Qt::Key_C)), &QAction::triggered,
         m_editor, &QPlainTextEdit::copy);
-    connect(AddCommand(menu, "Paste1", "Вставить", QKeySequence(Qt::CTRL | Qt::Key_V)), &QAction::triggered,
+    connect(AddCommand(menu, TCommand::Paste1, QKeySequence(Qt::CTRL | Qt::Key_V)), &QAction::triggered,
         m_editor, &QPlainTextEdit::paste);
-    connect(AddCommand(menu, "Selectall1", "Выделить всё", QKeySequence(Qt::CTRL | Qt::Key_A)),
-        &QAction::triggered, m_editor, &QPlainTextEdit::selectAll);
+    connect(AddCommand(menu, TCommand::Selectall1, QKeySequence(Qt::CTRL | Qt::Key_A)), &QAction::triggered,
+        m_editor, &QPlainTextEdit::selectAll);
     menu->addSeparator();
-    QAction* undo = AddCommand(menu, "Undo1", "Откат", QKeySequence(Qt::CTRL | Qt::Key_Z));
+    QAction* undo = AddCommand(menu, TCommand::Undo1, QKeySequence(Qt::CTRL | Qt::Key_Z));
     undo->setEnabled(false);
     connect(undo, &QAction::triggered, this, &TMainForm::Undo1Click);
     menu->addSeparator();
-    connect(AddCommand(menu, "Find1", "Найти", QKeySequence(Qt::CTRL | Qt::Key_F)), &QAction::triggered, this,
+    connect(AddCommand(menu, TCommand::Find1, QKeySequence(Qt::CTRL | Qt::Key_F)), &QAction::triggered, this,
         [this] { m_findDialog->StartSearch(*m_document, *m_ui, TFindMode::Plain); });
-    connect(AddCommand(
-                menu, "FindReg1", "Найти регулярное выражение", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_F)),
+    connect(AddCommand(menu, TCommand::FindReg1, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_F)),
         &QAction::triggered, this,
         [this] { m_findDialog->StartSearch(*m_document, *m_ui, TFindMode::Pattern); });
 }
@@ -248,16 +247,15 @@ void TMainForm::CreateYoMenu()
 {
     QMenu* menu = menuBar()->addMenu(Q("Ёфикация"));
     menu->setObjectName(QStringLiteral("YoMenu"));
-    connect(AddCommand(menu, "YoPos1", "Ёфицировать с текущей позиции", Qt::Key_F9), &QAction::triggered,
-        this, &TMainForm::YoPos1Click);
-    connect(AddCommand(menu, "YoBegin1", "Ёфицировать с начала текста", QKeySequence(Qt::CTRL | Qt::Key_F9)),
-        &QAction::triggered, this, [this] { RunPass(0, 1); });
-    QAction* clearStat
-        = AddCommand(menu, "ClearStat1", "Обнулить статистику", QKeySequence(Qt::SHIFT | Qt::Key_F10));
+    connect(
+        AddCommand(menu, TCommand::YoPos1, Qt::Key_F9), &QAction::triggered, this, &TMainForm::YoPos1Click);
+    connect(AddCommand(menu, TCommand::YoBegin1, QKeySequence(Qt::CTRL | Qt::Key_F9)), &QAction::triggered,
+        this, [this] { RunPass(0, 1); });
+    QAction* clearStat = AddCommand(menu, TCommand::ClearStat1, QKeySequence(Qt::SHIFT | Qt::Key_F10));
     clearStat->setEnabled(false);
     connect(clearStat, &QAction::triggered, this,
         [this] { ClearStat1Click(*m_document, m_dic, m_combiDic, m_engine->Counters(), *m_ui); });
-    QAction* clearUserSel = AddCommand(menu, "ClearUserSel1", "Сбросить \"Всегда Е/Ё\"", {});
+    QAction* clearUserSel = AddCommand(menu, TCommand::ClearUserSel1, {});
     clearUserSel->setEnabled(false);
     connect(clearUserSel, &QAction::triggered, this, &TMainForm::ClearUserSel1Click);
 }
@@ -266,12 +264,12 @@ void TMainForm::CreateOptionsMenu()
 {
     QMenu* menu = menuBar()->addMenu(Q("Опции"));
     menu->setObjectName(QStringLiteral("OptionsMenu"));
-    AddOption(menu, "AlwaysAsk1", "Всегда подтверждать замену", false);
-    AddOption(menu, "Mark1", "Помечать исправленное", true);
-    AddOption(menu, "FastScroll1", "Быстрая промотка", false);
-    AddOption(menu, "CheckYo1", "Проверять расстановку \"ё\"", false);
-    QAction* noVarOnly = AddOption(menu, "NoVarOnly1", "Только бесспорные замены", false);
-    QAction* varOnly = AddOption(menu, "VarOnly1", "Только обязательные замены", false);
+    AddOption(menu, TCommand::AlwaysAsk1, false);
+    AddOption(menu, TCommand::Mark1, true);
+    AddOption(menu, TCommand::FastScroll1, false);
+    AddOption(menu, TCommand::CheckYo1, false);
+    QAction* noVarOnly = AddOption(menu, TCommand::NoVarOnly1, false);
+    QAction* varOnly = AddOption(menu, TCommand::VarOnly1, false);
     // Turning one of the two on turns the other off; turning one off leaves the other.
     connect(noVarOnly, &QAction::triggered, this, [varOnly](bool on) {
         if (on)
@@ -281,15 +279,14 @@ void TMainForm::CreateOptionsMenu()
         if (on)
             noVarOnly->setChecked(false);
     });
-    connect(AddOption(menu, "RTF1", "Сохранять в формате RTF", false), &QAction::triggered, this,
-        &TMainForm::ApplyRichTextMode);
-    connect(AddOption(menu, "WordWrap1", "Заворачивать текст (\"Word wrap\")", false), &QAction::triggered,
-        this, &TMainForm::ApplyWordWrap);
-    AddOption(menu, "ProposeLast1", "Предлагать последний вариант", true);
-    AddOption(menu, "ToConfirm1", "Подтверждать операции", true);
-    AddOption(menu, "FBFormat1", "Формат \"FictionBook\"", false);
-    AddOption(menu, "CombiWords1", "Анализ словосочетаний", false)->setEnabled(false);
-    AddOption(menu, "LastFile1", "Запоминать последний файл", true);
+    connect(AddOption(menu, TCommand::RTF1, false), &QAction::triggered, this, &TMainForm::ApplyRichTextMode);
+    connect(
+        AddOption(menu, TCommand::WordWrap1, false), &QAction::triggered, this, &TMainForm::ApplyWordWrap);
+    AddOption(menu, TCommand::ProposeLast1, true);
+    AddOption(menu, TCommand::ToConfirm1, true);
+    AddOption(menu, TCommand::FBFormat1, false);
+    AddOption(menu, TCommand::CombiWords1, false)->setEnabled(false);
+    AddOption(menu, TCommand::LastFile1, true);
     AddLayoutOptions(menu);
     ApplyWordWrap();
 }
@@ -317,11 +314,11 @@ void TMainForm::RefreshCommands()
     const bool text = m_document->Length() > 0;
     const bool selection = m_editor->textCursor().hasSelection();
     const bool dictionary = HasDictionary();
-    for (const char* name : { "Saveas1", "Close1", "Selectall1", "Find1" })
+    for (const TCommand name : { TCommand::Saveas1, TCommand::Close1, TCommand::Selectall1, TCommand::Find1 })
         Command(name)->setEnabled(text);
-    for (const char* name : { "Cut1", "Copy1" })
+    for (const TCommand name : { TCommand::Cut1, TCommand::Copy1 })
         Command(name)->setEnabled(text && selection);
-    for (const char* name : { "YoBegin1", "YoPos1" })
+    for (const TCommand name : { TCommand::YoBegin1, TCommand::YoPos1 })
         Command(name)->setEnabled(text && dictionary);
     Command("ClearFileList1")->setEnabled(m_recentActions.size() > 0);
     Command("CombiWords1")->setEnabled(m_combiDic.Count() > 0);

@@ -6,6 +6,7 @@
 #include "dict/main_dictionary.h"
 #include "dict/my_lists.h"
 #include "platform/asker.h"
+#include "platform/commands.h"
 
 #include <QMainWindow>
 
@@ -39,9 +40,10 @@ class TQtUserInterface;
 class TStatForm;
 
 // The main window: the editor, the status line and the menus "Файл",
-// "Редактировать", "Ёфикация" and "Опции". Every command is a QAction named
-// after its menu item ("Open1", "YoBegin1", "Mark1", ...), which is how the
-// core reaches the option check marks and the enabled states. The window owns
+// "Редактировать", "Ёфикация", "Опции" and "Помощь". Every command is a
+// QAction made from the command table (named after its menu item, "Open1",
+// "YoBegin1", "Mark1", ...), which is how the core reaches the option check
+// marks and the enabled states. The window owns
 // the dictionaries and the documents for the whole run and goes through the
 // application shell's start-up and shut-down.
 class TMainForm : public QMainWindow, public MainWindow, public ShellHooks
@@ -78,7 +80,8 @@ public:
     TCombiWordsDic& CombiDic() { return m_combiDic; }
     TYoficator& Engine() const { return *m_engine; }
     TLifecycle& Lifecycle() const { return *m_lifecycle; }
-    QAction* Command(const char* name) const;
+    // The window's action for a command; nullptr when it has none.
+    QAction* Command(TCommandName command) const;
 
     // Questions go to this asker instead of the floating dialog (nullptr: the
     // dialog again); the editor still shows the word first.
@@ -159,8 +162,9 @@ private:
     void Help2Click();
     // The docked panel is in use: a pass runs with "Встроенная форма запроса" on.
     bool PanelInUse() const;
-    QAction* AddCommand(QMenu* menu, const char* name, const char* caption, const QKeySequence& shortcut);
-    QAction* AddOption(QMenu* menu, const char* name, const char* caption, bool checked);
+    // A menu item for a command, with the command's name and caption.
+    QAction* AddCommand(QMenu* menu, TCommand command, const QKeySequence& shortcut);
+    QAction* AddOption(QMenu* menu, TCommand command, bool checked);
     void ApplyRichTextMode();
     void ApplyWordWrap();
     bool HasDictionary() const;

@@ -31,25 +31,23 @@ namespace tildo {
 
 void TMainForm::AddLayoutOptions(QMenu* menu)
 {
-    AddOption(menu, "ToDockAskForm1", "Встроенная форма запроса", false);
+    AddOption(menu, TCommand::ToDockAskForm1, false);
     menu->addSeparator();
-    connect(AddCommand(menu, "ContextAddLetters1", "Ширина контекста", {}), &QAction::triggered, this,
+    connect(AddCommand(menu, TCommand::ContextAddLetters1, {}), &QAction::triggered, this,
         [this] { AskSetting(m_lifecycle->Settings.ContextAddLetters, 20, 60); });
-    connect(AddCommand(menu, "LinesBelow1", "Количество строк промотки", {}), &QAction::triggered, this,
+    connect(AddCommand(menu, TCommand::LinesBelow1, {}), &QAction::triggered, this,
         [this] { AskSetting(m_lifecycle->Settings.LinesBelow, 0, 20); });
     menu->addSeparator();
-    connect(AddCommand(menu, "Font1", "Задать шрифт главного окна", {}), &QAction::triggered, this,
-        &TMainForm::Font1Click);
+    connect(AddCommand(menu, TCommand::Font1, {}), &QAction::triggered, this, &TMainForm::Font1Click);
 }
 
 void TMainForm::CreateHelpMenu()
 {
     QMenu* menu = menuBar()->addMenu(Q("Помощь"));
     menu->setObjectName(QStringLiteral("HelpMenu"));
-    connect(AddCommand(menu, "About1", "О программе", Qt::Key_F1), &QAction::triggered, this,
-        &TMainForm::About1Click);
     connect(
-        AddCommand(menu, "Help2", "Ещё о программе", {}), &QAction::triggered, this, &TMainForm::Help2Click);
+        AddCommand(menu, TCommand::About1, Qt::Key_F1), &QAction::triggered, this, &TMainForm::About1Click);
+    connect(AddCommand(menu, TCommand::Help2, {}), &QAction::triggered, this, &TMainForm::Help2Click);
 }
 
 void TMainForm::OpenDic1Click()
@@ -120,7 +118,7 @@ void TMainForm::About1Click()
 
 void TMainForm::Help2Click()
 {
-    const std::string path = m_lifecycle->Settings.ProgramDirectory + "/tildo.html";
+    const std::string path = m_lifecycle->Settings.Files.FindDataFile("tildo.html");
     if (!QFileInfo::exists(PathToQString(path))) {
         m_ui->ErrorBox(Cp("Файл \"") + PathForDisplay(path) + Cp("\" не найден"));
         return;

@@ -44,9 +44,8 @@ QAction* SeparatorBefore(QMenu& menu, QAction* anchor)
 
 void TMainForm::CreateToolCommands()
 {
-    const auto insert = [this](QMenu* menu, QAction* before, const char* name, const char* caption,
-                            const QKeySequence& shortcut) {
-        QAction* action = AddCommand(menu, name, caption, shortcut);
+    const auto insert = [this](QMenu* menu, QAction* before, TCommand command, const QKeySequence& shortcut) {
+        QAction* action = AddCommand(menu, command, shortcut);
         if (before != nullptr) {
             menu->removeAction(action);
             menu->insertAction(before, action);
@@ -57,16 +56,16 @@ void TMainForm::CreateToolCommands()
     auto* editMenu = findChild<QMenu*>(QStringLiteral("EditMenu"));
     auto* yoMenu = findChild<QMenu*>(QStringLiteral("YoMenu"));
 
-    connect(insert(fileMenu, SeparatorBefore(*fileMenu, Command("ClearFileList1")), "EditDic1",
-                "Редактор словарей", Qt::Key_F4),
+    connect(insert(fileMenu, SeparatorBefore(*fileMenu, Command("ClearFileList1")), TCommand::EditDic1,
+                Qt::Key_F4),
         &QAction::triggered, this, &TMainForm::EditDic1Click);
-    connect(insert(editMenu, ActionAfter(*editMenu, Command("Selectall1")), "CopyToDicEdit1",
-                "Копировать в редактор словарей", Qt::Key_F8),
+    connect(
+        insert(editMenu, ActionAfter(*editMenu, Command("Selectall1")), TCommand::CopyToDicEdit1, Qt::Key_F8),
         &QAction::triggered, this, &TMainForm::CopyToDicEdit1Click);
-    connect(insert(yoMenu, ActionAfter(*yoMenu, Command("YoBegin1")), "Stat1", "Детальная статистика",
+    connect(insert(yoMenu, ActionAfter(*yoMenu, Command("YoBegin1")), TCommand::Stat1,
                 QKeySequence(Qt::CTRL | Qt::Key_T)),
         &QAction::triggered, this, &TMainForm::Stat1Click);
-    connect(insert(yoMenu, nullptr, "YoCollect1", "Сбор новых Ё", {}), &QAction::triggered, this,
+    connect(insert(yoMenu, nullptr, TCommand::YoCollect1, {}), &QAction::triggered, this,
         &TMainForm::YoCollect1Click);
 
     // The question dialog hands its selected context over the same way.

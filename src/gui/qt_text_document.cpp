@@ -243,6 +243,11 @@ std::string TQtTextDocument::Text() const
     return CachedText();
 }
 
+std::string_view TQtTextDocument::TextView(std::string& /*scratch*/) const
+{
+    return CachedText();
+}
+
 int TQtTextDocument::Length() const
 {
     // The document ends with a paragraph separator of its own that no text shows.

@@ -36,6 +36,7 @@ public:
     int LineStart(int i) const override;
     int LineOf(int offset) const override;
     std::string Text() const override;
+    std::string_view TextView(std::string& scratch) const override;
     int Length() const override;
 
     void Select(int start, int length) override;

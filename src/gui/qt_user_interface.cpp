@@ -223,41 +223,48 @@ bool TQtUserInterface::eventFilter(QObject* watched, QEvent* event)
     return blocking;
 }
 
-QAction* TQtUserInterface::Command(std::string_view command) const
+QAction* TQtUserInterface::Command(TCommandName command) const
 {
-    return m_window.findChild<QAction*>(
-        QString::fromLatin1(command.data(), static_cast<qsizetype>(command.size())));
+    // The pass reads option marks after every word: the action is looked up
+    // once and remembered for as long as it exists.
+    QPointer<QAction>& cached = m_actions[command.Index()];
+    if (cached.isNull()) {
+        const std::string_view name = command.Name();
+        cached = m_window.findChild<QAction*>(
+            QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+    }
+    return cached.data();
 }
 
-void TQtUserInterface::SetCommandEnabled(std::string_view command, bool enabled)
+void TQtUserInterface::SetCommandEnabled(TCommandName command, bool enabled)
 {
     if (QAction* action = Command(command))
         action->setEnabled(enabled);
 }
 
-bool TQtUserInterface::IsCommandEnabled(std::string_view command) const
+bool TQtUserInterface::IsCommandEnabled(TCommandName command) const
 {
     const QAction* action = Command(command);
     return action != nullptr && action->isEnabled();
 }
 
-void TQtUserInterface::SetCommandChecked(std::string_view command, bool checked)
+void TQtUserInterface::SetCommandChecked(TCommandName command, bool checked)
 {
     if (QAction* action = Command(command))
         action->setChecked(checked);
     else
-        m_marksWithoutItem[std::string(command)] = checked;
+        m_marksWithoutItem[std::string(command.Name())] = checked;
 }
 
-bool TQtUserInterface::IsCommandChecked(std::string_view command) const
+bool TQtUserInterface::IsCommandChecked(TCommandName command) const
 {
     if (const QAction* action = Command(command))
         return action->isChecked();
-    const auto it = m_marksWithoutItem.find(command);
+    const auto it = m_marksWithoutItem.find(command.Name());
     return it != m_marksWithoutItem.end() && it->second;
 }
 
-void TQtUserInterface::SetCommandCaption(std::string_view command, const std::string& caption)
+void TQtUserInterface::SetCommandCaption(TCommandName command, const std::string& caption)
 {
     if (QAction* action = Command(command))
         action->setText(ToQString(caption));

@@ -6,8 +6,10 @@
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
+#include <array>
 #include <functional>
 #include <map>
 #include <string>
@@ -55,18 +57,18 @@ public:
     std::string ChooseOpenFile(const TFileChoice& choice) override;
     std::string ChooseSaveFile(const TFileChoice& choice) override;
 
-    void SetCommandEnabled(std::string_view command, bool enabled) override;
-    bool IsCommandEnabled(std::string_view command) const override;
-    void SetCommandChecked(std::string_view command, bool checked) override;
-    bool IsCommandChecked(std::string_view command) const override;
-    void SetCommandCaption(std::string_view command, const std::string& caption) override;
+    void SetCommandEnabled(TCommandName command, bool enabled) override;
+    bool IsCommandEnabled(TCommandName command) const override;
+    void SetCommandChecked(TCommandName command, bool checked) override;
+    bool IsCommandChecked(TCommandName command) const override;
+    void SetCommandCaption(TCommandName command, const std::string& caption) override;
 
     // Called before events are let through or a box is shown: the editor's
     // view catches up with a pass that defers it.
     void SetBeforeEvents(std::function<void()> hook) { m_beforeEvents = std::move(hook); }
 
     // The window's command of that name; nullptr when there is none.
-    QAction* Command(std::string_view command) const;
+    QAction* Command(TCommandName command) const;
 
     // Input is swallowed (and Esc recorded) for the life of the returned
     // guard. When the outermost ends, the operation is over: so is its
@@ -122,6 +124,7 @@ private:
     // Check marks of options that have no menu item in this window, kept so
     // that the settings file gets back what it gave.
     std::map<std::string, bool, std::less<>> m_marksWithoutItem;
+    mutable std::array<QPointer<QAction>, CommandCount> m_actions;
 };
 
 } // namespace tildo

@@ -2,7 +2,7 @@
 
 #include "platform/user_interface.h"
 
-#include <map>
+#include <array>
 #include <string>
 
 namespace tildo {
@@ -12,7 +12,8 @@ namespace tildo {
 // pressed. It keeps the status text and the commands' states, so that code
 // which reads back an option sees what was set. The command-line tool, the
 // benchmarks and the fuzz targets build on it and override what they need.
-class TNullUserInterface : public UserInterface {
+class TNullUserInterface : public UserInterface
+{
 public:
     void ErrorBox(const std::string&) override { }
     bool QuestionYesNo(const std::string&) override { return false; }
@@ -24,30 +25,30 @@ public:
     void SetStatusText(const std::string& text) override { m_status = text; }
     void SetBusyCursor(bool) override { }
     bool IsEscPressed() override { return false; }
-    void SetCommandEnabled(std::string_view command, bool enabled) override
+    void SetCommandEnabled(TCommandName command, bool enabled) override
     {
-        m_enabled[std::string(command)] = enabled;
+        m_enabled[command.Index()] = enabled;
     }
-    bool IsCommandEnabled(std::string_view command) const override
+    bool IsCommandEnabled(TCommandName command) const override { return m_enabled[command.Index()] != 0; }
+    void SetCommandChecked(TCommandName command, bool checked) override
     {
-        const auto it = m_enabled.find(command);
-        return it == m_enabled.end() || it->second;
+        m_checked[command.Index()] = checked;
     }
-    void SetCommandChecked(std::string_view command, bool checked) override
-    {
-        m_checked[std::string(command)] = checked;
-    }
-    bool IsCommandChecked(std::string_view command) const override
-    {
-        const auto it = m_checked.find(command);
-        return it != m_checked.end() && it->second;
-    }
-    void SetCommandCaption(std::string_view, const std::string&) override { }
+    bool IsCommandChecked(TCommandName command) const override { return m_checked[command.Index()] == 1; }
+    void SetCommandCaption(TCommandName, const std::string&) override { }
 
 private:
     std::string m_status;
-    std::map<std::string, bool, std::less<>> m_enabled;
-    std::map<std::string, bool, std::less<>> m_checked;
+    // Per command: enabled unless disabled (2 = never set), checked only when set.
+    std::array<unsigned char, CommandCount> m_enabled = MakeFilled(2);
+    std::array<unsigned char, CommandCount> m_checked = MakeFilled(0);
+
+    static constexpr std::array<unsigned char, CommandCount> MakeFilled(unsigned char value)
+    {
+        std::array<unsigned char, CommandCount> a {};
+        a.fill(value);
+        return a;
+    }
 };
 
 } // namespace tildo

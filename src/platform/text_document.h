@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tildo {
 
@@ -48,6 +49,14 @@ public:
     virtual int LineOf(int offset) const = 0;
     // The whole text, each line break one '\n'; offsets agree with LineStart.
     virtual std::string Text() const = 0;
+    // The whole text to read in place until the document next changes. A
+    // document that holds its text as one string gives it without a copy;
+    // others fill scratch.
+    virtual std::string_view TextView(std::string& scratch) const
+    {
+        scratch = Text();
+        return scratch;
+    }
     virtual int Length() const = 0;
 
     virtual void Select(int start, int length) = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/commands.h"
 #include "platform/scope_guard.h"
 
 #include <string>
@@ -23,8 +24,8 @@ struct TFileChoice
 // cursor, the Esc key, file dialogs and the menu commands' enabled and checked
 // states.
 // Every text passed across is CP1251, as everywhere in the core; the
-// implementation converts at its edge. Commands are named by their menu item
-// names ("YoBegin1", "CombiWords1", ...).
+// implementation converts at its edge. Commands are TCommand values, or their
+// menu item names ("YoBegin1", "CombiWords1", ...) checked while compiling.
 class UserInterface
 {
 public:
@@ -68,12 +69,12 @@ public:
         return {};
     }
 
-    virtual void SetCommandEnabled(std::string_view command, bool enabled) = 0;
-    virtual bool IsCommandEnabled(std::string_view command) const = 0;
-    virtual void SetCommandChecked(std::string_view command, bool checked) = 0;
-    virtual bool IsCommandChecked(std::string_view command) const = 0;
+    virtual void SetCommandEnabled(TCommandName command, bool enabled) = 0;
+    virtual bool IsCommandEnabled(TCommandName command) const = 0;
+    virtual void SetCommandChecked(TCommandName command, bool checked) = 0;
+    virtual bool IsCommandChecked(TCommandName command) const = 0;
     // The menu caption of a command ("Откат \"все -> всё\"", "Сброс теста").
-    virtual void SetCommandCaption(std::string_view command, const std::string& caption) = 0;
+    virtual void SetCommandCaption(TCommandName command, const std::string& caption) = 0;
 };
 
 // Shows the busy cursor and a status text for the life of a long operation,

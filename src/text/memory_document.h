@@ -45,6 +45,7 @@ public:
     int LineStart(int i) const override;
     int LineOf(int offset) const override;
     std::string Text() const override { return m_text; }
+    std::string_view TextView(std::string& /*scratch*/) const override { return m_text; }
     int Length() const override { return static_cast<int>(m_text.size()); }
     // The text without a copy.
     const std::string& TextRef() const { return m_text; }

@@ -243,15 +243,17 @@ void TDicEditor::UpdateCommands(TPane focus)
     const bool wordHasLines = PaneLineCount(m_word) > 0;
     if (const TextDocument* active = Pane(focus)) {
         const bool activeHasLines = PaneLineCount(*active) > 0;
-        for (const char* command : { "Cut1", "Copy1", "Selectall1", "Find1", "Lower1", "Upper1" })
+        for (const TCommand command : { TCommand::Cut1, TCommand::Copy1, TCommand::Selectall1,
+                 TCommand::Find1, TCommand::Lower1, TCommand::Upper1 })
             m_ui.SetCommandEnabled(command, activeHasLines);
     }
-    for (const char* command : { "Save1", "Sort1", "DelDoubles1", "Subtract1", "CheckDic1", "FindInDic1" })
+    for (const TCommand command : { TCommand::Save1, TCommand::Sort1, TCommand::DelDoubles1,
+             TCommand::Subtract1, TCommand::CheckDic1, TCommand::FindInDic1 })
         m_ui.SetCommandEnabled(command, dicHasLines);
     m_ui.SetCommandEnabled("AddToDic1", wordHasLines);
     m_ui.SetCommandEnabled(
         "Morph1", wordHasLines && m_setup.Morphs != nullptr && m_setup.Morphs->MorphsLoaded);
-    for (const char* command : { "Lower1", "FindInDic1", "SweepWordEditor1" })
+    for (const TCommand command : { TCommand::Lower1, TCommand::FindInDic1, TCommand::SweepWordEditor1 })
         m_ui.SetCommandEnabled(command, wordHasLines);
     const auto& links = m_setup.Links;
     m_ui.SetCommandEnabled("OpenCurrDic1", links.CurrentDicPath && !links.CurrentDicPath().empty());

@@ -49,11 +49,13 @@ TEST(SettingsTest, WithoutAFileEverythingTakesItsDefault)
     shell.Start();
     EXPECT_EQ(shell.window.Geom, (TWindowGeometry { 200, 150, 1200, 900 }));
     EXPECT_EQ(shell.window.Font, (TEditorFont { "Courier New", 1, 10 }));
-    for (const char* on : { "Mark1", "ProposeLast1", "ToConfirm1", "LastFile1" })
-        EXPECT_TRUE(shell.ui.IsCommandChecked(on)) << on;
-    for (const char* off : { "AlwaysAsk1", "FastScroll1", "CheckYo1", "NoVarOnly1", "VarOnly1", "RTF1",
-             "WordWrap1", "FBFormat1", "CombiWords1", "ToDockAskForm1", "InsertLog1" })
-        EXPECT_FALSE(shell.ui.IsCommandChecked(off)) << off;
+    for (const TCommand on :
+        { TCommand::Mark1, TCommand::ProposeLast1, TCommand::ToConfirm1, TCommand::LastFile1 })
+        EXPECT_TRUE(shell.ui.IsCommandChecked(on)) << CommandName(on);
+    for (const TCommand off : { TCommand::AlwaysAsk1, TCommand::FastScroll1, TCommand::CheckYo1,
+             TCommand::NoVarOnly1, TCommand::VarOnly1, TCommand::RTF1, TCommand::WordWrap1,
+             TCommand::FBFormat1, TCommand::CombiWords1, TCommand::ToDockAskForm1, TCommand::InsertLog1 })
+        EXPECT_FALSE(shell.ui.IsCommandChecked(off)) << CommandName(off);
     EXPECT_EQ(shell.lifecycle.Settings.DictionaryPath, shell.dir.Path() + "/tildo.dat");
     EXPECT_EQ(shell.lifecycle.Settings.ButtonHotKeys, "1234");
     EXPECT_EQ(shell.window.Split, (TSplitLayout { 90, false }));

@@ -1,6 +1,7 @@
 #include "app/window_commands.h"
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
+#include "platform/commands.h"
 #include "support/recording_ui.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,17 @@ namespace {
 using test::TRecordingUi;
 using test::TTempDir;
 using test::W;
+
+TEST(WindowCommands, EveryCommandIsFoundByItsOwnName)
+{
+    for (const TCommandInfo& info : CommandTable) {
+        ASSERT_EQ(CommandByName(info.Name), info.Command) << info.Name;
+        EXPECT_EQ(CommandName(info.Command), info.Name);
+        EXPECT_FALSE(info.Caption.empty()) << info.Name;
+    }
+    EXPECT_EQ(CommandByName("Mark"), std::nullopt);
+    EXPECT_EQ(TCommandName("Help2").Command(), TCommand::Help2);
+}
 
 TEST(WindowCommands, NumberEntries)
 {

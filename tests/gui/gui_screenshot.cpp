@@ -14,15 +14,15 @@
 #include "qt_user_interface.h"
 #include "support/recording_ui.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFontMetrics>
-#include <QAction>
 #include <QImage>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTimer>
 
 #include <cstdio>

@@ -44,7 +44,8 @@ public:
         QApplication::processEvents();
     }
 
-    QAction* Command(const char* name) const { return Form->Command(name); }
+    // By name, so that tests may loop over names.
+    QAction* Command(const char* name) const { return Form->findChild<QAction*>(QString::fromLatin1(name)); }
     std::string Path(const std::string& name) const { return Dir.Path() + "/" + name; }
     QString QPath(const std::string& name) const { return QString::fromStdString(Path(name)); }
     QString EditorText() const;

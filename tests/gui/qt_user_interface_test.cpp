@@ -100,8 +100,19 @@ TEST(QtUserInterface, StatusLineBusyCursorAndCommands)
     EXPECT_TRUE(w.ui.IsCommandChecked("ToDockAskForm1"));
     w.ui.SetCommandChecked("ToDockAskForm1", false);
     EXPECT_FALSE(w.ui.IsCommandChecked("ToDockAskForm1"));
-    w.ui.SetCommandEnabled("NoSuch1", true);
-    EXPECT_FALSE(w.ui.IsCommandEnabled("NoSuch1"));
+    // A command this window has no item for is never enabled.
+    w.ui.SetCommandEnabled("Stat1", true);
+    EXPECT_FALSE(w.ui.IsCommandEnabled("Stat1"));
+
+    // The action found once is remembered, but not beyond its life: a new item
+    // of the same name takes its place.
+    delete w.ui.Command("Mark1");
+    EXPECT_FALSE(w.ui.IsCommandChecked("Mark1"));
+    auto* again = new QAction(&w.window);
+    again->setObjectName(QStringLiteral("Mark1"));
+    again->setCheckable(true);
+    w.ui.SetCommandChecked(TCommand::Mark1, true);
+    EXPECT_TRUE(again->isChecked());
 }
 
 // Waits long enough for the next poll to let events through.

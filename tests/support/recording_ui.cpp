@@ -74,15 +74,15 @@ std::string TRecordingUi::ChooseSaveFile(const TFileChoice& choice)
     return NextAnswer(SaveFileAnswers);
 }
 
-bool TRecordingUi::IsCommandEnabled(std::string_view command) const
+bool TRecordingUi::IsCommandEnabled(TCommandName command) const
 {
-    const auto it = Enabled.find(command);
+    const auto it = Enabled.find(command.Name());
     return it != Enabled.end() && it->second;
 }
 
-bool TRecordingUi::IsCommandChecked(std::string_view command) const
+bool TRecordingUi::IsCommandChecked(TCommandName command) const
 {
-    const auto it = Checked.find(command);
+    const auto it = Checked.find(command.Name());
     return it != Checked.end() && it->second;
 }
 

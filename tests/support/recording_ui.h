@@ -30,7 +30,7 @@ public:
     std::map<std::string, bool, std::less<>> Checked;
     std::deque<std::string> OpenFileAnswers; // paths chosen in open dialogs; cancel when empty
     std::deque<std::string> SaveFileAnswers; // paths chosen in save dialogs; cancel when empty
-    std::vector<TFileChoice> FileChoices;    // every file dialog shown, in order
+    std::vector<TFileChoice> FileChoices; // every file dialog shown, in order
     std::map<std::string, std::string, std::less<>> Captions;
 
     void ErrorBox(const std::string& text) override { Errors.push_back(text); }
@@ -49,19 +49,19 @@ public:
     bool IsEscPressed() override;
     std::string ChooseOpenFile(const TFileChoice& choice) override;
     std::string ChooseSaveFile(const TFileChoice& choice) override;
-    void SetCommandEnabled(std::string_view command, bool enabled) override
+    void SetCommandEnabled(TCommandName command, bool enabled) override
     {
-        Enabled[std::string(command)] = enabled;
+        Enabled[std::string(command.Name())] = enabled;
     }
-    bool IsCommandEnabled(std::string_view command) const override;
-    void SetCommandChecked(std::string_view command, bool checked) override
+    bool IsCommandEnabled(TCommandName command) const override;
+    void SetCommandChecked(TCommandName command, bool checked) override
     {
-        Checked[std::string(command)] = checked;
+        Checked[std::string(command.Name())] = checked;
     }
-    bool IsCommandChecked(std::string_view command) const override;
-    void SetCommandCaption(std::string_view command, const std::string& caption) override
+    bool IsCommandChecked(TCommandName command) const override;
+    void SetCommandCaption(TCommandName command, const std::string& caption) override
     {
-        Captions[std::string(command)] = caption;
+        Captions[std::string(command.Name())] = caption;
     }
     // The caption last set for a command, empty when none.
     std::string Caption(std::string_view command) const;

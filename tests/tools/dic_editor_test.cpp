@@ -341,9 +341,10 @@ TEST(Commands, UpdateCommandsFollowsThePanesInItsOrder)
 {
     TEditorFixture f;
     f.Editor.UpdateCommands(TPane::None);
-    for (const char* command : { "Save1", "Sort1", "CheckDic1", "AddToDic1", "Morph1", "SweepWordEditor1",
-             "OpenCurrDic1", "OpenCurrCombiDic1" })
-        EXPECT_FALSE(f.Ui.IsCommandEnabled(command)) << command;
+    for (const TCommand command :
+        { TCommand::Save1, TCommand::Sort1, TCommand::CheckDic1, TCommand::AddToDic1, TCommand::Morph1,
+            TCommand::SweepWordEditor1, TCommand::OpenCurrDic1, TCommand::OpenCurrCombiDic1 })
+        EXPECT_FALSE(f.Ui.IsCommandEnabled(command)) << CommandName(command);
 
     SetPane(f.Dic, { "ёж" });
     f.CurrentDic = "/somewhere/tildo.dat";

@@ -1,0 +1,74 @@
+#pragma once
+
+// The restorer as a library: load the dictionaries once, then restore ё in any
+// number of texts, from any number of threads at once. Texts are UTF-8.
+// Nothing is asked: a word the dictionaries leave open stays as written, and
+// the questions a person would have been asked are reported.
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tildo {
+
+struct TRestorerOptions
+{
+    std::string Dictionary; // the main dictionary; empty: the one installed with the program
+    std::string Combinations; // the combination dictionary; empty: none
+    // Pass options by their settings keys (AlwaysAsk, NoVarOnly, VarOnly,
+    // ProposeLast, CheckYo, CombiWords, ...), as tildo-cli --on/--off take them.
+    std::vector<std::string> On;
+    std::vector<std::string> Off;
+};
+
+// A word the dictionaries leave to a person, as the pass met it.
+struct TRestorerQuestion
+{
+    int Line = 0; // from 1
+    int Column = 0; // from 1, in characters
+    std::string Word; // as written
+    std::string Plain; // the е form
+    std::string Dotted; // the ё form
+    bool DefaultDotted = false; // the ё form would be proposed
+    std::string Caption;
+};
+
+// A dictionary that cannot be loaded, or an option that does not exist.
+class ERestorerError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class TRestorer
+{
+public:
+    // Loads the dictionaries; throws ERestorerError.
+    explicit TRestorer(const TRestorerOptions& options = {});
+    ~TRestorer();
+    TRestorer(const TRestorer&) = delete;
+    TRestorer& operator=(const TRestorer&) = delete;
+
+    // The text with ё restored, every other byte as it was (line breaks, a
+    // byte-order mark, characters of other alphabets, malformed bytes).
+    std::string Restore(std::string_view text) const;
+    // The same, with the questions of the pass in order.
+    std::string Restore(std::string_view text, std::vector<TRestorerQuestion>& questions) const;
+    // The bytes of a plain text file, UTF-8 or CP1251 (told apart as tildo-cli
+    // tells them), restored and given back in their own encoding. Bytes with
+    // a zero byte are no text: std::invalid_argument.
+    std::string RestoreFileBytes(std::string_view bytes) const;
+    // One JSON Lines record with ё restored in the string at a dotted field
+    // path ("meta.text"); every other byte of the record stays. A record
+    // without that string comes back as it is; a malformed record throws
+    // std::invalid_argument.
+    std::string RestoreJsonRecord(std::string_view record, std::string_view field) const;
+
+private:
+    struct TImpl;
+    std::unique_ptr<TImpl> m_impl;
+};
+
+} // namespace tildo

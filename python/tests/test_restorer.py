@@ -1,0 +1,95 @@
+"""The Python module against the command-line tool, and its contracts."""
+
+import json
+import os
+import subprocess
+import tempfile
+import threading
+import unittest
+
+import tildo
+
+CLI = os.environ.get("TILDO_CLI", "tildo-cli")
+CORPUS = os.environ.get("TILDO_CORPUS", "")
+
+
+def plain(text):
+    return text.replace("ё", "е").replace("Ё", "Е")
+
+
+def cli(args, data):
+    with tempfile.NamedTemporaryFile(suffix=".txt") as f:
+        f.write(data.encode("utf-8"))
+        f.flush()
+        run = subprocess.run([CLI, "--unanswered", "keep"] + args + [f.name], capture_output=True, check=True)
+        return run.stdout.decode("utf-8")
+
+
+class RestorerTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.r = tildo.Restorer()
+        cls.combi = tildo.Restorer(combinations=tildo.data_file("combi.dat"))
+
+    def test_restores_and_keeps_every_other_character(self):
+        self.assertEqual(self.r.restore("еще"), "ещё")
+        text = "\ufeffЕще елка\r\n中 😀 ЕЩЕ\rеж"
+        self.assertEqual(self.r.restore(text), "\ufeffЕщё ёлка\r\n中 😀 ЕЩЁ\rёж")
+        self.assertEqual(self.r.restore(""), "")
+
+    def test_results_equal_the_command_line_tool(self):
+        names = sorted(os.listdir(CORPUS)) if CORPUS and os.path.isdir(CORPUS) else []
+        self.assertTrue(names, "the corpus is missing")
+        for name in names:
+            with open(os.path.join(CORPUS, name), encoding="utf-8", newline="") as f:
+                text = plain(f.read())
+            self.assertEqual(self.r.restore(text), cli([], text), name)
+            combined = self.combi.restore(text)
+            self.assertEqual(combined, cli(["-c", tildo.data_file("combi.dat")], text), name)
+            self.assertNotEqual(combined, text)
+
+    def test_questions_are_reported_and_the_words_kept(self):
+        out, questions = self.r.restore_with_questions("все\nи все")
+        self.assertEqual(out, "все\nи все")
+        self.assertEqual([(q["line"], q["column"], q["word"]) for q in questions], [(1, 1, "все"), (2, 3, "все")])
+        self.assertEqual(questions[0]["dotted"], "всё")
+
+    def test_jsonl_records_equal_the_command_line_tool(self):
+        records = [
+            {"id": 1, "meta": {"text": "Еще елка, все еще"}, "text": "еще"},
+            {"meta": {"text": "о чем речь"}, "z": [1, 2]},
+            {"meta": {}},
+        ]
+        lines = [json.dumps(r, ensure_ascii=(i == 0)) for i, r in enumerate(records)]
+        ours = [self.r.restore_jsonl(line, "meta.text") for line in lines]
+        self.assertEqual("\n".join(ours) + "\n", cli(["--jsonl", "meta.text"], "\n".join(lines) + "\n"))
+        self.assertEqual(json.loads(ours[0])["meta"]["text"], "Ещё ёлка, всё ещё")
+        self.assertEqual(json.loads(ours[0])["text"], "еще")
+        self.assertEqual(ours[2], lines[2])
+        with self.assertRaises(ValueError):
+            self.r.restore_jsonl('{"text": "еще"', "text")
+
+    def test_threads_share_one_restorer(self):
+        text = plain("Ещё ёлка, всё ещё. ") * 2000
+        expected = self.combi.restore(text)
+        results = [None] * 4
+
+        def work(i):
+            results[i] = self.combi.restore(text)
+
+        threads = [threading.Thread(target=work, args=(i,)) for i in range(4)]
+        for t in threads:
+            t.start()
+        for t in threads:
+            t.join()
+        self.assertEqual(results, [expected] * 4)
+
+    def test_bad_dictionary_and_option_raise(self):
+        with self.assertRaises(tildo.RestorerError):
+            tildo.Restorer(dictionary="/nonexistent/tildo.dat")
+        with self.assertRaises(tildo.RestorerError):
+            tildo.Restorer(on=["NoSuchOption"])
+
+
+if __name__ == "__main__":
+    unittest.main()

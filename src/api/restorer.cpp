@@ -1,0 +1,184 @@
+#include "tildo/restorer.h"
+
+#include "app/json_record.h"
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/pass_setup.h"
+#include "cli/question_log.h"
+#include "cli/restore_job.h"
+#include "cli/text_input.h"
+#include "engine/yoficator.h"
+#include "platform/file_io.h"
+#include "text/cp1251.h"
+
+#include <mutex>
+
+namespace tildo {
+
+namespace {
+
+TPassCommandOptions CommandOptions(const TRestorerOptions& o)
+{
+    TPassCommandOptions c;
+    c.Dictionary = o.Dictionary;
+    c.Combinations = o.Combinations;
+    c.On = o.On;
+    c.Off = o.Off;
+    return c;
+}
+
+std::string Utf8(std::string_view cp1251)
+{
+    return Cp1251ToUtf8(cp1251);
+}
+
+} // namespace
+
+// One pass's own objects, kept between calls so that a short text costs no
+// setting up; a call takes one from the pool and gives it back.
+struct TRestorerPass
+{
+    TRestorerPass(const TSharedDictionaries& d, const TRestorerOptions& o)
+        : Window(d.Limits)
+        , Asker(Doc, {}, TUnanswered::Keep)
+    {
+        SetPassOptions(Ui, o.On, o.Off, false, d.Combinations);
+        DicState.Reset(d.Dic.FormCount(), d.Dic.RuleCount());
+        CombiState.Reset(d.Combi.Count());
+        Engine = std::make_unique<TYoficator>(
+            Doc, Ui, Asker, d.Dic, d.Combi, DicState, CombiState, Window, d.Limits);
+        Engine->DictionariesFixed = true;
+    }
+
+    // Restores doc in place; questions (if asked for) get the pass's questions.
+    void Run(MemoryDocument& text, std::vector<TRestorerQuestion>* questions)
+    {
+        std::swap(Doc, text);
+        Asker.ClearRecords();
+        Asker.KeepRecords(questions != nullptr);
+        Engine->DoYoficate(0, 1);
+        std::swap(Doc, text);
+        if (questions == nullptr)
+            return;
+        for (const TQuestionRecord& r : Asker.Records())
+            questions->push_back({ r.Line, r.Column, Utf8(r.Word), Utf8(r.Plain), Utf8(r.Dotted),
+                r.DefaultDotted, Utf8(r.Caption) });
+    }
+
+    TCliUserInterface Ui;
+    TDicRunState DicState;
+    TCombiRunState CombiState;
+    TWordBuffer Window;
+    MemoryDocument Doc;
+    TCliAsker Asker;
+    std::unique_ptr<TYoficator> Engine;
+};
+
+struct TRestorer::TImpl
+{
+    explicit TImpl(const TRestorerOptions& o)
+        : Options(o)
+        , Command(CommandOptions(o))
+        , Dictionaries(Command)
+    {
+        // An unknown option name is found now rather than at the first text.
+        TRestorerPass check(Dictionaries, Options);
+    }
+
+    // A pass from the pool, returned to it when the holder ends.
+    class THeld
+    {
+    public:
+        explicit THeld(TImpl& impl)
+            : m_impl(impl)
+        {
+            {
+                const std::lock_guard lock(impl.PoolMutex);
+                if (!impl.Pool.empty()) {
+                    m_pass = std::move(impl.Pool.back());
+                    impl.Pool.pop_back();
+                }
+            }
+            if (m_pass == nullptr)
+                m_pass = std::make_unique<TRestorerPass>(impl.Dictionaries, impl.Options);
+        }
+        ~THeld()
+        {
+            const std::lock_guard lock(m_impl.PoolMutex);
+            m_impl.Pool.push_back(std::move(m_pass));
+        }
+        THeld(const THeld&) = delete;
+        THeld& operator=(const THeld&) = delete;
+        TRestorerPass& operator*() { return *m_pass; }
+        TRestorerPass* operator->() { return m_pass.get(); }
+
+    private:
+        TImpl& m_impl;
+        std::unique_ptr<TRestorerPass> m_pass;
+    };
+
+    TRestorerOptions Options;
+    TPassCommandOptions Command;
+    TSharedDictionaries Dictionaries;
+    std::mutex PoolMutex;
+    std::vector<std::unique_ptr<TRestorerPass>> Pool;
+};
+
+TRestorer::TRestorer(const TRestorerOptions& options)
+{
+    try {
+        m_impl = std::make_unique<TImpl>(options);
+    } catch (const ECliError& e) {
+        throw ERestorerError(e.what());
+    } catch (const EFileError& e) {
+        throw ERestorerError(e.Path() + ": " + e.Reason());
+    }
+}
+
+TRestorer::~TRestorer() = default;
+
+std::string TRestorer::Restore(std::string_view text) const
+{
+    TImpl::THeld pass(*m_impl);
+    MemoryDocument doc = MemoryDocument::FromUtf8(text);
+    pass->Run(doc, nullptr);
+    return doc.ToUtf8();
+}
+
+std::string TRestorer::Restore(std::string_view text, std::vector<TRestorerQuestion>& questions) const
+{
+    questions.clear();
+    TImpl::THeld pass(*m_impl);
+    MemoryDocument doc = MemoryDocument::FromUtf8(text);
+    pass->Run(doc, &questions);
+    return doc.ToUtf8();
+}
+
+std::string TRestorer::RestoreFileBytes(std::string_view bytes) const
+{
+    // Changing "letters" in binary data would only damage it.
+    if (bytes.find('\0') != std::string_view::npos)
+        throw std::invalid_argument("not a text: it holds zero bytes");
+    if (DetectTextEncoding(bytes) == TTextEncoding::Utf8)
+        return Restore(bytes);
+    TImpl::THeld pass(*m_impl);
+    MemoryDocument doc = MemoryDocument::FromCp1251(bytes);
+    pass->Run(doc, nullptr);
+    return doc.ToCp1251();
+}
+
+std::string TRestorer::RestoreJsonRecord(std::string_view record, std::string_view field) const
+{
+    const std::vector<std::string> path = SplitFieldPath(field);
+    if (path.empty())
+        throw std::invalid_argument("empty field name in \"" + std::string(field) + "\"");
+    TImpl::THeld pass(*m_impl);
+    std::string out(record);
+    std::string error;
+    if (!tildo::RestoreJsonRecord(
+            out, path, [&](MemoryDocument& doc) { pass->Run(doc, nullptr); }, error))
+        throw std::invalid_argument(error);
+    return out;
+}
+
+} // namespace tildo

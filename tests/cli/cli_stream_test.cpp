@@ -1,0 +1,268 @@
+// Streaming passes against the whole-text pass, batches of files, and JSON
+// Lines records through the built tool.
+
+#include "cli_runner.h"
+
+#include "cli/pass_setup.h"
+#include "cli/progress.h"
+#include "cli/question_log.h"
+#include "cli/restore_job.h"
+#include "cli/stream_document.h"
+#include "cli/stream_io.h"
+#include "engine/yoficator.h"
+
+#include <gtest/gtest.h>
+
+namespace tildo::test {
+namespace {
+
+const std::string Corpus = std::string(TILDO_SOURCE_DIR) + "/../shared/corpus";
+
+// The corpus texts with every ё written as е, as the tool meets them.
+std::string PlainCorpus(const std::string& name)
+{
+    std::string text = ReadFile(Corpus + "/" + name);
+    for (const auto& [from, to] : { std::pair { "ё", "е" }, std::pair { "Ё", "Е" } }) {
+        for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at))
+            text.replace(at, 2, to);
+    }
+    return text;
+}
+
+struct TPassResult
+{
+    std::string Bytes;
+    std::vector<TQuestionRecord> Questions;
+};
+
+// One pass over doc as the tool sets it up, with every variant asked (and kept).
+template <class Document>
+void RunPassOver(const TSharedDictionaries& d, Document& doc, TPassResult& out, bool askAll = true)
+{
+    TCliUserInterface ui;
+    SetPassOptions(ui, askAll ? std::vector<std::string> { "AlwaysAsk" } : std::vector<std::string> {}, {},
+        false, d.Combinations);
+    TDicRunState dicState;
+    dicState.Reset(d.Dic.FormCount(), d.Dic.RuleCount());
+    TCombiRunState combiState;
+    combiState.Reset(d.Combi.Count());
+    TWordBuffer window(d.Limits);
+    TCliAsker asker(doc, {}, TUnanswered::Keep);
+    TYoficator engine(doc, ui, asker, d.Dic, d.Combi, dicState, combiState, window, d.Limits);
+    engine.DoYoficate(0, 1);
+    out.Questions = asker.Records();
+}
+
+TPassResult WholePass(
+    const TSharedDictionaries& d, const std::string& bytes, TTextEncoding encoding, bool askAll = true)
+{
+    TPassResult r;
+    MemoryDocument doc = encoding == TTextEncoding::Utf8 ? MemoryDocument::FromUtf8(bytes)
+                                                         : MemoryDocument::FromCp1251(bytes);
+    RunPassOver(d, doc, r, askAll);
+    r.Bytes = encoding == TTextEncoding::Utf8 ? doc.ToUtf8() : doc.ToCp1251();
+    return r;
+}
+
+TPassResult StreamPass(const TSharedDictionaries& d, const std::string& bytes, TTextEncoding encoding,
+    std::size_t block, bool askAll = true)
+{
+    TTempDir dir;
+    TByteInput input(dir.Write("in.txt", bytes));
+    TPassResult r;
+    std::size_t most = 0;
+    TStreamDocument* seen = nullptr;
+    TStreamDocument doc(
+        input, encoding,
+        [&](std::string_view b) {
+            r.Bytes += b;
+            most = std::max(most, seen->BlocksHeld());
+        },
+        d.Limits.BufferCapacity(), 20, block);
+    seen = &doc;
+    RunPassOver(d, doc, r, askAll);
+    doc.Finish();
+    // The window stays a handful of blocks, however long the text.
+    if (bytes.size() > 100 * block) {
+        EXPECT_LT(most, 40u);
+    }
+    return r;
+}
+
+void ExpectSame(const TPassResult& whole, const TPassResult& streamed, const std::string& what)
+{
+    EXPECT_EQ(streamed.Bytes, whole.Bytes) << what;
+    ASSERT_EQ(streamed.Questions.size(), whole.Questions.size()) << what;
+    for (std::size_t i = 0; i < whole.Questions.size(); ++i) {
+        const TQuestionRecord& a = whole.Questions[i];
+        const TQuestionRecord& b = streamed.Questions[i];
+        EXPECT_TRUE(a.Line == b.Line && a.Column == b.Column && a.Word == b.Word && a.Caption == b.Caption)
+            << what << ": question " << i;
+    }
+}
+
+TSharedDictionaries& Dictionaries()
+{
+    static TPassCommandOptions options = [] {
+        TPassCommandOptions o;
+        o.Dictionary = std::string(TILDO_DATA_DIR) + "/tildo.dat";
+        o.Combinations = std::string(TILDO_DATA_DIR) + "/combi.dat";
+        return o;
+    }();
+    static TSharedDictionaries d(options);
+    return d;
+}
+
+TEST(StreamPass, EqualsTheWholeTextPassOnTheCorpusWhateverTheBlockSize)
+{
+    const TSharedDictionaries& d = Dictionaries();
+    for (const char* name : { "guide-a.txt", "guide-b.txt" }) {
+        const std::string utf8 = PlainCorpus(name);
+        // Decided words change the text; with every word asked (and kept),
+        // the questions' positions are compared.
+        for (const bool askAll : { false, true }) {
+            const TPassResult whole = WholePass(d, utf8, TTextEncoding::Utf8, askAll);
+            EXPECT_EQ(whole.Bytes != utf8, !askAll);
+            EXPECT_EQ(whole.Questions.size() > 100, askAll);
+            // Blocks of one line each, of a few lines, and of many.
+            for (const std::size_t block : { std::size_t(1), std::size_t(300), std::size_t(1) << 16 })
+                ExpectSame(whole, StreamPass(d, utf8, TTextEncoding::Utf8, block, askAll),
+                    std::string(name) + " block " + std::to_string(block));
+        }
+    }
+    // CP1251 with CR LF breaks.
+    std::string cp = W(PlainCorpus("guide-b.txt"));
+    for (std::size_t at = cp.find('\n'); at != std::string::npos; at = cp.find('\n', at + 2))
+        cp.replace(at, 1, "\r\n");
+    const TPassResult whole = WholePass(d, cp, TTextEncoding::Cp1251, false);
+    EXPECT_NE(whole.Bytes, cp);
+    ExpectSame(whole, StreamPass(d, cp, TTextEncoding::Cp1251, 200, false), "CR LF");
+}
+
+TEST(StreamPass, EdgesOfTheTextComeOutAsTheWholeTextPassLeavesThem)
+{
+    const TSharedDictionaries& d = Dictionaries();
+    const std::string cases[] = {
+        "",
+        "\n",
+        "еще",
+        "\xEF\xBB\xBF"
+        "все еще\r\nелка",
+        "о чем\n\n\n\nречь, все\nеще 中 😀\n",
+        // Combinations across line ends and a stray byte.
+        "все\r\nравно \xFF и все\nже\n",
+    };
+    for (const std::string& text : cases) {
+        const TPassResult whole = WholePass(d, text, TTextEncoding::Utf8);
+        for (const std::size_t block : { std::size_t(1), std::size_t(5), std::size_t(4096) })
+            ExpectSame(whole, StreamPass(d, text, TTextEncoding::Utf8, block), "case \"" + text + "\"");
+    }
+}
+
+TEST(StreamPass, ALongLineIsOneBlock)
+{
+    const TSharedDictionaries& d = Dictionaries();
+    std::string line;
+    // Words the dictionary settles without a question, and combinations.
+    const std::string words[] = { "еще ", "елка, ", "о чем речь ", "слово " };
+#if defined(__SANITIZE_ADDRESS__)
+    const std::size_t size = std::size_t(8) << 20; // the sanitizers' build is many times slower
+#else
+    const std::size_t size = std::size_t(50) << 20;
+#endif
+    for (std::size_t i = 0; line.size() < size; ++i)
+        line += words[i % 4];
+    const TPassResult streamed = StreamPass(d, line, TTextEncoding::Utf8, std::size_t(1) << 20, false);
+    const TPassResult whole = WholePass(d, line, TTextEncoding::Utf8, false);
+    EXPECT_EQ(streamed.Bytes.size(), whole.Bytes.size());
+    EXPECT_TRUE(streamed.Bytes == whole.Bytes);
+    EXPECT_EQ(streamed.Questions.size(), whole.Questions.size());
+}
+
+TEST(CliBatch, FilesOnTwoThreadsEqualSingleRunsAndAFailureStopsNoOther)
+{
+    TTempDir dir;
+    const std::string dic = TestDictionary(dir);
+    const std::string a = dir.Write("a.txt", "еще елка\nвсе лет\n");
+    const std::string b = dir.Write("b.txt", W("полет еще\r\nеж"));
+    const std::string binary = dir.Write("c.txt", std::string("еще") + '\0');
+    TTempDir outDir;
+
+    const TCliRun run
+        = RunCli({ "-d", dic, "-j", "2", "-o", outDir.Path(), a, binary, b, dir.Path() + "/none.txt" });
+    EXPECT_EQ(run.Code, 3) << run.Err;
+    EXPECT_NE(run.Err.find("c.txt"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("none.txt"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("файлов: 2, с ошибками: 2"), std::string::npos) << run.Err;
+    for (const std::string& f : { a, b }) {
+        const TCliRun single = RunCli({ "-d", dic, f });
+        EXPECT_EQ(single.Code, 0);
+        EXPECT_EQ(ReadFile(outDir.Path() + f.substr(f.rfind('/'))), single.Out) << f;
+    }
+    EXPECT_EQ(ReadFile(outDir.Path() + "/a.txt"), "ещё ёлка\nвсе лет\n");
+
+    // In place: changed files rewritten, the failing one untouched.
+    const TCliRun inPlace = RunCli({ "-d", dic, "-j", "2", "-i", a, b, binary });
+    EXPECT_EQ(inPlace.Code, 3);
+    EXPECT_EQ(ReadFile(a), "ещё ёлка\nвсе лет\n");
+    EXPECT_EQ(ReadFile(binary), std::string("еще") + '\0');
+
+    // A batch needs somewhere to put its results.
+    EXPECT_EQ(RunCli({ "-d", dic, "-j", "2", a, b }).Code, 2);
+    EXPECT_EQ(RunCli({ "-d", dic, "-o", a, a, b }).Code, 2);
+}
+
+TEST(CliJsonl, RestoresOneFieldAndLeavesEveryOtherByte)
+{
+    TTempDir dir;
+    const std::string dic = TestDictionary(dir);
+    const std::string records = "{\"id\": 1, \"doc\": {\"text\": \"Еще \\u0435\\u0449\\u0435 \\\"елка\\\"\", "
+                                "\"n\": [1, {\"text\": \"еще\"}]}, \"text\": \"еще\"}\n"
+                                "\n"
+                                "{\"doc\":{\"text\":\"😀\\ud83d\\ude00 еж\\r\\nеще\"}}\r\n"
+                                "{\"doc\": {\"text\": null}}";
+    const std::string path = dir.Write("r.jsonl", records);
+    TCliRun run = RunCli({ "-d", dic, "--jsonl", "doc.text", path });
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(run.Out,
+        "{\"id\": 1, \"doc\": {\"text\": \"Ещё \\u0435\\u0449\\u0451 \\\"ёлка\\\"\", \"n\": [1, {\"text\": "
+        "\"еще\"}]}, \"text\": \"еще\"}\n"
+        "\n"
+        "{\"doc\":{\"text\":\"😀\\ud83d\\ude00 ёж\\r\\nещё\"}}\r\n"
+        "{\"doc\": {\"text\": null}}");
+
+    // A malformed record stops the run with its line number, or is passed on.
+    const std::string bad
+        = dir.Write("bad.jsonl", "{\"text\": \"еще\"}\n{\"text\": \"еще}\n[1]\n{\"text\": \"елка\"}\n");
+    run = RunCli({ "-d", dic, "--jsonl", "text", "-o", dir.Path() + "/out.jsonl", bad });
+    EXPECT_EQ(run.Code, 3);
+    EXPECT_NE(run.Err.find("строка 2"), std::string::npos) << run.Err;
+    run = RunCli({ "-d", dic, "--jsonl", "text", "--jsonl-skip-bad", bad });
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(run.Out, "{\"text\": \"ещё\"}\n{\"text\": \"еще}\n[1]\n{\"text\": \"ёлка\"}\n");
+    EXPECT_NE(run.Err.find("строка 3"), std::string::npos) << run.Err;
+
+    // Several JSON Lines files on two threads.
+    TTempDir outDir;
+    run = RunCli({ "-d", dic, "--jsonl", "doc.text", "-j", "2", "-o", outDir.Path(), path,
+        dir.Write("s.jsonl", "{\"doc\":{\"text\":\"еще\"}}\n") });
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(ReadFile(outDir.Path() + "/s.jsonl"), "{\"doc\":{\"text\":\"ещё\"}}\n");
+}
+
+TEST(Progress, LineShowsAmountRateAndTimeLeft)
+{
+    EXPECT_EQ(
+        ProgressLine(12'300'000, 40'000'000, 0, 0, 2.0), "12,3 МБ из 40,0 МБ · 6,2 МБ/с · осталось 0:05");
+    EXPECT_EQ(ProgressLine(5'000'000, 0, 0, 0, 0.0), "5,0 МБ · 0,0 МБ/с");
+    EXPECT_EQ(ProgressLine(1'000'000, 3'601'000'000, 3, 10, 1.0),
+        "файлов 3 из 10 · 1,0 МБ из 3601,0 МБ · 1,0 МБ/с · осталось 1:00:00");
+    // Nothing is drawn into a pipe: the tool's standard error is one in the tests.
+    TTempDir dir;
+    const std::string big = dir.Write("big.txt", std::string(30 << 20, 'a'));
+    const TCliRun run = RunCli({ "--unanswered", "keep", "-o", dir.Path() + "/out.txt", big });
+    EXPECT_EQ(run.Err.find('\r'), std::string::npos);
+}
+
+} // namespace
+} // namespace tildo::test

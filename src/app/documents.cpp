@@ -66,10 +66,9 @@ bool TDocuments::ConfirmDiscard()
 
 bool TDocuments::OpenDocument(const std::string& path)
 {
-    if (!FileExists(path)) {
-        m_ui.ErrorBox(Cp("Файл \"") + PathForDisplay(path) + Cp("\" не найден"));
+    // A device or a pipe never ends and a huge file would exhaust memory.
+    if (RefuseInputFile(m_ui, path))
         return false;
-    }
     const auto busy = BusyScope(m_ui, Cp("Загрузка файла ") + PathForDisplay(path) + " ...");
     m_editor.SetWordWrap(m_ui.IsCommandChecked("WordWrap1"));
     try {

@@ -25,6 +25,10 @@ constexpr int LeadingOptions = 11;
 // bits of one 32-bit mask, and the word window needs room for at least one.
 constexpr int MaxWordsBufferLength = 31;
 
+// The editor's font sizes in points that stay readable and laid out in time.
+constexpr int MinFontSize = 6;
+constexpr int MaxFontSize = 72;
+
 bool IsValidUtf8(std::string_view s)
 {
     std::size_t i = 0;
@@ -118,7 +122,9 @@ void ReadSettingsValues(
     const TEditorFont font;
     values.Font.Name = ini.ReadString(Tildo, "FontName", font.Name);
     values.Font.Charset = ini.ReadInteger(Tildo, "FontCharset", font.Charset);
-    values.Font.Size = ini.ReadInteger(Tildo, "FontSize", font.Size);
+    // A hand-edited size outside what a screen can show (zero, negative, huge)
+    // would make the editor unusable or its layout endless.
+    values.Font.Size = std::clamp(ini.ReadInteger(Tildo, "FontSize", font.Size), MinFontSize, MaxFontSize);
 
     values.Dictionary = files.CompleteDataPath(ini.ReadString(Tildo, "Dictionary", "tildo.dat"));
     // Without a key of its own the shipped combinations are used, when they are there.

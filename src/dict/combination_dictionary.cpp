@@ -125,8 +125,8 @@ void TCombiWordsDic::ReadCombiDic(UserInterface& ui)
         return;
     }
     Clear();
-    if (!FileExists(FileName)) {
-        ui.ErrorBox(Cp("Файл \"") + PathForDisplay(FileName) + Cp("\" не найден"));
+    // A device such as /dev/zero has no line breaks to stop the reader.
+    if (RefuseInputFile(ui, FileName)) {
         FileName.clear();
         return;
     }

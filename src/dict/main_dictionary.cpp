@@ -188,8 +188,8 @@ void TDic::ReadDic(UserInterface& ui)
         ui.ErrorBox(Cp("Не задан файл словаря"));
         return;
     }
-    if (!FileExists(FileName)) {
-        ui.ErrorBox(Cp("Файл \"") + PathForDisplay(FileName) + Cp("\" не найден"));
+    // A device such as /dev/zero has no line breaks to stop the reader.
+    if (RefuseInputFile(ui, FileName)) {
         FileName.clear();
         return;
     }

@@ -158,6 +158,18 @@ TFileStamp StampOfPath(const std::string& path)
     return StampOf(st);
 }
 
+TInputFileProblem InputFileProblem(const std::string& path)
+{
+    const TFileStamp stamp = StampOfPath(path);
+    if (!stamp.Exists)
+        return TInputFileProblem::Missing;
+    if (!stamp.Regular)
+        return TInputFileProblem::NotRegular;
+    if (stamp.Size > MaxInputFileSize)
+        return TInputFileProblem::TooLarge;
+    return TInputFileProblem::None;
+}
+
 std::string ReadWholeFile(const std::string& path, TFileStamp* stamp)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

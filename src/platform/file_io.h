@@ -77,6 +77,16 @@ struct TFileStamp
 // The stamp of the file a path names (symbolic links followed).
 TFileStamp StampOfPath(const std::string& path);
 
+// The largest file read whole into memory or loaded as a dictionary: far
+// above any real text or dictionary, far below what would exhaust memory.
+constexpr std::int64_t MaxInputFileSize = std::int64_t(256) << 20;
+
+// What keeps a path from being read into memory. Only a regular file has an
+// end known in advance: a device such as /dev/zero never ends and a pipe may
+// block forever. Decided from the file's status alone, without opening it.
+enum class TInputFileProblem { None, Missing, NotRegular, TooLarge };
+TInputFileProblem InputFileProblem(const std::string& path);
+
 // Reads the whole file as bytes; throws EFileError. With stamp, also gives the
 // state of the file as it was read.
 std::string ReadWholeFile(const std::string& path, TFileStamp* stamp = nullptr);

@@ -25,4 +25,8 @@ std::string ClipForMessage(std::string_view line);
 // Reports an input/output failure: the path and the system's reason.
 void ReportFileError(UserInterface& ui, const std::string& path, const std::string& reason);
 
+// Reports a file that must not be read into memory (missing, not a regular
+// file, or larger than MaxInputFileSize) with a box naming it; true when it was refused.
+bool RefuseInputFile(UserInterface& ui, const std::string& path);
+
 } // namespace tildo

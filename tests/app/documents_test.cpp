@@ -4,6 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <thread>
+#include <unistd.h>
+
 namespace tildo {
 namespace {
 
@@ -72,6 +80,79 @@ TEST_F(TDocumentsTest, MissingFileChangesNothing)
     EXPECT_EQ(shell.editor.Doc.Text(), "text");
     EXPECT_EQ(shell.documents.RecentFiles().Count(), 1);
     EXPECT_EQ(shell.ui.FileChoices.back().Directory, shell.dir.Path());
+}
+
+// Should anything open the pipe for reading, gives it an end at once, so that
+// the fault shows as a failed expectation instead of a hung test.
+class TPipeUnblocker
+{
+public:
+    explicit TPipeUnblocker(const std::string& path)
+        : m_thread([this, path] {
+            while (!m_stop) {
+                const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                if (fd >= 0)
+                    ::close(fd);
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        })
+    {
+    }
+    ~TPipeUnblocker()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+
+private:
+    std::atomic<bool> m_stop { false };
+    std::thread m_thread;
+};
+
+// Things that are no regular files, or too large, are refused before anything
+// opens them: a pipe without a writer would block, a device never ends.
+TEST_F(TDocumentsTest, EndlessOrHugeInputIsRefusedByName)
+{
+    const std::string a = shell.dir.Write("a.txt", "text");
+    ASSERT_TRUE(shell.documents.OpenDocument(a));
+    const std::string fifo = shell.dir.Path() + "/pipe.txt";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const TPipeUnblocker unblocker(fifo);
+    // A character device like /dev/zero where the system lets us make one.
+    const std::string zero = shell.dir.Path() + "/zero.txt";
+    const bool haveDevice = ::mknod(zero.c_str(), S_IFCHR | 0666, makedev(1, 5)) == 0;
+    const std::string huge = shell.dir.Write("huge.txt", "");
+    ASSERT_EQ(::truncate(huge.c_str(), MaxInputFileSize + 1), 0); // sparse: costs no disk
+
+    shell.ui.OpenFileAnswers = { fifo };
+    shell.documents.Open1Click();
+    shell.documents.FilesDropped({ huge });
+    if (haveDevice) {
+        EXPECT_FALSE(shell.documents.OpenDocument(zero));
+    }
+    EXPECT_FALSE(shell.documents.OpenDocument(shell.dir.Path()));
+    const std::vector<std::string> errors = shell.ui.ErrorsUtf8();
+    ASSERT_EQ(errors.size(), haveDevice ? 4u : 3u);
+    EXPECT_EQ(errors[0].rfind("Файл \"" + fifo + "\" не является обычным файлом", 0), 0u) << errors[0];
+    EXPECT_EQ(errors[1], "Файл \"" + huge + "\" слишком велик: можно прочитать не больше 256 МБ");
+    EXPECT_NE(errors.back().find(shell.dir.Path() + "\" не является обычным"), std::string::npos);
+    EXPECT_EQ(shell.documents.CurrentFileName, a);
+    EXPECT_EQ(shell.editor.Doc.Text(), "text");
+    EXPECT_EQ(shell.documents.RecentFiles().Count(), 1);
+
+    // The same holds for the dictionaries named in the settings, and for a text named on the command line.
+    TShell other;
+    other.dir.Write(
+        "tildo.ini", "[Tildo]\nDictionary=" + fifo + "\nCombiDictionary=" + huge + "\nCombiWords=1\n");
+    other.Start({ fifo });
+    const std::vector<std::string> startErrors = other.ui.ErrorsUtf8();
+    ASSERT_EQ(startErrors.size(), 3u);
+    EXPECT_EQ(startErrors[0].rfind("Файл \"" + fifo + "\" не является обычным файлом", 0), 0u);
+    EXPECT_EQ(startErrors[1].rfind("Файл \"" + huge + "\" слишком велик", 0), 0u);
+    EXPECT_EQ(startErrors[2].rfind("Файл \"" + fifo + "\" не является обычным файлом", 0), 0u);
+    EXPECT_EQ(other.dic.FileName, "");
+    EXPECT_EQ(other.combi.FileName, "");
+    EXPECT_EQ(other.documents.CurrentFileName, "");
 }
 
 TEST_F(TDocumentsTest, TitleMarkFollowsModified)

@@ -328,5 +328,17 @@ TEST(SettingsTest, OutOfRangeNumbersCannotBreakTheBuffers)
     EXPECT_EQ(huge.lifecycle.Settings.ButtonHotKeys, W("ёЁ"));
 }
 
+TEST(SettingsTest, FontSizeIsKeptReadable)
+{
+    const std::vector<std::pair<std::string, int>> cases = { { "2147483647", 72 }, { "0", 6 }, { "-12", 6 },
+        { "5", 6 }, { "6", 6 }, { "14", 14 }, { "72", 72 }, { "73", 72 } };
+    for (const auto& [written, expected] : cases) {
+        TShell shell;
+        shell.dir.Write("tildo.ini", "[Tildo]\nFontSize=" + written + "\n");
+        shell.lifecycle.Initialise({}, shell.dir.Path());
+        EXPECT_EQ(shell.window.Font.Size, expected) << written;
+    }
+}
+
 } // namespace
 } // namespace tildo

@@ -21,7 +21,7 @@ namespace tildo::test {
 namespace {
 
 // In the child between fork and exec: only async-signal-safe calls.
-[[noreturn]] void ExecChild(const TChildSpec& spec, const char* in, const char* out, const char* err,
+[[noreturn]] void ExecChild(const TChildOptions& options, const char* in, const char* out, const char* err,
     const char* terminal, char** argv)
 {
     // The test runner may hold signals; the child starts as from a shell.
@@ -46,9 +46,9 @@ namespace {
         if (fds[i] > 2)
             close(fds[i]);
     }
-    if (spec.FileSizeLimit >= 0) {
-        const rlimit limit { static_cast<rlim_t>(spec.FileSizeLimit),
-            static_cast<rlim_t>(spec.FileSizeLimit) };
+    if (options.FileSizeLimit >= 0) {
+        const rlimit limit { static_cast<rlim_t>(options.FileSizeLimit),
+            static_cast<rlim_t>(options.FileSizeLimit) };
         setrlimit(RLIMIT_FSIZE, &limit);
     }
     execve(TILDO_CLI_PATH, argv, environ);
@@ -87,14 +87,14 @@ std::string ReadPipe(const std::string& path, int seconds)
     return bytes;
 }
 
-TChild::TChild(TChildSpec spec)
-    : m_spec(std::move(spec))
+TChild::TChild(TChildOptions options)
+    : m_options(std::move(options))
 {
-    const std::string in = m_io.Write("stdin", m_spec.Stdin);
-    const std::string out = m_spec.StdoutPath.empty() ? m_io.Path() + "/stdout" : m_spec.StdoutPath;
-    const std::string err = m_spec.StderrPath.empty() ? m_io.Path() + "/stderr" : m_spec.StderrPath;
+    const std::string in = m_io.Write("stdin", m_options.Stdin);
+    const std::string out = m_options.StdoutPath.empty() ? m_io.Path() + "/stdout" : m_options.StdoutPath;
+    const std::string err = m_options.StderrPath.empty() ? m_io.Path() + "/stderr" : m_options.StderrPath;
     std::string terminal;
-    if (m_spec.Terminal) {
+    if (m_options.Terminal) {
         m_master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
         if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0)
             throw std::runtime_error("no pseudo-terminal");
@@ -103,7 +103,7 @@ TChild::TChild(TChildSpec spec)
         m_slave = open(terminal.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     }
     std::vector<std::string> args { TILDO_CLI_PATH };
-    args.insert(args.end(), m_spec.Args.begin(), m_spec.Args.end());
+    args.insert(args.end(), m_options.Args.begin(), m_options.Args.end());
     std::vector<char*> argv;
     for (std::string& a : args)
         argv.push_back(a.data());
@@ -113,7 +113,7 @@ TChild::TChild(TChildSpec spec)
     if (m_pid < 0)
         throw std::runtime_error("cannot start tildo-cli");
     if (m_pid == 0)
-        ExecChild(m_spec, in.c_str(), out.c_str(), err.c_str(), m_spec.Terminal ? terminal.c_str() : nullptr,
+        ExecChild(m_options, in.c_str(), out.c_str(), err.c_str(), m_options.Terminal ? terminal.c_str() : nullptr,
             argv.data());
 }
 
@@ -170,9 +170,9 @@ TChildResult TChild::Wait()
     result.Code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.Signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     result.MaxResidentKb = usage.ru_maxrss;
-    if (m_spec.StdoutPath.empty())
+    if (m_options.StdoutPath.empty())
         result.Out = ReadFile(m_io.Path() + "/stdout");
-    if (m_spec.StderrPath.empty())
+    if (m_options.StderrPath.empty())
         result.Err = ReadFile(m_io.Path() + "/stderr");
     return result;
 }

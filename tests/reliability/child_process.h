@@ -9,7 +9,7 @@
 namespace tildo::test {
 
 // How to start the built tildo-cli.
-struct TChildSpec
+struct TChildOptions
 {
     std::vector<std::string> Args {};
     std::string Stdin {}; // bytes for standard input
@@ -35,7 +35,7 @@ struct TChildResult
 class TChild
 {
 public:
-    explicit TChild(TChildSpec spec);
+    explicit TChild(TChildOptions options);
     ~TChild();
     TChild(const TChild&) = delete;
     TChild& operator=(const TChild&) = delete;
@@ -49,7 +49,7 @@ public:
     TChildResult Wait();
 
 private:
-    TChildSpec m_spec;
+    TChildOptions m_options;
     TTempDir m_io;
     pid_t m_pid = -1;
     int m_master = -1;
@@ -57,9 +57,9 @@ private:
     std::string m_terminalText;
 };
 
-inline TChildResult RunChild(TChildSpec spec)
+inline TChildResult RunChild(TChildOptions options)
 {
-    return TChild(std::move(spec)).Wait();
+    return TChild(std::move(options)).Wait();
 }
 
 std::string ReadFile(const std::string& path);

@@ -38,16 +38,14 @@ struct TState
     bool Starred = false; // \* has just begun a destination inside the body
 };
 
+// What a control word does to the text; DocCodePage's code page is in Char.
 enum class TWord : std::uint8_t {
     Plain,
     Font,
     Uc,
     Unicode,
     AnsiCpg,
-    Ansi,
-    Mac,
-    Pc,
-    Pca,
+    DocCodePage,
     DefaultFont,
     FontTable,
     ColourTable,
@@ -60,7 +58,7 @@ enum class TWord : std::uint8_t {
     Tab,
     Char,
     Skip,
-    Side,
+    Side
 };
 
 struct TWordInfo
@@ -78,10 +76,10 @@ const std::unordered_map<std::string_view, TWordInfo>& Words()
             { "uc", { TWord::Uc } },
             { "u", { TWord::Unicode } },
             { "ansicpg", { TWord::AnsiCpg } },
-            { "ansi", { TWord::Ansi } },
-            { "mac", { TWord::Mac } },
-            { "pc", { TWord::Pc } },
-            { "pca", { TWord::Pca } },
+            { "ansi", { TWord::DocCodePage, 1252 } },
+            { "mac", { TWord::DocCodePage, 10000 } },
+            { "pc", { TWord::DocCodePage, 437 } },
+            { "pca", { TWord::DocCodePage, 850 } },
             { "deff", { TWord::DefaultFont } },
             { "fonttbl", { TWord::FontTable } },
             { "colortbl", { TWord::ColourTable } },
@@ -203,6 +201,8 @@ private:
     bool CloseGroup();
     void ReadControl();
     void ControlWord(std::string_view word, int param, std::size_t start, std::size_t numberEnd);
+    // The font and colour tables' words.
+    void TableWord(TWord word, int param);
     void ControlSymbol(char c, std::size_t start);
     void Byte(char c, bool escaped, std::size_t begin);
     // A character of a \uN's fallback skipped; byte < 0 for a control word.
@@ -363,7 +363,8 @@ bool TRtfScanner::CloseGroup()
     } else if (closed == TDest::Side && m_state.Dest != TDest::Side && !m_sides.empty()) {
         m_sides.back().End = m_pos - 1;
     }
-    return !m_stack.empty();
+    // The body ends with the outermost group; a footnote with its own.
+    return m_sidePass || !m_stack.empty();
 }
 
 void TRtfScanner::CloseColourTable()
@@ -531,14 +532,14 @@ void TRtfScanner::ControlWord(std::string_view word, int param, std::size_t star
     const auto it = words.find(word);
     if (it == words.end())
         return;
-    if (starred && m_overflow == 0 && it->second.Word == TWord::Side) {
+    const TWordInfo info = it->second;
+    if (starred && m_overflow == 0 && info.Word == TWord::Side) {
         BeginSide();
         return;
     }
     if (Skipping())
         return;
-    const bool tables = !m_sidePass; // tables are read once, with the body
-    switch (it->second.Word) {
+    switch (info.Word) {
     case TWord::Skip:
         m_state.Dest = TDest::Skip;
         break;
@@ -547,49 +548,6 @@ void TRtfScanner::ControlWord(std::string_view word, int param, std::size_t star
             BeginSide();
         else
             m_state.Dest = TDest::Skip;
-        break;
-    case TWord::FontTable:
-        m_state.Dest = tables ? TDest::FontTable : TDest::Skip;
-        m_fontPending = false;
-        break;
-    case TWord::ColourTable:
-        m_state.Dest = tables ? TDest::ColourTable : TDest::Skip;
-        if (tables) {
-            m_colours.clear();
-            m_colour = ColourBlack;
-            m_colourAuto = true;
-            m_colourTableOpen = true;
-            m_colourEntryFrom = m_pos;
-        }
-        break;
-    case TWord::Red:
-    case TWord::Green:
-    case TWord::Blue: {
-        if (m_state.Dest != TDest::ColourTable)
-            break;
-        const int shift = it->second.Word == TWord::Red ? 16 : (it->second.Word == TWord::Green ? 8 : 0);
-        m_colour = (m_colour & ~(TColour(0xFF) << shift)) | (TColour(param & 0xFF) << shift);
-        m_colourAuto = false;
-        break;
-    }
-    case TWord::Font:
-        if (m_state.Dest == TDest::FontTable) {
-            if (m_fontPending)
-                m_fontCodePages[m_fontNumber] = m_fontCodePage;
-            m_fontNumber = param;
-            m_fontCodePage = 0;
-            m_fontPending = true;
-        } else {
-            SetFont(m_state, param);
-        }
-        break;
-    case TWord::Charset:
-        if (m_state.Dest == TDest::FontTable)
-            m_fontCodePage = CharsetCodePage(param);
-        break;
-    case TWord::CodePage:
-        if (m_state.Dest == TDest::FontTable && param > 0)
-            m_fontCodePage = param;
         break;
     case TWord::Uc:
         m_state.UcSkip = std::clamp(param, 0, 16);
@@ -613,40 +571,76 @@ void TRtfScanner::ControlWord(std::string_view word, int param, std::size_t star
         if (param > 0)
             m_docCodePage = param;
         break;
-    case TWord::Ansi:
-        m_docCodePage = 1252;
-        break;
-    case TWord::Mac:
-        m_docCodePage = 10000;
-        break;
-    case TWord::Pc:
-        m_docCodePage = 437;
-        break;
-    case TWord::Pca:
-        m_docCodePage = 850;
+    case TWord::DocCodePage:
+        m_docCodePage = static_cast<int>(info.Char);
         break;
     case TWord::DefaultFont:
         m_defaultFont = param;
         break;
-    default:
-        if (m_state.Dest != TDest::Body)
-            break;
-        switch (it->second.Word) {
-        case TWord::Plain:
+    case TWord::Plain:
+        if (m_state.Dest == TDest::Body)
             SetFont(m_state, -1);
-            break;
-        case TWord::Break:
-            Emit(U'\n');
-            break;
-        case TWord::Tab:
-            Emit(U'\t');
-            break;
-        case TWord::Char:
-            Emit(it->second.Char);
-            break;
-        default:
-            break;
+        break;
+    case TWord::Break:
+    case TWord::Tab:
+    case TWord::Char:
+        if (m_state.Dest == TDest::Body)
+            Emit(info.Word == TWord::Break ? U'\n' : info.Word == TWord::Tab ? U'\t' : info.Char);
+        break;
+    default:
+        TableWord(info.Word, param);
+    }
+}
+
+void TRtfScanner::TableWord(TWord word, int param)
+{
+    const bool tables = !m_sidePass; // tables are read once, with the body
+    switch (word) {
+    case TWord::FontTable:
+        m_state.Dest = tables ? TDest::FontTable : TDest::Skip;
+        m_fontPending = false;
+        break;
+    case TWord::ColourTable:
+        m_state.Dest = tables ? TDest::ColourTable : TDest::Skip;
+        if (tables) {
+            m_colours.clear();
+            m_colour = ColourBlack;
+            m_colourAuto = true;
+            m_colourTableOpen = true;
+            m_colourEntryFrom = m_pos;
         }
+        break;
+    case TWord::Red:
+    case TWord::Green:
+    case TWord::Blue: {
+        if (m_state.Dest != TDest::ColourTable)
+            break;
+        const int shift = word == TWord::Red ? 16 : (word == TWord::Green ? 8 : 0);
+        m_colour = (m_colour & ~(TColour(0xFF) << shift)) | (TColour(param & 0xFF) << shift);
+        m_colourAuto = false;
+        break;
+    }
+    case TWord::Font:
+        if (m_state.Dest == TDest::FontTable) {
+            if (m_fontPending)
+                m_fontCodePages[m_fontNumber] = m_fontCodePage;
+            m_fontNumber = param;
+            m_fontCodePage = 0;
+            m_fontPending = true;
+        } else {
+            SetFont(m_state, param);
+        }
+        break;
+    case TWord::Charset:
+        if (m_state.Dest == TDest::FontTable)
+            m_fontCodePage = CharsetCodePage(param);
+        break;
+    case TWord::CodePage:
+        if (m_state.Dest == TDest::FontTable && param > 0)
+            m_fontCodePage = param;
+        break;
+    default:
+        break;
     }
 }
 

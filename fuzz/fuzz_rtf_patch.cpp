@@ -65,8 +65,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const tildo::EDocumentError&) {
         return 0;
     }
-    const std::string body = tildo::StyledToMemory(tildo::ReadRtf(bytes)).TextRef();
-    const std::string& text = doc->Document().TextRef();
+    const tildo::TStyledText styled = tildo::ReadRtf(bytes);
+    const std::string body = tildo::StyledToMemory(styled).TextRef();
+    // A U+FEFF that begins the window's text is taken for a byte-order mark
+    // and dropped there; the document keeps it as a character.
+    const bool mark = !styled.PlainText().empty() && styled.PlainText()[0] == U'\uFEFF';
+    const std::string text = doc->Document().TextRef().substr(mark ? 1 : 0);
     const bool sides = bytes.find("\\foot") != std::string::npos || bytes.find("\\head") != std::string::npos;
     if (sides ? text.compare(0, body.size(), body) != 0 : text != body)
         std::abort();

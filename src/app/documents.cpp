@@ -33,7 +33,7 @@ std::string LossMessage(const std::string& path, const TRtfLosses& losses, std::
         if (losses.Has(kind))
             text += Cp("\n– ") + Cp(RtfLossName(kind));
     }
-    return text + Cp("\nЕсли записать текст в этот файл, всё это будет потеряно. ") + Cp(ending);
+    return text + Cp("\n\nЕсли записать текст в этот файл, всё это будет потеряно. ") + Cp(ending);
 }
 
 } // namespace
@@ -83,21 +83,24 @@ bool TDocuments::OpenDocument(const std::string& path)
     // A device or a pipe never ends and a huge file would exhaust memory.
     if (RefuseInputFile(m_ui, path))
         return false;
-    const auto busy = BusyScope(m_ui, Cp("Загрузка файла ") + PathForDisplay(path) + " ...");
-    m_editor.SetWordWrap(m_ui.IsCommandChecked("WordWrap1"));
-    try {
-        LoadDocument(path);
-    } catch (const EFileError& e) {
-        ReportFileError(m_ui, path, e.Reason());
-        return false;
+    {
+        const auto busy = BusyScope(m_ui, Cp("Загрузка файла ") + PathForDisplay(path) + " ...");
+        m_editor.SetWordWrap(m_ui.IsCommandChecked("WordWrap1"));
+        try {
+            LoadDocument(path);
+        } catch (const EFileError& e) {
+            ReportFileError(m_ui, path, e.Reason());
+            return false;
+        }
+        TextDocument& doc = m_editor.Document();
+        ShowPosition(doc, std::clamp(RecentPosition(path), 0, doc.Length()));
+        CurrentFileName = path;
+        AddRecentFile(path, doc.SelStart());
+        TextDirectory = DirectoryOf(path);
+        SetModified(false);
+        m_hooks.ClearUndo();
     }
-    TextDocument& doc = m_editor.Document();
-    ShowPosition(doc, std::clamp(RecentPosition(path), 0, doc.Length()));
-    CurrentFileName = path;
-    AddRecentFile(path, doc.SelStart());
-    TextDirectory = DirectoryOf(path);
-    SetModified(false);
-    m_hooks.ClearUndo();
+    // Once the loading status is gone: the text is there to see behind the box.
     if (!m_lossy.Losses.Empty()) {
         m_ui.WarningBox(LossMessage(
             path, m_lossy.Losses, "Исходный файл останется целым, если сохранить текст под другим именем."));

@@ -169,6 +169,47 @@ TEST(MainForm, SavesAndReadsBackRichText)
     auto& doc = f.Form->Document();
     EXPECT_EQ(doc.CharColour(2), ColourBlue);
     EXPECT_EQ(doc.CharColour(1), ColourBlack);
+    EXPECT_TRUE(f.Ui->Boxes.empty()); // our own RTF loses nothing: no warning
+}
+
+TEST(MainForm, WarnsOfWhatAnRtfWillLoseAndKeepsItUnlessTold)
+{
+    TMainFormFixture f;
+    const std::string original = ReadWholeFile(TILDO_TEST_DATA_DIR "/libreoffice_features.rtf");
+    f.Dir.Write("made.rtf", original);
+    f.Ui->OpenChoices = { f.QPath("made.rtf") };
+    f.Command("Open1")->trigger();
+    ASSERT_EQ(f.Ui->Boxes.size(), 1u);
+    const auto& warning = f.Ui->Boxes[0];
+    EXPECT_EQ(warning.Icon, QMessageBox::Warning);
+    EXPECT_EQ(warning.Caption, QString::fromUtf8("Внимание"));
+    EXPECT_EQ(warning.Buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    for (const char* kind : { "рисунки", "сноски", "колонтитулы", "гиперссылки", "параметры страницы" })
+        EXPECT_TRUE(warning.Text.contains(QString::fromUtf8(kind))) << kind;
+    EXPECT_TRUE(warning.Text.contains(f.QPath("made.rtf")));
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("Мы идем вперед, а вот ссылка на елку.\nРисунок:  конец.\n"));
+
+    // Saving over it under the proposed name: the question's default is No.
+    f.Form->Editor().insertPlainText(QStringLiteral("x"));
+    ASSERT_TRUE(f.Form->Documents().Modified());
+    f.Ui->SaveChoices = { f.QPath("made.rtf") };
+    f.Command("Saveas1")->trigger();
+    EXPECT_EQ(f.Ui->DialogStarts.back(), f.QPath("made.rtf"));
+    ASSERT_EQ(f.Ui->Boxes.size(), 2u);
+    const auto& question = f.Ui->Boxes[1];
+    EXPECT_EQ(question.Buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(question.Default, QMessageBox::No);
+    EXPECT_TRUE(question.Text.contains(QString::fromUtf8("сноски")));
+    EXPECT_EQ(ReadWholeFile(f.Path("made.rtf")), original);
+    EXPECT_TRUE(f.Form->Documents().Modified());
+    EXPECT_TRUE(f.Form->windowTitle().endsWith(QStringLiteral(" *")));
+
+    // Under another name nothing is asked.
+    f.Ui->SaveChoices = { f.QPath("other.rtf") };
+    f.Command("Saveas1")->trigger();
+    EXPECT_EQ(f.Ui->Boxes.size(), 2u);
+    EXPECT_EQ(ReadWholeFile(f.Path("other.rtf")).substr(0, 5), "{\\rtf");
+    EXPECT_EQ(ReadWholeFile(f.Path("made.rtf")), original);
 }
 
 TEST(MainForm, AsksBeforeUnsavedEditsAreLostAndWritesTheSettings)

@@ -6,6 +6,8 @@
 #include "qt_strings.h"
 #include "qt_text_document.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -255,6 +257,35 @@ TEST(MainForm, OpensTheTextNamedOnTheCommandLineAndDroppedFiles)
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(f.Form->Editor().viewport(), &drop);
     EXPECT_EQ(f.EditorText(), QString::fromUtf8("Второй"));
+}
+
+TEST(MainForm, ShowsTheSettingsFontAtASizeThatPaintsInTime)
+{
+    // A serif face with Cyrillic that the default font does not resolve to.
+    const QString serif = QStringLiteral("DejaVu Serif");
+    ASSERT_TRUE(QFontDatabase::families(QFontDatabase::Cyrillic).contains(serif));
+    TMainFormFixture f({}, true, "[Tildo]\nFontName=DejaVu Serif\nFontSize=14\n");
+    QPlainTextEdit& editor = f.Form->Editor();
+    EXPECT_EQ(QFontInfo(editor.font()).family(), serif);
+    EXPECT_EQ(editor.font().pointSize(), 14);
+    EXPECT_EQ(editor.document()->defaultFont().family(), serif);
+
+    // Sizes past what a screen shows, from the font dialog or any other
+    // caller, are bounded like the settings' and kept as shown.
+    const std::pair<int, int> sizes[] = { { 2147483647, TEditorFont::MaxSize }, { 512, TEditorFont::MaxSize },
+        { 0, TEditorFont::MinSize }, { -3, TEditorFont::MinSize }, { 20, 20 } };
+    for (const auto& [asked, shown] : sizes) {
+        f.Form->SetEditorFont(TEditorFont { "DejaVu Serif", 1, asked });
+        EXPECT_EQ(f.Form->EditorFont().Size, shown) << asked;
+        EXPECT_EQ(editor.font().pointSize(), shown) << asked;
+        EXPECT_EQ(editor.document()->defaultFont().pointSize(), shown) << asked;
+        EXPECT_EQ(QFontInfo(editor.font()).family(), serif) << asked;
+    }
+    f.Form->SetEditorFont(TEditorFont { "DejaVu Serif", 1, 2147483647 });
+    EXPECT_TRUE(f.Form->close());
+    const std::string ini = ReadWholeFile(f.Path("tildo.ini"));
+    EXPECT_NE(ini.find("FontSize=72\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("FontName=DejaVu Serif\n"), std::string::npos) << ini;
 }
 
 } // namespace

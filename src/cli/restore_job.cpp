@@ -118,8 +118,8 @@ std::string ReadAll(TByteInput& input)
 
 ECliError NotText(const std::string& path)
 {
-    return ECliError(
-        ExitInputOutput, InputName(path) + " не похож на текст (в нём есть нулевые байты); ничего не сделано");
+    return ECliError(ExitInputOutput,
+        InputName(path) + " не похож на текст (в нём есть нулевые байты); ничего не сделано");
 }
 
 // Standard input that begins like RTF is read as RTF unless a format is named.
@@ -129,7 +129,7 @@ bool StandardInputRtf(const std::string& path, const TProbe& probe)
 }
 
 // The input read once through the probe and ready to be read again from its
-// start; standard input is kept in a temporary file for that. A text with a
+// start; standard input and pipes are kept in a temporary file for that. A text with a
 // zero byte is refused as soon as one shows, so that binary or endless input
 // is not read to its end first.
 std::unique_ptr<TByteInput> OpenProbed(const std::string& path, TProbe& probe)
@@ -142,6 +142,8 @@ std::unique_ptr<TByteInput> OpenProbed(const std::string& path, TProbe& probe)
     if (path == "-")
         return std::make_unique<TByteInput>(SpoolToTemporary(STDIN_FILENO, add), "stdin");
     auto input = std::make_unique<TByteInput>(path);
+    if (input->Size() < 0) // a named pipe: kept too
+        return std::make_unique<TByteInput>(SpoolToTemporary(input->Fd(), add), input->Name());
     std::string piece;
     for (;;) {
         piece.clear();
@@ -165,7 +167,8 @@ TSharedDictionaries::TSharedDictionaries(const TPassCommandOptions& options)
 {
     const std::string combinations = CombinationsPath(options);
     Combinations = !combinations.empty();
-    LoadMainDictionary(Dic, Ui, options.Dictionary.empty() ? DefaultDataFile("tildo.dat") : options.Dictionary,
+    LoadMainDictionary(Dic, Ui,
+        options.Dictionary.empty() ? DefaultDataFile("tildo.dat") : options.Dictionary,
         options.AcceptDamagedDictionary);
     if (Combinations)
         LoadCombinations(Combi, Ui, combinations, options.AcceptDamagedDictionary);

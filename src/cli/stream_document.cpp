@@ -65,8 +65,9 @@ bool TStreamDocument::LoadBlock() const
     const std::string_view bytes(m_pending.data(), size);
 
     TBlock block;
-    block.Doc = m_encoding == TTextEncoding::Utf8 ? MemoryDocument::FromUtf8(bytes)
-                                                  : MemoryDocument::FromCp1251(bytes);
+    block.Doc = m_encoding == TTextEncoding::Utf8
+        ? MemoryDocument::FromUtf8(bytes, m_nextStart == 0 && m_nextLine == 0)
+        : MemoryDocument::FromCp1251(bytes);
     m_pending.erase(0, size);
     block.Start = m_nextStart;
     block.FirstLine = m_nextLine;

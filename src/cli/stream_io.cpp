@@ -113,7 +113,9 @@ void RefuseEndlessInput(const std::string& path)
     if (::stat(path.c_str(), &st) == 0 && S_ISFIFO(st.st_mode))
         return;
     throw ECliError(ExitInputOutput,
-        "\"" + path + "\" не обычный файл (устройство, сокет или каталог) и не читается как текст; ничего не сделано");
+        "\"" + path
+            + "\" не обычный файл (устройство, сокет или каталог) и не читается как текст; ничего не "
+              "сделано");
 }
 
 int SpoolToTemporary(int fromFd, const std::function<void(std::string_view)>& onPiece)

@@ -27,6 +27,7 @@ public:
     // Back to the first byte (files only).
     void Rewind();
     const std::string& Name() const { return m_name; }
+    int Fd() const { return m_fd; }
     // The size of a regular file; -1 for a pipe or a terminal.
     std::int64_t Size() const;
     // The file as it was when it was opened.

@@ -171,7 +171,8 @@ int OpenSpool(const std::string& target)
 
 } // namespace
 
-TResultWriter::TResultWriter(const TOutputTarget& target, const std::string& inputPath, const TFileStamp& read)
+TResultWriter::TResultWriter(
+    const TOutputTarget& target, const std::string& inputPath, const TFileStamp& read)
     : m_target(target)
     , m_inputPath(inputPath)
 {
@@ -274,7 +275,8 @@ void TResultWriter::CommitInPlace(bool changed)
     CheckUnchanged(m_path, m_old);
     if (!m_target.Force && ReadOnly(m_path, m_old))
         throw ECliError(ExitInputOutput,
-            "\"" + m_inputPath + "\" доступен только для чтения; ничего не записано (--force — заменить всё равно)");
+            "\"" + m_inputPath
+                + "\" доступен только для чтения; ничего не записано (--force — заменить всё равно)");
     if (backup)
         KeepBackup(m_path, m_path + m_target.BackupSuffix, m_old);
     if (m_kind == TKind::Rewrite)

@@ -51,7 +51,8 @@ std::string TUtf8Tally::Warning(const std::string& path) const
 {
     char hex[8];
     std::snprintf(hex, sizeof hex, "0x%02X", m_firstByte);
-    return InputName(path) + " похож на UTF-8, но байт " + hex + " по смещению " + std::to_string(m_firstBroken)
+    return InputName(path) + " похож на UTF-8, но байт " + hex + " по смещению "
+        + std::to_string(m_firstBroken)
         + " в UTF-8 невозможен, поэтому текст прочитан как CP1251; если это UTF-8, укажите --encoding utf-8";
 }
 

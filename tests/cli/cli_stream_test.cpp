@@ -157,6 +157,11 @@ TEST(StreamPass, EdgesOfTheTextComeOutAsTheWholeTextPassLeavesThem)
         for (const std::size_t block : { std::size_t(1), std::size_t(5), std::size_t(4096) })
             ExpectSame(whole, StreamPass(d, text, TTextEncoding::Utf8, block), "case \"" + text + "\"");
     }
+    // A zero-width no-break space that opens the first line of a later read
+    // is a character of the text, not a byte order mark.
+    const std::string late = std::string((1 << 20) - 1, ' ') + "\n\xEF\xBB\xBF" + "еще все\n";
+    ExpectSame(WholePass(d, late, TTextEncoding::Utf8), StreamPass(d, late, TTextEncoding::Utf8, 1),
+        "U+FEFF after the first read");
 }
 
 TEST(StreamPass, ALongLineIsOneBlock)

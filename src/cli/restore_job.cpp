@@ -46,8 +46,6 @@ struct TProbe
 
     void Add(std::string_view bytes)
     {
-        if (TallyUtf8)
-            Tally.Add(bytes);
         if (Head.size() < Piece)
             Head.append(bytes.substr(0, Piece - Head.size()));
         Size += bytes.size();
@@ -77,10 +75,18 @@ struct TProbe
         else
             invalid = true;
     }
+    // Pieces are whole lines or whole sequences, judged in order.
     void Judge(std::string_view piece)
     {
         if (!Invalid)
             Verdict(piece, Invalid, NonAscii);
+        if (!TallyUtf8)
+            return;
+        // Until a piece breaks UTF-8 its characters are only counted.
+        if (Invalid)
+            Tally.Add(piece);
+        else
+            Tally.AddWellFormed(piece);
     }
     void JudgeLongTail()
     {
@@ -91,7 +97,10 @@ struct TProbe
     // The encoding the whole-text reading would choose (DetectTextEncoding).
     TTextEncoding Finish()
     {
-        Tally.Finish();
+        if (TallyUtf8) {
+            Tally.Add(Tail);
+            Tally.Finish();
+        }
         const bool bom = Head.substr(0, 3) == "\xEF\xBB\xBF";
         bool invalid = Invalid;
         bool nonAscii = NonAscii;

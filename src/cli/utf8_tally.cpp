@@ -19,6 +19,20 @@ void TUtf8Tally::Add(std::string_view piece)
     Walk(joined, false);
 }
 
+void TUtf8Tally::AddWellFormed(std::string_view piece)
+{
+    if (!m_carry.empty()) {
+        Add(piece);
+        return;
+    }
+    // Every multibyte character has one lead byte, and only lead bytes are 0xC0 or above.
+    std::uint64_t leads = 0;
+    for (const char c : piece)
+        leads += static_cast<unsigned char>(c) >= 0xC0 ? 1 : 0;
+    m_valid += leads;
+    m_offset += piece.size();
+}
+
 void TUtf8Tally::Finish()
 {
     const std::string rest = std::move(m_carry);

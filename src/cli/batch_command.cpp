@@ -126,9 +126,11 @@ int RunSingle(
         PrintError(r.Error);
         return r.ExitCode;
     }
-    if (!o.ReportPath.empty())
-        WriteFileAtomic(
-            o.ReportPath, RunReportJson(r.Outcome.Counters, r.Outcome.Seconds, r.Outcome.Questions));
+    if (!o.ReportPath.empty()) {
+        if (r.Outcome.Report == nullptr)
+            r.Outcome.Report = std::make_shared<TRunReportSpool>();
+        r.Outcome.Report->WriteTo(o.ReportPath, r.Outcome.Counters, r.Outcome.Seconds);
+    }
     if (r.Outcome.Cancelled)
         PrintError("проход прерван ответом «Отмена»; текст записан с заменами, сделанными до этого");
     // Once a file has been written the run has done its work; a status line

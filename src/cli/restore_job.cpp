@@ -193,7 +193,12 @@ struct TRestoreJob::TPass
     {
         const TSharedDictionaries& d = job.m_dictionaries;
         SetPassOptions(Ui, job.m_options.On, job.m_options.Off, fictionBook, d.Combinations);
-        Asker.KeepRecords(!job.m_options.ReportPath.empty());
+        Asker.KeepRecords(false);
+        if (!job.m_options.ReportPath.empty()) {
+            // Written out as they come: a long text asks millions of questions.
+            Report = std::make_shared<TRunReportSpool>();
+            Asker.SendRecordsTo([report = Report.get()](const TQuestionRecord& q) { report->Add(q); });
+        }
         DicState.Reset(d.Dic.FormCount(), d.Dic.RuleCount());
         CombiState.Reset(d.Combi.Count());
         Engine = std::make_unique<TYoficator>(
@@ -209,7 +214,7 @@ struct TRestoreJob::TPass
     void Finish(TTextOutcome& outcome)
     {
         outcome.Counters = Engine->Counters();
-        outcome.Questions = Asker.Records();
+        outcome.Report = Report;
         outcome.Cancelled = Asker.Cancelled();
         outcome.Status = Ui.StatusText();
     }
@@ -220,6 +225,7 @@ struct TRestoreJob::TPass
     TWordBuffer Window;
     TCliAsker Asker;
     std::unique_ptr<TYoficator> Engine;
+    std::shared_ptr<TRunReportSpool> Report;
 };
 
 TRestoreJob::TRestoreJob(const TSharedDictionaries& dictionaries, const TRestoreOptions& options,

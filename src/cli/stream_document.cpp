@@ -197,6 +197,23 @@ std::string TStreamDocument::Line(int i) const
     return line;
 }
 
+std::string TStreamDocument::LineSlice(int i, int from, int length) const
+{
+    NeedLine(i);
+    const TBlock* block = BlockOfLine(i);
+    if (block == nullptr) {
+        if (i >= 0 && !m_blocks.empty() && i < m_blocks.front().FirstLine)
+            throw std::logic_error("a line already written out was asked for");
+        return {};
+    }
+    std::string slice = block->Doc.LineSlice(i - block->FirstLine, from, length);
+    if (i > m_furthestLine) {
+        m_furthestLine = i;
+        Release(i);
+    }
+    return slice;
+}
+
 int TStreamDocument::LineStart(int i) const
 {
     if (i == 0)

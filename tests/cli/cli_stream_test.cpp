@@ -7,11 +7,13 @@
 #include "cli/progress.h"
 #include "cli/question_log.h"
 #include "cli/restore_job.h"
+#include "cli/run_report.h"
 #include "cli/stream_document.h"
 #include "cli/stream_io.h"
 #include "engine/yoficator.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 namespace tildo::test {
 namespace {
@@ -182,6 +184,44 @@ TEST(StreamPass, ALongLineIsOneBlock)
     EXPECT_EQ(streamed.Bytes.size(), whole.Bytes.size());
     EXPECT_TRUE(streamed.Bytes == whole.Bytes);
     EXPECT_EQ(streamed.Questions.size(), whole.Questions.size());
+    // Every word asked in a long line: the questions' places and contexts come
+    // from slices of the line, never from copies of it.
+    const std::string asked = line.substr(0, 1 << 20);
+    ExpectSame(WholePass(d, asked, TTextEncoding::Utf8),
+        StreamPass(d, asked, TTextEncoding::Utf8, std::size_t(1) << 20), "every word of a long line asked");
+}
+
+TEST(RunReport, SpooledReportIsTheReportOfTheWholeList)
+{
+    TTempDir dir;
+    TRunCounters counters;
+    counters.NewDottedCount = 3;
+    counters.AskedPlainCount = 2;
+    TQuestionRecord q;
+    q.Line = 7;
+    q.Column = 12;
+    q.Word = W("все");
+    q.Plain = W("все");
+    q.Dotted = W("всё");
+    q.Caption = W("Выберите \"верный\" вариант");
+    q.Answer = "keep";
+    std::vector<TQuestionRecord> list;
+    for (int n = 0; n < 3; ++n) {
+        TRunReportSpool spool;
+        for (const TQuestionRecord& r : list)
+            spool.Add(r);
+        const std::string path = dir.Path() + "/report.json";
+        spool.WriteTo(path, counters, 1.5);
+        const std::string whole = RunReportJson(counters, 1.5, list);
+        EXPECT_EQ(ReadFile(path), whole) << n;
+        // Laid out as the JSON library lays out the same document.
+        const auto parsed = nlohmann::ordered_json::parse(whole);
+        EXPECT_EQ(parsed.dump(2) + "\n", whole);
+        EXPECT_EQ(parsed["questions"].size(), list.size());
+        q.Line += 1;
+        q.DefaultDotted = !q.DefaultDotted;
+        list.push_back(q);
+    }
 }
 
 TEST(CliBatch, FilesOnTwoThreadsEqualSingleRunsAndAFailureStopsNoOther)

@@ -17,6 +17,7 @@ namespace tildo {
 namespace {
 
 constexpr std::size_t BufferSize = 1 << 20;
+constexpr std::uint64_t WritebackStep = 8 << 20;
 
 [[noreturn]] void ThrowChanged(const std::string& path)
 {
@@ -222,6 +223,16 @@ TResultWriter::~TResultWriter()
 void TResultWriter::WriteOut(std::string_view bytes)
 {
     WriteAllTo(m_fd, bytes, m_path);
+    m_written += bytes.size();
+    // A file that will replace another is flushed to disk before the rename.
+    // Starting its writeback as it grows leaves little for that flush, which
+    // otherwise stalls the thread (and, on a journalling file system, every
+    // other thread's flush with it).
+    if (m_kind == TKind::Replace && m_old.Exists && m_written - m_started >= WritebackStep) {
+        ::sync_file_range(m_fd, static_cast<off_t>(m_started), static_cast<off_t>(m_written - m_started),
+            SYNC_FILE_RANGE_WRITE);
+        m_started = m_written;
+    }
 }
 
 void TResultWriter::Flush()

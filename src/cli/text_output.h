@@ -2,6 +2,7 @@
 
 #include "platform/file_io.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -70,6 +71,8 @@ private:
     int m_fd = -1;
     bool m_ownFd = false;
     std::string m_buffer;
+    std::uint64_t m_written = 0; // bytes written to m_fd
+    std::uint64_t m_started = 0; // bytes whose writeback has been started
 };
 
 // The whole result of a command on input, written at once (see TResultWriter).

@@ -196,8 +196,11 @@ TResultWriter::TResultWriter(
         m_fd = STDOUT_FILENO;
         return;
     } else {
-        m_path = InPlaceTarget(target.OutputPath);
-        m_old = StampOfPath(m_path);
+        // Asked of the path itself, so that links the system resolves on its
+        // own (/dev/stdout to a pipe) lead where they lead.
+        const TFileStamp direct = StampOfPath(target.OutputPath);
+        m_path = direct.Exists && !direct.Regular ? target.OutputPath : InPlaceTarget(target.OutputPath);
+        m_old = direct.Exists ? direct : StampOfPath(m_path);
         if (m_old.Exists && !m_old.Regular) {
             // A device, a pipe or a socket keeps being what it is.
             m_kind = TKind::IntoExisting;

@@ -59,6 +59,14 @@ TEST(ReliableOutput, DevicesPipesAndLinksAreWrittenIntoNotReplaced)
     EXPECT_EQ(run.Code, 0) << run.Err;
     EXPECT_EQ(got, Restored);
     EXPECT_TRUE(fs::is_fifo(fs::symlink_status(fifo)));
+    // Standard output named as a path, when it is a pipe.
+    const std::string stdoutPipe = dir.Path() + "/stdout";
+    ASSERT_EQ(::mkfifo(stdoutPipe.c_str(), 0644), 0);
+    std::thread stdoutReader([&] { got = ReadPipe(stdoutPipe, 5); });
+    run = RunChild({ .Args = Restore(dic, { text, "-o", "/dev/stdout" }), .StdoutPath = stdoutPipe });
+    stdoutReader.join();
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(got, Restored);
 
     // A link to a regular file: the file behind it gets the text, the link stays.
     const std::string target = dir.Write("target.txt", "old");

@@ -11,6 +11,7 @@
 // dictionary, filling the statistics window's tables beside building their
 // rows alone (goal: within two times), and the whole opening, with the window
 // shown and painted, beside the same rows.
+#include "corpus_fixture.h"
 #include "dic_edit_form.h"
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
@@ -24,6 +25,7 @@
 #include "text/memory_document.h"
 #include "tools/dic_editor.h"
 #include "tools/dic_lines.h"
+#include "window_bench_main.h"
 
 #include <QAction>
 #include <QApplication>
@@ -46,18 +48,6 @@ namespace {
 
 constexpr std::size_t StatTextBytes = 10u << 20;
 const std::string ShippedDictionary = TILDO_DATA_DIR "/tildo.dat";
-
-struct TBenchDir
-{
-    std::string Path;
-    TBenchDir()
-    {
-        Path = (std::filesystem::temp_directory_path() / "tildo-bench-XXXXXX").string();
-        if (::mkdtemp(Path.data()) == nullptr)
-            std::abort();
-    }
-    ~TBenchDir() { std::filesystem::remove_all(Path); }
-};
 
 TBenchDir& BenchDir()
 {
@@ -259,25 +249,7 @@ BENCHMARK_CAPTURE(BM_WindowEditor, CheckDic, TOp::CheckDic)->Unit(benchmark::kMi
 
 const std::string& CorpusText()
 {
-    static const std::string text = [] {
-        std::vector<std::filesystem::path> files;
-        for (const auto& entry : std::filesystem::directory_iterator(TILDO_CORPUS_DIR)) {
-            if (entry.path().extension() == ".txt")
-                files.push_back(entry.path());
-        }
-        std::sort(files.begin(), files.end());
-        std::string one;
-        for (const auto& file : files) {
-            one += Utf8ToCp1251(ReadWholeFile(file.string()));
-            if (!one.empty() && one.back() != '\n')
-                one += '\n';
-        }
-        std::string all;
-        while (!one.empty() && all.size() < StatTextBytes)
-            all += one;
-        all.resize(std::min(all.size(), StatTextBytes));
-        return all;
-    }();
+    static const std::string text = RepeatedTo(CorpusCp1251(), StatTextBytes);
     return text;
 }
 
@@ -372,26 +344,19 @@ BENCHMARK(BM_StatisticsWindow)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    using tildo::TOp;
-    for (const TOp op : { TOp::Open, TOp::Sort, TOp::DelDoubles, TOp::CheckDic }) {
-        if (tildo::HeadlessTimes[op].Runs > 0 && tildo::WindowTimes[op].Runs > 0)
-            tildo::PrintRatio(
-                tildo::OpName(op), tildo::WindowTimes[op], tildo::HeadlessTimes[op], " (goal: at most 3)");
-    }
-    if (tildo::StatRowsTimes.Runs > 0 && tildo::StatFillTimes.Runs > 0) {
-        std::printf("statistics: %zu rows\n", tildo::StatRows);
-        tildo::PrintRatio(
-            "the window's tables / rows", tildo::StatFillTimes, tildo::StatRowsTimes, " (goal: at most 2)");
-    }
-    if (tildo::StatRowsTimes.Runs > 0 && tildo::StatWindowTimes.Runs > 0)
-        tildo::PrintRatio("shown and painted / rows", tildo::StatWindowTimes, tildo::StatRowsTimes, "");
-    return 0;
+    return tildo::RunWindowBenchmarks(argc, argv, [] {
+        using tildo::TOp;
+        for (const TOp op : { TOp::Open, TOp::Sort, TOp::DelDoubles, TOp::CheckDic }) {
+            if (tildo::HeadlessTimes[op].Runs > 0 && tildo::WindowTimes[op].Runs > 0)
+                tildo::PrintRatio(tildo::OpName(op), tildo::WindowTimes[op], tildo::HeadlessTimes[op],
+                    " (goal: at most 3)");
+        }
+        if (tildo::StatRowsTimes.Runs > 0 && tildo::StatFillTimes.Runs > 0) {
+            std::printf("statistics: %zu rows\n", tildo::StatRows);
+            tildo::PrintRatio("the window's tables / rows", tildo::StatFillTimes, tildo::StatRowsTimes,
+                " (goal: at most 2)");
+        }
+        if (tildo::StatRowsTimes.Runs > 0 && tildo::StatWindowTimes.Runs > 0)
+            tildo::PrintRatio("shown and painted / rows", tildo::StatWindowTimes, tildo::StatRowsTimes, "");
+    });
 }

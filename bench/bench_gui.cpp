@@ -13,6 +13,7 @@
 
 #include "app/text_search.h"
 #include "ask_panel.h"
+#include "corpus_fixture.h"
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
 #include "engine/yoficator.h"
@@ -27,6 +28,7 @@
 #include "regex/pattern_engine.h"
 #include "text/cp1251.h"
 #include "text/memory_document.h"
+#include "window_bench_main.h"
 
 #include <QAction>
 #include <QApplication>
@@ -49,25 +51,7 @@ constexpr std::size_t TargetTextBytes = 1u << 20;
 
 const std::string& CorpusText()
 {
-    static const std::string text = [] {
-        std::vector<std::filesystem::path> files;
-        for (const auto& entry : std::filesystem::directory_iterator(TILDO_CORPUS_DIR)) {
-            if (entry.path().extension() == ".txt")
-                files.push_back(entry.path());
-        }
-        std::sort(files.begin(), files.end());
-        std::string one;
-        for (const auto& file : files) {
-            one += Utf8ToCp1251(ReadWholeFile(file.string()));
-            if (!one.empty() && one.back() != '\n')
-                one += '\n';
-        }
-        std::string all;
-        while (!one.empty() && all.size() < TargetTextBytes)
-            all += one;
-        all.resize(std::min(all.size(), TargetTextBytes));
-        return all;
-    }();
+    static const std::string text = RepeatedTo(CorpusCp1251(), TargetTextBytes);
     return text;
 }
 
@@ -290,39 +274,33 @@ BENCHMARK(BM_WindowSearch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Itera
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    if (tildo::HeadlessSeconds > 0 && tildo::WindowSeconds > 0) {
-        std::printf("text %zu bytes; letters changed: headless %lld, window %lld\n",
-            tildo::CorpusText().size(), tildo::HeadlessChanges, tildo::WindowChanges);
-        std::printf("window / headless, wall clock: %.1f ms / %.1f ms = %.2f (goal: at most 3)\n",
-            tildo::WindowSeconds * 1e3, tildo::HeadlessSeconds * 1e3,
-            tildo::WindowSeconds / tildo::HeadlessSeconds);
-        std::printf("window / headless, processor time: %.1f ms / %.1f ms = %.2f\n",
-            tildo::WindowCpuSeconds * 1e3, tildo::HeadlessCpuSeconds * 1e3,
-            tildo::WindowCpuSeconds / tildo::HeadlessCpuSeconds);
-        const double withRepaint = tildo::WindowSeconds + tildo::RepaintSeconds;
-        std::printf("with the window's repaint after it: %.1f ms / %.1f ms = %.2f\n", withRepaint * 1e3,
-            tildo::HeadlessSeconds * 1e3, withRepaint / tildo::HeadlessSeconds);
-    }
-    if (tildo::HeadlessSeconds > 0 && tildo::DockedSeconds > 0) {
-        std::printf("docked panel / headless, wall clock: %.1f ms / %.1f ms = %.2f (goal: at most 3)\n",
-            tildo::DockedSeconds * 1e3, tildo::HeadlessSeconds * 1e3,
-            tildo::DockedSeconds / tildo::HeadlessSeconds);
-    }
-    for (int pattern = 0; pattern < 2; ++pattern) {
-        const double headless = tildo::SearchSeconds[pattern][0];
-        const double window = tildo::SearchSeconds[pattern][1];
-        if (headless > 0 && window > 0) {
-            std::printf("%s search of 10 MB, window / headless: %.1f ms / %.1f ms = %.2f (goal: at most 2)\n",
-                pattern ? "pattern" : "plain", window * 1e3, headless * 1e3, window / headless);
+    return tildo::RunWindowBenchmarks(argc, argv, [] {
+        if (tildo::HeadlessSeconds > 0 && tildo::WindowSeconds > 0) {
+            std::printf("text %zu bytes; letters changed: headless %lld, window %lld\n",
+                tildo::CorpusText().size(), tildo::HeadlessChanges, tildo::WindowChanges);
+            std::printf("window / headless, wall clock: %.1f ms / %.1f ms = %.2f (goal: at most 3)\n",
+                tildo::WindowSeconds * 1e3, tildo::HeadlessSeconds * 1e3,
+                tildo::WindowSeconds / tildo::HeadlessSeconds);
+            std::printf("window / headless, processor time: %.1f ms / %.1f ms = %.2f\n",
+                tildo::WindowCpuSeconds * 1e3, tildo::HeadlessCpuSeconds * 1e3,
+                tildo::WindowCpuSeconds / tildo::HeadlessCpuSeconds);
+            const double withRepaint = tildo::WindowSeconds + tildo::RepaintSeconds;
+            std::printf("with the window's repaint after it: %.1f ms / %.1f ms = %.2f\n", withRepaint * 1e3,
+                tildo::HeadlessSeconds * 1e3, withRepaint / tildo::HeadlessSeconds);
         }
-    }
-    return 0;
+        if (tildo::HeadlessSeconds > 0 && tildo::DockedSeconds > 0) {
+            std::printf("docked panel / headless, wall clock: %.1f ms / %.1f ms = %.2f (goal: at most 3)\n",
+                tildo::DockedSeconds * 1e3, tildo::HeadlessSeconds * 1e3,
+                tildo::DockedSeconds / tildo::HeadlessSeconds);
+        }
+        for (int pattern = 0; pattern < 2; ++pattern) {
+            const double headless = tildo::SearchSeconds[pattern][0];
+            const double window = tildo::SearchSeconds[pattern][1];
+            if (headless > 0 && window > 0) {
+                std::printf(
+                    "%s search of 10 MB, window / headless: %.1f ms / %.1f ms = %.2f (goal: at most 2)\n",
+                    pattern ? "pattern" : "plain", window * 1e3, headless * 1e3, window / headless);
+            }
+        }
+    });
 }

@@ -4,6 +4,7 @@
 // otherwise a deterministic one of 150 000 word forms built from the corpus's
 // words and padded with made-up entries.
 
+#include "corpus_fixture.h"
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
 #include "engine/yoficator.h"
@@ -50,18 +51,7 @@ public:
 const std::string& CorpusText()
 {
     static const std::string text = [] {
-        std::string one;
-        std::vector<std::filesystem::path> files;
-        for (const auto& entry : std::filesystem::directory_iterator(TILDO_CORPUS_DIR)) {
-            if (entry.path().extension() == ".txt")
-                files.push_back(entry.path());
-        }
-        std::sort(files.begin(), files.end());
-        for (const auto& file : files) {
-            one += Utf8ToCp1251(ReadWholeFile(file.string()));
-            if (!one.empty() && one.back() != '\n')
-                one += '\n';
-        }
+        const std::string one = CorpusCp1251();
         std::string all;
         if (one.empty())
             return all;

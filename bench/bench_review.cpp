@@ -5,6 +5,7 @@
 // one with the design-time options. The goal: gathering within 1.5 times the
 // pass.
 #include "cli/question_log.h"
+#include "corpus_fixture.h"
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
 #include "engine/question_collector.h"
@@ -32,18 +33,7 @@ constexpr std::size_t TargetTextBytes = 10u << 20;
 const std::string& Text()
 {
     static const std::string text = [] {
-        std::vector<std::filesystem::path> files;
-        for (const auto& entry : std::filesystem::directory_iterator(TILDO_CORPUS_DIR)) {
-            if (entry.path().extension() == ".txt")
-                files.push_back(entry.path());
-        }
-        std::sort(files.begin(), files.end());
-        std::string one;
-        for (const auto& file : files) {
-            one += Utf8ToCp1251(ReadWholeFile(file.string()));
-            if (!one.empty() && one.back() != '\n')
-                one += '\n';
-        }
+        std::string one = CorpusCp1251();
         FoldDottedEInPlace(one);
         std::string all;
         while (!one.empty() && all.size() < TargetTextBytes)

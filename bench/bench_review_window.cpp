@@ -4,6 +4,7 @@
 // every ё typed as е, repeated and cut after the line of the 5 000th question;
 // the dictionary is the shipped one. The goal: the window within twice the
 // headless gathering.
+#include "corpus_fixture.h"
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
 #include "engine/question_collector.h"
@@ -15,6 +16,7 @@
 #include "text/cp1251.h"
 #include "text/letters.h"
 #include "text/memory_document.h"
+#include "window_bench_main.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -49,18 +51,7 @@ struct TSetup
         dic.ReadDic(ui);
         ui.SetCommandChecked("Mark1", true);
         ui.SetCommandChecked("ProposeLast1", true);
-        std::vector<std::filesystem::path> files;
-        for (const auto& entry : std::filesystem::directory_iterator(TILDO_CORPUS_DIR)) {
-            if (entry.path().extension() == ".txt")
-                files.push_back(entry.path());
-        }
-        std::sort(files.begin(), files.end());
-        std::string one;
-        for (const auto& file : files) {
-            one += Utf8ToCp1251(ReadWholeFile(file.string()));
-            if (!one.empty() && one.back() != '\n')
-                one += '\n';
-        }
+        std::string one = CorpusCp1251();
         FoldDottedEInPlace(one);
         // Repeated until it holds enough questions, then cut after the line of the last one wanted.
         for (;;) {
@@ -145,20 +136,13 @@ BENCHMARK(BM_OpenReviewWindow)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    if (tildo::HeadlessSeconds > 0 && tildo::WindowSeconds > 0) {
-        std::printf("text %zu bytes; questions %zu; rows in the window %d (with the mixed spellings)\n",
-            tildo::Setup().text.size(), tildo::Gathered, tildo::Rows);
-        std::printf("window / headless: %.1f ms / %.1f ms = %.2f (goal: at most 2)\n",
-            tildo::WindowSeconds * 1e3, tildo::HeadlessSeconds * 1e3,
-            tildo::WindowSeconds / tildo::HeadlessSeconds);
-    }
-    return 0;
+    return tildo::RunWindowBenchmarks(argc, argv, [] {
+        if (tildo::HeadlessSeconds > 0 && tildo::WindowSeconds > 0) {
+            std::printf("text %zu bytes; questions %zu; rows in the window %d (with the mixed spellings)\n",
+                tildo::Setup().text.size(), tildo::Gathered, tildo::Rows);
+            std::printf("window / headless: %.1f ms / %.1f ms = %.2f (goal: at most 2)\n",
+                tildo::WindowSeconds * 1e3, tildo::HeadlessSeconds * 1e3,
+                tildo::WindowSeconds / tildo::HeadlessSeconds);
+        }
+    });
 }

@@ -2,6 +2,7 @@
 // against the baseline of reading its lines once (from the file, and from the
 // pane's text). Each walk should cost a few baselines, never grow with the
 // square of the pane.
+#include "corpus_fixture.h"
 #include "platform/null_user_interface.h"
 #include "text/letters.h"
 #include "text/memory_document.h"
@@ -55,18 +56,6 @@ const TStringList& Dictionary()
     }();
     return lines;
 }
-
-struct TBenchDir
-{
-    std::string Path;
-    TBenchDir()
-    {
-        Path = (std::filesystem::temp_directory_path() / "tildo-bench-XXXXXX").string();
-        if (::mkdtemp(Path.data()) == nullptr)
-            std::abort();
-    }
-    ~TBenchDir() { std::filesystem::remove_all(Path); }
-};
 
 TBenchDir& BenchDir()
 {

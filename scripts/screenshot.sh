@@ -4,7 +4,7 @@
 #   docs/screenshot-docked.png  the same question in the docked panel;
 #   docs/dic_editor.png         the dictionary editor;
 #   docs/statistics.png         the statistics window.
-# Other scenes for a look before a release: scripts/screenshot.sh find|number|about OUT.png
+# Other scenes for a look before a release: scripts/screenshot.sh find|number|about|rtf OUT.png
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"

@@ -10,6 +10,7 @@ packages=(
   libzip-dev libpugixml-dev libdeflate-dev
   clang libclang-rt-14-dev
   xvfb xauth
+  fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev file bash-completion
   libreoffice-writer-nogui
   qt6-translations-l10n

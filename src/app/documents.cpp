@@ -22,6 +22,20 @@ const char* const OpenFilter
     = "Any text|*.txt;*.rtf;*.fb2|Plain text|*.txt|Rich text|*.rtf|FictionBook text|*.fb2|"
       "All types|*.*";
 
+// Names a file and lists what the editor could not hold of it, a line for each
+// kind; then comes what happens, and the message ends with ending.
+std::string LossMessage(const std::string& path, const TRtfLosses& losses, std::string_view ending)
+{
+    std::string text
+        = Cp("Файл \"") + PathForDisplay(path) + Cp("\" содержит то, что редактор не сохраняет:");
+    for (int k = 0; k < RtfLossKinds; ++k) {
+        const auto kind = static_cast<TRtfLoss>(k);
+        if (losses.Has(kind))
+            text += Cp("\n– ") + Cp(RtfLossName(kind));
+    }
+    return text + Cp("\n\nЕсли записать текст в этот файл, всё это будет потеряно. ") + Cp(ending);
+}
+
 } // namespace
 
 std::string DirectoryOf(const std::string& path)
@@ -69,21 +83,28 @@ bool TDocuments::OpenDocument(const std::string& path)
     // A device or a pipe never ends and a huge file would exhaust memory.
     if (RefuseInputFile(m_ui, path))
         return false;
-    const auto busy = BusyScope(m_ui, Cp("Загрузка файла ") + PathForDisplay(path) + " ...");
-    m_editor.SetWordWrap(m_ui.IsCommandChecked("WordWrap1"));
-    try {
-        LoadDocument(path);
-    } catch (const EFileError& e) {
-        ReportFileError(m_ui, path, e.Reason());
-        return false;
+    {
+        const auto busy = BusyScope(m_ui, Cp("Загрузка файла ") + PathForDisplay(path) + " ...");
+        m_editor.SetWordWrap(m_ui.IsCommandChecked("WordWrap1"));
+        try {
+            LoadDocument(path);
+        } catch (const EFileError& e) {
+            ReportFileError(m_ui, path, e.Reason());
+            return false;
+        }
+        TextDocument& doc = m_editor.Document();
+        ShowPosition(doc, std::clamp(RecentPosition(path), 0, doc.Length()));
+        CurrentFileName = path;
+        AddRecentFile(path, doc.SelStart());
+        TextDirectory = DirectoryOf(path);
+        SetModified(false);
+        m_hooks.ClearUndo();
     }
-    TextDocument& doc = m_editor.Document();
-    ShowPosition(doc, std::clamp(RecentPosition(path), 0, doc.Length()));
-    CurrentFileName = path;
-    AddRecentFile(path, doc.SelStart());
-    TextDirectory = DirectoryOf(path);
-    SetModified(false);
-    m_hooks.ClearUndo();
+    // Once the loading status is gone: the text is there to see behind the box.
+    if (!m_lossy.Losses.Empty()) {
+        m_ui.WarningBox(LossMessage(
+            path, m_lossy.Losses, "Исходный файл останется целым, если сохранить текст под другим именем."));
+    }
     return true;
 }
 
@@ -92,13 +113,15 @@ void TDocuments::LoadDocument(const std::string& path)
     TScopeGuard busy([this] { m_ui.SetBusyCursor(true); }, [this] { m_ui.SetBusyCursor(false); });
     // Everything is read and decoded before the editor changes, so a file that
     // cannot be read leaves the editor, the mode and the title as they were.
-    const std::string bytes = ReadWholeFile(path);
+    TFileStamp stamp;
+    const std::string bytes = ReadWholeFile(path, &stamp);
     TLoadedText loaded = DecodeText(bytes, TextFormatOf(path));
     m_editor.SetRichText(loaded.Rich);
     m_ui.SetCommandChecked("RTF1", loaded.Rich);
     m_ui.SetCommandEnabled("Font1", !loaded.Rich);
     m_editor.SetContent(loaded.Content);
     m_plainStyle = loaded.PlainStyle;
+    m_lossy = loaded.Losses.Empty() ? TLossyFile {} : TLossyFile { path, stamp, loaded.Losses };
     m_window.SetTitle(path);
     // The title was replaced, so the mark must be set afresh.
     m_modified = false;
@@ -148,8 +171,15 @@ void TDocuments::Saveas1Click()
     const std::string path = m_ui.ChooseSaveFile(TFileChoice { "", CurrentFileName, "" });
     if (path.empty())
         return;
-    if (FileExists(path) && !ConfirmOverwrite(m_ui, PathForDisplay(path)))
+    // Over the file the text came from, the question says what it would lose,
+    // in place of the plain overwrite question; No is the default of both.
+    const bool lossy = ReplacesLossyFile(path);
+    if (lossy) {
+        if (!m_ui.QuestionYesNo(LossMessage(path, m_lossy.Losses, "Переписать?")))
+            return;
+    } else if (FileExists(path) && !ConfirmOverwrite(m_ui, PathForDisplay(path))) {
         return;
+    }
     TScopeGuard busy([this] { m_ui.SetBusyCursor(true); }, [this] { m_ui.SetBusyCursor(false); });
     try {
         SaveDocument(path);
@@ -157,6 +187,8 @@ void TDocuments::Saveas1Click()
         ReportFileError(m_ui, path, e.Reason());
         return;
     }
+    if (lossy)
+        m_lossy = {};
     TextDirectory = DirectoryOf(path);
     CurrentFileName = path;
     SetModified(false);
@@ -171,6 +203,18 @@ void TDocuments::Close1Click()
     SetModified(false);
     m_window.SetTitle("");
     CurrentFileName.clear();
+    m_lossy = {};
+}
+
+bool TDocuments::ReplacesLossyFile(const std::string& path) const
+{
+    if (m_lossy.Losses.Empty() || !FileExists(path))
+        return false;
+    if (path == m_lossy.Path)
+        return true;
+    const TFileStamp stamp = StampOfPath(path);
+    return stamp.Exists && m_lossy.Stamp.Exists && stamp.Device == m_lossy.Stamp.Device
+        && stamp.Inode == m_lossy.Stamp.Inode;
 }
 
 void TDocuments::ClearFileList1Click()

@@ -2,6 +2,8 @@
 
 #include "app/plain_text_format.h"
 #include "app/recent_files.h"
+#include "app/rtf_losses.h"
+#include "platform/file_io.h"
 
 #include <string>
 #include <vector>
@@ -36,8 +38,13 @@ public:
     // Opens a text by path; false (with a message) when it cannot be opened.
     bool OpenDocument(const std::string& path);
     // Puts a file into the editor in the mode its name calls for; throws
-    // EFileError when it cannot be read, and then changes nothing.
+    // EFileError when it cannot be read, and then changes nothing. An RTF
+    // file with content the editor cannot hold is remembered, so that saving
+    // over it asks first.
     void LoadDocument(const std::string& path);
+    // What the file last loaded holds that saving over it would lose; empty
+    // when nothing, or when that file has been replaced with the editor's text.
+    const TRtfLosses& Losses() const { return m_lossy.Losses; }
     // Writes the editor's content to path in the editor's mode: RTF for rich
     // text, otherwise plain text as it was read (encoding, BOM, line breaks).
     // Throws EFileError; the file is replaced atomically.
@@ -61,6 +68,17 @@ public:
     void StartupFinished() { m_starting = false; }
 
 private:
+    // True when path names the file whose content the editor could not hold.
+    bool ReplacesLossyFile(const std::string& path) const;
+
+    // The RTF file loaded with content the editor cannot hold.
+    struct TLossyFile
+    {
+        std::string Path;
+        TFileStamp Stamp; // of the file as it was read: other names of it count too
+        TRtfLosses Losses;
+    };
+
     UserInterface& m_ui;
     MainWindow& m_window;
     DocumentEditor& m_editor;
@@ -69,6 +87,7 @@ private:
     TPlainTextStyle m_plainStyle;
     bool m_modified = false;
     bool m_starting = true;
+    TLossyFile m_lossy;
 };
 
 // The directory part of a path, without the trailing '/' (but "/" for a file

@@ -24,6 +24,12 @@ struct TScreenSize
 // is always black.
 struct TEditorFont
 {
+    // The sizes in points that stay readable and are painted in time: glyphs
+    // of an absurd size are drawn as outlines, one by one, on every paint (a
+    // size of 2^31 - 1 kept a 20 MB text's window painting for minutes).
+    static constexpr int MinSize = 6;
+    static constexpr int MaxSize = 72;
+
     std::string Name = "Courier New";
     int Charset = 1;
     int Size = 10;

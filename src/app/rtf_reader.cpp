@@ -19,6 +19,7 @@ namespace {
 constexpr std::size_t MaxDepth = 200;
 constexpr std::size_t MaxWordLength = 32;
 constexpr std::size_t MaxFontNameLength = 256;
+constexpr std::size_t MaxFieldInstruction = 32;
 
 enum class TDest : std::uint8_t { Body, Skip, FontTable, ColourTable };
 
@@ -29,6 +30,11 @@ struct TState
     int CodePage = 0; // of the current font; 0: the document's
     int UcSkip = 1;
     TDest Dest = TDest::Body;
+    bool InInfo = false; // inside the document information group
+    // Properties in force that the styled text cannot hold: they count as
+    // lost when text is written under them.
+    TRtfLosses ParagraphLosses;
+    TRtfLosses CharacterLosses;
 };
 
 struct TFontEntry
@@ -158,8 +164,9 @@ const std::unordered_map<std::string_view, TWordInfo>& Words()
 class TRtfReader
 {
 public:
-    explicit TRtfReader(std::string_view rtf)
+    TRtfReader(std::string_view rtf, TRtfLosses* losses)
         : m_in(rtf)
+        , m_losses(losses)
     {
     }
 
@@ -172,6 +179,8 @@ private:
     bool CloseGroup();
     void ReadControl();
     void ControlWord(std::string_view word, bool hasParam, int param);
+    void NoteLoss(std::string_view word, bool hasParam, int param);
+    void FinishFieldInstruction();
     void ControlSymbol(char c);
     void Byte(char c, bool escaped);
     void FlushBytes();
@@ -183,11 +192,17 @@ private:
     int CodePageOf(const TState& state) const;
 
     std::string_view m_in;
+    TRtfLosses* m_losses; // nullptr: not wanted
     std::size_t m_pos = 0;
     std::vector<TState> m_stack;
     TState m_state;
     int m_overflow = 0; // groups opened past MaxDepth, skipped whole
     int m_skipChars = 0; // fallback characters still to skip after \uN
+    bool m_starred = false; // \* has just opened a destination in a group that is read
+    // The beginning of a field's instruction, enough to tell a hyperlink,
+    // while the instruction's group (at this depth) is open.
+    std::string m_fieldInstruction;
+    std::size_t m_fieldDepth = 0; // 0: no instruction open
     std::string m_bytes; // text bytes waiting to be decoded
     char32_t m_highSurrogate = 0;
     int m_docCodePage = 1252;
@@ -229,6 +244,8 @@ TStyledText TRtfReader::Read()
         }
     }
     FlushBytes();
+    if (m_fieldDepth != 0)
+        FinishFieldInstruction();
     if (m_highSurrogate != 0 && !Skipping())
         m_out.Append(U'\uFFFD', m_state.Format);
     return std::move(m_out);
@@ -237,6 +254,7 @@ TStyledText TRtfReader::Read()
 void TRtfReader::OpenGroup()
 {
     m_skipChars = 0;
+    m_starred = false;
     if (m_overflow > 0 || m_stack.size() >= MaxDepth) {
         ++m_overflow;
         return;
@@ -247,6 +265,7 @@ void TRtfReader::OpenGroup()
 bool TRtfReader::CloseGroup()
 {
     m_skipChars = 0;
+    m_starred = false;
     if (m_overflow > 0) {
         --m_overflow;
         return true;
@@ -258,6 +277,8 @@ bool TRtfReader::CloseGroup()
         return false;
     m_state = m_stack.back();
     m_stack.pop_back();
+    if (m_fieldDepth > m_stack.size())
+        FinishFieldInstruction();
     if (closed == TDest::FontTable && m_state.Dest != TDest::FontTable) {
         // The fonts are known now: text before any \f uses the default one.
         for (TState& s : m_stack) {
@@ -360,8 +381,10 @@ void TRtfReader::ControlSymbol(char c)
         Emit(U'\u2011');
         break;
     case '*':
-        if (m_overflow == 0)
+        if (m_overflow == 0) {
+            m_starred = !Skipping();
             m_state.Dest = TDest::Skip;
+        }
         break;
     case '\n':
     case '\r':
@@ -378,6 +401,9 @@ void TRtfReader::ControlWord(std::string_view word, bool hasParam, int param)
         --m_skipChars;
         return;
     }
+    if (m_losses != nullptr)
+        NoteLoss(word, hasParam, param);
+    m_starred = false;
     if (Skipping())
         return;
     const auto& words = Words();
@@ -505,6 +531,8 @@ void TRtfReader::Byte(char c, bool escaped)
         --m_skipChars;
         return;
     }
+    if (m_fieldDepth != 0 && m_overflow == 0 && m_fieldInstruction.size() < MaxFieldInstruction)
+        m_fieldInstruction += c;
     if (Skipping())
         return;
     if (m_state.Dest == TDest::ColourTable) {
@@ -565,8 +593,80 @@ void TRtfReader::Emit(char32_t ch)
             m_fontName += ch;
         return;
     }
-    if (m_state.Dest == TDest::Body)
+    if (m_state.Dest == TDest::Body) {
         m_out.Append(ch, m_state.Format);
+        if (m_losses != nullptr) {
+            m_losses->Add(m_state.ParagraphLosses);
+            m_losses->Add(m_state.CharacterLosses);
+        }
+    }
+}
+
+void TRtfReader::NoteLoss(std::string_view word, bool hasParam, int param)
+{
+    const TRtfLossWord* loss = FindRtfLossWord(word);
+    if (loss == nullptr || m_overflow > 0)
+        return;
+    // A destination opened by \* is skipped already, but it is still content
+    // of the group that opened it.
+    const bool live = !Skipping() || m_starred;
+    const bool inBody = live && m_state.Dest == TDest::Body;
+    const bool on = !hasParam || param != 0;
+    switch (loss->Rule) {
+    case TRtfLossRule::Destination:
+        if (live)
+            m_losses->Add(loss->Kind);
+        break;
+    case TRtfLossRule::Info:
+        if (live)
+            m_state.InInfo = true;
+        break;
+    case TRtfLossRule::InfoItem:
+        if (m_state.InInfo)
+            m_losses->Add(loss->Kind);
+        break;
+    case TRtfLossRule::FieldInstruction:
+        if (live && m_fieldDepth == 0) {
+            m_fieldDepth = m_stack.size();
+            m_fieldInstruction.clear();
+        }
+        break;
+    case TRtfLossRule::Document:
+        if (inBody)
+            m_losses->Add(loss->Kind);
+        break;
+    case TRtfLossRule::Columns:
+        if (inBody && param > 1)
+            m_losses->Add(loss->Kind);
+        break;
+    case TRtfLossRule::Paragraph:
+        if (on)
+            m_state.ParagraphLosses.Add(loss->Kind);
+        break;
+    case TRtfLossRule::Character:
+        if (on)
+            m_state.CharacterLosses.Add(loss->Kind);
+        break;
+    case TRtfLossRule::ResetParagraph:
+        m_state.ParagraphLosses = {};
+        break;
+    case TRtfLossRule::ResetCharacter:
+        m_state.CharacterLosses = {};
+        break;
+    }
+}
+
+void TRtfReader::FinishFieldInstruction()
+{
+    m_fieldDepth = 0;
+    const auto first = m_fieldInstruction.find_first_not_of(" \t\r\n");
+    const std::string_view name = first == std::string::npos
+        ? std::string_view()
+        : std::string_view(m_fieldInstruction).substr(first, 9);
+    const bool hyperlink = name.size() == 9
+        && std::equal(name.begin(), name.end(), "HYPERLINK",
+            [](char a, char b) { return (a >= 'a' && a <= 'z' ? a - 'a' + 'A' : a) == b; });
+    m_losses->Add(hyperlink ? TRtfLoss::Hyperlinks : TRtfLoss::Fields);
 }
 
 void TRtfReader::EmitUnicode(int param)
@@ -628,7 +728,14 @@ bool LooksLikeRtf(std::string_view bytes)
 
 TStyledText ReadRtf(std::string_view rtf)
 {
-    TRtfReader reader(rtf);
+    TRtfReader reader(rtf, nullptr);
+    return reader.Read();
+}
+
+TStyledText ReadRtf(std::string_view rtf, TRtfLosses& losses)
+{
+    losses = {};
+    TRtfReader reader(rtf, &losses);
     return reader.Read();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/rtf_losses.h"
 #include "app/styled_text.h"
 
 #include <stdexcept>
@@ -23,6 +24,12 @@ public:
 // gives the text that can be recovered; only input that does not begin with
 // "{\rtf" is refused with ERtfError. Time and memory are linear in the input.
 TStyledText ReadRtf(std::string_view rtf);
+// The same, also telling which kinds of content the text could not hold:
+// pictures, footnotes, headers, hyperlinks, page setup, paragraph formatting
+// and the like, found in the body or in its groups but not inside groups that
+// are skipped anyway (a picture inside a header counts as a header). A
+// property counts only where text is written under it.
+TStyledText ReadRtf(std::string_view rtf, TRtfLosses& losses);
 
 // True when the bytes begin like an RTF file.
 bool LooksLikeRtf(std::string_view bytes);

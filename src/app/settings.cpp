@@ -25,10 +25,6 @@ constexpr int LeadingOptions = 11;
 // bits of one 32-bit mask, and the word window needs room for at least one.
 constexpr int MaxWordsBufferLength = 31;
 
-// The editor's font sizes in points that stay readable and laid out in time.
-constexpr int MinFontSize = 6;
-constexpr int MaxFontSize = 72;
-
 bool IsValidUtf8(std::string_view s)
 {
     std::size_t i = 0;
@@ -124,7 +120,8 @@ void ReadSettingsValues(
     values.Font.Charset = ini.ReadInteger(Tildo, "FontCharset", font.Charset);
     // A hand-edited size outside what a screen can show (zero, negative, huge)
     // would make the editor unusable or its layout endless.
-    values.Font.Size = std::clamp(ini.ReadInteger(Tildo, "FontSize", font.Size), MinFontSize, MaxFontSize);
+    values.Font.Size = std::clamp(
+        ini.ReadInteger(Tildo, "FontSize", font.Size), TEditorFont::MinSize, TEditorFont::MaxSize);
 
     values.Dictionary = files.CompleteDataPath(ini.ReadString(Tildo, "Dictionary", "tildo.dat"));
     // Without a key of its own the shipped combinations are used, when they are there.

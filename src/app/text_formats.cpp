@@ -26,7 +26,7 @@ TLoadedText DecodeText(std::string_view bytes, TTextFormat format)
     if (format == TTextFormat::Rtf) {
         out.Rich = true;
         if (LooksLikeRtf(bytes)) {
-            out.Content = ReadRtf(bytes);
+            out.Content = ReadRtf(bytes, out.Losses);
             return out;
         }
     }

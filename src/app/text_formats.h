@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/plain_text_format.h"
+#include "app/rtf_losses.h"
 #include "app/styled_text.h"
 
 #include <string>
@@ -21,6 +22,7 @@ struct TLoadedText
     TStyledText Content;
     bool Rich = false; // shown as rich text
     TPlainTextStyle PlainStyle; // how to write it back as plain text
+    TRtfLosses Losses; // what an RTF file holds that the text does not
 };
 
 // Reads a file's bytes as the given format. RTF that turns out not to be RTF

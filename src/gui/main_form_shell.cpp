@@ -28,6 +28,8 @@
 #include <QTextCursor>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace tildo {
 
 TScreenSize TMainForm::ScreenSize() const
@@ -59,10 +61,13 @@ void TMainForm::SetTitle(const std::string& title)
 
 void TMainForm::SetEditorFont(const TEditorFont& font)
 {
+    // Whatever asks (the settings, the font dialog, which offers up to 512
+    // points), the size the editor paints and the settings keep is one that
+    // paints in time.
     m_font = font;
-    QFont qfont(PathToQString(font.Name));
-    if (font.Size > 0)
-        qfont.setPointSize(font.Size);
+    m_font.Size = std::clamp(font.Size, TEditorFont::MinSize, TEditorFont::MaxSize);
+    QFont qfont(PathToQString(m_font.Name));
+    qfont.setPointSize(m_font.Size);
     m_editor->setFont(qfont);
     m_editor->document()->setDefaultFont(qfont);
 }

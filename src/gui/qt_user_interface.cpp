@@ -142,6 +142,11 @@ void TQtUserInterface::InfoBox(const std::string& text)
     Box(QMessageBox::NoIcon, "", text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
+void TQtUserInterface::WarningBox(const std::string& text)
+{
+    Box(QMessageBox::Warning, "Внимание", text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
 void TQtUserInterface::SetStatusText(const std::string& text)
 {
     m_status = text;

@@ -47,6 +47,7 @@ public:
     bool QuestionOkCancel(const std::string& text) override;
     void SetCaption(const std::string& text) override;
     void InfoBox(const std::string& text) override;
+    void WarningBox(const std::string& text) override;
 
     std::string StatusText() const override { return m_status; }
     void SetStatusText(const std::string& text) override;

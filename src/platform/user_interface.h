@@ -46,6 +46,10 @@ public:
 
     // Modal box with an empty caption, no icon and OK.
     virtual void InfoBox(const std::string& text) = 0;
+    // Modal box with the caption "Внимание", the exclamation icon and OK: news
+    // the user must heed that is no error. A front end without boxes shows it
+    // as it shows InfoBox.
+    virtual void WarningBox(const std::string& text) { InfoBox(text); }
 
     virtual std::string StatusText() const = 0;
     virtual void SetStatusText(const std::string& text) = 0;

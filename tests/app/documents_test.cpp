@@ -312,5 +312,63 @@ TEST_F(TDocumentsTest, RichTextKeepsColoursThroughTheEditor)
     EXPECT_EQ(back.Runs()[2].Format.Colour, ColourBlue);
 }
 
+TEST_F(TDocumentsTest, RtfTheEditorCannotHoldWarnsAndIsOverwrittenOnlyOnYes)
+{
+    const std::string original = ReadWholeFile(TILDO_TEST_DATA_DIR "/libreoffice_features.rtf");
+    const std::string lossy = shell.dir.Write("lossy.rtf", original);
+    ASSERT_TRUE(shell.documents.OpenDocument(lossy));
+    ASSERT_EQ(shell.ui.Warnings.size(), 1u);
+    const std::string warning = U(shell.ui.Warnings[0]);
+    EXPECT_EQ(warning.substr(0, warning.find(':')),
+        "Файл \"" + lossy + "\" содержит то, что редактор не сохраняет");
+    for (const char* kind :
+        { "\n– рисунки\n", "\n– сноски\n", "\n– колонтитулы\n", "\n– гиперссылки", "\n– параметры страницы" })
+        EXPECT_NE(warning.find(kind), std::string::npos) << kind;
+    EXPECT_NE(warning.find("под другим именем"), std::string::npos);
+    EXPECT_TRUE(shell.ui.Questions.empty());
+
+    // Saving over it: one question, No by default, and then nothing changes.
+    shell.editor.Doc.Select(0, 0);
+    shell.editor.Type(W("Ё"));
+    ASSERT_TRUE(shell.documents.Modified());
+    ::link(lossy.c_str(), (shell.dir.Path() + "/alias.rtf").c_str());
+    for (const std::string& name : { lossy, shell.dir.Path() + "/alias.rtf" }) {
+        shell.ui.Questions.clear();
+        shell.ui.SaveFileAnswers = { name };
+        shell.documents.Saveas1Click();
+        ASSERT_EQ(shell.ui.Questions.size(), 1u) << name;
+        const std::string question = U(shell.ui.Questions[0]);
+        EXPECT_NE(question.find("\n– сноски\n"), std::string::npos);
+        EXPECT_TRUE(question.ends_with("будет потеряно. Переписать?")) << question;
+    }
+    EXPECT_EQ(ReadWholeFile(lossy), original);
+    EXPECT_TRUE(shell.documents.Modified());
+    EXPECT_EQ(shell.documents.CurrentFileName, lossy);
+
+    // Another name asks nothing new; what we wrote there warns of nothing.
+    const std::string copy = shell.dir.Path() + "/copy.rtf";
+    shell.ui.Questions.clear();
+    shell.ui.SaveFileAnswers = { copy };
+    shell.documents.Saveas1Click();
+    EXPECT_TRUE(shell.ui.Questions.empty());
+    EXPECT_FALSE(shell.documents.Modified());
+    EXPECT_EQ(ReadWholeFile(lossy), original);
+
+    // Yes replaces the file; from then on it is ours and only the usual question comes.
+    shell.ui.SaveFileAnswers = { lossy, lossy };
+    shell.ui.YesNoAnswers = { true, true };
+    shell.documents.Saveas1Click();
+    EXPECT_EQ(ReadWholeFile(lossy), ReadWholeFile(copy));
+    EXPECT_TRUE(shell.documents.Losses().Empty());
+    shell.documents.Saveas1Click();
+    ASSERT_EQ(shell.ui.Questions.size(), 2u);
+    EXPECT_EQ(U(shell.ui.Questions[1]), "Файл " + lossy + " существует. Переписать?");
+
+    ASSERT_TRUE(shell.documents.OpenDocument(copy));
+    EXPECT_EQ(shell.ui.Warnings.size(), 1u);
+    EXPECT_TRUE(shell.documents.Losses().Empty());
+    EXPECT_EQ(shell.editor.Doc.Text(), W("ЁМы идем вперед, а вот ссылка на елку.\nРисунок:  конец.\n"));
+}
+
 } // namespace
 } // namespace tildo

@@ -5,8 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
+#include <vector>
 
 namespace tildo {
+
+// Kinds of loss by name in failure messages.
+void PrintTo(TRtfLoss kind, std::ostream* os)
+{
+    *os << RtfLossName(kind);
+}
+
 namespace {
 
 // The text of each run, with its format, for compact checks.
@@ -147,6 +156,82 @@ TEST(RtfReaderTest, ReadsWhatLibreOfficeWrote)
     EXPECT_EQ(FormatAt(text, at(U"большой")).SizeHalfPoints, 32);
     EXPECT_NE(at(U"€™ 中文"), std::u32string::npos);
     EXPECT_NE(at(U"{braces} \\back"), std::u32string::npos);
+}
+
+// The kinds a summary holds, for readable failures.
+std::vector<TRtfLoss> Kinds(const TRtfLosses& losses)
+{
+    std::vector<TRtfLoss> kinds;
+    for (int k = 0; k < RtfLossKinds; ++k) {
+        if (losses.Has(static_cast<TRtfLoss>(k)))
+            kinds.push_back(static_cast<TRtfLoss>(k));
+    }
+    return kinds;
+}
+
+TEST(RtfLossesTest, LibreOfficeDocumentWithPictureFootnoteHeaderAndLink)
+{
+    // Written by LibreOffice from tests/data/libreoffice_features.fodt.
+    const std::string rtf = ReadWholeFile(TILDO_TEST_DATA_DIR "/libreoffice_features.rtf");
+    TRtfLosses losses;
+    const TStyledText text = ReadRtf(rtf, losses);
+    using enum TRtfLoss;
+    EXPECT_EQ(Kinds(losses), (std::vector { Pictures, Footnotes, HeadersFooters, Hyperlinks, PageSetup }));
+    // Asking for the summary changes nothing in what is read.
+    EXPECT_EQ(text.PlainText(), ReadRtf(rtf).PlainText());
+    EXPECT_EQ(text.PlainText(), U"Мы идем вперед, а вот ссылка на елку.\nРисунок:  конец.\n");
+}
+
+TEST(RtfLossesTest, OurOwnOutputLosesNothing)
+{
+    TStyledText text;
+    TCharFormat odd;
+    odd.Bold = odd.Italic = odd.Underline = true;
+    odd.Colour = ColourBlue;
+    odd.Background = ColourAqua;
+    odd.SizeHalfPoints = 40;
+    odd.Font = "DejaVu Sans";
+    text.Append(U"Ещё {раз}\tи \\ ", TCharFormat {});
+    text.Append(U"всё\n\U0001F642 конец", odd);
+    TRtfLosses losses;
+    losses.Add(TRtfLoss::Pictures); // a stale value is replaced
+    const TStyledText back = ReadRtf(WriteRtf(text, "Times New Roman"), losses);
+    EXPECT_TRUE(losses.Empty()) << Kinds(losses).size();
+    EXPECT_EQ(back.PlainText(), text.PlainText());
+}
+
+TEST(RtfLossesTest, CountsWhatTextIsWrittenUnderAndSkipsWhatIsSkippedAnyway)
+{
+    const auto kinds = [](std::string_view body) {
+        TRtfLosses losses;
+        ReadRtf("{\\rtf1\\ansi " + std::string(body) + "}", losses);
+        return Kinds(losses);
+    };
+    using enum TRtfLoss;
+    using V = std::vector<TRtfLoss>;
+    // Properties reset before any text under them lose nothing.
+    EXPECT_EQ(kinds("\\qc\\li340\\strike\\v\\pard\\plain text\\par"), V {});
+    EXPECT_EQ(kinds("\\pard\\qc centred\\par"), V { Paragraphs });
+    EXPECT_EQ(kinds("\\li0\\sb0\\s0\\cols1\\strike0 x"), V {});
+    EXPECT_EQ(kinds("{\\super 2} x{\\v hidden}"), (V { CharacterFormat, HiddenText }));
+    EXPECT_EQ(kinds("\\trowd\\intbl a\\cell b\\cell\\row"), V { Tables });
+    EXPECT_EQ(kinds("a\\page b\\sect\\cols2 c"), (V { PageSetup, PageBreaks }));
+    // Each kind once, however often.
+    EXPECT_EQ(kinds("{\\pict x}{\\pict y}{\\*\\shppict{\\pict z}}"), V { Pictures });
+    // A field: a hyperlink or another, told by its instruction in any case.
+    EXPECT_EQ(kinds("{\\field{\\*\\fldinst{ hyperlink \"x\"}}{\\fldrslt link}}"), V { Hyperlinks });
+    EXPECT_EQ(kinds("{\\field{\\*\\fldinst PAGE}{\\fldrslt 1}}"), V { Fields });
+    // Inside a skipped group only the group counts: a picture in a header is the header.
+    EXPECT_EQ(kinds("{\\header{\\pict p}\\qc{\\field{\\*\\fldinst PAGE}}}"), V { HeadersFooters });
+    EXPECT_EQ(kinds("{\\*\\unknown{\\footnote n}}{\\stylesheet{\\s1\\qc Heading;}}"), V {});
+    // Document information counts for what a person wrote, not for dates.
+    EXPECT_EQ(kinds("{\\info{\\creatim\\yr2020}{\\revtim\\yr2021}}x"), V {});
+    EXPECT_EQ(kinds("{\\info{\\title T}{\\author A}}x"), V { DocumentInfo });
+    EXPECT_EQ(kinds("{\\*\\bkmkstart b}{\\*\\annotation n}{\\listtext 1.}\\ls1 item"),
+        (V { Comments, Bookmarks, Lists }));
+    // Damaged input: an instruction cut off still counts, and the reader stays bounded.
+    EXPECT_EQ(kinds("{\\field{\\*\\fldinst HYPERLINK"), V { Hyperlinks });
+    EXPECT_EQ(kinds(std::string(300, '{') + "\\pict" + std::string(300, '}') + "x"), V {});
 }
 
 } // namespace

@@ -1,9 +1,11 @@
 // Takes the pictures of the main window that the documentation shows: the
 // shipped dictionaries, a short text, and one scene: a pass asking in the
 // floating dialog (the default) or in the docked panel, the find dialog, the
-// number dialog after a number out of bounds, or the about box. The window and
+// number dialog after a number out of bounds, the about box, or the warning
+// about an RTF file with pictures, footnotes and the like. The window and
 // the dialog are grabbed and put together on one image with simple title bars.
 // Run it under a virtual X server (scripts/screenshot.sh).
+#include "app/documents.h"
 #include "ask_form.h"
 #include "ask_panel.h"
 #include "find_dialog.h"
@@ -75,7 +77,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     tildo::InstallRussianTranslations(app);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: gui_screenshot OUTPUT.png [floating|docked|find|number|about]\n");
+        std::fprintf(stderr, "usage: gui_screenshot OUTPUT.png [floating|docked|find|number|about|rtf]\n");
         return 2;
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
@@ -91,8 +93,13 @@ int main(int argc, char* argv[])
         "Мы несли с собой теплый чай и пели песни, а над рекой плыл туман.\n"
         "Потом все разошлись по домам, и только ветер шумел в темном лесу.\n");
 
+    const std::string rich = dir.Write(
+        "Тексты/Письмо.rtf", tildo::ReadWholeFile(TILDO_TEST_DATA_DIR "/libreoffice_features.rtf"));
+    const bool rtf = scene == QLatin1String("rtf");
+
     tildo::TMainForm form;
-    form.Start({ text }, dir.Path());
+    // The RTF is opened once the window is up, since its warning waits for an answer.
+    form.Start(rtf ? std::vector<std::string>() : std::vector<std::string> { text }, dir.Path());
     form.DeferredStart();
     form.resize(820, scene == QLatin1String("docked") ? 480 : 420);
     form.move(30, 30);
@@ -127,7 +134,7 @@ int main(int argc, char* argv[])
             modal->findChild<QPushButton*>(QStringLiteral("bOk"))->click();
             save(modal);
             modal->close();
-        } else if (scene == QLatin1String("about")) {
+        } else if (scene == QLatin1String("about") || rtf) {
             if (modal == nullptr)
                 return;
             save(modal);
@@ -145,6 +152,8 @@ int main(int argc, char* argv[])
             form.findChild<QAction*>(QStringLiteral("ContextAddLetters1"))->trigger();
         } else if (scene == QLatin1String("about")) {
             form.findChild<QAction*>(QStringLiteral("About1"))->trigger();
+        } else if (rtf) {
+            form.Documents().OpenDocument(rich);
         } else if (scene == QLatin1String("find")) {
             form.findChild<QAction*>(QStringLiteral("Find1"))->trigger();
             form.FindDialog().SetSearchText(QStringLiteral("все"));

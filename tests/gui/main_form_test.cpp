@@ -6,6 +6,8 @@
 #include "qt_strings.h"
 #include "qt_text_document.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -167,6 +169,47 @@ TEST(MainForm, SavesAndReadsBackRichText)
     auto& doc = f.Form->Document();
     EXPECT_EQ(doc.CharColour(2), ColourBlue);
     EXPECT_EQ(doc.CharColour(1), ColourBlack);
+    EXPECT_TRUE(f.Ui->Boxes.empty()); // our own RTF loses nothing: no warning
+}
+
+TEST(MainForm, WarnsOfWhatAnRtfWillLoseAndKeepsItUnlessTold)
+{
+    TMainFormFixture f;
+    const std::string original = ReadWholeFile(TILDO_TEST_DATA_DIR "/libreoffice_features.rtf");
+    f.Dir.Write("made.rtf", original);
+    f.Ui->OpenChoices = { f.QPath("made.rtf") };
+    f.Command("Open1")->trigger();
+    ASSERT_EQ(f.Ui->Boxes.size(), 1u);
+    const auto& warning = f.Ui->Boxes[0];
+    EXPECT_EQ(warning.Icon, QMessageBox::Warning);
+    EXPECT_EQ(warning.Caption, QString::fromUtf8("Внимание"));
+    EXPECT_EQ(warning.Buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    for (const char* kind : { "рисунки", "сноски", "колонтитулы", "гиперссылки", "параметры страницы" })
+        EXPECT_TRUE(warning.Text.contains(QString::fromUtf8(kind))) << kind;
+    EXPECT_TRUE(warning.Text.contains(f.QPath("made.rtf")));
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("Мы идем вперед, а вот ссылка на елку.\nРисунок:  конец.\n"));
+
+    // Saving over it under the proposed name: the question's default is No.
+    f.Form->Editor().insertPlainText(QStringLiteral("x"));
+    ASSERT_TRUE(f.Form->Documents().Modified());
+    f.Ui->SaveChoices = { f.QPath("made.rtf") };
+    f.Command("Saveas1")->trigger();
+    EXPECT_EQ(f.Ui->DialogStarts.back(), f.QPath("made.rtf"));
+    ASSERT_EQ(f.Ui->Boxes.size(), 2u);
+    const auto& question = f.Ui->Boxes[1];
+    EXPECT_EQ(question.Buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(question.Default, QMessageBox::No);
+    EXPECT_TRUE(question.Text.contains(QString::fromUtf8("сноски")));
+    EXPECT_EQ(ReadWholeFile(f.Path("made.rtf")), original);
+    EXPECT_TRUE(f.Form->Documents().Modified());
+    EXPECT_TRUE(f.Form->windowTitle().endsWith(QStringLiteral(" *")));
+
+    // Under another name nothing is asked.
+    f.Ui->SaveChoices = { f.QPath("other.rtf") };
+    f.Command("Saveas1")->trigger();
+    EXPECT_EQ(f.Ui->Boxes.size(), 2u);
+    EXPECT_EQ(ReadWholeFile(f.Path("other.rtf")).substr(0, 5), "{\\rtf");
+    EXPECT_EQ(ReadWholeFile(f.Path("made.rtf")), original);
 }
 
 TEST(MainForm, AsksBeforeUnsavedEditsAreLostAndWritesTheSettings)
@@ -214,6 +257,35 @@ TEST(MainForm, OpensTheTextNamedOnTheCommandLineAndDroppedFiles)
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(f.Form->Editor().viewport(), &drop);
     EXPECT_EQ(f.EditorText(), QString::fromUtf8("Второй"));
+}
+
+TEST(MainForm, ShowsTheSettingsFontAtASizeThatPaintsInTime)
+{
+    // A serif face with Cyrillic that the default font does not resolve to.
+    const QString serif = QStringLiteral("DejaVu Serif");
+    ASSERT_TRUE(QFontDatabase::families(QFontDatabase::Cyrillic).contains(serif));
+    TMainFormFixture f({}, true, "[Tildo]\nFontName=DejaVu Serif\nFontSize=14\n");
+    QPlainTextEdit& editor = f.Form->Editor();
+    EXPECT_EQ(QFontInfo(editor.font()).family(), serif);
+    EXPECT_EQ(editor.font().pointSize(), 14);
+    EXPECT_EQ(editor.document()->defaultFont().family(), serif);
+
+    // Sizes past what a screen shows, from the font dialog or any other
+    // caller, are bounded like the settings' and kept as shown.
+    const std::pair<int, int> sizes[] = { { 2147483647, TEditorFont::MaxSize }, { 512, TEditorFont::MaxSize },
+        { 0, TEditorFont::MinSize }, { -3, TEditorFont::MinSize }, { 20, 20 } };
+    for (const auto& [asked, shown] : sizes) {
+        f.Form->SetEditorFont(TEditorFont { "DejaVu Serif", 1, asked });
+        EXPECT_EQ(f.Form->EditorFont().Size, shown) << asked;
+        EXPECT_EQ(editor.font().pointSize(), shown) << asked;
+        EXPECT_EQ(editor.document()->defaultFont().pointSize(), shown) << asked;
+        EXPECT_EQ(QFontInfo(editor.font()).family(), serif) << asked;
+    }
+    f.Form->SetEditorFont(TEditorFont { "DejaVu Serif", 1, 2147483647 });
+    EXPECT_TRUE(f.Form->close());
+    const std::string ini = ReadWholeFile(f.Path("tildo.ini"));
+    EXPECT_NE(ini.find("FontSize=72\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("FontName=DejaVu Serif\n"), std::string::npos) << ini;
 }
 
 } // namespace

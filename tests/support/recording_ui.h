@@ -18,6 +18,7 @@ public:
     std::vector<std::string> Errors; // every ErrorBox text, in order
     std::vector<std::string> Questions; // every question text, in order
     std::vector<std::string> Infos; // every InfoBox text, in order
+    std::vector<std::string> Warnings; // every WarningBox text, in order
     std::deque<bool> YesNoAnswers; // answers for QuestionYesNo; No when empty
     std::deque<TDialogAnswer> YesNoCancelAnswers; // Cancel when empty
     std::deque<bool> OkCancelAnswers; // answers for QuestionOkCancel; Cancel when empty
@@ -39,6 +40,7 @@ public:
     bool QuestionOkCancel(const std::string& text) override;
     void SetCaption(const std::string& text) override { WindowCaption = text; }
     void InfoBox(const std::string& text) override { Infos.push_back(text); }
+    void WarningBox(const std::string& text) override { Warnings.push_back(text); }
     std::string StatusText() const override { return m_status; }
     void SetStatusText(const std::string& text) override
     {

@@ -10,6 +10,7 @@
 #include "cli/run_report.h"
 #include "cli/stream_document.h"
 #include "cli/stream_io.h"
+#include "cli/utf8_tally.h"
 #include "engine/yoficator.h"
 
 #include <gtest/gtest.h>
@@ -189,6 +190,37 @@ TEST(StreamPass, ALongLineIsOneBlock)
     const std::string asked = line.substr(0, 1 << 20);
     ExpectSame(WholePass(d, asked, TTextEncoding::Utf8),
         StreamPass(d, asked, TTextEncoding::Utf8, std::size_t(1) << 20), "every word of a long line asked");
+}
+
+TEST(Utf8Tally, PiecesCutAnywhereTellWhatTheWholeTells)
+{
+    const auto tally = [](const std::vector<std::string_view>& pieces, std::size_t wellFormed = 0) {
+        TUtf8Tally t;
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            if (i < wellFormed)
+                t.AddWellFormed(pieces[i]);
+            else
+                t.Add(pieces[i]);
+        }
+        t.Finish();
+        return t.LooksBroken() ? t.Warning("x") : std::string("clean");
+    };
+    const std::string text = "ёлка и ещё 中 😀 \xFF и \xD0\x20 все\xE2\x82";
+    const std::string whole = tally({ text });
+    EXPECT_NE(whole.find("0xFF по смещению 28"), std::string::npos) << whole;
+    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+        const std::string_view v(text);
+        EXPECT_EQ(tally({ v.substr(0, cut), v.substr(cut) }), whole) << cut;
+        EXPECT_EQ(tally({ v.substr(0, cut / 2), v.substr(cut / 2, cut - cut / 2), v.substr(cut) }), whole)
+            << cut;
+    }
+    // A well-formed head only counted, not walked.
+    const std::size_t head = text.find(' ', 20);
+    EXPECT_EQ(
+        tally({ std::string_view(text).substr(0, head), std::string_view(text).substr(head) }, 1), whole);
+    // More broken bytes than characters: a CP1251 text, not broken UTF-8.
+    EXPECT_EQ(tally({ W("ещё ёлка и все") }), "clean");
+    EXPECT_EQ(tally({ "ascii only" }), "clean");
 }
 
 TEST(RunReport, SpooledReportIsTheReportOfTheWholeList)

@@ -65,8 +65,9 @@ bool TStreamDocument::LoadBlock() const
     const std::string_view bytes(m_pending.data(), size);
 
     TBlock block;
-    block.Doc = m_encoding == TTextEncoding::Utf8 ? MemoryDocument::FromUtf8(bytes)
-                                                  : MemoryDocument::FromCp1251(bytes);
+    block.Doc = m_encoding == TTextEncoding::Utf8
+        ? MemoryDocument::FromUtf8(bytes, m_nextStart == 0 && m_nextLine == 0)
+        : MemoryDocument::FromCp1251(bytes);
     m_pending.erase(0, size);
     block.Start = m_nextStart;
     block.FirstLine = m_nextLine;
@@ -194,6 +195,23 @@ std::string TStreamDocument::Line(int i) const
         Release(i);
     }
     return line;
+}
+
+std::string TStreamDocument::LineSlice(int i, int from, int length) const
+{
+    NeedLine(i);
+    const TBlock* block = BlockOfLine(i);
+    if (block == nullptr) {
+        if (i >= 0 && !m_blocks.empty() && i < m_blocks.front().FirstLine)
+            throw std::logic_error("a line already written out was asked for");
+        return {};
+    }
+    std::string slice = block->Doc.LineSlice(i - block->FirstLine, from, length);
+    if (i > m_furthestLine) {
+        m_furthestLine = i;
+        Release(i);
+    }
+    return slice;
 }
 
 int TStreamDocument::LineStart(int i) const

@@ -44,6 +44,8 @@ public:
 
     int LineCount() const override;
     std::string Line(int i) const override;
+    // A question's context in a huge line costs only its neighbourhood.
+    std::string LineSlice(int i, int from, int length) const override;
     int LineStart(int i) const override;
     int LineOf(int offset) const override;
     // The characters at [start, start + length) of one held block.

@@ -2,7 +2,10 @@
 // CP1251) as it is, in lines, and over the same text joined into one line.
 // The one-line pass must stay within twice the time of the pass in lines:
 // nothing the pass does for a word may cost the length of the line it is in.
+// The same holds for the one line streamed as tildo-cli streams it.
 
+#include "cli/stream_document.h"
+#include "cli/stream_io.h"
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
 #include "engine/yoficator.h"
@@ -106,6 +109,33 @@ void BM_PassOneLine(benchmark::State& state)
     RunPass(state, Setup().oneLine);
 }
 BENCHMARK(BM_PassOneLine)->Unit(benchmark::kMillisecond);
+
+void BM_StreamedOneLine(benchmark::State& state)
+{
+    TSetup& s = Setup();
+    const std::string path = (std::filesystem::temp_directory_path() / "tildo-bench-one-line.txt").string();
+    WriteScratchFile(path, s.oneLine);
+    TAskEverything asker;
+    std::uint64_t written = 0;
+    for (auto _ : state) {
+        TByteInput input(path);
+        TStreamDocument doc(
+            input, TTextEncoding::Cp1251, [&](std::string_view bytes) { written += bytes.size(); },
+            s.limits.BufferCapacity(), 20);
+        TYoficator engine(doc, s.ui, asker, s.dic, s.combi, s.window, s.limits);
+        engine.ContextAddLetters = 20;
+        engine.DoYoficate(0, 1);
+        doc.Finish();
+    }
+    std::filesystem::remove(path);
+    if (written != s.oneLine.size() * static_cast<std::uint64_t>(state.iterations()))
+        state.SkipWithError("the streamed text came out with another length");
+    state.counters["questions"]
+        = static_cast<double>(asker.Questions) / static_cast<double>(state.iterations());
+    state.SetBytesProcessed(
+        static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(s.oneLine.size()));
+}
+BENCHMARK(BM_StreamedOneLine)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace tildo

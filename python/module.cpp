@@ -93,5 +93,31 @@ PYBIND11_MODULE(_tildo, m)
                 }
                 return out;
             },
-            py::arg("record"), py::arg("field"));
+            py::arg("record"), py::arg("field"))
+        // Many records per call: a file read in large pieces crosses into the
+        // restorer once per piece, not once per record. Bytes come back as
+        // bytes, text as text.
+        .def(
+            "restore_jsonl_lines",
+            [](const tildo::TRestorer& r, const py::bytes& lines, const std::string& field) {
+                const std::string_view in = lines;
+                std::string out;
+                {
+                    py::gil_scoped_release release;
+                    out = r.RestoreJsonLines(in, field);
+                }
+                return py::bytes(out);
+            },
+            py::arg("lines"), py::arg("field"))
+        .def(
+            "restore_jsonl_lines",
+            [](const tildo::TRestorer& r, const std::string& lines, const std::string& field) {
+                std::string out;
+                {
+                    py::gil_scoped_release release;
+                    out = r.RestoreJsonLines(lines, field);
+                }
+                return out;
+            },
+            py::arg("lines"), py::arg("field"));
 }

@@ -24,6 +24,8 @@ import sys
 
 from dask.distributed import Client, LocalCluster
 
+PIECE_BYTES = 4 << 20
+
 _restorers = {}
 
 
@@ -54,15 +56,20 @@ def restore_block(path, start, end, part_path, field, combinations):
             # The line under way at start belongs to the block before.
             f.seek(start - 1)
             f.readline()
+        # Whole lines go to the restorer some megabytes at a time: one call
+        # per piece rather than per record.
+        piece, size = [], 0
         while f.tell() < end:
             line = f.readline()
             if not line:
                 break
-            body = line[:-1] if line.endswith(b"\n") else line
-            record = body.decode("utf-8")
-            if record.strip(" \t\r"):
-                record = r.restore_jsonl(record, field)
-            out.write(record.encode("utf-8") + line[len(body):])
+            piece.append(line)
+            size += len(line)
+            if size >= PIECE_BYTES:
+                out.write(r.restore_jsonl_lines(b"".join(piece), field))
+                piece, size = [], 0
+        if piece:
+            out.write(r.restore_jsonl_lines(b"".join(piece), field))
     return part_path
 
 

@@ -68,6 +68,14 @@ class RestorerTest(unittest.TestCase):
         self.assertEqual(ours[2], lines[2])
         with self.assertRaises(ValueError):
             self.r.restore_jsonl('{"text": "еще"', "text")
+        # Many records per call: the same bytes, blank lines and CR LF kept,
+        # text in text out, bytes in bytes out; a bad record names its line.
+        block = "\r\n".join(lines) + "\n\n" + lines[0]
+        expected = "\r\n".join(ours) + "\n\n" + ours[0]
+        self.assertEqual(self.r.restore_jsonl_lines(block, "meta.text"), expected)
+        self.assertEqual(self.r.restore_jsonl_lines(block.encode(), "meta.text"), expected.encode())
+        with self.assertRaisesRegex(ValueError, "line 3"):
+            self.r.restore_jsonl_lines(lines[0] + "\n\n{\"text\": 1,\n", "meta.text")
 
     def test_threads_share_one_restorer(self):
         text = plain("Ещё ёлка, всё ещё. ") * 2000

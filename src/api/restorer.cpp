@@ -181,4 +181,36 @@ std::string TRestorer::RestoreJsonRecord(std::string_view record, std::string_vi
     return out;
 }
 
+std::string TRestorer::RestoreJsonLines(std::string_view lines, std::string_view field) const
+{
+    const std::vector<std::string> path = SplitFieldPath(field);
+    if (path.empty())
+        throw std::invalid_argument("empty field name in \"" + std::string(field) + "\"");
+    TImpl::THeld pass(*m_impl);
+    const auto restore = [&](MemoryDocument& doc) { pass->Run(doc, nullptr); };
+    std::string out;
+    out.reserve(lines.size() + lines.size() / 16);
+    std::string record;
+    std::string error;
+    std::size_t lineNumber = 0;
+    std::size_t begin = 0;
+    while (begin < lines.size()) {
+        std::size_t end = lines.find('\n', begin);
+        const bool hasBreak = end != std::string_view::npos;
+        if (!hasBreak)
+            end = lines.size();
+        ++lineNumber;
+        record.assign(lines, begin, end - begin);
+        // Blank lines pass through, as tildo-cli --jsonl passes them.
+        if (record.find_first_not_of(" \t\r") != std::string::npos
+            && !tildo::RestoreJsonRecord(record, path, restore, error))
+            throw std::invalid_argument("line " + std::to_string(lineNumber) + ": " + error);
+        out += record;
+        if (hasBreak)
+            out += '\n';
+        begin = end + 1;
+    }
+    return out;
+}
+
 } // namespace tildo

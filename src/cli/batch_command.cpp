@@ -1,7 +1,9 @@
 // Restorations that ask no one: one text streamed, or many texts on several
 // threads sharing one loaded dictionary.
 
+#include "cli/cli_user_interface.h"
 #include "cli/console.h"
+#include "cli/pass_setup.h"
 #include "cli/progress.h"
 #include "cli/restore_job.h"
 #include "cli/run_report.h"
@@ -62,7 +64,7 @@ void CheckBatch(const TRestoreOptions& o, const std::vector<std::string>& files)
 
 TOutputTarget TargetOf(const TRestoreOptions& o, const std::string& file, bool batch)
 {
-    TOutputTarget target { o.OutputPath, o.InPlace, o.BackupSuffix };
+    TOutputTarget target { o.OutputPath, o.InPlace, o.BackupSuffix, o.Force };
     if (batch && !o.OutputPath.empty())
         target.OutputPath = o.OutputPath + "/" + BaseName(file);
     return target;
@@ -124,12 +126,18 @@ int RunSingle(
         PrintError(r.Error);
         return r.ExitCode;
     }
-    if (!o.ReportPath.empty())
-        WriteFileAtomic(
-            o.ReportPath, RunReportJson(r.Outcome.Counters, r.Outcome.Seconds, r.Outcome.Questions));
+    if (!o.ReportPath.empty()) {
+        if (r.Outcome.Report == nullptr)
+            r.Outcome.Report = std::make_shared<TRunReportSpool>();
+        r.Outcome.Report->WriteTo(o.ReportPath, r.Outcome.Counters, r.Outcome.Seconds);
+    }
     if (r.Outcome.Cancelled)
         PrintError("проход прерван ответом «Отмена»; текст записан с заменами, сделанными до этого");
-    WriteAllTo(2, ForMessage(r.Outcome.Status) + "\n", "stderr");
+    // Once a file has been written the run has done its work; a status line
+    // that cannot be shown does not make it a failure.
+    const bool wroteFile = !o.Check && (o.InPlace || !(o.OutputPath.empty() || o.OutputPath == "-"));
+    if (!WriteReport(STDERR_FILENO, ForMessage(r.Outcome.Status) + "\n") && !wroteFile)
+        return ExitInputOutput;
     return o.Check && r.Outcome.Changed ? ExitFound : ExitDone;
 }
 
@@ -148,6 +156,10 @@ int RunRestoreJobs(const TRestoreOptions& o, const std::vector<TAnswer>& answers
     if (files.empty())
         files.push_back(o.File);
     CheckBatch(o, files);
+    // Usage errors once for the run, not once for every file.
+    ParseEncodingChoice(o.Encoding);
+    TCliUserInterface marks;
+    SetPassOptions(marks, o.On, o.Off, false, false);
     const bool batch = files.size() > 1 || o.Jobs > 1;
     const TSharedDictionaries dictionaries(o);
     const TRestoreJob job(dictionaries, o, answers, unanswered);

@@ -1,6 +1,7 @@
 #include "console.h"
 
 #include "platform/file_io.h"
+#include "platform/signal_cleanup.h"
 #include "text/cp1251.h"
 
 #include <cerrno>
@@ -56,13 +57,19 @@ namespace {
 
 extern "C" void OnTerminatingSignal(int signal)
 {
+    // A file being rewritten in place is finished first; its writer raises
+    // the signal again when it is done.
+    if (PostponeSignal(signal))
+        return;
     const char* text = signal == SIGINT ? "tildo-cli: прервано (SIGINT)\n"
         : signal == SIGHUP              ? "tildo-cli: прервано (SIGHUP)\n"
                                         : "tildo-cli: прервано (SIGTERM)\n";
     const ssize_t ignored = ::write(STDERR_FILENO, text, std::strlen(text));
     static_cast<void>(ignored);
-    // The handler was reset on entry: the signal, raised again, ends the
-    // process as the caller expects once this handler returns.
+    RemoveTemporaryFilesNow();
+    // The signal, raised again with its default action, ends the process as
+    // the caller expects once this handler returns.
+    ::signal(signal, SIG_DFL);
     ::raise(signal);
 }
 
@@ -74,7 +81,6 @@ void InstallSignalHandlers()
     {
     };
     action.sa_handler = OnTerminatingSignal;
-    action.sa_flags = SA_RESETHAND;
     sigemptyset(&action.sa_mask);
     for (const int signal : { SIGINT, SIGTERM, SIGHUP })
         ::sigaction(signal, &action, nullptr);

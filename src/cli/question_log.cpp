@@ -102,8 +102,8 @@ std::string TextAt(const TextDocument& doc, int start, int length)
 
 } // namespace
 
-TCliAsker::TCliAsker(const TextDocument& doc, std::vector<TAnswer> scripted, TUnanswered unanswered,
-    TTerminalAsker* terminal)
+TCliAsker::TCliAsker(
+    const TextDocument& doc, std::vector<TAnswer> scripted, TUnanswered unanswered, TTerminalAsker* terminal)
     : m_doc(doc)
     , m_scripted(std::move(scripted))
     , m_unanswered(unanswered)
@@ -139,7 +139,9 @@ TAnswer TCliAsker::Ask(const TQuestion& question)
     }
     if (code == TAnswer::Cancel)
         m_cancelled = true;
-    if (m_keepRecords)
+    if (m_sink)
+        m_sink(record);
+    else if (m_keepRecords)
         m_records.push_back(std::move(record));
     return code;
 }

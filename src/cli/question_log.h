@@ -3,6 +3,7 @@
 #include "platform/asker.h"
 #include "text/memory_document.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,8 @@ public:
     TAnswer Ask(const TQuestion& question) override;
 
     const std::vector<TQuestionRecord>& Records() const { return m_records; }
+    // Hands each record to sink as it is made instead of keeping it.
+    void SendRecordsTo(std::function<void(const TQuestionRecord&)> sink) { m_sink = std::move(sink); }
     // Records are kept only for a report: a long text asks millions of questions.
     void KeepRecords(bool keep) { m_keepRecords = keep; }
     void ClearRecords() { m_records.clear(); }
@@ -69,6 +72,7 @@ private:
     TUnanswered m_unanswered;
     TTerminalAsker* m_terminal;
     std::vector<TQuestionRecord> m_records;
+    std::function<void(const TQuestionRecord&)> m_sink;
     bool m_keepRecords = true;
     bool m_cancelled = false;
 };

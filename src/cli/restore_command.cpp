@@ -15,7 +15,6 @@
 
 #include <chrono>
 #include <memory>
-#include <sys/stat.h>
 #include <optional>
 #include <unistd.h>
 
@@ -57,12 +56,9 @@ TUnanswered ChooseUnanswered(const TRestoreOptions& o, std::unique_ptr<TTerminal
     return TUnanswered::Keep;
 }
 
-// Streaming keeps memory flat whatever the input's size; the whole-document
-// pass keeps the careful handling of in-place writes, devices and links. A
-// single file that fits comfortably in memory takes the latter; standard input,
-// large files, batches and JSON Lines stream.
-constexpr off_t StreamAboveBytes = 64 << 20;
-
+// A run that asks no one reads and writes as it goes, in memory bounded
+// whatever the input's size; a person's answers and decisions, which may take
+// back or name any place in the text, need the whole text.
 bool Streams(const TRestoreOptions& o, TUnanswered unanswered, const std::vector<TAnswer>& answers)
 {
     // Decisions name places in the whole text.
@@ -70,12 +66,7 @@ bool Streams(const TRestoreOptions& o, TUnanswered unanswered, const std::vector
         return false;
     if (o.Files.size() > 1 || o.Jobs > 1 || !o.Jsonl.empty())
         return true;
-    if (!AsksNoOne(unanswered, answers))
-        return false;
-    if (o.File == "-")
-        return true;
-    struct stat st { };
-    return ::stat(o.File.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > StreamAboveBytes;
+    return AsksNoOne(unanswered, answers);
 }
 
 // Where the pass will ask, found beforehand so that each question on the

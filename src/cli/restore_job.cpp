@@ -10,6 +10,7 @@
 #include "cli/stream_document.h"
 #include "cli/stream_io.h"
 #include "cli/text_input.h"
+#include "cli/utf8_tally.h"
 #include "engine/yoficator.h"
 #include "platform/file_io.h"
 
@@ -18,6 +19,7 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace tildo {
@@ -38,6 +40,9 @@ struct TProbe
     bool NonAscii = false;
     std::string Tail; // the bytes after the last line break seen so far
     std::uint64_t Size = 0;
+    std::string_view Format = "auto"; // as --format names it
+    bool TallyUtf8 = false; // for the warning about a UTF-8 text with broken bytes
+    TUtf8Tally Tally;
 
     void Add(std::string_view bytes)
     {
@@ -70,10 +75,18 @@ struct TProbe
         else
             invalid = true;
     }
+    // Pieces are whole lines or whole sequences, judged in order.
     void Judge(std::string_view piece)
     {
         if (!Invalid)
             Verdict(piece, Invalid, NonAscii);
+        if (!TallyUtf8)
+            return;
+        // Until a piece breaks UTF-8 its characters are only counted.
+        if (Invalid)
+            Tally.Add(piece);
+        else
+            Tally.AddWellFormed(piece);
     }
     void JudgeLongTail()
     {
@@ -82,8 +95,12 @@ struct TProbe
         Tail.erase(0, Tail.size() - keep);
     }
     // The encoding the whole-text reading would choose (DetectTextEncoding).
-    TTextEncoding Finish() const
+    TTextEncoding Finish()
     {
+        if (TallyUtf8) {
+            Tally.Add(Tail);
+            Tally.Finish();
+        }
         const bool bom = Head.substr(0, 3) == "\xEF\xBB\xBF";
         bool invalid = Invalid;
         bool nonAscii = NonAscii;
@@ -108,62 +125,44 @@ std::string ReadAll(TByteInput& input)
     return bytes;
 }
 
-// Keeps the file at path as backupPath: a second name where the file system
-// allows, else a copy.
-void KeepBackupOf(const std::string& path, const std::string& backupPath)
+ECliError NotText(const std::string& path)
 {
-    const std::string scratch = backupPath + ".tildo-new";
-    ::unlink(scratch.c_str());
-    if (::link(path.c_str(), scratch.c_str()) == 0) {
-        if (::rename(scratch.c_str(), backupPath.c_str()) == 0)
-            return;
-        const int error = errno;
-        ::unlink(scratch.c_str());
-        throw EFileError(backupPath, std::strerror(error));
-    }
-    CopyFileAtomic(path, backupPath);
+    return ECliError(ExitInputOutput,
+        InputName(path) + " не похож на текст (в нём есть нулевые байты); ничего не сделано");
 }
 
-// Where a result goes, and whether it is to be written at all.
-class TResultFile
+// Standard input that begins like RTF is read as RTF unless a format is named.
+bool StandardInputRtf(const std::string& path, const TProbe& probe)
 {
-public:
-    TResultFile(const std::string& inputPath, const TOutputTarget& target, bool check)
-        : m_check(check)
-        , m_inPlace(target.InPlace)
-        , m_backup(target.BackupSuffix)
-    {
-        if (check)
-            return;
-        m_path = target.InPlace ? InPlaceTarget(inputPath) : target.OutputPath;
-        m_output = std::make_unique<TByteOutput>(m_path);
-    }
-    void Write(std::string_view bytes)
-    {
-        if (m_output != nullptr)
-            m_output->Write(bytes);
-    }
-    // An unchanged text is not rewritten in place unless a backup is asked for.
-    void Commit(bool changed)
-    {
-        if (m_output == nullptr)
-            return;
-        if (m_inPlace && !changed && m_backup.empty()) {
-            m_output->Discard();
-            return;
-        }
-        if (m_inPlace && !m_backup.empty())
-            KeepBackupOf(m_path, m_path + m_backup);
-        m_output->Commit();
-    }
+    return path == "-" && probe.Format == "auto" && LooksLikeRtf(probe.Head);
+}
 
-private:
-    bool m_check;
-    bool m_inPlace;
-    std::string m_backup;
-    std::string m_path;
-    std::unique_ptr<TByteOutput> m_output;
-};
+// The input read once through the probe and ready to be read again from its
+// start; standard input and pipes are kept in a temporary file for that. A text with a
+// zero byte is refused as soon as one shows, so that binary or endless input
+// is not read to its end first.
+std::unique_ptr<TByteInput> OpenProbed(const std::string& path, TProbe& probe)
+{
+    const auto add = [&](std::string_view piece) {
+        probe.Add(piece);
+        if (probe.Nul && !StandardInputRtf(path, probe))
+            throw NotText(path);
+    };
+    if (path == "-")
+        return std::make_unique<TByteInput>(SpoolToTemporary(STDIN_FILENO, add), "stdin");
+    auto input = std::make_unique<TByteInput>(path);
+    if (input->Size() < 0) // a named pipe: kept too
+        return std::make_unique<TByteInput>(SpoolToTemporary(input->Fd(), add), input->Name());
+    std::string piece;
+    for (;;) {
+        piece.clear();
+        if (input->ReadInto(piece, Piece) == 0)
+            break;
+        add(piece);
+    }
+    input->Rewind();
+    return input;
+}
 
 } // namespace
 
@@ -177,10 +176,11 @@ TSharedDictionaries::TSharedDictionaries(const TPassCommandOptions& options)
 {
     const std::string combinations = CombinationsPath(options);
     Combinations = !combinations.empty();
-    LoadMainDictionary(
-        Dic, Ui, options.Dictionary.empty() ? DefaultDataFile("tildo.dat") : options.Dictionary);
+    LoadMainDictionary(Dic, Ui,
+        options.Dictionary.empty() ? DefaultDataFile("tildo.dat") : options.Dictionary,
+        options.AcceptDamagedDictionary);
     if (Combinations)
-        LoadCombinations(Combi, Ui, combinations);
+        LoadCombinations(Combi, Ui, combinations, options.AcceptDamagedDictionary);
 }
 
 // Everything one pass over one text owns: the option marks, the state it
@@ -193,7 +193,12 @@ struct TRestoreJob::TPass
     {
         const TSharedDictionaries& d = job.m_dictionaries;
         SetPassOptions(Ui, job.m_options.On, job.m_options.Off, fictionBook, d.Combinations);
-        Asker.KeepRecords(!job.m_options.ReportPath.empty());
+        Asker.KeepRecords(false);
+        if (!job.m_options.ReportPath.empty()) {
+            // Written out as they come: a long text asks millions of questions.
+            Report = std::make_shared<TRunReportSpool>();
+            Asker.SendRecordsTo([report = Report.get()](const TQuestionRecord& q) { report->Add(q); });
+        }
         DicState.Reset(d.Dic.FormCount(), d.Dic.RuleCount());
         CombiState.Reset(d.Combi.Count());
         Engine = std::make_unique<TYoficator>(
@@ -209,7 +214,7 @@ struct TRestoreJob::TPass
     void Finish(TTextOutcome& outcome)
     {
         outcome.Counters = Engine->Counters();
-        outcome.Questions = Asker.Records();
+        outcome.Report = Report;
         outcome.Cancelled = Asker.Cancelled();
         outcome.Status = Ui.StatusText();
     }
@@ -220,6 +225,7 @@ struct TRestoreJob::TPass
     TWordBuffer Window;
     TCliAsker Asker;
     std::unique_ptr<TYoficator> Engine;
+    std::shared_ptr<TRunReportSpool> Report;
 };
 
 TRestoreJob::TRestoreJob(const TSharedDictionaries& dictionaries, const TRestoreOptions& options,
@@ -234,6 +240,7 @@ TRestoreJob::TRestoreJob(const TSharedDictionaries& dictionaries, const TRestore
 TTextOutcome TRestoreJob::Run(
     const std::string& path, const TOutputTarget& target, TProgressCounts* progress) const
 {
+    RefuseEndlessInput(path);
     if (!m_options.Jsonl.empty())
         return RunJsonl(path, target, progress);
     return RunStreamed(path, target, progress);
@@ -246,42 +253,37 @@ TTextOutcome TRestoreJob::RunStreamed(
     const std::optional<TTextFormat> named = TextFormatFor(path, m_options.Format);
     if (!named || *named == TTextFormat::Rtf)
         return RunWhole(path, nullptr, target);
-    // Standard input is kept in a temporary file: the pass reads it a second time.
-    std::unique_ptr<TByteInput> input;
     TProbe probe;
-    if (path == "-") {
-        const int fd = SpoolToTemporary(STDIN_FILENO, [&](std::string_view piece) { probe.Add(piece); });
-        input = std::make_unique<TByteInput>(fd, "stdin");
-    } else {
-        input = std::make_unique<TByteInput>(path);
-        std::string piece;
-        for (;;) {
-            piece.clear();
-            if (input->ReadInto(piece, Piece) == 0)
-                break;
-            probe.Add(piece);
-        }
-        input->Rewind();
-    }
-    const TTextFormat format
-        = path == "-" && m_options.Format == "auto" && LooksLikeRtf(probe.Head) ? TTextFormat::Rtf : *named;
+    probe.Format = m_options.Format;
+    probe.TallyUtf8 = choice == TEncodingChoice::Auto;
+    std::unique_ptr<TByteInput> input = OpenProbed(path, probe);
+    const TTextFormat format = StandardInputRtf(path, probe) ? TTextFormat::Rtf : *named;
     if (format == TTextFormat::Rtf) {
         const std::string bytes = ReadAll(*input);
         return RunWhole(path, &bytes, target);
     }
     if (probe.Nul)
-        throw ECliError(ExitInputOutput,
-            InputName(path) + " не похож на текст (в нём есть нулевые байты); ничего не сделано");
-    if (choice == TEncodingChoice::Auto && format == TTextFormat::FictionBook)
+        throw NotText(path);
+    if (choice == TEncodingChoice::Auto && format == TTextFormat::FictionBook) {
+        RefuseUnreadFictionBookEncoding(path, probe.Head);
         choice = DeclaredXmlEncoding(probe.Head);
+    }
     const TTextEncoding detected = probe.Finish();
     const TTextEncoding encoding = choice == TEncodingChoice::Utf8 ? TTextEncoding::Utf8
         : choice == TEncodingChoice::Cp1251                        ? TTextEncoding::Cp1251
                                                                    : detected;
+    if (choice == TEncodingChoice::Auto && encoding == TTextEncoding::Cp1251 && probe.Tally.LooksBroken())
+        PrintError(probe.Tally.Warning(path));
 
-    TResultFile result(path, target, m_options.Check);
+    std::optional<TResultWriter> result;
+    if (!m_options.Check)
+        result.emplace(target, path, input->Stamp());
     TStreamDocument doc(
-        *input, encoding, [&](std::string_view bytes) { result.Write(bytes); },
+        *input, encoding,
+        [&](std::string_view bytes) {
+            if (result)
+                result->Write(bytes);
+        },
         m_dictionaries.Limits.BufferCapacity(), 20);
     if (progress != nullptr)
         doc.CountReadsInto(&progress->Bytes);
@@ -292,7 +294,8 @@ TTextOutcome TRestoreJob::RunStreamed(
     doc.Finish();
     pass.Finish(outcome);
     outcome.Changed = doc.Changed();
-    result.Commit(outcome.Changed);
+    if (result)
+        result->Commit(outcome.Changed);
     return outcome;
 }
 
@@ -323,7 +326,9 @@ TTextOutcome TRestoreJob::RunJsonl(
 {
     const std::vector<std::string> field = SplitFieldPath(m_options.Jsonl);
     TByteInput input(path);
-    TResultFile result(path, target, m_options.Check);
+    std::optional<TResultWriter> result;
+    if (!m_options.Check)
+        result.emplace(target, path, input.Stamp());
     MemoryDocument doc;
     TTextOutcome outcome;
     TPass pass(*this, doc, false);
@@ -369,12 +374,15 @@ TTextOutcome TRestoreJob::RunJsonl(
             outcome.Changed = outcome.Changed || record != before;
             outcome.Cancelled = pass.Asker.Cancelled();
         }
-        result.Write(record);
-        if (hasBreak)
-            result.Write("\n");
+        if (result) {
+            result->Write(record);
+            if (hasBreak)
+                result->Write("\n");
+        }
     }
     pass.Finish(outcome);
-    result.Commit(outcome.Changed);
+    if (result)
+        result->Commit(outcome.Changed);
     return outcome;
 }
 

@@ -3,12 +3,14 @@
 #include "cli/cli_user_interface.h"
 #include "cli/commands.h"
 #include "cli/question_log.h"
+#include "cli/run_report.h"
 #include "cli/text_output.h"
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
 #include "dict/my_lists.h"
 #include "engine/run_counters.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,7 +38,7 @@ struct TSharedDictionaries
 struct TTextOutcome
 {
     TRunCounters Counters;
-    std::vector<TQuestionRecord> Questions;
+    std::shared_ptr<TRunReportSpool> Report; // with --report: the questions asked
     std::string Status; // the engine's last report (CP1251)
     double Seconds = 0;
     bool Changed = false;

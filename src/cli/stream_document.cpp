@@ -65,8 +65,9 @@ bool TStreamDocument::LoadBlock() const
     const std::string_view bytes(m_pending.data(), size);
 
     TBlock block;
-    block.Doc = m_encoding == TTextEncoding::Utf8 ? MemoryDocument::FromUtf8(bytes)
-                                                  : MemoryDocument::FromCp1251(bytes);
+    block.Doc = m_encoding == TTextEncoding::Utf8
+        ? MemoryDocument::FromUtf8(bytes, m_nextStart == 0 && m_nextLine == 0)
+        : MemoryDocument::FromCp1251(bytes);
     m_pending.erase(0, size);
     block.Start = m_nextStart;
     block.FirstLine = m_nextLine;
@@ -179,34 +180,50 @@ int TStreamDocument::LineCount() const
     return m_nextLine + (m_finalLoaded ? 0 : 1);
 }
 
-std::string TStreamDocument::Line(int i) const
+const TStreamDocument::TBlock* TStreamDocument::HeldLine(int i) const
 {
     NeedLine(i);
     const TBlock* block = BlockOfLine(i);
-    if (block == nullptr) {
-        if (i >= 0 && !m_blocks.empty() && i < m_blocks.front().FirstLine)
-            throw std::logic_error("a line already written out was asked for");
-        return {};
-    }
-    std::string line = block->Doc.Line(i - block->FirstLine);
+    if (block == nullptr && i >= 0 && !m_blocks.empty() && i < m_blocks.front().FirstLine)
+        throw std::logic_error("a line already written out was asked for");
+    return block;
+}
+
+void TStreamDocument::Reached(int i) const
+{
     if (i > m_furthestLine) {
         m_furthestLine = i;
         Release(i);
     }
+}
+
+std::string TStreamDocument::Line(int i) const
+{
+    const TBlock* block = HeldLine(i);
+    if (block == nullptr)
+        return {};
+    std::string line = block->Doc.Line(i - block->FirstLine);
+    Reached(i);
     return line;
+}
+
+std::string TStreamDocument::LineSlice(int i, int from, int length) const
+{
+    const TBlock* block = HeldLine(i);
+    if (block == nullptr)
+        return {};
+    std::string slice = block->Doc.LineSlice(i - block->FirstLine, from, length);
+    Reached(i);
+    return slice;
 }
 
 int TStreamDocument::LineStart(int i) const
 {
     if (i == 0)
         return 0;
-    NeedLine(i);
-    const TBlock* block = BlockOfLine(i);
-    if (block == nullptr) {
-        if (i >= 0 && !m_blocks.empty() && i < m_blocks.front().FirstLine)
-            throw std::logic_error("a line already written out was asked for");
+    const TBlock* block = HeldLine(i);
+    if (block == nullptr)
         return -1;
-    }
     return static_cast<int>(block->Start + block->Doc.LineStart(i - block->FirstLine));
 }
 

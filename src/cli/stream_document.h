@@ -44,6 +44,8 @@ public:
 
     int LineCount() const override;
     std::string Line(int i) const override;
+    // A question's context in a huge line costs only its neighbourhood.
+    std::string LineSlice(int i, int from, int length) const override;
     int LineStart(int i) const override;
     int LineOf(int offset) const override;
     // The characters at [start, start + length) of one held block.
@@ -88,6 +90,10 @@ private:
     // The held block with line i, or the one with offset; nullptr if none.
     const TBlock* BlockOfLine(int i) const;
     TBlock* BlockOfOffset(std::int64_t offset) const;
+    // NeedLine, then BlockOfLine; a line already written out is a logic error.
+    const TBlock* HeldLine(int i) const;
+    // The engine has read line i: blocks before its reach can go.
+    void Reached(int i) const;
     // Writes out the blocks in front that the engine can no longer reach.
     void Release(int currentLine) const;
     void WriteBlock(const TBlock& block) const;

@@ -1,5 +1,6 @@
 #include "stream_io.h"
 
+#include "cli/console.h"
 #include "platform/file_io.h"
 
 #include <cerrno>
@@ -12,8 +13,6 @@
 namespace tildo {
 
 namespace {
-
-constexpr std::size_t OutputBuffer = 1 << 20;
 
 [[noreturn]] void Fail(const std::string& name)
 {
@@ -31,19 +30,6 @@ void WriteAll(int fd, std::string_view bytes, const std::string& name)
         }
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
-}
-
-// A new file beside path under a unique name; its name goes to temp.
-int CreateBeside(const std::string& path, std::string& temp)
-{
-    temp = path + ".tildo-XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) {
-        const int error = errno;
-        temp.clear();
-        throw EFileError(path, std::strerror(error));
-    }
-    return fd;
 }
 
 } // namespace
@@ -67,6 +53,7 @@ TByteInput::TByteInput(const std::string& path)
         m_fd = -1;
         throw EFileError(path, std::strerror(EISDIR));
     }
+    m_stamp = StampOfDescriptor(m_fd);
 }
 
 TByteInput::TByteInput(int fd, std::string name)
@@ -116,93 +103,25 @@ std::int64_t TByteInput::Size() const
     return static_cast<std::int64_t>(st.st_size);
 }
 
-TByteOutput::TByteOutput(const std::string& path)
+void RefuseEndlessInput(const std::string& path)
 {
-    if (path.empty() || path == "-") {
-        m_fd = STDOUT_FILENO;
-        return;
-    }
-    m_path = path;
-    m_fd = CreateBeside(path, m_temp);
-}
-
-TByteOutput::~TByteOutput()
-{
-    Discard();
-}
-
-void TByteOutput::Flush()
-{
-    WriteAll(m_fd, m_buffer, m_path.empty() ? std::string("stdout") : m_path);
-    m_buffer.clear();
-}
-
-void TByteOutput::Write(std::string_view bytes)
-{
-    m_written += bytes.size();
-    if (m_buffer.size() + bytes.size() > OutputBuffer) {
-        Flush();
-        if (bytes.size() >= OutputBuffer) {
-            WriteAll(m_fd, bytes, m_path.empty() ? std::string("stdout") : m_path);
-            return;
-        }
-    }
-    m_buffer.append(bytes);
-}
-
-void TByteOutput::Commit()
-{
-    Flush();
-    if (m_path.empty())
+    if (path == "-" || InputFileProblem(path) != TInputFileProblem::NotRegular)
         return;
     struct stat st
     {
     };
-    // The replaced file's permissions; a new file gets the usual ones.
-    mode_t mode = 0666;
-    if (::stat(m_path.c_str(), &st) == 0)
-        mode = st.st_mode & 07777;
-    else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-    }
-    if (::fchmod(m_fd, mode) != 0 || ::fsync(m_fd) != 0)
-        Fail(m_path);
-    const int fd = m_fd;
-    m_fd = -1;
-    if (::close(fd) != 0)
-        Fail(m_path);
-    if (::rename(m_temp.c_str(), m_path.c_str()) != 0)
-        Fail(m_path);
-    m_temp.clear();
-}
-
-void TByteOutput::Discard()
-{
-    m_buffer.clear();
-    if (m_path.empty())
+    if (::stat(path.c_str(), &st) == 0 && S_ISFIFO(st.st_mode))
         return;
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = -1;
-    if (!m_temp.empty())
-        ::unlink(m_temp.c_str());
-    m_temp.clear();
+    throw ECliError(ExitInputOutput,
+        "\"" + path
+            + "\" не обычный файл (устройство, сокет или каталог) и не читается как текст; ничего не "
+              "сделано");
 }
 
 int SpoolToTemporary(int fromFd, const std::function<void(std::string_view)>& onPiece)
 {
-    const char* tmp = std::getenv("TMPDIR");
-    const std::string dir = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
-    int fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        std::string name = dir + "/tildo-XXXXXX";
-        fd = ::mkostemp(name.data(), O_CLOEXEC);
-        if (fd < 0)
-            Fail(dir);
-        ::unlink(name.c_str());
-    }
+    const int fd = OpenAnonymousTemporary();
+    const std::string dir = "временная копия стандартного ввода";
     std::string piece;
     try {
         for (;;) {
@@ -226,25 +145,6 @@ int SpoolToTemporary(int fromFd, const std::function<void(std::string_view)>& on
         throw;
     }
     return fd;
-}
-
-void CopyFileAtomic(const std::string& from, const std::string& to)
-{
-    TByteInput in(from);
-    TByteOutput out(to);
-    std::string piece;
-    while (true) {
-        piece.clear();
-        if (in.ReadInto(piece, 1 << 20) == 0)
-            break;
-        out.Write(piece);
-    }
-    out.Commit();
-    struct stat st
-    {
-    };
-    if (::stat(from.c_str(), &st) == 0)
-        ::chmod(to.c_str(), st.st_mode & 07777);
 }
 
 } // namespace tildo

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/file_io.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -25,54 +27,28 @@ public:
     // Back to the first byte (files only).
     void Rewind();
     const std::string& Name() const { return m_name; }
+    int Fd() const { return m_fd; }
     // The size of a regular file; -1 for a pipe or a terminal.
     std::int64_t Size() const;
+    // The file as it was when it was opened.
+    const TFileStamp& Stamp() const { return m_stamp; }
 
 private:
     int m_fd = -1;
     bool m_owned = false;
     std::string m_name;
+    TFileStamp m_stamp;
 };
 
-// Where a streamed result goes: standard output, or a file written under a
-// temporary name in its directory and renamed over the target by Commit, so
-// that a failure leaves the old file (or none) in place. A result that is
-// neither committed nor discarded is discarded by the destructor.
-class TByteOutput
-{
-public:
-    // "" or "-" for standard output.
-    explicit TByteOutput(const std::string& path);
-    ~TByteOutput();
-    TByteOutput(const TByteOutput&) = delete;
-    TByteOutput& operator=(const TByteOutput&) = delete;
-
-    void Write(std::string_view bytes);
-    // Flushes the buffer; for a file, makes it durable and renames it over the
-    // target, with the permissions of the file it replaces. Throws EFileError.
-    void Commit();
-    // Drops a file result: the target stays as it was.
-    void Discard();
-    std::uint64_t Written() const { return m_written; }
-
-private:
-    void Flush();
-
-    std::string m_path; // the target; empty for standard output
-    std::string m_temp;
-    int m_fd = -1;
-    std::string m_buffer;
-    std::uint64_t m_written = 0;
-};
+// Throws ECliError (exit 3) for a path that names something other than a
+// regular file or a named pipe: a device such as /dev/zero never ends, and a
+// directory or a socket holds no text. A pipe ends when its writer closes it;
+// standard input ("-") is taken as it comes.
+void RefuseEndlessInput(const std::string& path);
 
 // Everything on fromFd copied into an anonymous temporary file (in TMPDIR,
 // else /tmp) and rewound, so that it can be read twice in constant memory;
 // onPiece sees each piece as it passes. Returns the new descriptor.
 int SpoolToTemporary(int fromFd, const std::function<void(std::string_view)>& onPiece);
-
-// Copies the file at from to a new file at to (replaced through a temporary
-// name), keeping its permissions; for a backup where a second name cannot be
-// made. Throws EFileError.
-void CopyFileAtomic(const std::string& from, const std::string& to);
 
 } // namespace tildo

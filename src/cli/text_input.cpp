@@ -2,6 +2,8 @@
 
 #include "app/rtf_reader.h"
 #include "cli/console.h"
+#include "cli/stream_io.h"
+#include "cli/utf8_tally.h"
 #include "platform/file_io.h"
 #include "text/cp1251.h"
 
@@ -24,31 +26,6 @@ std::string RichRangeToUtf8(std::u32string_view text)
             AppendUtf8(out, ch);
     }
     return out;
-}
-
-// The offset of the first byte that breaks UTF-8 in a text that otherwise
-// reads as UTF-8 (more well-formed multibyte characters than broken bytes);
-// npos for a text that does not look like UTF-8 at all.
-std::size_t BrokenUtf8Offset(std::string_view bytes)
-{
-    std::size_t valid = 0;
-    std::size_t broken = 0;
-    std::size_t first = std::string_view::npos;
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const std::size_t at = i;
-        char32_t ch = 0;
-        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
-            ++i;
-        } else if (NextUtf8(bytes, i, ch)) {
-            ++valid;
-        } else {
-            ++broken;
-            if (first == std::string_view::npos)
-                first = at;
-        }
-    }
-    return valid > broken ? first : std::string_view::npos;
 }
 
 // The encoding an XML declaration names, lower case; empty when it names none.
@@ -104,6 +81,11 @@ void ReadMarkup(TInputText& input, TDocumentFormat format, TEncodingChoice choic
 }
 
 } // namespace
+
+void RefuseUnreadFictionBookEncoding(const std::string& path, std::string_view bytes)
+{
+    CheckFictionBookEncoding(path, bytes);
+}
 
 std::size_t IncompleteTail(std::string_view bytes)
 {
@@ -168,6 +150,7 @@ TInputText ReadInputText(const std::string& path, TEncodingChoice choice, std::s
         input.Bytes = ReadStandardInput();
         input.Format = LooksLikeRtf(input.Bytes) ? TTextFormat::Rtf : TTextFormat::Plain;
     } else {
+        RefuseEndlessInput(path);
         input.Bytes = ReadWholeFile(path, &input.Stamp);
         input.Format = TextFormatOf(path);
     }
@@ -195,15 +178,8 @@ TInputText ReadInputText(const std::string& path, TEncodingChoice choice, std::s
     if (choice == TEncodingChoice::Auto) {
         choice = DetectTextEncoding(bytes) == TTextEncoding::Utf8 ? TEncodingChoice::Utf8
                                                                   : TEncodingChoice::Cp1251;
-        const std::size_t broken
-            = choice == TEncodingChoice::Cp1251 ? BrokenUtf8Offset(bytes) : std::string::npos;
-        if (broken != std::string::npos) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(bytes[broken]));
-            PrintError(InputName(path) + " похож на UTF-8, но байт " + hex + " по смещению "
-                + std::to_string(broken) + " в UTF-8 невозможен, поэтому текст прочитан как CP1251; "
-                + "если это UTF-8, укажите --encoding utf-8");
-        }
+        if (choice == TEncodingChoice::Cp1251)
+            WarnOfBrokenUtf8(path, bytes);
     }
     TPlainText plain = ReadPlainText(bytes, choice);
     input.Encoding = plain.Encoding;

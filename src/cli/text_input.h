@@ -62,6 +62,10 @@ TTextEncoding DetectTextEncoding(std::string_view bytes);
 // last sequence is complete (or is no UTF-8 at all).
 std::size_t IncompleteTail(std::string_view bytes);
 
+// A FictionBook declaring an encoding this program does not read would be
+// misread and its letters left alone or garbled: throws ECliError (exit 3).
+void RefuseUnreadFictionBookEncoding(const std::string& path, std::string_view bytes);
+
 // The characters of document positions exactly as the input holds them (line
 // breaks with their own bytes, characters CP1251 cannot hold, malformed bytes),
 // in the input's encoding. Asking ranges in ascending order costs one walk over

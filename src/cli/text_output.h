@@ -1,12 +1,15 @@
 #pragma once
 
+#include "platform/file_io.h"
+
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace tildo {
 
 struct TInputText;
-struct TFileStamp;
 
 // Where the result of a command goes.
 struct TOutputTarget
@@ -17,35 +20,67 @@ struct TOutputTarget
     bool Force = false; // -i replaces a read-only file too
 };
 
-// Writes the result of a command on input.
+// The result of a command on one input, written as it comes (Write) and put in
+// place at the end (Commit). Destroyed without Commit, it leaves a file target
+// as it was (a device, a pipe or standard output keeps what it was given).
 //
 // To a path (-o): symbolic links are followed; an existing target that is not
 // a regular file (a device, a pipe, a socket) is opened and written into; a
 // regular file is written through a temporary file in its directory and
 // renamed over the old one (keeping its permissions, owner and group), so that
-// a failure never leaves half a text.
+// a failure or a signal never leaves half a text.
 //
 // In place (-i): the file behind the input path is replaced the same way, but
-// only while it is still the file that was read: if another program replaced
-// or changed it meanwhile, nothing is written and ECliError (exit 3) says so.
-// A read-only file is refused unless target.Force. A file with other hard
-// links is rewritten in place, so that every name sees the new text. The
-// backup keeps the original file itself (its permissions included). An
-// unchanged text is not rewritten unless a backup is asked for.
+// only while it is still the file that was read (the stamp taken when it was
+// opened): if another program replaced or changed it meanwhile, nothing is
+// written and ECliError (exit 3) says so. A read-only file is refused unless
+// target.Force. A file with other hard links is rewritten in place, so that
+// every name sees the new text. The backup keeps the original file itself
+// (its permissions included). An unchanged text is not rewritten unless a
+// backup is asked for.
 //
 // Throws EFileError for input/output failures and ECliError for refusals.
+class TResultWriter
+{
+public:
+    // inputPath: "-" for standard input; read: the input file as it was opened.
+    TResultWriter(const TOutputTarget& target, const std::string& inputPath, const TFileStamp& read);
+    ~TResultWriter();
+    TResultWriter(const TResultWriter&) = delete;
+    TResultWriter& operator=(const TResultWriter&) = delete;
+
+    void Write(std::string_view bytes);
+    // changed: whether the result differs from the input.
+    void Commit(bool changed);
+
+private:
+    enum class TKind { StandardOutput, IntoExisting, Replace, Rewrite };
+
+    void Flush();
+    void WriteOut(std::string_view bytes);
+    void CommitInPlace(bool changed);
+    void ReplaceWithTemporary(bool checkUnchanged);
+    void RewriteFromSpool();
+
+    TOutputTarget m_target;
+    TKind m_kind = TKind::StandardOutput;
+    std::string m_path; // the file written (links resolved); "stdout" for standard output
+    std::string m_inputPath;
+    TFileStamp m_old; // -i: the input as read; -o: the file replaced, if any
+    std::unique_ptr<TTemporaryFile> m_temporary;
+    int m_fd = -1;
+    bool m_ownFd = false;
+    std::string m_buffer;
+    std::uint64_t m_written = 0; // bytes written to m_fd
+    std::uint64_t m_started = 0; // bytes whose writeback has been started
+};
+
+// The whole result of a command on input, written at once (see TResultWriter).
 void WriteResult(const TInputText& input, std::string_view bytes, const TOutputTarget& target);
 
 // The file that writing over path replaces: path itself, or the file its
 // symbolic links lead to (that file need not exist). Throws EFileError for a
 // loop of links.
 std::string InPlaceTarget(const std::string& path);
-
-// Keeps the file at path, which must still be in the state `read`, as
-// backupPath (replacing an older backup): a second name of the same file where
-// the file system allows and the file has no other names, else a copy of bytes
-// with the same permissions. Throws EFileError or ECliError.
-void KeepBackup(
-    const std::string& path, std::string_view bytes, const std::string& backupPath, const TFileStamp& read);
 
 } // namespace tildo

@@ -1,6 +1,9 @@
 #include "file_io.h"
 
+#include "platform/signal_cleanup.h"
+
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -148,6 +151,16 @@ bool TFileStamp::SameState(const TFileStamp& other) const
         && ModifiedSeconds == other.ModifiedSeconds && ModifiedNanoseconds == other.ModifiedNanoseconds;
 }
 
+TFileStamp StampOfDescriptor(int fd)
+{
+    struct stat st
+    {
+    };
+    if (::fstat(fd, &st) != 0)
+        return {};
+    return StampOf(st);
+}
+
 TFileStamp StampOfPath(const std::string& path)
 {
     struct stat st
@@ -207,15 +220,18 @@ TSignalsDeferred::TSignalsDeferred()
     sigaddset(&held, SIGTERM);
     sigaddset(&held, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &held, &m_previous);
+    EnterUninterruptible();
 }
 
 TSignalsDeferred::~TSignalsDeferred()
 {
     pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
+    LeaveUninterruptible();
 }
 
-TTemporaryFile::TTemporaryFile(const std::string& target)
-    : m_target(target)
+TTemporaryFile::TTemporaryFile(const std::string& target, bool holdSignals)
+    : m_deferred(holdSignals ? std::make_unique<TSignalsDeferred>() : nullptr)
+    , m_target(target)
 {
     namespace fs = std::filesystem;
     const fs::path path(target);
@@ -227,9 +243,12 @@ TTemporaryFile::TTemporaryFile(const std::string& target)
     hidden += path.filename().string();
     hidden += ".XXXXXX";
     m_path = (dir / hidden).string();
+    // No signal between the file's creation and its registration for removal.
+    const TSignalsDeferred creating;
     m_fd = ::mkostemp(m_path.data(), O_CLOEXEC);
     if (m_fd < 0)
         throw EFileError(target, SystemReason(errno));
+    m_ticket = RememberTemporaryFile(m_path);
 }
 
 TTemporaryFile::~TTemporaryFile()
@@ -238,11 +257,16 @@ TTemporaryFile::~TTemporaryFile()
         ::close(m_fd);
     if (!m_replaced)
         ::unlink(m_path.c_str());
+    ForgetTemporaryFile(m_ticket);
 }
 
 void TTemporaryFile::Write(std::string_view bytes)
 {
     WriteAll(m_fd, bytes, m_target);
+}
+
+void TTemporaryFile::Sync()
+{
     if (::fsync(m_fd) != 0)
         throw EFileError(m_target, SystemReason(errno));
 }
@@ -258,10 +282,30 @@ void TTemporaryFile::ReplaceTarget()
     m_replaced = true;
 }
 
+int OpenAnonymousTemporary(const std::string& dir)
+{
+    std::string where = dir;
+    if (where.empty()) {
+        const char* tmp = std::getenv("TMPDIR");
+        where = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
+    }
+    int fd = ::open(where.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        return fd;
+    // A file system without unnamed files: a name removed at once.
+    std::string name = where + "/.tildo-XXXXXX";
+    fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0)
+        throw EFileError(where, SystemReason(errno));
+    ::unlink(name.c_str());
+    return fd;
+}
+
 void WriteFileAtomic(const std::string& path, std::string_view bytes)
 {
     TTemporaryFile file(path);
     file.Write(bytes);
+    file.Sync();
     // Keep the permissions of the file we replace; a new file gets the usual 0644.
     struct stat st
     {

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -76,6 +77,8 @@ struct TFileStamp
 
 // The stamp of the file a path names (symbolic links followed).
 TFileStamp StampOfPath(const std::string& path);
+// The stamp of an open file.
+TFileStamp StampOfDescriptor(int fd);
 
 // The largest file read whole into memory or loaded as a dictionary: far
 // above any real text or dictionary, far below what would exhaust memory.
@@ -91,9 +94,11 @@ TInputFileProblem InputFileProblem(const std::string& path);
 // state of the file as it was read.
 std::string ReadWholeFile(const std::string& path, TFileStamp* stamp = nullptr);
 
-// Holds SIGINT, SIGTERM and SIGHUP back while it lives, so that a temporary
-// file is never left behind half written: a signal that arrives meanwhile is
-// delivered once the file has been renamed or removed.
+// Holds SIGINT, SIGTERM and SIGHUP back while it lives, so that a step that
+// must not be cut short (a rename, a file rewritten in place) is finished
+// first: on this thread the signals are blocked, and a handler that honours
+// PostponeSignal keeps them on any other thread; a signal that arrives
+// meanwhile is delivered when the last such step ends.
 class TSignalsDeferred
 {
 public:
@@ -107,29 +112,39 @@ private:
 };
 
 // A temporary file beside a target path, removed on destruction unless it has
-// replaced the target. Signals are deferred while it exists.
+// replaced the target, and removed by a signal handler that ends the process
+// (RemoveTemporaryFilesNow). With holdSignals the signals are deferred while
+// it exists, for a file written at once; a file written as a long pass goes
+// leaves them alone and relies on the handler.
 class TTemporaryFile
 {
 public:
-    explicit TTemporaryFile(const std::string& target);
+    explicit TTemporaryFile(const std::string& target, bool holdSignals = true);
     ~TTemporaryFile();
     TTemporaryFile(const TTemporaryFile&) = delete;
     TTemporaryFile& operator=(const TTemporaryFile&) = delete;
 
     int Fd() const { return m_fd; }
     const std::string& Path() const { return m_path; }
-    // Writes all bytes and flushes them to disk; throws EFileError naming the target.
+    // Writes all bytes; throws EFileError naming the target.
     void Write(std::string_view bytes);
+    // Flushes what was written to disk; throws EFileError naming the target.
+    void Sync();
     // Closes the file and renames it over the target; throws EFileError.
     void ReplaceTarget();
 
 private:
-    TSignalsDeferred m_deferred;
+    std::unique_ptr<TSignalsDeferred> m_deferred;
     std::string m_target;
     std::string m_path;
     int m_fd = -1;
+    int m_ticket = -1;
     bool m_replaced = false;
 };
+
+// A new file with no name in directory dir (TMPDIR, else /tmp, when empty),
+// gone when its descriptor is closed; throws EFileError.
+int OpenAnonymousTemporary(const std::string& dir = {});
 
 // Writes bytes through a temporary file in the same directory and renames it
 // over path, so that a failure never leaves a half-written file; throws

@@ -32,10 +32,10 @@ MemoryDocument MemoryDocument::FromCp1251(std::string_view bytes)
     return doc;
 }
 
-MemoryDocument MemoryDocument::FromUtf8(std::string_view bytes)
+MemoryDocument MemoryDocument::FromUtf8(std::string_view bytes, bool atStart)
 {
     MemoryDocument doc;
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+    if (atStart && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
         doc.m_bom = true;
         bytes.remove_prefix(3);
     }

@@ -25,8 +25,10 @@ public:
     // CP1251 bytes, as read from a file. A CR right before an LF belongs to the
     // line break.
     static MemoryDocument FromCp1251(std::string_view bytes);
-    // UTF-8 bytes, as read from a file; a leading BOM is remembered.
-    static MemoryDocument FromUtf8(std::string_view bytes);
+    // UTF-8 bytes, as read from a file; a leading BOM is remembered. A part
+    // of a text that is not its beginning (atStart false) has no BOM: its
+    // leading U+FEFF is a character like any other.
+    static MemoryDocument FromUtf8(std::string_view bytes, bool atStart = true);
     // The text in its original form, in either encoding. Converting a UTF-8
     // document to CP1251 writes placeholders for what CP1251 lacks.
     std::string ToCp1251() const;

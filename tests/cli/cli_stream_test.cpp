@@ -7,11 +7,14 @@
 #include "cli/progress.h"
 #include "cli/question_log.h"
 #include "cli/restore_job.h"
+#include "cli/run_report.h"
 #include "cli/stream_document.h"
 #include "cli/stream_io.h"
+#include "cli/utf8_tally.h"
 #include "engine/yoficator.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 namespace tildo::test {
 namespace {
@@ -157,6 +160,11 @@ TEST(StreamPass, EdgesOfTheTextComeOutAsTheWholeTextPassLeavesThem)
         for (const std::size_t block : { std::size_t(1), std::size_t(5), std::size_t(4096) })
             ExpectSame(whole, StreamPass(d, text, TTextEncoding::Utf8, block), "case \"" + text + "\"");
     }
+    // A zero-width no-break space that opens the first line of a later read
+    // is a character of the text, not a byte order mark.
+    const std::string late = std::string((1 << 20) - 1, ' ') + "\n\xEF\xBB\xBF" + "еще все\n";
+    ExpectSame(WholePass(d, late, TTextEncoding::Utf8), StreamPass(d, late, TTextEncoding::Utf8, 1),
+        "U+FEFF after the first read");
 }
 
 TEST(StreamPass, ALongLineIsOneBlock)
@@ -177,6 +185,75 @@ TEST(StreamPass, ALongLineIsOneBlock)
     EXPECT_EQ(streamed.Bytes.size(), whole.Bytes.size());
     EXPECT_TRUE(streamed.Bytes == whole.Bytes);
     EXPECT_EQ(streamed.Questions.size(), whole.Questions.size());
+    // Every word asked in a long line: the questions' places and contexts come
+    // from slices of the line, never from copies of it.
+    const std::string asked = line.substr(0, 1 << 20);
+    ExpectSame(WholePass(d, asked, TTextEncoding::Utf8),
+        StreamPass(d, asked, TTextEncoding::Utf8, std::size_t(1) << 20), "every word of a long line asked");
+}
+
+TEST(Utf8Tally, PiecesCutAnywhereTellWhatTheWholeTells)
+{
+    const auto tally = [](const std::vector<std::string_view>& pieces, std::size_t wellFormed = 0) {
+        TUtf8Tally t;
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            if (i < wellFormed)
+                t.AddWellFormed(pieces[i]);
+            else
+                t.Add(pieces[i]);
+        }
+        t.Finish();
+        return t.LooksBroken() ? t.Warning("x") : std::string("clean");
+    };
+    const std::string text = "ёлка и ещё 中 😀 \xFF и \xD0\x20 все\xE2\x82";
+    const std::string whole = tally({ text });
+    EXPECT_NE(whole.find("0xFF по смещению 28"), std::string::npos) << whole;
+    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+        const std::string_view v(text);
+        EXPECT_EQ(tally({ v.substr(0, cut), v.substr(cut) }), whole) << cut;
+        EXPECT_EQ(tally({ v.substr(0, cut / 2), v.substr(cut / 2, cut - cut / 2), v.substr(cut) }), whole)
+            << cut;
+    }
+    // A well-formed head only counted, not walked.
+    const std::size_t head = text.find(' ', 20);
+    EXPECT_EQ(
+        tally({ std::string_view(text).substr(0, head), std::string_view(text).substr(head) }, 1), whole);
+    // More broken bytes than characters: a CP1251 text, not broken UTF-8.
+    EXPECT_EQ(tally({ W("ещё ёлка и все") }), "clean");
+    EXPECT_EQ(tally({ "ascii only" }), "clean");
+}
+
+TEST(RunReport, SpooledReportIsTheReportOfTheWholeList)
+{
+    TTempDir dir;
+    TRunCounters counters;
+    counters.NewDottedCount = 3;
+    counters.AskedPlainCount = 2;
+    TQuestionRecord q;
+    q.Line = 7;
+    q.Column = 12;
+    q.Word = W("все");
+    q.Plain = W("все");
+    q.Dotted = W("всё");
+    q.Caption = W("Выберите \"верный\" вариант");
+    q.Answer = "keep";
+    std::vector<TQuestionRecord> list;
+    for (int n = 0; n < 3; ++n) {
+        TRunReportSpool spool;
+        for (const TQuestionRecord& r : list)
+            spool.Add(r);
+        const std::string path = dir.Path() + "/report.json";
+        spool.WriteTo(path, counters, 1.5);
+        const std::string whole = RunReportJson(counters, 1.5, list);
+        EXPECT_EQ(ReadFile(path), whole) << n;
+        // Laid out as the JSON library lays out the same document.
+        const auto parsed = nlohmann::ordered_json::parse(whole);
+        EXPECT_EQ(parsed.dump(2) + "\n", whole);
+        EXPECT_EQ(parsed["questions"].size(), list.size());
+        q.Line += 1;
+        q.DefaultDotted = !q.DefaultDotted;
+        list.push_back(q);
+    }
 }
 
 TEST(CliBatch, FilesOnTwoThreadsEqualSingleRunsAndAFailureStopsNoOther)

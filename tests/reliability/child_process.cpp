@@ -113,8 +113,8 @@ TChild::TChild(TChildOptions options)
     if (m_pid < 0)
         throw std::runtime_error("cannot start tildo-cli");
     if (m_pid == 0)
-        ExecChild(m_options, in.c_str(), out.c_str(), err.c_str(), m_options.Terminal ? terminal.c_str() : nullptr,
-            argv.data());
+        ExecChild(m_options, in.c_str(), out.c_str(), err.c_str(),
+            m_options.Terminal ? terminal.c_str() : nullptr, argv.data());
 }
 
 TChild::~TChild()

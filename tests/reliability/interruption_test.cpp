@@ -60,6 +60,24 @@ TEST(Interruption, SignalsEndTheRunWithAMessageAndLeaveNoTemporaryFile)
         EXPECT_TRUE(after == text || after.size() == text.size()) << "the text is whole";
     }
 
+    // A batch on two threads: every thread's temporary file goes.
+    {
+        const std::string a = dir.Write("a.txt", text);
+        const std::string b = dir.Write("b.txt", text);
+        const int watch = ::inotify_init1(IN_CLOEXEC);
+        ASSERT_GE(watch, 0);
+        ::inotify_add_watch(watch, dir.Path().c_str(), IN_CREATE);
+        TChild child({ .Args = { "-d", dic, "-j", "2", "-i", a, b } });
+        ASSERT_TRUE(WaitForCreation(watch));
+        child.Signal(SIGTERM);
+        const TChildResult run = child.Wait();
+        ::close(watch);
+        EXPECT_EQ(run.Signal, SIGTERM);
+        EXPECT_TRUE(LeftoverTemporaries(dir.Path()).empty());
+        for (const std::string& path : { a, b })
+            EXPECT_EQ(ReadFile(path).size(), text.size());
+    }
+
     // A signal while a question waits for its answer.
     const std::string path = dir.Write("small.txt", "все\n");
     TChild child({ .Args = { "-d", dic, "-i", "--unanswered", "ask", path }, .Terminal = true });

@@ -3,6 +3,7 @@
 
 #include "child_process.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace tildo::test {
@@ -26,6 +27,19 @@ TEST(AloudMisreading, BrokenUtf8UnknownFictionBookEncodingAndMissingGroups)
     run = RunChild({ .Args = { "-d", dic, "--encoding", "utf-8", text } });
     EXPECT_EQ(run.Out, "ещё ёлка \xFF все\n");
     EXPECT_EQ(run.Err.find("--encoding"), std::string::npos) << run.Err;
+    // The same far into a long text read in many pieces, and into one line
+    // longer than any piece.
+    std::string lines;
+    while (lines.size() < (5 << 20))
+        lines += "еще елка и все такое\n";
+    std::string oneLine = lines;
+    std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
+    for (const std::string& head : { lines, oneLine }) {
+        run = RunChild(
+            { .Args = { "-d", dic, "-o", dir.Path() + "/out.txt", dir.Write("long.txt", head + broken) } });
+        EXPECT_EQ(run.Code, 0) << run.Err;
+        EXPECT_NE(run.Err.find("смещению " + std::to_string(head.size() + 16)), std::string::npos) << run.Err;
+    }
     // A CP1251 text gives no such warning.
     run = RunChild({ .Args = { "-d", dic, dir.Write("cp.txt", W("еще елка\n")) } });
     EXPECT_EQ(run.Out, W("ещё ёлка\n"));

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <thread>
@@ -58,6 +59,14 @@ TEST(ReliableOutput, DevicesPipesAndLinksAreWrittenIntoNotReplaced)
     EXPECT_EQ(run.Code, 0) << run.Err;
     EXPECT_EQ(got, Restored);
     EXPECT_TRUE(fs::is_fifo(fs::symlink_status(fifo)));
+    // Standard output named as a path, when it is a pipe.
+    const std::string stdoutPipe = dir.Path() + "/stdout";
+    ASSERT_EQ(::mkfifo(stdoutPipe.c_str(), 0644), 0);
+    std::thread stdoutReader([&] { got = ReadPipe(stdoutPipe, 5); });
+    run = RunChild({ .Args = Restore(dic, { text, "-o", "/dev/stdout" }), .StdoutPath = stdoutPipe });
+    stdoutReader.join();
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(got, Restored);
 
     // A link to a regular file: the file behind it gets the text, the link stays.
     const std::string target = dir.Write("target.txt", "old");
@@ -162,6 +171,115 @@ TEST(ReliableOutput, InPlaceKeepsOwnerHardLinksAndReadOnlyFiles)
         EXPECT_EQ(ReadFile(owned), Restored);
     }
     EXPECT_TRUE(LeftoverTemporaries(dir.Path()).empty());
+}
+
+TEST(ReliableOutput, BatchesFollowTheSameRulesFileByFile)
+{
+    TTempDir dir;
+    const std::string dic = SmallDictionary(dir);
+    const std::string a = dir.Write("a.txt", Text);
+    const std::string b = dir.Write("b.txt", Text);
+    const std::string c = dir.Write("c.txt", Text);
+
+    // -o DIR: a name there that is a pipe is written into, a link is followed.
+    const std::string out = dir.Path() + "/out";
+    fs::create_directory(out);
+    ASSERT_EQ(::mkfifo((out + "/a.txt").c_str(), 0644), 0);
+    const std::string elsewhere = dir.Write("elsewhere.txt", "old");
+    fs::create_symlink(elsewhere, out + "/b.txt");
+    std::string got;
+    std::thread reader([&] { got = ReadPipe(out + "/a.txt", 5); });
+    TChildResult run = RunChild({ .Args = Restore(dic, { "-j", "2", "-o", out, a, b, c }) });
+    reader.join();
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(got, Restored);
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(out + "/a.txt")));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(out + "/b.txt")));
+    EXPECT_EQ(ReadFile(elsewhere), Restored);
+    EXPECT_EQ(ReadFile(out + "/c.txt"), Restored);
+
+    // -i: a read-only file fails alone; --force reaches every file of the
+    // batch; a file with two names is rewritten under both.
+    fs::permissions(a, fs::perms::owner_read);
+    const std::string alias = dir.Path() + "/alias.txt";
+    fs::create_hard_link(b, alias);
+    run = RunChild({ .Args = Restore(dic, { "-j", "2", "-i", "--backup", ".bak", a, b }) });
+    EXPECT_EQ(run.Code, 3);
+    EXPECT_NE(run.Err.find("только для чтения"), std::string::npos) << run.Err;
+    EXPECT_EQ(ReadFile(a), Text);
+    EXPECT_EQ(ReadFile(alias), Restored);
+    EXPECT_EQ(fs::hard_link_count(b), 2U);
+    EXPECT_EQ(ReadFile(b + ".bak"), Text);
+    run = RunChild({ .Args = Restore(dic, { "-j", "2", "-i", "--force", a, c }) });
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(ReadFile(a), Restored);
+    EXPECT_EQ(fs::status(a).permissions() & fs::perms::all, fs::perms::owner_read);
+    EXPECT_TRUE(LeftoverTemporaries(dir.Path()).empty());
+    EXPECT_TRUE(LeftoverTemporaries(out).empty());
+}
+
+TEST(ReliableOutput, StreamedInPlaceRefusesAFileChangedDuringThePass)
+{
+    TTempDir dir;
+    const std::string dic = SmallDictionary(dir);
+    std::string text;
+    while (text.size() < (16 << 20))
+        text += "еще елка и все такое " + std::to_string(text.size()) + "\n";
+    const std::string path = dir.Write("big.txt", text);
+    const int watch = ::inotify_init1(IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ::inotify_add_watch(watch, dir.Path().c_str(), IN_CREATE);
+    TChild child({ .Args = Restore(dic, { "-i", path }) });
+    // Appended to while the new text is being written.
+    alignas(inotify_event) char events[4096];
+    ASSERT_GT(::read(watch, events, sizeof events), 0);
+    std::ofstream(path, std::ios::app) << "more\n";
+    const TChildResult run = child.Wait();
+    ::close(watch);
+    EXPECT_EQ(run.Code, 3);
+    EXPECT_NE(run.Err.find("изменился"), std::string::npos) << run.Err;
+    EXPECT_EQ(ReadFile(path), text + "more\n");
+    EXPECT_TRUE(LeftoverTemporaries(dir.Path()).empty());
+}
+
+TEST(ReliableInput, DevicesAreRefusedPipesAreRead)
+{
+    TTempDir dir;
+    const std::string dic = SmallDictionary(dir);
+    const std::string text = dir.Write("a.txt", Text);
+
+    // A device that never ends (the zero device's numbers), and a directory.
+    const std::string zero = dir.Path() + "/zero";
+    const std::string device = ::mknod(zero.c_str(), S_IFCHR | 0666, makedev(1, 5)) == 0 ? zero : "/dev/zero";
+    for (const std::vector<std::string>& args : { std::vector<std::string> { device },
+             { "--unanswered", "keep", device }, { "find", "е", device }, { dir.Path() } }) {
+        std::vector<std::string> full = args;
+        if (args.front() != "find")
+            full = Restore(dic, args);
+        const TChildResult run = RunChild({ .Args = full });
+        EXPECT_EQ(run.Code, 3) << args.front();
+        EXPECT_NE(run.Err.find("не обычный файл"), std::string::npos) << run.Err;
+    }
+    // In a batch the device fails alone.
+    const std::string out = dir.Path() + "/out";
+    fs::create_directory(out);
+    TChildResult run = RunChild({ .Args = Restore(dic, { "-j", "2", "-o", out, device, text }) });
+    EXPECT_EQ(run.Code, 3);
+    EXPECT_EQ(ReadFile(out + "/a.txt"), Restored);
+
+    // A named pipe ends when its writer closes it.
+    const std::string fifo = dir.Path() + "/in";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    std::thread writer([&] { std::ofstream(fifo) << Text; });
+    run = RunChild({ .Args = Restore(dic, { fifo }) });
+    writer.join();
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(run.Out, Restored);
+
+    // Binary standard input is refused at its first zero byte.
+    run = RunChild({ .Args = Restore(dic, { "-" }), .Stdin = std::string(4 << 20, '\0') });
+    EXPECT_EQ(run.Code, 3);
+    EXPECT_NE(run.Err.find("нулевые байты"), std::string::npos) << run.Err;
 }
 
 } // namespace

@@ -32,10 +32,23 @@ std::string IconvName(int codePage)
 
 TCodePageDecoder::~TCodePageDecoder()
 {
-    for (auto& [codePage, cd] : m_converters) {
-        if (cd != nullptr)
-            iconv_close(static_cast<iconv_t>(cd));
+    for (auto* converters : { &m_converters, &m_encoders }) {
+        for (auto& [codePage, cd] : *converters) {
+            if (cd != nullptr)
+                iconv_close(static_cast<iconv_t>(cd));
+        }
     }
+}
+
+void* TCodePageDecoder::Encoder(int codePage)
+{
+    const auto it = m_encoders.find(codePage);
+    if (it != m_encoders.end())
+        return it->second;
+    iconv_t cd = iconv_open(IconvName(codePage).c_str(), "UTF-32LE");
+    void* stored = cd == NoConverter ? nullptr : static_cast<void*>(cd);
+    m_encoders.emplace(codePage, stored);
+    return stored;
 }
 
 void* TCodePageDecoder::Converter(int codePage)
@@ -100,6 +113,84 @@ void TCodePageDecoder::Decode(int codePage, std::string_view bytes, std::u32stri
         --inLeft;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
+}
+
+std::size_t TCodePageDecoder::DecodeOne(int codePage, std::string_view bytes, char32_t& ch)
+{
+    ch = U'\uFFFD';
+    if (bytes.empty())
+        return 0;
+    if (codePage == 1251) {
+        ch = Cp1251ToUnicode(static_cast<unsigned char>(bytes[0]));
+        return 1;
+    }
+    if (codePage == 65001) {
+        std::size_t i = 0;
+        if (!NextUtf8(bytes, i, ch))
+            ch = U'\uFFFD';
+        return i;
+    }
+    void* converter = Converter(codePage);
+    if (converter == nullptr && codePage != 1252)
+        converter = Converter(1252);
+    if (converter == nullptr) {
+        ch = static_cast<unsigned char>(bytes[0]);
+        return 1;
+    }
+    // Room for exactly one character: the converter stops after it and says
+    // how many bytes it took, as it would in the middle of Decode.
+    auto cd = static_cast<iconv_t>(converter);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    std::array<unsigned char, 4> buffer {};
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    char* outPtr = reinterpret_cast<char*>(buffer.data());
+    std::size_t outLeft = buffer.size();
+    iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (outLeft == 0) {
+        ch = static_cast<char32_t>(buffer[0] | (buffer[1] << 8) | (buffer[2] << 16))
+            | (static_cast<char32_t>(buffer[3]) << 24);
+        return bytes.size() - inLeft;
+    }
+    return 1;
+}
+
+std::string TCodePageDecoder::Encode(int codePage, char32_t ch)
+{
+    std::string out;
+    if (codePage == 1251) {
+        const int b = UnicodeToCp1251(ch);
+        if (b >= 0)
+            out += static_cast<char>(b);
+        return out;
+    }
+    if (codePage == 65001) {
+        AppendUtf8(out, ch);
+        return out;
+    }
+    void* encoder = Converter(codePage) != nullptr || codePage == 1252 ? Encoder(codePage) : Encoder(1252);
+    if (encoder == nullptr) {
+        if (ch < 0x100)
+            out += static_cast<char>(ch);
+        return out;
+    }
+    auto cd = static_cast<iconv_t>(encoder);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    const std::array<unsigned char, 4> unit { static_cast<unsigned char>(ch & 0xFF),
+        static_cast<unsigned char>((ch >> 8) & 0xFF), static_cast<unsigned char>((ch >> 16) & 0xFF),
+        static_cast<unsigned char>(ch >> 24) };
+    std::array<char, 16> buffer {};
+    char* in = const_cast<char*>(reinterpret_cast<const char*>(unit.data()));
+    std::size_t inLeft = unit.size();
+    char* outPtr = buffer.data();
+    std::size_t outLeft = buffer.size();
+    if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1))
+        return out;
+    // A stateful code page closes its shift sequence.
+    iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
+    out.assign(buffer.data(), buffer.size() - outLeft);
+    return out;
 }
 
 int CharsetCodePage(int charset)

@@ -40,5 +40,6 @@ std::unique_ptr<TFormatHandler> MakeOdtHandler();
 std::unique_ptr<TFormatHandler> MakeWebPageHandler(bool xml);
 std::unique_ptr<TFormatHandler> MakeMarkdownHandler();
 std::unique_ptr<TFormatHandler> MakeSubtitleHandler(bool webVtt);
+std::unique_ptr<TFormatHandler> MakeRtfHandler();
 
 } // namespace tildo

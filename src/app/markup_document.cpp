@@ -3,6 +3,7 @@
 #include "app/format_handlers.h"
 #include "app/markup_scanner.h"
 #include "app/plain_text_format.h"
+#include "app/rtf_reader.h"
 #include "app/zip_archive.h"
 
 #include <pugixml.hpp>
@@ -145,6 +146,9 @@ TMarkupDocument::TMarkupDocument(std::string bytes, TDocumentFormat format, TEnc
     case TDocumentFormat::Vtt:
         m_handler = MakeSubtitleHandler(format == TDocumentFormat::Vtt);
         break;
+    case TDocumentFormat::Rtf:
+        m_handler = MakeRtfHandler();
+        break;
     }
     if (format == TDocumentFormat::Docx || format == TDocumentFormat::Odt || format == TDocumentFormat::Epub)
         OpenArchive();
@@ -241,6 +245,16 @@ void TMarkupDocument::OpenArchive()
 
 void TMarkupDocument::OpenSingle(TEncodingChoice encoding)
 {
+    if (m_format == TDocumentFormat::Rtf) {
+        // Its code pages are its own, and \bin data may hold any byte.
+        if (!LooksLikeRtf(m_bytes))
+            throw EDocumentError("это не RTF (файл не начинается с {\\rtf)");
+        auto part = std::make_unique<TDocumentPart>();
+        part->Bytes = m_bytes;
+        part->Utf8 = false;
+        m_parts.push_back(std::move(part));
+        return;
+    }
     if (std::memchr(m_bytes.data(), 0, m_bytes.size()) != nullptr)
         throw EDocumentError("это не текст (в нём есть нулевые байты)");
     auto part = std::make_unique<TDocumentPart>();

@@ -16,8 +16,10 @@ class TFormatHandler;
 class TZipArchive;
 struct TDocumentPart;
 
-// Documents whose running text lies inside markup or an archive.
-enum class TDocumentFormat { Docx, Odt, Epub, Html, Markdown, Srt, Vtt };
+// Documents whose running text lies inside markup or an archive. RTF is one
+// for the command-line tool only (the window reads it into styled text), so no
+// extension or format name stands for it here.
+enum class TDocumentFormat { Docx, Odt, Epub, Html, Markdown, Srt, Vtt, Rtf };
 
 // The format a file name's extension stands for (case aside); none for the
 // formats of plain text, RTF and FictionBook.

@@ -307,13 +307,7 @@ TTextOutcome TRestoreJob::RunWhole(
         input = ReadInputText(path, ParseEncodingChoice(m_options.Encoding), m_options.Format);
     } else {
         // Standard input that begins like RTF, already read.
-        input.Path = path;
-        input.Bytes = *bytes;
-        input.Format = TTextFormat::Rtf;
-        input.Rich = true;
-        input.Encoding = TTextEncoding::Utf8;
-        input.Styled = ReadRtf(input.Bytes);
-        input.Document = StyledToMemory(input.Styled);
+        input = RtfInputText(path, *bytes);
     }
     MemoryDocument& doc = input.Document;
     const std::string before = doc.TextRef();

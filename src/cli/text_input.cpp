@@ -1,7 +1,6 @@
 #include "text_input.h"
 
 #include "app/rtf_reader.h"
-#include "app/rtf_writer.h"
 #include "cli/console.h"
 #include "cli/stream_io.h"
 #include "cli/utf8_tally.h"
@@ -164,11 +163,7 @@ TInputText ReadInputText(const std::string& path, TEncodingChoice choice, std::s
     }
     const std::string& bytes = input.Bytes;
     if (input.Format == TTextFormat::Rtf && LooksLikeRtf(bytes)) {
-        // The RTF reader takes damaged input in its stride and keeps what it can recover.
-        input.Rich = true;
-        input.Encoding = TTextEncoding::Utf8;
-        input.Styled = ReadRtf(bytes);
-        input.Document = StyledToMemory(input.Styled);
+        ReadMarkup(input, TDocumentFormat::Rtf, choice);
         return input;
     }
     // No text file holds a zero byte; such input is binary (or UTF-16), and
@@ -192,10 +187,18 @@ TInputText ReadInputText(const std::string& path, TEncodingChoice choice, std::s
     return input;
 }
 
+TInputText RtfInputText(const std::string& path, std::string bytes)
+{
+    TInputText input;
+    input.Path = path;
+    input.Bytes = std::move(bytes);
+    input.Format = TTextFormat::Rtf;
+    ReadMarkup(input, TDocumentFormat::Rtf, TEncodingChoice::Auto);
+    return input;
+}
+
 std::string TInputText::Encode() const
 {
-    if (Rich)
-        return WriteRtf(MemoryToStyled(Document, Styled));
     if (Markup != nullptr) {
         try {
             return Markup->Write(Document);
@@ -214,9 +217,7 @@ std::string TInputText::ForList(std::string_view cp1251) const
 TSourceRanges::TSourceRanges(const TInputText& input)
     : m_input(input)
 {
-    if (input.Rich) {
-        m_richText = input.Styled.PlainText();
-    } else if (input.Markup != nullptr) {
+    if (input.Markup != nullptr) {
         const std::string& text = input.Markup->Text();
         for (std::size_t i = 0; i < text.size();) {
             char32_t ch = 0;
@@ -254,7 +255,7 @@ std::string TSourceRanges::Range(int start, int length)
 {
     if (start < 0 || length < 0)
         return {};
-    if (m_input.Rich || m_input.Markup != nullptr) {
+    if (m_input.Markup != nullptr) {
         const auto size = m_richText.size();
         const auto from = std::min(static_cast<std::size_t>(start), size);
         return RichRangeToUtf8(

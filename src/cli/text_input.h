@@ -2,7 +2,6 @@
 
 #include "app/markup_document.h"
 #include "app/plain_text_format.h"
-#include "app/styled_text.h"
 #include "app/text_formats.h"
 #include "platform/file_io.h"
 #include "text/memory_document.h"
@@ -18,7 +17,7 @@ namespace tildo {
 // A text read for a command: its bytes, how they were decoded and the
 // document the engine works on. Plain text and FictionBook are decoded so that
 // writing them back gives the same bytes apart from the changed letters; RTF
-// goes through the same reader and writer as the window.
+// and the other documents are patched where their letters are written.
 struct TInputText
 {
     std::string Path; // "-" for standard input
@@ -26,18 +25,16 @@ struct TInputText
     TFileStamp Stamp; // the file as it was read; not Exists for standard input
     TTextFormat Format = TTextFormat::Plain;
     TTextEncoding Encoding = TTextEncoding::Cp1251; // of plain text and FictionBook
-    bool Rich = false; // read as RTF
     MemoryDocument Document;
-    TStyledText Styled; // RTF: the text as read, with its formatting
-    // DOCX, ODT, EPUB, HTML, Markdown, subtitles: the document the running
-    // text comes from and goes back into.
+    // RTF, DOCX, ODT, EPUB, HTML, Markdown, subtitles: the document the
+    // running text comes from and goes back into.
     std::shared_ptr<const TMarkupDocument> Markup;
 
     // The document written back in the input's own form.
     std::string Encode() const;
     // Lists taken from the text (words, matches) are written in the input's
-    // encoding; RTF, which has none of its own, gives UTF-8.
-    bool ListsInUtf8() const { return Rich || Markup != nullptr || Encoding == TTextEncoding::Utf8; }
+    // encoding; documents (RTF among them) give UTF-8.
+    bool ListsInUtf8() const { return Markup != nullptr || Encoding == TTextEncoding::Utf8; }
     // A CP1251 text (a word of the document) in that encoding.
     std::string ForList(std::string_view cp1251) const;
 };
@@ -50,6 +47,8 @@ struct TInputText
 // format name and ECliError (exit 3) for input that is not text at all or not
 // a document of its format.
 TInputText ReadInputText(const std::string& path, TEncodingChoice choice, std::string_view format = "auto");
+// Standard input that begins like RTF, already read (from path "-").
+TInputText RtfInputText(const std::string& path, std::string bytes);
 // The text format FILE is read in when it is no document of another kind
 // (plain text, FictionBook or RTF, as ReadInputText chooses); nothing when it
 // is a document (DOCX, ...) or the format name is unknown.
@@ -81,7 +80,7 @@ private:
     std::size_t ByteOf(int position);
 
     const TInputText& m_input;
-    std::u32string m_richText; // RTF: the decoded characters, one per position
+    std::u32string m_richText; // documents: the decoded characters, one per position
     std::size_t m_origin = 0; // the first byte of position 0
     int m_position = 0;
     std::size_t m_byte = 0;

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <sstream>
 
 namespace tildo::test {
@@ -57,6 +58,25 @@ std::string Lines(std::string text)
             out += line.substr(first, line.find_last_not_of(" \t") - first + 1) + "\n";
     }
     return out;
+}
+
+std::size_t Count(const std::string& s, const std::string& what)
+{
+    std::size_t n = 0;
+    for (std::size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+// LibreOffice's RTF as restored, with each ё (Ё) written back as е (Е) and
+// each mark taken away: the bytes it had before, when nothing else changed.
+std::string Unrestored(const std::string& rtf)
+{
+    static const std::regex mark(R"(\{\\cf2 (\\u\d+\\'3f)\})");
+    static const std::regex small(R"(\\u1105\\)");
+    static const std::regex capital(R"(\\u1025\\)");
+    const std::string unmarked = std::regex_replace(rtf, mark, "$1");
+    return std::regex_replace(std::regex_replace(unmarked, small, "\\u1077\\"), capital, "\\u1045\\");
 }
 
 std::string Lower(std::string s)
@@ -218,6 +238,81 @@ TEST(CliDocuments, FormatByExtensionOrOptionAndRefusedDocuments)
     // find reports lines and columns of the running text.
     run = RunCli({ "find", "Ёлка", inPlace });
     EXPECT_EQ(run.Out, "2:1:Ёлка\n");
+}
+
+TEST(CliDocuments, RichTextFromLibreOfficeKeepsEverythingButItsLetters)
+{
+    if (!HaveSoffice())
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    TTempDir dir;
+    const std::string dic = TestDictionary(dir);
+    const std::string made
+        = Convert(dir, std::string(TILDO_TEST_DATA_DIR) + "/notes_and_picture.fodt", "rtf", "rtf");
+    const std::string original = ReadFile(made);
+    for (const char* part : { "\\pngblip", "{\\*\\footnote", "{\\header", "{\\footer", "HYPERLINK",
+             "\\paperw", "\\qc", "{\\info" })
+        ASSERT_NE(original.find(part), std::string::npos) << part;
+
+    // In place, unmarked: only the letters' numbers change.
+    const std::string plain = dir.Write("plain.rtf", original);
+    TCliRun run = RunCli({ "-d", dic, "--unanswered", "keep", "--off", "Mark", "-i", plain });
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_NE(run.Err.find("Новых \"Ё/Е\": 11/0"), std::string::npos) << run.Err;
+    const std::string restored = ReadFile(plain);
+    EXPECT_EQ(restored.size(), original.size());
+    EXPECT_EQ(Unrestored(restored), original);
+    EXPECT_EQ(Count(restored, "\\u1105\\'3f") + Count(restored, "\\u1025\\'3f"), 11u);
+
+    // Marked: the document's own blue (colour 2) around each letter, the
+    // colour table as it was.
+    const std::string marked = dir.Path() + "/marked.rtf";
+    run = RunCli({ "-d", dic, "--unanswered", "keep", "-o", marked, made });
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    const std::string markedBytes = ReadFile(marked);
+    EXPECT_EQ(Count(markedBytes, "{\\cf2 \\u"), 11u);
+    EXPECT_EQ(Unrestored(markedBytes), original);
+
+    // LibreOffice reads ё in the body, the header and footer, the footnote and
+    // the link's text, with the picture, the link and the page as they were.
+    const std::string flat = ReadFile(Convert(dir, plain, "fodt", "fodt"));
+    for (const char* text : { "Ещё заголовок страницы", "Ёлка внизу", "ещё раз про ежа.", "ёлка и ёж",
+             "ЕЩЁ раз: ёлка и ёж!", "draw:image", "xlink:href=\"https://example.org/",
+             "fo:text-align=\"center\"", "fo:page-width=\"5.8272in\"" })
+        EXPECT_NE(flat.find(text), std::string::npos) << text;
+    const std::string flatMarked = Lower(ReadFile(Convert(dir, marked, "fodt", "fodt")));
+    EXPECT_NE(flatMarked.find("fo:color=\"#0000ff\""), std::string::npos);
+}
+
+TEST(CliDocuments, RichTextWithABigPictureKeepsItsBytes)
+{
+    TTempDir dir;
+    const std::string dic = TestDictionary(dir);
+    std::string picture(2'000'000, '0');
+    for (std::size_t i = 0; i < picture.size(); ++i)
+        picture[i] = "0123456789abcdef"[(i * 7 + i / 13) % 16];
+    // Binary data with braces, backslashes and bytes that would be е and Е.
+    std::string binary(100'000, '\0');
+    for (std::size_t i = 0; i < binary.size(); ++i)
+        binary[i] = "{}\\\xE5\xC5\0e"[i % 7];
+    const std::string head = "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset204 Arial;}}\\f0 ";
+    const std::string rest = " {\\pict\\pngblip\\picw10\\pich10 " + picture + "}{\\*\\blob\\bin"
+        + std::to_string(binary.size()) + " " + binary + "} ";
+    const std::string original = head + W("Еще") + rest + W("елка") + "\\par}";
+    const std::string expected = head + W("Ещё") + rest + W("ёлка") + "\\par}";
+
+    const std::string file = dir.Write("big.rtf", original);
+    TCliRun run = RunCli({ "-d", dic, "--off", "Mark", "-i", file });
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_TRUE(ReadFile(file) == expected) << "restored RTF differs beyond its two letters";
+    run = RunCli({ "-d", dic, "--off", "Mark", "-" }, original);
+    EXPECT_TRUE(run.Out == expected) << "standard input";
+
+    // Marked: two groups and one colour table more.
+    run = RunCli({ "-d", dic, "-" }, original);
+    const std::string table = "{\\colortbl;\\red0\\green0\\blue255;}";
+    EXPECT_TRUE(run.Out
+        == head.substr(0, head.size() - 4) + table + "\\f0 " + W("Ещ") + "{\\cf1 " + W("ё") + "}" + rest
+            + "{\\cf1 " + W("ё") + "}" + W("лка") + "\\par}");
 }
 
 } // namespace

@@ -409,6 +409,10 @@ void TRtfReader::Emit(char32_t ch)
 {
     if (Skipping())
         return;
+    if (m_surrogates.Plain(ch)) {
+        Put(ch);
+        return;
+    }
     char32_t whole[2];
     const int n = m_surrogates.Take(ch, whole);
     for (int i = 0; i < n; ++i)

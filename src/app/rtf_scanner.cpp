@@ -574,6 +574,10 @@ void TRtfScanner::Emit(char32_t ch, const TRtfLetter* source)
 {
     if (Skipping())
         return;
+    if (m_surrogates.Plain(ch)) {
+        Put(ch, source);
+        return;
+    }
     char32_t whole[2];
     const int n = m_surrogates.Take(ch, whole);
     // Only the last can be the source's character: a surrogate is no letter.

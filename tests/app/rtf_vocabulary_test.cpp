@@ -75,8 +75,11 @@ TEST(RtfVocabulary, SurrogatePairsJoinAndStrayOnesAreReplaced)
 {
     TRtfSurrogates s;
     char32_t out[2] = {};
+    EXPECT_TRUE(s.Plain(U'ё'));
+    EXPECT_FALSE(s.Plain(0xDE00));
     EXPECT_EQ(s.Take(0xD83D, out), 0);
     EXPECT_TRUE(s.Pending());
+    EXPECT_FALSE(s.Plain(U'ё')); // it must first give the lone surrogate's U+FFFD
     ASSERT_EQ(s.Take(0xDE00, out), 1);
     EXPECT_EQ(out[0], U'\U0001F600');
     EXPECT_EQ(s.Take(0xD83D, out), 0);

@@ -1,23 +1,18 @@
 #include "rtf_reader.h"
 
 #include "app/code_page_decoder.h"
+#include "app/rtf_vocabulary.h"
 #include "text/cp1251.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <map>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace tildo {
 
 namespace {
 
-// Real documents nest a few dozen groups; deeper groups are skipped whole, so
-// that hostile input cannot grow the state stack without bound.
-constexpr std::size_t MaxDepth = 200;
-constexpr std::size_t MaxWordLength = 32;
 constexpr std::size_t MaxFontNameLength = 256;
 constexpr std::size_t MaxFieldInstruction = 32;
 
@@ -49,118 +44,6 @@ struct TColourEntry
     bool Auto = true;
 };
 
-enum class TWord {
-    Plain,
-    Bold,
-    Italic,
-    Underline,
-    UnderlineNone,
-    Colour,
-    Background,
-    Size,
-    Font,
-    Uc,
-    Unicode,
-    AnsiCpg,
-    Ansi,
-    Mac,
-    Pc,
-    Pca,
-    DefaultFont,
-    FontTable,
-    ColourTable,
-    Charset,
-    CodePage,
-    Red,
-    Green,
-    Blue,
-    Break,
-    Tab,
-    Char,
-    Skip
-};
-
-struct TWordInfo
-{
-    TWord Word;
-    char32_t Char = 0;
-};
-
-const std::unordered_map<std::string_view, TWordInfo>& Words()
-{
-    static const std::unordered_map<std::string_view, TWordInfo> words = [] {
-        std::unordered_map<std::string_view, TWordInfo> w {
-            { "plain", { TWord::Plain } },
-            { "b", { TWord::Bold } },
-            { "i", { TWord::Italic } },
-            { "ulnone", { TWord::UnderlineNone } },
-            { "cf", { TWord::Colour } },
-            { "cb", { TWord::Background } },
-            { "highlight", { TWord::Background } },
-            { "chcbpat", { TWord::Background } },
-            { "fs", { TWord::Size } },
-            { "f", { TWord::Font } },
-            { "uc", { TWord::Uc } },
-            { "u", { TWord::Unicode } },
-            { "ansicpg", { TWord::AnsiCpg } },
-            { "ansi", { TWord::Ansi } },
-            { "mac", { TWord::Mac } },
-            { "pc", { TWord::Pc } },
-            { "pca", { TWord::Pca } },
-            { "deff", { TWord::DefaultFont } },
-            { "fonttbl", { TWord::FontTable } },
-            { "colortbl", { TWord::ColourTable } },
-            { "fcharset", { TWord::Charset } },
-            { "cpg", { TWord::CodePage } },
-            { "red", { TWord::Red } },
-            { "green", { TWord::Green } },
-            { "blue", { TWord::Blue } },
-            { "par", { TWord::Break } },
-            { "line", { TWord::Break } },
-            { "sect", { TWord::Break } },
-            { "page", { TWord::Break } },
-            { "row", { TWord::Break } },
-            { "nestrow", { TWord::Break } },
-            { "tab", { TWord::Tab } },
-            { "cell", { TWord::Tab } },
-            { "nestcell", { TWord::Tab } },
-            { "emdash", { TWord::Char, U'\u2014' } },
-            { "endash", { TWord::Char, U'\u2013' } },
-            { "bullet", { TWord::Char, U'\u2022' } },
-            { "lquote", { TWord::Char, U'\u2018' } },
-            { "rquote", { TWord::Char, U'\u2019' } },
-            { "ldblquote", { TWord::Char, U'\u201C' } },
-            { "rdblquote", { TWord::Char, U'\u201D' } },
-            { "emspace", { TWord::Char, U'\u2003' } },
-            { "enspace", { TWord::Char, U'\u2002' } },
-            { "qmspace", { TWord::Char, U'\u2005' } },
-            { "zwj", { TWord::Char, U'\u200D' } },
-            { "zwnj", { TWord::Char, U'\u200C' } },
-            { "ltrmark", { TWord::Char, U'\u200E' } },
-            { "rtlmark", { TWord::Char, U'\u200F' } },
-        };
-        for (std::string_view u :
-            { "ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth", "ulthd",
-                "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw", "ulwave" })
-            w.emplace(u, TWordInfo { TWord::Underline });
-        // Destinations that hold no text of the document body.
-        for (std::string_view d : { "info", "stylesheet", "pict", "object", "objdata", "result", "header",
-                 "headerl", "headerr", "headerf", "footer", "footerl", "footerr", "footerf", "footnote",
-                 "fldinst", "filetbl", "listtable", "listoverridetable", "revtbl", "rsidtbl", "xmlnstbl",
-                 "pntext", "pntxta", "pntxtb", "pn", "listtext", "annotation", "atnid", "atnauthor",
-                 "atndate", "atnref", "comment", "doccomm", "author", "operator", "title", "subject",
-                 "keywords", "company", "manager", "category", "creatim", "revtim", "printim", "buptim",
-                 "template", "themedata", "colorschememapping", "datastore", "latentstyles", "userprops",
-                 "generator", "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "private", "shp",
-                 "shpinst", "shptxt", "nonshppict", "shppict", "bkmkstart", "bkmkend", "field_instruction",
-                 "txe", "xe", "tc", "rxe", "pgdsctbl", "mmathPr", "wgrffmtfilter", "fchars", "lchars",
-                 "protusertbl", "background", "passwordhash", "sp", "sn", "sv" })
-            w.emplace(d, TWordInfo { TWord::Skip });
-        return w;
-    }();
-    return words;
-}
-
 class TRtfReader
 {
 public:
@@ -185,6 +68,8 @@ private:
     void Byte(char c, bool escaped);
     void FlushBytes();
     void Emit(char32_t ch);
+    // A whole character to the body or the font's name.
+    void Put(char32_t ch);
     void EmitUnicode(int param);
     void FinishFont();
     TColour ColourAt(int index, TColour fallback) const;
@@ -196,7 +81,7 @@ private:
     std::size_t m_pos = 0;
     std::vector<TState> m_stack;
     TState m_state;
-    int m_overflow = 0; // groups opened past MaxDepth, skipped whole
+    int m_overflow = 0; // groups opened past RtfMaxDepth, skipped whole
     int m_skipChars = 0; // fallback characters still to skip after \uN
     bool m_starred = false; // \* has just opened a destination in a group that is read
     // The beginning of a field's instruction, enough to tell a hyperlink,
@@ -204,7 +89,7 @@ private:
     std::string m_fieldInstruction;
     std::size_t m_fieldDepth = 0; // 0: no instruction open
     std::string m_bytes; // text bytes waiting to be decoded
-    char32_t m_highSurrogate = 0;
+    TRtfSurrogates m_surrogates;
     int m_docCodePage = 1252;
     int m_defaultFont = 0;
     std::map<int, TFontEntry> m_fonts;
@@ -246,7 +131,7 @@ TStyledText TRtfReader::Read()
     FlushBytes();
     if (m_fieldDepth != 0)
         FinishFieldInstruction();
-    if (m_highSurrogate != 0 && !Skipping())
+    if (m_surrogates.Pending() && !Skipping())
         m_out.Append(U'\uFFFD', m_state.Format);
     return std::move(m_out);
 }
@@ -255,7 +140,7 @@ void TRtfReader::OpenGroup()
 {
     m_skipChars = 0;
     m_starred = false;
-    if (m_overflow > 0 || m_stack.size() >= MaxDepth) {
+    if (m_overflow > 0 || m_stack.size() >= RtfMaxDepth) {
         ++m_overflow;
         return;
     }
@@ -293,72 +178,32 @@ bool TRtfReader::CloseGroup()
 
 void TRtfReader::ReadControl()
 {
-    // m_in[m_pos] is the backslash.
-    if (m_pos + 1 >= m_in.size()) {
-        m_pos = m_in.size();
-        return;
-    }
-    const char first = m_in[m_pos + 1];
-    const auto isLetter = [](char ch) { return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z'); };
-    const auto isDigit = [](char ch) { return ch >= '0' && ch <= '9'; };
-    if (!isLetter(first)) {
-        m_pos += 2;
-        if (first == '\'') {
-            const auto hex = [](char ch) {
-                if (ch >= '0' && ch <= '9')
-                    return ch - '0';
-                if (ch >= 'a' && ch <= 'f')
-                    return ch - 'a' + 10;
-                if (ch >= 'A' && ch <= 'F')
-                    return ch - 'A' + 10;
-                return -1;
-            };
-            if (m_pos + 2 <= m_in.size() && hex(m_in[m_pos]) >= 0 && hex(m_in[m_pos + 1]) >= 0) {
-                Byte(static_cast<char>(hex(m_in[m_pos]) * 16 + hex(m_in[m_pos + 1])), true);
-                m_pos += 2;
-            }
-            return;
-        }
+    const TRtfToken token = ReadRtfToken(m_in, m_pos);
+    m_pos = token.End;
+    switch (token.Kind) {
+    case TRtfTokenKind::Nothing:
+        break;
+    case TRtfTokenKind::Byte:
+        Byte(token.Byte, true);
+        break;
+    case TRtfTokenKind::Symbol:
         FlushBytes();
-        ControlSymbol(first);
-        return;
-    }
-    std::size_t end = m_pos + 1;
-    while (end < m_in.size() && isLetter(m_in[end]))
-        ++end;
-    const std::string_view word = m_in.substr(m_pos + 1, end - m_pos - 1);
-    bool hasParam = false;
-    bool negative = false;
-    std::int64_t value = 0;
-    if (end < m_in.size() && m_in[end] == '-' && end + 1 < m_in.size() && isDigit(m_in[end + 1])) {
-        negative = true;
-        ++end;
-    }
-    while (end < m_in.size() && isDigit(m_in[end])) {
-        hasParam = true;
-        if (value < 100000000000LL)
-            value = value * 10 + (m_in[end] - '0');
-        ++end;
-    }
-    if (end < m_in.size() && m_in[end] == ' ')
-        ++end;
-    m_pos = end;
-    value = std::clamp<std::int64_t>(negative ? -value : value, INT32_MIN, INT32_MAX);
-    const int param = static_cast<int>(value);
-
-    if (word == "bin") {
+        ControlSymbol(token.Byte);
+        break;
+    case TRtfTokenKind::Binary:
         // Binary data: its bytes are no text, whatever they look like.
-        const std::size_t length = param > 0 ? static_cast<std::size_t>(param) : 0;
-        m_pos += std::min(length, m_in.size() - m_pos);
         FlushBytes();
         if (m_skipChars > 0)
             --m_skipChars;
-        return;
+        break;
+    case TRtfTokenKind::Overlong:
+        FlushBytes();
+        break;
+    case TRtfTokenKind::Word:
+        FlushBytes();
+        ControlWord(token.Word, token.HasParam, token.Param);
+        break;
     }
-    FlushBytes();
-    if (word.size() > MaxWordLength)
-        return;
-    ControlWord(word, hasParam, param);
 }
 
 void TRtfReader::ControlSymbol(char c)
@@ -406,36 +251,36 @@ void TRtfReader::ControlWord(std::string_view word, bool hasParam, int param)
     m_starred = false;
     if (Skipping())
         return;
-    const auto& words = Words();
-    const auto it = words.find(word);
-    if (it == words.end())
+    const TRtfWordInfo* info = FindRtfWord(word);
+    if (info == nullptr)
         return;
     const bool on = !hasParam || param != 0;
     TCharFormat& f = m_state.Format;
-    switch (it->second.Word) {
-    case TWord::Skip:
+    switch (info->Word) {
+    case TRtfWord::Skip:
+    case TRtfWord::Side: // the window shows only the body
         m_state.Dest = TDest::Skip;
         break;
-    case TWord::FontTable:
+    case TRtfWord::FontTable:
         m_state.Dest = TDest::FontTable;
         m_fontPending = false;
         break;
-    case TWord::ColourTable:
+    case TRtfWord::ColourTable:
         m_state.Dest = TDest::ColourTable;
         m_colours.clear();
         m_colour = {};
         break;
-    case TWord::Red:
-    case TWord::Green:
-    case TWord::Blue: {
+    case TRtfWord::Red:
+    case TRtfWord::Green:
+    case TRtfWord::Blue: {
         if (m_state.Dest != TDest::ColourTable)
             break;
-        const int shift = it->second.Word == TWord::Red ? 16 : (it->second.Word == TWord::Green ? 8 : 0);
+        const int shift = info->Word == TRtfWord::Red ? 16 : (info->Word == TRtfWord::Green ? 8 : 0);
         m_colour.Colour = (m_colour.Colour & ~(TColour(0xFF) << shift)) | (TColour(param & 0xFF) << shift);
         m_colour.Auto = false;
         break;
     }
-    case TWord::Font:
+    case TRtfWord::Font:
         if (m_state.Dest == TDest::FontTable) {
             if (m_fontPending)
                 FinishFont();
@@ -447,77 +292,68 @@ void TRtfReader::ControlWord(std::string_view word, bool hasParam, int param)
             SetFont(m_state, param);
         }
         break;
-    case TWord::Charset:
+    case TRtfWord::Charset:
         if (m_state.Dest == TDest::FontTable)
             m_fontCodePage = CharsetCodePage(param);
         break;
-    case TWord::CodePage:
+    case TRtfWord::CodePage:
         if (m_state.Dest == TDest::FontTable && param > 0)
             m_fontCodePage = param;
         break;
-    case TWord::Uc:
+    case TRtfWord::Uc:
         m_state.UcSkip = std::clamp(param, 0, 16);
         break;
-    case TWord::Unicode:
+    case TRtfWord::Unicode:
         EmitUnicode(param);
         m_skipChars = m_state.UcSkip;
         break;
-    case TWord::AnsiCpg:
+    case TRtfWord::AnsiCpg:
         if (param > 0)
             m_docCodePage = param;
         break;
-    case TWord::Ansi:
-        m_docCodePage = 1252;
+    case TRtfWord::DocCodePage:
+        m_docCodePage = static_cast<int>(info->Char);
         break;
-    case TWord::Mac:
-        m_docCodePage = 10000;
-        break;
-    case TWord::Pc:
-        m_docCodePage = 437;
-        break;
-    case TWord::Pca:
-        m_docCodePage = 850;
-        break;
-    case TWord::DefaultFont:
+    case TRtfWord::DefaultFont:
         m_defaultFont = param;
         break;
     default:
         if (m_state.Dest != TDest::Body)
             break;
-        switch (it->second.Word) {
-        case TWord::Plain:
+        switch (info->Word) {
+        case TRtfWord::Plain:
             f = TCharFormat {};
             SetFont(m_state, -1);
             break;
-        case TWord::Bold:
+        case TRtfWord::Bold:
             f.Bold = on;
             break;
-        case TWord::Italic:
+        case TRtfWord::Italic:
             f.Italic = on;
             break;
-        case TWord::Underline:
+        case TRtfWord::Underline:
             f.Underline = on;
             break;
-        case TWord::UnderlineNone:
+        case TRtfWord::UnderlineNone:
             f.Underline = false;
             break;
-        case TWord::Colour:
+        case TRtfWord::Colour:
             f.Colour = ColourAt(param, ColourBlack);
             break;
-        case TWord::Background:
+        case TRtfWord::Background:
             f.Background = param == 0 ? ColourWhite : ColourAt(param, ColourWhite);
             break;
-        case TWord::Size:
+        case TRtfWord::Size:
             f.SizeHalfPoints = param > 0 ? std::min(param, 32767) : 24;
             break;
-        case TWord::Break:
+        case TRtfWord::Break:
             Emit(U'\n');
             break;
-        case TWord::Tab:
+        case TRtfWord::Tab:
             Emit(U'\t');
             break;
-        case TWord::Char:
-            Emit(it->second.Char);
+        case TRtfWord::Char:
+            Emit(info->Char);
             break;
         default:
             break;
@@ -573,21 +409,18 @@ void TRtfReader::Emit(char32_t ch)
 {
     if (Skipping())
         return;
-    if (m_highSurrogate != 0) {
-        const char32_t high = m_highSurrogate;
-        m_highSurrogate = 0;
-        if (ch >= 0xDC00 && ch <= 0xDFFF) {
-            ch = 0x10000 + ((high - 0xD800) << 10) + (ch - 0xDC00);
-        } else {
-            Emit(U'\uFFFD');
-        }
-    }
-    if (ch >= 0xD800 && ch <= 0xDBFF) {
-        m_highSurrogate = ch;
+    if (m_surrogates.Plain(ch)) {
+        Put(ch);
         return;
     }
-    if (ch >= 0xDC00 && ch <= 0xDFFF)
-        ch = U'\uFFFD';
+    char32_t whole[2];
+    const int n = m_surrogates.Take(ch, whole);
+    for (int i = 0; i < n; ++i)
+        Put(whole[i]);
+}
+
+void TRtfReader::Put(char32_t ch)
+{
     if (m_state.Dest == TDest::FontTable) {
         if (m_fontName.size() < MaxFontNameLength)
             m_fontName += ch;
@@ -671,10 +504,7 @@ void TRtfReader::FinishFieldInstruction()
 
 void TRtfReader::EmitUnicode(int param)
 {
-    int code = param < 0 ? param + 65536 : param;
-    if (code < 0 || code > 0xFFFF)
-        code = 0xFFFD;
-    Emit(static_cast<char32_t>(code));
+    Emit(RtfUnicodeChar(param));
 }
 
 void TRtfReader::FinishFont()

@@ -1,25 +1,20 @@
 // The running text of RTF found where it is written, so that a changed letter
 // can be written back in place and every other byte kept. The body text is read
-// by the same rules as the window's reader (the engine must see the same text
-// whichever way a file is opened); footnotes, headers and footers, which the
-// window does not show, follow the body.
+// with the window reader's vocabulary and limits (the engine must see the same
+// text whichever way a file is opened); footnotes, headers and footers, which
+// the window does not show, follow the body.
 #include "app/rtf_scanner.h"
 
 #include "app/code_page_decoder.h"
+#include "app/rtf_vocabulary.h"
 #include "text/cp1251.h"
 
 #include <algorithm>
 #include <map>
-#include <unordered_map>
 
 namespace tildo {
 
 namespace {
-
-// The window's reader skips groups nested deeper than this and ignores longer
-// control words; the scanner must do the same to see the same text.
-constexpr std::size_t MaxDepth = 200;
-constexpr std::size_t MaxWordLength = 32;
 
 enum class TDest : std::uint8_t {
     Body,
@@ -38,126 +33,9 @@ struct TState
     bool Starred = false; // \* has just begun a destination inside the body
 };
 
-// What a control word does to the text; DocCodePage's code page is in Char.
-enum class TWord : std::uint8_t {
-    Plain,
-    Font,
-    Uc,
-    Unicode,
-    AnsiCpg,
-    DocCodePage,
-    DefaultFont,
-    FontTable,
-    ColourTable,
-    Charset,
-    CodePage,
-    Red,
-    Green,
-    Blue,
-    Break,
-    Tab,
-    Char,
-    Skip,
-    Side
-};
-
-struct TWordInfo
-{
-    TWord Word;
-    char32_t Char = 0;
-};
-
-const std::unordered_map<std::string_view, TWordInfo>& Words()
-{
-    static const std::unordered_map<std::string_view, TWordInfo> words = [] {
-        std::unordered_map<std::string_view, TWordInfo> w {
-            { "plain", { TWord::Plain } },
-            { "f", { TWord::Font } },
-            { "uc", { TWord::Uc } },
-            { "u", { TWord::Unicode } },
-            { "ansicpg", { TWord::AnsiCpg } },
-            { "ansi", { TWord::DocCodePage, 1252 } },
-            { "mac", { TWord::DocCodePage, 10000 } },
-            { "pc", { TWord::DocCodePage, 437 } },
-            { "pca", { TWord::DocCodePage, 850 } },
-            { "deff", { TWord::DefaultFont } },
-            { "fonttbl", { TWord::FontTable } },
-            { "colortbl", { TWord::ColourTable } },
-            { "fcharset", { TWord::Charset } },
-            { "cpg", { TWord::CodePage } },
-            { "red", { TWord::Red } },
-            { "green", { TWord::Green } },
-            { "blue", { TWord::Blue } },
-            { "par", { TWord::Break } },
-            { "line", { TWord::Break } },
-            { "sect", { TWord::Break } },
-            { "page", { TWord::Break } },
-            { "row", { TWord::Break } },
-            { "nestrow", { TWord::Break } },
-            { "tab", { TWord::Tab } },
-            { "cell", { TWord::Tab } },
-            { "nestcell", { TWord::Tab } },
-            { "emdash", { TWord::Char, U'\u2014' } },
-            { "endash", { TWord::Char, U'\u2013' } },
-            { "bullet", { TWord::Char, U'\u2022' } },
-            { "lquote", { TWord::Char, U'\u2018' } },
-            { "rquote", { TWord::Char, U'\u2019' } },
-            { "ldblquote", { TWord::Char, U'\u201C' } },
-            { "rdblquote", { TWord::Char, U'\u201D' } },
-            { "emspace", { TWord::Char, U'\u2003' } },
-            { "enspace", { TWord::Char, U'\u2002' } },
-            { "qmspace", { TWord::Char, U'\u2005' } },
-            { "zwj", { TWord::Char, U'\u200D' } },
-            { "zwnj", { TWord::Char, U'\u200C' } },
-            { "ltrmark", { TWord::Char, U'\u200E' } },
-            { "rtlmark", { TWord::Char, U'\u200F' } },
-        };
-        // Text the reader shows nowhere: pictures, fields' instructions,
-        // document information, tables of styles and lists, bookmarks...
-        for (std::string_view d : { "info", "stylesheet", "pict", "object", "objdata", "result", "fldinst",
-                 "filetbl", "listtable", "listoverridetable", "revtbl", "rsidtbl", "xmlnstbl", "pntext",
-                 "pntxta", "pntxtb", "pn", "listtext", "annotation", "atnid", "atnauthor", "atndate",
-                 "atnref", "comment", "doccomm", "author", "operator", "title", "subject", "keywords",
-                 "company", "manager", "category", "creatim", "revtim", "printim", "buptim", "template",
-                 "themedata", "colorschememapping", "datastore", "latentstyles", "userprops", "generator",
-                 "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "private", "shp", "shpinst",
-                 "shptxt", "nonshppict", "shppict", "bkmkstart", "bkmkend", "field_instruction", "txe", "xe",
-                 "tc", "rxe", "pgdsctbl", "mmathPr", "wgrffmtfilter", "fchars", "lchars", "protusertbl",
-                 "background", "passwordhash", "sp", "sn", "sv" })
-            w.emplace(d, TWordInfo { TWord::Skip });
-        // ...and the text shown around the body (endnotes are footnotes too).
-        for (std::string_view d : { "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
-                 "footerf", "footnote" })
-            w.emplace(d, TWordInfo { TWord::Side });
-        return w;
-    }();
-    return words;
-}
-
 bool IsLetter(char32_t ch)
 {
     return ch == U'е' || ch == U'ё' || ch == U'Е' || ch == U'Ё';
-}
-
-bool IsAlpha(char ch)
-{
-    return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
-}
-
-bool IsDigit(char ch)
-{
-    return ch >= '0' && ch <= '9';
-}
-
-int HexValue(char ch)
-{
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    return -1;
 }
 
 // A byte of text waiting to be decoded, and where it is written.
@@ -202,7 +80,7 @@ private:
     void ReadControl();
     void ControlWord(std::string_view word, int param, std::size_t start, std::size_t numberEnd);
     // The font and colour tables' words.
-    void TableWord(TWord word, int param);
+    void TableWord(TRtfWord word, int param);
     void ControlSymbol(char c, std::size_t start);
     void Byte(char c, bool escaped, std::size_t begin);
     // A character of a \uN's fallback skipped; byte < 0 for a control word.
@@ -210,6 +88,8 @@ private:
     void EndFallback();
     void FlushBytes();
     void Emit(char32_t ch, const TRtfLetter* source = nullptr);
+    // A whole character to the map.
+    void Put(char32_t ch, const TRtfLetter* source);
     void BeginSide();
     void CloseColourTable();
     void SetFont(TState& state, int index) const;
@@ -224,7 +104,7 @@ private:
     TState m_state;
     int m_overflow = 0;
     int m_skipChars = 0;
-    char32_t m_highSurrogate = 0;
+    TRtfSurrogates m_surrogates;
     std::string m_bytes;
     std::vector<TUnit> m_units; // where each of m_bytes is written
     std::u32string m_decoded;
@@ -255,17 +135,12 @@ void TRtfScanner::Scan()
         return;
     // A new colour table goes after the first control word (\rtf1) unless a
     // font table comes, and then after that.
-    std::size_t place = m_pos + 1;
-    if (place < m_in.size() && m_in[place] == '\\') {
-        ++place;
-        while (place < m_in.size() && IsAlpha(m_in[place]))
-            ++place;
-        place += place < m_in.size() && m_in[place] == '-' ? 1 : 0;
-        while (place < m_in.size() && IsDigit(m_in[place]))
-            ++place;
-        place += place < m_in.size() && m_in[place] == ' ' ? 1 : 0;
+    m_layout.TablePlace = m_pos + 1;
+    if (m_pos + 1 < m_in.size() && m_in[m_pos + 1] == '\\') {
+        const TRtfToken first = ReadRtfToken(m_in, m_pos + 1);
+        if (!first.Word.empty()) // its delimiting space too, but never \bin's data
+            m_layout.TablePlace = first.NumberEnd + (m_in.substr(first.NumberEnd, 1) == " " ? 1 : 0);
     }
-    m_layout.TablePlace = place;
     Run(m_in.size());
     FinishRun();
     m_layout.ColourTableBroken = m_colourTableOpen;
@@ -313,16 +188,16 @@ void TRtfScanner::FinishRun()
 {
     FlushBytes();
     EndFallback();
-    if (m_highSurrogate != 0 && !Skipping())
+    if (m_surrogates.Pending() && !Skipping())
         m_map.AddVirtual(U'\uFFFD');
-    m_highSurrogate = 0;
+    m_surrogates.Clear();
 }
 
 void TRtfScanner::OpenGroup()
 {
     EndFallback();
     m_skipChars = 0;
-    if (m_overflow > 0 || Depth() >= MaxDepth) {
+    if (m_overflow > 0 || Depth() >= RtfMaxDepth) {
         ++m_overflow;
         return;
     }
@@ -380,60 +255,32 @@ void TRtfScanner::CloseColourTable()
 void TRtfScanner::ReadControl()
 {
     const std::size_t start = m_pos; // the backslash
-    if (m_pos + 1 >= m_in.size()) {
-        m_pos = m_in.size();
-        return;
-    }
-    const char first = m_in[m_pos + 1];
-    if (!IsAlpha(first)) {
-        m_pos += 2;
-        if (first == '\'') {
-            if (m_pos + 2 <= m_in.size() && HexValue(m_in[m_pos]) >= 0 && HexValue(m_in[m_pos + 1]) >= 0) {
-                const char value = static_cast<char>(HexValue(m_in[m_pos]) * 16 + HexValue(m_in[m_pos + 1]));
-                m_pos += 2;
-                Byte(value, true, start);
-            }
-            return;
-        }
+    const TRtfToken token = ReadRtfToken(m_in, m_pos);
+    m_pos = token.End;
+    switch (token.Kind) {
+    case TRtfTokenKind::Nothing:
+        break;
+    case TRtfTokenKind::Byte:
+        Byte(token.Byte, true, start);
+        break;
+    case TRtfTokenKind::Symbol:
         FlushBytes();
-        ControlSymbol(first, start);
-        return;
-    }
-    std::size_t end = m_pos + 1;
-    while (end < m_in.size() && IsAlpha(m_in[end]))
-        ++end;
-    const std::string_view word = m_in.substr(m_pos + 1, end - m_pos - 1);
-    bool negative = false;
-    std::int64_t value = 0;
-    if (end + 1 < m_in.size() && m_in[end] == '-' && IsDigit(m_in[end + 1])) {
-        negative = true;
-        ++end;
-    }
-    while (end < m_in.size() && IsDigit(m_in[end])) {
-        if (value < 100000000000LL)
-            value = value * 10 + (m_in[end] - '0');
-        ++end;
-    }
-    const std::size_t numberEnd = end;
-    if (end < m_in.size() && m_in[end] == ' ')
-        ++end;
-    m_pos = end;
-    value = std::clamp<std::int64_t>(negative ? -value : value, INT32_MIN, INT32_MAX);
-    const int param = static_cast<int>(value);
-
-    if (word == "bin") {
+        ControlSymbol(token.Byte, start);
+        break;
+    case TRtfTokenKind::Binary:
         // Binary data: its bytes are no text, whatever they look like.
-        const std::size_t length = param > 0 ? static_cast<std::size_t>(param) : 0;
-        m_pos += std::min(length, m_in.size() - m_pos);
         FlushBytes();
         if (m_skipChars > 0)
             SkipFallback(start, -1);
-        return;
+        break;
+    case TRtfTokenKind::Overlong:
+        FlushBytes();
+        break;
+    case TRtfTokenKind::Word:
+        FlushBytes();
+        ControlWord(token.Word, token.Param, start, token.NumberEnd);
+        break;
     }
-    FlushBytes();
-    if (word.size() > MaxWordLength)
-        return;
-    ControlWord(word, param, start, numberEnd);
 }
 
 bool TRtfScanner::SkipFallback(std::size_t begin, int byte)
@@ -528,79 +375,75 @@ void TRtfScanner::ControlWord(std::string_view word, int param, std::size_t star
         return;
     const bool starred = m_state.Starred;
     m_state.Starred = false;
-    const auto& words = Words();
-    const auto it = words.find(word);
-    if (it == words.end())
+    const TRtfWordInfo* found = FindRtfWord(word);
+    if (found == nullptr)
         return;
-    const TWordInfo info = it->second;
-    if (starred && m_overflow == 0 && info.Word == TWord::Side) {
+    const TRtfWordInfo info = *found;
+    if (starred && m_overflow == 0 && info.Word == TRtfWord::Side) {
         BeginSide();
         return;
     }
     if (Skipping())
         return;
     switch (info.Word) {
-    case TWord::Skip:
+    case TRtfWord::Skip:
         m_state.Dest = TDest::Skip;
         break;
-    case TWord::Side:
+    case TRtfWord::Side:
         if (m_state.Dest == TDest::Body)
             BeginSide();
         else
             m_state.Dest = TDest::Skip;
         break;
-    case TWord::Uc:
+    case TRtfWord::Uc:
         m_state.UcSkip = std::clamp(param, 0, 16);
         break;
-    case TWord::Unicode: {
-        int code = param < 0 ? param + 65536 : param;
-        if (code < 0 || code > 0xFFFF)
-            code = 0xFFFD;
+    case TRtfWord::Unicode: {
         TRtfLetter letter;
         letter.Begin = start;
         letter.NumberEnd = numberEnd;
         letter.End = letter.FallbackBegin = m_pos;
         letter.Form = TRtfLetterForm::Unicode;
-        Emit(static_cast<char32_t>(code), &letter);
+        Emit(RtfUnicodeChar(param), &letter);
         m_skipChars = m_state.UcSkip;
         if (m_skipChars == 0)
             EndFallback();
         break;
     }
-    case TWord::AnsiCpg:
+    case TRtfWord::AnsiCpg:
         if (param > 0)
             m_docCodePage = param;
         break;
-    case TWord::DocCodePage:
+    case TRtfWord::DocCodePage:
         m_docCodePage = static_cast<int>(info.Char);
         break;
-    case TWord::DefaultFont:
+    case TRtfWord::DefaultFont:
         m_defaultFont = param;
         break;
-    case TWord::Plain:
+    case TRtfWord::Plain:
         if (m_state.Dest == TDest::Body)
             SetFont(m_state, -1);
         break;
-    case TWord::Break:
-    case TWord::Tab:
-    case TWord::Char:
+    case TRtfWord::Break:
+    case TRtfWord::Tab:
+    case TRtfWord::Char:
         if (m_state.Dest == TDest::Body)
-            Emit(info.Word == TWord::Break ? U'\n' : info.Word == TWord::Tab ? U'\t' : info.Char);
+            Emit(info.Word == TRtfWord::Break ? U'\n' : info.Word == TRtfWord::Tab ? U'\t' : info.Char);
         break;
     default:
         TableWord(info.Word, param);
     }
 }
 
-void TRtfScanner::TableWord(TWord word, int param)
+void TRtfScanner::TableWord(TRtfWord word, int param)
 {
     const bool tables = !m_sidePass; // tables are read once, with the body
     switch (word) {
-    case TWord::FontTable:
+    case TRtfWord::FontTable:
         m_state.Dest = tables ? TDest::FontTable : TDest::Skip;
         m_fontPending = false;
         break;
-    case TWord::ColourTable:
+    case TRtfWord::ColourTable:
         m_state.Dest = tables ? TDest::ColourTable : TDest::Skip;
         if (tables) {
             m_colours.clear();
@@ -610,17 +453,17 @@ void TRtfScanner::TableWord(TWord word, int param)
             m_colourEntryFrom = m_pos;
         }
         break;
-    case TWord::Red:
-    case TWord::Green:
-    case TWord::Blue: {
+    case TRtfWord::Red:
+    case TRtfWord::Green:
+    case TRtfWord::Blue: {
         if (m_state.Dest != TDest::ColourTable)
             break;
-        const int shift = word == TWord::Red ? 16 : (word == TWord::Green ? 8 : 0);
+        const int shift = word == TRtfWord::Red ? 16 : (word == TRtfWord::Green ? 8 : 0);
         m_colour = (m_colour & ~(TColour(0xFF) << shift)) | (TColour(param & 0xFF) << shift);
         m_colourAuto = false;
         break;
     }
-    case TWord::Font:
+    case TRtfWord::Font:
         if (m_state.Dest == TDest::FontTable) {
             if (m_fontPending)
                 m_fontCodePages[m_fontNumber] = m_fontCodePage;
@@ -631,11 +474,11 @@ void TRtfScanner::TableWord(TWord word, int param)
             SetFont(m_state, param);
         }
         break;
-    case TWord::Charset:
+    case TRtfWord::Charset:
         if (m_state.Dest == TDest::FontTable)
             m_fontCodePage = CharsetCodePage(param);
         break;
-    case TWord::CodePage:
+    case TRtfWord::CodePage:
         if (m_state.Dest == TDest::FontTable && param > 0)
             m_fontCodePage = param;
         break;
@@ -731,20 +574,19 @@ void TRtfScanner::Emit(char32_t ch, const TRtfLetter* source)
 {
     if (Skipping())
         return;
-    if (m_highSurrogate != 0) {
-        const char32_t high = m_highSurrogate;
-        m_highSurrogate = 0;
-        if (ch >= 0xDC00 && ch <= 0xDFFF)
-            ch = 0x10000 + ((high - 0xD800) << 10) + (ch - 0xDC00);
-        else
-            Emit(U'\uFFFD');
-    }
-    if (ch >= 0xD800 && ch <= 0xDBFF) {
-        m_highSurrogate = ch;
+    if (m_surrogates.Plain(ch)) {
+        Put(ch, source);
         return;
     }
-    if (ch >= 0xDC00 && ch <= 0xDFFF)
-        ch = U'\uFFFD';
+    char32_t whole[2];
+    const int n = m_surrogates.Take(ch, whole);
+    // Only the last can be the source's character: a surrogate is no letter.
+    for (int i = 0; i < n; ++i)
+        Put(whole[i], i + 1 == n ? source : nullptr);
+}
+
+void TRtfScanner::Put(char32_t ch, const TRtfLetter* source)
+{
     if (m_state.Dest != TDest::Body)
         return;
     if (ch == U'\n' || ch == U'\r') {
@@ -759,7 +601,7 @@ void TRtfScanner::Emit(char32_t ch, const TRtfLetter* source)
     letter.Old = ch;
     letter.CodePage = CodePageOf(m_state);
     letter.Uc = static_cast<std::uint8_t>(m_state.UcSkip);
-    letter.Deep = Depth() >= MaxDepth;
+    letter.Deep = Depth() >= RtfMaxDepth;
     if (letter.Form == TRtfLetterForm::Hex && letter.Begin + 3 < m_in.size())
         letter.HexUpper = (m_in[letter.Begin + 2] >= 'A' && m_in[letter.Begin + 2] <= 'F')
             || (m_in[letter.Begin + 3] >= 'A' && m_in[letter.Begin + 3] <= 'F');

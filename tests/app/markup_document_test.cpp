@@ -2,6 +2,7 @@
 // and what is written back when letters change.
 #include "app/markup_document.h"
 #include "app/zip_archive.h"
+#include "markup_edits.h"
 #include "platform/file_io.h"
 #include "text/cp1251.h"
 
@@ -22,24 +23,7 @@ std::string Utf8(const MemoryDocument& doc)
     return Cp1251ToUtf8(doc.TextRef());
 }
 
-// The running text with every е (Е) at or after from turned into ё (Ё), as a
-// pass that restores everything would leave it; marked letters are blue.
-MemoryDocument AllYo(const TMarkupDocument& doc, bool marked, int from = 0)
-{
-    MemoryDocument edited = doc.Document();
-    const std::string text = edited.TextRef();
-    for (std::size_t i = static_cast<std::size_t>(from); i < text.size(); ++i) {
-        const char yo = text[i] == '\xE5' ? '\xB8' : text[i] == '\xC5' ? '\xA8' : '\0';
-        if (yo == '\0')
-            continue;
-        edited.Select(static_cast<int>(i), 1);
-        edited.ReplaceSelection(std::string(1, yo));
-        edited.Select(static_cast<int>(i), 1);
-        if (marked)
-            edited.SetSelectionColour(ColourBlue);
-    }
-    return edited;
-}
+using test::AllYo;
 
 // Changes the one letter at offset.
 MemoryDocument WithLetter(const TMarkupDocument& doc, int offset, char cp1251, bool marked)

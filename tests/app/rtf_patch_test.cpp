@@ -4,6 +4,7 @@
 #include "app/markup_document.h"
 #include "app/rtf_reader.h"
 #include "app/styled_text.h"
+#include "markup_edits.h"
 #include "platform/file_io.h"
 #include "text/cp1251.h"
 
@@ -18,18 +19,7 @@ namespace {
 std::string AllYo(const std::string& rtf, bool marked)
 {
     const TMarkupDocument doc(rtf, TDocumentFormat::Rtf);
-    MemoryDocument edited = doc.Document();
-    const std::string text = edited.TextRef();
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char yo = text[i] == '\xE5' ? '\xB8' : text[i] == '\xC5' ? '\xA8' : '\0';
-        if (yo == '\0')
-            continue;
-        edited.Select(static_cast<int>(i), 1);
-        edited.ReplaceSelection(std::string(1, yo));
-        edited.Select(static_cast<int>(i), 1);
-        if (marked)
-            edited.SetSelectionColour(ColourBlue);
-    }
+    const MemoryDocument edited = test::AllYo(doc, marked);
     const std::string written = doc.Write(edited);
     // Whatever was written reads back as the edited text.
     EXPECT_EQ(TMarkupDocument(written, TDocumentFormat::Rtf).Document().TextRef(), edited.TextRef());

@@ -1,6 +1,7 @@
 #include "json_record.h"
 
 #include "text/cp1251.h"
+#include "text/letters.h"
 
 #include <cstdio>
 
@@ -9,17 +10,6 @@ namespace tildo {
 namespace {
 
 constexpr int MaxDepth = 256;
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // A parser that checks the JSON grammar and notes the strings at a path.
 class TJsonScanner

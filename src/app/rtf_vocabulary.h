@@ -6,6 +6,8 @@
 // same text whichever way a file is opened, so what a control word means, how
 // a control word is read and where reading gives up are decided here, once.
 
+#include "text/letters.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -140,17 +142,6 @@ inline bool IsDigit(char ch)
     return ch >= '0' && ch <= '9';
 }
 
-inline int HexValue(char ch)
-{
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    return -1;
-}
-
 } // namespace rtf_detail
 
 [[gnu::always_inline]] inline TRtfToken ReadRtfToken(std::string_view rtf, std::size_t pos)
@@ -166,11 +157,9 @@ inline int HexValue(char ch)
         if (first != '\'') {
             token.Kind = TRtfTokenKind::Symbol;
             token.Byte = first;
-        } else if (pos + 4 <= rtf.size() && rtf_detail::HexValue(rtf[pos + 2]) >= 0
-            && rtf_detail::HexValue(rtf[pos + 3]) >= 0) {
+        } else if (pos + 4 <= rtf.size() && HexValue(rtf[pos + 2]) >= 0 && HexValue(rtf[pos + 3]) >= 0) {
             token.Kind = TRtfTokenKind::Byte;
-            token.Byte = static_cast<char>(
-                rtf_detail::HexValue(rtf[pos + 2]) * 16 + rtf_detail::HexValue(rtf[pos + 3]));
+            token.Byte = static_cast<char>(HexValue(rtf[pos + 2]) * 16 + HexValue(rtf[pos + 3]));
             token.End = pos + 4;
         }
         return token;

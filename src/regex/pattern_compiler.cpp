@@ -2,6 +2,7 @@
 
 #include "regex/pattern_error.h"
 #include "regex/pattern_hints.h"
+#include "text/letters.h"
 
 #include <algorithm>
 
@@ -28,17 +29,6 @@ constexpr unsigned char LowerA = 0xE0; // а
 constexpr unsigned char LowerYa = 0xFF; // я
 constexpr unsigned char UpperA = 0xC0; // А
 constexpr unsigned char UpperYa = 0xDF; // Я
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 unsigned ModifierBit(char c)
 {

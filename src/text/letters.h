@@ -74,6 +74,18 @@ constexpr bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// The value of a hexadecimal digit in either case; -1 for any other byte.
+constexpr int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 constexpr bool IsBlank(char c)
 {
     return c == '\t' || c == ' ' || c == '\xA0';

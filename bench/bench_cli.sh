@@ -18,31 +18,14 @@ target=${TILDO_BENCH_BYTES:-10000000}
 runs=${TILDO_BENCH_RUNS:-5}
 
 [ -x "$cli" ] || { echo "no executable tildo-cli at $cli" >&2; exit 2; }
-shopt -s nullglob
-texts=("$corpus"/*.txt)
-[ ${#texts[@]} -gt 0 ] || { echo "no corpus texts in $corpus" >&2; exit 2; }
+. "$here/bench_lib.sh"
+corpus_texts "$corpus"
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 text=$tmp/text.txt
-: > "$text"
-while [ "$(stat -c %s "$text")" -lt "$target" ]; do
-    sed 's/ё/е/g; s/Ё/Е/g' "${texts[@]}" >> "$text"
-done
+repeated_text "$text" "$target"
 bytes=$(stat -c %s "$text")
-
-# The best wall time of a command over the runs, in nanoseconds.
-best() {
-    local best_ns=0 start end ns
-    for _ in $(seq "$runs"); do
-        start=$(date +%s%N)
-        "$@" > /dev/null 2>&1
-        end=$(date +%s%N)
-        ns=$((end - start))
-        if [ "$best_ns" -eq 0 ] || [ "$ns" -lt "$best_ns" ]; then best_ns=$ns; fi
-    done
-    echo "$best_ns"
-}
 
 report() { # name, ns, baseline ns (0 for none)
     awk -v name="$1" -v ns="$2" -v base="$3" -v bytes="$bytes" 'BEGIN {
@@ -53,10 +36,10 @@ report() { # name, ns, baseline ns (0 for none)
     }'
 }
 
-wc_ns=$(best wc -w "$text")
-wc_c_ns=$(best env LC_ALL=C wc -w "$text")
-default_ns=$(best "$cli" --unanswered keep "$text")
-novar_ns=$(best "$cli" --unanswered keep --on NoVarOnly "$text")
+wc_ns=$(best_ns wc -w "$text")
+wc_c_ns=$(best_ns env LC_ALL=C wc -w "$text")
+default_ns=$(best_ns "$cli" --unanswered keep "$text")
+novar_ns=$(best_ns "$cli" --unanswered keep --on NoVarOnly "$text")
 
 echo "text: $bytes bytes from ${#texts[@]} corpus file(s) in $corpus; best of $runs runs; locale ${LC_ALL:-${LANG:-C}}"
 report "wc -w" "$wc_ns" 0

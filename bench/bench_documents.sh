@@ -19,17 +19,13 @@ target=${TILDO_BENCH_BYTES:-10000000}
 runs=${TILDO_BENCH_RUNS:-5}
 
 [ -x "$cli" ] || { echo "no executable tildo-cli at $cli" >&2; exit 2; }
-shopt -s nullglob
-texts=("$corpus"/*.txt)
-[ ${#texts[@]} -gt 0 ] || { echo "no corpus texts in $corpus" >&2; exit 2; }
+. "$here/bench_lib.sh"
+corpus_texts "$corpus"
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 text=$tmp/text.txt
-: > "$text"
-while [ "$(stat -c %s "$text")" -lt "$target" ]; do
-    sed 's/ё/е/g; s/Ё/Е/g' "${texts[@]}" >> "$text"
-done
+repeated_text "$text" "$target"
 
 /usr/bin/python3 - "$text" "$tmp/text.docx" <<'PY'
 import sys, zipfile
@@ -50,21 +46,9 @@ with zipfile.ZipFile(sys.argv[2], 'w', zipfile.ZIP_DEFLATED) as z:
     z.writestr('word/document.xml', document)
 PY
 
-best() {
-    local best_ns=0 start end ns
-    for _ in $(seq "$runs"); do
-        start=$(date +%s%N)
-        "$@" > /dev/null 2>&1
-        end=$(date +%s%N)
-        ns=$((end - start))
-        if [ "$best_ns" -eq 0 ] || [ "$ns" -lt "$best_ns" ]; then best_ns=$ns; fi
-    done
-    echo "$best_ns"
-}
-
-plain_ns=$(best "$cli" --unanswered keep -o "$tmp/out.txt" "$text")
-docx_ns=$(best "$cli" --unanswered keep -o "$tmp/out.docx" "$tmp/text.docx")
-marked_ns=$(best "$cli" --unanswered keep --on Mark -o "$tmp/marked.docx" "$tmp/text.docx")
+plain_ns=$(best_ns "$cli" --unanswered keep -o "$tmp/out.txt" "$text")
+docx_ns=$(best_ns "$cli" --unanswered keep -o "$tmp/out.docx" "$tmp/text.docx")
+marked_ns=$(best_ns "$cli" --unanswered keep --on Mark -o "$tmp/marked.docx" "$tmp/text.docx")
 awk -v bytes="$(stat -c %s "$text")" -v docx="$(stat -c %s "$tmp/text.docx")" -v p="$plain_ns" -v d="$docx_ns" \
     -v m="$marked_ns" 'BEGIN {
     printf "text %.1f MB, DOCX %.1f MB compressed\n", bytes / 1e6, docx / 1e6

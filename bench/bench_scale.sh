@@ -30,9 +30,8 @@ runs=${TILDO_BENCH_RUNS:-3}
 combi=(-c "$build/bin/combi.dat" --unanswered keep)
 
 [ -x "$cli" ] || { echo "no executable tildo-cli at $cli" >&2; exit 2; }
-shopt -s nullglob
-texts=("$corpus"/*.txt)
-[ ${#texts[@]} -gt 0 ] || { echo "no corpus texts in $corpus" >&2; exit 2; }
+. "$here/bench_lib.sh"
+corpus_texts "$corpus"
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -49,15 +48,7 @@ make_text() {
 
 # The best wall time of a command over the runs, in seconds.
 best() {
-    local best_ns=0 start end ns
-    for _ in $(seq "$runs"); do
-        start=$(date +%s%N)
-        "$@" > /dev/null 2>&1
-        end=$(date +%s%N)
-        ns=$((end - start))
-        if [ "$best_ns" -eq 0 ] || [ "$ns" -lt "$best_ns" ]; then best_ns=$ns; fi
-    done
-    awk -v ns="$best_ns" 'BEGIN { printf "%.3f", ns / 1e9 }'
+    awk -v ns="$(best_ns "$@")" 'BEGIN { printf "%.3f", ns / 1e9 }'
 }
 
 echo "== 1. streaming memory"

@@ -9,6 +9,7 @@
 #include "ask_form.h"
 #include "ask_panel.h"
 #include "find_dialog.h"
+#include "framed_window.h"
 #include "main_form.h"
 #include "platform/file_io.h"
 #include "qt_strings.h"
@@ -31,25 +32,6 @@
 #include <filesystem>
 
 namespace {
-
-constexpr int TitleHeight = 24;
-
-// A window's picture under a plain title bar.
-QImage Framed(QWidget& window)
-{
-    const QPixmap content = window.grab();
-    QImage image(content.width() + 2, content.height() + TitleHeight + 1, QImage::Format_RGB32);
-    image.fill(QColor(90, 110, 140));
-    QPainter p(&image);
-    p.setPen(Qt::white);
-    QFont font = p.font();
-    font.setBold(true);
-    p.setFont(font);
-    p.drawText(
-        QRect(8, 0, image.width() - 16, TitleHeight), Qt::AlignVCenter | Qt::AlignLeft, window.windowTitle());
-    p.drawPixmap(1, TitleHeight, content);
-    return image;
-}
 
 // The window with a dialog over its lower part, as it opens there.
 QImage Composed(QWidget& window, QWidget* dialog)

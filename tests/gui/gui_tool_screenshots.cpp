@@ -5,6 +5,7 @@
 // answered ё, and the statistics window. Run it under a virtual X server
 // (scripts/screenshot.sh). A third argument also writes the word-form dialog.
 #include "dic_edit_form.h"
+#include "framed_window.h"
 #include "line_pane.h"
 #include "main_form.h"
 #include "qt_morph_form.h"
@@ -23,25 +24,6 @@
 #include <filesystem>
 
 namespace {
-
-constexpr int TitleHeight = 24;
-
-// A window's picture under a plain title bar.
-QImage Framed(QWidget& window)
-{
-    const QPixmap content = window.grab();
-    QImage image(content.width() + 2, content.height() + TitleHeight + 1, QImage::Format_RGB32);
-    image.fill(QColor(90, 110, 140));
-    QPainter p(&image);
-    p.setPen(Qt::white);
-    QFont font = p.font();
-    font.setBold(true);
-    p.setFont(font);
-    p.drawText(
-        QRect(8, 0, image.width() - 16, TitleHeight), Qt::AlignVCenter | Qt::AlignLeft, window.windowTitle());
-    p.drawPixmap(1, TitleHeight, content);
-    return image;
-}
 
 bool Save(QWidget& window, const char* path)
 {

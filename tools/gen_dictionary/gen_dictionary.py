@@ -601,7 +601,10 @@ def build(cache, output, report):
     for (a, _), (b, _) in zip(lines, lines[1:]):
         if sort_key(a) == sort_key(b):
             raise SystemExit("two entries fold alike: %s, %s" % (a, b))
-    text = HEADER + list(RULES) + [form + ("?" if e.variant else "") for form, e in lines]
+    # Rules stand among the forms in the same order: the dictionary editor
+    # checks the whole list as one sorted list.
+    entries_out = [(rule, rule) for rule in RULES] + [(form, form + ("?" if e.variant else "")) for form, e in lines]
+    text = HEADER + [line for _, line in sorted(entries_out, key=lambda p: sort_key(p[0]))]
     data = ("\r\n".join(text) + "\r\n").encode("cp1251")
     tmp = output + ".tmp"
     with open(tmp, "wb") as f:

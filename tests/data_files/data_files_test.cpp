@@ -4,10 +4,13 @@
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
 #include "dict/my_lists.h"
+#include "engine/yoficator.h"
 #include "platform/file_io.h"
 #include "support/recording_ui.h"
+#include "support/scripted_asker.h"
 #include "text/collation.h"
 #include "text/letters.h"
+#include "text/memory_document.h"
 #include "tools/dic_lines.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +18,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tildo {
@@ -246,6 +250,45 @@ TEST(ShippedMainDictionary, DecidesWordClasses)
         if (!found.Form.empty()) {
             EXPECT_EQ(found.Variant, c.Variant) << c.Text;
         }
+    }
+}
+
+// A text restored with the shipped dictionary alone in the automatic mode
+// (undisputed changes only, no questions), as tildo-cli --on NoVarOnly does.
+std::string RestoredAutomatically(const std::string& utf8)
+{
+    static TDic dic = Shipped().Dic;
+    TRecordingUi ui;
+    ui.Checked["NoVarOnly1"] = true;
+    test::TScriptedAsker asker;
+    TBufferLimits limits;
+    TCombiWordsDic combi(limits);
+    TWordBuffer window(limits);
+    MemoryDocument doc;
+    doc.SetText(W(utf8));
+    TYoficator engine(doc, ui, asker, dic, combi, window, limits);
+    RunPass(engine);
+    EXPECT_TRUE(asker.Questions.empty());
+    return U(doc.Text());
+}
+
+// Words the lexicon lacks and the generator derives from their ё kin, one
+// class a sentence; and the wrong changes the dictionary and the decision
+// avoid.
+TEST(ShippedMainDictionary, RestoresDerivedWordsInSentences)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        // short forms of participles and adjectives
+        { "Порядок обхода неопределен.", "Порядок обхода неопределён." },
+        // adverbs of adjectives, participles and nouns in -ость
+        { "Он потрясенно молчал; значение вычислено приближенно.",
+            "Он потрясённо молчал; значение вычислено приближённо." },
+        // abbreviations and short words in capitals are asked about
+        { "(прим. пер.) Удалите врем. файлы командой ПЕР.",
+            "(прим. пер.) Удалите врем. файлы командой ПЕР." },
+    };
+    for (const auto& [text, restored] : cases) {
+        EXPECT_EQ(RestoredAutomatically(text), restored);
     }
 }
 

@@ -53,6 +53,9 @@ How the entries are chosen (data/README.md says the same for the user):
    is added like its base, and the rules of RULES cover numeral compounds.
    Negated and compound forms that the lexicon spells only with е
    (незащищенный, видеосъемка) take the ё of their last part.
+5d. Derivation steps make ё words the lexicon lacks from their ё kin: short
+   forms (-ён of -ённый) and adverbs (-ённо of -ённый and -ённость). See
+   "derivation steps" below.
 6. overrides.txt settles what grammemes cannot: artefacts to drop (тём, перёд),
    variants that the frequencies of the two words make pointless, and
    well-known words the lexicon lacks or spells with е (Щёлково, нёбо). Each
@@ -248,6 +251,7 @@ class Entry:
         self.proper = False
         self.marginal = 0  # marginal readings, for settling fold collisions
         self.readings = 0
+        self.step = ""  # the derivation step that made it; "" for the lexicon's own forms
 
 
 def classify(word, yoReadings, plainReadings):
@@ -312,22 +316,35 @@ def choose(lex, overrides):
         entry = classify(word, forms[word], lex.readings(fold(word)))
         if entry is not None:
             entries[word] = entry
-    apply_overrides(entries, overrides)
+    undropped = apply_overrides(entries, overrides)
     settled = {form.lower() for _, form in overrides}
     result = list(entries.values())
-    result += negated_forms(lex, forms, entries)
-    result += spelled_with_e(lex, forms, entries)
+    negated = negated_forms(lex, forms, entries)
+    compounds = spelled_with_e(lex, forms, entries)
+    result += negated + compounds
     result += capitalised_twins(lex, forms, entries)
     result += capitalised_names(lex, forms, entries, settled)
+    derived, blocked = derive(lex, forms, entries, settled, negated + compounds)
+    if undropped - blocked:
+        raise SystemExit("override drops %s, which is not an entry" % ", ".join(sorted(undropped - blocked)))
+    result += derived
+    # A derived word whose е spelling is a name is asked about when capitalised.
+    steps = {e.form: e.step for e in derived}
+    for twin in capitalised_twins(lex, {}, {e.form: e for e in derived if not e.proper}):
+        twin.step = steps[twin.form]
+        result.append(twin)
     return settle_collisions(result)
 
 
 def apply_overrides(entries, overrides):
+    """Applies the overrides to the lexicon's entries; gives the dropped forms
+    that are not among them, which the derivation steps would make."""
+    pending = set()
     for action, form in overrides:
         key = form.lower()
         if action == "drop":
             if entries.pop(key, None) is None:
-                raise SystemExit("override drops %s, which is not an entry" % form)
+                pending.add(key)  # a derivation step must be what would make it
         elif action in ("fixed", "variant"):
             if key not in entries:
                 raise SystemExit("override %s %s: not an entry" % (action, form))
@@ -339,6 +356,7 @@ def apply_overrides(entries, overrides):
             entry = Entry(key, action == "add?", "added")
             entry.proper = form[0].isupper()
             entries[key] = entry
+    return pending
 
 
 def is_negatable(grammemes):
@@ -489,6 +507,154 @@ def spelled_with_e(lex, forms, entries):
     return [result[k] for k in sorted(result)]
 
 
+# --- derivation steps -------------------------------------------------------------------
+#
+# The lexicon lacks many ё words whose kin it has with ё: the short form of a
+# participle, the adverb of an adjective, the noun of a verb. Each step below
+# makes such words from a ё entry and adds one only where the lexicon has no
+# form of it with ё; its е spelling decides what it becomes. Readings of the е
+# spelling that are the derived word itself (its lexeme as the lexicon spells
+# it without ё: the adverb потрясенно beside потрясённый) do not count; any
+# other standard reading makes the word a variant. A word made from a variant is
+# added only where its е spelling is no word of the lexicon at all: совершённо
+# from совершённый would only put a question on the adverb совершенно.
+
+FULL_ENDING = "ённый"
+SHORT_ENDING = "ён"
+ADVERB_ENDING = "ённо"
+NOUN_ENDING = "ённость"
+STEPS = ("short form", "adverb")
+
+
+def full_form_lemmas(readings, qualitative=False):
+    """The lemmas (folded) of the full masculine nominative readings: a past
+    passive participle's verb, an adjective's own (with qualitative, only a
+    qualitative adjective's, which alone has short forms and adverbs of its
+    own)."""
+    return {
+        fold(l)
+        for l, g in readings
+        if not is_marginal(g)
+        and not is_proper(g)
+        and ({"PRTF", "pssv"} <= g or ("ADJF" in g and (not qualitative or "Qual" in g)))
+        and {"masc", "nomn", "sing"} <= g
+    }
+
+
+class Derivation:
+    """The derivation steps over the chosen entries; each adds to result."""
+
+    def __init__(self, lex, forms, entries, settled):
+        self.lex = lex
+        self.forms = forms
+        self.entries = entries
+        self.settled = settled  # forms that overrides.txt decides: never derived
+        self.keys = {fold(w) for w in entries}
+        self.result = {}
+        self.blocked = set()  # the settled forms that a step would have made
+
+    def add(self, word, base, step, variant, mirrors):
+        """Adds word, made by step from base, unless the lexicon or another step
+        has it; mirrors(lemma, grammemes) tells a reading of the е spelling that
+        is the word itself."""
+        plain = fold(word)
+        if word in self.settled:
+            self.blocked.add(word)
+            return
+        if word in self.forms or plain in self.keys or "ё" not in word:
+            return
+        readings = self.lex.readings(plain)
+        if readings and variant:
+            return
+        rest = sorted(
+            {
+                l
+                for l, g in readings
+                if not is_marginal(g) and not is_set_aside(g) and not is_proper(g) and not mirrors(l, g)
+            }
+        )
+        reason = "%s of %s" % (step, base)
+        if rest:
+            reason += "; е twin: " + ", ".join(rest)
+        entry = Entry(word, variant or bool(rest), reason)
+        entry.readings = 1
+        entry.step = step
+        self.result[word] = entry
+        self.keys.add(plain)
+
+    def common(self):
+        """(form, entry, lexicon readings) of the common entries, in order."""
+        for word, entry in sorted(self.entries.items()):
+            if not entry.proper:
+                yield word, entry, self.forms.get(word, ())
+
+    def full_forms(self, extra, qualitative):
+        """(form, entry, lemmas, qualitative) of every common full -ённый entry
+        (a participle, or an adjective, only a qualitative one with
+        qualitative), with the derived entries of extra; a derived one's
+        readings are those of its е spelling. Negated forms are left out: their
+        short forms are written apart (не решён), their adverbs come with the
+        negated adjectives the lexicon lists."""
+        derived = {e.form: e for e in extra}
+        derived.update(self.result)
+        for word in sorted(set(self.entries) | set(derived)):
+            entry = self.entries.get(word) or derived[word]
+            if entry.proper or not word.endswith(FULL_ENDING) or entry.reason.startswith("не + "):
+                continue
+            if entry.reason.startswith("the lexicon spells it with е") and word.startswith("не"):
+                continue
+            readings = self.forms.get(word) or self.lex.readings(fold(word))
+            lemmas = full_form_lemmas(readings, qualitative)
+            if lemmas:
+                yield word, entry, lemmas, any("ADJF" in g and "Qual" in g for _, g in readings)
+
+    def short_forms(self, extra):
+        """обнулённый -> обнулён, of a participle or a qualitative adjective."""
+        for word, entry, lemmas, _ in list(self.full_forms(extra, True)):
+            self.add(
+                word[: -len(FULL_ENDING)] + SHORT_ENDING,
+                word,
+                "short form",
+                entry.variant,
+                lambda l, g: bool({"PRTS", "ADJS"} & g) and "masc" in g and fold(l) in lemmas | {fold(word)},
+            )
+
+    def adverbs(self, extra):
+        """потрясённый -> потрясённо, приближённость -> приближённо. A
+        participle's adverb is taken only where the lexicon spells it with е
+        (потрясенно, сокрушенно: lexemes of their own); a qualitative adjective
+        and its noun in -ость have one whether the lexicon lists it or not."""
+        bases = [(w, e, w[: -len(FULL_ENDING)], ls | {fold(w)}, q) for w, e, ls, q in self.full_forms(extra, False)]
+        for word, entry, readings in self.common():
+            if word.endswith(NOUN_ENDING) and any("NOUN" in g and l == word for l, g in readings):
+                stem = word[: -len(NOUN_ENDING)]
+                bases.append((word, entry, stem, {fold(stem + FULL_ENDING)}, True))
+        for word, entry, stem, lemmas, qualitative in bases:
+            adverb = fold(stem + ADVERB_ENDING)
+            own = [l for l, g in self.lex.readings(adverb) if "ADVB" in g and fold(l) == adverb]
+            if not qualitative and not own:
+                continue
+            self.add(
+                stem + ADVERB_ENDING,
+                word,
+                "adverb",
+                entry.variant,
+                lambda l, g: ("ADVB" in g and fold(l) == adverb) or ({"ADJS", "neut"} <= g and fold(l) in lemmas),
+            )
+
+
+
+def derive(lex, forms, entries, settled, extra):
+    """The derived entries of every step. extra: the entries of the other steps
+    (negated forms, compounds the lexicon spells with е), which the steps may
+    build on."""
+    d = Derivation(lex, forms, entries, settled)
+    d.keys |= {fold(e.form) for e in extra}
+    d.short_forms(extra)
+    d.adverbs(extra)
+    return [d.result[k] for k in sorted(d.result)], d.blocked
+
+
 def unmirrored_proper(yoReadings, plainReadings):
     """Lemmas of the proper-name readings of the е spelling that are not the
     same name read with ё."""
@@ -613,6 +779,7 @@ def build(cache, output, report):
     variants = sum(1 for _, e in lines if e.variant)
     proper = sum(1 for _, e in lines if e.proper)
     print("%s: %d forms, %d variants, %d proper names, %d rules" % (output, len(lines), variants, proper, len(RULES)))
+    print("derived: " + step_counts(lines))
     covered, strange = rule_coverage(lex, lines)
     for rule in RULES:
         if strange[rule]:
@@ -621,10 +788,20 @@ def build(cache, output, report):
         write_report(report, lines, covered)
 
 
+def step_counts(lines, keep=lambda e: True):
+    """Entries (variants in brackets) made by each derivation step."""
+    parts = []
+    for step in STEPS:
+        made = [e for _, e in lines if e.step == step and keep(e)]
+        parts.append("%s %d (%d?)" % (step, len(made), sum(1 for e in made if e.variant)))
+    return ", ".join(parts)
+
+
 def write_report(report, lines, covered):
     """Each entry with its reason, each rule with the е spellings of the lexicon
     it covers, and the fixed entries that a second word list doubts."""
     with open(report, "w", encoding="utf-8") as f:
+        f.write("# derived entries by step: %s\n" % step_counts(lines))
         for rule in RULES:
             f.write("%s\trule; covers the lexicon's е spellings %s\n" % (rule, " ".join(covered[rule])))
         for form, e in lines:
@@ -638,6 +815,8 @@ def write_report(report, lines, covered):
         for form, why in doubts:
             f.write("doubtful\t%s\t%s\n" % (form, why))
         print("%d fixed entries doubted by %s" % (len(doubts), crosscheck.SOURCE))
+        doubted = {form for form, _ in doubts}
+        print("  of the derived: " + step_counts(lines, lambda e: output_form(e) in doubted))
 
 
 def main():

@@ -283,6 +283,13 @@ TEST(ShippedMainDictionary, RestoresDerivedWordsInSentences)
         // adverbs of adjectives, participles and nouns in -ость
         { "Он потрясенно молчал; значение вычислено приближенно.",
             "Он потрясённо молчал; значение вычислено приближённо." },
+        // nouns of verbs, which keep the verb's ё
+        { "Перечеркивание и расчесывание.", "Перечёркивание и расчёсывание." },
+        // a prefixed verb the lexicon spells with е, and the passive of a verb
+        { "Метод переопределен, пользователь предупрежден; экзамен пересдается.",
+            "Метод переопределён, пользователь предупреждён; экзамен пересдаётся." },
+        // nouns without a suffix do not keep their verb's ё
+        { "очерк, проблеск, всплеск", "очерк, проблеск, всплеск" },
         // abbreviations and short words in capitals are asked about
         { "(прим. пер.) Удалите врем. файлы командой ПЕР.",
             "(прим. пер.) Удалите врем. файлы командой ПЕР." },

@@ -54,8 +54,10 @@ How the entries are chosen (data/README.md says the same for the user):
    Negated and compound forms that the lexicon spells only with е
    (незащищенный, видеосъемка) take the ё of their last part.
 5d. Derivation steps make ё words the lexicon lacks from their ё kin: short
-   forms (-ён of -ённый) and adverbs (-ённо of -ённый and -ённость). See
-   "derivation steps" below.
+   forms (-ён of -ённый), adverbs (-ённо of -ённый and -ённость), verbal
+   nouns in -ние of ё verbs, perfective verbs with пере-/недо-/пред-/до-
+   that the lexicon spells with е and the passive -ётся of transitive -ёт.
+   See "derivation steps" below.
 6. overrides.txt settles what grammemes cannot: artefacts to drop (тём, перёд),
    variants that the frequencies of the two words make pointless, and
    well-known words the lexicon lacks or spells with е (Щёлково, нёбо). Each
@@ -523,7 +525,13 @@ FULL_ENDING = "ённый"
 SHORT_ENDING = "ён"
 ADVERB_ENDING = "ённо"
 NOUN_ENDING = "ённость"
-STEPS = ("short form", "adverb")
+# Prefixes that make a perfective verb of a perfective one without moving its
+# stress: пере|определить, пред|упредить, до|оснастить, пере|шагнуть.
+REDO_PREFIXES = ("пере", "недо", "пред", "до")
+CASES = {
+    "ние": ("ние", "ния", "нию", "нием", "нии", "ний", "ниям", "ниями", "ниях"),
+}
+STEPS = ("short form", "adverb", "verbal noun", "prefixed verb", "reflexive")
 
 
 def full_form_lemmas(readings, qualitative=False):
@@ -581,6 +589,14 @@ class Derivation:
         entry.step = step
         self.result[word] = entry
         self.keys.add(plain)
+
+    def add_lexeme(self, plainLemma, cases, stem, yoStem, base, step, variant):
+        """Each form stem + case of the lexeme plainLemma that the lexicon spells
+        with е, written with yoStem for stem."""
+        for case in cases:
+            readings = self.lex.readings(stem + fold(case))
+            if any(l == plainLemma and not is_marginal(g) for l, g in readings):
+                self.add(yoStem + case, base, step, variant, lambda l, g: l == plainLemma)
 
     def common(self):
         """(form, entry, lexicon readings) of the common entries, in order."""
@@ -642,6 +658,44 @@ class Derivation:
                 lambda l, g: ("ADVB" in g and fold(l) == adverb) or ({"ADJS", "neut"} <= g and fold(l) in lemmas),
             )
 
+    def verbal_nouns(self):
+        """перечёркивать -> перечёркивание: the noun in -ние keeps the stem and
+        the stress of its verb. (Nouns without a suffix do not: очерк, всплеск,
+        выверт beside очёркивать, всплёскивать, вывёртывать.)"""
+        for word, entry, readings in self.common():
+            if not word.endswith("ть") or not any("INFN" in g for _, g in readings):
+                continue
+            stem = word[: -len("ться")] if word.endswith("ться") else word[: -len("ть")]
+            if "ё" not in stem:
+                continue
+            self.add_lexeme(fold(stem) + "ние", CASES["ние"], fold(stem), stem, word, "verbal noun", entry.variant)
+
+    def prefixed_verbs(self):
+        """пере + определённый -> переопределённый where the lexicon spells the
+        prefixed verb only with е. Only on a perfective verb: on an imperfective
+        one a prefix may move the stress (полнить, переполненный). вы- takes
+        the stress itself."""
+        for word, entry, readings in self.common():
+            verbs = [(l, g) for l, g in readings if not is_marginal(g) and g & {"VERB", "INFN", "GRND", "PRTF", "PRTS"}]
+            if not verbs or not all("perf" in g for _, g in verbs):
+                continue
+            lemmas = {l for l, g in readings if not is_marginal(g)}
+            if any(l.startswith("вы") for l in lemmas):
+                continue
+            for prefix in REDO_PREFIXES:
+                own = {fold(prefix + l) for l in lemmas}
+                if any(fold(l) in own for l, _ in self.lex.readings(fold(prefix + word))):
+                    self.add(prefix + word, word, "prefixed verb", entry.variant, lambda l, g: fold(l) in own)
+
+    def reflexives(self):
+        """пересдаёт -> пересдаётся: the passive of a transitive verb whose
+        ending has ё, which keeps the stress. Only where the lexicon has
+        neither spelling."""
+        for word, entry, readings in self.common():
+            if word.endswith("ёт") and any({"VERB", "3per", "sing", "tran"} <= g for _, g in readings):
+                if not self.lex.readings(fold(word) + "ся"):
+                    self.add(word + "ся", word, "reflexive", entry.variant, lambda l, g: False)
+
 
 
 def derive(lex, forms, entries, settled, extra):
@@ -650,6 +704,9 @@ def derive(lex, forms, entries, settled, extra):
     build on."""
     d = Derivation(lex, forms, entries, settled)
     d.keys |= {fold(e.form) for e in extra}
+    d.verbal_nouns()
+    d.prefixed_verbs()
+    d.reflexives()
     d.short_forms(extra)
     d.adverbs(extra)
     return [d.result[k] for k in sorted(d.result)], d.blocked

@@ -288,6 +288,8 @@ TEST(ShippedMainDictionary, RestoresDerivedWordsInSentences)
         // a prefixed verb the lexicon spells with е, and the passive of a verb
         { "Метод переопределен, пользователь предупрежден; экзамен пересдается.",
             "Метод переопределён, пользователь предупреждён; экзамен пересдаётся." },
+        // diminutives and derived nouns
+        { "Колесико мыши", "Колёсико мыши" },
         // nouns without a suffix do not keep their verb's ё
         { "очерк, проблеск, всплеск", "очерк, проблеск, всплеск" },
         // abbreviations and short words in capitals are asked about

@@ -56,8 +56,9 @@ How the entries are chosen (data/README.md says the same for the user):
 5d. Derivation steps make ё words the lexicon lacks from their ё kin: short
    forms (-ён of -ённый), adverbs (-ённо of -ённый and -ённость), verbal
    nouns in -ние of ё verbs, perfective verbs with пере-/недо-/пред-/до-
-   that the lexicon spells with е and the passive -ётся of transitive -ёт.
-   See "derivation steps" below.
+   that the lexicon spells with е, the passive -ётся of transitive -ёт and
+   diminutives (колёсико), -ёнок and -ёр nouns. See "derivation steps"
+   below.
 6. overrides.txt settles what grammemes cannot: artefacts to drop (тём, перёд),
    variants that the frequencies of the two words make pointless, and
    well-known words the lexicon lacks or spells with е (Щёлково, нёбо). Each
@@ -530,8 +531,12 @@ NOUN_ENDING = "ённость"
 REDO_PREFIXES = ("пере", "недо", "пред", "до")
 CASES = {
     "ние": ("ние", "ния", "нию", "нием", "нии", "ний", "ниям", "ниями", "ниях"),
+    "ико": ("ико", "ика", "ику", "иком", "ике", "ики", "иков", "икам", "иками", "иках"),
+    "ышко": ("ышко", "ышка", "ышку", "ышком", "ышке", "ышки", "ышек", "ышкам", "ышками", "ышках"),
+    "ёнок": ("ёнок", "ёнка", "ёнку", "ёнком", "ёнке"),
+    "ёр": ("ёр", "ёра", "ёру", "ёром", "ёре", "ёры", "ёров", "ёрам", "ёрами", "ёрах"),
 }
-STEPS = ("short form", "adverb", "verbal noun", "prefixed verb", "reflexive")
+STEPS = ("short form", "adverb", "verbal noun", "prefixed verb", "reflexive", "diminutive")
 
 
 def full_form_lemmas(readings, qualitative=False):
@@ -696,6 +701,27 @@ class Derivation:
                 if not self.lex.readings(fold(word) + "ся"):
                     self.add(word + "ся", word, "reflexive", entry.variant, lambda l, g: False)
 
+    def diminutives(self, young):
+        """колёса -> колёсико: a neuter noun's diminutive keeps the stressed stem
+        of its plural; the young of animals in -ёнок (лягушёнок, from the
+        lexicon's е spellings in young, whose plural in -ята tells the suffix
+        from оттенок); nouns in -ёр whose -ёрский or -ёрша the lexicon spells
+        with ё (вахтёр)."""
+        for word, entry, readings in self.common():
+            if word[-1] in "аяыи" and any({"NOUN", "neut", "nomn", "plur"} <= g for _, g in readings):
+                stem = word[:-1]
+                # the plural's е twin (колеса, the genitive singular) says
+                # nothing about the stem of the diminutive
+                for suffix in ("ико", "ышко"):
+                    self.add_lexeme(fold(stem) + suffix, CASES[suffix], fold(stem), stem, word, "diminutive", False)
+            for suffix in ("ёрский", "ёрша"):
+                if word.endswith(suffix) and any(l == word for l, _ in readings):
+                    stem = word[: -len(suffix)]
+                    self.add_lexeme(stem + "ер", CASES["ёр"], stem, stem, word, "diminutive", entry.variant)
+        for lemma in young:
+            stem = lemma[: -len("енок")]
+            self.add_lexeme(lemma, CASES["ёнок"], stem, stem, lemma + " (plural -ята)", "diminutive", False)
+
 
 
 def derive(lex, forms, entries, settled, extra):
@@ -707,9 +733,29 @@ def derive(lex, forms, entries, settled, extra):
     d.verbal_nouns()
     d.prefixed_verbs()
     d.reflexives()
+    d.diminutives(young_animals(lex))
     d.short_forms(extra)
     d.adverbs(extra)
     return [d.result[k] for k in sorted(d.result)], d.blocked
+
+
+def young_animals(lex):
+    """Nouns in -енок that the lexicon spells with е and whose plural is in
+    -ята or -ата (лягушенок, лягушата): the suffix -ёнок, always stressed.
+    The stem must hold a vowel (щенок, щенята is щ + енок)."""
+    result = []
+    for word in lex.all_forms():
+        if not word.endswith("енок"):
+            continue
+        stem = word[: -len("енок")]
+        if not any(c in "аеёиоуыэюя" for c in stem):
+            continue
+        if not any(l == word and "NOUN" in g and "nomn" in g for l, g in lex.readings(word)):
+            continue
+        plurals = lex.readings(stem + "ята") + lex.readings(stem + "ата")
+        if any(l == word and "plur" in g for l, g in plurals):
+            result.append(word)
+    return sorted(result)
 
 
 def unmirrored_proper(yoReadings, plainReadings):

@@ -290,6 +290,8 @@ TEST(ShippedMainDictionary, RestoresDerivedWordsInSentences)
             "Метод переопределён, пользователь предупреждён; экзамен пересдаётся." },
         // diminutives and derived nouns
         { "Колесико мыши", "Колёсико мыши" },
+        // compounds on a known first part
+        { "ресурсоемкий процесс, полумертвый сервер", "ресурсоёмкий процесс, полумёртвый сервер" },
         // nouns without a suffix do not keep their verb's ё
         { "очерк, проблеск, всплеск", "очерк, проблеск, всплеск" },
         // abbreviations and short words in capitals are asked about

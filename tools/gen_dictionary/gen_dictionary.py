@@ -56,9 +56,9 @@ How the entries are chosen (data/README.md says the same for the user):
 5d. Derivation steps make ё words the lexicon lacks from their ё kin: short
    forms (-ён of -ённый), adverbs (-ённо of -ённый and -ённость), verbal
    nouns in -ние of ё verbs, perfective verbs with пере-/недо-/пред-/до-
-   that the lexicon spells with е, the passive -ётся of transitive -ёт and
-   diminutives (колёсико), -ёнок and -ёр nouns. See "derivation steps"
-   below.
+   that the lexicon spells with е, the passive -ётся of transitive -ёт,
+   diminutives (колёсико), -ёнок and -ёр nouns and the other forms of a
+   compound's head. See "derivation steps" below.
 6. overrides.txt settles what grammemes cannot: artefacts to drop (тём, перёд),
    variants that the frequencies of the two words make pointless, and
    well-known words the lexicon lacks or spells with е (Щёлково, нёбо). Each
@@ -255,6 +255,7 @@ class Entry:
         self.marginal = 0  # marginal readings, for settling fold collisions
         self.readings = 0
         self.step = ""  # the derivation step that made it; "" for the lexicon's own forms
+        self.head = ""  # for a compound the lexicon spells with е: the ё entry it ends in
 
 
 def classify(word, yoReadings, plainReadings):
@@ -470,6 +471,11 @@ class CompoundHeads:
         return False
 
 
+# полу- (half) is a first element of its own, not a stem that may end where a
+# word begins by chance: its compounds need no other compound on their head.
+HALF = "полу"
+
+
 def spelled_with_e(lex, forms, entries):
     """The lexicon lists many negated and compound words only with е
     (незащищенный, ресурсоемкость, видеосъемка, стеклоподъемник) although
@@ -487,7 +493,7 @@ def spelled_with_e(lex, forms, entries):
             continue
         for cut in range(2, len(word) - 3):
             prefix = word[:cut]
-            if prefix != "не" and (cut < 4 or prefix[-1] != "о"):
+            if prefix not in ("не", HALF) and (cut < 4 or prefix[-1] != "о"):
                 continue
             if word[cut:] not in byFold:
                 continue
@@ -499,12 +505,15 @@ def spelled_with_e(lex, forms, entries):
             head = compound_head(lex, forms, byFold, word, prefix)
             if head and prefix == "не" and not any(is_negatable(g) for _, g in forms[head]):
                 head = None  # неженка is no negated жёнка
-            if head and prefix != "не" and not heads.trusted(head):
+            if head and prefix not in ("не", HALF) and not heads.trusted(head):
                 head = None  # one|днёвка: the lexicon has no compound on this head
             entry = entries.get(head) if head else None
             if entry is not None and not entry.proper:
                 added = Entry(prefix + head, entry.variant, "the lexicon spells it with е; head " + head)
                 added.readings = 1
+                added.head = head
+                if prefix == HALF:
+                    added.step = "compound"
                 result[added.form] = added
             break
     return [result[k] for k in sorted(result)]
@@ -536,7 +545,7 @@ CASES = {
     "ёнок": ("ёнок", "ёнка", "ёнку", "ёнком", "ёнке"),
     "ёр": ("ёр", "ёра", "ёру", "ёром", "ёре", "ёры", "ёров", "ёрам", "ёрами", "ёрах"),
 }
-STEPS = ("short form", "adverb", "verbal noun", "prefixed verb", "reflexive", "diminutive")
+STEPS = ("short form", "adverb", "verbal noun", "prefixed verb", "reflexive", "diminutive", "compound")
 
 
 def full_form_lemmas(readings, qualitative=False):
@@ -565,6 +574,7 @@ class Derivation:
         self.keys = {fold(w) for w in entries}
         self.result = {}
         self.blocked = set()  # the settled forms that a step would have made
+        self.byLemma = None  # the ё forms of each lemma, made when a step needs them
 
     def add(self, word, base, step, variant, mirrors):
         """Adds word, made by step from base, unless the lexicon or another step
@@ -722,6 +732,51 @@ class Derivation:
             stem = lemma[: -len("енок")]
             self.add_lexeme(lemma, CASES["ёнок"], stem, stem, lemma + " (plural -ята)", "diminutive", False)
 
+    def compounds(self, found):
+        """ресурсо + ёмкость -> ресурсоёмкий: a compound the lexicon spells (found:
+        (first element, head) pairs) takes the other forms of its head's lexeme
+        and of the adjective or noun in -ость paired with it, of the head's
+        kind (noun, or adjective and participle with their short forms)."""
+        for first, head in found:
+            entry = self.entries.get(head)
+            if first == "не" or entry is None or entry.proper:
+                continue
+            family = set()
+            for l, g in self.forms.get(head, ()):
+                if not is_common_nominal(g):
+                    continue
+                noun = "NOUN" in g
+                for lemma in {l} | paired_lemmas(l):
+                    for form in self.lexeme(lemma):
+                        kinds = [gg for ll, gg in self.forms[form] if ll == lemma and is_common_nominal(gg)]
+                        if any(("NOUN" in gg) == (noun if lemma == l else not noun) for gg in kinds):
+                            family.add(form)
+            for form in sorted(family):
+                member = self.entries.get(form)
+                if member is None or member.proper or self.lex.readings(fold(first + form)):
+                    continue
+                self.add(first + form, first + "|" + head, "compound", member.variant, lambda l, g: False)
+
+    def lexeme(self, lemma):
+        """The ё forms of a lemma."""
+        if self.byLemma is None:
+            self.byLemma = {}
+            for word, readings in self.forms.items():
+                for l, g in readings:
+                    if not is_marginal(g):
+                        self.byLemma.setdefault(l, set()).add(word)
+        return self.byLemma.get(lemma, set())
+
+
+
+def paired_lemmas(lemma):
+    """An adjective and its noun in -ость (ёмкий, ёмкость), either way."""
+    if lemma.endswith("ость"):
+        stem = lemma[: -len("ость")]
+        return {stem + "ий", stem + "ый", stem + "ой"}
+    if lemma.endswith(("ий", "ый", "ой")):
+        return {lemma[:-2] + "ость"}
+    return set()
 
 
 def derive(lex, forms, entries, settled, extra):
@@ -734,6 +789,7 @@ def derive(lex, forms, entries, settled, extra):
     d.prefixed_verbs()
     d.reflexives()
     d.diminutives(young_animals(lex))
+    d.compounds([(e.form[: -len(e.head)], e.head) for e in extra if e.head])
     d.short_forms(extra)
     d.adverbs(extra)
     return [d.result[k] for k in sorted(d.result)], d.blocked

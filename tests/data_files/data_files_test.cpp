@@ -292,11 +292,18 @@ TEST(ShippedMainDictionary, RestoresDerivedWordsInSentences)
         { "Колесико мыши", "Колёсико мыши" },
         // compounds on a known first part
         { "ресурсоемкий процесс, полумертвый сервер", "ресурсоёмкий процесс, полумёртвый сервер" },
+        // names
+        { "Алешин и Мердок", "Алёшин и Мёрдок" },
         // nouns without a suffix do not keep their verb's ё
         { "очерк, проблеск, всплеск", "очерк, проблеск, всплеск" },
+        // both are written, е is the ordinary one
+        { "издалека", "издалека" },
         // abbreviations and short words in capitals are asked about
         { "(прим. пер.) Удалите врем. файлы командой ПЕР.",
             "(прим. пер.) Удалите врем. файлы командой ПЕР." },
+        // a capitalised name whose е spelling is someone else's name, and a
+        // common word at the start of a sentence that is a ё name too
+        { "Мы видели Леву и Киселева. Тема: Артемов.", "Мы видели Леву и Киселева. Тема: Артемов." },
     };
     for (const auto& [text, restored] : cases) {
         EXPECT_EQ(RestoredAutomatically(text), restored);

@@ -55,10 +55,10 @@ How the entries are chosen (data/README.md says the same for the user):
    (незащищенный, видеосъемка) take the ё of their last part.
 5d. Derivation steps make ё words the lexicon lacks from their ё kin: short
    forms (-ён of -ённый), adverbs (-ённо of -ённый and -ённость), verbal
-   nouns in -ние of ё verbs, perfective verbs with пере-/недо-/пред-/до-
-   that the lexicon spells with е, the passive -ётся of transitive -ёт,
-   diminutives (колёсико), -ёнок and -ёр nouns and the other forms of a
-   compound's head. See "derivation steps" below.
+   nouns in -ние of ё verbs, perfective verbs with пере-/недо-/пред-/до- that
+   the lexicon spells with е, the passive -ётся of transitive -ёт, diminutives
+   (колёсико), -ёнок and -ёр nouns, the other forms of a compound's head, and
+   the ё names of overrides.txt. See "derivation steps" below.
 6. overrides.txt settles what grammemes cannot: artefacts to drop (тём, перёд),
    variants that the frequencies of the two words make pointless, and
    well-known words the lexicon lacks or spells with е (Щёлково, нёбо). Each
@@ -294,9 +294,15 @@ def classify(word, yoReadings, plainReadings):
     return entry
 
 
+# A ё name the lexicon lacks, declined by its ending (see declined): fixed,
+# or asked about (name?) where its е spelling is a name of someone else too.
+NAME_ACTIONS = ("name", "name?")
+
+
 def read_overrides(path):
     """overrides.txt: 'action form # reason' lines; actions drop, fixed,
-    variant, add, add?; forms in lower case, a capital for a proper name."""
+    variant, add, add?, name, name?; forms in lower case, a capital for a
+    proper name."""
     result = []
     with open(path, encoding="utf-8") as f:
         for number, line in enumerate(f, 1):
@@ -304,7 +310,7 @@ def read_overrides(path):
             if not text:
                 continue
             parts = text.split()
-            if len(parts) < 2 or parts[0] not in ("drop", "fixed", "variant", "add", "add?"):
+            if len(parts) < 2 or parts[0] not in ("drop", "fixed", "variant", "add", "add?") + NAME_ACTIONS:
                 raise SystemExit("%s:%d: bad line %r" % (path, number, line))
             for form in parts[1:]:
                 result.append((parts[0], form))
@@ -322,13 +328,14 @@ def choose(lex, overrides):
             entries[word] = entry
     undropped = apply_overrides(entries, overrides)
     settled = {form.lower() for _, form in overrides}
+    names = [(form, action == "name?") for action, form in overrides if action in NAME_ACTIONS]
     result = list(entries.values())
     negated = negated_forms(lex, forms, entries)
     compounds = spelled_with_e(lex, forms, entries)
     result += negated + compounds
     result += capitalised_twins(lex, forms, entries)
     result += capitalised_names(lex, forms, entries, settled)
-    derived, blocked = derive(lex, forms, entries, settled, negated + compounds)
+    derived, blocked = derive(lex, forms, entries, settled, names, negated + compounds)
     if undropped - blocked:
         raise SystemExit("override drops %s, which is not an entry" % ", ".join(sorted(undropped - blocked)))
     result += derived
@@ -346,6 +353,8 @@ def apply_overrides(entries, overrides):
     pending = set()
     for action, form in overrides:
         key = form.lower()
+        if action in NAME_ACTIONS:
+            continue  # declined with the derivation steps
         if action == "drop":
             if entries.pop(key, None) is None:
                 pending.add(key)  # a derivation step must be what would make it
@@ -545,7 +554,7 @@ CASES = {
     "ёнок": ("ёнок", "ёнка", "ёнку", "ёнком", "ёнке"),
     "ёр": ("ёр", "ёра", "ёру", "ёром", "ёре", "ёры", "ёров", "ёрам", "ёрами", "ёрах"),
 }
-STEPS = ("short form", "adverb", "verbal noun", "prefixed verb", "reflexive", "diminutive", "compound")
+STEPS = ("short form", "adverb", "verbal noun", "prefixed verb", "reflexive", "diminutive", "compound", "name")
 
 
 def full_form_lemmas(readings, qualitative=False):
@@ -767,6 +776,31 @@ class Derivation:
                         self.byLemma.setdefault(l, set()).add(word)
         return self.byLemma.get(lemma, set())
 
+    def names(self, names):
+        """The case forms of the names of overrides.txt ((name, variant) pairs).
+        A form whose е spelling is someone else's name in the lexicon, or a
+        common word (Тема beside Тёма: capitalised at the start of a
+        sentence), is a variant; the lexicon's own е spelling of the same name
+        (Алешин) is not someone else's."""
+        for name, variant in names:
+            own = {fold(f) for f in declined(name.lower())}
+            for form in declined(name.lower()):
+                if form in self.entries or fold(form) in self.keys:
+                    continue
+                readings = self.lex.readings(fold(form))
+                others = sorted({l for l, g in readings if is_proper(g) and not is_set_aside(g) and fold(l) not in own})
+                common = sorted({l for l, g in readings if not is_proper(g) and not is_marginal(g)})
+                reason = "name %s" % name
+                if others:
+                    reason += "; е spelling is the name " + ", ".join(others)
+                if common:
+                    reason += "; е spelling is a form of " + ", ".join(common)
+                entry = Entry(form, variant or bool(others) or bool(common), reason)
+                entry.proper = True
+                entry.readings = 1
+                entry.step = "name"
+                self.result[form] = entry
+                self.keys.add(fold(form))
 
 
 def paired_lemmas(lemma):
@@ -779,10 +813,25 @@ def paired_lemmas(lemma):
     return set()
 
 
-def derive(lex, forms, entries, settled, extra):
+def declined(name):
+    """The case forms of a ё name by its ending: a surname in -ов, -ев, -ёв, -ин
+    (Алёшин, Алёшина, Алёшиным...), a name in -а or -я, a name ending in a
+    consonant (Мёрдок, Мёрдока...); any other ending is not declined (Корё)."""
+    if name.endswith(("ов", "ев", "ёв", "ин", "ын")):
+        return [name + e for e in ("", "а", "у", "ым", "е", "ой", "ы", "ых", "ыми")]
+    if name.endswith("а"):
+        return [name[:-1] + e for e in ("а", "ы", "е", "у", "ой", "ою")]
+    if name.endswith("я"):
+        return [name[:-1] + e for e in ("я", "и", "е", "ю", "ей", "ею")]
+    if name[-1] in "аеёиоуыэюя":
+        return [name]
+    return [name + e for e in ("", "а", "у", "ом", "е")]
+
+
+def derive(lex, forms, entries, settled, names, extra):
     """The derived entries of every step. extra: the entries of the other steps
     (negated forms, compounds the lexicon spells with е), which the steps may
-    build on."""
+    build on; names: (form, variant) from overrides.txt."""
     d = Derivation(lex, forms, entries, settled)
     d.keys |= {fold(e.form) for e in extra}
     d.verbal_nouns()
@@ -792,6 +841,7 @@ def derive(lex, forms, entries, settled, extra):
     d.compounds([(e.form[: -len(e.head)], e.head) for e in extra if e.head])
     d.short_forms(extra)
     d.adverbs(extra)
+    d.names(names)
     return [d.result[k] for k in sorted(d.result)], d.blocked
 
 

@@ -4,6 +4,8 @@
 #include "text/cp1251.h"
 #include "text/letters.h"
 
+#include <algorithm>
+
 namespace tildo {
 
 TWordDecider::TWordDecider(TDic& dic, TCombiWordsDic& combi, UserInterface& ui)
@@ -49,15 +51,72 @@ bool IsAbbreviationStop(std::string_view after)
     return i > 1 && (lower || IsDigit(c));
 }
 
-std::string TextAfterWord(const TextDocument& doc, int position, int length)
+namespace {
+
+// Whether one side of a word marks it as a cell or a command: a tab or a run
+// of blanks between it and the next character, or a digit or a bar next to
+// it. side runs away from the word (before is read backwards); the line's
+// start or end, or blanks that lead to it, mark nothing.
+template <class TNext> bool MarksApart(std::size_t size, TNext next)
 {
-    // The stop, blanks and one character after them: a few bytes, no heap.
-    constexpr int Reach = 8;
+    std::size_t blanks = 0;
+    bool tab = false;
+    while (blanks < size && IsBlank(next(blanks))) {
+        tab |= next(blanks) == '\t';
+        ++blanks;
+    }
+    if (blanks == size)
+        return false;
+    const char c = next(blanks);
+    return tab || blanks >= 2 || IsDigit(c) || c == '|';
+}
+
+} // namespace
+
+bool StandsApart(std::string_view before, std::string_view after)
+{
+    return MarksApart(before.size(), [before](std::size_t i) { return before[before.size() - 1 - i]; })
+        || MarksApart(after.size(), [after](std::size_t i) { return after[i]; });
+}
+
+namespace {
+
+bool AllBlank(std::string_view s)
+{
+    for (const char c : s) {
+        if (!IsBlank(c))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void NoteSurroundings(const TextDocument& doc, int position, TWordCase& word)
+{
+    const int length = static_cast<int>(word.Word.size());
     const int line = doc.LineOf(position);
     const int start = doc.LineStart(line);
     if (start < 0 || position < start)
-        return {};
-    return doc.LineSlice(line, position - start + length, Reach);
+        return;
+    const int column = position - start;
+    // A few bytes each side (no heap); further only across a run of blanks,
+    // to tell whether it leads to the line's start or end.
+    std::string before;
+    std::string after;
+    for (int reach = 8;; reach *= 4) {
+        const int from = std::max(column - reach, 0);
+        before = doc.LineSlice(line, from, column - from);
+        if (from == 0 || !AllBlank(before))
+            break;
+    }
+    for (int reach = 8;; reach *= 4) {
+        after = doc.LineSlice(line, column + length, reach);
+        if (static_cast<int>(after.size()) < reach || !AllBlank(after))
+            break;
+    }
+    word.AbbreviationStop = IsAbbreviationStop(after);
+    word.StandsApart = StandsApart(before, after);
 }
 
 bool IsDisguisedWord(const TWordCase& word)
@@ -65,7 +124,7 @@ bool IsDisguisedWord(const TWordCase& word)
     const std::string_view text = word.Word;
     if (word.AbbreviationStop && text.size() <= AbbreviationLetters)
         return true;
-    if (text.size() > 3)
+    if (!word.StandsApart || text.size() > 3)
         return false;
     for (const char c : text) {
         if (!IsRussianCapital(c))

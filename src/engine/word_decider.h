@@ -34,9 +34,9 @@ struct TWordCase
     TAnswer Combination = TAnswer::None; // the word window's verdict: None, Plain or Dotted
     int Entry = -1; // the form's or rule's index, where answers are remembered; -1 none
     int CombinationEntry = -1; // the combination that gave the verdict, whose use is counted
-    // The word is short and the text goes on after a full stop behind it (see
-    // IsAbbreviationStop): the pass sets it for short words with an entry.
-    bool AbbreviationStop = false;
+    // What the pass saw around a short word with an entry (NoteSurroundings):
+    bool AbbreviationStop = false; // a full stop after it, and the sentence goes on
+    bool StandsApart = false; // no word of running text beside it on its line
 };
 
 // The longest word that a full stop after it can make an abbreviation (пер.,
@@ -50,13 +50,20 @@ constexpr std::size_t AbbreviationLetters = 4;
 // bracket («прим. пер.)», «врем. файл»). Where after ends first, nothing is known.
 bool IsAbbreviationStop(std::string_view after);
 
-// Up to a few characters of doc after the word at [position, position + length),
-// on the word's line: what IsAbbreviationStop reads.
-std::string TextAfterWord(const TextDocument& doc, int position, int length);
+// Whether a word stands apart from running text, given the text before and
+// after it on its line: a tab or a run of blanks parts it from its neighbour
+// on either side, or a digit or a bar stands next to it. So stands a cell of a
+// table (| ПЕР |) or a command with its argument (ПЕР 5); a word of a sentence
+// (еще ЕЩЕ раз., ЕЩЕ!) or a line of its own does not.
+bool StandsApart(std::string_view before, std::string_view after);
+
+// Sets the word's AbbreviationStop and StandsApart from a few characters of
+// doc on either side of it; position is the offset of its first letter.
+void NoteSurroundings(const TextDocument& doc, int position, TWordCase& word);
 
 // A word that may be a ё word in disguise: an abbreviation, or a word of at
-// most three letters all in capitals (ПЕР in a table of commands, an acronym).
-// The dictionary's ё for it is a question at most, never written silently.
+// most three letters, all capitals, that stands apart (ПЕР in a table of
+// commands, an acronym). The dictionary's ё for it is a question at most.
 bool IsDisguisedWord(const TWordCase& word);
 
 enum class TVerdict : std::uint8_t {

@@ -456,8 +456,7 @@ bool TYoficator::Decide(int position, std::string_view word, bool hasDotted)
         ShowPosition(m_doc, position);
     TWordCase c = m_decider.LookUp(word, hasDotted);
     if (c.Kind != TEntryKind::None && !c.Variant && word.size() <= AbbreviationLetters)
-        c.AbbreviationStop
-            = IsAbbreviationStop(TextAfterWord(m_doc, position, static_cast<int>(word.size())));
+        NoteSurroundings(m_doc, position, c);
     c.Combination = ChoiceOfStored(m_combiState);
     c.CombinationEntry = m_combiStateEntry;
     TPassQuestions questions(*this, position, static_cast<int>(word.size()));

@@ -299,8 +299,8 @@ TEST(ShippedMainDictionary, RestoresDerivedWordsInSentences)
         // both are written, е is the ordinary one
         { "издалека", "издалека" },
         // abbreviations and short words in capitals are asked about
-        { "(прим. пер.) Удалите врем. файлы командой ПЕР.",
-            "(прим. пер.) Удалите врем. файлы командой ПЕР." },
+        { "(прим. пер.) Удалите врем. файлы. Команды:\tПЕР\tПЕРО",
+            "(прим. пер.) Удалите врем. файлы. Команды:\tПЕР\tПЕРО" },
         // a capitalised name whose е spelling is someone else's name, and a
         // common word at the start of a sentence that is a ё name too
         { "Мы видели Леву и Киселева. Тема: Артемов.", "Мы видели Леву и Киселева. Тема: Артемов." },

@@ -54,8 +54,9 @@ TEST_F(RestorationPass, AbbreviationsAndShortCapitalsAreAskedAboutNeverChangedSi
         "Удалите врем. файлы.",
         "Адрес: Кривоколенный пер., 5.",
         "пер. 2",
-        "Команды ПЕР и ЕЩЕ в таблице.",
         "окончил мед. институт",
+        "ПЕР 5\tПЕР\n| ПЕР | ЕЩЕ |", // commands, table cells: apart from running text
+        "Команда:  ПЕР",
     };
     for (const char* text : kept) {
         Text(text);
@@ -67,8 +68,10 @@ TEST_F(RestorationPass, AbbreviationsAndShortCapitalsAreAskedAboutNeverChangedSi
         { "Еще... и еще.", "Ещё... и ещё." }, // an ellipsis is no abbreviation
         { "Он пер.\nдальше", "Он пёр.\nдальше" }, // the line ends: nothing is known
         { "мед.txt и мед.5", "мёд.txt и мёд.5" }, // no blank: a file name, a number
-        { "ЕЩЕ ТРЕХВЕДЕРНЫЙ", "ЕЩЕ ТРЁХВЕДЁРНЫЙ" }, // only short capitals are asked about
+        { "ТРЕХВЕДЕРНЫЙ", "ТРЁХВЕДЁРНЫЙ" }, // only short capitals are asked about
         { "Пер. Ещё", "Пёр. Ещё" },
+        { "Он ПЕР и ЕЩЕ раз", "Он ПЁР и ЕЩЁ раз" }, // words of a sentence
+        { "ЕЩЕ.\nЕЩЕ", "ЕЩЁ.\nЕЩЁ" },
     };
     for (const auto& [text, restored] : changed) {
         Text(text);
@@ -91,10 +94,10 @@ TEST_F(RestorationPass, AbbreviationsAndShortCapitalsAreAskedAboutNeverChangedSi
     // With questions allowed, a disguised word is asked about with the
     // variant's caption and the е proposed.
     Option("NoVarOnly1", false);
-    Text("прим. пер.) и ПЕР");
+    Text("прим. пер.) и\tПЕР");
     Answers({ TAnswer::Plain, TAnswer::Dotted });
     Pass();
-    EXPECT_EQ(Result(), "прим. пер.) и ПЁР");
+    EXPECT_EQ(Result(), "прим. пер.) и\tПЁР");
     ASSERT_EQ(asker.Questions.size(), 2u);
     EXPECT_EQ(U(asker.Questions[0].Caption), "Выберите верный вариант");
     EXPECT_FALSE(asker.Questions[0].DefaultDotted);

@@ -172,7 +172,11 @@ TEST_F(WordDecider, DisguisedWordIsAskedAboutUnlessTheUserDecided)
     c.Kind = TEntryKind::Form;
     c.Form = form;
     c.Word = capitals;
+    // Capitals in running text are a word of the sentence (ЕЩЕ РАЗ).
     TRowPort port;
+    EXPECT_EQ(U(decider.Decide({ .NoVarOnly = true }, false, c, port).Result), "ПЁР");
+    EXPECT_FALSE(port.Asked);
+    c.StandsApart = true;
     port.Answer = TAnswer::Dotted;
     EXPECT_EQ(U(decider.Decide({}, false, c, port).Result), "ПЁР");
     ASSERT_TRUE(port.Asked);
@@ -210,6 +214,15 @@ TEST_F(WordDecider, DisguisedWordIsAskedAboutUnlessTheUserDecided)
     EXPECT_FALSE(IsAbbreviationStop(". "));
     EXPECT_FALSE(IsAbbreviationStop(".txt"));
     EXPECT_FALSE(IsAbbreviationStop(W(", и")));
+
+    EXPECT_TRUE(StandsApart(W("|  "), ""));
+    EXPECT_TRUE(StandsApart("", " 5"));
+    EXPECT_TRUE(StandsApart(W("команды\t"), ""));
+    EXPECT_TRUE(StandsApart(W("команды:  "), "."));
+    EXPECT_FALSE(StandsApart("", "")); // a line of its own
+    EXPECT_FALSE(StandsApart("   ", "  ")); // indented, blanks at the end
+    EXPECT_FALSE(StandsApart(W("еще "), W("! раз")));
+    EXPECT_FALSE(StandsApart(W("(«"), std::string("\xA0") + W("раз")));
 }
 
 TEST_F(WordDecider, LookUpRemembersAnswersAndStandingChoicesInTheDictionary)

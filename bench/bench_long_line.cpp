@@ -4,8 +4,8 @@
 // nothing the pass does for a word may cost the length of the line it is in.
 // The same holds for the one line streamed as tildo-cli streams it.
 
-#include "cli/stream_document.h"
-#include "cli/stream_io.h"
+#include "batch/stream_document.h"
+#include "batch/stream_io.h"
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
 #include "engine/yoficator.h"

@@ -4,7 +4,7 @@
 // every ё typed as е, repeated to about 10 MB; the dictionary is the shipped
 // one with the design-time options. The goal: gathering within 1.5 times the
 // pass.
-#include "cli/question_log.h"
+#include "batch/question_log.h"
 #include "corpus_fixture.h"
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"

@@ -1,10 +1,10 @@
 // tildo-cli dict check|sort|dedupe|subtract|sweep and tildo-cli forms: the
 // dictionary tools on files, for dictionaries kept under version control.
 
+#include "batch/pass_setup.h"
+#include "batch/text_output.h"
 #include "cli/commands.h"
 #include "cli/console.h"
-#include "cli/pass_setup.h"
-#include "cli/text_output.h"
 #include "platform/file_io.h"
 #include "tools/dic_file_commands.h"
 

@@ -1,14 +1,14 @@
 // tildo-cli [restore]: one restoration pass over a text.
 
+#include "batch/decisions_file.h"
+#include "batch/pass_setup.h"
+#include "batch/question_log.h"
+#include "batch/restore_job.h"
+#include "batch/run_report.h"
+#include "batch/text_output.h"
 #include "cli/commands.h"
 #include "cli/console.h"
-#include "cli/decisions_file.h"
-#include "cli/pass_setup.h"
-#include "cli/question_log.h"
-#include "cli/restore_job.h"
-#include "cli/run_report.h"
 #include "cli/terminal_asker.h"
-#include "cli/text_output.h"
 #include "engine/question_collector.h"
 #include "engine/yoficator.h"
 #include "platform/file_io.h"
@@ -98,7 +98,12 @@ int RunRestore(const TRestoreOptions& o)
     MemoryDocument& doc = input.Document;
     if (terminal != nullptr)
         terminal->Asker().SetQuestionPlaces(QuestionPlaces(session));
-    TCliAsker asker(doc, answers, unanswered, terminal != nullptr ? &terminal->Asker() : nullptr);
+    TPersonAsk person;
+    if (terminal != nullptr)
+        person = [&asker = terminal->Asker()](const TQuestion& question, int line, int column) {
+            return asker.Ask(question, line, column);
+        };
+    TCliAsker asker(doc, answers, unanswered, std::move(person));
     std::optional<TDecisionsStep> decisions;
     if (!o.DecisionsPath.empty())
         decisions.emplace(o.DecisionsPath, doc, asker);

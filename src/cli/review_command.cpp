@@ -1,8 +1,8 @@
 // tildo-cli review: every disputed word of a text, grouped, for a terminal.
 
+#include "batch/pass_setup.h"
 #include "cli/commands.h"
 #include "cli/console.h"
-#include "cli/pass_setup.h"
 #include "cli/terminal_asker.h"
 #include "engine/question_groups.h"
 

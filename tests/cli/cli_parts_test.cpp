@@ -1,9 +1,9 @@
 // Pieces of the command-line tool: the terminal questions, the answer that
 // keeps a word, encoding detection and the original text behind positions.
 
-#include "cli/question_log.h"
+#include "batch/question_log.h"
+#include "batch/text_input.h"
 #include "cli/terminal_asker.h"
-#include "cli/text_input.h"
 #include "support/recording_ui.h"
 
 #include <gtest/gtest.h>

@@ -3,14 +3,14 @@
 
 #include "cli_runner.h"
 
-#include "cli/pass_setup.h"
+#include "batch/pass_setup.h"
+#include "batch/question_log.h"
+#include "batch/restore_job.h"
+#include "batch/run_report.h"
+#include "batch/stream_document.h"
+#include "batch/stream_io.h"
+#include "batch/utf8_tally.h"
 #include "cli/progress.h"
-#include "cli/question_log.h"
-#include "cli/restore_job.h"
-#include "cli/run_report.h"
-#include "cli/stream_document.h"
-#include "cli/stream_io.h"
-#include "cli/utf8_tally.h"
 #include "engine/yoficator.h"
 
 #include <gtest/gtest.h>

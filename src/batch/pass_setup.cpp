@@ -29,7 +29,8 @@ const TPassOptionName* FindOption(std::string_view key)
     return nullptr;
 }
 
-void SetMark(UserInterface& ui, const std::string& key, bool on)
+// The option named key; an unknown name throws ECliError (exit 2).
+const TPassOptionName& OptionNamed(const std::string& key)
 {
     const TPassOptionName* option = FindOption(key);
     if (option == nullptr) {
@@ -38,6 +39,12 @@ void SetMark(UserInterface& ui, const std::string& key, bool on)
             known += (known.empty() ? "" : ", ") + std::string(o.Key);
         throw ECliError(ExitUsage, "неизвестный параметр прохода \"" + key + "\"; известны: " + known);
     }
+    return *option;
+}
+
+void SetMark(UserInterface& ui, const std::string& key, bool on)
+{
+    const TPassOptionName* option = &OptionNamed(key);
     ui.SetCommandChecked(option->Command, on);
     // The two modes exclude each other, as their menu items do.
     if (on && option->Key == "NoVarOnly")
@@ -213,21 +220,27 @@ std::string CombinationsPath(const TPassCommandOptions& options)
     return FileExists(shipped) ? shipped : std::string();
 }
 
+void CheckPassOptionNames(const std::vector<std::string>& on, const std::vector<std::string>& off)
+{
+    for (const std::vector<std::string>* keys : { &on, &off }) {
+        for (const std::string& key : *keys)
+            OptionNamed(key);
+    }
+}
+
 TPassSession::TPassSession(const TPassCommandOptions& options)
 {
     const TEncodingChoice encoding = ParseEncodingChoice(options.Encoding);
-    const bool fictionBook = options.Format == "auto"
-        ? options.File != "-" && TextFormatOf(options.File) == TTextFormat::FictionBook
-        : options.Format == "fb2";
     const std::string combiPath = CombinationsPath(options);
     const bool combinations = !combiPath.empty();
-    SetPassOptions(Ui, options.On, options.Off, fictionBook, combinations);
+    CheckPassOptionNames(options.On, options.Off);
     LoadMainDictionary(Dic, Ui,
         options.Dictionary.empty() ? DefaultDataFile("tildo.dat") : options.Dictionary,
         options.AcceptDamagedDictionary);
     if (combinations)
         LoadCombinations(Combi, Ui, combiPath, options.AcceptDamagedDictionary);
     Input = ReadInputText(options.File, encoding, options.Format);
+    SetPassOptions(Ui, options.On, options.Off, Input.Format == TTextFormat::FictionBook, combinations);
 }
 
 } // namespace tildo

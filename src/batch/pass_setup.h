@@ -33,6 +33,8 @@ const std::vector<TPassOptionName>& PassOptionNames();
 // name throws ECliError (exit 2).
 void SetPassOptions(UserInterface& ui, const std::vector<std::string>& on,
     const std::vector<std::string>& off, bool fictionBook, bool combinations);
+// Only the check of the names, with the same errors, before anything is read.
+void CheckPassOptionNames(const std::vector<std::string>& on, const std::vector<std::string>& off);
 
 // A data file the tool ships (tildo.dat, morphs.dat): beside the executable,
 // else in ../share/tildo relative to it, else in $XDG_DATA_DIRS/tildo; the
@@ -63,7 +65,8 @@ TEncodingChoice ParseEncodingChoice(std::string_view name);
 // One text with what a pass over it needs: the option marks, the main
 // dictionary, the combination dictionary when one is named and the word
 // window. The command line is checked first, then the dictionaries are loaded,
-// then the text is read; each step throws ECliError or EFileError.
+// then the text is read (FictionBook mode follows what reading found); each
+// step throws ECliError or EFileError.
 class TPassSession
 {
 public:

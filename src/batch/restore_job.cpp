@@ -6,163 +6,21 @@
 #include "batch/stream_document.h"
 #include "batch/stream_io.h"
 #include "batch/text_input.h"
-#include "batch/utf8_tally.h"
 #include "engine/yoficator.h"
 #include "formats/json_record.h"
-#include "formats/plain_text_format.h"
-#include "formats/rtf_reader.h"
-#include "formats/text_formats.h"
 #include "platform/file_io.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <memory>
 #include <optional>
-#include <unistd.h>
 
 namespace tildo {
 
 namespace {
 
+// JSON Lines are read in pieces of this size.
 constexpr std::size_t Piece = 1 << 20;
-
-// What a first reading of a text tells before the pass: whether it is text at
-// all, whether it is RTF, and its encoding as the whole-text reading would
-// find it. The reading goes by pieces ending at line breaks, which no UTF-8
-// sequence spans, so each piece can be judged alone.
-struct TProbe
-{
-    std::string Head; // the first piece
-    bool Nul = false;
-    bool Invalid = false; // some piece is no valid UTF-8
-    bool NonAscii = false;
-    std::string Tail; // the bytes after the last line break seen so far
-    std::uint64_t Size = 0;
-    std::string_view Format = "auto"; // as --format names it
-    bool TallyUtf8 = false; // for the warning about a UTF-8 text with broken bytes
-    TUtf8Tally Tally;
-
-    void Add(std::string_view bytes)
-    {
-        if (Head.size() < Piece)
-            Head.append(bytes.substr(0, Piece - Head.size()));
-        Size += bytes.size();
-        Nul = Nul || std::memchr(bytes.data(), 0, bytes.size()) != nullptr;
-        const std::size_t lastBreak = bytes.rfind('\n');
-        if (lastBreak == std::string_view::npos) {
-            Tail.append(bytes);
-            // A line without a break can be long: judged in parts of whole sequences.
-            if (Tail.size() > 4 * Piece)
-                JudgeLongTail();
-            return;
-        }
-        Tail.append(bytes.substr(0, lastBreak + 1));
-        Judge(Tail);
-        Tail.assign(bytes.substr(lastBreak + 1));
-    }
-    // A piece's verdict: no valid UTF-8, or valid with a non-ASCII character.
-    static void Verdict(std::string_view piece, bool& invalid, bool& nonAscii)
-    {
-        bool ascii = true;
-        for (const char c : piece)
-            ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-        if (ascii)
-            return;
-        if (DetectEncoding(piece) == TTextEncoding::Utf8)
-            nonAscii = true;
-        else
-            invalid = true;
-    }
-    // Pieces are whole lines or whole sequences, judged in order.
-    void Judge(std::string_view piece)
-    {
-        if (!Invalid)
-            Verdict(piece, Invalid, NonAscii);
-        if (!TallyUtf8)
-            return;
-        // Until a piece breaks UTF-8 its characters are only counted.
-        if (Invalid)
-            Tally.Add(piece);
-        else
-            Tally.AddWellFormed(piece);
-    }
-    void JudgeLongTail()
-    {
-        const std::size_t keep = IncompleteTail(Tail);
-        Judge(std::string_view(Tail).substr(0, Tail.size() - keep));
-        Tail.erase(0, Tail.size() - keep);
-    }
-    // The encoding the whole-text reading would choose (DetectTextEncoding).
-    TTextEncoding Finish()
-    {
-        if (TallyUtf8) {
-            Tally.Add(Tail);
-            Tally.Finish();
-        }
-        const bool bom = Head.substr(0, 3) == "\xEF\xBB\xBF";
-        bool invalid = Invalid;
-        bool nonAscii = NonAscii;
-        Verdict(Tail, invalid, nonAscii);
-        if (!invalid && (nonAscii || bom))
-            return TTextEncoding::Utf8;
-        // A text cut inside its last character still counts as UTF-8.
-        const std::size_t cut = IncompleteTail(Tail);
-        if (cut == 0 || cut >= Size)
-            return TTextEncoding::Cp1251;
-        invalid = Invalid;
-        nonAscii = NonAscii;
-        Verdict(std::string_view(Tail).substr(0, Tail.size() - cut), invalid, nonAscii);
-        return !invalid && (nonAscii || bom) ? TTextEncoding::Utf8 : TTextEncoding::Cp1251;
-    }
-};
-
-std::string ReadAll(TByteInput& input)
-{
-    std::string bytes;
-    while (input.ReadInto(bytes, Piece) > 0) { }
-    return bytes;
-}
-
-ECliError NotText(const std::string& path)
-{
-    return ECliError(ExitInputOutput,
-        InputName(path) + " не похож на текст (в нём есть нулевые байты); ничего не сделано");
-}
-
-// Standard input that begins like RTF is read as RTF unless a format is named.
-bool StandardInputRtf(const std::string& path, const TProbe& probe)
-{
-    return path == "-" && probe.Format == "auto" && LooksLikeRtf(probe.Head);
-}
-
-// The input read once through the probe and ready to be read again from its
-// start; standard input and pipes are kept in a temporary file for that. A text with a
-// zero byte is refused as soon as one shows, so that binary or endless input
-// is not read to its end first.
-std::unique_ptr<TByteInput> OpenProbed(const std::string& path, TProbe& probe)
-{
-    const auto add = [&](std::string_view piece) {
-        probe.Add(piece);
-        if (probe.Nul && !StandardInputRtf(path, probe))
-            throw NotText(path);
-    };
-    if (path == "-")
-        return std::make_unique<TByteInput>(SpoolToTemporary(STDIN_FILENO, add), "stdin");
-    auto input = std::make_unique<TByteInput>(path);
-    if (input->Size() < 0) // a named pipe: kept too
-        return std::make_unique<TByteInput>(SpoolToTemporary(input->Fd(), add), input->Name());
-    std::string piece;
-    for (;;) {
-        piece.clear();
-        if (input->ReadInto(piece, Piece) == 0)
-            break;
-        add(piece);
-    }
-    input->Rewind();
-    return input;
-}
 
 } // namespace
 
@@ -249,37 +107,17 @@ TTextOutcome TRestoreJob::Run(
 TTextOutcome TRestoreJob::RunStreamed(
     const std::string& path, const TOutputTarget& target, TProgressCounts* progress) const
 {
-    TEncodingChoice choice = ParseEncodingChoice(m_options.Encoding);
-    const std::optional<TTextFormat> named = TextFormatFor(path, m_options.Format);
-    if (!named || *named == TTextFormat::Rtf)
-        return RunWhole(path, nullptr, target);
-    TProbe probe;
-    probe.Format = m_options.Format;
-    probe.TallyUtf8 = choice == TEncodingChoice::Auto;
-    std::unique_ptr<TByteInput> input = OpenProbed(path, probe);
-    const TTextFormat format = StandardInputRtf(path, probe) ? TTextFormat::Rtf : *named;
-    if (format == TTextFormat::Rtf) {
-        const std::string bytes = ReadAll(*input);
-        return RunWhole(path, &bytes, target);
-    }
-    if (probe.Nul)
-        throw NotText(path);
-    if (choice == TEncodingChoice::Auto && format == TTextFormat::FictionBook) {
-        RefuseUnreadFictionBookEncoding(path, probe.Head);
-        choice = DeclaredXmlEncoding(probe.Head);
-    }
-    const TTextEncoding detected = probe.Finish();
-    const TTextEncoding encoding = choice == TEncodingChoice::Utf8 ? TTextEncoding::Utf8
-        : choice == TEncodingChoice::Cp1251                        ? TTextEncoding::Cp1251
-                                                                   : detected;
-    if (choice == TEncodingChoice::Auto && encoding == TTextEncoding::Cp1251 && probe.Tally.LooksBroken())
-        PrintError(probe.Tally.Warning(path));
+    TOpenedInput opened
+        = OpenInput(path, ParseEncodingChoice(m_options.Encoding), m_options.Format, TOpening::Streamed);
+    if (opened.Stream == nullptr)
+        return RunWhole(DecodeInput(std::move(opened)), target);
+    const TInputDescription& input = opened.Description;
 
     std::optional<TResultWriter> result;
     if (!m_options.Check)
-        result.emplace(target, path, input->Stamp());
+        result.emplace(target, input.Path, input.Stamp);
     TStreamDocument doc(
-        *input, encoding,
+        *opened.Stream, input.Encoding,
         [&](std::string_view bytes) {
             if (result)
                 result->Write(bytes);
@@ -288,7 +126,7 @@ TTextOutcome TRestoreJob::RunStreamed(
     if (progress != nullptr)
         doc.CountReadsInto(&progress->Bytes);
     TTextOutcome outcome;
-    TPass pass(*this, doc, format == TTextFormat::FictionBook);
+    TPass pass(*this, doc, input.Format == TTextFormat::FictionBook);
     pass.Engine->ContextAddLetters = 20;
     pass.Run(outcome);
     doc.Finish();
@@ -299,16 +137,8 @@ TTextOutcome TRestoreJob::RunStreamed(
     return outcome;
 }
 
-TTextOutcome TRestoreJob::RunWhole(
-    const std::string& path, const std::string* bytes, const TOutputTarget& target) const
+TTextOutcome TRestoreJob::RunWhole(TInputText input, const TOutputTarget& target) const
 {
-    TInputText input;
-    if (bytes == nullptr) {
-        input = ReadInputText(path, ParseEncodingChoice(m_options.Encoding), m_options.Format);
-    } else {
-        // Standard input that begins like RTF, already read.
-        input = RtfInputText(path, *bytes);
-    }
     MemoryDocument& doc = input.Document;
     const std::string before = doc.TextRef();
     TTextOutcome outcome;

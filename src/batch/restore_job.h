@@ -4,6 +4,7 @@
 #include "batch/question_log.h"
 #include "batch/run_options.h"
 #include "batch/run_report.h"
+#include "batch/text_input.h"
 #include "batch/text_output.h"
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
@@ -64,9 +65,8 @@ private:
     struct TPass;
     TTextOutcome RunStreamed(
         const std::string& path, const TOutputTarget& target, TProgressCounts* progress) const;
-    // RTF and the document formats, read whole; bytes: standard input already read.
-    TTextOutcome RunWhole(
-        const std::string& path, const std::string* bytes, const TOutputTarget& target) const;
+    // RTF and the document formats, read whole.
+    TTextOutcome RunWhole(TInputText input, const TOutputTarget& target) const;
     TTextOutcome RunJsonl(
         const std::string& path, const TOutputTarget& target, TProgressCounts* progress) const;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "batch/opened_input.h"
 #include "formats/markup_document.h"
 #include "formats/plain_text_format.h"
 #include "formats/text_formats.h"
@@ -39,32 +40,12 @@ struct TInputText
     std::string ForList(std::string_view cp1251) const;
 };
 
-// Reads FILE ("-" for standard input). The format is the one named by format
-// (--format), or for "auto" follows the file name's extension: the window's
-// formats as in the window, and the documents DOCX, ODT, EPUB, HTML, Markdown,
-// SRT and WebVTT; standard input is RTF when it begins like RTF. Throws
-// EFileError when the file cannot be read, ECliError (exit 2) for an unknown
-// format name and ECliError (exit 3) for input that is not text at all or not
-// a document of its format.
+// The text of an input opened whole, decoded as its description says.
+TInputText DecodeInput(TOpenedInput opened);
+// OpenInput (read whole), then DecodeInput.
 TInputText ReadInputText(const std::string& path, TEncodingChoice choice, std::string_view format = "auto");
 // Standard input that begins like RTF, already read (from path "-").
 TInputText RtfInputText(const std::string& path, std::string bytes);
-// The text format FILE is read in when it is no document of another kind
-// (plain text, FictionBook or RTF, as ReadInputText chooses); nothing when it
-// is a document (DOCX, ...) or the format name is unknown.
-std::optional<TTextFormat> TextFormatFor(const std::string& path, std::string_view format);
-
-// The window's detection (valid UTF-8 with a BOM or a non-ASCII character),
-// except that a UTF-8 text cut inside its last character still counts as UTF-8:
-// a truncated file must not be read as CP1251 and have its letters changed.
-TTextEncoding DetectTextEncoding(std::string_view bytes);
-// The length of the incomplete UTF-8 sequence at the end of bytes, 0 when the
-// last sequence is complete (or is no UTF-8 at all).
-std::size_t IncompleteTail(std::string_view bytes);
-
-// A FictionBook declaring an encoding this program does not read would be
-// misread and its letters left alone or garbled: throws ECliError (exit 3).
-void RefuseUnreadFictionBookEncoding(const std::string& path, std::string_view bytes);
 
 // The characters of document positions exactly as the input holds them (line
 // breaks with their own bytes, characters CP1251 cannot hold, malformed bytes),

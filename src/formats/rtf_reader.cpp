@@ -1,30 +1,18 @@
 #include "rtf_reader.h"
 
-#include "formats/code_page_decoder.h"
-#include "formats/rtf_vocabulary.h"
-#include "text/cp1251.h"
+#include "formats/rtf_walker.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <map>
-#include <vector>
 
 namespace tildo {
 
 namespace {
 
-constexpr std::size_t MaxFontNameLength = 256;
 constexpr std::size_t MaxFieldInstruction = 32;
 
-enum class TDest : std::uint8_t { Body, Skip, FontTable, ColourTable };
-
-struct TState
+struct TState : TRtfGroupState
 {
     TCharFormat Format;
-    int FontIndex = -1; // -1: the document's default font
-    int CodePage = 0; // of the current font; 0: the document's
-    int UcSkip = 1;
-    TDest Dest = TDest::Body;
     bool InInfo = false; // inside the document information group
     // Properties in force that the styled text cannot hold: they count as
     // lost when text is written under them.
@@ -32,23 +20,11 @@ struct TState
     TRtfLosses CharacterLosses;
 };
 
-struct TFontEntry
-{
-    std::string Name;
-    int CodePage = 0;
-};
-
-struct TColourEntry
-{
-    TColour Colour = ColourBlack;
-    bool Auto = true;
-};
-
-class TRtfReader
+class TRtfReader : public TRtfWalker<TRtfReader, TState>
 {
 public:
     TRtfReader(std::string_view rtf, TRtfLosses* losses)
-        : m_in(rtf)
+        : TRtfWalker(rtf)
         , m_losses(losses)
     {
     }
@@ -56,51 +32,28 @@ public:
     TStyledText Read();
 
 private:
-    bool Skipping() const { return m_overflow > 0 || m_state.Dest == TDest::Skip; }
-    void OpenGroup();
-    // False when the outermost group has closed: the document ends there.
-    bool CloseGroup();
-    void ReadControl();
-    void ControlWord(std::string_view word, bool hasParam, int param);
+    friend class TRtfWalker<TRtfReader, TState>;
+
+    void GroupEdge() { m_starred = false; }
+    void GroupClosed(TRtfDest);
+    void Star();
+    void ControlWord(const TRtfToken& token, std::size_t start);
     void NoteLoss(std::string_view word, bool hasParam, int param);
     void FinishFieldInstruction();
-    void ControlSymbol(char c);
-    void Byte(char c, bool escaped);
+    void Byte(char c, bool escaped, std::size_t begin);
     void FlushBytes();
     void Emit(char32_t ch);
     // A whole character to the body or the font's name.
     void Put(char32_t ch);
-    void EmitUnicode(int param);
-    void FinishFont();
+    void FontSet(TState& state, const TRtfFont* font) const;
     TColour ColourAt(int index, TColour fallback) const;
-    void SetFont(TState& state, int index) const;
-    int CodePageOf(const TState& state) const;
 
-    std::string_view m_in;
     TRtfLosses* m_losses; // nullptr: not wanted
-    std::size_t m_pos = 0;
-    std::vector<TState> m_stack;
-    TState m_state;
-    int m_overflow = 0; // groups opened past RtfMaxDepth, skipped whole
-    int m_skipChars = 0; // fallback characters still to skip after \uN
     bool m_starred = false; // \* has just opened a destination in a group that is read
     // The beginning of a field's instruction, enough to tell a hyperlink,
     // while the instruction's group (at this depth) is open.
     std::string m_fieldInstruction;
     std::size_t m_fieldDepth = 0; // 0: no instruction open
-    std::string m_bytes; // text bytes waiting to be decoded
-    TRtfSurrogates m_surrogates;
-    int m_docCodePage = 1252;
-    int m_defaultFont = 0;
-    std::map<int, TFontEntry> m_fonts;
-    int m_fontNumber = 0;
-    std::u32string m_fontName;
-    int m_fontCodePage = 0;
-    bool m_fontPending = false;
-    std::vector<TColourEntry> m_colours;
-    TColourEntry m_colour;
-    TCodePageDecoder m_decoder;
-    std::u32string m_decoded;
     TStyledText m_out;
 };
 
@@ -109,25 +62,7 @@ TStyledText TRtfReader::Read()
     if (!LooksLikeRtf(m_in))
         throw ERtfError("not an RTF file");
     m_pos = m_in.find('{');
-    while (m_pos < m_in.size()) {
-        const char c = m_in[m_pos];
-        if (c == '{') {
-            ++m_pos;
-            FlushBytes();
-            OpenGroup();
-        } else if (c == '}') {
-            ++m_pos;
-            FlushBytes();
-            if (!CloseGroup())
-                break;
-        } else if (c == '\\') {
-            ReadControl();
-        } else {
-            ++m_pos;
-            if (c != '\r' && c != '\n')
-                Byte(c, false);
-        }
-    }
+    Walk(m_in.size());
     FlushBytes();
     if (m_fieldDepth != 0)
         FinishFieldInstruction();
@@ -136,189 +71,44 @@ TStyledText TRtfReader::Read()
     return std::move(m_out);
 }
 
-void TRtfReader::OpenGroup()
+void TRtfReader::GroupClosed(TRtfDest)
 {
-    m_skipChars = 0;
-    m_starred = false;
-    if (m_overflow > 0 || m_stack.size() >= RtfMaxDepth) {
-        ++m_overflow;
-        return;
-    }
-    m_stack.push_back(m_state);
-}
-
-bool TRtfReader::CloseGroup()
-{
-    m_skipChars = 0;
-    m_starred = false;
-    if (m_overflow > 0) {
-        --m_overflow;
-        return true;
-    }
-    if (m_state.Dest == TDest::FontTable && m_fontPending)
-        FinishFont();
-    const TDest closed = m_state.Dest;
-    if (m_stack.empty())
-        return false;
-    m_state = m_stack.back();
-    m_stack.pop_back();
     if (m_fieldDepth > m_stack.size())
         FinishFieldInstruction();
-    if (closed == TDest::FontTable && m_state.Dest != TDest::FontTable) {
-        // The fonts are known now: text before any \f uses the default one.
-        for (TState& s : m_stack) {
-            if (s.FontIndex < 0)
-                SetFont(s, -1);
-        }
-        if (m_state.FontIndex < 0)
-            SetFont(m_state, -1);
-    }
-    return !m_stack.empty();
 }
 
-void TRtfReader::ReadControl()
+void TRtfReader::Star()
 {
-    const TRtfToken token = ReadRtfToken(m_in, m_pos);
-    m_pos = token.End;
-    switch (token.Kind) {
-    case TRtfTokenKind::Nothing:
-        break;
-    case TRtfTokenKind::Byte:
-        Byte(token.Byte, true);
-        break;
-    case TRtfTokenKind::Symbol:
-        FlushBytes();
-        ControlSymbol(token.Byte);
-        break;
-    case TRtfTokenKind::Binary:
-        // Binary data: its bytes are no text, whatever they look like.
-        FlushBytes();
-        if (m_skipChars > 0)
-            --m_skipChars;
-        break;
-    case TRtfTokenKind::Overlong:
-        FlushBytes();
-        break;
-    case TRtfTokenKind::Word:
-        FlushBytes();
-        ControlWord(token.Word, token.HasParam, token.Param);
-        break;
-    }
+    m_starred = !Skipping();
+    m_state.Dest = TRtfDest::Skip;
 }
 
-void TRtfReader::ControlSymbol(char c)
+void TRtfReader::ControlWord(const TRtfToken& token, std::size_t start)
 {
-    if (m_skipChars > 0) {
-        --m_skipChars;
+    if (SkipFallback(start, -1))
         return;
-    }
-    switch (c) {
-    case '\\':
-    case '{':
-    case '}':
-        Byte(c, false);
-        FlushBytes();
-        break;
-    case '~':
-        Emit(U'\u00A0');
-        break;
-    case '_':
-        Emit(U'\u2011');
-        break;
-    case '*':
-        if (m_overflow == 0) {
-            m_starred = !Skipping();
-            m_state.Dest = TDest::Skip;
-        }
-        break;
-    case '\n':
-    case '\r':
-        Emit(U'\n');
-        break;
-    default: // \- optional hyphen, \: index subentry, \| formula: nothing to show
-        break;
-    }
-}
-
-void TRtfReader::ControlWord(std::string_view word, bool hasParam, int param)
-{
-    if (m_skipChars > 0) {
-        --m_skipChars;
-        return;
-    }
+    const int param = token.Param;
     if (m_losses != nullptr)
-        NoteLoss(word, hasParam, param);
+        NoteLoss(token.Word, token.HasParam, param);
     m_starred = false;
     if (Skipping())
         return;
-    const TRtfWordInfo* info = FindRtfWord(word);
-    if (info == nullptr)
+    const TRtfWordInfo* info = FindRtfWord(token.Word);
+    if (info == nullptr || TableWord(*info, param))
         return;
-    const bool on = !hasParam || param != 0;
+    const bool on = !token.HasParam || param != 0;
     TCharFormat& f = m_state.Format;
     switch (info->Word) {
     case TRtfWord::Skip:
     case TRtfWord::Side: // the window shows only the body
-        m_state.Dest = TDest::Skip;
-        break;
-    case TRtfWord::FontTable:
-        m_state.Dest = TDest::FontTable;
-        m_fontPending = false;
-        break;
-    case TRtfWord::ColourTable:
-        m_state.Dest = TDest::ColourTable;
-        m_colours.clear();
-        m_colour = {};
-        break;
-    case TRtfWord::Red:
-    case TRtfWord::Green:
-    case TRtfWord::Blue: {
-        if (m_state.Dest != TDest::ColourTable)
-            break;
-        const int shift = info->Word == TRtfWord::Red ? 16 : (info->Word == TRtfWord::Green ? 8 : 0);
-        m_colour.Colour = (m_colour.Colour & ~(TColour(0xFF) << shift)) | (TColour(param & 0xFF) << shift);
-        m_colour.Auto = false;
-        break;
-    }
-    case TRtfWord::Font:
-        if (m_state.Dest == TDest::FontTable) {
-            if (m_fontPending)
-                FinishFont();
-            m_fontNumber = param;
-            m_fontName.clear();
-            m_fontCodePage = 0;
-            m_fontPending = true;
-        } else {
-            SetFont(m_state, param);
-        }
-        break;
-    case TRtfWord::Charset:
-        if (m_state.Dest == TDest::FontTable)
-            m_fontCodePage = CharsetCodePage(param);
-        break;
-    case TRtfWord::CodePage:
-        if (m_state.Dest == TDest::FontTable && param > 0)
-            m_fontCodePage = param;
-        break;
-    case TRtfWord::Uc:
-        m_state.UcSkip = std::clamp(param, 0, 16);
+        m_state.Dest = TRtfDest::Skip;
         break;
     case TRtfWord::Unicode:
-        EmitUnicode(param);
+        Emit(RtfUnicodeChar(param));
         m_skipChars = m_state.UcSkip;
         break;
-    case TRtfWord::AnsiCpg:
-        if (param > 0)
-            m_docCodePage = param;
-        break;
-    case TRtfWord::DocCodePage:
-        m_docCodePage = static_cast<int>(info->Char);
-        break;
-    case TRtfWord::DefaultFont:
-        m_defaultFont = param;
-        break;
     default:
-        if (m_state.Dest != TDest::Body)
+        if (m_state.Dest != TRtfDest::Body)
             break;
         switch (info->Word) {
         case TRtfWord::Plain:
@@ -361,34 +151,14 @@ void TRtfReader::ControlWord(std::string_view word, bool hasParam, int param)
     }
 }
 
-void TRtfReader::Byte(char c, bool escaped)
+void TRtfReader::Byte(char c, bool escaped, std::size_t begin)
 {
-    if (m_skipChars > 0) {
-        --m_skipChars;
+    if (SkipFallback(begin, static_cast<unsigned char>(c)))
         return;
-    }
     if (m_fieldDepth != 0 && m_overflow == 0 && m_fieldInstruction.size() < MaxFieldInstruction)
         m_fieldInstruction += c;
-    if (Skipping())
-        return;
-    if (m_state.Dest == TDest::ColourTable) {
-        if (c == ';') {
-            m_colours.push_back(m_colour);
-            m_colour = {};
-        }
-        return;
-    }
-    if (m_state.Dest == TDest::FontTable && c == ';' && !escaped) {
-        FlushBytes();
-        FinishFont();
-        return;
-    }
-    if (!escaped && c == '\t') {
-        FlushBytes();
-        Emit(U'\t');
-        return;
-    }
-    m_bytes += c;
+    if (!Skipping() && !TakeByte(c, escaped))
+        m_bytes += c;
 }
 
 void TRtfReader::FlushBytes()
@@ -407,26 +177,17 @@ void TRtfReader::FlushBytes()
 
 void TRtfReader::Emit(char32_t ch)
 {
-    if (Skipping())
-        return;
-    if (m_surrogates.Plain(ch)) {
-        Put(ch);
-        return;
-    }
-    char32_t whole[2];
-    const int n = m_surrogates.Take(ch, whole);
-    for (int i = 0; i < n; ++i)
-        Put(whole[i]);
+    if (!Skipping())
+        Whole(ch, [this](char32_t whole, bool) { Put(whole); });
 }
 
 void TRtfReader::Put(char32_t ch)
 {
-    if (m_state.Dest == TDest::FontTable) {
-        if (m_fontName.size() < MaxFontNameLength)
-            m_fontName += ch;
+    if (m_state.Dest == TRtfDest::FontTable) {
+        AddToFontName(ch);
         return;
     }
-    if (m_state.Dest == TDest::Body) {
+    if (m_state.Dest == TRtfDest::Body) {
         m_out.Append(ch, m_state.Format);
         if (m_losses != nullptr) {
             m_losses->Add(m_state.ParagraphLosses);
@@ -443,7 +204,7 @@ void TRtfReader::NoteLoss(std::string_view word, bool hasParam, int param)
     // A destination opened by \* is skipped already, but it is still content
     // of the group that opened it.
     const bool live = !Skipping() || m_starred;
-    const bool inBody = live && m_state.Dest == TDest::Body;
+    const bool inBody = live && m_state.Dest == TRtfDest::Body;
     const bool on = !hasParam || param != 0;
     switch (loss->Rule) {
     case TRtfLossRule::Destination:
@@ -502,48 +263,19 @@ void TRtfReader::FinishFieldInstruction()
     m_losses->Add(hyperlink ? TRtfLoss::Hyperlinks : TRtfLoss::Fields);
 }
 
-void TRtfReader::EmitUnicode(int param)
-{
-    Emit(RtfUnicodeChar(param));
-}
-
-void TRtfReader::FinishFont()
-{
-    m_fontPending = false;
-    std::string name;
-    for (const char32_t ch : m_fontName)
-        AppendUtf8(name, ch);
-    const auto first = name.find_first_not_of(' ');
-    const auto last = name.find_last_not_of(' ');
-    name = first == std::string::npos ? std::string() : name.substr(first, last - first + 1);
-    m_fonts[m_fontNumber] = TFontEntry { name, m_fontCodePage };
-    m_fontName.clear();
-}
-
 TColour TRtfReader::ColourAt(int index, TColour fallback) const
 {
     if (index < 0 || static_cast<std::size_t>(index) >= m_colours.size())
         return fallback;
-    const TColourEntry& entry = m_colours[static_cast<std::size_t>(index)];
-    return entry.Auto ? fallback : entry.Colour;
+    return m_colours[static_cast<std::size_t>(index)].value_or(fallback);
 }
 
-void TRtfReader::SetFont(TState& state, int index) const
+void TRtfReader::FontSet(TState& state, const TRtfFont* font) const
 {
-    state.FontIndex = index;
-    const auto it = m_fonts.find(index < 0 ? m_defaultFont : index);
-    if (it == m_fonts.end()) {
-        state.CodePage = 0;
+    if (font != nullptr)
+        state.Format.Font = font->Name;
+    else
         state.Format.Font.clear();
-        return;
-    }
-    state.CodePage = it->second.CodePage;
-    state.Format.Font = it->second.Name;
-}
-
-int TRtfReader::CodePageOf(const TState& state) const
-{
-    return state.CodePage != 0 ? state.CodePage : m_docCodePage;
 }
 
 } // namespace

@@ -5,31 +5,16 @@
 // the window does not show, follow the body.
 #include "formats/rtf_scanner.h"
 
-#include "formats/code_page_decoder.h"
-#include "formats/rtf_vocabulary.h"
-#include "text/cp1251.h"
+#include "formats/rtf_walker.h"
 
 #include <algorithm>
-#include <map>
 
 namespace tildo {
 
 namespace {
 
-enum class TDest : std::uint8_t {
-    Body,
-    Skip,
-    FontTable,
-    ColourTable,
-    Side, // a footnote, header or footer: read after the body
-};
-
-struct TState
+struct TState : TRtfGroupState
 {
-    int FontIndex = -1; // -1: the document's default font
-    int CodePage = 0; // of the current font; 0: the document's
-    int UcSkip = 1;
-    TDest Dest = TDest::Body;
     bool Starred = false; // \* has just begun a destination inside the body
 };
 
@@ -55,11 +40,11 @@ struct TSide
     std::size_t Depth = 0;
 };
 
-class TRtfScanner
+class TRtfScanner : public TRtfWalker<TRtfScanner, TState>
 {
 public:
     TRtfScanner(std::string_view rtf, TTextMap& map, TRtfLayout& layout)
-        : m_in(rtf)
+        : TRtfWalker(rtf)
         , m_map(map)
         , m_layout(layout)
     {
@@ -68,20 +53,16 @@ public:
     void Scan();
 
 private:
-    bool Skipping() const
-    {
-        return m_overflow > 0 || m_state.Dest == TDest::Skip || m_state.Dest == TDest::Side;
-    }
-    std::size_t Depth() const { return m_baseDepth + m_stack.size(); }
-    void Run(std::size_t end);
+    friend class TRtfWalker<TRtfScanner, TState>;
+
     void FinishRun();
-    void OpenGroup();
-    bool CloseGroup();
-    void ReadControl();
-    void ControlWord(std::string_view word, int param, std::size_t start, std::size_t numberEnd);
-    // The font and colour tables' words.
-    void TableWord(TRtfWord word, int param);
-    void ControlSymbol(char c, std::size_t start);
+    void GroupEdge() { EndFallback(); }
+    void EnterGroup(TState& state) { state.Starred = false; }
+    void GroupClosed(TRtfDest closed);
+    void ColourTableOpened();
+    void ColourEntryEnded() { m_colourEntryFrom = m_pos; }
+    void Star();
+    void ControlWord(const TRtfToken& token, std::size_t start);
     void Byte(char c, bool escaped, std::size_t begin);
     // A character of a \uN's fallback skipped; byte < 0 for a control word.
     bool SkipFallback(std::size_t begin, int byte);
@@ -92,37 +73,14 @@ private:
     void Put(char32_t ch, const TRtfLetter* source);
     void BeginSide();
     void CloseColourTable();
-    void SetFont(TState& state, int index) const;
-    int CodePageOf(const TState& state) const { return state.CodePage != 0 ? state.CodePage : m_docCodePage; }
 
-    std::string_view m_in;
     TTextMap& m_map;
     TRtfLayout& m_layout;
-    std::size_t m_pos = 0;
-    std::vector<TState> m_stack;
-    std::size_t m_baseDepth = 0; // groups around a footnote read after the body
-    TState m_state;
-    int m_overflow = 0;
-    int m_skipChars = 0;
-    TRtfSurrogates m_surrogates;
-    std::string m_bytes;
     std::vector<TUnit> m_units; // where each of m_bytes is written
-    std::u32string m_decoded;
-    TCodePageDecoder m_decoder;
-    int m_docCodePage = 1252;
-    int m_defaultFont = 0;
-    std::map<int, int> m_fontCodePages;
-    int m_fontNumber = 0;
-    int m_fontCodePage = 0;
-    bool m_fontPending = false;
     bool m_fontTableSeen = false;
-    std::vector<std::optional<TColour>> m_colours;
-    TColour m_colour = ColourBlack;
-    bool m_colourAuto = true;
     bool m_colourTableOpen = false;
     std::size_t m_colourEntryFrom = 0; // where the colour table's unfinished entry begins
     std::vector<TSide> m_sides;
-    bool m_sidePass = false;
     int m_fallback = -1; // the letter whose \uN fallback is being skipped
     std::string m_fallbackBytes;
     bool m_fallbackBytesOnly = true;
@@ -141,7 +99,7 @@ void TRtfScanner::Scan()
         if (!first.Word.empty()) // its delimiting space too, but never \bin's data
             m_layout.TablePlace = first.NumberEnd + (m_in.substr(first.NumberEnd, 1) == " " ? 1 : 0);
     }
-    Run(m_in.size());
+    Walk(m_in.size());
     FinishRun();
     m_layout.ColourTableBroken = m_colourTableOpen;
     m_sidePass = true;
@@ -154,33 +112,10 @@ void TRtfScanner::Scan()
         m_overflow = 0;
         m_skipChars = 0;
         m_pos = side.Begin;
-        Run(side.End);
+        Walk(side.End);
         FinishRun();
         if (!m_map.LineEmpty())
             m_map.EndLine();
-    }
-}
-
-void TRtfScanner::Run(std::size_t end)
-{
-    while (m_pos < end) {
-        const char c = m_in[m_pos];
-        if (c == '{') {
-            ++m_pos;
-            FlushBytes();
-            OpenGroup();
-        } else if (c == '}') {
-            ++m_pos;
-            FlushBytes();
-            if (!CloseGroup())
-                break;
-        } else if (c == '\\') {
-            ReadControl();
-        } else {
-            ++m_pos;
-            if (c != '\r' && c != '\n')
-                Byte(c, false, m_pos - 1);
-        }
     }
 }
 
@@ -193,53 +128,23 @@ void TRtfScanner::FinishRun()
     m_surrogates.Clear();
 }
 
-void TRtfScanner::OpenGroup()
+void TRtfScanner::GroupClosed(TRtfDest closed)
 {
-    EndFallback();
-    m_skipChars = 0;
-    if (m_overflow > 0 || Depth() >= RtfMaxDepth) {
-        ++m_overflow;
-        return;
-    }
-    m_state.Starred = false;
-    m_stack.push_back(m_state);
-}
-
-bool TRtfScanner::CloseGroup()
-{
-    EndFallback();
-    m_skipChars = 0;
-    if (m_overflow > 0) {
-        --m_overflow;
-        return true;
-    }
-    if (m_state.Dest == TDest::FontTable && m_fontPending) {
-        m_fontCodePages[m_fontNumber] = m_fontCodePage;
-        m_fontPending = false;
-    }
-    const TDest closed = m_state.Dest;
-    if (m_stack.empty())
-        return false;
-    m_state = m_stack.back();
-    m_stack.pop_back();
-    if (closed == TDest::FontTable && m_state.Dest != TDest::FontTable) {
-        // The fonts are known now: text before any \f uses the default one.
-        for (TState& s : m_stack) {
-            if (s.FontIndex < 0)
-                SetFont(s, -1);
-        }
-        if (m_state.FontIndex < 0)
-            SetFont(m_state, -1);
+    if (closed == TRtfDest::FontTable && m_state.Dest != TRtfDest::FontTable) {
         if (!m_fontTableSeen)
             m_layout.TablePlace = m_pos;
         m_fontTableSeen = true;
-    } else if (closed == TDest::ColourTable && m_state.Dest != TDest::ColourTable) {
+    } else if (closed == TRtfDest::ColourTable && m_state.Dest != TRtfDest::ColourTable) {
         CloseColourTable();
-    } else if (closed == TDest::Side && m_state.Dest != TDest::Side && !m_sides.empty()) {
+    } else if (closed == TRtfDest::Side && m_state.Dest != TRtfDest::Side && !m_sides.empty()) {
         m_sides.back().End = m_pos - 1;
     }
-    // The body ends with the outermost group; a footnote with its own.
-    return m_sidePass || !m_stack.empty();
+}
+
+void TRtfScanner::ColourTableOpened()
+{
+    m_colourTableOpen = true;
+    m_colourEntryFrom = m_pos;
 }
 
 void TRtfScanner::CloseColourTable()
@@ -250,37 +155,6 @@ void TRtfScanner::CloseColourTable()
     m_layout.Colours = m_colours;
     const std::string_view rest = m_in.substr(m_colourEntryFrom, m_layout.ColourTableEnd - m_colourEntryFrom);
     m_layout.ColourTableOpenEntry = rest.find_first_not_of(" \t\r\n") != std::string_view::npos;
-}
-
-void TRtfScanner::ReadControl()
-{
-    const std::size_t start = m_pos; // the backslash
-    const TRtfToken token = ReadRtfToken(m_in, m_pos);
-    m_pos = token.End;
-    switch (token.Kind) {
-    case TRtfTokenKind::Nothing:
-        break;
-    case TRtfTokenKind::Byte:
-        Byte(token.Byte, true, start);
-        break;
-    case TRtfTokenKind::Symbol:
-        FlushBytes();
-        ControlSymbol(token.Byte, start);
-        break;
-    case TRtfTokenKind::Binary:
-        // Binary data: its bytes are no text, whatever they look like.
-        FlushBytes();
-        if (m_skipChars > 0)
-            SkipFallback(start, -1);
-        break;
-    case TRtfTokenKind::Overlong:
-        FlushBytes();
-        break;
-    case TRtfTokenKind::Word:
-        FlushBytes();
-        ControlWord(token.Word, token.Param, start, token.NumberEnd);
-        break;
-    }
 }
 
 bool TRtfScanner::SkipFallback(std::size_t begin, int byte)
@@ -320,36 +194,12 @@ void TRtfScanner::EndFallback()
     m_fallbackBytesOnly = true;
 }
 
-void TRtfScanner::ControlSymbol(char c, std::size_t start)
+void TRtfScanner::Star()
 {
-    if (SkipFallback(start, -1))
-        return;
-    switch (c) {
-    case '\\':
-    case '{':
-    case '}':
-        Byte(c, false, start);
-        FlushBytes();
-        break;
-    case '~':
-        Emit(U'\u00A0');
-        break;
-    case '_':
-        Emit(U'\u2011');
-        break;
-    case '*':
-        // A footnote's group stays one while the body is read.
-        if (m_overflow == 0 && m_state.Dest != TDest::Side) {
-            m_state.Starred = m_state.Dest == TDest::Body;
-            m_state.Dest = TDest::Skip;
-        }
-        break;
-    case '\n':
-    case '\r':
-        Emit(U'\n');
-        break;
-    default:
-        break;
+    // A footnote's group stays one while the body is read.
+    if (m_state.Dest != TRtfDest::Side) {
+        m_state.Starred = m_state.Dest == TRtfDest::Body;
+        m_state.Dest = TRtfDest::Skip;
     }
 }
 
@@ -357,25 +207,25 @@ void TRtfScanner::BeginSide()
 {
     if (m_sidePass) {
         // A footnote inside a header is read where it stands, on a line of its own.
-        m_state.Dest = TDest::Body;
+        m_state.Dest = TRtfDest::Body;
         if (!m_map.LineEmpty())
             Emit(U'\n');
         return;
     }
     TState state = m_state;
-    state.Dest = TDest::Body;
+    state.Dest = TRtfDest::Body;
     state.Starred = false;
     m_sides.push_back({ m_pos, m_in.size(), state, Depth() });
-    m_state.Dest = TDest::Side;
+    m_state.Dest = TRtfDest::Side;
 }
 
-void TRtfScanner::ControlWord(std::string_view word, int param, std::size_t start, std::size_t numberEnd)
+void TRtfScanner::ControlWord(const TRtfToken& token, std::size_t start)
 {
     if (SkipFallback(start, -1))
         return;
     const bool starred = m_state.Starred;
     m_state.Starred = false;
-    const TRtfWordInfo* found = FindRtfWord(word);
+    const TRtfWordInfo* found = FindRtfWord(token.Word);
     if (found == nullptr)
         return;
     const TRtfWordInfo info = *found;
@@ -383,104 +233,39 @@ void TRtfScanner::ControlWord(std::string_view word, int param, std::size_t star
         BeginSide();
         return;
     }
-    if (Skipping())
+    if (Skipping() || TableWord(info, token.Param))
         return;
     switch (info.Word) {
     case TRtfWord::Skip:
-        m_state.Dest = TDest::Skip;
+        m_state.Dest = TRtfDest::Skip;
         break;
     case TRtfWord::Side:
-        if (m_state.Dest == TDest::Body)
+        if (m_state.Dest == TRtfDest::Body)
             BeginSide();
         else
-            m_state.Dest = TDest::Skip;
-        break;
-    case TRtfWord::Uc:
-        m_state.UcSkip = std::clamp(param, 0, 16);
+            m_state.Dest = TRtfDest::Skip;
         break;
     case TRtfWord::Unicode: {
         TRtfLetter letter;
         letter.Begin = start;
-        letter.NumberEnd = numberEnd;
+        letter.NumberEnd = token.NumberEnd;
         letter.End = letter.FallbackBegin = m_pos;
         letter.Form = TRtfLetterForm::Unicode;
-        Emit(RtfUnicodeChar(param), &letter);
+        Emit(RtfUnicodeChar(token.Param), &letter);
         m_skipChars = m_state.UcSkip;
         if (m_skipChars == 0)
             EndFallback();
         break;
     }
-    case TRtfWord::AnsiCpg:
-        if (param > 0)
-            m_docCodePage = param;
-        break;
-    case TRtfWord::DocCodePage:
-        m_docCodePage = static_cast<int>(info.Char);
-        break;
-    case TRtfWord::DefaultFont:
-        m_defaultFont = param;
-        break;
     case TRtfWord::Plain:
-        if (m_state.Dest == TDest::Body)
+        if (m_state.Dest == TRtfDest::Body)
             SetFont(m_state, -1);
         break;
     case TRtfWord::Break:
     case TRtfWord::Tab:
     case TRtfWord::Char:
-        if (m_state.Dest == TDest::Body)
+        if (m_state.Dest == TRtfDest::Body)
             Emit(info.Word == TRtfWord::Break ? U'\n' : info.Word == TRtfWord::Tab ? U'\t' : info.Char);
-        break;
-    default:
-        TableWord(info.Word, param);
-    }
-}
-
-void TRtfScanner::TableWord(TRtfWord word, int param)
-{
-    const bool tables = !m_sidePass; // tables are read once, with the body
-    switch (word) {
-    case TRtfWord::FontTable:
-        m_state.Dest = tables ? TDest::FontTable : TDest::Skip;
-        m_fontPending = false;
-        break;
-    case TRtfWord::ColourTable:
-        m_state.Dest = tables ? TDest::ColourTable : TDest::Skip;
-        if (tables) {
-            m_colours.clear();
-            m_colour = ColourBlack;
-            m_colourAuto = true;
-            m_colourTableOpen = true;
-            m_colourEntryFrom = m_pos;
-        }
-        break;
-    case TRtfWord::Red:
-    case TRtfWord::Green:
-    case TRtfWord::Blue: {
-        if (m_state.Dest != TDest::ColourTable)
-            break;
-        const int shift = word == TRtfWord::Red ? 16 : (word == TRtfWord::Green ? 8 : 0);
-        m_colour = (m_colour & ~(TColour(0xFF) << shift)) | (TColour(param & 0xFF) << shift);
-        m_colourAuto = false;
-        break;
-    }
-    case TRtfWord::Font:
-        if (m_state.Dest == TDest::FontTable) {
-            if (m_fontPending)
-                m_fontCodePages[m_fontNumber] = m_fontCodePage;
-            m_fontNumber = param;
-            m_fontCodePage = 0;
-            m_fontPending = true;
-        } else {
-            SetFont(m_state, param);
-        }
-        break;
-    case TRtfWord::Charset:
-        if (m_state.Dest == TDest::FontTable)
-            m_fontCodePage = CharsetCodePage(param);
-        break;
-    case TRtfWord::CodePage:
-        if (m_state.Dest == TDest::FontTable && param > 0)
-            m_fontCodePage = param;
         break;
     default:
         break;
@@ -489,30 +274,8 @@ void TRtfScanner::TableWord(TRtfWord word, int param)
 
 void TRtfScanner::Byte(char c, bool escaped, std::size_t begin)
 {
-    if (SkipFallback(begin, static_cast<unsigned char>(c)))
+    if (SkipFallback(begin, static_cast<unsigned char>(c)) || Skipping() || TakeByte(c, escaped))
         return;
-    if (Skipping())
-        return;
-    if (m_state.Dest == TDest::ColourTable) {
-        if (c == ';') {
-            m_colours.push_back(m_colourAuto ? std::nullopt : std::optional<TColour>(m_colour));
-            m_colour = ColourBlack;
-            m_colourAuto = true;
-            m_colourEntryFrom = m_pos;
-        }
-        return;
-    }
-    if (m_state.Dest == TDest::FontTable && c == ';' && !escaped) {
-        FlushBytes();
-        m_fontCodePages[m_fontNumber] = m_fontCodePage;
-        m_fontPending = false;
-        return;
-    }
-    if (!escaped && c == '\t') {
-        FlushBytes();
-        Emit(U'\t');
-        return;
-    }
     m_bytes += c;
     m_units.push_back({ begin, m_pos });
 }
@@ -524,7 +287,7 @@ void TRtfScanner::FlushBytes()
     const int codePage = CodePageOf(m_state);
     m_decoded.clear();
     m_decoder.Decode(codePage, m_bytes, m_decoded);
-    const bool letters = m_state.Dest == TDest::Body && !Skipping()
+    const bool letters = m_state.Dest == TRtfDest::Body && !Skipping()
         && std::any_of(m_decoded.begin(), m_decoded.end(), IsLetter);
     // How many bytes each character takes: one, unless the code page has
     // longer characters, when they are found one by one as Decode found them.
@@ -572,22 +335,14 @@ void TRtfScanner::FlushBytes()
 
 void TRtfScanner::Emit(char32_t ch, const TRtfLetter* source)
 {
-    if (Skipping())
-        return;
-    if (m_surrogates.Plain(ch)) {
-        Put(ch, source);
-        return;
-    }
-    char32_t whole[2];
-    const int n = m_surrogates.Take(ch, whole);
     // Only the last can be the source's character: a surrogate is no letter.
-    for (int i = 0; i < n; ++i)
-        Put(whole[i], i + 1 == n ? source : nullptr);
+    if (!Skipping())
+        Whole(ch, [&](char32_t whole, bool last) { Put(whole, last ? source : nullptr); });
 }
 
 void TRtfScanner::Put(char32_t ch, const TRtfLetter* source)
 {
-    if (m_state.Dest != TDest::Body)
+    if (m_state.Dest != TRtfDest::Body)
         return;
     if (ch == U'\n' || ch == U'\r') {
         m_map.EndLine();
@@ -610,13 +365,6 @@ void TRtfScanner::Put(char32_t ch, const TRtfLetter* source)
     m_layout.Letters.push_back(letter);
     if (letter.Form == TRtfLetterForm::Unicode)
         m_fallback = static_cast<int>(index);
-}
-
-void TRtfScanner::SetFont(TState& state, int index) const
-{
-    state.FontIndex = index;
-    const auto it = m_fontCodePages.find(index < 0 ? m_defaultFont : index);
-    state.CodePage = it == m_fontCodePages.end() ? 0 : it->second;
 }
 
 } // namespace

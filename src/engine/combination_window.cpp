@@ -58,30 +58,24 @@ void TCombinationWindow::BuildPendingCandidates()
     BuildCandidates();
 }
 
-bool TCombinationWindow::AnyE(unsigned& oldestLetters) const
-{
-    const int count = m_window.Words.Count();
-    if (m_windowTracked && count <= 32) {
-        const std::uint64_t live = count == 32 ? ~std::uint64_t(0) : (std::uint64_t(1) << (2 * count)) - 1;
-        oldestLetters = static_cast<unsigned>(m_windowLetters >> (2 * (count - 1))) & 3;
-        return (m_windowLetters & live) != 0;
-    }
-    oldestLetters = ELettersOf(m_window.Words[0]);
-    for (int k = 0; k < count; ++k) {
-        if (HasAnyE(m_window.Words[k]))
-            return true;
-    }
-    return false;
-}
-
 void TCombinationWindow::DecideOldest(TWindowDecisions& to)
 {
     const int count = m_window.Words.Count();
     if (count == 0 || (count == 1 && m_window.Words[0].empty()))
         return;
     // A window whose words hold no е or ё decides nothing.
+    bool anyE = false;
     unsigned oldestLetters = 0;
-    if (!AnyE(oldestLetters)) {
+    if (m_windowTracked && count <= 32) {
+        const std::uint64_t live = count == 32 ? ~std::uint64_t(0) : (std::uint64_t(1) << (2 * count)) - 1;
+        anyE = (m_windowLetters & live) != 0;
+        oldestLetters = static_cast<unsigned>(m_windowLetters >> (2 * (count - 1))) & 3;
+    } else {
+        for (int k = 0; k < count && !anyE; ++k)
+            anyE = HasAnyE(m_window.Words[k]);
+        oldestLetters = ELettersOf(m_window.Words[0]);
+    }
+    if (!anyE) {
         m_window.Candidates.Clear();
         return;
     }

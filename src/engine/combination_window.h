@@ -84,8 +84,6 @@ public:
 
 private:
     void DecideOldest(TWindowDecisions& to);
-    // Whether any word of the window holds е or ё, and the oldest word's letters.
-    bool AnyE(unsigned& oldestLetters) const;
     void BuildCandidates();
     // Adds Trim(a + b + c) to the candidates.
     void AddCandidate(std::string_view a, std::string_view b, std::string_view c);

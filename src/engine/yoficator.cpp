@@ -331,23 +331,15 @@ void TYoficator::ScanLine(int line, int startColumn)
     }
 }
 
-// The words the combination window lets go are decided by the pass.
-class TYoficator::TWindowWords final : public TWindowDecisions
+void TYoficator::TWindowWords::DecideWord(int position, std::string_view word, unsigned letters)
 {
-public:
-    explicit TWindowWords(TYoficator& engine)
-        : m_engine(engine)
-    {
-    }
-    void DecideWord(int position, std::string_view word, unsigned letters) override
-    {
-        m_engine.Consider(position, word, letters);
-    }
-    bool Stopped() const override { return m_engine.m_aborted; }
+    m_engine.Consider(position, word, letters);
+}
 
-private:
-    TYoficator& m_engine;
-};
+bool TYoficator::TWindowWords::Stopped() const
+{
+    return m_engine.m_aborted;
+}
 
 // The end of the text in combination mode: the end entry carries the text after
 // the last word, and the words still waiting in the window are decided.
@@ -357,8 +349,7 @@ void TYoficator::FinishWindow()
         TakeWord(0, 0, {}, m_separator); // collapsed as it was collected
     if (m_aborted)
         return;
-    TWindowWords words(*this);
-    m_combiWindow.DecideRest(words);
+    m_combiWindow.DecideRest(m_windowWords);
 }
 
 void TYoficator::TakeWord(int line, int endColumn, std::string_view word, std::string_view separator)
@@ -377,8 +368,7 @@ void TYoficator::TakeWord(int line, int endColumn, std::string_view word, std::s
 void TYoficator::TakeWindowWord(
     int position, std::string_view word, std::string_view separator, unsigned letters)
 {
-    TWindowWords words(*this);
-    m_combiWindow.Push(position, word, separator, letters, words);
+    m_combiWindow.Push(position, word, separator, letters, m_windowWords);
     if (!m_aborted)
         m_aborted = m_ui.IsEscPressed();
 }

@@ -99,7 +99,20 @@ public:
 
 private:
     class TPassQuestions;
-    class TWindowWords;
+    // The words the combination window lets go are decided by the pass.
+    class TWindowWords final : public TWindowDecisions
+    {
+    public:
+        explicit TWindowWords(TYoficator& engine)
+            : m_engine(engine)
+        {
+        }
+        void DecideWord(int position, std::string_view word, unsigned letters) override;
+        bool Stopped() const override;
+
+    private:
+        TYoficator& m_engine;
+    };
 
     // --- the scan -------------------------------------------------------------
     void ScanText(int startLine, int startColumn);
@@ -154,6 +167,7 @@ private:
 
     // Decision state.
     TCombinationWindow m_combiWindow;
+    TWindowWords m_windowWords { *this };
     TWordDecider m_decider;
     TWordAsker m_wordAsker;
 

@@ -36,18 +36,6 @@ class TQuietUi : public TNullUserInterface
 {
 };
 
-// Answers every question at once with е.
-class TQuickAsker : public Asker
-{
-public:
-    TAnswer Ask(const TQuestion&) override
-    {
-        ++Questions;
-        return TAnswer::Plain;
-    }
-    long long Questions = 0;
-};
-
 const std::string& CorpusText()
 {
     static const std::string text = [] {
@@ -220,7 +208,7 @@ void RunPass(
         combi = &s.combi;
     for (const TOptionMark& option : options)
         s.ui.SetCommandChecked(option.Command, option.On);
-    TQuickAsker asker;
+    TPlainAsker asker;
     long long changed = 0;
     for (auto _ : state) {
         state.PauseTiming();

@@ -139,12 +139,11 @@ TYoficator::TYoficator(TextDocument& doc, UserInterface& ui, Asker& asker, const
     , m_ui(ui)
     , m_asker(asker)
     , m_dic(dic)
-    , m_combi(combi)
     , m_dicState(dicState)
-    , m_window(window)
-    , m_limits(limits)
     , m_decimalSeparator(LocaleDecimalSeparator())
+    , m_combiWindow(combi, window, limits)
     , m_decider(dic, combi, dicState, combiState, ui)
+    , m_wordAsker(doc, asker)
 {
     m_runStart = Clock();
 }
@@ -242,21 +241,11 @@ void TYoficator::ScanText(int startLine, int startColumn)
         m_scanCombi = m_options.CombiWords;
         m_aborted = false;
         m_binaryReached = false;
-        m_window.Clear();
-        m_windowLetters = 0;
-        m_windowTracked = true;
         if (!DictionariesFixed)
             m_decider.ForgetLookups(); // the dictionaries may have changed since the last scan
-        // The filter holds for this scan's dictionary only; outside a scan it
-        // lets everything through. Outside a scan the window may be filled
-        // by others, so its words' letters are not known.
-        TScopeGuard endOfScan([this] {
-            if (!DictionariesFixed)
-                m_combiFilter.Clear();
-            m_windowTracked = false;
-        });
-        if (m_scanCombi && !(DictionariesFixed && m_combiFilter.Built()))
-            m_combiFilter.Build(m_combi);
+        // The window's screening holds for this scan's dictionary only.
+        TScopeGuard window([this] { m_combiWindow.BeginScan(m_scanCombi, DictionariesFixed); },
+            [this] { m_combiWindow.EndScan(DictionariesFixed); });
         m_separator.assign(1, ' ');
         m_lineIndex = -1;
         // An in-memory text (the command-line tool's) hands its lines over
@@ -342,6 +331,16 @@ void TYoficator::ScanLine(int line, int startColumn)
     }
 }
 
+void TYoficator::TWindowWords::DecideWord(int position, std::string_view word, unsigned letters)
+{
+    m_engine.Consider(position, word, letters);
+}
+
+bool TYoficator::TWindowWords::Stopped() const
+{
+    return m_engine.m_aborted;
+}
+
 // The end of the text in combination mode: the end entry carries the text after
 // the last word, and the words still waiting in the window are decided.
 void TYoficator::FinishWindow()
@@ -350,15 +349,7 @@ void TYoficator::FinishWindow()
         TakeWord(0, 0, {}, m_separator); // collapsed as it was collected
     if (m_aborted)
         return;
-    if (m_window.Words.Count() == m_limits.BufferCapacity())
-        m_window.DropOldest(); // decided when the window filled
-    const int waiting = m_window.Words.Count();
-    for (int k = 0; k < waiting; ++k) {
-        DecideOldest();
-        if (m_aborted)
-            return;
-        m_window.DropOldest();
-    }
+    m_combiWindow.DecideRest(m_windowWords);
 }
 
 void TYoficator::TakeWord(int line, int endColumn, std::string_view word, std::string_view separator)
@@ -377,10 +368,7 @@ void TYoficator::TakeWord(int line, int endColumn, std::string_view word, std::s
 void TYoficator::TakeWindowWord(
     int position, std::string_view word, std::string_view separator, unsigned letters)
 {
-    m_window.Push(position, word, separator);
-    m_windowLetters = (m_windowLetters << 2) | letters;
-    if (m_window.Words.Count() == m_limits.BufferCapacity())
-        DecideOldest();
+    m_combiWindow.Push(position, word, separator, letters, m_windowWords);
     if (!m_aborted)
         m_aborted = m_ui.IsEscPressed();
 }
@@ -416,10 +404,9 @@ void TYoficator::Consider(int position, std::string_view word, unsigned letters)
     } else if (!Decide(position, word, hasDotted)) {
         return;
     }
-    if (!m_pendingCombiText.empty()) {
-        // Cleared before the write, so that a failing log does not log it again later.
-        const std::string text = std::move(m_pendingCombiText);
-        m_pendingCombiText.clear();
+    if (m_combiWindow.HasMatchedText()) {
+        // Taken before the write, so that a failing log does not log it again later.
+        const std::string text = m_combiWindow.TakeMatchedText();
         if (!m_combiLogPath.empty())
             AppendCombiLog(text);
     }
@@ -447,6 +434,18 @@ private:
     int m_length;
 };
 
+TAnswer TYoficator::AskAboutWord(int position, int length, TQuestion& question)
+{
+    m_combiWindow.BuildPendingCandidates(); // the asker may show them
+    question.UndoEnabled = m_undo.UndoAvailable();
+    question.UndoCaption = UndoCaption();
+    const TAnswer answer = m_wordAsker.Ask(position, length, question, LinesBelow, ContextAddLetters);
+    // The user may have changed an option while the question waited.
+    RefreshOptions();
+    m_asked = true;
+    return answer;
+}
+
 // The decision for a word known to hold е or ё, and what it settles.
 bool TYoficator::Decide(int position, std::string_view word, bool hasDotted)
 {
@@ -455,8 +454,8 @@ bool TYoficator::Decide(int position, std::string_view word, bool hasDotted)
     if (!m_options.FastScroll)
         ShowPosition(m_doc, position);
     TWordCase c = m_decider.LookUp(word, hasDotted);
-    c.Combination = ChoiceOfStored(m_combiState);
-    c.CombinationEntry = m_combiStateEntry;
+    c.Combination = ChoiceOfStored(m_combiWindow.Verdict());
+    c.CombinationEntry = m_combiWindow.VerdictEntry();
     TPassQuestions questions(*this, position, static_cast<int>(word.size()));
     TWordDecision d = m_decider.Decide(m_options, m_collecting, c, questions);
     if (m_observer != nullptr)

@@ -362,14 +362,6 @@ TContextVerdict TContextJudge::JudgeAll(const TJudgeInput& in)
           })));
 
     const TWordTags* next = Adjacent(in, true, 0);
-    // A preposition, conjunction or particle after the word belongs to what
-    // follows (всё в порядке, все из списка): it tells nothing.
-    if (next != nullptr
-        && AnyOfAll(*next, [](TTagMask t) { return (t & Tags(G::Prep, G::Conj, G::Prcl, G::Intj)) != 0; }))
-        next = nullptr;
-    // всё более, все более поздние: a comparative leaves both open.
-    if (next != nullptr && AnyOfAll(*next, [](TTagMask t) { return (t & Tag(G::Comp)) != 0; }))
-        return CannotTell(family);
     if (next != nullptr) {
         // всё это, всё то (but все это знают: a plural verb after).
         if (Is(nextWord, w.Eto) || Is(nextWord, w.To)) {
@@ -381,6 +373,16 @@ TContextVerdict TContextJudge::JudgeAll(const TJudgeInput& in)
                 return Verdict(TAnswer::Dotted, family, "ср. р. ед. ч. после:", nextWord);
             return CannotTell(family);
         }
+    }
+    // A preposition, conjunction or particle after the word belongs to what
+    // follows (всё в порядке, все из списка): it tells nothing.
+    if (next != nullptr
+        && AnyOfAll(*next, [](TTagMask t) { return (t & Tags(G::Prep, G::Conj, G::Prcl, G::Intj)) != 0; }))
+        next = nullptr;
+    // всё более, все более поздние: a comparative leaves both open.
+    if (next != nullptr && AnyOfAll(*next, [](TTagMask t) { return (t & Tag(G::Comp)) != 0; }))
+        return CannotTell(family);
+    if (next != nullptr) {
         const auto nominal = [](TTagMask t) {
             return (t & (Tags(G::Noun, G::Numr) | Adjectival)) != 0 && (t & Tags(G::Nomn, G::Accs)) != 0;
         };
@@ -466,8 +468,11 @@ TContextVerdict TContextJudge::JudgePrepositional(const TJudgeInput& in)
         const TTagMask cases = PrepositionCases(word);
         if (cases == 0)
             continue;
-        if (i > 0 || (cases & loct) == 0)
+        if (i > 0)
             return CannotTell(family);
+        // с чем, за чем, под чем: the preposition takes no prepositional case.
+        if ((cases & loct) == 0)
+            return Verdict(TAnswer::Plain, family, "предлог без предложного падежа:", word);
         // не о чем, не в чем: the stressed не keeps е.
         if (in.Before.size() > 1 && Is(in.Before[1].Word, Words().Ne) && GapIsBlank(in.Before[1].Gap))
             return CannotTell(family);
@@ -533,8 +538,8 @@ TContextVerdict TContextJudge::JudgeVerb(const TJudgeInput& in)
             return AnyReading(
                 m_word, otherMask, [a](TTagMask n) { return (n & Tag(G::Noun)) != 0 && Agree(a, n); });
         });
-        const bool alsoVerb = AnyOfAll(*prev, [](TTagMask x) { return (x & (Tags(G::Noun, G::Npro))) != 0; });
-        if (agrees && !alsoVerb)
+        const bool pronoun = AnyOfAll(*prev, [](TTagMask x) { return (x & Tag(G::Npro)) != 0; });
+        if (agrees && !pronoun)
             return Verdict(other, family, "согласованное прилагательное перед:", prevWord);
     }
     return CannotTell(family);
@@ -576,7 +581,7 @@ TContextVerdict TContextJudge::JudgeNounCase(const TJudgeInput& in)
         return CannotTell(family);
     }
     // An adjective or pronoun beside it that agrees with one spelling only.
-    if (AnyOfAll(*prev, [](TTagMask t) { return (t & Tags(G::Noun, G::Npro, G::Verb)) != 0; }))
+    if (AnyOfAll(*prev, [](TTagMask t) { return (t & Tags(G::Noun, G::Verb)) != 0; }))
         return CannotTell(family);
     bool plain = false, dotted = false;
     for (const TTagReading& r : prev->Readings) {

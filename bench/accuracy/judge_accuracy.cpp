@@ -40,21 +40,7 @@ struct TCount
 
 const char* FamilyName(TJudgeFamily f)
 {
-    switch (f) {
-    case TJudgeFamily::None:
-        return "other";
-    case TJudgeFamily::All:
-        return "all";
-    case TJudgeFamily::Prepositional:
-        return "prepositional";
-    case TJudgeFamily::Verb:
-        return "verb";
-    case TJudgeFamily::NounCase:
-        return "noun-case";
-    case TJudgeFamily::Rare:
-        return "rare";
-    }
-    return "?";
+    return JudgeFamilyName(f).data(); // the names are literals
 }
 
 struct TToken

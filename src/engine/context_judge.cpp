@@ -296,6 +296,25 @@ TJudgeFamily TContextJudge::FamilyOf(std::string_view word, std::string_view dot
     return TJudgeFamily::None;
 }
 
+std::string_view JudgeFamilyName(TJudgeFamily family)
+{
+    switch (family) {
+    case TJudgeFamily::None:
+        return "other";
+    case TJudgeFamily::All:
+        return "all";
+    case TJudgeFamily::Prepositional:
+        return "prepositional";
+    case TJudgeFamily::Verb:
+        return "verb";
+    case TJudgeFamily::NounCase:
+        return "noun-case";
+    case TJudgeFamily::Rare:
+        return "rare";
+    }
+    return "other";
+}
+
 TContextVerdict TContextJudge::Judge(const TJudgeInput& in)
 {
     for (auto& side : m_looked) {

@@ -56,6 +56,10 @@ enum class TJudgeFamily : std::uint8_t {
     Rare, // the ё form is listed as rare
 };
 
+// The family's short name for reports: "all", "prepositional", "verb",
+// "noun-case", "rare"; "other" for None.
+std::string_view JudgeFamilyName(TJudgeFamily family);
+
 // The judge's answer about one word: Plain (е), Dotted (ё) or None (it cannot
 // tell), with the evidence (CP1251: the rule and the word that decided, e.g.
 // "глагол ед. ч. ср. р. после: стало"), empty when it cannot tell.

@@ -81,7 +81,7 @@ public:
     TDic& Dic() { return m_dic; }
     TCombiWordsDic& CombiDic() { return m_combiDic; }
     // The context judge with "Решать по контексту" on (read at first use), else null.
-    TContextJudge* ContextJudge() { return m_context.JudgeFor(*m_ui); }
+    TContextJudge* ContextJudge();
     TYoficator& Engine() const { return *m_engine; }
     TWordBuffer& WordWindow() { return m_wordWindow; }
     const TBufferLimits& Limits() const { return m_limits; }

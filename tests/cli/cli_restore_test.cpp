@@ -363,5 +363,30 @@ TEST(CliRestore, DamagedTagDictionaryStopsThePassOnlyWithContextOn)
     EXPECT_EQ(run.Out, "Вот это все.\n");
 }
 
+TEST(CliRestore, ContextOffGivesTodaysOutputReportAndProposedAnswers)
+{
+    // A sample of the technical guides with its ё taken out, and what the
+    // program wrote for it before it could decide by context.
+    const std::string data = std::string(TILDO_TEST_DATA_DIR) + "/context_off_sample";
+    TTempDir dir;
+    const std::string report = dir.Path() + "/r.json";
+    TCliRun run = RunCli({ "--off", "Context", "--unanswered", "keep", "--report", report, data + ".txt" });
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(run.Out, ReadFile(data + ".keep.txt"));
+    std::string json = ReadFile(report);
+    const auto seconds = json.find("  \"seconds\"");
+    ASSERT_NE(seconds, std::string::npos);
+    json.erase(seconds, json.find('\n', seconds) + 1 - seconds);
+    EXPECT_EQ(json, ReadFile(data + ".report.json"));
+    run = RunCli({ "--off", "Context", "--on", "NoVarOnly", data + ".txt" });
+    EXPECT_EQ(run.Out, ReadFile(data + ".novar.txt"));
+    // On, the same text gets fewer questions.
+    run = RunCli({ "--unanswered", "keep", "--report", report, data + ".txt" });
+    const auto on = nlohmann::json::parse(ReadFile(report));
+    EXPECT_LT(
+        on["questions"].size(), nlohmann::json::parse(ReadFile(data + ".report.json"))["questions"].size());
+    EXPECT_GT(on["ContextDecisionCount"].get<int>(), 0);
+}
+
 } // namespace
 } // namespace tildo::test

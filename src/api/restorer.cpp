@@ -24,6 +24,7 @@ TPassCommandOptions CommandOptions(const TRestorerOptions& o)
     c.Combinations = o.Combinations;
     c.On = o.On;
     c.Off = o.Off;
+    c.ContextDataDirectory = o.DataDirectory;
     return c;
 }
 
@@ -48,6 +49,10 @@ struct TRestorerPass
         Engine = std::make_unique<TYoficator>(
             Doc, Ui, Asker, d.Dic, d.Combi, DicState, CombiState, Window, d.Limits);
         Engine->DictionariesFixed = true;
+        if (d.Context) {
+            Judge = std::make_unique<TContextJudge>(d.Tags, d.Rare);
+            Engine->SetContextJudge(Judge.get());
+        }
     }
 
     // Restores doc in place; questions (if asked for) get the pass's questions.
@@ -71,6 +76,7 @@ struct TRestorerPass
     TWordBuffer Window;
     MemoryDocument Doc;
     TCliAsker Asker;
+    std::unique_ptr<TContextJudge> Judge;
     std::unique_ptr<TYoficator> Engine;
 };
 

@@ -137,6 +137,7 @@ const std::vector<TPassOptionName>& PassOptionNames()
         { "ProposeLast", TCommand::ProposeLast1 },
         { "FBFormat", TCommand::FBFormat1 },
         { "CombiWords", TCommand::CombiWords1 },
+        { "Context", TCommand::Context1 },
     };
     return names;
 }
@@ -194,6 +195,35 @@ void LoadCombinations(
     CheckOrder(ui, before, "Порядок слов в СС нарушен", "словарь словосочетаний", path, acceptDamaged);
 }
 
+bool ContextWanted(const std::vector<std::string>& on, const std::vector<std::string>& off)
+{
+    if (std::find(off.begin(), off.end(), "Context") != off.end())
+        return false;
+    for (const TOptionKey& key : OptionKeys()) {
+        if (key.Command == TCommand::Context1)
+            return key.Default || std::find(on.begin(), on.end(), "Context") != on.end();
+    }
+    return false;
+}
+
+void LoadContextData(
+    TTagDictionary& tags, TRareYoList& rare, TCliUserInterface& ui, const std::string& directory)
+{
+    const auto file = [&directory](const std::string& name) {
+        return directory.empty() ? DefaultDataFile(name) : directory + "/" + name;
+    };
+    const auto load = [&ui](auto& data, const std::string& path) {
+        const std::size_t before = ui.Errors().size();
+        if (data.Load(path, ui))
+            return;
+        const std::string message = ui.Errors().size() > before ? Cp1251ToUtf8(ui.Errors().back())
+                                                                : "файл \"" + path + "\" не прочитан";
+        throw ECliError(ExitInputOutput, message);
+    };
+    load(tags, file("tags.dat"));
+    load(rare, file("rare_yo.dat"));
+}
+
 TEncodingChoice ParseEncodingChoice(std::string_view name)
 {
     std::string lower(name);
@@ -239,6 +269,10 @@ TPassSession::TPassSession(const TPassCommandOptions& options)
         options.AcceptDamagedDictionary);
     if (combinations)
         LoadCombinations(Combi, Ui, combiPath, options.AcceptDamagedDictionary);
+    if (Ui.IsCommandChecked("Context1")) {
+        LoadContextData(Tags, Rare, Ui, options.ContextDataDirectory);
+        Judge = std::make_unique<TContextJudge>(Tags, Rare);
+    }
     Input = ReadInputText(options.File, encoding, options.Format);
     SetPassOptions(Ui, options.On, options.Off, Input.Format == TTextFormat::FictionBook, combinations);
 }

@@ -5,8 +5,12 @@
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
 #include "dict/my_lists.h"
+#include "dict/rare_yo_list.h"
+#include "dict/tag_dictionary.h"
+#include "engine/context_judge.h"
 #include "formats/plain_text_format.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +63,15 @@ void LoadMainDictionary(
 void LoadCombinations(
     TCombiWordsDic& combi, TCliUserInterface& ui, const std::string& path, bool acceptDamaged = false);
 
+// Whether "Решать по контексту" is on after --on and --off (on unless turned
+// off: off is applied last, as SetPassOptions does).
+bool ContextWanted(const std::vector<std::string>& on, const std::vector<std::string>& off);
+// Loads the tag dictionary (tags.dat) and the rare-ё list (rare_yo.dat) the
+// context judge reads, from the data directory. A missing or damaged file
+// throws ECliError (exit 3) with the loader's message, which names the file.
+void LoadContextData(
+    TTagDictionary& tags, TRareYoList& rare, TCliUserInterface& ui, const std::string& directory = {});
+
 // "auto", "utf-8" or "cp1251" (a few spellings); anything else throws ECliError (exit 2).
 TEncodingChoice ParseEncodingChoice(std::string_view name);
 
@@ -80,6 +93,10 @@ public:
     TCombiWordsDic Combi { Limits };
     TWordBuffer Window { Limits };
     TInputText Input;
+    // Loaded only with "Решать по контексту" on; Judge is null while it is off.
+    TTagDictionary Tags;
+    TRareYoList Rare;
+    std::unique_ptr<TContextJudge> Judge;
 };
 
 } // namespace tildo

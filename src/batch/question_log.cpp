@@ -122,6 +122,9 @@ TAnswer TCliAsker::Ask(const TQuestion& question)
     record.Dotted = question.DottedForm;
     record.DefaultDotted = question.DefaultDotted;
     record.Caption = question.Caption;
+    record.ContextAnswer = question.ContextAnswer;
+    record.ContextEvidence = question.ContextEvidence;
+    record.ContextFamily = question.ContextFamily;
 
     TAnswer code = TAnswer::Cancel;
     if (m_next < m_scripted.size()) {
@@ -143,6 +146,25 @@ TAnswer TCliAsker::Ask(const TQuestion& question)
     else if (m_keepRecords)
         m_records.push_back(std::move(record));
     return code;
+}
+
+void TCliAsker::DecidedByContext(const TContextDecision& decision)
+{
+    if (!m_contextSink && (!m_keepRecords || m_sink))
+        return;
+    TContextRecord record;
+    const int start = m_doc.SelStart();
+    const int line = m_doc.LineOf(start);
+    record.Line = line + 1;
+    record.Column = start - m_doc.LineStart(line) + 1;
+    record.Result = decision.Result;
+    record.Answer = decision.Answer;
+    record.Evidence = decision.Evidence;
+    record.Family = decision.Family;
+    if (m_contextSink)
+        m_contextSink(record);
+    else
+        m_contextRecords.push_back(std::move(record));
 }
 
 } // namespace tildo

@@ -41,6 +41,20 @@ struct TQuestionRecord
     bool DefaultDotted = false;
     std::string Caption;
     std::string Answer; // "1", "0", "A1", "A0", "U", "C" or "keep"
+    TAnswer ContextAnswer = TAnswer::None; // the context judge's answer (None: not asked or no answer)
+    std::string ContextEvidence;
+    std::string ContextFamily;
+};
+
+// A word the context judge decided without a question. Texts are CP1251.
+struct TContextRecord
+{
+    int Line = 0; // from 1
+    int Column = 0; // from 1, in characters
+    std::string Result; // the word as written after the decision
+    TAnswer Answer = TAnswer::None; // Plain or Dotted
+    std::string Evidence;
+    std::string Family;
 };
 
 // A person asked a question at a line and a column (from 1) of the text, as
@@ -58,13 +72,24 @@ public:
         TPersonAsk person = {});
 
     TAnswer Ask(const TQuestion& question) override;
+    void DecidedByContext(const TContextDecision& decision) override;
 
     const std::vector<TQuestionRecord>& Records() const { return m_records; }
+    // The words decided by context, kept like the questions (only for a report).
+    const std::vector<TContextRecord>& ContextRecords() const { return m_contextRecords; }
     // Hands each record to sink as it is made instead of keeping it.
     void SendRecordsTo(std::function<void(const TQuestionRecord&)> sink) { m_sink = std::move(sink); }
+    void SendContextRecordsTo(std::function<void(const TContextRecord&)> sink)
+    {
+        m_contextSink = std::move(sink);
+    }
     // Records are kept only for a report: a long text asks millions of questions.
     void KeepRecords(bool keep) { m_keepRecords = keep; }
-    void ClearRecords() { m_records.clear(); }
+    void ClearRecords()
+    {
+        m_records.clear();
+        m_contextRecords.clear();
+    }
     // True once a question was answered with cancel.
     bool Cancelled() const { return m_cancelled; }
 
@@ -75,7 +100,9 @@ private:
     TUnanswered m_unanswered;
     TPersonAsk m_person;
     std::vector<TQuestionRecord> m_records;
+    std::vector<TContextRecord> m_contextRecords;
     std::function<void(const TQuestionRecord&)> m_sink;
+    std::function<void(const TContextRecord&)> m_contextSink;
     bool m_keepRecords = true;
     bool m_cancelled = false;
 };

@@ -39,6 +39,9 @@ TSharedDictionaries::TSharedDictionaries(const TPassCommandOptions& options)
         options.AcceptDamagedDictionary);
     if (Combinations)
         LoadCombinations(Combi, Ui, combinations, options.AcceptDamagedDictionary);
+    Context = ContextWanted(options.On, options.Off);
+    if (Context)
+        LoadContextData(Tags, Rare, Ui, options.ContextDataDirectory);
 }
 
 // Everything one pass over one text owns: the option marks, the state it
@@ -56,12 +59,18 @@ struct TRestoreJob::TPass
             // Written out as they come: a long text asks millions of questions.
             Report = std::make_shared<TRunReportSpool>();
             Asker.SendRecordsTo([report = Report.get()](const TQuestionRecord& q) { report->Add(q); });
+            Asker.SendContextRecordsTo(
+                [report = Report.get()](const TContextRecord& decision) { report->AddContext(decision); });
         }
         DicState.Reset(d.Dic.FormCount(), d.Dic.RuleCount());
         CombiState.Reset(d.Combi.Count());
         Engine = std::make_unique<TYoficator>(
             doc, Ui, Asker, d.Dic, d.Combi, DicState, CombiState, Window, d.Limits);
         Engine->DictionariesFixed = true;
+        if (d.Context) {
+            Judge = std::make_unique<TContextJudge>(d.Tags, d.Rare);
+            Engine->SetContextJudge(Judge.get());
+        }
     }
     void Run(TTextOutcome& outcome)
     {
@@ -82,6 +91,7 @@ struct TRestoreJob::TPass
     TCombiRunState CombiState;
     TWordBuffer Window;
     TCliAsker Asker;
+    std::unique_ptr<TContextJudge> Judge;
     std::unique_ptr<TYoficator> Engine;
     std::shared_ptr<TRunReportSpool> Report;
 };

@@ -9,6 +9,8 @@
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
 #include "dict/my_lists.h"
+#include "dict/rare_yo_list.h"
+#include "dict/tag_dictionary.h"
 #include "engine/run_counters.h"
 
 #include <memory>
@@ -33,6 +35,10 @@ struct TSharedDictionaries
     TDic Dic;
     TCombiWordsDic Combi { Limits };
     bool Combinations = false;
+    // Loaded only with "Решать по контексту" on; each pass has a judge of its own.
+    bool Context = false;
+    TTagDictionary Tags;
+    TRareYoList Rare;
 };
 
 // What one text's pass gave.

@@ -13,6 +13,7 @@ struct TPassCommandOptions
     // Empty: the shipped combi.dat when neither -d nor NoCombi is given, else none.
     std::string Combinations;
     bool NoCombi = false;
+    std::string ContextDataDirectory; // of tags.dat and rare_yo.dat; empty: the program's data directory
     std::vector<std::string> On;
     std::vector<std::string> Off;
     std::string Encoding = "auto";

@@ -26,6 +26,26 @@ std::string Dump(const TJson& json, int indent)
     return json.dump(indent, ' ', false, TJson::error_handler_t::replace);
 }
 
+std::string Indented(const std::string& flat)
+{
+    std::string out = "    ";
+    for (const char c : flat) {
+        out += c;
+        if (c == '\n')
+            out += "    ";
+    }
+    return out;
+}
+
+TJson ContextJson(TAnswer answer, const std::string& family, const std::string& evidence)
+{
+    TJson context;
+    context["answer"] = answer == TAnswer::Dotted ? "ё" : "е";
+    context["family"] = family;
+    context["evidence"] = Cp1251ToUtf8(evidence);
+    return context;
+}
+
 // One question as it stands in the report's list: indented by two levels.
 std::string QuestionJson(const TQuestionRecord& q)
 {
@@ -38,14 +58,11 @@ std::string QuestionJson(const TQuestionRecord& q)
     item["default"] = q.DefaultDotted ? "ё" : "е";
     item["caption"] = Cp1251ToUtf8(q.Caption);
     item["answer"] = q.Answer;
-    const std::string flat = Dump(item, 2);
-    std::string out = "    ";
-    for (const char c : flat) {
-        out += c;
-        if (c == '\n')
-            out += "    ";
-    }
-    return out;
+    if (q.ContextAnswer != TAnswer::None)
+        item["context"] = ContextJson(q.ContextAnswer, q.ContextFamily, q.ContextEvidence);
+    else if (!q.ContextFamily.empty())
+        item["context"] = { { "family", q.ContextFamily } }; // asked, and it could not tell
+    return Indented(Dump(item, 2));
 }
 
 // The report up to its list of questions, with the list opened ("[") when
@@ -58,6 +75,8 @@ std::string ReportHead(const TRunCounters& counters, double seconds, bool questi
     report["AskedDottedCount"] = counters.AskedDottedCount;
     report["AskedPlainCount"] = counters.AskedPlainCount;
     report["CombiDecisionCount"] = counters.CombiDecisionCount;
+    if (counters.ContextDecisionCount > 0)
+        report["ContextDecisionCount"] = counters.ContextDecisionCount;
     report["seconds"] = seconds;
     report["questions"] = TJson::array();
     std::string text = Dump(report, 2) + "\n";
@@ -68,19 +87,50 @@ std::string ReportHead(const TRunCounters& counters, double seconds, bool questi
 
 constexpr const char* ReportTail = "\n  ]\n}\n";
 
+// One word decided by context, added to the items of the "context" list.
+void AddContextItem(std::string& items, const TContextRecord& d)
+{
+    TJson item;
+    item["line"] = d.Line;
+    item["column"] = d.Column;
+    item["word"] = Cp1251ToUtf8(d.Result);
+    const TJson context = ContextJson(d.Answer, d.Family, d.Evidence);
+    item["answer"] = context["answer"];
+    item["family"] = context["family"];
+    item["evidence"] = context["evidence"];
+    items += items.empty() ? "\n" : ",\n";
+    items += Indented(Dump(item, 2));
+}
+
+// A whole report (which ends with "}") with the list of context decisions
+// after its list of questions.
+std::string WithContextList(std::string report, const std::string& items)
+{
+    report.resize(report.rfind('}'));
+    while (!report.empty() && report.back() == '\n')
+        report.pop_back();
+    return report + ",\n  \"context\": [" + items + ReportTail;
+}
+
 } // namespace
 
-std::string RunReportJson(
-    const TRunCounters& counters, double seconds, const std::vector<TQuestionRecord>& questions)
+std::string RunReportJson(const TRunCounters& counters, double seconds,
+    const std::vector<TQuestionRecord>& questions, const std::vector<TContextRecord>& decisions)
 {
     std::string text = ReportHead(counters, seconds, !questions.empty());
-    if (questions.empty())
-        return text;
-    for (std::size_t i = 0; i < questions.size(); ++i) {
-        text += i == 0 ? "\n" : ",\n";
-        text += QuestionJson(questions[i]);
+    if (!questions.empty()) {
+        for (std::size_t i = 0; i < questions.size(); ++i) {
+            text += i == 0 ? "\n" : ",\n";
+            text += QuestionJson(questions[i]);
+        }
+        text += ReportTail;
     }
-    return text + ReportTail;
+    if (decisions.empty())
+        return text;
+    std::string items;
+    for (const TContextRecord& d : decisions)
+        AddContextItem(items, d);
+    return WithContextList(text, items);
 }
 
 TRunReportSpool::TRunReportSpool()
@@ -109,11 +159,20 @@ void TRunReportSpool::Add(const TQuestionRecord& question)
         Flush();
 }
 
+void TRunReportSpool::AddContext(const TContextRecord& decision)
+{
+    AddContextItem(m_contextItems, decision);
+}
+
 void TRunReportSpool::WriteTo(const std::string& path, const TRunCounters& counters, double seconds)
 {
     Flush();
     TTemporaryFile file(path, false);
-    file.Write(ReportHead(counters, seconds, m_any));
+    const std::string head = ReportHead(counters, seconds, m_any);
+    if (m_any || m_contextItems.empty())
+        file.Write(head);
+    else
+        file.Write(WithContextList(head, m_contextItems));
     if (m_any) {
         if (::lseek(m_fd, 0, SEEK_SET) < 0)
             throw EFileError(Scratch, std::strerror(errno));
@@ -128,7 +187,10 @@ void TRunReportSpool::WriteTo(const std::string& path, const TRunCounters& count
                 break;
             file.Write(std::string_view(block.data(), static_cast<std::size_t>(n)));
         }
-        file.Write(ReportTail);
+        if (m_contextItems.empty())
+            file.Write(ReportTail);
+        else
+            file.Write(std::string("\n  ],\n  \"context\": [") + m_contextItems + ReportTail);
     }
     // The permissions of the report it replaces, as WriteFileAtomic keeps them.
     const TFileStamp old = StampOfPath(path);

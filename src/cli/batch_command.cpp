@@ -110,6 +110,7 @@ void Add(TRunCounters& sum, const TRunCounters& c)
     sum.AskedDottedCount += c.AskedDottedCount;
     sum.AskedPlainCount += c.AskedPlainCount;
     sum.CombiDecisionCount += c.CombiDecisionCount;
+    sum.ContextDecisionCount += c.ContextDecisionCount;
 }
 
 int RunSingle(

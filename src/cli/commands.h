@@ -44,6 +44,13 @@ int RunDictSubtract(const TDictOptions& options);
 int RunDictSweep(const TDictOptions& options);
 int RunForms(const TFormsOptions& options);
 
+struct TTagsOptions
+{
+    std::string TagsPath; // empty: tags.dat beside the program or in the data directory
+    std::string Word;
+};
+int RunTags(const TTagsOptions& options);
+
 // The restoration of many texts at once (-j, several files, --jsonl) or of one
 // text streamed; returns the exit code.
 int RunRestoreJobs(

@@ -74,6 +74,7 @@ bool Streams(const TRestoreOptions& o, TUnanswered unanswered, const std::vector
 std::vector<std::pair<int, int>> QuestionPlaces(TPassSession& session)
 {
     TQuestionCollector collector(session.Dic, session.Combi, session.Window, session.Limits);
+    collector.Judge = session.Judge.get();
     std::vector<std::pair<int, int>> places;
     for (const TCollectedQuestion& q : collector.Collect(session.Input.Document, session.Ui)) {
         if (q.Asked())
@@ -109,6 +110,7 @@ int RunRestore(const TRestoreOptions& o)
         decisions.emplace(o.DecisionsPath, doc, asker);
     Asker& passAsker = decisions ? decisions->PassAsker() : asker;
     TYoficator engine(doc, session.Ui, passAsker, session.Dic, session.Combi, session.Window, session.Limits);
+    engine.SetContextJudge(session.Judge.get());
 
     const std::string before = doc.TextRef();
     const auto start = std::chrono::steady_clock::now();
@@ -118,7 +120,8 @@ int RunRestore(const TRestoreOptions& o)
 
     if (!o.ReportPath.empty())
         WriteFileAtomic(o.ReportPath,
-            RunReportJson(engine.Counters(), seconds, decisions ? decisions->Records() : asker.Records()));
+            RunReportJson(engine.Counters(), seconds, decisions ? decisions->Records() : asker.Records(),
+                asker.ContextRecords()));
     if (!o.Check)
         WriteResult(
             input, input.Encode(), TOutputTarget { o.OutputPath, o.InPlace, o.BackupSuffix, o.Force });

@@ -101,6 +101,7 @@ int RunReview(const TPassCommandOptions& options)
     TPassSession session(options);
     const MemoryDocument& doc = session.Input.Document;
     TQuestionCollector collector(session.Dic, session.Combi, session.Window, session.Limits);
+    collector.Judge = session.Judge.get();
     const std::vector<TCollectedQuestion> questions = collector.Collect(doc, session.Ui);
     const std::vector<TCollectedQuestion> mixed = FindMixedSpellings(doc);
     WriteStandardOutput(ReviewListing(questions, mixed, ColourTerminal(STDOUT_FILENO)));

@@ -9,6 +9,7 @@
 #include "text/letters.h"
 #include "text/memory_document.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -427,6 +428,10 @@ public:
     {
         return m_engine.AskAboutWord(m_position, m_length, question);
     }
+    TContextVerdict JudgeContext(std::string_view word, std::string_view dotted) override
+    {
+        return m_engine.JudgeAt(m_position, word, dotted);
+    }
 
 private:
     TYoficator& m_engine;
@@ -446,6 +451,91 @@ TAnswer TYoficator::AskAboutWord(int position, int length, TQuestion& question)
     return answer;
 }
 
+namespace {
+
+// A line is blank when it holds nothing at all: a paragraph bound.
+bool BlankLine(const TextDocument& doc, int line)
+{
+    if (line < 0 || line >= doc.LineCount())
+        return true;
+    const int end = line + 1 < doc.LineCount() ? doc.LineStart(line + 1) - 1 : doc.Length();
+    return end <= doc.LineStart(line);
+}
+
+bool AnyLetter(std::string_view text)
+{
+    for (const char c : text) {
+        if (IsRussianLetter(c))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TContextVerdict TYoficator::JudgeAt(int position, std::string_view word, std::string_view dotted)
+{
+    if (m_judge == nullptr)
+        return {};
+    // Only a stretch of the line on either side is read, so that a text held
+    // in one huge line costs no more than any other; a word cut by the
+    // stretch's edge is not taken.
+    constexpr int Stretch = 160;
+    const int line = m_doc.LineOf(position);
+    const int lineStart = m_doc.LineStart(line);
+    const int column = position - lineStart;
+    const int lineEnd = line + 1 < m_doc.LineCount() ? m_doc.LineStart(line + 1) - 1 : m_doc.Length();
+    const int from = std::max(column - Stretch, 0);
+    const int wordEnd = column + static_cast<int>(word.size());
+    const int afterLength = std::min(Stretch, lineEnd - lineStart - wordEnd);
+    m_judgeBefore = m_doc.LineSlice(line, from, column - from);
+    m_judgeAfter = afterLength > 0 ? m_doc.LineSlice(line, wordEnd, afterLength) : std::string();
+
+    TJudgeInput in;
+    in.Word = word;
+    in.Dotted = dotted;
+    std::size_t count = 0;
+    // Before: the gap towards the judged word, then the word.
+    const std::string_view before(m_judgeBefore);
+    std::size_t end = before.size();
+    while (count < TJudgeInput::Reach) {
+        std::size_t gapStart = end;
+        while (gapStart > 0 && !IsRussianLetter(before[gapStart - 1]))
+            --gapStart;
+        std::size_t wordStart = gapStart;
+        while (wordStart > 0 && IsRussianLetter(before[wordStart - 1]))
+            --wordStart;
+        if (wordStart == gapStart || (wordStart == 0 && from > 0))
+            break;
+        m_judgeNeighbours[0][count++]
+            = { before.substr(wordStart, gapStart - wordStart), before.substr(gapStart, end - gapStart) };
+        end = wordStart;
+    }
+    in.Before = std::span<const TJudgeNeighbour>(m_judgeNeighbours[0], count);
+    in.TextStartsBefore = from == 0 && !AnyLetter(before.substr(0, end)) && BlankLine(m_doc, line - 1);
+    // After: the gap from the judged word's side, then the word.
+    const std::string_view after(m_judgeAfter);
+    const bool afterCut = wordEnd + afterLength < lineEnd - lineStart;
+    count = 0;
+    std::size_t start = 0;
+    while (count < TJudgeInput::Reach) {
+        std::size_t wordStart = start;
+        while (wordStart < after.size() && !IsRussianLetter(after[wordStart]))
+            ++wordStart;
+        std::size_t wordEndAt = wordStart;
+        while (wordEndAt < after.size() && IsRussianLetter(after[wordEndAt]))
+            ++wordEndAt;
+        if (wordEndAt == wordStart || (wordEndAt == after.size() && afterCut))
+            break;
+        m_judgeNeighbours[1][count++]
+            = { after.substr(wordStart, wordEndAt - wordStart), after.substr(start, wordStart - start) };
+        start = wordEndAt;
+    }
+    in.After = std::span<const TJudgeNeighbour>(m_judgeNeighbours[1], count);
+    in.TextEndsAfter = !afterCut && !AnyLetter(after.substr(start)) && BlankLine(m_doc, line + 1);
+    return m_judge->Judge(in);
+}
+
 // The decision for a word known to hold е or ё, and what it settles.
 bool TYoficator::Decide(int position, std::string_view word, bool hasDotted)
 {
@@ -462,6 +552,16 @@ bool TYoficator::Decide(int position, std::string_view word, bool hasDotted)
         m_observer->Decided(position, c, d);
     if (d.ByCombination)
         ++m_counters.CombiDecisionCount;
+    if (d.ByContext) {
+        ++m_counters.ContextDecisionCount;
+        TContextDecision decision;
+        decision.Result = d.Result;
+        decision.Answer = d.Context.Answer;
+        decision.Evidence = d.Context.Evidence;
+        decision.Family = JudgeFamilyName(d.Context.Family);
+        m_doc.Select(position, static_cast<int>(word.size()));
+        m_asker.DecidedByContext(decision);
+    }
     m_asked = d.Asked;
     m_undoRequested = d.UndoRequested;
     switch (d.Verdict) {

@@ -71,6 +71,10 @@ public:
         m_script = script;
         m_wordAsker.SetTestScript(script);
     }
+    // The context judge of the "Решать по контексту" option; none by default
+    // (the option then decides nothing). It must outlive the passes.
+    void SetContextJudge(TContextJudge* judge) { m_judge = judge; }
+    TContextJudge* ContextJudge() const { return m_judge; }
     // Told of every decided word; none by default.
     void SetDecisionObserver(TDecisionObserver* observer) { m_observer = observer; }
 
@@ -129,6 +133,9 @@ private:
     bool Decide(int position, std::string_view word, bool hasDotted);
     // Shows the word at position and asks the question about it.
     TAnswer AskAboutWord(int position, int length, TQuestion& question);
+    // The judge's answer about the word at position, from the words around it
+    // in its line.
+    TContextVerdict JudgeAt(int position, std::string_view word, std::string_view dotted);
     void AddToWordPane(const std::string& word);
     void RefreshOptions();
     void WriteBack(int position, std::string_view word, int entry, bool isRule, std::string_view result);
@@ -150,6 +157,7 @@ private:
     TextDocument* m_wordPane = nullptr;
     TTestScript* m_script = nullptr;
     TDecisionObserver* m_observer = nullptr;
+    TContextJudge* m_judge = nullptr;
     std::string m_combiLogPath;
 
     // Pass state.
@@ -181,6 +189,9 @@ private:
     int m_lineIndex = -1;
     int m_lineStart = 0;
     std::string m_separator; // blanks collapsed as it is collected
+    std::string m_judgeBefore; // the text before and after a judged word, in its line
+    std::string m_judgeAfter;
+    TJudgeNeighbour m_judgeNeighbours[2][TJudgeInput::Reach];
 };
 
 // What a pass or a collection run gave, for callers without a window (the

@@ -166,8 +166,6 @@ private:
     std::string m_report;
 
     // Decision state.
-    TCombinationWindow m_combiWindow;
-    TWindowWords m_windowWords { *this };
     TWordDecider m_decider;
     TWordAsker m_wordAsker;
 
@@ -181,6 +179,10 @@ private:
     int m_lineIndex = -1;
     int m_lineStart = 0;
     std::string m_separator; // blanks collapsed as it is collected
+
+    // The combination analysis, and the pass's side of it.
+    TCombinationWindow m_combiWindow;
+    TWindowWords m_windowWords { *this };
 };
 
 // What a pass or a collection run gave, for callers without a window (the

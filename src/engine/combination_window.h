@@ -94,7 +94,6 @@ private:
     const TCombiWordsDic& m_combi;
     TWordBuffer& m_window;
     const TBufferLimits& m_limits;
-    TCombinationFilter m_filter;
     // ELettersOf of the words pushed since the scan began, two bits each, the
     // latest in the lowest bits: the window holds the last pushes.
     std::uint64_t m_windowLetters = 0;
@@ -109,6 +108,7 @@ private:
     std::string m_leadChain;
     std::string m_folded;
     std::string m_scratch;
+    TCombinationFilter m_filter; // last: the members above are the ones every word touches
 };
 
 } // namespace tildo

@@ -142,9 +142,9 @@ TYoficator::TYoficator(TextDocument& doc, UserInterface& ui, Asker& asker, const
     , m_dic(dic)
     , m_dicState(dicState)
     , m_decimalSeparator(LocaleDecimalSeparator())
-    , m_combiWindow(combi, window, limits)
     , m_decider(dic, combi, dicState, combiState, ui)
     , m_wordAsker(doc, asker)
+    , m_combiWindow(combi, window, limits)
 {
     m_runStart = Clock();
 }

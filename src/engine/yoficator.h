@@ -174,8 +174,6 @@ private:
     std::string m_report;
 
     // Decision state.
-    TCombinationWindow m_combiWindow;
-    TWindowWords m_windowWords { *this };
     TWordDecider m_decider;
     TWordAsker m_wordAsker;
 
@@ -192,6 +190,10 @@ private:
     std::string m_judgeBefore; // the text before and after a judged word, in its line
     std::string m_judgeAfter;
     TJudgeNeighbour m_judgeNeighbours[2][TJudgeInput::Reach];
+
+    // The combination analysis, and the pass's side of it.
+    TCombinationWindow m_combiWindow;
+    TWindowWords m_windowWords { *this };
 };
 
 // What a pass or a collection run gave, for callers without a window (the

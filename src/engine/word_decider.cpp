@@ -31,6 +31,49 @@ bool TWordDecider::FindInDictionary(std::string_view folded)
     return found;
 }
 
+bool IsAbbreviationStop(std::string_view after)
+{
+    if (after.size() < 2 || after[0] != '.' || after[1] == '.')
+        return false;
+    std::size_t i = 1;
+    while (i < after.size() && IsBlank(after[i]))
+        ++i;
+    if (i == after.size())
+        return false;
+    const char c = after[i];
+    if (c == ',' || c == ';' || c == ':' || c == ')' || c == ']')
+        return true;
+    // A letter or a digit right after the stop is a file name or a number
+    // (отчет.txt, 1.5), not a sentence that goes on.
+    const bool lower = (IsRussianLetter(c) && !IsRussianCapital(c)) || (c >= 'a' && c <= 'z');
+    return i > 1 && (lower || IsDigit(c));
+}
+
+std::string TextAfterWord(const TextDocument& doc, int position, int length)
+{
+    // The stop, blanks and one character after them: a few bytes, no heap.
+    constexpr int Reach = 8;
+    const int line = doc.LineOf(position);
+    const int start = doc.LineStart(line);
+    if (start < 0 || position < start)
+        return {};
+    return doc.LineSlice(line, position - start + length, Reach);
+}
+
+bool IsDisguisedWord(const TWordCase& word)
+{
+    const std::string_view text = word.Word;
+    if (word.AbbreviationStop && text.size() <= AbbreviationLetters)
+        return true;
+    if (text.size() > 3)
+        return false;
+    for (const char c : text) {
+        if (!IsRussianCapital(c))
+            return false;
+    }
+    return true;
+}
+
 TWordCase TWordDecider::LookUp(std::string_view word, bool hasDotted)
 {
     // A word without ё is its own lookup key.
@@ -76,7 +119,8 @@ TWordDecision TWordDecider::Decide(
     // verdict settles any word the dictionary knows.
     bool variant = false;
     TAnswer answer = TAnswer::Plain;
-    if (word.Kind == TEntryKind::Form && word.Standing != TAnswer::None) {
+    const bool standing = word.Kind == TEntryKind::Form && word.Standing != TAnswer::None;
+    if (standing) {
         answer = word.Standing;
     } else if (word.Kind != TEntryKind::None) {
         variant = word.Variant;
@@ -94,6 +138,10 @@ TWordDecision TWordDecider::Decide(
 
     const std::string_view text = word.Word;
     const bool hasDotted = HasDottedE(text);
+    // A ё that neither the user's standing choice nor the text itself gives
+    // goes into a disguised word only by a question.
+    if (!standing && !variant && answer == TAnswer::Dotted && !hasDotted && IsDisguisedWord(word))
+        variant = true;
     const bool mismatch = hasDotted && !EqualLower(word.Form, text);
     const bool misplaced = mismatch && !word.Form.empty();
     const bool missing = !hasDotted && !variant && answer == TAnswer::Dotted;

@@ -6,8 +6,10 @@
 #include "engine/lookup_cache.h"
 #include "engine/pass_options.h"
 #include "platform/asker.h"
+#include "platform/text_document.h"
 #include "platform/user_interface.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -33,7 +35,30 @@ struct TWordCase
     TAnswer Combination = TAnswer::None; // the word window's verdict: None, Plain or Dotted
     int Entry = -1; // the form's or rule's index, where answers are remembered; -1 none
     int CombinationEntry = -1; // the combination that gave the verdict, whose use is counted
+    // The word is short and the text goes on after a full stop behind it (see
+    // IsAbbreviationStop): the pass sets it for short words with an entry.
+    bool AbbreviationStop = false;
 };
+
+// The longest word that a full stop after it can make an abbreviation (пер.,
+// врем., прим.): abbreviations are cut short, and the few words this short that
+// end a sentence before a lower-case word are not worth a silent ё.
+constexpr std::size_t AbbreviationLetters = 4;
+
+// Whether after, the text right after a word, marks the word as cut short: a
+// full stop (not an ellipsis) after which the sentence goes on — a blank and
+// then a lower-case letter or a digit, or a comma, semicolon, colon or closing
+// bracket («прим. пер.)», «врем. файл»). Where after ends first, nothing is known.
+bool IsAbbreviationStop(std::string_view after);
+
+// Up to a few characters of doc after the word at [position, position + length),
+// on the word's line: what IsAbbreviationStop reads.
+std::string TextAfterWord(const TextDocument& doc, int position, int length);
+
+// A word that may be a ё word in disguise: an abbreviation, or a word of at
+// most three letters all in capitals (ПЕР in a table of commands, an acronym).
+// The dictionary's ё for it is a question at most, never written silently.
+bool IsDisguisedWord(const TWordCase& word);
 
 enum class TVerdict : std::uint8_t {
     Leave, // the word stays as written and counts nowhere

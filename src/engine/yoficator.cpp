@@ -544,6 +544,9 @@ bool TYoficator::Decide(int position, std::string_view word, bool hasDotted)
     if (!m_options.FastScroll)
         ShowPosition(m_doc, position);
     TWordCase c = m_decider.LookUp(word, hasDotted);
+    if (c.Kind != TEntryKind::None && !c.Variant && word.size() <= AbbreviationLetters)
+        c.AbbreviationStop
+            = IsAbbreviationStop(TextAfterWord(m_doc, position, static_cast<int>(word.size())));
     c.Combination = ChoiceOfStored(m_combiWindow.Verdict());
     c.CombinationEntry = m_combiWindow.VerdictEntry();
     TPassQuestions questions(*this, position, static_cast<int>(word.size()));

@@ -4,10 +4,13 @@
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
 #include "dict/my_lists.h"
+#include "engine/yoficator.h"
 #include "platform/file_io.h"
 #include "support/recording_ui.h"
+#include "support/scripted_asker.h"
 #include "text/collation.h"
 #include "text/letters.h"
+#include "text/memory_document.h"
 #include "tools/dic_lines.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +18,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tildo {
@@ -246,6 +250,63 @@ TEST(ShippedMainDictionary, DecidesWordClasses)
         if (!found.Form.empty()) {
             EXPECT_EQ(found.Variant, c.Variant) << c.Text;
         }
+    }
+}
+
+// A text restored with the shipped dictionary alone in the automatic mode
+// (undisputed changes only, no questions), as tildo-cli --on NoVarOnly does.
+std::string RestoredAutomatically(const std::string& utf8)
+{
+    static TDic dic = Shipped().Dic;
+    TRecordingUi ui;
+    ui.Checked["NoVarOnly1"] = true;
+    test::TScriptedAsker asker;
+    TBufferLimits limits;
+    TCombiWordsDic combi(limits);
+    TWordBuffer window(limits);
+    MemoryDocument doc;
+    doc.SetText(W(utf8));
+    TYoficator engine(doc, ui, asker, dic, combi, window, limits);
+    RunPass(engine);
+    EXPECT_TRUE(asker.Questions.empty());
+    return U(doc.Text());
+}
+
+// Words the lexicon lacks and the generator derives from their ё kin, one
+// class a sentence; and the wrong changes the dictionary and the decision
+// avoid.
+TEST(ShippedMainDictionary, RestoresDerivedWordsInSentences)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        // short forms of participles and adjectives
+        { "Порядок обхода неопределен.", "Порядок обхода неопределён." },
+        // adverbs of adjectives, participles and nouns in -ость
+        { "Он потрясенно молчал; значение вычислено приближенно.",
+            "Он потрясённо молчал; значение вычислено приближённо." },
+        // nouns of verbs, which keep the verb's ё
+        { "Перечеркивание и расчесывание.", "Перечёркивание и расчёсывание." },
+        // a prefixed verb the lexicon spells with е, and the passive of a verb
+        { "Метод переопределен, пользователь предупрежден; экзамен пересдается.",
+            "Метод переопределён, пользователь предупреждён; экзамен пересдаётся." },
+        // diminutives and derived nouns
+        { "Колесико мыши", "Колёсико мыши" },
+        // compounds on a known first part
+        { "ресурсоемкий процесс, полумертвый сервер", "ресурсоёмкий процесс, полумёртвый сервер" },
+        // names
+        { "Алешин и Мердок", "Алёшин и Мёрдок" },
+        // nouns without a suffix do not keep their verb's ё
+        { "очерк, проблеск, всплеск", "очерк, проблеск, всплеск" },
+        // both are written, е is the ordinary one
+        { "издалека", "издалека" },
+        // abbreviations and short words in capitals are asked about
+        { "(прим. пер.) Удалите врем. файлы командой ПЕР.",
+            "(прим. пер.) Удалите врем. файлы командой ПЕР." },
+        // a capitalised name whose е spelling is someone else's name, and a
+        // common word at the start of a sentence that is a ё name too
+        { "Мы видели Леву и Киселева. Тема: Артемов.", "Мы видели Леву и Киселева. Тема: Артемов." },
+    };
+    for (const auto& [text, restored] : cases) {
+        EXPECT_EQ(RestoredAutomatically(text), restored);
     }
 }
 

@@ -15,6 +15,13 @@ test run needs neither the network nor the generator.
      neuter, a short form in -ен generated for a -ный adjective, a rare
      genitive plural in -ей) and the forms fixed in overrides.txt, each with
      its reason there.
+  3. Every fixed entry that the lexicon lacks with ё is made of a ё entry by
+     one of the generator's steps (не or a first element before it, a short
+     form, an adverb, a verbal noun, the passive in -ся, a diminutive) or is
+     added by overrides.txt; and its е spelling, where the lexicon has it, is
+     only the word itself as that step makes it (a short form is a short
+     form, a compound's lemma begins with its first element): a derived word
+     never stands for another word silently.
 """
 import os
 import sys
@@ -59,6 +66,47 @@ def overridden_fixed():
     return forms
 
 
+def overridden_added():
+    return {form.lower() for action, form in gen.read_overrides(gen.OVERRIDES) if action in ("add", "add?")}
+
+
+NOUN_CASES = ("е", "я", "ю", "ем", "и", "й", "ям", "ями", "ях")
+
+
+def derivations(form, lower):
+    """How a fixed form the lexicon lacks is made of the dictionary's ё
+    entries (lower: their forms in lower case): (step, base, what a reading of
+    its е spelling may be), one for each way that fits."""
+    found = []
+    for cut in range(2, len(form) - 1):
+        first, rest = form[:cut], form[cut:]
+        if rest in lower and (first in ("не", gen.HALF) or first in gen.REDO_PREFIXES or first.endswith("о")):
+            found.append(("first element", rest, lambda l, g, first=first: gen.fold(l).startswith(gen.fold(first))))
+    if form.endswith("ся") and form[:-2] in lower:
+        found.append(("passive", form[:-2], lambda l, g: False))
+    if form.endswith("ён") and form[:-2] + "ённый" in lower:
+        found.append(("short form", form[:-2] + "ённый", lambda l, g: bool({"PRTS", "ADJS"} & g)))
+    if form.endswith("ённо") and (form[:-4] + "ённый" in lower or form[:-4] + "ённость" in lower):
+        found.append(("adverb", form[:-4] + "ённый", lambda l, g: bool({"ADVB", "ADJS"} & g)))
+    for case in NOUN_CASES:
+        stem = form[: -len("ни" + case)]
+        if form.endswith("ни" + case) and (stem + "ть" in lower or stem + "ться" in lower):
+            found.append(("verbal noun", stem + "ть", lambda l, g: "NOUN" in g and l.endswith("ние")))
+    for suffix in ("ик", "ышк", "ышек"):
+        at = form.find(suffix, 2)
+        if at > 0 and any(form[:at] + end in lower for end in ("а", "я")):
+            found.append(("diminutive", form[:at], lambda l, g: "NOUN" in g))
+    return found
+
+
+def young_or_agent(form, other):
+    """A noun the lexicon spells with е in -енок (the young of an animal) or
+    -ер whose ё form is made by the generator's diminutive step."""
+    return any("NOUN" in g and gen.fold(l).endswith(("енок", "ер")) for l, g in other) and (
+        "ёнок" in form or "ёнк" in form or "ёр" in form
+    )
+
+
 def documented(word, yo, lemma, grammemes):
     return (
         gen.is_adverb_mirror(word, yo, lemma, grammemes)
@@ -76,8 +124,11 @@ def main():
     entries = shipped(os.path.join(ROOT, "data", "tildo.dat"))
     folded = {gen.fold(form): form for form in entries}
     fixed_by_override = overridden_fixed()
+    added = overridden_added()
+    lower = {f.lower() for f in entries}
     failures = []
     checked = 0
+    derived = 0
     for form, variant in sorted(entries.items()):
         if variant or not form[0].islower():
             continue
@@ -90,6 +141,23 @@ def main():
             found, found_variant = lookup(entries, folded, plain.capitalize())
             if found is None or not found_variant:
                 failures.append("%s: the name %s would be changed silently" % (form, plain.capitalize()))
+        # 3. a form the lexicon lacks: made by a derivation step
+        if not yo and form not in added:
+            derived += 1
+            if young_or_agent(form, other):
+                continue
+            ways = derivations(form, lower)
+            if not ways:
+                failures.append("%s is fixed, but no derivation step makes it" % form)
+                continue
+            for lemma, grammemes in other:
+                if gen.is_marginal(grammemes) or gen.is_set_aside(grammemes) or gen.is_proper(grammemes):
+                    continue
+                if not any(allowed(lemma, grammemes) for _, _, allowed in ways):
+                    steps = ", ".join("%s of %s" % (step, base) for step, base, _ in ways)
+                    failures.append("%s (%s) is fixed, but %s is a form of %s" % (form, steps, plain, lemma))
+                    break
+            continue
         # 2. the е spelling as a form of another lemma
         if not yo or form in fixed_by_override:
             continue
@@ -103,9 +171,12 @@ def main():
             break
     for failure in failures[:50]:
         print(failure)
-    print("%d fixed forms beside a name checked; %d failures" % (checked, len(failures)))
-    if checked < 50:
-        print("too few names beside fixed forms: the check did not see the dictionary it expects")
+    print(
+        "%d fixed forms beside a name and %d derived fixed forms checked; %d failures"
+        % (checked, derived, len(failures))
+    )
+    if checked < 50 or derived < 1000:
+        print("too few names beside fixed forms or derived forms: the check did not see the dictionary it expects")
         return 1
     return 1 if failures else 0
 

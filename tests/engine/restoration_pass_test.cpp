@@ -43,6 +43,63 @@ TEST_F(RestorationPass, WordsAreRunsOfRussianLetters)
     EXPECT_EQ(Result(), "е всё-таки ёлка2 ещё\nЕ");
 }
 
+// An abbreviation whose letters spell a ё word, and a short word in capitals,
+// are asked about; the same words in running text are changed as before.
+TEST_F(RestorationPass, AbbreviationsAndShortCapitalsAreAskedAboutNeverChangedSilently)
+{
+    Dictionary({ "врём", "ещё", "мёд", "пёр", "трёхведёрный" });
+    Option("NoVarOnly1"); // undisputed changes only: a question leaves the word alone
+    const char* const kept[] = {
+        "См. главу 3 (прим. пер.) и ниже.",
+        "Удалите врем. файлы.",
+        "Адрес: Кривоколенный пер., 5.",
+        "пер. 2",
+        "Команды ПЕР и ЕЩЕ в таблице.",
+        "окончил мед. институт",
+    };
+    for (const char* text : kept) {
+        Text(text);
+        Pass();
+        EXPECT_EQ(Result(), text);
+    }
+    const std::pair<const char*, const char*> changed[] = {
+        { "Он пер. Мы врем.", "Он пёр. Мы врём." }, // a sentence ends at the stop
+        { "Еще... и еще.", "Ещё... и ещё." }, // an ellipsis is no abbreviation
+        { "Он пер.\nдальше", "Он пёр.\nдальше" }, // the line ends: nothing is known
+        { "мед.txt и мед.5", "мёд.txt и мёд.5" }, // no blank: a file name, a number
+        { "ЕЩЕ ТРЕХВЕДЕРНЫЙ", "ЕЩЕ ТРЁХВЕДЁРНЫЙ" }, // only short capitals are asked about
+        { "Пер. Ещё", "Пёр. Ещё" },
+    };
+    for (const auto& [text, restored] : changed) {
+        Text(text);
+        Pass();
+        EXPECT_EQ(Result(), restored) << text;
+    }
+    EXPECT_TRUE(asker.Questions.empty());
+    // The combination analysis decides a word later, from its window: the
+    // text after it is read the same way.
+    Combinations({ "всё равно" });
+    Text(kept[0]);
+    Pass();
+    EXPECT_EQ(Result(), kept[0]);
+    Text("Он пер. Мы врем.");
+    Pass();
+    EXPECT_EQ(Result(), "Он пёр. Мы врём.");
+    EXPECT_TRUE(asker.Questions.empty());
+    Option("CombiWords1", false);
+
+    // With questions allowed, a disguised word is asked about with the
+    // variant's caption and the е proposed.
+    Option("NoVarOnly1", false);
+    Text("прим. пер.) и ПЕР");
+    Answers({ TAnswer::Plain, TAnswer::Dotted });
+    Pass();
+    EXPECT_EQ(Result(), "прим. пер.) и ПЁР");
+    ASSERT_EQ(asker.Questions.size(), 2u);
+    EXPECT_EQ(U(asker.Questions[0].Caption), "Выберите верный вариант");
+    EXPECT_FALSE(asker.Questions[0].DefaultDotted);
+}
+
 TEST_F(RestorationPass, ScanFromTheCaretTakesTheRestOfAWordAsAWord)
 {
     Dictionary({ "вернёт" });

@@ -161,6 +161,57 @@ TEST_F(WordDecider, DecisionTable)
     EXPECT_EQ(ui.Errors.size(), 3u);
 }
 
+// An abbreviation or a short word in capitals gets the dictionary's ё only by
+// a question; the user's standing choice and a ё the text writes still stand.
+TEST_F(WordDecider, DisguisedWordIsAskedAboutUnlessTheUserDecided)
+{
+    const std::string form = W("пёр");
+    const std::string capitals = W("ПЕР");
+    const std::string lower = W("пер");
+    TWordCase c;
+    c.Kind = TEntryKind::Form;
+    c.Form = form;
+    c.Word = capitals;
+    TRowPort port;
+    port.Answer = TAnswer::Dotted;
+    EXPECT_EQ(U(decider.Decide({}, false, c, port).Result), "ПЁР");
+    ASSERT_TRUE(port.Asked);
+    EXPECT_EQ(U(port.Asked->Caption), Choose);
+    EXPECT_EQ(decider.Decide({ .NoVarOnly = true }, false, c, port).Verdict, TVerdict::Leave);
+    // A combination's ё is asked about too.
+    c.Combination = TAnswer::Dotted;
+    port.Asked.reset();
+    decider.Decide({}, false, c, port);
+    EXPECT_TRUE(port.Asked);
+    c.Combination = TAnswer::None;
+    // The user's "always ё" stands.
+    c.Standing = TAnswer::Dotted;
+    port.Asked.reset();
+    EXPECT_EQ(U(decider.Decide({}, false, c, port).Result), "ПЁР");
+    EXPECT_FALSE(port.Asked);
+    c.Standing = TAnswer::None;
+    // In lower case only a full stop that the sentence goes on after counts.
+    c.Word = lower;
+    EXPECT_EQ(U(decider.Decide({ .NoVarOnly = true }, false, c, port).Result), "пёр");
+    c.AbbreviationStop = true;
+    EXPECT_EQ(decider.Decide({ .NoVarOnly = true }, false, c, port).Verdict, TVerdict::Leave);
+    const std::string longer = W("перечень");
+    c.Word = longer;
+    EXPECT_FALSE(IsDisguisedWord(c));
+
+    EXPECT_TRUE(IsAbbreviationStop(W(". пер.")));
+    EXPECT_TRUE(IsAbbreviationStop(W(".) и")));
+    EXPECT_TRUE(IsAbbreviationStop(W(".,")));
+    EXPECT_TRUE(IsAbbreviationStop(W(".  5")));
+    EXPECT_TRUE(IsAbbreviationStop(". file"));
+    EXPECT_FALSE(IsAbbreviationStop(W(". Пер")));
+    EXPECT_FALSE(IsAbbreviationStop(W("... и")));
+    EXPECT_FALSE(IsAbbreviationStop(". ("));
+    EXPECT_FALSE(IsAbbreviationStop(". "));
+    EXPECT_FALSE(IsAbbreviationStop(".txt"));
+    EXPECT_FALSE(IsAbbreviationStop(W(", и")));
+}
+
 TEST_F(WordDecider, LookUpRemembersAnswersAndStandingChoicesInTheDictionary)
 {
     dic.AddForm(W("всё"), 1);

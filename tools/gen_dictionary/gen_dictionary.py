@@ -53,6 +53,12 @@ How the entries are chosen (data/README.md says the same for the user):
    is added like its base, and the rules of RULES cover numeral compounds.
    Negated and compound forms that the lexicon spells only with е
    (незащищенный, видеосъемка) take the ё of their last part.
+5d. Derivation steps make ё words the lexicon lacks from their ё kin: short
+   forms (-ён of -ённый), adverbs (-ённо of -ённый and -ённость), verbal
+   nouns in -ние of ё verbs, perfective verbs with пере-/недо-/пред-/до- that
+   the lexicon spells with е, the passive -ётся of transitive -ёт, diminutives
+   (колёсико), -ёнок and -ёр nouns, the other forms of a compound's head, and
+   the ё names of overrides.txt. See "derivation steps" below.
 6. overrides.txt settles what grammemes cannot: artefacts to drop (тём, перёд),
    variants that the frequencies of the two words make pointless, and
    well-known words the lexicon lacks or spells with е (Щёлково, нёбо). Each
@@ -248,6 +254,8 @@ class Entry:
         self.proper = False
         self.marginal = 0  # marginal readings, for settling fold collisions
         self.readings = 0
+        self.step = ""  # the derivation step that made it; "" for the lexicon's own forms
+        self.head = ""  # for a compound the lexicon spells with е: the ё entry it ends in
 
 
 def classify(word, yoReadings, plainReadings):
@@ -286,9 +294,15 @@ def classify(word, yoReadings, plainReadings):
     return entry
 
 
+# A ё name the lexicon lacks, declined by its ending (see declined): fixed,
+# or asked about (name?) where its е spelling is a name of someone else too.
+NAME_ACTIONS = ("name", "name?")
+
+
 def read_overrides(path):
     """overrides.txt: 'action form # reason' lines; actions drop, fixed,
-    variant, add, add?; forms in lower case, a capital for a proper name."""
+    variant, add, add?, name, name?; forms in lower case, a capital for a
+    proper name."""
     result = []
     with open(path, encoding="utf-8") as f:
         for number, line in enumerate(f, 1):
@@ -296,7 +310,7 @@ def read_overrides(path):
             if not text:
                 continue
             parts = text.split()
-            if len(parts) < 2 or parts[0] not in ("drop", "fixed", "variant", "add", "add?"):
+            if len(parts) < 2 or parts[0] not in ("drop", "fixed", "variant", "add", "add?") + NAME_ACTIONS:
                 raise SystemExit("%s:%d: bad line %r" % (path, number, line))
             for form in parts[1:]:
                 result.append((parts[0], form))
@@ -312,22 +326,38 @@ def choose(lex, overrides):
         entry = classify(word, forms[word], lex.readings(fold(word)))
         if entry is not None:
             entries[word] = entry
-    apply_overrides(entries, overrides)
+    undropped = apply_overrides(entries, overrides)
     settled = {form.lower() for _, form in overrides}
+    names = [(form, action == "name?") for action, form in overrides if action in NAME_ACTIONS]
     result = list(entries.values())
-    result += negated_forms(lex, forms, entries)
-    result += spelled_with_e(lex, forms, entries)
+    negated = negated_forms(lex, forms, entries)
+    compounds = spelled_with_e(lex, forms, entries)
+    result += negated + compounds
     result += capitalised_twins(lex, forms, entries)
     result += capitalised_names(lex, forms, entries, settled)
+    derived, blocked = derive(lex, forms, entries, settled, names, negated + compounds)
+    if undropped - blocked:
+        raise SystemExit("override drops %s, which is not an entry" % ", ".join(sorted(undropped - blocked)))
+    result += derived
+    # A derived word whose е spelling is a name is asked about when capitalised.
+    steps = {e.form: e.step for e in derived}
+    for twin in capitalised_twins(lex, {}, {e.form: e for e in derived if not e.proper}):
+        twin.step = steps[twin.form]
+        result.append(twin)
     return settle_collisions(result)
 
 
 def apply_overrides(entries, overrides):
+    """Applies the overrides to the lexicon's entries; gives the dropped forms
+    that are not among them, which the derivation steps would make."""
+    pending = set()
     for action, form in overrides:
         key = form.lower()
+        if action in NAME_ACTIONS:
+            continue  # declined with the derivation steps
         if action == "drop":
             if entries.pop(key, None) is None:
-                raise SystemExit("override drops %s, which is not an entry" % form)
+                pending.add(key)  # a derivation step must be what would make it
         elif action in ("fixed", "variant"):
             if key not in entries:
                 raise SystemExit("override %s %s: not an entry" % (action, form))
@@ -339,6 +369,7 @@ def apply_overrides(entries, overrides):
             entry = Entry(key, action == "add?", "added")
             entry.proper = form[0].isupper()
             entries[key] = entry
+    return pending
 
 
 def is_negatable(grammemes):
@@ -449,6 +480,11 @@ class CompoundHeads:
         return False
 
 
+# полу- (half) is a first element of its own, not a stem that may end where a
+# word begins by chance: its compounds need no other compound on their head.
+HALF = "полу"
+
+
 def spelled_with_e(lex, forms, entries):
     """The lexicon lists many negated and compound words only with е
     (незащищенный, ресурсоемкость, видеосъемка, стеклоподъемник) although
@@ -466,7 +502,7 @@ def spelled_with_e(lex, forms, entries):
             continue
         for cut in range(2, len(word) - 3):
             prefix = word[:cut]
-            if prefix != "не" and (cut < 4 or prefix[-1] != "о"):
+            if prefix not in ("не", HALF) and (cut < 4 or prefix[-1] != "о"):
                 continue
             if word[cut:] not in byFold:
                 continue
@@ -478,15 +514,354 @@ def spelled_with_e(lex, forms, entries):
             head = compound_head(lex, forms, byFold, word, prefix)
             if head and prefix == "не" and not any(is_negatable(g) for _, g in forms[head]):
                 head = None  # неженка is no negated жёнка
-            if head and prefix != "не" and not heads.trusted(head):
+            if head and prefix not in ("не", HALF) and not heads.trusted(head):
                 head = None  # one|днёвка: the lexicon has no compound on this head
             entry = entries.get(head) if head else None
             if entry is not None and not entry.proper:
                 added = Entry(prefix + head, entry.variant, "the lexicon spells it with е; head " + head)
                 added.readings = 1
+                added.head = head
+                if prefix == HALF:
+                    added.step = "compound"
                 result[added.form] = added
             break
     return [result[k] for k in sorted(result)]
+
+
+# --- derivation steps -------------------------------------------------------------------
+#
+# The lexicon lacks many ё words whose kin it has with ё: the short form of a
+# participle, the adverb of an adjective, the noun of a verb. Each step below
+# makes such words from a ё entry and adds one only where the lexicon has no
+# form of it with ё; its е spelling decides what it becomes. Readings of the е
+# spelling that are the derived word itself (its lexeme as the lexicon spells
+# it without ё: the adverb потрясенно beside потрясённый) do not count; any
+# other standard reading makes the word a variant. A word made from a variant is
+# added only where its е spelling is no word of the lexicon at all: совершённо
+# from совершённый would only put a question on the adverb совершенно.
+
+FULL_ENDING = "ённый"
+SHORT_ENDING = "ён"
+ADVERB_ENDING = "ённо"
+NOUN_ENDING = "ённость"
+# Prefixes that make a perfective verb of a perfective one without moving its
+# stress: пере|определить, пред|упредить, до|оснастить, пере|шагнуть.
+REDO_PREFIXES = ("пере", "недо", "пред", "до")
+CASES = {
+    "ние": ("ние", "ния", "нию", "нием", "нии", "ний", "ниям", "ниями", "ниях"),
+    "ико": ("ико", "ика", "ику", "иком", "ике", "ики", "иков", "икам", "иками", "иках"),
+    "ышко": ("ышко", "ышка", "ышку", "ышком", "ышке", "ышки", "ышек", "ышкам", "ышками", "ышках"),
+    "ёнок": ("ёнок", "ёнка", "ёнку", "ёнком", "ёнке"),
+    "ёр": ("ёр", "ёра", "ёру", "ёром", "ёре", "ёры", "ёров", "ёрам", "ёрами", "ёрах"),
+}
+STEPS = ("short form", "adverb", "verbal noun", "prefixed verb", "reflexive", "diminutive", "compound", "name")
+
+
+def full_form_lemmas(readings, qualitative=False):
+    """The lemmas (folded) of the full masculine nominative readings: a past
+    passive participle's verb, an adjective's own (with qualitative, only a
+    qualitative adjective's, which alone has short forms and adverbs of its
+    own)."""
+    return {
+        fold(l)
+        for l, g in readings
+        if not is_marginal(g)
+        and not is_proper(g)
+        and ({"PRTF", "pssv"} <= g or ("ADJF" in g and (not qualitative or "Qual" in g)))
+        and {"masc", "nomn", "sing"} <= g
+    }
+
+
+class Derivation:
+    """The derivation steps over the chosen entries; each adds to result."""
+
+    def __init__(self, lex, forms, entries, settled):
+        self.lex = lex
+        self.forms = forms
+        self.entries = entries
+        self.settled = settled  # forms that overrides.txt decides: never derived
+        self.keys = {fold(w) for w in entries}
+        self.result = {}
+        self.blocked = set()  # the settled forms that a step would have made
+        self.byLemma = None  # the ё forms of each lemma, made when a step needs them
+
+    def add(self, word, base, step, variant, mirrors):
+        """Adds word, made by step from base, unless the lexicon or another step
+        has it; mirrors(lemma, grammemes) tells a reading of the е spelling that
+        is the word itself."""
+        plain = fold(word)
+        if word in self.settled:
+            self.blocked.add(word)
+            return
+        if word in self.forms or plain in self.keys or "ё" not in word:
+            return
+        readings = self.lex.readings(plain)
+        if readings and variant:
+            return
+        rest = sorted(
+            {
+                l
+                for l, g in readings
+                if not is_marginal(g) and not is_set_aside(g) and not is_proper(g) and not mirrors(l, g)
+            }
+        )
+        reason = "%s of %s" % (step, base)
+        if rest:
+            reason += "; е twin: " + ", ".join(rest)
+        entry = Entry(word, variant or bool(rest), reason)
+        entry.readings = 1
+        entry.step = step
+        self.result[word] = entry
+        self.keys.add(plain)
+
+    def add_lexeme(self, plainLemma, cases, stem, yoStem, base, step, variant):
+        """Each form stem + case of the lexeme plainLemma that the lexicon spells
+        with е, written with yoStem for stem."""
+        for case in cases:
+            readings = self.lex.readings(stem + fold(case))
+            if any(l == plainLemma and not is_marginal(g) for l, g in readings):
+                self.add(yoStem + case, base, step, variant, lambda l, g: l == plainLemma)
+
+    def common(self):
+        """(form, entry, lexicon readings) of the common entries, in order."""
+        for word, entry in sorted(self.entries.items()):
+            if not entry.proper:
+                yield word, entry, self.forms.get(word, ())
+
+    def full_forms(self, extra, qualitative):
+        """(form, entry, lemmas, qualitative) of every common full -ённый entry
+        (a participle, or an adjective, only a qualitative one with
+        qualitative), with the derived entries of extra; a derived one's
+        readings are those of its е spelling. Negated forms are left out: their
+        short forms are written apart (не решён), their adverbs come with the
+        negated adjectives the lexicon lists."""
+        derived = {e.form: e for e in extra}
+        derived.update(self.result)
+        for word in sorted(set(self.entries) | set(derived)):
+            entry = self.entries.get(word) or derived[word]
+            if entry.proper or not word.endswith(FULL_ENDING) or entry.reason.startswith("не + "):
+                continue
+            if entry.reason.startswith("the lexicon spells it with е") and word.startswith("не"):
+                continue
+            readings = self.forms.get(word) or self.lex.readings(fold(word))
+            lemmas = full_form_lemmas(readings, qualitative)
+            if lemmas:
+                yield word, entry, lemmas, any("ADJF" in g and "Qual" in g for _, g in readings)
+
+    def short_forms(self, extra):
+        """обнулённый -> обнулён, of a participle or a qualitative adjective."""
+        for word, entry, lemmas, _ in list(self.full_forms(extra, True)):
+            self.add(
+                word[: -len(FULL_ENDING)] + SHORT_ENDING,
+                word,
+                "short form",
+                entry.variant,
+                lambda l, g: bool({"PRTS", "ADJS"} & g) and "masc" in g and fold(l) in lemmas | {fold(word)},
+            )
+
+    def adverbs(self, extra):
+        """потрясённый -> потрясённо, приближённость -> приближённо. A
+        participle's adverb is taken only where the lexicon spells it with е
+        (потрясенно, сокрушенно: lexemes of their own); a qualitative adjective
+        and its noun in -ость have one whether the lexicon lists it or not."""
+        bases = [(w, e, w[: -len(FULL_ENDING)], ls | {fold(w)}, q) for w, e, ls, q in self.full_forms(extra, False)]
+        for word, entry, readings in self.common():
+            if word.endswith(NOUN_ENDING) and any("NOUN" in g and l == word for l, g in readings):
+                stem = word[: -len(NOUN_ENDING)]
+                bases.append((word, entry, stem, {fold(stem + FULL_ENDING)}, True))
+        for word, entry, stem, lemmas, qualitative in bases:
+            adverb = fold(stem + ADVERB_ENDING)
+            own = [l for l, g in self.lex.readings(adverb) if "ADVB" in g and fold(l) == adverb]
+            if not qualitative and not own:
+                continue
+            self.add(
+                stem + ADVERB_ENDING,
+                word,
+                "adverb",
+                entry.variant,
+                lambda l, g: ("ADVB" in g and fold(l) == adverb) or ({"ADJS", "neut"} <= g and fold(l) in lemmas),
+            )
+
+    def verbal_nouns(self):
+        """перечёркивать -> перечёркивание: the noun in -ние keeps the stem and
+        the stress of its verb. (Nouns without a suffix do not: очерк, всплеск,
+        выверт beside очёркивать, всплёскивать, вывёртывать.)"""
+        for word, entry, readings in self.common():
+            if not word.endswith("ть") or not any("INFN" in g for _, g in readings):
+                continue
+            stem = word[: -len("ться")] if word.endswith("ться") else word[: -len("ть")]
+            if "ё" not in stem:
+                continue
+            self.add_lexeme(fold(stem) + "ние", CASES["ние"], fold(stem), stem, word, "verbal noun", entry.variant)
+
+    def prefixed_verbs(self):
+        """пере + определённый -> переопределённый where the lexicon spells the
+        prefixed verb only with е. Only on a perfective verb: on an imperfective
+        one a prefix may move the stress (полнить, переполненный). вы- takes
+        the stress itself."""
+        for word, entry, readings in self.common():
+            verbs = [(l, g) for l, g in readings if not is_marginal(g) and g & {"VERB", "INFN", "GRND", "PRTF", "PRTS"}]
+            if not verbs or not all("perf" in g for _, g in verbs):
+                continue
+            lemmas = {l for l, g in readings if not is_marginal(g)}
+            if any(l.startswith("вы") for l in lemmas):
+                continue
+            for prefix in REDO_PREFIXES:
+                own = {fold(prefix + l) for l in lemmas}
+                if any(fold(l) in own for l, _ in self.lex.readings(fold(prefix + word))):
+                    self.add(prefix + word, word, "prefixed verb", entry.variant, lambda l, g: fold(l) in own)
+
+    def reflexives(self):
+        """пересдаёт -> пересдаётся: the passive of a transitive verb whose
+        ending has ё, which keeps the stress. Only where the lexicon has
+        neither spelling."""
+        for word, entry, readings in self.common():
+            if word.endswith("ёт") and any({"VERB", "3per", "sing", "tran"} <= g for _, g in readings):
+                if not self.lex.readings(fold(word) + "ся"):
+                    self.add(word + "ся", word, "reflexive", entry.variant, lambda l, g: False)
+
+    def diminutives(self, young):
+        """колёса -> колёсико: a neuter noun's diminutive keeps the stressed stem
+        of its plural; the young of animals in -ёнок (лягушёнок, from the
+        lexicon's е spellings in young, whose plural in -ята tells the suffix
+        from оттенок); nouns in -ёр whose -ёрский or -ёрша the lexicon spells
+        with ё (вахтёр)."""
+        for word, entry, readings in self.common():
+            if word[-1] in "аяыи" and any({"NOUN", "neut", "nomn", "plur"} <= g for _, g in readings):
+                stem = word[:-1]
+                # the plural's е twin (колеса, the genitive singular) says
+                # nothing about the stem of the diminutive
+                for suffix in ("ико", "ышко"):
+                    self.add_lexeme(fold(stem) + suffix, CASES[suffix], fold(stem), stem, word, "diminutive", False)
+            for suffix in ("ёрский", "ёрша"):
+                if word.endswith(suffix) and any(l == word for l, _ in readings):
+                    stem = word[: -len(suffix)]
+                    self.add_lexeme(stem + "ер", CASES["ёр"], stem, stem, word, "diminutive", entry.variant)
+        for lemma in young:
+            stem = lemma[: -len("енок")]
+            self.add_lexeme(lemma, CASES["ёнок"], stem, stem, lemma + " (plural -ята)", "diminutive", False)
+
+    def compounds(self, found):
+        """ресурсо + ёмкость -> ресурсоёмкий: a compound the lexicon spells (found:
+        (first element, head) pairs) takes the other forms of its head's lexeme
+        and of the adjective or noun in -ость paired with it, of the head's
+        kind (noun, or adjective and participle with their short forms)."""
+        for first, head in found:
+            entry = self.entries.get(head)
+            if first == "не" or entry is None or entry.proper:
+                continue
+            family = set()
+            for l, g in self.forms.get(head, ()):
+                if not is_common_nominal(g):
+                    continue
+                noun = "NOUN" in g
+                for lemma in {l} | paired_lemmas(l):
+                    for form in self.lexeme(lemma):
+                        kinds = [gg for ll, gg in self.forms[form] if ll == lemma and is_common_nominal(gg)]
+                        if any(("NOUN" in gg) == (noun if lemma == l else not noun) for gg in kinds):
+                            family.add(form)
+            for form in sorted(family):
+                member = self.entries.get(form)
+                if member is None or member.proper or self.lex.readings(fold(first + form)):
+                    continue
+                self.add(first + form, first + "|" + head, "compound", member.variant, lambda l, g: False)
+
+    def lexeme(self, lemma):
+        """The ё forms of a lemma."""
+        if self.byLemma is None:
+            self.byLemma = {}
+            for word, readings in self.forms.items():
+                for l, g in readings:
+                    if not is_marginal(g):
+                        self.byLemma.setdefault(l, set()).add(word)
+        return self.byLemma.get(lemma, set())
+
+    def names(self, names):
+        """The case forms of the names of overrides.txt ((name, variant) pairs).
+        A form whose е spelling is someone else's name in the lexicon, or a
+        common word (Тема beside Тёма: capitalised at the start of a
+        sentence), is a variant; the lexicon's own е spelling of the same name
+        (Алешин) is not someone else's."""
+        for name, variant in names:
+            own = {fold(f) for f in declined(name.lower())}
+            for form in declined(name.lower()):
+                if form in self.entries or fold(form) in self.keys:
+                    continue
+                readings = self.lex.readings(fold(form))
+                others = sorted({l for l, g in readings if is_proper(g) and not is_set_aside(g) and fold(l) not in own})
+                common = sorted({l for l, g in readings if not is_proper(g) and not is_marginal(g)})
+                reason = "name %s" % name
+                if others:
+                    reason += "; е spelling is the name " + ", ".join(others)
+                if common:
+                    reason += "; е spelling is a form of " + ", ".join(common)
+                entry = Entry(form, variant or bool(others) or bool(common), reason)
+                entry.proper = True
+                entry.readings = 1
+                entry.step = "name"
+                self.result[form] = entry
+                self.keys.add(fold(form))
+
+
+def paired_lemmas(lemma):
+    """An adjective and its noun in -ость (ёмкий, ёмкость), either way."""
+    if lemma.endswith("ость"):
+        stem = lemma[: -len("ость")]
+        return {stem + "ий", stem + "ый", stem + "ой"}
+    if lemma.endswith(("ий", "ый", "ой")):
+        return {lemma[:-2] + "ость"}
+    return set()
+
+
+def declined(name):
+    """The case forms of a ё name by its ending: a surname in -ов, -ев, -ёв, -ин
+    (Алёшин, Алёшина, Алёшиным...), a name in -а or -я, a name ending in a
+    consonant (Мёрдок, Мёрдока...); any other ending is not declined (Корё)."""
+    if name.endswith(("ов", "ев", "ёв", "ин", "ын")):
+        return [name + e for e in ("", "а", "у", "ым", "е", "ой", "ы", "ых", "ыми")]
+    if name.endswith("а"):
+        return [name[:-1] + e for e in ("а", "ы", "е", "у", "ой", "ою")]
+    if name.endswith("я"):
+        return [name[:-1] + e for e in ("я", "и", "е", "ю", "ей", "ею")]
+    if name[-1] in "аеёиоуыэюя":
+        return [name]
+    return [name + e for e in ("", "а", "у", "ом", "е")]
+
+
+def derive(lex, forms, entries, settled, names, extra):
+    """The derived entries of every step. extra: the entries of the other steps
+    (negated forms, compounds the lexicon spells with е), which the steps may
+    build on; names: (form, variant) from overrides.txt."""
+    d = Derivation(lex, forms, entries, settled)
+    d.keys |= {fold(e.form) for e in extra}
+    d.verbal_nouns()
+    d.prefixed_verbs()
+    d.reflexives()
+    d.diminutives(young_animals(lex))
+    d.compounds([(e.form[: -len(e.head)], e.head) for e in extra if e.head])
+    d.short_forms(extra)
+    d.adverbs(extra)
+    d.names(names)
+    return [d.result[k] for k in sorted(d.result)], d.blocked
+
+
+def young_animals(lex):
+    """Nouns in -енок that the lexicon spells with е and whose plural is in
+    -ята or -ата (лягушенок, лягушата): the suffix -ёнок, always stressed.
+    The stem must hold a vowel (щенок, щенята is щ + енок)."""
+    result = []
+    for word in lex.all_forms():
+        if not word.endswith("енок"):
+            continue
+        stem = word[: -len("енок")]
+        if not any(c in "аеёиоуыэюя" for c in stem):
+            continue
+        if not any(l == word and "NOUN" in g and "nomn" in g for l, g in lex.readings(word)):
+            continue
+        plurals = lex.readings(stem + "ята") + lex.readings(stem + "ата")
+        if any(l == word and "plur" in g for l, g in plurals):
+            result.append(word)
+    return sorted(result)
 
 
 def unmirrored_proper(yoReadings, plainReadings):
@@ -613,6 +988,7 @@ def build(cache, output, report):
     variants = sum(1 for _, e in lines if e.variant)
     proper = sum(1 for _, e in lines if e.proper)
     print("%s: %d forms, %d variants, %d proper names, %d rules" % (output, len(lines), variants, proper, len(RULES)))
+    print("derived: " + step_counts(lines))
     covered, strange = rule_coverage(lex, lines)
     for rule in RULES:
         if strange[rule]:
@@ -621,10 +997,20 @@ def build(cache, output, report):
         write_report(report, lines, covered)
 
 
+def step_counts(lines, keep=lambda e: True):
+    """Entries (variants in brackets) made by each derivation step."""
+    parts = []
+    for step in STEPS:
+        made = [e for _, e in lines if e.step == step and keep(e)]
+        parts.append("%s %d (%d?)" % (step, len(made), sum(1 for e in made if e.variant)))
+    return ", ".join(parts)
+
+
 def write_report(report, lines, covered):
     """Each entry with its reason, each rule with the е spellings of the lexicon
     it covers, and the fixed entries that a second word list doubts."""
     with open(report, "w", encoding="utf-8") as f:
+        f.write("# derived entries by step: %s\n" % step_counts(lines))
         for rule in RULES:
             f.write("%s\trule; covers the lexicon's е spellings %s\n" % (rule, " ".join(covered[rule])))
         for form, e in lines:
@@ -638,6 +1024,8 @@ def write_report(report, lines, covered):
         for form, why in doubts:
             f.write("doubtful\t%s\t%s\n" % (form, why))
         print("%d fixed entries doubted by %s" % (len(doubts), crosscheck.SOURCE))
+        doubted = {form for form, _ in doubts}
+        print("  of the derived: " + step_counts(lines, lambda e: output_form(e) in doubted))
 
 
 def main():

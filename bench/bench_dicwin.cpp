@@ -11,33 +11,23 @@
 // dictionary, filling the statistics window's tables beside building their
 // rows alone (goal: within two times), and the whole opening, with the window
 // shown and painted, beside the same rows.
-#include "corpus_fixture.h"
 #include "dic_edit_form.h"
-#include "dict/combination_dictionary.h"
-#include "dict/main_dictionary.h"
 #include "engine/yoficator.h"
 #include "line_pane.h"
-#include "platform/file_io.h"
-#include "platform/null_user_interface.h"
 #include "qt_user_interface.h"
 #include "stat_form.h"
-#include "text/cp1251.h"
 #include "text/memory_document.h"
 #include "tools/dic_editor.h"
 #include "tools/dic_lines.h"
-#include "window_bench_main.h"
+#include "window_fixture.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QLabel>
-
-#include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -87,18 +77,6 @@ const char* OpName(TOp op)
         return "CheckDic1";
     }
     return "";
-}
-
-double Since(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double CpuNow()
-{
-    timespec t {};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
 // Wall clock and processor time of one side, summed over its runs.
@@ -260,24 +238,16 @@ public:
 };
 
 // The dictionaries with their counters after one pass over the text.
-struct TCountedDictionaries
+struct TCountedDictionaries : TShippedDictionaries
 {
-    TNullUserInterface Ui;
-    TBufferLimits Limits;
-    TDic Dic;
-    TCombiWordsDic Combi { Limits };
     TCountedDictionaries()
     {
-        Dic.FileName = ShippedDictionary;
-        Dic.ReadDic(Ui);
-        Combi.FileName = TILDO_DATA_DIR "/combi.dat";
-        Combi.ReadCombiDic(Ui);
+        ReadCombinations();
         Ui.SetCommandChecked("CombiWords1", true);
         Ui.SetCommandChecked("CheckYo1", true);
         MemoryDocument doc = MemoryDocument::FromCp1251(CorpusText());
-        TWordBuffer window(Limits);
         TDottedAsker asker;
-        TYoficator engine(doc, Ui, asker, Dic, Combi, window, Limits);
+        TYoficator engine(doc, Ui, asker, Dic, Combi, Window, Limits);
         engine.DoYoficate(0, 1);
     }
 };
@@ -339,24 +309,25 @@ BENCHMARK(BM_StatisticsRows)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_StatisticsFill)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_StatisticsWindow)->Unit(benchmark::kMillisecond)->Iterations(10);
 
+// The run's report: each window against the same work without one.
+void PrintReport()
+{
+    for (const TOp op : { TOp::Open, TOp::Sort, TOp::DelDoubles, TOp::CheckDic }) {
+        if (HeadlessTimes[op].Runs > 0 && WindowTimes[op].Runs > 0)
+            PrintRatio(OpName(op), WindowTimes[op], HeadlessTimes[op], " (goal: at most 3)");
+    }
+    if (StatRowsTimes.Runs > 0 && StatFillTimes.Runs > 0) {
+        std::printf("statistics: %zu rows\n", StatRows);
+        PrintRatio("the window's tables / rows", StatFillTimes, StatRowsTimes, " (goal: at most 2)");
+    }
+    if (StatRowsTimes.Runs > 0 && StatWindowTimes.Runs > 0)
+        PrintRatio("shown and painted / rows", StatWindowTimes, StatRowsTimes, "");
+}
+
 } // namespace
 } // namespace tildo
 
 int main(int argc, char** argv)
 {
-    return tildo::RunWindowBenchmarks(argc, argv, [] {
-        using tildo::TOp;
-        for (const TOp op : { TOp::Open, TOp::Sort, TOp::DelDoubles, TOp::CheckDic }) {
-            if (tildo::HeadlessTimes[op].Runs > 0 && tildo::WindowTimes[op].Runs > 0)
-                tildo::PrintRatio(tildo::OpName(op), tildo::WindowTimes[op], tildo::HeadlessTimes[op],
-                    " (goal: at most 3)");
-        }
-        if (tildo::StatRowsTimes.Runs > 0 && tildo::StatFillTimes.Runs > 0) {
-            std::printf("statistics: %zu rows\n", tildo::StatRows);
-            tildo::PrintRatio("the window's tables / rows", tildo::StatFillTimes, tildo::StatRowsTimes,
-                " (goal: at most 2)");
-        }
-        if (tildo::StatRowsTimes.Runs > 0 && tildo::StatWindowTimes.Runs > 0)
-            tildo::PrintRatio("shown and painted / rows", tildo::StatWindowTimes, tildo::StatRowsTimes, "");
-    });
+    return tildo::RunWindowBenchmarks(argc, argv, tildo::PrintReport);
 }

@@ -12,15 +12,8 @@
 // searches of the same string without a window: within twice.
 
 #include "app/text_search.h"
-#include "ask_panel.h"
-#include "corpus_fixture.h"
-#include "dict/combination_dictionary.h"
-#include "dict/main_dictionary.h"
 #include "engine/yoficator.h"
 #include "find_dialog.h"
-#include "main_form.h"
-#include "platform/file_io.h"
-#include "platform/null_user_interface.h"
 #include "qt_strings.h"
 #include "qt_text_document.h"
 #include "qt_user_interface.h"
@@ -28,21 +21,13 @@
 #include "regex/pattern_engine.h"
 #include "text/cp1251.h"
 #include "text/memory_document.h"
-#include "window_bench_main.h"
+#include "window_fixture.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QPlainTextEdit>
 
-#include <benchmark/benchmark.h>
-
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
-#include <filesystem>
 #include <string>
-#include <vector>
 
 namespace tildo {
 namespace {
@@ -54,23 +39,6 @@ const std::string& CorpusText()
     static const std::string text = RepeatedTo(CorpusCp1251(), TargetTextBytes);
     return text;
 }
-
-double CpuNow()
-{
-    timespec t {};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-class TQuietUi : public TNullUserInterface
-{
-};
-
-class TQuickAsker : public Asker
-{
-public:
-    TAnswer Ask(const TQuestion&) override { return TAnswer::Plain; }
-};
 
 // Mean seconds per pass of each side, wall clock and processor time, for the
 // ratios printed at the end.
@@ -97,27 +65,21 @@ void SetPassOptions(UserInterface& ui)
 
 void BM_HeadlessPass(benchmark::State& state)
 {
-    TQuietUi ui;
-    SetPassOptions(ui);
-    TBufferLimits limits;
-    TDic dic;
-    TCombiWordsDic combi(limits);
-    TWordBuffer window(limits);
-    dic.FileName = TILDO_DATA_DIR "/tildo.dat";
-    dic.ReadDic(ui);
-    TQuickAsker asker;
+    TShippedDictionaries s;
+    SetPassOptions(s.Ui);
+    TPlainAsker asker;
     double total = 0;
     double cpu = 0;
     for (auto _ : state) {
         state.PauseTiming();
         MemoryDocument doc = MemoryDocument::FromCp1251(CorpusText());
-        TYoficator engine(doc, ui, asker, dic, combi, window, limits);
+        TYoficator engine(doc, s.Ui, asker, s.Dic, s.Combi, s.Window, s.Limits);
         state.ResumeTiming();
         const auto start = std::chrono::steady_clock::now();
         const double cpuStart = CpuNow();
         engine.DoYoficate(0, 1);
         cpu += CpuNow() - cpuStart;
-        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        total += Since(start);
         HeadlessChanges = engine.Counters().NewDottedCount + engine.Counters().NewPlainCount;
     }
     HeadlessSeconds = total / static_cast<double>(state.iterations());
@@ -128,16 +90,8 @@ void BM_HeadlessPass(benchmark::State& state)
 
 void WindowPass(benchmark::State& state, bool docked)
 {
-    // A program directory with the shipped dictionary, as the window starts.
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tildo-bench-gui";
-    std::filesystem::create_directories(dir);
-    std::filesystem::copy_file(
-        TILDO_DATA_DIR "/tildo.dat", dir / "tildo.dat", std::filesystem::copy_options::overwrite_existing);
-    TMainForm form;
-    form.Start({}, dir.string());
-    form.DeferredStart();
-    form.resize(900, 700);
-    form.show();
+    TStartedWindow window;
+    TMainForm& form = window.Form;
     SetPassOptions(form.Ui());
     form.Ui().SetCommandChecked("ToDockAskForm1", docked);
     const QString text = ToQString(CorpusText());
@@ -160,7 +114,7 @@ void WindowPass(benchmark::State& state, bool docked)
         state.PauseTiming();
         QApplication::processEvents();
         state.ResumeTiming();
-        repaint += std::chrono::duration<double>(std::chrono::steady_clock::now() - passEnd).count();
+        repaint += Since(passEnd);
         WindowChanges = form.Engine().Counters().NewDottedCount + form.Engine().Counters().NewPlainCount;
     }
     if (docked) {
@@ -172,7 +126,6 @@ void WindowPass(benchmark::State& state, bool docked)
     }
     state.counters["letters"] = static_cast<double>(WindowChanges);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * CorpusText().size()));
-    std::filesystem::remove_all(dir);
 }
 
 void BM_WindowPass(benchmark::State& state)
@@ -228,7 +181,7 @@ void BM_HeadlessSearch(benchmark::State& state)
         } else {
             found = FindPlain(text, what, 0, false, false);
         }
-        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        total += Since(start);
     }
     if (found != static_cast<int>(text.size()) - 1000)
         state.SkipWithError("the planted word was not found");
@@ -255,7 +208,7 @@ void BM_WindowSearch(benchmark::State& state)
         state.ResumeTiming();
         const auto start = std::chrono::steady_clock::now();
         found = dialog.FindNext() && found;
-        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        total += Since(start);
     }
     if (!found || form.Document().SelStart() != static_cast<int>(SearchText().size()) - 1000)
         state.SkipWithError("the planted word was not found");
@@ -269,38 +222,27 @@ BENCHMARK(BM_DockedPanelPass)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_HeadlessSearch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_WindowSearch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(10);
 
+// The run's report: each window against the same work without one.
+void PrintReport()
+{
+    if (HeadlessSeconds > 0 && WindowSeconds > 0)
+        std::printf("text %zu bytes; letters changed: headless %lld, window %lld\n", CorpusText().size(),
+            HeadlessChanges, WindowChanges);
+    PrintRatio("window / headless, wall clock", WindowSeconds, HeadlessSeconds, " (goal: at most 3)");
+    PrintRatio("window / headless, processor time", WindowCpuSeconds, HeadlessCpuSeconds);
+    if (WindowSeconds > 0)
+        PrintRatio("with the window's repaint after it", WindowSeconds + RepaintSeconds, HeadlessSeconds);
+    PrintRatio("docked panel / headless, wall clock", DockedSeconds, HeadlessSeconds, " (goal: at most 3)");
+    PrintRatio("plain search of 10 MB, window / headless", SearchSeconds[0][1], SearchSeconds[0][0],
+        " (goal: at most 2)");
+    PrintRatio("pattern search of 10 MB, window / headless", SearchSeconds[1][1], SearchSeconds[1][0],
+        " (goal: at most 2)");
+}
+
 } // namespace
 } // namespace tildo
 
 int main(int argc, char** argv)
 {
-    return tildo::RunWindowBenchmarks(argc, argv, [] {
-        if (tildo::HeadlessSeconds > 0 && tildo::WindowSeconds > 0) {
-            std::printf("text %zu bytes; letters changed: headless %lld, window %lld\n",
-                tildo::CorpusText().size(), tildo::HeadlessChanges, tildo::WindowChanges);
-            std::printf("window / headless, wall clock: %.1f ms / %.1f ms = %.2f (goal: at most 3)\n",
-                tildo::WindowSeconds * 1e3, tildo::HeadlessSeconds * 1e3,
-                tildo::WindowSeconds / tildo::HeadlessSeconds);
-            std::printf("window / headless, processor time: %.1f ms / %.1f ms = %.2f\n",
-                tildo::WindowCpuSeconds * 1e3, tildo::HeadlessCpuSeconds * 1e3,
-                tildo::WindowCpuSeconds / tildo::HeadlessCpuSeconds);
-            const double withRepaint = tildo::WindowSeconds + tildo::RepaintSeconds;
-            std::printf("with the window's repaint after it: %.1f ms / %.1f ms = %.2f\n", withRepaint * 1e3,
-                tildo::HeadlessSeconds * 1e3, withRepaint / tildo::HeadlessSeconds);
-        }
-        if (tildo::HeadlessSeconds > 0 && tildo::DockedSeconds > 0) {
-            std::printf("docked panel / headless, wall clock: %.1f ms / %.1f ms = %.2f (goal: at most 3)\n",
-                tildo::DockedSeconds * 1e3, tildo::HeadlessSeconds * 1e3,
-                tildo::DockedSeconds / tildo::HeadlessSeconds);
-        }
-        for (int pattern = 0; pattern < 2; ++pattern) {
-            const double headless = tildo::SearchSeconds[pattern][0];
-            const double window = tildo::SearchSeconds[pattern][1];
-            if (headless > 0 && window > 0) {
-                std::printf(
-                    "%s search of 10 MB, window / headless: %.1f ms / %.1f ms = %.2f (goal: at most 2)\n",
-                    pattern ? "pattern" : "plain", window * 1e3, headless * 1e3, window / headless);
-            }
-        }
-    });
+    return tildo::RunWindowBenchmarks(argc, argv, tildo::PrintReport);
 }

@@ -10,23 +10,17 @@
 // has; and a size far beyond any screen's, as a hand-edited file may hold.
 // The goal: each within 1.5 times the default font.
 #include "app/documents.h"
-#include "corpus_fixture.h"
-#include "main_form.h"
 #include "qt_strings.h"
-#include "window_bench_main.h"
+#include "window_fixture.h"
 
-#include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
 
-#include <benchmark/benchmark.h>
-
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -83,11 +77,6 @@ TTimes Measured[CaseCount];
 QString ShownFamily[CaseCount];
 int ShownSize[CaseCount] = {};
 
-double Since(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 void Paint(QPlainTextEdit& editor)
 {
     editor.viewport()->repaint();
@@ -104,18 +93,10 @@ void BM_OpenText(benchmark::State& state)
         state.SkipWithError("no other font with Cyrillic is installed");
         return;
     }
-    TBenchDir dir;
-    std::filesystem::copy_file(TILDO_DATA_DIR "/tildo.dat", dir.Path + "/tildo.dat");
-    std::ofstream(dir.Path + "/tildo.ini") << IniFor(which, other);
-    const std::string textPath = dir.Path + "/text.txt";
+    TStartedWindow window(IniFor(which, other));
+    TMainForm& form = window.Form;
+    const std::string textPath = window.Dir.Path + "/text.txt";
     std::ofstream(textPath, std::ios::binary) << RepeatedTo(CorpusCp1251(), TextBytes);
-
-    TMainForm form;
-    form.Start({}, dir.Path);
-    form.DeferredStart();
-    form.resize(900, 700);
-    form.show();
-    QApplication::processEvents();
     QPlainTextEdit& editor = form.Editor();
     TTimes sum;
     bool opened = true;

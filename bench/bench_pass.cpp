@@ -36,18 +36,6 @@ class TQuietUi : public TNullUserInterface
 {
 };
 
-// Answers every question at once with е.
-class TQuickAsker : public Asker
-{
-public:
-    TAnswer Ask(const TQuestion&) override
-    {
-        ++Questions;
-        return TAnswer::Plain;
-    }
-    long long Questions = 0;
-};
-
 const std::string& CorpusText()
 {
     static const std::string text = [] {
@@ -129,9 +117,14 @@ struct TSetup
     TCombiWordsDic combi { limits };
     TCombiWordsDic shippedCombi { limits }; // data/combi.dat, what the command-line tool loads by default
     TWordBuffer window { limits };
+    // What "Решать по контексту" reads: data/tags.dat and data/rare_yo.dat.
+    TTagDictionary tags;
+    TRareYoList rare;
 
     TSetup()
     {
+        tags.Load(std::string(TILDO_DATA_DIR) + "/tags.dat", ui);
+        rare.Load(std::string(TILDO_DATA_DIR) + "/rare_yo.dat", ui);
         const std::string shipped = std::string(TILDO_DATA_DIR) + "/tildo.dat";
         if (FileExists(shipped)) {
             dic.FileName = shipped;
@@ -212,24 +205,33 @@ struct TOptionMark
     bool On;
 };
 
-void RunPass(
-    benchmark::State& state, const std::vector<TOptionMark>& options, TCombiWordsDic* combi = nullptr)
+void RunPass(benchmark::State& state, const std::vector<TOptionMark>& options,
+    TCombiWordsDic* combi = nullptr, bool context = false)
 {
     TSetup& s = Setup();
     if (combi == nullptr)
         combi = &s.combi;
     for (const TOptionMark& option : options)
         s.ui.SetCommandChecked(option.Command, option.On);
-    TQuickAsker asker;
+    TPlainAsker asker;
     long long changed = 0;
+    long long byContext = 0;
+    TContextJudge judge(s.tags, s.rare);
+    s.ui.SetCommandChecked("Context1", context);
     for (auto _ : state) {
         state.PauseTiming();
         MemoryDocument doc = Original();
         TYoficator engine(doc, s.ui, asker, s.dic, *combi, s.window, s.limits);
+        if (context)
+            engine.SetContextJudge(&judge);
         state.ResumeTiming();
         engine.DoYoficate(0, 1);
         changed = engine.Counters().NewDottedCount + engine.Counters().NewPlainCount;
+        byContext = engine.Counters().ContextDecisionCount;
     }
+    if (context)
+        state.counters["by context"] = static_cast<double>(byContext);
+    s.ui.SetCommandChecked("Context1", false);
     state.counters["questions"]
         = static_cast<double>(asker.Questions) / static_cast<double>(state.iterations());
     state.counters["changed"] = static_cast<double>(changed);
@@ -279,6 +281,29 @@ void BM_PassShippedCombinations(benchmark::State& state)
     RunPass(state, { { "CombiWords1", true }, { "FastScroll1", true } }, &Setup().shippedCombi);
 }
 BENCHMARK(BM_PassShippedCombinations)->Unit(benchmark::kMillisecond);
+
+// The same deciding by context: the judge reads the words around every
+// variant that no combination settled (compare with the one above).
+void BM_PassShippedCombinationsContext(benchmark::State& state)
+{
+    if (Setup().shippedCombi.Count() == 0 || !Setup().tags.Loaded()) {
+        state.SkipWithError("data/combi.dat or data/tags.dat is missing");
+        return;
+    }
+    RunPass(state, { { "CombiWords1", true }, { "FastScroll1", true } }, &Setup().shippedCombi, true);
+}
+BENCHMARK(BM_PassShippedCombinationsContext)->Unit(benchmark::kMillisecond);
+
+// Default options deciding by context (compare with BM_Pass).
+void BM_PassContext(benchmark::State& state)
+{
+    if (!Setup().tags.Loaded()) {
+        state.SkipWithError("data/tags.dat is missing");
+        return;
+    }
+    RunPass(state, {}, nullptr, true);
+}
+BENCHMARK(BM_PassContext)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace tildo

@@ -4,15 +4,10 @@
 // every ё typed as е, repeated to about 10 MB; the dictionary is the shipped
 // one with the design-time options. The goal: gathering within 1.5 times the
 // pass.
-#include "cli/question_log.h"
+#include "batch/question_log.h"
 #include "corpus_fixture.h"
-#include "dict/combination_dictionary.h"
-#include "dict/main_dictionary.h"
 #include "engine/question_collector.h"
 #include "engine/yoficator.h"
-#include "platform/file_io.h"
-#include "platform/null_user_interface.h"
-#include "text/cp1251.h"
 #include "text/letters.h"
 #include "text/memory_document.h"
 
@@ -43,21 +38,14 @@ const std::string& Text()
     return text;
 }
 
-struct TSetup
+struct TSetup : TShippedDictionaries
 {
-    TNullUserInterface ui;
-    TBufferLimits limits;
-    TDic dic;
-    TCombiWordsDic combi { limits };
-    TWordBuffer window { limits };
-    MemoryDocument original = MemoryDocument::FromCp1251(Text());
+    MemoryDocument Original = MemoryDocument::FromCp1251(Text());
 
     TSetup()
     {
-        dic.FileName = TILDO_DATA_DIR "/tildo.dat";
-        dic.ReadDic(ui);
-        ui.SetCommandChecked("Mark1", true);
-        ui.SetCommandChecked("ProposeLast1", true);
+        Ui.SetCommandChecked("Mark1", true);
+        Ui.SetCommandChecked("ProposeLast1", true);
     }
 };
 
@@ -78,9 +66,9 @@ void BM_KeepPass(benchmark::State& state)
     double total = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        MemoryDocument doc = s.original;
+        MemoryDocument doc = s.Original;
         TCliAsker asker(doc, {}, TUnanswered::Keep);
-        TYoficator engine(doc, s.ui, asker, s.dic, s.combi, s.window, s.limits);
+        TYoficator engine(doc, s.Ui, asker, s.Dic, s.Combi, s.Window, s.Limits);
         state.ResumeTiming();
         const auto start = std::chrono::steady_clock::now();
         engine.DoYoficate(0, 1);
@@ -98,8 +86,8 @@ void BM_Collect(benchmark::State& state)
     double total = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        TQuestionCollector collector(s.dic, s.combi, s.window, s.limits);
-        const std::vector<TCollectedQuestion> found = collector.Collect(s.original, s.ui);
+        TQuestionCollector collector(s.Dic, s.Combi, s.Window, s.Limits);
+        const std::vector<TCollectedQuestion> found = collector.Collect(s.Original, s.Ui);
         total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         CollectedQuestions = found.size();
         benchmark::DoNotOptimize(found.data());

@@ -1,7 +1,13 @@
 #pragma once
 // Set-up shared by the benchmarks: the corpus as one text, repeated to a size,
-// and a temporary directory that is removed afterwards.
+// a temporary directory that is removed afterwards, and the shipped
+// dictionaries with what a pass without a window needs beside them.
+#include "dict/combination_dictionary.h"
+#include "dict/main_dictionary.h"
+#include "dict/my_lists.h"
+#include "platform/asker.h"
 #include "platform/file_io.h"
+#include "platform/null_user_interface.h"
 #include "text/cp1251.h"
 
 #include <algorithm>
@@ -56,6 +62,43 @@ struct TBenchDir
     ~TBenchDir() { std::filesystem::remove_all(Path); }
     TBenchDir(const TBenchDir&) = delete;
     TBenchDir& operator=(const TBenchDir&) = delete;
+};
+
+// Answers every question at once with е, counting them.
+class TPlainAsker : public Asker
+{
+public:
+    TAnswer Ask(const TQuestion&) override
+    {
+        ++Questions;
+        return TAnswer::Plain;
+    }
+    long long Questions = 0;
+};
+
+// The shipped main dictionary, a combination dictionary (empty until
+// ReadCombinations), the word window and a silent desktop whose option marks
+// the benchmark sets.
+struct TShippedDictionaries
+{
+    TNullUserInterface Ui;
+    TBufferLimits Limits;
+    TDic Dic;
+    TCombiWordsDic Combi { Limits };
+    TWordBuffer Window { Limits };
+
+    TShippedDictionaries()
+    {
+        Dic.FileName = TILDO_DATA_DIR "/tildo.dat";
+        Dic.ReadDic(Ui);
+    }
+    TShippedDictionaries(const TShippedDictionaries&) = delete;
+    TShippedDictionaries& operator=(const TShippedDictionaries&) = delete;
+    void ReadCombinations()
+    {
+        Combi.FileName = TILDO_DATA_DIR "/combi.dat";
+        Combi.ReadCombiDic(Ui);
+    }
 };
 
 } // namespace tildo

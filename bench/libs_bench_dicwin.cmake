@@ -1,7 +1,2 @@
-# The windows need the window library: without the GUI this benchmark is not built.
-if(TARGET tildo_gui)
-  find_package(Qt6 REQUIRED COMPONENTS Widgets)
-  target_link_libraries(${name} PRIVATE tildo_gui tildo_app tildo_tools tildo_engine Qt6::Widgets)
-else()
-  set_target_properties(${name} PROPERTIES EXCLUDE_FROM_ALL TRUE)
-endif()
+# The dictionary editor's window and the statistics window.
+tildo_window_bench(${name} tildo_tools tildo_engine)

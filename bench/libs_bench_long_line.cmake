@@ -1,1 +1,1 @@
-target_link_libraries(${name} PRIVATE tildo_engine tildo_cli_lib)
+target_link_libraries(${name} PRIVATE tildo_engine tildo_batch)

@@ -3,8 +3,8 @@
 // the original text behind every document position is found exactly (the
 // matches that `find` prints), RTF included.
 
-#include "app/rtf_reader.h"
-#include "cli/text_input.h"
+#include "batch/text_input.h"
+#include "formats/rtf_reader.h"
 #include "text/memory_document.h"
 
 #include <cstddef>

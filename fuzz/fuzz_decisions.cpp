@@ -1,8 +1,8 @@
 // A decisions file from arbitrary bytes: it is either refused with a message or
 // read, and every decision it places stands on the very word it names.
 
-#include "cli/console.h"
-#include "cli/decisions_file.h"
+#include "batch/decisions_file.h"
+#include "batch/messages.h"
 #include "text/cp1251.h"
 #include "text/memory_document.h"
 

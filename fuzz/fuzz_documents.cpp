@@ -3,7 +3,7 @@
 // document that opens must write back its own bytes when nothing changed;
 // with every е turned into a marked ё it must write or refuse cleanly, and a
 // written archive must open again with exactly that text.
-#include "app/markup_document.h"
+#include "formats/markup_document.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // without bound or read out of bounds; a record it accepts, restored with
 // every е turned into ё, must keep its length in characters and stay a
 // record it accepts, and a refused record must be left untouched.
-#include "app/json_record.h"
+#include "formats/json_record.h"
 #include "text/letters.h"
 
 #include <cstddef>

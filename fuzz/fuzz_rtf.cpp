@@ -2,8 +2,8 @@
 // bounds, and what it reads must survive the writer and the reader again.
 // Asking what the text could not hold must not change what is read, and the
 // writer's own output must hold nothing the text cannot.
-#include "app/rtf_reader.h"
-#include "app/rtf_writer.h"
+#include "formats/rtf_reader.h"
+#include "formats/rtf_writer.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,9 +2,9 @@
 // reader's text (footnotes and headers may only follow it), nothing changed
 // must give back the same bytes, and with every е and ё swapped, marked or
 // not, the written file must read back as exactly the edited text.
-#include "app/markup_document.h"
-#include "app/rtf_reader.h"
-#include "app/styled_text.h"
+#include "formats/markup_document.h"
+#include "formats/rtf_reader.h"
+#include "formats/styled_text.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,1 +1,1 @@
-set(FUZZ_LIBS tildo_cli_lib)
+set(FUZZ_LIBS tildo_batch)

@@ -1,1 +1,1 @@
-set(FUZZ_LIBS tildo_app)
+set(FUZZ_LIBS tildo_formats)

@@ -33,16 +33,19 @@ PYBIND11_MODULE(_tildo, m)
 
     py::class_<tildo::TRestorer>(m, "Restorer")
         .def(py::init([](const std::string& dictionary, const std::string& combinations,
-                          const std::vector<std::string>& on, const std::vector<std::string>& off) {
+                          const std::vector<std::string>& on, const std::vector<std::string>& off,
+                          const std::string& dataDirectory) {
             tildo::TRestorerOptions o;
             o.Dictionary = dictionary;
             o.Combinations = combinations;
             o.On = on;
             o.Off = off;
+            o.DataDirectory = dataDirectory;
             py::gil_scoped_release release;
             return std::make_unique<tildo::TRestorer>(o);
         }),
-            py::arg("dictionary"), py::arg("combinations"), py::arg("on"), py::arg("off"))
+            py::arg("dictionary"), py::arg("combinations"), py::arg("on"), py::arg("off"),
+            py::arg("data_directory") = std::string())
         // The text crosses as UTF-8 bytes; the pass runs without the GIL, so
         // threads of one process restore in parallel.
         .def(

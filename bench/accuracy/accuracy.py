@@ -20,7 +20,13 @@ With --baseline REV the same table is printed first for the tildo.dat and
 combi.dat of that git revision (say main), so that a change of the data is
 measured before and after in one run.
 
-Usage: accuracy.py [--cli build/bin/tildo-cli] [--data data] [--baseline REV] [--show] TEXT...
+With --context (a tildo-cli that knows the Context option) every table is
+printed twice, with Context off and on, and after the tables with Context on
+come the context judge's figures per family (from the reports of the
+interactive runs with combinations): decisions taken without a question, how
+many of them the original confirms, and the questions left.
+
+Usage: accuracy.py [--cli build/bin/tildo-cli] [--data data] [--baseline REV] [--context] [--show] TEXT...
 """
 import argparse
 import json
@@ -68,9 +74,14 @@ def fixed_forms(data):
     return forms
 
 
-def automatic(cli, data, original, plain_path, show):
+def context_args(context):
+    """The option as tildo-cli takes it; nothing for a tildo-cli without it."""
+    return [] if context is None else ["--on" if context else "--off", "Context"]
+
+
+def automatic(cli, data, original, plain_path, show, context=None):
     out = run_cli(cli, ["-d", f"{data}/tildo.dat", "-c", f"{data}/combi.dat", "--on", "NoVarOnly",
-                        "--unanswered", "keep"], plain_path)
+                        "--unanswered", "keep", *context_args(context)], plain_path)
     if len(out) != len(original):
         sys.exit("restored text differs in length from the original")
     dotted_words = {w.lower() for w in WORD.findall(original) if "ё" in w.lower()} | fixed_forms(data)
@@ -97,12 +108,12 @@ def automatic(cli, data, original, plain_path, show):
     return right, wrong, missed, inconsistent
 
 
-def interactive(cli, data, original, plain_path, combinations):
+def interactive(cli, data, original, plain_path, combinations, context=None, families=None):
     with tempfile.TemporaryDirectory() as tmp:
         report_path = os.path.join(tmp, "report.json")
         extra = ["-c", f"{data}/combi.dat"] if combinations else []
-        run_cli(cli, ["-d", f"{data}/tildo.dat", *extra, "--unanswered", "keep", "--report", report_path],
-                plain_path)
+        run_cli(cli, ["-d", f"{data}/tildo.dat", *extra, "--unanswered", "keep", "--report", report_path,
+                      *context_args(context)], plain_path)
         with open(report_path, encoding="utf-8") as f:
             report = json.load(f)
     starts = line_starts(original)
@@ -114,6 +125,19 @@ def interactive(cli, data, original, plain_path, combinations):
         has_yo = any(ch in "ёЁ" for ch in word)
         if (q["default"] == "ё") == has_yo:
             default_right += 1
+        if families is not None:
+            family = q.get("context", {}).get("family", "other")
+            families.setdefault(family, [0, 0, 0])[2] += 1
+    if families is not None:
+        for d in report.get("context", []):
+            offset = starts[d["line"] - 1] + d["column"] - 1
+            word = original[offset:offset + len(d["word"])]
+            counts = families.setdefault(d["family"], [0, 0, 0])
+            counts[0] += 1
+            if word == d["word"]:
+                counts[1] += 1
+            else:
+                print(f"  context wrong: {d['word']} (original {word}) — {d['evidence']}", file=sys.stderr)
     return len(questions), default_right
 
 
@@ -132,6 +156,7 @@ def main():
     ap.add_argument("--cli", default="build/bin/tildo-cli")
     ap.add_argument("--data", default="data")
     ap.add_argument("--baseline", metavar="REV", help="also measure the data of this git revision, first")
+    ap.add_argument("--context", action="store_true", help="measure with the Context option off and on")
     ap.add_argument("--show", action="store_true")
     ap.add_argument("texts", nargs="+")
     a = ap.parse_args()
@@ -139,12 +164,32 @@ def main():
         with tempfile.TemporaryDirectory() as tmp:
             data_of_revision(a.baseline, tmp)
             print(f"data of {a.baseline}:")
-            measure(a.cli, tmp, a.texts, a.show)
+            measure_all(a.cli, tmp, a.texts, a.show, a.context)
         print(f"\ndata of {a.data}:")
-    measure(a.cli, a.data, a.texts, a.show)
+    measure_all(a.cli, a.data, a.texts, a.show, a.context)
 
 
-def measure(cli, data, texts, show):
+def measure_all(cli, data, texts, show, context):
+    if not context:
+        measure(cli, data, texts, show)
+        return
+    for on in (False, True):
+        print(f"\nContext {'on' if on else 'off'}:")
+        families = {} if on else None
+        measure(cli, data, texts, show, on, families)
+        if on:
+            print("\n| family | decided by context | confirmed by the original | precision | questions left |")
+            print("|---|---|---|---|---|")
+            total = [0, 0, 0]
+            for family, (decided, right, left) in sorted(families.items()):
+                total = [total[0] + decided, total[1] + right, total[2] + left]
+                precision = f"{100.0 * right / decided:.2f} %" if decided else "—"
+                print(f"| {family} | {decided} | {right} | {precision} | {left} |")
+            precision = f"{100.0 * total[1] / total[0]:.2f} %" if total[0] else "—"
+            print(f"| total | {total[0]} | {total[1]} | {precision} | {total[2]} |")
+
+
+def measure(cli, data, texts, show, context=None, families=None):
     totals = [0] * 8
     rows = []
     for path in texts:
@@ -155,9 +200,9 @@ def measure(cli, data, texts, show):
             f.write(plain)
             plain_path = f.name
         try:
-            right, wrong, missed, inconsistent = automatic(cli, data, original, plain_path, show)
-            asked, default_right = interactive(cli, data, original, plain_path, False)
-            asked_c, default_right_c = interactive(cli, data, original, plain_path, True)
+            right, wrong, missed, inconsistent = automatic(cli, data, original, plain_path, show, context)
+            asked, default_right = interactive(cli, data, original, plain_path, False, context)
+            asked_c, default_right_c = interactive(cli, data, original, plain_path, True, context, families)
         finally:
             os.unlink(plain_path)
         words = len(WORD.findall(original))

@@ -21,6 +21,9 @@ struct TRestorerOptions
     // ProposeLast, CheckYo, CombiWords, ...), as tildo-cli --on/--off take them.
     std::vector<std::string> On;
     std::vector<std::string> Off;
+    // Where tags.dat and rare_yo.dat are, which "Context" (on unless turned
+    // off) reads; empty: the program's data directory.
+    std::string DataDirectory;
 };
 
 // A word the dictionaries leave to a person, as the pass met it.

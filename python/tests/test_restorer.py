@@ -92,6 +92,20 @@ class RestorerTest(unittest.TestCase):
             t.join()
         self.assertEqual(results, [expected] * 4)
 
+    def test_context_decides_sure_words_and_reads_its_files_only_when_on(self):
+        self.assertEqual(self.r.restore("Вот это все. Он знал все."), "Вот это всё. Он знал все.")
+        self.assertEqual(tildo.Restorer(off=["Context"]).restore("Вот это все."), "Вот это все.")
+        with tempfile.TemporaryDirectory() as d:
+            with open(os.path.join(d, "tags.dat"), "wb") as f:
+                f.write(b"not a tag dictionary")
+            with open(os.path.join(d, "rare_yo.dat"), "wb") as f:
+                f.write(b"")
+            dic = tildo.data_file("tildo.dat")
+            with self.assertRaises(tildo.RestorerError) as e:
+                tildo._Restorer(dic, "", [], [], d)
+            self.assertIn(os.path.join(d, "tags.dat"), str(e.exception))
+            self.assertEqual(tildo._Restorer(dic, "", [], ["Context"], d).restore("все"), "все")
+
     def test_bad_dictionary_and_option_raise(self):
         with self.assertRaises(tildo.RestorerError):
             tildo.Restorer(dictionary="/nonexistent/tildo.dat")

@@ -22,7 +22,7 @@ _HERE = os.path.dirname(os.path.abspath(__file__))
 
 
 def data_file(name):
-    """A dictionary shipped with the package: "tildo.dat" or "combi.dat"."""
+    """A data file shipped with the package: "tildo.dat", "combi.dat", "tags.dat" or "rare_yo.dat"."""
     return os.path.join(_HERE, name)
 
 
@@ -32,10 +32,12 @@ class Restorer(_Restorer):
     dictionary: the main dictionary (the shipped one by default);
     combinations: a combination dictionary (the shipped one by default, as
     tildo-cli uses it; "" for none); on/off: pass options by their settings
-    keys, as tildo-cli --on/--off take them.
+    keys, as tildo-cli --on/--off take them. "Context" (deciding variant
+    words by the grammar around them) is on unless turned off; it reads the
+    package's tags.dat and rare_yo.dat.
     """
 
     def __init__(self, dictionary=None, combinations=None, on=(), off=()):
         if combinations is None:
             combinations = data_file("combi.dat")
-        super().__init__(dictionary or data_file("tildo.dat"), combinations, list(on), list(off))
+        super().__init__(dictionary or data_file("tildo.dat"), combinations, list(on), list(off), _HERE)

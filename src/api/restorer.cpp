@@ -1,13 +1,13 @@
 #include "tildo/restorer.h"
 
-#include "app/json_record.h"
-#include "cli/commands.h"
-#include "cli/console.h"
-#include "cli/pass_setup.h"
-#include "cli/question_log.h"
-#include "cli/restore_job.h"
-#include "cli/text_input.h"
+#include "batch/messages.h"
+#include "batch/pass_setup.h"
+#include "batch/question_log.h"
+#include "batch/restore_job.h"
+#include "batch/run_options.h"
+#include "batch/text_input.h"
 #include "engine/yoficator.h"
+#include "formats/json_record.h"
 #include "platform/file_io.h"
 #include "text/cp1251.h"
 
@@ -24,6 +24,7 @@ TPassCommandOptions CommandOptions(const TRestorerOptions& o)
     c.Combinations = o.Combinations;
     c.On = o.On;
     c.Off = o.Off;
+    c.ContextDataDirectory = o.DataDirectory;
     return c;
 }
 
@@ -48,6 +49,10 @@ struct TRestorerPass
         Engine = std::make_unique<TYoficator>(
             Doc, Ui, Asker, d.Dic, d.Combi, DicState, CombiState, Window, d.Limits);
         Engine->DictionariesFixed = true;
+        if (d.Context) {
+            Judge = std::make_unique<TContextJudge>(d.Tags, d.Rare);
+            Engine->SetContextJudge(Judge.get());
+        }
     }
 
     // Restores doc in place; questions (if asked for) get the pass's questions.
@@ -71,6 +76,7 @@ struct TRestorerPass
     TWordBuffer Window;
     MemoryDocument Doc;
     TCliAsker Asker;
+    std::unique_ptr<TContextJudge> Judge;
     std::unique_ptr<TYoficator> Engine;
 };
 

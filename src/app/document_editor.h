@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/styled_text.h"
+#include "formats/styled_text.h"
 #include "platform/text_document.h"
 
 namespace tildo {

@@ -2,9 +2,9 @@
 
 #include "app/document_editor.h"
 #include "app/main_window.h"
-#include "app/rtf_writer.h"
 #include "app/shell_hooks.h"
-#include "app/text_formats.h"
+#include "formats/rtf_writer.h"
+#include "formats/text_formats.h"
 #include "platform/file_io.h"
 #include "platform/scope_guard.h"
 #include "platform/text_document.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/plain_text_format.h"
 #include "app/recent_files.h"
-#include "app/rtf_losses.h"
+#include "formats/plain_text_format.h"
+#include "formats/rtf_losses.h"
 #include "platform/file_io.h"
 
 #include <string>

@@ -66,6 +66,7 @@ const std::vector<TOptionKey>& OptionKeys()
         { Tildo, "ToConfirm", TCommand::ToConfirm1, true },
         { Tildo, "FBFormat", TCommand::FBFormat1, false },
         { Tildo, "CombiWords", TCommand::CombiWords1, true },
+        { Tildo, "Context", TCommand::Context1, true },
         { Tildo, "RecallLastFile", TCommand::LastFile1, true },
         { Tildo, "ToDockAskForm", TCommand::ToDockAskForm1, false },
         { Editor, "InsertLog", TCommand::InsertLog1, false },
@@ -174,6 +175,7 @@ void WriteSettingsValues(const TSettingsValues& values, bool writeRecent, TIniFi
     ini.WriteInteger(Tildo, "WindowLeft", values.Geometry.Left);
     ini.WriteInteger(Tildo, "FloatingAskFormYShift", values.FloatingAskFormYShift);
     ini.WriteBool(Tildo, "CombiWords", check("CombiWords1"));
+    ini.WriteBool(Tildo, "Context", check("Context1"));
     ini.WriteString(Tildo, "FontName", values.Font.Name);
     ini.WriteInteger(Tildo, "FontCharset", values.Font.Charset);
     ini.WriteInteger(Tildo, "FontSize", values.Font.Size);
@@ -246,10 +248,10 @@ void LoadSettings(TSettings& settings, UserInterface& ui, MainWindow& window, TD
 void SetTestingDefaults(TSettings& settings, UserInterface& ui, MainWindow& window)
 {
     using enum TCommand;
-    for (const auto& [command, checked] :
-        { std::pair { AlwaysAsk1, false }, { Mark1, true }, { FastScroll1, false }, { CheckYo1, true },
-            { NoVarOnly1, false }, { RTF1, false }, { WordWrap1, false }, { ProposeLast1, false },
-            { ToConfirm1, false }, { FBFormat1, false }, { CombiWords1, true }, { LastFile1, false } })
+    for (const auto& [command, checked] : { std::pair { AlwaysAsk1, false }, { Mark1, true },
+             { FastScroll1, false }, { CheckYo1, true }, { NoVarOnly1, false }, { RTF1, false },
+             { WordWrap1, false }, { ProposeLast1, false }, { ToConfirm1, false }, { FBFormat1, false },
+             { CombiWords1, true }, { Context1, false }, { LastFile1, false } })
         ui.SetCommandChecked(command, checked);
     settings.FloatingAskFormYShift = 32;
     window.SetEditorFont(TEditorFont { "Courier New", 1, 11 });

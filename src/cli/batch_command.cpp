@@ -1,12 +1,13 @@
 // Restorations that ask no one: one text streamed, or many texts on several
 // threads sharing one loaded dictionary.
 
-#include "cli/cli_user_interface.h"
+#include "batch/cli_user_interface.h"
+#include "batch/pass_setup.h"
+#include "batch/restore_job.h"
+#include "batch/run_report.h"
+#include "cli/commands.h"
 #include "cli/console.h"
-#include "cli/pass_setup.h"
 #include "cli/progress.h"
-#include "cli/restore_job.h"
-#include "cli/run_report.h"
 #include "engine/run_counters.h"
 #include "platform/file_io.h"
 
@@ -109,6 +110,7 @@ void Add(TRunCounters& sum, const TRunCounters& c)
     sum.AskedDottedCount += c.AskedDottedCount;
     sum.AskedPlainCount += c.AskedPlainCount;
     sum.CombiDecisionCount += c.CombiDecisionCount;
+    sum.ContextDecisionCount += c.ContextDecisionCount;
 }
 
 int RunSingle(

@@ -21,7 +21,7 @@ namespace tildo {
 namespace {
 
 constexpr std::string_view Commands[]
-    = { "restore", "collect", "review", "selftest", "find", "dict", "forms" };
+    = { "restore", "collect", "review", "selftest", "find", "dict", "forms", "tags" };
 
 bool StartsWithCommand(const std::vector<std::string>& args)
 {
@@ -81,6 +81,7 @@ struct TParsedOptions
     TFindOptions Find;
     TDictOptions Dict;
     TFormsOptions Forms;
+    TTagsOptions Tags;
     std::function<int()> Run;
 };
 
@@ -159,6 +160,11 @@ void AddDictionaryCommands(CLI::App& app, TParsedOptions& p)
     forms->add_option("--rules", p.Forms.RulesPath);
     forms->add_option("word", p.Forms.Word)->required();
     forms->callback([&p] { p.Run = [&p] { return RunForms(p.Forms); }; });
+
+    CLI::App* tags = app.add_subcommand("tags");
+    tags->add_option("--tags", p.Tags.TagsPath);
+    tags->add_option("word", p.Tags.Word)->required();
+    tags->callback([&p] { p.Run = [&p] { return RunTags(p.Tags); }; });
 }
 
 int RunSelected(const std::function<int()>& run)

@@ -16,6 +16,7 @@ constexpr std::string_view Overview = R"(tildo-cli — восстановлен�
   tildo-cli dict check|sort|dedupe|subtract|sweep ...
                                            проверка и чистка словарей
   tildo-cli forms [--rules ПУТЬ] СЛОВО     формы слова по правилам
+  tildo-cli tags [--tags ПУТЬ] СЛОВО       грамматические признаки слова
   tildo-cli КОМАНДА --help                 справка по команде
 
 )";
@@ -56,6 +57,13 @@ constexpr std::string_view Restore = R"(Восстановление «ё»: о�
                               ProposeLast  предлагать последний вариант (вкл.)
                               FBFormat     формат FictionBook (вкл. для .fb2)
                               CombiWords   анализ словосочетаний
+                              Context      решать по контексту: спорное слово
+                                           (все/всё, нем/нём, берет/берёт...)
+                                           решается без вопроса, когда
+                                           грамматика соседних слов не
+                                           оставляет выбора; иначе её ответ
+                                           предлагается в вопросе (вкл.;
+                                           читает tags.dat и rare_yo.dat)
   --answers СПИСОК          ответы на вопросы по порядку, через запятую:
                             1 — ё, 0 — е, A1 — всегда ё, A0 — всегда е,
                             U — откат, C — отмена
@@ -65,7 +73,10 @@ constexpr std::string_view Restore = R"(Восстановление «ё»: о�
                             стандартный ввод не терминал), cancel — проход
                             прерывается, ask — вопрос задаётся на терминале
                             (по умолчанию на терминале)
-  --report ПУТЬ             отчёт в JSON: счётчики, время и все вопросы
+  --report ПУТЬ             отчёт в JSON: счётчики, время и все вопросы;
+                            с Context — ответ контекста и его довод у вопроса
+                            (поле "context") и слова, решённые по контексту
+                            (список "context")
   --decisions ПУТЬ          ответы заранее: отчёт --report, в котором у вопросов
                             поле "answer" — «е» или «ё» (keep — слово как есть);
                             решение применяется, только если в той же строке и
@@ -195,6 +206,20 @@ constexpr std::string_view Forms = R"(Формы слова по правила�
   -h, --help                эта справка
 )";
 
+constexpr std::string_view TagsHelp = R"(Грамматические признаки слова по словарю признаков.
+
+Использование: tildo-cli tags [--tags ПУТЬ] СЛОВО
+
+Выводится каждое написание слова (с «е» и с «ё»), которое знает словарь, и под
+ним его разборы: признаки по-русски и в скобках — теги OpenCorpora. Этими
+признаками решает параметр прохода Context. Неизвестное слово — код 1;
+испорченный словарь — код 3.
+
+Параметры:
+  --tags ПУТЬ               словарь признаков (по умолчанию tags.dat рядом с программой)
+  -h, --help                эта справка
+)";
+
 } // namespace
 
 std::string HelpText(std::string_view command)
@@ -215,6 +240,8 @@ std::string HelpText(std::string_view command)
         return std::string(Dict);
     if (command == "forms")
         return std::string(Forms);
+    if (command == "tags")
+        return std::string(TagsHelp);
     return std::string(Overview);
 }
 

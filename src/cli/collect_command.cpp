@@ -1,8 +1,8 @@
 // tildo-cli collect: the words whose ё the dictionary does not confirm.
 
+#include "batch/pass_setup.h"
 #include "cli/commands.h"
 #include "cli/console.h"
-#include "cli/pass_setup.h"
 #include "engine/yoficator.h"
 
 #include <algorithm>

@@ -1,42 +1,12 @@
 #pragma once
 
+#include "batch/question_log.h"
+#include "batch/run_options.h"
+
 #include <string>
 #include <vector>
 
 namespace tildo {
-
-// What every command that runs the engine over a text takes.
-struct TPassCommandOptions
-{
-    std::string File = "-";
-    std::string Dictionary; // empty: tildo.dat beside the program or in the data directory
-    // Empty: the shipped combi.dat when neither -d nor NoCombi is given, else none.
-    std::string Combinations;
-    bool NoCombi = false;
-    std::vector<std::string> On;
-    std::vector<std::string> Off;
-    std::string Encoding = "auto";
-    bool AcceptDamagedDictionary = false; // load a dictionary that is binary or out of order
-    std::string Format = "auto"; // --format: a format name, or auto for the file name's
-};
-
-struct TRestoreOptions : TPassCommandOptions
-{
-    std::vector<std::string> Answers;
-    std::string Unanswered; // empty: keep, or ask when standard input is a terminal
-    std::string ReportPath;
-    std::string DecisionsPath; // a report with the answers decided beforehand
-    bool Check = false;
-    bool InPlace = false;
-    std::string OutputPath;
-    std::string BackupSuffix;
-    bool BackupGiven = false;
-    bool Force = false;
-    std::vector<std::string> Files; // several files: a batch (with -i or -o DIR)
-    int Jobs = 1; // -j: files restored at once
-    std::string Jsonl; // --jsonl: the field of JSON Lines records to restore
-    bool JsonlSkipBad = false;
-};
 
 struct TFindOptions
 {
@@ -73,5 +43,17 @@ int RunDictDedupe(const TDictOptions& options);
 int RunDictSubtract(const TDictOptions& options);
 int RunDictSweep(const TDictOptions& options);
 int RunForms(const TFormsOptions& options);
+
+struct TTagsOptions
+{
+    std::string TagsPath; // empty: tags.dat beside the program or in the data directory
+    std::string Word;
+};
+int RunTags(const TTagsOptions& options);
+
+// The restoration of many texts at once (-j, several files, --jsonl) or of one
+// text streamed; returns the exit code.
+int RunRestoreJobs(
+    const TRestoreOptions& options, const std::vector<TAnswer>& answers, TUnanswered unanswered);
 
 } // namespace tildo

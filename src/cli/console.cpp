@@ -11,31 +11,6 @@
 
 namespace tildo {
 
-void PrintError(std::string_view utf8Message)
-{
-    std::string line = "tildo-cli: ";
-    line.append(utf8Message);
-    line += '\n';
-    try {
-        WriteAllTo(STDERR_FILENO, line, "stderr");
-    } catch (const EFileError&) {
-        // Nowhere left to report it.
-    }
-}
-
-void WriteAllTo(int fd, std::string_view bytes, const std::string& name)
-{
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw EFileError(name, std::strerror(errno));
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-}
-
 void WriteStandardOutput(std::string_view bytes)
 {
     WriteAllTo(STDOUT_FILENO, bytes, "stdout");
@@ -88,23 +63,6 @@ void InstallSignalHandlers()
     ::signal(SIGXFSZ, SIG_IGN);
 }
 
-std::string ReadStandardInput()
-{
-    std::string bytes;
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw EFileError("stdin", std::strerror(errno));
-        }
-        if (n == 0)
-            return bytes;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-}
-
 std::string ArgumentToCp1251(std::string_view argument)
 {
     std::size_t i = 0;
@@ -114,16 +72,6 @@ std::string ArgumentToCp1251(std::string_view argument)
             return std::string(argument);
     }
     return Utf8ToCp1251(argument);
-}
-
-std::string ForMessage(std::string_view cp1251)
-{
-    return Cp1251ToUtf8(cp1251);
-}
-
-std::string InputName(const std::string& path)
-{
-    return path == "-" ? std::string("стандартный ввод") : "\"" + path + "\"";
 }
 
 } // namespace tildo

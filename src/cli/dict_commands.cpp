@@ -1,14 +1,21 @@
-// tildo-cli dict check|sort|dedupe|subtract|sweep and tildo-cli forms: the
-// dictionary tools on files, for dictionaries kept under version control.
+// tildo-cli dict check|sort|dedupe|subtract|sweep, tildo-cli forms and
+// tildo-cli tags: the dictionary tools on files, for dictionaries kept under
+// version control, and what the tag dictionary knows about a word.
 
+#include "batch/pass_setup.h"
+#include "batch/text_output.h"
 #include "cli/commands.h"
 #include "cli/console.h"
-#include "cli/pass_setup.h"
-#include "cli/text_output.h"
+#include "dict/tag_dictionary.h"
 #include "platform/file_io.h"
+#include "text/letters.h"
 #include "tools/dic_file_commands.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tildo {
 
@@ -79,6 +86,80 @@ int RunForms(const TFormsOptions& options)
     WriteStandardOutput(out);
     if (paradigms.empty())
         PrintError("ни одно правило из \"" + rules + "\" не подходит к слову \"" + options.Word + "\"");
+    return ExitDone;
+}
+
+namespace {
+
+// The grammemes' Russian names, in the order of TGrammeme.
+constexpr std::array<std::string_view, static_cast<std::size_t>(TGrammeme::Count)> RussianGrammemes
+    = { "сущ.", "прил.", "кр. прил.", "сравн.", "глаг.", "инф.", "прич.", "кр. прич.", "дееприч.", "числ.",
+          "нареч.", "мест.-сущ.", "предик.", "предл.", "союз", "част.", "межд.", "одуш.", "неодуш.", "м. р.",
+          "ж. р.", "ср. р.", "общ. р.", "ед. ч.", "мн. ч.", "им. п.", "род. п.", "дат. п.", "вин. п.",
+          "твор. п.", "предл. п.", "зват. п.", "1 л.", "2 л.", "3 л.", "наст. вр.", "прош. вр.", "буд. вр.",
+          "повел.", "местоим.", "порядк.", "превосх.", "страд.", "сокр.", "имя собств.", "устар./разг." };
+
+std::string RussianTags(TTagMask tags)
+{
+    std::string out;
+    for (std::size_t i = 0; i < RussianGrammemes.size(); ++i) {
+        if ((tags >> i & 1) == 0)
+            continue;
+        if (!out.empty())
+            out += ' ';
+        out += RussianGrammemes[i];
+    }
+    return out;
+}
+
+// The word (folded, CP1251) spelt with the ё letters of mask: bit i for the
+// i-th е counted from the end.
+std::string Spelling(std::string word, std::uint32_t mask)
+{
+    unsigned index = 0;
+    for (auto it = word.rbegin(); it != word.rend(); ++it) {
+        if (LowerChar(*it) != LetterE)
+            continue;
+        if (index < 32 && (mask >> index & 1) != 0)
+            *it = *it == LetterE ? LetterYo : LetterCapitalYo;
+        ++index;
+    }
+    return word;
+}
+
+} // namespace
+
+int RunTags(const TTagsOptions& options)
+{
+    const std::string path = options.TagsPath.empty() ? DefaultDataFile("tags.dat") : options.TagsPath;
+    TCliUserInterface ui;
+    TTagDictionary tags;
+    if (!tags.Load(path, ui))
+        throw ECliError(ExitInputOutput,
+            ui.Errors().empty() ? "словарь признаков \"" + path + "\" не прочитан"
+                                : ForMessage(ui.Errors().back()));
+    std::string word = ArgumentToCp1251(options.Word);
+    FoldDottedEInPlace(word);
+    TWordTags found;
+    if (!tags.Find(word, found)) {
+        PrintError("словарь признаков не знает слова \"" + options.Word + "\"");
+        return ExitFound;
+    }
+    // Spellings in the order of their first reading, each with its readings.
+    std::vector<std::uint32_t> spellings;
+    for (const TTagReading& r : found.Readings) {
+        if (std::find(spellings.begin(), spellings.end(), r.YoMask) == spellings.end())
+            spellings.push_back(r.YoMask);
+    }
+    std::string out;
+    for (const std::uint32_t mask : spellings) {
+        out += ForMessage(Spelling(word, mask)) + "\n";
+        for (const TTagReading& r : found.Readings) {
+            if (r.YoMask == mask)
+                out += "  " + RussianTags(r.Tags) + " (" + DescribeTags(r.Tags) + ")\n";
+        }
+    }
+    WriteStandardOutput(out);
     return ExitDone;
 }
 

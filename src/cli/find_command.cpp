@@ -1,9 +1,9 @@
 // tildo-cli find: every match of a pattern, as the find dialog steps through them.
 
+#include "batch/pass_setup.h"
+#include "batch/text_input.h"
 #include "cli/commands.h"
 #include "cli/console.h"
-#include "cli/pass_setup.h"
-#include "cli/text_input.h"
 #include "regex/find_all.h"
 #include "regex/pattern_engine.h"
 

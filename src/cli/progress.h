@@ -1,6 +1,7 @@
 #pragma once
 
-#include <atomic>
+#include "batch/progress_counts.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -9,15 +10,6 @@
 #include <thread>
 
 namespace tildo {
-
-// The progress of a long run, counted by any thread.
-struct TProgressCounts
-{
-    std::atomic<std::uint64_t> Bytes { 0 };
-    std::atomic<int> FilesDone { 0 };
-    std::uint64_t TotalBytes = 0; // 0: unknown
-    int TotalFiles = 0; // 0: a single text
-};
 
 // The progress line: "12,3 МБ из 40,0 МБ · 35,1 МБ/с · осталось 0:01" (with
 // the files done first in a batch). Pure, so that it can be checked.

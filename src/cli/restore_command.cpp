@@ -1,14 +1,14 @@
 // tildo-cli [restore]: one restoration pass over a text.
 
+#include "batch/decisions_file.h"
+#include "batch/pass_setup.h"
+#include "batch/question_log.h"
+#include "batch/restore_job.h"
+#include "batch/run_report.h"
+#include "batch/text_output.h"
 #include "cli/commands.h"
 #include "cli/console.h"
-#include "cli/decisions_file.h"
-#include "cli/pass_setup.h"
-#include "cli/question_log.h"
-#include "cli/restore_job.h"
-#include "cli/run_report.h"
 #include "cli/terminal_asker.h"
-#include "cli/text_output.h"
 #include "engine/question_collector.h"
 #include "engine/yoficator.h"
 #include "platform/file_io.h"
@@ -74,6 +74,7 @@ bool Streams(const TRestoreOptions& o, TUnanswered unanswered, const std::vector
 std::vector<std::pair<int, int>> QuestionPlaces(TPassSession& session)
 {
     TQuestionCollector collector(session.Dic, session.Combi, session.Window, session.Limits);
+    collector.Judge = session.Judge.get();
     std::vector<std::pair<int, int>> places;
     for (const TCollectedQuestion& q : collector.Collect(session.Input.Document, session.Ui)) {
         if (q.Asked())
@@ -98,12 +99,18 @@ int RunRestore(const TRestoreOptions& o)
     MemoryDocument& doc = input.Document;
     if (terminal != nullptr)
         terminal->Asker().SetQuestionPlaces(QuestionPlaces(session));
-    TCliAsker asker(doc, answers, unanswered, terminal != nullptr ? &terminal->Asker() : nullptr);
+    TPersonAsk person;
+    if (terminal != nullptr)
+        person = [&asker = terminal->Asker()](const TQuestion& question, int line, int column) {
+            return asker.Ask(question, line, column);
+        };
+    TCliAsker asker(doc, answers, unanswered, std::move(person));
     std::optional<TDecisionsStep> decisions;
     if (!o.DecisionsPath.empty())
         decisions.emplace(o.DecisionsPath, doc, asker);
     Asker& passAsker = decisions ? decisions->PassAsker() : asker;
     TYoficator engine(doc, session.Ui, passAsker, session.Dic, session.Combi, session.Window, session.Limits);
+    engine.SetContextJudge(session.Judge.get());
 
     const std::string before = doc.TextRef();
     const auto start = std::chrono::steady_clock::now();
@@ -113,7 +120,8 @@ int RunRestore(const TRestoreOptions& o)
 
     if (!o.ReportPath.empty())
         WriteFileAtomic(o.ReportPath,
-            RunReportJson(engine.Counters(), seconds, decisions ? decisions->Records() : asker.Records()));
+            RunReportJson(engine.Counters(), seconds, decisions ? decisions->Records() : asker.Records(),
+                asker.ContextRecords()));
     if (!o.Check)
         WriteResult(
             input, input.Encode(), TOutputTarget { o.OutputPath, o.InPlace, o.BackupSuffix, o.Force });

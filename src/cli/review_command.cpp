@@ -1,8 +1,8 @@
 // tildo-cli review: every disputed word of a text, grouped, for a terminal.
 
+#include "batch/pass_setup.h"
 #include "cli/commands.h"
 #include "cli/console.h"
-#include "cli/pass_setup.h"
 #include "cli/terminal_asker.h"
 #include "engine/question_groups.h"
 
@@ -101,6 +101,7 @@ int RunReview(const TPassCommandOptions& options)
     TPassSession session(options);
     const MemoryDocument& doc = session.Input.Document;
     TQuestionCollector collector(session.Dic, session.Combi, session.Window, session.Limits);
+    collector.Judge = session.Judge.get();
     const std::vector<TCollectedQuestion> questions = collector.Collect(doc, session.Ui);
     const std::vector<TCollectedQuestion> mixed = FindMixedSpellings(doc);
     WriteStandardOutput(ReviewListing(questions, mixed, ColourTerminal(STDOUT_FILENO)));

@@ -1,7 +1,7 @@
 // tildo-cli selftest: the built-in test of the testing mode, without a window.
 
 #include "app/testing_mode.h"
-#include "cli/cli_user_interface.h"
+#include "batch/cli_user_interface.h"
 #include "cli/commands.h"
 #include "cli/console.h"
 

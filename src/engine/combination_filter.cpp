@@ -372,7 +372,7 @@ bool TCombinationFilter::WalkCandidates(const TWordBuffer& window, int maxWords)
     const int count = window.Words.Count();
     const std::string_view leading = window.Separators[0];
     const bool withLead = !(leading.size() == 1 && leading[0] == ' ');
-    // The candidates in the order the pass builds them (see BuildCandidates),
+    // The candidates in the order the window builds them (TCombinationWindow),
     // each as the walk of its text.
     TWalk chain;
     TWalk leadChain;

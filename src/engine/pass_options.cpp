@@ -16,6 +16,7 @@ TPassOptions TPassOptions::Read(const UserInterface& ui)
     o.FBFormat = ui.IsCommandChecked("FBFormat1");
     o.CombiWords = ui.IsCommandChecked("CombiWords1");
     o.AlwaysAsk = ui.IsCommandChecked("AlwaysAsk1");
+    o.Context = ui.IsCommandChecked("Context1");
     return o;
 }
 

@@ -19,6 +19,7 @@ struct TPassOptions
     bool FBFormat = false; // "Формат "FictionBook"": stop at "<BINARY"
     bool CombiWords = false; // "Анализ словосочетаний"
     bool AlwaysAsk = false; // "Всегда подтверждать замену"
+    bool Context = false; // "Решать по контексту": the grammar around a variant word decides it
 
     static TPassOptions Read(const UserInterface& ui);
 };

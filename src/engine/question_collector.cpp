@@ -15,8 +15,8 @@ namespace {
 
 // The option marks the engine reads, copied onto a desktop nobody sees.
 constexpr TCommand OptionCommands[] = { TCommand::Mark1, TCommand::FastScroll1, TCommand::CheckYo1,
-    TCommand::NoVarOnly1, TCommand::VarOnly1, TCommand::ProposeLast1, TCommand::FBFormat1, TCommand::CombiWords1,
-    TCommand::AlwaysAsk1 };
+    TCommand::NoVarOnly1, TCommand::VarOnly1, TCommand::ProposeLast1, TCommand::FBFormat1,
+    TCommand::CombiWords1, TCommand::AlwaysAsk1, TCommand::Context1 };
 
 // What a pass may change in the dictionaries, kept aside and put back.
 class TDictionarySnapshot
@@ -142,6 +142,7 @@ std::vector<TCollectedQuestion> TQuestionCollector::Collect(const TextDocument& 
         const TDictionarySnapshot snapshot(m_dic, m_combi);
         TYoficator engine(copy, quiet, recorder, m_dic, m_combi, m_window, m_limits);
         engine.SetDecisionObserver(&recorder);
+        engine.SetContextJudge(Judge);
         engine.DoYoficate(0, 1);
     }
     for (TCollectedQuestion& q : found) {

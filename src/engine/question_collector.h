@@ -3,6 +3,7 @@
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
 #include "dict/my_lists.h"
+#include "engine/context_judge.h"
 #include "engine/pass_options.h"
 #include "platform/asker.h"
 #include "platform/text_document.h"
@@ -57,6 +58,7 @@ public:
     TQuestionCollector(TDic& dic, TCombiWordsDic& combi, TWordBuffer& window, const TBufferLimits& limits);
 
     int ContextAddLetters = 20; // characters shown around a word, before the cut at word boundaries
+    TContextJudge* Judge = nullptr; // with "Решать по контексту" on: proposes answers and decides sure words
 
     std::vector<TCollectedQuestion> Collect(const TextDocument& doc, const UserInterface& ui);
 

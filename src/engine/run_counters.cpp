@@ -72,6 +72,7 @@ struct TReportTexts
     std::string New = Cp("Новых \"Ё/Е\": ");
     std::string Asked = Cp(" (в т.ч. с запросом ");
     std::string Combi = Cp("); словосочетаний: ");
+    std::string Context = Cp("; по контексту: ");
     std::string Time = Cp("; время: ");
     std::string Speed = Cp(" с; скорость: ");
     std::string PerSecond = Cp(" замен/с");
@@ -120,6 +121,10 @@ void FormatRunReport(std::string& out, const TRunCounters& c, double seconds, bo
     AppendInt(out, c.AskedPlainCount);
     out += t.Combi;
     AppendInt(out, c.CombiDecisionCount);
+    if (c.ContextDecisionCount > 0) {
+        out += t.Context;
+        AppendInt(out, c.ContextDecisionCount);
+    }
     out += t.Time;
     AppendSeconds(out, seconds, decimalSeparator);
     out += t.Speed;

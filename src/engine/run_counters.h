@@ -15,6 +15,7 @@ struct TRunCounters
     std::int32_t AskedDottedCount = 0; // the part of NewDottedCount written after a question
     std::int32_t AskedPlainCount = 0; // the same for NewPlainCount
     std::int32_t CombiDecisionCount = 0; // decisions a word combination supplied
+    std::int32_t ContextDecisionCount = 0; // variant words the context judge decided without a question
 
     void Reset() { *this = TRunCounters {}; }
     // "Обнулить статистику" is worth offering once a letter has changed.

@@ -225,6 +225,17 @@ TWordDecision TWordDecider::Decide(
     }
     if (!variant && options.VarOnly && !mismatch)
         return out;
+    // A variant that nothing else settled: the grammar around it may. Its sure
+    // answer decides a word written without ё; a written ё (checked on
+    // request) and a confirmed change are still asked, the answer proposed.
+    if (variant && options.Context && !mismatch) {
+        out.Context = port.JudgeContext(text, m_form);
+        if (out.Context.Answer != TAnswer::None && !hasDotted && !options.AlwaysAsk) {
+            answer = out.Context.Answer;
+            variant = false;
+            out.ByContext = true;
+        }
+    }
     if (variant && options.NoVarOnly)
         return out;
     if (mismatch) {
@@ -258,10 +269,16 @@ TAnswer TWordDecider::Ask(const TPassOptions& options, const TWordCase& word, TA
     TQuestion q;
     q.PlainForm = m_plain;
     q.DottedForm = m_form;
-    if (options.ProposeLast && proposed != TAnswer::None && !mismatch)
+    if (out.Context.Answer != TAnswer::None)
+        q.DefaultDotted = out.Context.Answer == TAnswer::Dotted;
+    else if (options.ProposeLast && proposed != TAnswer::None && !mismatch)
         q.DefaultDotted = proposed != TAnswer::Plain;
     else
         q.DefaultDotted = hasDotted && !mismatch;
+    q.ContextAnswer = out.Context.Answer;
+    q.ContextEvidence = out.Context.Evidence;
+    if (options.Context && !mismatch)
+        q.ContextFamily = JudgeFamilyName(out.Context.Family); // the judge was asked
     q.DottedMissing = missing;
     q.DottedMisplaced = misplaced;
     q.DottedMismatch = mismatch;

@@ -2,6 +2,7 @@
 
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
+#include "engine/context_judge.h"
 #include "engine/lookup_cache.h"
 #include "engine/pass_options.h"
 #include "platform/asker.h"
@@ -81,6 +82,8 @@ struct TWordDecision
     bool Asked = false;
     bool UndoRequested = false;
     bool ByCombination = false; // the combination's verdict stood in for the dictionary's
+    bool ByContext = false; // the context judge's sure answer settled the word without a question
+    TContextVerdict Context; // the judge's answer, when it was asked (questions show it too)
 };
 
 // The pass's side of a question: shows the word, completes the question with
@@ -90,6 +93,12 @@ class TQuestionPort
 {
 public:
     virtual TAnswer Ask(TQuestion& question) = 0;
+    // The context judge's answer about a variant word (word as written, dotted
+    // its ё form in the word's case); None when the pass has no judge.
+    virtual TContextVerdict JudgeContext(std::string_view /*word*/, std::string_view /*dotted*/)
+    {
+        return {};
+    }
 
 protected:
     ~TQuestionPort() = default;

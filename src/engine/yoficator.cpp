@@ -9,6 +9,7 @@
 #include "text/letters.h"
 #include "text/memory_document.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -139,12 +140,11 @@ TYoficator::TYoficator(TextDocument& doc, UserInterface& ui, Asker& asker, const
     , m_ui(ui)
     , m_asker(asker)
     , m_dic(dic)
-    , m_combi(combi)
     , m_dicState(dicState)
-    , m_window(window)
-    , m_limits(limits)
     , m_decimalSeparator(LocaleDecimalSeparator())
     , m_decider(dic, combi, dicState, combiState, ui)
+    , m_wordAsker(doc, asker)
+    , m_combiWindow(combi, window, limits)
 {
     m_runStart = Clock();
 }
@@ -242,21 +242,11 @@ void TYoficator::ScanText(int startLine, int startColumn)
         m_scanCombi = m_options.CombiWords;
         m_aborted = false;
         m_binaryReached = false;
-        m_window.Clear();
-        m_windowLetters = 0;
-        m_windowTracked = true;
         if (!DictionariesFixed)
             m_decider.ForgetLookups(); // the dictionaries may have changed since the last scan
-        // The filter holds for this scan's dictionary only; outside a scan it
-        // lets everything through. Outside a scan the window may be filled
-        // by others, so its words' letters are not known.
-        TScopeGuard endOfScan([this] {
-            if (!DictionariesFixed)
-                m_combiFilter.Clear();
-            m_windowTracked = false;
-        });
-        if (m_scanCombi && !(DictionariesFixed && m_combiFilter.Built()))
-            m_combiFilter.Build(m_combi);
+        // The window's screening holds for this scan's dictionary only.
+        TScopeGuard window([this] { m_combiWindow.BeginScan(m_scanCombi, DictionariesFixed); },
+            [this] { m_combiWindow.EndScan(DictionariesFixed); });
         m_separator.assign(1, ' ');
         m_lineIndex = -1;
         // An in-memory text (the command-line tool's) hands its lines over
@@ -342,6 +332,16 @@ void TYoficator::ScanLine(int line, int startColumn)
     }
 }
 
+void TYoficator::TWindowWords::DecideWord(int position, std::string_view word, unsigned letters)
+{
+    m_engine.Consider(position, word, letters);
+}
+
+bool TYoficator::TWindowWords::Stopped() const
+{
+    return m_engine.m_aborted;
+}
+
 // The end of the text in combination mode: the end entry carries the text after
 // the last word, and the words still waiting in the window are decided.
 void TYoficator::FinishWindow()
@@ -350,15 +350,7 @@ void TYoficator::FinishWindow()
         TakeWord(0, 0, {}, m_separator); // collapsed as it was collected
     if (m_aborted)
         return;
-    if (m_window.Words.Count() == m_limits.BufferCapacity())
-        m_window.DropOldest(); // decided when the window filled
-    const int waiting = m_window.Words.Count();
-    for (int k = 0; k < waiting; ++k) {
-        DecideOldest();
-        if (m_aborted)
-            return;
-        m_window.DropOldest();
-    }
+    m_combiWindow.DecideRest(m_windowWords);
 }
 
 void TYoficator::TakeWord(int line, int endColumn, std::string_view word, std::string_view separator)
@@ -377,10 +369,7 @@ void TYoficator::TakeWord(int line, int endColumn, std::string_view word, std::s
 void TYoficator::TakeWindowWord(
     int position, std::string_view word, std::string_view separator, unsigned letters)
 {
-    m_window.Push(position, word, separator);
-    m_windowLetters = (m_windowLetters << 2) | letters;
-    if (m_window.Words.Count() == m_limits.BufferCapacity())
-        DecideOldest();
+    m_combiWindow.Push(position, word, separator, letters, m_windowWords);
     if (!m_aborted)
         m_aborted = m_ui.IsEscPressed();
 }
@@ -416,10 +405,9 @@ void TYoficator::Consider(int position, std::string_view word, unsigned letters)
     } else if (!Decide(position, word, hasDotted)) {
         return;
     }
-    if (!m_pendingCombiText.empty()) {
-        // Cleared before the write, so that a failing log does not log it again later.
-        const std::string text = std::move(m_pendingCombiText);
-        m_pendingCombiText.clear();
+    if (m_combiWindow.HasMatchedText()) {
+        // Taken before the write, so that a failing log does not log it again later.
+        const std::string text = m_combiWindow.TakeMatchedText();
         if (!m_combiLogPath.empty())
             AppendCombiLog(text);
     }
@@ -440,12 +428,113 @@ public:
     {
         return m_engine.AskAboutWord(m_position, m_length, question);
     }
+    TContextVerdict JudgeContext(std::string_view word, std::string_view dotted) override
+    {
+        return m_engine.JudgeAt(m_position, word, dotted);
+    }
 
 private:
     TYoficator& m_engine;
     int m_position;
     int m_length;
 };
+
+TAnswer TYoficator::AskAboutWord(int position, int length, TQuestion& question)
+{
+    m_combiWindow.BuildPendingCandidates(); // the asker may show them
+    question.UndoEnabled = m_undo.UndoAvailable();
+    question.UndoCaption = UndoCaption();
+    const TAnswer answer = m_wordAsker.Ask(position, length, question, LinesBelow, ContextAddLetters);
+    // The user may have changed an option while the question waited.
+    RefreshOptions();
+    m_asked = true;
+    return answer;
+}
+
+namespace {
+
+// A line is blank when it holds nothing at all: a paragraph bound.
+bool BlankLine(const TextDocument& doc, int line)
+{
+    if (line < 0 || line >= doc.LineCount())
+        return true;
+    const int end = line + 1 < doc.LineCount() ? doc.LineStart(line + 1) - 1 : doc.Length();
+    return end <= doc.LineStart(line);
+}
+
+bool AnyLetter(std::string_view text)
+{
+    for (const char c : text) {
+        if (IsRussianLetter(c))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TContextVerdict TYoficator::JudgeAt(int position, std::string_view word, std::string_view dotted)
+{
+    if (m_judge == nullptr)
+        return {};
+    // Only a stretch of the line on either side is read, so that a text held
+    // in one huge line costs no more than any other; a word cut by the
+    // stretch's edge is not taken.
+    constexpr int Stretch = 160;
+    const int line = m_doc.LineOf(position);
+    const int lineStart = m_doc.LineStart(line);
+    const int column = position - lineStart;
+    const int lineEnd = line + 1 < m_doc.LineCount() ? m_doc.LineStart(line + 1) - 1 : m_doc.Length();
+    const int from = std::max(column - Stretch, 0);
+    const int wordEnd = column + static_cast<int>(word.size());
+    const int afterLength = std::min(Stretch, lineEnd - lineStart - wordEnd);
+    m_judgeBefore = m_doc.LineSlice(line, from, column - from);
+    m_judgeAfter = afterLength > 0 ? m_doc.LineSlice(line, wordEnd, afterLength) : std::string();
+
+    TJudgeInput in;
+    in.Word = word;
+    in.Dotted = dotted;
+    std::size_t count = 0;
+    // Before: the gap towards the judged word, then the word.
+    const std::string_view before(m_judgeBefore);
+    std::size_t end = before.size();
+    while (count < TJudgeInput::Reach) {
+        std::size_t gapStart = end;
+        while (gapStart > 0 && !IsRussianLetter(before[gapStart - 1]))
+            --gapStart;
+        std::size_t wordStart = gapStart;
+        while (wordStart > 0 && IsRussianLetter(before[wordStart - 1]))
+            --wordStart;
+        if (wordStart == gapStart || (wordStart == 0 && from > 0))
+            break;
+        m_judgeNeighbours[0][count++]
+            = { before.substr(wordStart, gapStart - wordStart), before.substr(gapStart, end - gapStart) };
+        end = wordStart;
+    }
+    in.Before = std::span<const TJudgeNeighbour>(m_judgeNeighbours[0], count);
+    in.TextStartsBefore = from == 0 && !AnyLetter(before.substr(0, end)) && BlankLine(m_doc, line - 1);
+    // After: the gap from the judged word's side, then the word.
+    const std::string_view after(m_judgeAfter);
+    const bool afterCut = wordEnd + afterLength < lineEnd - lineStart;
+    count = 0;
+    std::size_t start = 0;
+    while (count < TJudgeInput::Reach) {
+        std::size_t wordStart = start;
+        while (wordStart < after.size() && !IsRussianLetter(after[wordStart]))
+            ++wordStart;
+        std::size_t wordEndAt = wordStart;
+        while (wordEndAt < after.size() && IsRussianLetter(after[wordEndAt]))
+            ++wordEndAt;
+        if (wordEndAt == wordStart || (wordEndAt == after.size() && afterCut))
+            break;
+        m_judgeNeighbours[1][count++]
+            = { after.substr(wordStart, wordEndAt - wordStart), after.substr(start, wordStart - start) };
+        start = wordEndAt;
+    }
+    in.After = std::span<const TJudgeNeighbour>(m_judgeNeighbours[1], count);
+    in.TextEndsAfter = !afterCut && !AnyLetter(after.substr(start)) && BlankLine(m_doc, line + 1);
+    return m_judge->Judge(in);
+}
 
 // The decision for a word known to hold е or ё, and what it settles.
 bool TYoficator::Decide(int position, std::string_view word, bool hasDotted)
@@ -457,14 +546,24 @@ bool TYoficator::Decide(int position, std::string_view word, bool hasDotted)
     TWordCase c = m_decider.LookUp(word, hasDotted);
     if (c.Kind != TEntryKind::None && !c.Variant && word.size() <= AbbreviationLetters)
         NoteSurroundings(m_doc, position, c);
-    c.Combination = ChoiceOfStored(m_combiState);
-    c.CombinationEntry = m_combiStateEntry;
+    c.Combination = ChoiceOfStored(m_combiWindow.Verdict());
+    c.CombinationEntry = m_combiWindow.VerdictEntry();
     TPassQuestions questions(*this, position, static_cast<int>(word.size()));
     TWordDecision d = m_decider.Decide(m_options, m_collecting, c, questions);
     if (m_observer != nullptr)
         m_observer->Decided(position, c, d);
     if (d.ByCombination)
         ++m_counters.CombiDecisionCount;
+    if (d.ByContext) {
+        ++m_counters.ContextDecisionCount;
+        TContextDecision decision;
+        decision.Result = d.Result;
+        decision.Answer = d.Context.Answer;
+        decision.Evidence = d.Context.Evidence;
+        decision.Family = JudgeFamilyName(d.Context.Family);
+        m_doc.Select(position, static_cast<int>(word.size()));
+        m_asker.DecidedByContext(decision);
+    }
     m_asked = d.Asked;
     m_undoRequested = d.UndoRequested;
     switch (d.Verdict) {

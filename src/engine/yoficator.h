@@ -3,20 +3,20 @@
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
 #include "dict/my_lists.h"
-#include "engine/combination_filter.h"
+#include "engine/combination_window.h"
 #include "engine/decision_observer.h"
 #include "engine/lookup_cache.h"
 #include "engine/pass_options.h"
 #include "engine/run_counters.h"
 #include "engine/test_script.h"
 #include "engine/undo_history.h"
+#include "engine/word_asker.h"
 #include "engine/word_decider.h"
 #include "platform/asker.h"
 #include "platform/text_document.h"
 #include "platform/user_interface.h"
 
 #include <chrono>
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -30,7 +30,9 @@ class MemoryDocument;
 // user's answers, and writes the decided letters back. It owns the pass state,
 // the undo history of asked replacements and the run counters; everything else
 // (the text, the desktop, the asker, the dictionaries and the word window)
-// belongs to the caller and is handed in.
+// belongs to the caller and is handed in. The combination analysis, the
+// decision of a word and the question about it are classes of their own that
+// the pass drives.
 class TYoficator
 {
 public:
@@ -64,7 +66,15 @@ public:
     // The dictionary editor's word pane, which the collection run fills; none by default.
     void SetWordPane(TextDocument* pane) { m_wordPane = pane; }
     // The self-test's scripted answers and section ends; none by default.
-    void SetTestScript(TTestScript* script) { m_script = script; }
+    void SetTestScript(TTestScript* script)
+    {
+        m_script = script;
+        m_wordAsker.SetTestScript(script);
+    }
+    // The context judge of the "Решать по контексту" option; none by default
+    // (the option then decides nothing). It must outlive the passes.
+    void SetContextJudge(TContextJudge* judge) { m_judge = judge; }
+    TContextJudge* ContextJudge() const { return m_judge; }
     // Told of every decided word; none by default.
     void SetDecisionObserver(TDecisionObserver* observer) { m_observer = observer; }
 
@@ -93,6 +103,20 @@ public:
 
 private:
     class TPassQuestions;
+    // The words the combination window lets go are decided by the pass.
+    class TWindowWords final : public TWindowDecisions
+    {
+    public:
+        explicit TWindowWords(TYoficator& engine)
+            : m_engine(engine)
+        {
+        }
+        void DecideWord(int position, std::string_view word, unsigned letters) override;
+        bool Stopped() const override;
+
+    private:
+        TYoficator& m_engine;
+    };
 
     // --- the scan -------------------------------------------------------------
     void ScanText(int startLine, int startColumn);
@@ -107,20 +131,14 @@ private:
     void Consider(int position, std::string_view word, unsigned letters);
     // The decider's verdict carried out; true when the word was decided and written.
     bool Decide(int position, std::string_view word, bool hasDotted);
-    void BuildCandidates();
-    void AddCandidate(std::string_view a, std::string_view b, std::string_view c);
     // Shows the word at position and asks the question about it.
     TAnswer AskAboutWord(int position, int length, TQuestion& question);
-    // The testing mode's scripted answer, or the asker's.
-    TAnswer AskUser(const TQuestion& question);
-    void PresentWord(int position, int length, bool highlight);
+    // The judge's answer about the word at position, from the words around it
+    // in its line.
+    TContextVerdict JudgeAt(int position, std::string_view word, std::string_view dotted);
     void AddToWordPane(const std::string& word);
     void RefreshOptions();
     void WriteBack(int position, std::string_view word, int entry, bool isRule, std::string_view result);
-
-    // --- the word window ------------------------------------------------------
-    void DecideOldest();
-    int MatchCombination(const TStringBuffer& candidates);
 
     // --- undo and report ------------------------------------------------------
     void RecordUndo(int wordStart, int letterOffset, const std::string& newWord, const std::string& oldWord,
@@ -135,13 +153,11 @@ private:
     UserInterface& m_ui;
     Asker& m_asker;
     const TDic& m_dic;
-    const TCombiWordsDic& m_combi;
     TDicRunState& m_dicState;
-    TWordBuffer& m_window;
-    const TBufferLimits& m_limits;
     TextDocument* m_wordPane = nullptr;
     TTestScript* m_script = nullptr;
     TDecisionObserver* m_observer = nullptr;
+    TContextJudge* m_judge = nullptr;
     std::string m_combiLogPath;
 
     // Pass state.
@@ -159,10 +175,7 @@ private:
 
     // Decision state.
     TWordDecider m_decider;
-    int m_combiState = 0; // the combination's answer for the word being decided; 0 between decisions
-    int m_combiStateEntry = -1;
-    std::string m_pendingCombiText; // the combination that decided a word and is still to be logged
-    bool m_candidatesPending = false; // the oldest word's candidates are not built (none can match)
+    TWordAsker m_wordAsker;
 
     TUndoHistory m_undo;
     TRunCounters m_counters;
@@ -174,15 +187,13 @@ private:
     int m_lineIndex = -1;
     int m_lineStart = 0;
     std::string m_separator; // blanks collapsed as it is collected
-    TCombinationFilter m_combiFilter;
-    // ELettersOf of the words pushed into the window by this scan, two bits
-    // each, the latest in the lowest bits: the window holds the last pushes.
-    std::uint64_t m_windowLetters = 0;
-    bool m_windowTracked = false; // m_windowLetters describes the window (during a scan)
-    std::string m_chain;
-    std::string m_leadChain;
-    std::string m_folded;
-    std::string m_scratch;
+    std::string m_judgeBefore; // the text before and after a judged word, in its line
+    std::string m_judgeAfter;
+    TJudgeNeighbour m_judgeNeighbours[2][TJudgeInput::Reach];
+
+    // The combination analysis, and the pass's side of it.
+    TCombinationWindow m_combiWindow;
+    TWindowWords m_windowWords { *this };
 };
 
 // What a pass or a collection run gave, for callers without a window (the

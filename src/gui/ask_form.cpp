@@ -203,6 +203,10 @@ void TAskForm::ShowQuestion(const TQuestion& q)
     m_bYo->setText(WithAccelerator(EscapeAmpersands(ToQString(q.DottedForm)), QLatin1Char('2')));
     m_bYeAll->setText(WithAccelerator(Q("Всегда Е"), QLatin1Char('3')));
     m_bYoAll->setText(WithAccelerator(Q("Всегда Ё"), QLatin1Char('4')));
+    // The context judge's evidence on the answer it proposes.
+    const QString evidence = Q("По контексту: ") + ToQString(q.ContextEvidence);
+    m_bYe->setToolTip(q.ContextAnswer == TAnswer::Plain ? evidence : QString());
+    m_bYo->setToolTip(q.ContextAnswer == TAnswer::Dotted ? evidence : QString());
 
     m_bUndo->setText(q.UndoCaption.empty() ? Q("Откат") : EscapeAmpersands(ToQString(q.UndoCaption)));
 

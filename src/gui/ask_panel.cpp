@@ -228,6 +228,10 @@ void TAskPanel::ShowQuestion(const TQuestion& q)
     m_texts[Yo] = ToQString(q.DottedForm);
     m_texts[Undo] = q.UndoCaption.empty() ? Q("Откат") : ToQString(q.UndoCaption);
     Relabel();
+    // The context judge's evidence on the answer it proposes.
+    const QString evidence = Q("По контексту: ") + ToQString(q.ContextEvidence);
+    m_buttons[Ye]->setToolTip(q.ContextAnswer == TAnswer::Plain ? evidence : QString());
+    m_buttons[Yo]->setToolTip(q.ContextAnswer == TAnswer::Dotted ? evidence : QString());
     m_buttons[YeAll]->setEnabled(q.AlwaysPlainEnabled);
     m_buttons[YoAll]->setEnabled(q.AlwaysDottedEnabled);
     QWidget* main = window();

@@ -130,10 +130,18 @@ void TMainForm::RunBusy(const std::function<void()>& operation)
     RefreshCommands();
 }
 
+TContextJudge* TMainForm::ContextJudge()
+{
+    return m_context.JudgeFor(*m_ui);
+}
+
 void TMainForm::RunPass(int line, int column)
 {
     m_undoAllAtOnce = false;
     m_writtenAfterPass.Clear();
+    // The tag dictionary is read only now, and only with the option on; a
+    // damaged file is shown in a box and the pass goes on without context.
+    m_engine->SetContextJudge(ContextJudge());
     RunBusy([this, line, column] { m_engine->DoYoficate(line, column); });
 }
 
@@ -323,6 +331,7 @@ void TMainForm::CreateOptionsMenu()
     AddOption(menu, TCommand::ToConfirm1, true);
     AddOption(menu, TCommand::FBFormat1, false);
     AddOption(menu, TCommand::CombiWords1, false)->setEnabled(false);
+    AddOption(menu, TCommand::Context1, true);
     AddOption(menu, TCommand::LastFile1, true);
     AddLayoutOptions(menu);
     ApplyWordWrap();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/context_data.h"
 #include "app/main_window.h"
 #include "app/shell_hooks.h"
 #include "dict/combination_dictionary.h"
@@ -79,6 +80,8 @@ public:
     TQtDocumentEditor& DocEditor() const { return *m_docEditor; }
     TDic& Dic() { return m_dic; }
     TCombiWordsDic& CombiDic() { return m_combiDic; }
+    // The context judge with "Решать по контексту" on (read at first use), else null.
+    TContextJudge* ContextJudge();
     TYoficator& Engine() const { return *m_engine; }
     TWordBuffer& WordWindow() { return m_wordWindow; }
     const TBufferLimits& Limits() const { return m_limits; }
@@ -206,6 +209,7 @@ private:
     TDic m_dic;
     TCombiWordsDic m_combiDic { m_limits };
     TWordBuffer m_wordWindow { m_limits };
+    TContextData m_context; // read at the first pass with "Решать по контексту" on
     std::unique_ptr<TQtAsker> m_asker;
     std::unique_ptr<TYoficator> m_engine;
     std::unique_ptr<TTestingMode> m_testing;

@@ -1,6 +1,6 @@
 #include "qt_document_editor.h"
 
-#include "app/styled_text.h"
+#include "formats/styled_text.h"
 #include "qt_text_document.h"
 
 #include <QPlainTextEdit>

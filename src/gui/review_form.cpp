@@ -134,6 +134,7 @@ void TReviewForm::Reload()
     m_main.Document().Flush();
     TQuestionCollector collector(m_main.Dic(), m_main.CombiDic(), m_main.WordWindow(), m_main.Limits());
     collector.ContextAddLetters = m_main.Engine().ContextAddLetters;
+    collector.Judge = m_main.ContextJudge();
     m_rows.clear();
     for (TCollectedQuestion& q : collector.Collect(doc, m_main.Ui()))
         m_rows.push_back({ std::move(q), false });

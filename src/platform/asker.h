@@ -31,6 +31,22 @@ struct TQuestion
     bool AlwaysDottedEnabled = false; // "Всегда Ё" may be offered
     bool UndoEnabled = false;
     std::string UndoCaption; // "Откат", or Откат "все -> всё"
+
+    // What the context judge said about the word (Plain, Dotted; None when it
+    // was not asked or could not tell) and the evidence that decided.
+    TAnswer ContextAnswer = TAnswer::None;
+    std::string ContextEvidence;
+    std::string ContextFamily; // "all", "verb", ... (see JudgeFamilyName); empty when the judge was not asked
+};
+
+// A variant word the context judge decided without a question; the word is
+// selected in the document when the asker is told. Texts are CP1251.
+struct TContextDecision
+{
+    std::string Result; // the word as it is written now
+    TAnswer Answer = TAnswer::None; // Plain or Dotted
+    std::string Evidence;
+    std::string Family; // "all", "verb", ... (see JudgeFamilyName)
 };
 
 // Shows a question and waits for its answer.
@@ -46,6 +62,8 @@ public:
     // A pass starts and ends. A docked question panel shows its waiting look and
     // locks the menus in between; EndPass is called on every exit path.
     virtual void BeginPass() { }
+    // A word was decided by its context without a question (for a report).
+    virtual void DecidedByContext(const TContextDecision& /*decision*/) { }
     virtual void EndPass() { }
 };
 

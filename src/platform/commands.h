@@ -50,6 +50,7 @@ namespace tildo {
     X(ToConfirm1, "Подтверждать операции", "")                                                               \
     X(FBFormat1, "Формат \"FictionBook\"", "")                                                               \
     X(CombiWords1, "Анализ словосочетаний", "")                                                              \
+    X(Context1, "Решать по контексту", "")                                                                   \
     X(CombiWordRegExp1, "Регулярные выражения в СС", "")                                                     \
     X(LastFile1, "Запоминать последний файл", "")                                                            \
     X(ToDockAskForm1, "Встроенная форма запроса", "")                                                        \

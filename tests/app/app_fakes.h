@@ -3,7 +3,7 @@
 #include "app/document_editor.h"
 #include "app/main_window.h"
 #include "app/shell_hooks.h"
-#include "app/styled_text.h"
+#include "formats/styled_text.h"
 #include "text/memory_document.h"
 
 #include <functional>

@@ -1,5 +1,5 @@
-#include "app/rtf_reader.h"
-#include "app/text_formats.h"
+#include "formats/rtf_reader.h"
+#include "formats/text_formats.h"
 #include "shell_fixture.h"
 
 #include <gtest/gtest.h>

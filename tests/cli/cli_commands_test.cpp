@@ -122,6 +122,36 @@ TEST(CliForms, PrintsEveryFittingParadigmWithItsForms)
     EXPECT_EQ(RunCli({ "forms", "--rules", dir.Path() + "/none.dat", "ёлка" }).Code, 3);
 }
 
+TEST(CliTags, ShowsEverySpellingWithItsReadings)
+{
+    TCliRun run = RunCli({ "tags", "все" });
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    // Both spellings, each followed by its readings in Russian and OpenCorpora names.
+    const auto plain = run.Out.find("все\n");
+    const auto dotted = run.Out.find("всё\n");
+    ASSERT_NE(plain, std::string::npos) << run.Out;
+    ASSERT_NE(dotted, std::string::npos) << run.Out;
+    EXPECT_LT(plain, dotted);
+    EXPECT_NE(run.Out.find("все\n  прил. мн. ч. им. п. местоим. (ADJF plur nomn Apro)\n"), std::string::npos)
+        << run.Out;
+    EXPECT_NE(
+        run.Out.find("  прил. ср. р. ед. ч. им. п. местоим. (ADJF neut sing nomn Apro)\n"), std::string::npos)
+        << run.Out;
+    // Written with ё, the word is found all the same.
+    EXPECT_EQ(RunCli({ "tags", "всё" }).Out, run.Out);
+
+    run = RunCli({ "tags", "щщщщ" });
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_NE(run.Err.find("не знает слова \"щщщщ\""), std::string::npos) << run.Err;
+
+    TTempDir dir;
+    const std::string damaged = dir.Write("tags.dat", "TILDOTAG damaged");
+    run = RunCli({ "tags", "--tags", damaged, "все" });
+    EXPECT_EQ(run.Code, 3);
+    EXPECT_NE(run.Err.find(damaged), std::string::npos) << run.Err;
+    EXPECT_NE(RunCli({ "--help" }).Out.find("tildo-cli tags"), std::string::npos);
+}
+
 TEST(CliHelp, RussianHelpAndVersion)
 {
     TCliRun run = RunCli({ "--help" });

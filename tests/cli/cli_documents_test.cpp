@@ -3,9 +3,9 @@
 // private profile; the tests that need it are skipped where it is missing.
 #include "cli_runner.h"
 
-#include "app/markup_document.h"
-#include "app/rtf_writer.h"
-#include "app/zip_archive.h"
+#include "formats/markup_document.h"
+#include "formats/rtf_writer.h"
+#include "formats/zip_archive.h"
 #include "platform/file_io.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,8 @@
-// Pieces of the command-line tool: the terminal questions, the answer that
-// keeps a word, encoding detection and the original text behind positions.
+// Pieces of the command-line tool: the terminal questions and the answer that
+// keeps a word.
 
-#include "cli/question_log.h"
+#include "batch/question_log.h"
 #include "cli/terminal_asker.h"
-#include "cli/text_input.h"
 #include "support/recording_ui.h"
 
 #include <gtest/gtest.h>
@@ -65,35 +64,6 @@ TEST(CliAnswers, ScriptedNamesAndTheAnswerThatKeepsAWord)
     q.PlainForm = W("ёлка");
     q.DottedForm = W("елкё");
     EXPECT_EQ(KeepAnswer(q, W("елкё")), TAnswer::Dotted);
-}
-
-TEST(CliInput, DetectionAndTheOriginalBytesBehindPositions)
-{
-    EXPECT_EQ(DetectTextEncoding("plain ascii"), TTextEncoding::Cp1251);
-    EXPECT_EQ(DetectTextEncoding("ещё"), TTextEncoding::Utf8);
-    EXPECT_EQ(DetectTextEncoding(W("ещё")), TTextEncoding::Cp1251);
-    EXPECT_EQ(DetectTextEncoding(std::string("ещё") + "\xD1"), TTextEncoding::Utf8);
-    EXPECT_EQ(DetectTextEncoding(std::string("ещё") + "\xE2\x80"), TTextEncoding::Utf8);
-    EXPECT_EQ(DetectTextEncoding("\xD1"), TTextEncoding::Cp1251);
-    EXPECT_EQ(DetectTextEncoding(std::string("\xD1\xD1") + "ещё"), TTextEncoding::Cp1251);
-
-    TInputText input;
-    input.Bytes = "\xEF\xBB\xBF"
-                  "a😀\r\nб\xFFв\n";
-    input.Encoding = TTextEncoding::Utf8;
-    input.Document = MemoryDocument::FromUtf8(input.Bytes);
-    TSourceRanges ranges(input);
-    EXPECT_EQ(ranges.Range(0, 2), "a😀");
-    EXPECT_EQ(ranges.Range(1, 3), "😀\r\nб");
-    EXPECT_EQ(ranges.Range(3, 4), "б\xFFв\n");
-    EXPECT_EQ(ranges.Range(0, 1), "a"); // going back starts the walk again
-    EXPECT_EQ(ranges.Range(0, input.Document.Length()), input.Bytes.substr(3));
-
-    input.Bytes = W("а\r\nб");
-    input.Encoding = TTextEncoding::Cp1251;
-    input.Document = MemoryDocument::FromCp1251(input.Bytes);
-    TSourceRanges cp(input);
-    EXPECT_EQ(cp.Range(1, 2), "\r\n" + W("б"));
 }
 
 } // namespace

@@ -189,7 +189,7 @@ TEST(CliRestore, ReportCountsColumnsInCharactersAndKeepsUnansweredWords)
     const std::string report = dir.Path() + "/r.json";
     const std::string text = "— 😀 все\n中Лет";
     // Standard input is not a terminal here: unanswered words are kept.
-    TCliRun run = RunCli(WithDictionary(dic, { "--report", report }), text);
+    TCliRun run = RunCli(WithDictionary(dic, { "--off", "Context", "--report", report }), text);
     EXPECT_EQ(run.Code, 0) << run.Err;
     EXPECT_EQ(run.Out, text);
     auto q = nlohmann::json::parse(ReadFile(report))["questions"];
@@ -266,11 +266,13 @@ TEST(CliRestore, ShippedDictionariesBesideTheProgram)
     TCliRun run = RunCli({}, "Еще елка, все-таки о чем-то.\n");
     EXPECT_EQ(run.Code, 0) << run.Err;
     EXPECT_EQ(run.Out, "Ещё ёлка, всё-таки о чём-то.\n");
-    // --no-combi, or a main dictionary of one's own, go without the combinations.
+    // --no-combi, or a main dictionary of one's own, go without the combinations
+    // (the context still settles чём after о).
     run = RunCli({ "--no-combi" }, "Еще елка, все-таки о чем-то.\n");
     EXPECT_EQ(run.Code, 0) << run.Err;
-    EXPECT_EQ(run.Out, "Ещё ёлка, все-таки о чем-то.\n");
-    run = RunCli({ "-d", std::string(TILDO_DATA_DIR) + "/tildo.dat" }, "Еще елка, все-таки о чем-то.\n");
+    EXPECT_EQ(run.Out, "Ещё ёлка, все-таки о чём-то.\n");
+    run = RunCli({ "-d", std::string(TILDO_DATA_DIR) + "/tildo.dat", "--off", "Context" },
+        "Еще елка, все-таки о чем-то.\n");
     EXPECT_EQ(run.Out, "Ещё ёлка, все-таки о чем-то.\n");
     TTempDir dir;
     const std::string report = dir.Path() + "/r.json";
@@ -284,6 +286,106 @@ TEST(CliRestore, ShippedDictionariesBesideTheProgram)
     // Obligatory replacements only: the variants are left alone.
     run = RunCli({ "--on", "NoVarOnly" }, "еще все\n");
     EXPECT_EQ(run.Out, "ещё все\n");
+}
+
+TEST(CliRestore, ContextDecidesSureWordsAndTheReportRecordsItsEvidence)
+{
+    TTempDir dir;
+    const std::string dic = TestDictionary(dir);
+    const std::string report = dir.Path() + "/report.json";
+    const std::string text = "Вот это все. Он знал все.\n";
+    // On by default: the sure все is decided, the other one asked and kept.
+    TCliRun run = RunCli(WithDictionary(dic, { "--unanswered", "keep", "--report", report }), text);
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(run.Out, "Вот это всё. Он знал все.\n");
+    EXPECT_NE(run.Err.find("по контексту: 1"), std::string::npos) << run.Err;
+    auto json = nlohmann::json::parse(ReadFile(report));
+    EXPECT_EQ(json["ContextDecisionCount"], 1);
+    EXPECT_EQ(json["AskedDottedCount"], 0);
+    ASSERT_EQ(json["questions"].size(), 1u);
+    // Asked, the judge could not tell: only the family is recorded.
+    EXPECT_EQ(json["questions"][0]["context"], nlohmann::json({ { "family", "all" } }));
+    ASSERT_EQ(json["context"].size(), 1u);
+    const nlohmann::json d = json["context"][0];
+    EXPECT_EQ(d["line"], 1);
+    EXPECT_EQ(d["column"], 9);
+    EXPECT_EQ(d["word"], "всё");
+    EXPECT_EQ(d["answer"], "ё");
+    EXPECT_EQ(d["family"], "all");
+    EXPECT_EQ(d["evidence"].get<std::string>().rfind("«это всё»", 0), 0u) << d["evidence"];
+
+    // Every change confirmed: the question carries the judge's answer and evidence.
+    run = RunCli(WithDictionary(dic, { "--on", "AlwaysAsk", "--answers", "0,0", "--report", report }), text);
+    EXPECT_EQ(run.Out, text);
+    json = nlohmann::json::parse(ReadFile(report));
+    ASSERT_EQ(json["questions"].size(), 2u);
+    EXPECT_EQ(json["questions"][0]["default"], "ё");
+    EXPECT_EQ(json["questions"][0]["context"]["answer"], "ё");
+    EXPECT_EQ(json["questions"][0]["context"]["evidence"], d["evidence"]);
+    EXPECT_FALSE(json["questions"][1]["context"].contains("answer"));
+    EXPECT_FALSE(json.contains("context"));
+
+    // Off: today's output, report and questions.
+    run = RunCli(
+        WithDictionary(dic, { "--off", "Context", "--unanswered", "keep", "--report", report }), text);
+    EXPECT_EQ(run.Out, text);
+    EXPECT_EQ(run.Err.find("контексту"), std::string::npos);
+    json = nlohmann::json::parse(ReadFile(report));
+    EXPECT_EQ(json["questions"].size(), 2u);
+    EXPECT_FALSE(json["questions"][0].contains("context"));
+    EXPECT_FALSE(json.contains("ContextDecisionCount"));
+    EXPECT_FALSE(json.contains("context"));
+
+    // Automatic mode applies the sure decisions only.
+    run = RunCli(WithDictionary(dic, { "--on", "NoVarOnly" }), text);
+    EXPECT_EQ(run.Out, "Вот это всё. Он знал все.\n");
+}
+
+TEST(CliRestore, DamagedTagDictionaryStopsThePassOnlyWithContextOn)
+{
+    // A copy of the program beside data files of its own.
+    TTempDir dir;
+    const std::string program = dir.Path() + "/tildo-cli";
+    std::filesystem::copy_file(TILDO_CLI_PATH, program);
+    std::filesystem::copy_file(std::string(TILDO_DATA_DIR) + "/tildo.dat", dir.Path() + "/tildo.dat");
+    std::filesystem::copy_file(std::string(TILDO_DATA_DIR) + "/rare_yo.dat", dir.Path() + "/rare_yo.dat");
+    const std::string tags = dir.Write("tags.dat", std::string("TILDOTAG") + std::string(64, '\x01'));
+    TCliRun run = RunCliAt(program, { "--unanswered", "keep" }, "Вот это все.\n");
+    EXPECT_EQ(run.Code, 3);
+    EXPECT_EQ(run.Out, "");
+    EXPECT_NE(run.Err.find(tags), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("Словарь грамматических признаков"), std::string::npos) << run.Err;
+
+    // Off, the files are not read at all: a missing one does not matter either.
+    std::filesystem::remove(dir.Path() + "/rare_yo.dat");
+    run = RunCliAt(program, { "--off", "Context", "--unanswered", "keep" }, "Вот это все.\n");
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(run.Out, "Вот это все.\n");
+}
+
+TEST(CliRestore, ContextOffGivesTodaysOutputReportAndProposedAnswers)
+{
+    // A sample of the technical guides with its ё taken out, and what the
+    // program wrote for it before it could decide by context.
+    const std::string data = std::string(TILDO_TEST_DATA_DIR) + "/context_off_sample";
+    TTempDir dir;
+    const std::string report = dir.Path() + "/r.json";
+    TCliRun run = RunCli({ "--off", "Context", "--unanswered", "keep", "--report", report, data + ".txt" });
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(run.Out, ReadFile(data + ".keep.txt"));
+    std::string json = ReadFile(report);
+    const auto seconds = json.find("  \"seconds\"");
+    ASSERT_NE(seconds, std::string::npos);
+    json.erase(seconds, json.find('\n', seconds) + 1 - seconds);
+    EXPECT_EQ(json, ReadFile(data + ".report.json"));
+    run = RunCli({ "--off", "Context", "--on", "NoVarOnly", data + ".txt" });
+    EXPECT_EQ(run.Out, ReadFile(data + ".novar.txt"));
+    // On, the same text gets fewer questions.
+    run = RunCli({ "--unanswered", "keep", "--report", report, data + ".txt" });
+    const auto on = nlohmann::json::parse(ReadFile(report));
+    EXPECT_LT(
+        on["questions"].size(), nlohmann::json::parse(ReadFile(data + ".report.json"))["questions"].size());
+    EXPECT_GT(on["ContextDecisionCount"].get<int>(), 0);
 }
 
 } // namespace

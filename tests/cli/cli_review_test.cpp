@@ -25,7 +25,7 @@ TEST(CliDecisions, ReportEditedByHandThenAppliedEqualsThePassAnsweredSo)
     const std::string dic = TestDictionary(dir);
     const std::string text = dir.Write("t.txt", Text);
     const std::string report = dir.Path() + "/r.json";
-    TCliRun run = RunCli({ "-d", dic, "--unanswered", "keep", "--report", report, text });
+    TCliRun run = RunCli({ "-d", dic, "--off", "Context", "--unanswered", "keep", "--report", report, text });
     ASSERT_EQ(run.Code, 0) << run.Err;
     const std::string kept = run.Out;
 
@@ -47,9 +47,11 @@ TEST(CliDecisions, ReportEditedByHandThenAppliedEqualsThePassAnsweredSo)
         joined += (joined.empty() ? "" : ",") + a;
 
     const std::string report2 = dir.Path() + "/r2.json";
-    run = RunCli({ "-d", dic, "--unanswered", "keep", "--decisions", decisions, "--report", report2, text });
+    run = RunCli({ "-d", dic, "--off", "Context", "--unanswered", "keep", "--decisions", decisions,
+        "--report", report2, text });
     EXPECT_EQ(run.Code, 0) << run.Err;
-    const TCliRun answered = RunCli({ "-d", dic, "--unanswered", "keep", "--answers", joined, text });
+    const TCliRun answered
+        = RunCli({ "-d", dic, "--off", "Context", "--unanswered", "keep", "--answers", joined, text });
     EXPECT_EQ(run.Out, answered.Out);
     EXPECT_NE(run.Out, kept);
     EXPECT_EQ(run.Out,
@@ -72,7 +74,8 @@ TEST(CliDecisions, TextEditedSinceTheReportGetsAMessageForEachMovedWord)
     const std::string dic = TestDictionary(dir);
     const std::string text = dir.Write("t.txt", Text);
     const std::string report = dir.Path() + "/r.json";
-    ASSERT_EQ(RunCli({ "-d", dic, "--unanswered", "keep", "--report", report, text }).Code, 0);
+    ASSERT_EQ(
+        RunCli({ "-d", dic, "--off", "Context", "--unanswered", "keep", "--report", report, text }).Code, 0);
     TJson json = TJson::parse(ReadFile(report));
     for (TJson& q : json["questions"])
         q["answer"] = "ё";
@@ -83,7 +86,7 @@ TEST(CliDecisions, TextEditedSinceTheReportGetsAMessageForEachMovedWord)
         "Мы втроём все знали: еще не все потеряно.\r\n"
         "Десять лет все ждали,\r\n"
         "и все.");
-    TCliRun run = RunCli({ "-d", dic, "--decisions", decisions, edited });
+    TCliRun run = RunCli({ "-d", dic, "--off", "Context", "--decisions", decisions, edited });
     EXPECT_EQ(run.Code, 1);
     EXPECT_NE(
         run.Err.find("строка 1, столбец 4: там уже не «все», а «втроём» (ближайшее такое слово: строка 1, "
@@ -96,7 +99,8 @@ TEST(CliDecisions, TextEditedSinceTheReportGetsAMessageForEachMovedWord)
         "Десять лёт всё ждали,\r\n"
         "и всё.");
     // --force: the same text, and no error.
-    const TCliRun forced = RunCli({ "-d", dic, "--decisions", decisions, "--force", edited });
+    const TCliRun forced
+        = RunCli({ "-d", dic, "--off", "Context", "--decisions", decisions, "--force", edited });
     EXPECT_EQ(forced.Code, 0);
     EXPECT_EQ(forced.Out, run.Out);
 
@@ -104,21 +108,27 @@ TEST(CliDecisions, TextEditedSinceTheReportGetsAMessageForEachMovedWord)
     json["questions"][0]["line"] = 3;
     json["questions"][0]["column"] = 1;
     json["questions"][0]["word"] = "и";
-    run = RunCli({ "-d", dic, "--decisions", dir.Write("o.json", json.dump()), text });
+    run = RunCli({ "-d", dic, "--off", "Context", "--decisions", dir.Write("o.json", json.dump()), text });
     EXPECT_EQ(run.Code, 1);
     EXPECT_NE(run.Err.find("строка 3, столбец 1: о слове «и» проход не спрашивал"), std::string::npos)
         << run.Err;
 
     // Files that are not decisions, and options that do not go together.
     json["questions"][1]["answer"] = "ж";
-    run = RunCli({ "-d", dic, "--decisions", dir.Write("x.json", json.dump()), text });
+    run = RunCli({ "-d", dic, "--off", "Context", "--decisions", dir.Write("x.json", json.dump()), text });
     EXPECT_EQ(run.Code, 2);
     EXPECT_NE(run.Err.find("вопрос 2: ответ \"ж\""), std::string::npos) << run.Err;
-    EXPECT_EQ(RunCli({ "-d", dic, "--decisions", dir.Write("y.json", "{\"questions\": [1"), text }).Code, 2);
-    EXPECT_EQ(RunCli({ "-d", dic, "--decisions", dir.Write("z.json", "[]"), text }).Code, 2);
-    EXPECT_EQ(RunCli({ "-d", dic, "--decisions", decisions, "--answers", "1", text }).Code, 2);
-    EXPECT_EQ(RunCli({ "-d", dic, "--force", text }).Code, 2);
-    EXPECT_EQ(RunCli({ "-d", dic, "--decisions", dir.Path() + "/missing.json", text }).Code, 3);
+    EXPECT_EQ(RunCli({ "-d", dic, "--off", "Context", "--decisions",
+                         dir.Write("y.json", "{\"questions\": [1"), text })
+                  .Code,
+        2);
+    EXPECT_EQ(
+        RunCli({ "-d", dic, "--off", "Context", "--decisions", dir.Write("z.json", "[]"), text }).Code, 2);
+    EXPECT_EQ(
+        RunCli({ "-d", dic, "--off", "Context", "--decisions", decisions, "--answers", "1", text }).Code, 2);
+    EXPECT_EQ(RunCli({ "-d", dic, "--off", "Context", "--force", text }).Code, 2);
+    EXPECT_EQ(
+        RunCli({ "-d", dic, "--off", "Context", "--decisions", dir.Path() + "/missing.json", text }).Code, 3);
 }
 
 TEST(CliReview, GroupsBiggestFirstWithWholeWordContextsAndMixedSpellings)
@@ -126,7 +136,7 @@ TEST(CliReview, GroupsBiggestFirstWithWholeWordContextsAndMixedSpellings)
     TTempDir dir;
     const std::string dic = TestDictionary(dir);
     const std::string text = dir.Write("t.txt", Text + "\r\nЕщё раз: всё.");
-    const TCliRun run = RunCli({ "review", "-d", dic, text });
+    const TCliRun run = RunCli({ "review", "-d", dic, "--off", "Context", text });
     ASSERT_EQ(run.Code, 0) << run.Err;
     const std::string& out = run.Out;
     const auto all = out.find("все/всё — 4, предлагается е\n");

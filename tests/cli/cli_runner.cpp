@@ -23,6 +23,12 @@ std::string ReadFile(const std::string& path)
 
 TCliRun RunCli(const std::vector<std::string>& args, const std::string& stdinBytes)
 {
+    return RunCliAt(TILDO_CLI_PATH, args, stdinBytes);
+}
+
+TCliRun RunCliAt(
+    const std::string& program, const std::vector<std::string>& args, const std::string& stdinBytes)
+{
     // Standard input, output and error go through files, so that nothing can
     // block on a full pipe.
     TTempDir io;
@@ -36,7 +42,7 @@ TCliRun RunCli(const std::vector<std::string>& args, const std::string& stdinByt
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
 
-    std::vector<std::string> argv { TILDO_CLI_PATH };
+    std::vector<std::string> argv { program };
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> pointers;
     for (std::string& a : argv)
@@ -44,7 +50,7 @@ TCliRun RunCli(const std::vector<std::string>& args, const std::string& stdinByt
     pointers.push_back(nullptr);
 
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, TILDO_CLI_PATH, &actions, nullptr, pointers.data(), environ);
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, pointers.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0)
         throw std::runtime_error("cannot start tildo-cli");

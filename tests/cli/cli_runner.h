@@ -18,6 +18,9 @@ struct TCliRun
 // Runs the built tildo-cli with args and standard input from stdinBytes (never
 // a terminal).
 TCliRun RunCli(const std::vector<std::string>& args, const std::string& stdinBytes = "");
+// The same for a copy of tildo-cli elsewhere (beside data files of a test's own).
+TCliRun RunCliAt(
+    const std::string& program, const std::vector<std::string>& args, const std::string& stdinBytes = "");
 
 std::string ReadFile(const std::string& path);
 

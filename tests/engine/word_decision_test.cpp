@@ -338,5 +338,151 @@ TEST_F(WordDecision, OldestWordAloneNeverMatches)
     EXPECT_EQ(combi.UseCounts[0], 0);
 }
 
+// "Решать по контексту": the shipped tag dictionary and rare list behind a
+// judge that the pass reads the words around a variant with.
+struct ContextDecision : TEngineFixture
+{
+    TTagDictionary tags;
+    TRareYoList rare;
+    std::unique_ptr<TContextJudge> judge;
+
+    void SetUp() override
+    {
+        TRecordingUi loading;
+        ASSERT_TRUE(tags.Load(std::string(TILDO_DATA_DIR) + "/tags.dat", loading));
+        ASSERT_TRUE(rare.Load(std::string(TILDO_DATA_DIR) + "/rare_yo.dat", loading));
+        judge = std::make_unique<TContextJudge>(tags, rare);
+        engine.SetContextJudge(judge.get());
+        Dictionary({ "всё?", "нём?", "маркёр?" });
+        Option("Mark1");
+        asker.WhenEmpty = TAnswer::Plain;
+    }
+    // The proposed answers of the questions asked, "е" or "ё" each.
+    std::string Proposed() const
+    {
+        std::string out;
+        for (const TQuestion& q : asker.Questions)
+            out += q.DefaultDotted ? "ё" : "е";
+        return out;
+    }
+};
+
+TEST_F(ContextDecision, OffAsksEveryVariantAsBefore)
+{
+    Text("Вот это все. Он знал все. Я думаю о нем.");
+    Pass();
+    EXPECT_EQ(Result(), "Вот это все. Он знал все. Я думаю о нем.");
+    ASSERT_EQ(asker.Questions.size(), 3u);
+    EXPECT_EQ(Proposed(), "еее");
+    for (const TQuestion& q : asker.Questions)
+        EXPECT_EQ(q.ContextAnswer, TAnswer::None);
+    EXPECT_EQ(engine.Counters().ContextDecisionCount, 0);
+    EXPECT_EQ(Status().find("контексту"), std::string::npos);
+}
+
+TEST_F(ContextDecision, SureWordsAreDecidedMarkedAndCounted)
+{
+    Option("Context1");
+    Text("Вот это все. Он знал все. Я думаю о нем.");
+    Pass();
+    // все after это and нём after о are settled; "Он знал все." stays a question.
+    EXPECT_EQ(Result(), "Вот это всё. Он знал все. Я думаю о нём.");
+    ASSERT_EQ(asker.Questions.size(), 1u);
+    EXPECT_EQ(asker.Questions[0].ContextAnswer, TAnswer::None);
+    EXPECT_EQ(engine.Counters().ContextDecisionCount, 2);
+    EXPECT_EQ(engine.Counters().NewDottedCount, 2);
+    EXPECT_EQ(engine.Counters().AskedDottedCount, 0);
+    EXPECT_NE(Status().find("по контексту: 2"), std::string::npos) << Status();
+    // Marked like any change, and nothing to take back: no question was asked.
+    EXPECT_EQ(doc.CharColour(static_cast<int>(W("Вот это вс").size())), ColourBlue);
+    EXPECT_FALSE(engine.UndoHistory().UndoAvailable());
+    ASSERT_EQ(asker.ContextDecisions.size(), 2u);
+    EXPECT_EQ(U(asker.ContextDecisions[0].Result), "всё");
+    EXPECT_EQ(asker.ContextDecisions[0].Answer, TAnswer::Dotted);
+    EXPECT_EQ(asker.ContextDecisions[0].Family, "all");
+    EXPECT_EQ(U(asker.ContextDecisions[0].Evidence).rfind("«это всё»", 0), 0u);
+    EXPECT_EQ(U(asker.ContextDecisions[1].Evidence), "предлог перед: о");
+
+    // The rare list answers е without a question.
+    Text("Возьми маркер.");
+    Pass();
+    EXPECT_EQ(Result(), "Возьми маркер.");
+    EXPECT_EQ(asker.Questions.size(), 1u);
+    EXPECT_EQ(engine.Counters().ContextDecisionCount, 3);
+}
+
+TEST_F(ContextDecision, WordsAfterTheVariantAreReadInBothScans)
+{
+    // The judge needs the verb after все; with and without the word window.
+    Option("Context1");
+    for (const bool combinations : { false, true }) {
+        Option("CombiWords1", combinations);
+        Text("Я все понял.\nМы все знаем.");
+        asker.Questions.clear();
+        Pass();
+        EXPECT_EQ(Result(), "Я всё понял.\nМы все знаем.") << combinations;
+        EXPECT_EQ(asker.Questions.size(), 1u) << combinations;
+    }
+    // A line break within a paragraph hides what follows: the judge says
+    // nothing it would need the next line for.
+    Option("CombiWords1", false);
+    Text("Я все\nпонял.");
+    asker.Questions.clear();
+    Pass();
+    EXPECT_EQ(Result(), "Я все\nпонял.");
+    EXPECT_EQ(asker.Questions.size(), 1u);
+}
+
+TEST_F(ContextDecision, QuestionsProposeTheJudgesAnswer)
+{
+    // Every change confirmed: the sure word is still asked, with the judge's
+    // answer proposed over the last answer.
+    Option("Context1");
+    Option("AlwaysAsk1");
+    Option("ProposeLast1");
+    Text("Он знал все. Вот это все. Пришли они все.");
+    Answers({ TAnswer::Plain, TAnswer::Plain, TAnswer::Plain });
+    Pass();
+    ASSERT_EQ(asker.Questions.size(), 3u);
+    EXPECT_EQ(Proposed(), "еёе");
+    EXPECT_EQ(asker.Questions[0].ContextAnswer, TAnswer::None);
+    EXPECT_EQ(asker.Questions[1].ContextAnswer, TAnswer::Dotted);
+    EXPECT_EQ(U(asker.Questions[1].ContextEvidence).rfind("«это всё»", 0), 0u);
+    EXPECT_EQ(asker.Questions[1].ContextFamily, "all");
+    EXPECT_EQ(asker.Questions[2].ContextAnswer, TAnswer::Plain);
+    EXPECT_EQ(engine.Counters().ContextDecisionCount, 0);
+
+    // A written ё that is checked is asked too, the judge's е proposed.
+    Option("AlwaysAsk1", false);
+    Option("CheckYo1");
+    Text("Пришли они всё.");
+    asker.Questions.clear();
+    Answers({ TAnswer::Dotted });
+    Pass();
+    ASSERT_EQ(asker.Questions.size(), 1u);
+    EXPECT_EQ(Proposed(), "е");
+    EXPECT_EQ(Result(), "Пришли они всё.");
+}
+
+TEST_F(ContextDecision, AutomaticModeAppliesSureDecisionsOnly)
+{
+    Option("NoVarOnly1");
+    Text("Вот это все. Он знал все. Я думаю о нем.");
+    Pass();
+    EXPECT_EQ(Result(), "Вот это все. Он знал все. Я думаю о нем.");
+
+    Option("Context1");
+    Pass();
+    EXPECT_EQ(Result(), "Вот это всё. Он знал все. Я думаю о нём.");
+    EXPECT_TRUE(asker.Questions.empty());
+    EXPECT_EQ(engine.Counters().ContextDecisionCount, 2);
+
+    // Without a judge (its files could not be read) the option decides nothing.
+    engine.SetContextJudge(nullptr);
+    Text("Вот это все.");
+    Pass();
+    EXPECT_EQ(Result(), "Вот это все.");
+}
+
 } // namespace
 } // namespace tildo::test

@@ -59,6 +59,17 @@ TEST(AskForm, ShowsTheWordInItsContext)
     EXPECT_FALSE(Button(form, "bUndo")->isEnabled());
     EXPECT_TRUE(Button(form, "bYo")->isDefault());
     EXPECT_FALSE(Button(form, "bYe")->isDefault());
+    EXPECT_TRUE(Button(form, "bYo")->toolTip().isEmpty());
+
+    // The context judge's answer is proposed with its evidence on its button.
+    q.ContextAnswer = TAnswer::Dotted;
+    q.ContextEvidence = W("«это всё»");
+    form.ShowQuestion(q);
+    EXPECT_EQ(Button(form, "bYo")->toolTip(), QString::fromUtf8("По контексту: «это всё»"));
+    EXPECT_TRUE(Button(form, "bYe")->toolTip().isEmpty());
+    q.ContextAnswer = TAnswer::None;
+    form.ShowQuestion(q);
+    EXPECT_TRUE(Button(form, "bYo")->toolTip().isEmpty());
 
     auto* context = form.findChild<QTextEdit*>(QStringLiteral("reContext"));
     ASSERT_NE(context, nullptr);

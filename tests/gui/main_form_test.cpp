@@ -33,7 +33,7 @@ TEST(MainForm, StartsWithTheMarksOfAFirstRun)
 {
     // No settings file: the marks are the ones the program starts with.
     TMainFormFixture f;
-    for (const char* name : { "Mark1", "ProposeLast1", "ToConfirm1", "LastFile1" })
+    for (const char* name : { "Mark1", "ProposeLast1", "ToConfirm1", "LastFile1", "Context1" })
         EXPECT_TRUE(f.Command(name)->isChecked()) << name;
     for (const char* name : { "AlwaysAsk1", "FastScroll1", "CheckYo1", "NoVarOnly1", "VarOnly1", "RTF1",
              "WordWrap1", "FBFormat1", "CombiWords1" }) {
@@ -59,6 +59,24 @@ TEST(MainForm, OnlyOneOfTheTwoReplacementLimitsIsOn)
     noVar->trigger();
     EXPECT_FALSE(noVar->isChecked());
     EXPECT_FALSE(var->isChecked());
+}
+
+TEST(MainForm, DecidingByContextIsAnOptionOfItsOwn)
+{
+    TMainFormFixture f;
+    QAction* context = f.Command("Context1");
+    ASSERT_NE(context, nullptr);
+    EXPECT_EQ(context->text(), QStringLiteral("Решать по контексту"));
+    EXPECT_TRUE(context->isCheckable());
+    EXPECT_TRUE(context->isEnabled());
+    EXPECT_TRUE(f.Form->Ui().IsCommandChecked("Context1"));
+    context->trigger();
+    EXPECT_FALSE(context->isChecked());
+    EXPECT_FALSE(f.Form->Ui().IsCommandChecked("Context1"));
+    // Off, the pass reads no tag dictionary and has no judge.
+    EXPECT_EQ(f.Form->ContextJudge(), nullptr);
+    context->trigger();
+    EXPECT_TRUE(f.Form->Ui().IsCommandChecked("Context1"));
 }
 
 TEST(MainForm, CommandsFollowTheTextTheSelectionAndTheDictionary)

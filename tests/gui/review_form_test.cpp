@@ -38,6 +38,7 @@ QString Answers(const QTreeWidgetItem* group)
 TEST(ReviewForm, GroupsAnswersByKeysApplyAndOneStepUndo)
 {
     TMainFormFixture f;
+    f.Command("Context1")->trigger(); // every все asked: the groups as a person answers them
     const std::string original = W("Все мы все знали: тёмный лес, еще все\r\nи все темный. Ещё раз.\r\n");
     f.Dir.Write("a.txt", original);
     f.Ui->OpenChoices = { f.QPath("a.txt") };

@@ -2,7 +2,8 @@
 # Every file a desktop user needs is installed where the desktop looks.
 source "$(dirname "$0")/common.sh"
 for f in bin/tildo bin/tildo-cli \
-  share/tildo/tildo.dat share/tildo/combi.dat share/tildo/morphs.dat share/tildo/tildo.html \
+  share/tildo/tildo.dat share/tildo/combi.dat share/tildo/morphs.dat share/tildo/tags.dat share/tildo/rare_yo.dat \
+  share/tildo/tildo.html \
   share/applications/tildo.desktop share/metainfo/org.tildo.Tildo.metainfo.xml \
   share/icons/hicolor/scalable/apps/tildo.svg \
   share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/tildo.png \

@@ -15,6 +15,7 @@ public:
     std::deque<TAnswer> Answers;
     TAnswer WhenEmpty = TAnswer::Cancel;
     std::vector<TQuestion> Questions;
+    std::vector<TContextDecision> ContextDecisions;
     int BeginCount = 0;
     int EndCount = 0;
 
@@ -29,6 +30,7 @@ public:
     }
     void BeginPass() override { ++BeginCount; }
     void EndPass() override { ++EndCount; }
+    void DecidedByContext(const TContextDecision& decision) override { ContextDecisions.push_back(decision); }
 };
 
 } // namespace tildo::test

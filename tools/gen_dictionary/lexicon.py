@@ -181,3 +181,23 @@ class Lexicon:
 
 def _reading_key(reading):
     return reading[0], sorted(reading[1])
+
+
+def _tag_index(paradigms, payload):
+    paradigmId, formIndex = _decode_pair(payload)
+    paradigm = paradigms[paradigmId]
+    return paradigm[len(paradigm) // 3 + formIndex]
+
+
+def tagged_forms(lex):
+    """Every word form (CP1251 bytes) with the set of its gramtab indexes, in no
+    particular order: one walk of the automaton, without lemmas."""
+    dawg = lex.dawg
+    stack = [(0, b"")]
+    while stack:
+        node, key = stack.pop()
+        for label, child in dawg.children(node):
+            if label == _SEPARATOR:
+                yield key, {_tag_index(lex.paradigms, p) for p in lex._payloads(child)}
+            else:
+                stack.append((child, key + bytes([label])))

@@ -1,0 +1,1 @@
+set(FUZZ_LIBS tildo_dict)

@@ -1,0 +1,314 @@
+#include "stream_document.h"
+
+#include "batch/messages.h"
+#include "batch/stream_io.h"
+#include "text/letters.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <stdexcept>
+
+namespace tildo {
+
+namespace {
+
+constexpr std::size_t ReadPiece = 1 << 20;
+
+void CountWords(std::string_view text, std::int64_t start, int& words, std::int64_t& firstWord)
+{
+    bool inWord = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool letter = IsRussianLetter(text[i]);
+        if (letter && !inWord) {
+            if (words == 0)
+                firstWord = start + static_cast<std::int64_t>(i);
+            ++words;
+        }
+        inWord = letter;
+    }
+}
+
+} // namespace
+
+TStreamDocument::TStreamDocument(TByteInput& input, TTextEncoding encoding, TSink sink, int windowWords,
+    int contextLetters, std::size_t blockBytes)
+    : m_input(input)
+    , m_encoding(encoding)
+    , m_sink(std::move(sink))
+    , m_windowWords(std::max(windowWords, 1))
+    , m_contextLetters(std::max(contextLetters, 0) + 1)
+    , m_blockBytes(std::max<std::size_t>(blockBytes, 1))
+{
+}
+
+bool TStreamDocument::LoadBlock() const
+{
+    if (m_finalLoaded)
+        return false;
+    // The bytes kept from the last read hold no line break.
+    bool hasBreak = false;
+    while (!m_eof && (!hasBreak || m_pending.size() < m_blockBytes)) {
+        const std::size_t old = m_pending.size();
+        const std::size_t n = m_input.ReadInto(m_pending, ReadPiece);
+        m_bytesRead += n;
+        if (m_readCounter != nullptr)
+            *m_readCounter += n;
+        if (n == 0)
+            m_eof = true;
+        else if (std::memchr(m_pending.data() + old, '\n', n) != nullptr)
+            hasBreak = true;
+    }
+    const std::size_t lastBreak = hasBreak ? m_pending.rfind('\n') : std::string::npos;
+    const bool final = lastBreak == std::string::npos;
+    const std::size_t size = final ? m_pending.size() : lastBreak + 1;
+    const std::string_view bytes(m_pending.data(), size);
+
+    TBlock block;
+    block.Doc = m_encoding == TTextEncoding::Utf8
+        ? MemoryDocument::FromUtf8(bytes, m_nextStart == 0 && m_nextLine == 0)
+        : MemoryDocument::FromCp1251(bytes);
+    m_pending.erase(0, size);
+    block.Start = m_nextStart;
+    block.FirstLine = m_nextLine;
+    block.Lines = block.Doc.LineCount() - (final ? 0 : 1);
+    CountWords(block.Doc.TextRef(), block.Start, block.Words, block.FirstWord);
+    if (block.End() > INT_MAX)
+        throw ECliError(ExitInputOutput,
+            m_input.Name() + ": в тексте больше 2 147 483 647 знаков; разделите его на части");
+    m_nextStart = block.End();
+    m_nextLine += block.Lines;
+    m_finalLoaded = final;
+    m_blocks.push_back(std::move(block));
+    return true;
+}
+
+void TStreamDocument::NeedLine(int i) const
+{
+    while (i >= m_nextLine && LoadBlock()) { }
+}
+
+const TStreamDocument::TBlock* TStreamDocument::BlockOfLine(int i) const
+{
+    if (m_blocks.empty() || i < m_blocks.front().FirstLine || i >= m_nextLine)
+        return nullptr;
+    if (m_cached < m_blocks.size()) {
+        const TBlock& b = m_blocks[m_cached];
+        if (i >= b.FirstLine && i < b.FirstLine + b.Lines)
+            return &b;
+    }
+    const auto it = std::upper_bound(
+        m_blocks.begin(), m_blocks.end(), i, [](int line, const TBlock& b) { return line < b.FirstLine; });
+    m_cached = static_cast<std::size_t>(it - m_blocks.begin()) - 1;
+    return &m_blocks[m_cached];
+}
+
+TStreamDocument::TBlock* TStreamDocument::BlockOfOffset(std::int64_t offset) const
+{
+    while (!m_finalLoaded && offset >= m_nextStart && LoadBlock()) { }
+    if (m_blocks.empty() || offset < m_blocks.front().Start)
+        return nullptr;
+    const auto it = std::upper_bound(m_blocks.begin(), m_blocks.end(), offset,
+        [](std::int64_t o, const TBlock& b) { return o < b.Start; });
+    auto index = static_cast<std::size_t>(it - m_blocks.begin()) - 1;
+    // An empty final block shares its start with the end of the one before.
+    while (index > 0 && m_blocks[index].Doc.Length() == 0 && offset == m_blocks[index].Start)
+        --index;
+    return &m_blocks[index];
+}
+
+void TStreamDocument::Release(int currentLine) const
+{
+    const TBlock* current = BlockOfLine(currentLine);
+    if (current == nullptr)
+        return;
+    const std::size_t k = m_cached; // the index of current
+
+    // The oldest word the window may hold is among the last windowWords words
+    // of the blocks before the current one, or in the current block.
+    std::int64_t earliest = current->Start;
+    int words = 0;
+    for (std::size_t j = k; j-- > 0;) {
+        if (m_blocks[j].Words == 0)
+            continue;
+        earliest = m_blocks[j].FirstWord;
+        words += m_blocks[j].Words;
+        if (words >= m_windowWords)
+            break;
+    }
+    earliest -= m_contextLetters;
+    std::size_t released = 0;
+    while (released < k && m_blocks.front().End() <= earliest) {
+        WriteBlock(m_blocks.front());
+        m_blocks.pop_front();
+        ++released;
+    }
+    m_cached = m_cached >= released ? m_cached - released : 0;
+}
+
+void TStreamDocument::WriteBlock(const TBlock& block) const
+{
+    m_sink(m_encoding == TTextEncoding::Utf8 ? block.Doc.ToUtf8() : block.Doc.ToCp1251());
+}
+
+void TStreamDocument::Finish()
+{
+    for (const TBlock& block : m_blocks)
+        WriteBlock(block);
+    m_blocks.clear();
+    m_cached = 0;
+    // What the engine never reached goes out as it came in.
+    m_sink(m_pending);
+    m_pending.clear();
+    std::string piece;
+    while (!m_eof) {
+        piece.clear();
+        const std::size_t n = m_input.ReadInto(piece, ReadPiece);
+        m_bytesRead += n;
+        if (m_readCounter != nullptr)
+            *m_readCounter += n;
+        if (n == 0)
+            m_eof = true;
+        else
+            m_sink(piece);
+    }
+    m_finalLoaded = true;
+}
+
+int TStreamDocument::LineCount() const
+{
+    return m_nextLine + (m_finalLoaded ? 0 : 1);
+}
+
+const TStreamDocument::TBlock* TStreamDocument::HeldLine(int i) const
+{
+    NeedLine(i);
+    const TBlock* block = BlockOfLine(i);
+    if (block == nullptr && i >= 0 && !m_blocks.empty() && i < m_blocks.front().FirstLine)
+        throw std::logic_error("a line already written out was asked for");
+    return block;
+}
+
+void TStreamDocument::Reached(int i) const
+{
+    if (i > m_furthestLine) {
+        m_furthestLine = i;
+        Release(i);
+    }
+}
+
+std::string TStreamDocument::Line(int i) const
+{
+    const TBlock* block = HeldLine(i);
+    if (block == nullptr)
+        return {};
+    std::string line = block->Doc.Line(i - block->FirstLine);
+    Reached(i);
+    return line;
+}
+
+std::string TStreamDocument::LineSlice(int i, int from, int length) const
+{
+    const TBlock* block = HeldLine(i);
+    if (block == nullptr)
+        return {};
+    std::string slice = block->Doc.LineSlice(i - block->FirstLine, from, length);
+    Reached(i);
+    return slice;
+}
+
+int TStreamDocument::LineStart(int i) const
+{
+    if (i == 0)
+        return 0;
+    const TBlock* block = HeldLine(i);
+    if (block == nullptr)
+        return -1;
+    return static_cast<int>(block->Start + block->Doc.LineStart(i - block->FirstLine));
+}
+
+int TStreamDocument::LineOf(int offset) const
+{
+    const TBlock* block = BlockOfOffset(offset);
+    if (block == nullptr)
+        return 0;
+    const int local = block->Doc.LineOf(static_cast<int>(offset - block->Start));
+    return block->FirstLine + std::min(local, std::max(block->Lines - 1, 0));
+}
+
+std::string TStreamDocument::Text() const
+{
+    std::string text;
+    for (const TBlock& block : m_blocks)
+        text += block.Doc.TextRef();
+    return text;
+}
+
+std::string TStreamDocument::Range(int start, int length) const
+{
+    const TBlock* block = BlockOfOffset(start);
+    if (block == nullptr)
+        return {};
+    return block->Doc.TextRef().substr(
+        static_cast<std::size_t>(start - block->Start), static_cast<std::size_t>(std::max(length, 0)));
+}
+
+int TStreamDocument::Length() const
+{
+    // A question shows the characters after its word: they are read first.
+    const std::int64_t needed = std::int64_t(m_selStart) + m_selLength + m_contextLetters;
+    while (!m_finalLoaded && m_nextStart <= needed && LoadBlock()) { }
+    return static_cast<int>(m_nextStart);
+}
+
+void TStreamDocument::Select(int start, int length)
+{
+    m_selStart = std::max(start, 0);
+    m_selLength = std::max(length, 0);
+}
+
+void TStreamDocument::ReplaceSelection(const std::string& text)
+{
+    if (static_cast<int>(text.size()) != m_selLength)
+        throw std::logic_error("a streamed text is changed letter for letter only");
+    TBlock* block = BlockOfOffset(m_selStart);
+    if (block == nullptr)
+        throw std::logic_error("a part already written out was to be changed");
+    const int local = static_cast<int>(m_selStart - block->Start);
+    if (block->Doc.TextRef().compare(static_cast<std::size_t>(local), text.size(), text) != 0)
+        m_changed = true;
+    block->Doc.Select(local, m_selLength);
+    block->Doc.ReplaceSelection(text);
+    m_selStart += m_selLength;
+    m_selLength = 0;
+}
+
+TColour TStreamDocument::SelectionColour() const
+{
+    const TBlock* block = BlockOfOffset(m_selStart);
+    return block == nullptr ? ColourBlack
+                            : block->Doc.CharColour(static_cast<int>(m_selStart - block->Start));
+}
+
+// Plain text keeps no colours: marks are dropped as the whole-text pass drops them on writing.
+void TStreamDocument::SetSelectionColour(TColour) { }
+void TStreamDocument::SetSelectionBackground(TColour) { }
+
+void TStreamDocument::SetText(const std::string&)
+{
+    throw std::logic_error("a streamed text cannot be replaced");
+}
+void TStreamDocument::InsertLine(int, const std::string&)
+{
+    throw std::logic_error("a streamed text cannot be edited by lines");
+}
+void TStreamDocument::ReplaceLine(int, const std::string&)
+{
+    throw std::logic_error("a streamed text cannot be edited by lines");
+}
+void TStreamDocument::DeleteLine(int)
+{
+    throw std::logic_error("a streamed text cannot be edited by lines");
+}
+
+} // namespace tildo

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "formats/plain_text_format.h"
+#include "text/memory_document.h"
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+
+namespace tildo {
+
+class TByteInput;
+
+// A plain text read and written as the engine goes, for passes that ask no
+// one: the document holds a window of lines, reading more when the engine asks
+// for a line past it and writing out (through `sink`) the lines that the word
+// window can no longer reach. Positions and lines agree with a MemoryDocument
+// of the whole text, and the bytes written are those that document would
+// write. The input is decoded in blocks of whole lines, each a MemoryDocument
+// of its own; a block ends after a line break, so no character or CR LF is
+// ever cut.
+class TStreamDocument : public TextDocument
+{
+public:
+    using TSink = std::function<void(std::string_view)>;
+
+    // windowWords: the words the engine's window holds at most; contextLetters:
+    // the characters a question shows before its word.
+    TStreamDocument(TByteInput& input, TTextEncoding encoding, TSink sink, int windowWords,
+        int contextLetters, std::size_t blockBytes = 1 << 20);
+
+    // Writes out what is still held, then the input not yet read, as it is.
+    void Finish();
+    // True once a replacement changed a character.
+    bool Changed() const { return m_changed; }
+    // The input bytes consumed so far (for progress).
+    std::uint64_t BytesRead() const { return m_bytesRead; }
+    // Adds the bytes read from now on to counter (progress of a run).
+    void CountReadsInto(std::atomic<std::uint64_t>* counter) { m_readCounter = counter; }
+    // Blocks held now: the memory the window takes.
+    std::size_t BlocksHeld() const { return m_blocks.size(); }
+
+    int LineCount() const override;
+    std::string Line(int i) const override;
+    // A question's context in a huge line costs only its neighbourhood.
+    std::string LineSlice(int i, int from, int length) const override;
+    int LineStart(int i) const override;
+    int LineOf(int offset) const override;
+    // The characters at [start, start + length) of one held block.
+    std::string Range(int start, int length) const;
+    // The whole text is never in memory: the held part.
+    std::string Text() const override;
+    int Length() const override;
+    void Select(int start, int length) override;
+    int SelStart() const override { return m_selStart; }
+    int SelLength() const override { return m_selLength; }
+    void ReplaceSelection(const std::string& text) override;
+    TColour SelectionColour() const override;
+    void SetSelectionColour(TColour colour) override;
+    void SetSelectionBackground(TColour colour) override;
+    void ScrollToCaret() override { }
+    void SetReadOnly(bool) override { }
+    bool IsReadOnly() const override { return false; }
+    void SetBusyCursor(bool) override { }
+    void Focus() override { }
+    // Editing by lines is for the dictionary editor's panes; a stream refuses it.
+    void SetText(const std::string& text) override;
+    void InsertLine(int i, const std::string& text) override;
+    void ReplaceLine(int i, const std::string& text) override;
+    void DeleteLine(int i) override;
+
+private:
+    struct TBlock
+    {
+        MemoryDocument Doc;
+        std::int64_t Start = 0; // offset of its first character
+        std::int64_t FirstWord = -1; // offset of its first word; -1 none
+        int FirstLine = 0;
+        int Lines = 0;
+        int Words = 0;
+        std::int64_t End() const { return Start + Doc.Length(); }
+    };
+
+    // Reads the next block; false at the end of the input.
+    bool LoadBlock() const;
+    // Loads blocks until line i is held or the input ends.
+    void NeedLine(int i) const;
+    // The held block with line i, or the one with offset; nullptr if none.
+    const TBlock* BlockOfLine(int i) const;
+    TBlock* BlockOfOffset(std::int64_t offset) const;
+    // NeedLine, then BlockOfLine; a line already written out is a logic error.
+    const TBlock* HeldLine(int i) const;
+    // The engine has read line i: blocks before its reach can go.
+    void Reached(int i) const;
+    // Writes out the blocks in front that the engine can no longer reach.
+    void Release(int currentLine) const;
+    void WriteBlock(const TBlock& block) const;
+
+    TByteInput& m_input;
+    TTextEncoding m_encoding;
+    TSink m_sink;
+    int m_windowWords;
+    int m_contextLetters;
+    std::size_t m_blockBytes;
+
+    // The window moves as the engine reads, which the document's read-only
+    // interface does not show: it is the document's own bookkeeping.
+    mutable std::deque<TBlock> m_blocks;
+    mutable std::string m_pending; // bytes read past the last line break
+    mutable bool m_eof = false;
+    mutable bool m_finalLoaded = false;
+    mutable std::int64_t m_nextStart = 0;
+    mutable int m_nextLine = 0;
+    mutable std::uint64_t m_bytesRead = 0;
+    std::atomic<std::uint64_t>* m_readCounter = nullptr;
+    mutable std::size_t m_cached = 0; // the block the last line request found
+    mutable int m_furthestLine = -1; // the furthest line the engine has read
+
+    int m_selStart = 0;
+    int m_selLength = 0;
+    bool m_changed = false;
+};
+
+} // namespace tildo

@@ -1,0 +1,618 @@
+#include "engine/context_judge.h"
+
+#include "text/cp1251.h"
+#include "text/letters.h"
+
+#include <utility>
+#include <vector>
+
+namespace tildo {
+
+namespace {
+
+using G = TGrammeme;
+
+constexpr TTagMask Cases = Tags(G::Nomn, G::Gent, G::Datv, G::Accs, G::Ablt, G::Loct, G::Voct);
+constexpr TTagMask Genders = Tags(G::Masc, G::Femn, G::Neut);
+constexpr TTagMask Animacy = Tags(G::Anim, G::Inan);
+constexpr TTagMask Persons = Tags(G::Per1, G::Per2, G::Per3);
+constexpr TTagMask Adjectival = Tags(G::Adjf, G::Prtf);
+constexpr TTagMask ShortForms = Tags(G::Adjs, G::Prts);
+
+bool IsFiniteVerb(TTagMask t)
+{
+    return (t & Tag(G::Verb)) != 0 && (t & Tag(G::Impr)) == 0 && (t & (Persons | Tag(G::Past))) != 0;
+}
+
+// Folded, lower-case CP1251 words and the prepositions' cases, converted once.
+struct TWords
+{
+    std::string Vse = Cp("все");
+    std::string Chto = Cp("что");
+    std::string Kto = Cp("кто");
+    std::string Kotorye = Cp("которые");
+    std::string Eto = Cp("это");
+    std::string To = Cp("то");
+    std::string Ne = Cp("не");
+    std::string I = Cp("и");
+    std::string Vo = Cp("во");
+    std::vector<std::string> PluralPronouns { Cp("они"), Cp("мы"), Cp("вы") };
+    std::vector<std::string> Paucal { Cp("два"), Cp("две"), Cp("три"), Cp("четыре"), Cp("оба"), Cp("обе"),
+        Cp("полтора"), Cp("полторы") };
+    // Pronominal adjectives that agree with a noun beside them rather than
+    // standing for one (сам берёт, каждый берёт do not).
+    std::vector<std::string> Possessives { Cp("мой"), Cp("твой"), Cp("свой"), Cp("наш"), Cp("ваш"), Cp("моя"),
+        Cp("твоя"), Cp("своя"), Cp("наша"), Cp("ваша"), Cp("мое"), Cp("твое"), Cp("свое"), Cp("наше"),
+        Cp("ваше"), Cp("мои"), Cp("твои"), Cp("свои"), Cp("наши"), Cp("ваши") };
+    std::vector<std::pair<std::string, TTagMask>> Prepositions;
+
+    TWords()
+    {
+        const TTagMask gent = Tag(G::Gent), datv = Tag(G::Datv), accs = Tag(G::Accs), ablt = Tag(G::Ablt),
+                       loct = Tag(G::Loct);
+        for (const char* p : { "без", "безо", "у", "из", "изо", "от", "ото", "до", "для", "около", "возле",
+                 "вокруг", "среди", "после", "кроме", "вместо", "против", "мимо", "вдоль", "внутри", "вне",
+                 "позади", "напротив", "ради", "вроде", "из-под", "из-за", "накануне", "посреди" })
+            Prepositions.emplace_back(Cp(p), gent);
+        for (const char* p : { "к", "ко", "благодаря", "согласно", "навстречу", "вопреки" })
+            Prepositions.emplace_back(Cp(p), datv);
+        for (const char* p : { "про", "через", "сквозь", "сквозь" })
+            Prepositions.emplace_back(Cp(p), accs);
+        for (const char* p : { "над", "надо", "перед", "передо", "между" })
+            Prepositions.emplace_back(Cp(p), ablt);
+        for (const char* p : { "в", "во", "на", "о", "об", "обо" })
+            Prepositions.emplace_back(Cp(p), accs | loct);
+        for (const char* p : { "с", "со" })
+            Prepositions.emplace_back(Cp(p), gent | ablt | accs);
+        for (const char* p : { "за", "под", "подо" })
+            Prepositions.emplace_back(Cp(p), accs | ablt);
+        Prepositions.emplace_back(Cp("при"), loct);
+        Prepositions.emplace_back(Cp("по"), datv | accs | loct);
+    }
+};
+
+const TWords& Words()
+{
+    static const TWords words;
+    return words;
+}
+
+// word (any case, ё or е) equals folded, a lower-case word without ё.
+bool Is(std::string_view word, std::string_view folded)
+{
+    if (word.size() != folded.size())
+        return false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (FoldChar(LowerChar(word[i])) != folded[i])
+            return false;
+    }
+    return true;
+}
+
+bool IsOneOf(std::string_view word, const std::vector<std::string>& list)
+{
+    for (const std::string& w : list) {
+        if (Is(word, w))
+            return true;
+    }
+    return false;
+}
+
+// The cases a preposition governs; 0 when the word is none of those listed.
+TTagMask PrepositionCases(std::string_view word)
+{
+    for (const auto& [p, cases] : Words().Prepositions) {
+        if (Is(word, p))
+            return cases;
+    }
+    return 0;
+}
+
+bool GapIsBlank(std::string_view gap)
+{
+    for (const char c : gap) {
+        if (!IsBlank(c) && c != '\n' && c != '\r')
+            return false;
+    }
+    return true;
+}
+
+bool GapEndsSentence(std::string_view gap)
+{
+    for (const char c : gap) {
+        if (c == '.' || c == '!' || c == '?' || c == '\x85')
+            return true;
+    }
+    return false;
+}
+
+std::string_view Trimmed(std::string_view gap)
+{
+    while (!gap.empty() && (IsBlank(gap.front()) || gap.front() == '\n' || gap.front() == '\r'))
+        gap.remove_prefix(1);
+    while (!gap.empty() && (IsBlank(gap.back()) || gap.back() == '\n' || gap.back() == '\r'))
+        gap.remove_suffix(1);
+    return gap;
+}
+
+// The number a gap of digits and blanks ends with, when it is one whose
+// noun takes the genitive singular (2, 3, 4, 22, 1,5…): true.
+bool GapIsPaucalNumber(std::string_view gap)
+{
+    const std::string_view t = Trimmed(gap);
+    if (t.empty() || !IsDigit(t.back()))
+        return false;
+    for (const char c : t) {
+        if (!IsDigit(c) && c != ',' && c != '.' && !IsBlank(c))
+            return false;
+    }
+    if (t.find_first_of(",.") != std::string_view::npos)
+        return true; // a fraction: полтора, 2,5 озера
+    const int last = t.back() - '0';
+    const int tens = t.size() > 1 && IsDigit(t[t.size() - 2]) ? t[t.size() - 2] - '0' : 0;
+    return tens != 1 && last >= 2 && last <= 4;
+}
+
+// Agreement of an adjective's reading with a noun's: case, number, and in
+// the singular gender; an accusative that names its animacy must match.
+bool Agree(TTagMask adj, TTagMask noun)
+{
+    if ((adj & noun & Cases) == 0)
+        return false;
+    if ((adj & Tag(G::Plur)) != 0) {
+        if ((noun & Tag(G::Plur)) == 0)
+            return false;
+    } else {
+        if ((adj & Tag(G::Sing)) == 0 || (noun & Tag(G::Sing)) == 0)
+            return false;
+        const TTagMask nounGender = (noun & Tag(G::MsF)) != 0 ? Tags(G::Masc, G::Femn) : (noun & Genders);
+        if ((adj & nounGender) == 0)
+            return false;
+    }
+    if ((adj & Tag(G::Accs)) != 0 && (adj & Animacy) != 0 && (adj & noun & Animacy) == 0)
+        return false;
+    return true;
+}
+
+// The readings worth weighing: the marginal ones only when there is
+// nothing else.
+bool Counts(const TWordTags& tags, std::uint32_t mask, const TTagReading& r)
+{
+    if (r.YoMask != mask)
+        return false;
+    if ((r.Tags & Tag(G::Marg)) == 0)
+        return true;
+    for (const TTagReading& other : tags.Readings) {
+        if (other.YoMask == mask && (other.Tags & Tag(G::Marg)) == 0)
+            return false;
+    }
+    return true;
+}
+
+template <class Pred> bool AnyReading(const TWordTags& tags, std::uint32_t mask, Pred pred)
+{
+    for (const TTagReading& r : tags.Readings) {
+        if (Counts(tags, mask, r) && pred(r.Tags))
+            return true;
+    }
+    return false;
+}
+
+template <class Pred> bool EveryReading(const TWordTags& tags, std::uint32_t mask, Pred pred)
+{
+    bool any = false;
+    for (const TTagReading& r : tags.Readings) {
+        if (!Counts(tags, mask, r))
+            continue;
+        any = true;
+        if (!pred(r.Tags))
+            return false;
+    }
+    return any;
+}
+
+template <class Pred> bool AnyOfAll(const TWordTags& tags, Pred pred)
+{
+    for (const TTagReading& r : tags.Readings) {
+        if ((r.Tags & Tag(G::Marg)) == 0 && pred(r.Tags))
+            return true;
+    }
+    return false;
+}
+
+TContextVerdict Verdict(TAnswer answer, TJudgeFamily family, std::string_view rule, std::string_view word)
+{
+    TContextVerdict v;
+    v.Answer = answer;
+    v.Family = family;
+    v.Evidence = Cp(rule);
+    if (!word.empty()) {
+        v.Evidence += ' ';
+        v.Evidence += word;
+    }
+    return v;
+}
+
+TContextVerdict CannotTell(TJudgeFamily family)
+{
+    TContextVerdict v;
+    v.Family = family;
+    return v;
+}
+
+} // namespace
+
+TContextJudge::TContextJudge(const TTagDictionary& tags, const TRareYoList& rare)
+    : m_tags(tags)
+    , m_rare(rare)
+{
+    Words();
+}
+
+const TWordTags* TContextJudge::Neighbour(const TJudgeInput& in, bool after, std::size_t index)
+{
+    const std::span<const TJudgeNeighbour> side = after ? in.After : in.Before;
+    if (index >= side.size() || index >= TJudgeInput::Reach)
+        return nullptr;
+    for (std::size_t i = 0; i <= index; ++i) {
+        if (GapEndsSentence(side[i].Gap))
+            return nullptr;
+    }
+    std::int8_t& looked = m_looked[after ? 1 : 0][index];
+    TWordTags& tags = m_neighbours[after ? 1 : 0][index];
+    if (looked == 0)
+        looked = m_tags.Find(side[index].Word, tags) ? 1 : -1;
+    return looked > 0 ? &tags : nullptr;
+}
+
+const TWordTags* TContextJudge::Adjacent(const TJudgeInput& in, bool after, std::size_t index)
+{
+    const std::span<const TJudgeNeighbour> side = after ? in.After : in.Before;
+    if (index >= side.size() || !GapIsBlank(side[index].Gap))
+        return nullptr;
+    return Neighbour(in, after, index);
+}
+
+TJudgeFamily TContextJudge::FamilyOf(std::string_view word, std::string_view dotted)
+{
+    if (Is(word, Words().Vse))
+        return TJudgeFamily::All;
+    if (!m_rare.Reason(dotted).empty())
+        return TJudgeFamily::Rare;
+    m_dottedMask = YoMaskOf(dotted);
+    m_plainMask = 0;
+    if (m_dottedMask == 0 || !m_tags.Find(word, m_word) || !m_word.HasSpelling(m_plainMask)
+        || !m_word.HasSpelling(m_dottedMask))
+        return TJudgeFamily::None;
+    const auto prepositional
+        = [](TTagMask t) { return (t & Tag(G::Loct)) != 0 && (t & (Tags(G::Npro, G::Adjf))) != 0; };
+    if (EveryReading(m_word, m_dottedMask, prepositional))
+        return TJudgeFamily::Prepositional;
+    if (AnyReading(m_word, m_plainMask, IsFiniteVerb) || AnyReading(m_word, m_dottedMask, IsFiniteVerb))
+        return TJudgeFamily::Verb;
+    const auto noun = [](TTagMask t) { return (t & Tag(G::Noun)) != 0; };
+    if (EveryReading(m_word, m_plainMask, noun) && EveryReading(m_word, m_dottedMask, noun))
+        return TJudgeFamily::NounCase;
+    return TJudgeFamily::None;
+}
+
+std::string_view JudgeFamilyName(TJudgeFamily family)
+{
+    switch (family) {
+    case TJudgeFamily::None:
+        return "other";
+    case TJudgeFamily::All:
+        return "all";
+    case TJudgeFamily::Prepositional:
+        return "prepositional";
+    case TJudgeFamily::Verb:
+        return "verb";
+    case TJudgeFamily::NounCase:
+        return "noun-case";
+    case TJudgeFamily::Rare:
+        return "rare";
+    }
+    return "other";
+}
+
+TContextVerdict TContextJudge::Judge(const TJudgeInput& in)
+{
+    for (auto& side : m_looked) {
+        for (auto& l : side)
+            l = 0;
+    }
+    if (!m_tags.Loaded() && m_rare.Empty())
+        return {};
+    const TJudgeFamily family = FamilyOf(in.Word, in.Dotted);
+    switch (family) {
+    case TJudgeFamily::None:
+        return {};
+    case TJudgeFamily::Rare: {
+        TContextVerdict v;
+        v.Answer = TAnswer::Plain;
+        v.Family = family;
+        v.Evidence = Cp("редкое слово с ё: ") + std::string(m_rare.Reason(in.Dotted));
+        return v;
+    }
+    case TJudgeFamily::All:
+        m_dottedMask = 1;
+        m_plainMask = 0;
+        return m_tags.Loaded() ? JudgeAll(in) : CannotTell(family);
+    case TJudgeFamily::Prepositional:
+        return JudgePrepositional(in);
+    case TJudgeFamily::Verb:
+        return JudgeVerb(in);
+    case TJudgeFamily::NounCase:
+        return JudgeNounCase(in);
+    }
+    return {};
+}
+
+// --- все / всё -----------------------------------------------------------------------
+
+TContextVerdict TContextJudge::JudgeAll(const TJudgeInput& in)
+{
+    constexpr auto family = TJudgeFamily::All;
+    const TWords& w = Words();
+    const std::string_view prevWord = in.Before.empty() ? std::string_view() : in.Before[0].Word;
+    const std::string_view nextWord = in.After.empty() ? std::string_view() : in.After[0].Word;
+    const std::string_view gapAfter = in.After.empty() ? std::string_view() : in.After[0].Gap;
+    // The phrase ends right after the word: punctuation, or the end of the text.
+    const bool endsAfter = in.After.empty() ? in.TextEndsAfter : !GapIsBlank(gapAfter);
+
+    // всё, что / все, кто, которые.
+    if (!in.After.empty() && Trimmed(gapAfter) == ",") {
+        if (Is(nextWord, w.Chto))
+            return Verdict(TAnswer::Dotted, family, "«всё, что»: после запятой", nextWord);
+        if (Is(nextWord, w.Kto) || Is(nextWord, w.Kotorye))
+            return Verdict(TAnswer::Plain, family, "«все, кто»: после запятой", nextWord);
+    }
+    const TWordTags* prev = Adjacent(in, false, 0);
+    // они все. (but они всё знают, они всё равно: only where the phrase ends).
+    if (prev != nullptr && IsOneOf(prevWord, w.PluralPronouns) && endsAfter)
+        return Verdict(TAnswer::Plain, family, "местоимение мн. ч. перед:", prevWord);
+
+    // A clause begins at the word: the sentence or the text starts, a
+    // punctuation mark, or a conjunction stands before it.
+    const bool clauseStart = in.Before.empty()
+        ? in.TextStartsBefore
+        : (!GapIsBlank(in.Before[0].Gap) || (prev != nullptr && EveryReading(*prev, 0, [](TTagMask t) {
+              return (t & Tags(G::Conj, G::Prcl)) != 0;
+          })));
+
+    const TWordTags* next = Adjacent(in, true, 0);
+    if (next != nullptr) {
+        // всё это, всё то (but все это знают: a plural verb after).
+        if (Is(nextWord, w.Eto) || Is(nextWord, w.To)) {
+            const TWordTags* then = Adjacent(in, true, 1);
+            const bool pluralVerb = then != nullptr
+                && AnyOfAll(*then, [](TTagMask t) { return IsFiniteVerb(t) && (t & Tag(G::Plur)) != 0; });
+            // What follows это must be known: a word, a punctuation mark or the end.
+            if (!pluralVerb && (in.After.size() > 1 || in.TextEndsAfter))
+                return Verdict(TAnswer::Dotted, family, "ср. р. ед. ч. после:", nextWord);
+            return CannotTell(family);
+        }
+    }
+    // A preposition, conjunction or particle after the word belongs to what
+    // follows (всё в порядке, все из списка): it tells nothing.
+    if (next != nullptr
+        && AnyOfAll(*next, [](TTagMask t) { return (t & Tags(G::Prep, G::Conj, G::Prcl, G::Intj)) != 0; }))
+        next = nullptr;
+    // всё более, все более поздние: a comparative leaves both open.
+    if (next != nullptr && AnyOfAll(*next, [](TTagMask t) { return (t & Tag(G::Comp)) != 0; }))
+        return CannotTell(family);
+    if (next != nullptr) {
+        const auto nominal = [](TTagMask t) {
+            return (t & (Tags(G::Noun, G::Numr) | Adjectival)) != 0 && (t & Tags(G::Nomn, G::Accs)) != 0;
+        };
+        const auto pluralNominal = [&](TTagMask t) {
+            return (nominal(t) && (t & Tag(G::Plur)) != 0)
+                || ((t & Tag(G::Numr)) != 0 && (t & Tag(G::Sing)) == 0)
+                || ((t & Tag(G::Npro)) != 0 && (t & Tag(G::Plur)) != 0 && (t & Tag(G::Nomn)) != 0);
+        };
+        const auto neuterNominal = [&](TTagMask t) {
+            return nominal(t) && (t & Tag(G::Numr)) == 0
+                && (t & Tags(G::Neut, G::Sing)) == Tags(G::Neut, G::Sing);
+        };
+        const auto pluralPredicate = [](TTagMask t) {
+            return (IsFiniteVerb(t) || (t & ShortForms) != 0) && (t & Tag(G::Plur)) != 0;
+        };
+        const auto singularPredicate = [](TTagMask t) {
+            if (IsFiniteVerb(t))
+                return (t & Tag(G::Sing)) != 0;
+            return (t & ShortForms) != 0 && (t & Tags(G::Neut, G::Sing)) == Tags(G::Neut, G::Sing);
+        };
+        bool plural = AnyOfAll(*next, pluralNominal);
+        const bool neuter = AnyOfAll(*next, neuterNominal);
+        const bool pluralVerb = AnyOfAll(*next, pluralPredicate);
+        bool singularVerb = AnyOfAll(*next, singularPredicate);
+        // An adverb that is also a short neuter form (правильно) speaks for
+        // всё only where nothing it could modify follows: все неправильно
+        // отвеченные вопросы.
+        if (AnyOfAll(*next, [](TTagMask t) { return (t & Tag(G::Advb)) != 0; })) {
+            const bool endsAfterNext = in.After.size() > 1 ? !GapIsBlank(in.After[1].Gap) : in.TextEndsAfter;
+            const TWordTags* then = Adjacent(in, true, 1);
+            if (then != nullptr && AnyOfAll(*then, pluralNominal) && !AnyOfAll(*then, neuterNominal)
+                && !AnyOfAll(*then, [](TTagMask t) { return (t & Tags(G::Prep, G::Conj, G::Prcl)) != 0; }))
+                return Verdict(TAnswer::Plain, family, "мн. ч. после:", in.After[1].Word);
+            if (!endsAfterNext)
+                singularVerb = false;
+        }
+        // всё новые и новые: the plural adjective repeated after и.
+        const bool repeated
+            = in.After.size() > 2 && Is(in.After[1].Word, w.I) && EqualLower(in.After[2].Word, nextWord);
+        if (plural && !neuter && !singularVerb && !repeated)
+            return Verdict(TAnswer::Plain, family, "мн. ч. после:", nextWord);
+        if (neuter && !plural && !pluralVerb)
+            return Verdict(TAnswer::Dotted, family, "ср. р. ед. ч. после:", nextWord);
+        if (singularVerb && !plural && !pluralVerb && !neuter)
+            return Verdict(TAnswer::Dotted, family, "глагол ед. ч. после:", nextWord);
+        if (pluralVerb && !singularVerb && !neuter && !plural) {
+            // Все знают; but мы всё знаем, люди всё знают: a plural verb is
+            // the subject's only where все opens its clause.
+            if (clauseStart)
+                return Verdict(TAnswer::Plain, family, "глагол мн. ч. после:", nextWord);
+            return CannotTell(family);
+        }
+    }
+
+    if (endsAfter && prev != nullptr) {
+        // за всё, на всё; во все (стороны, списки) is elliptic too often.
+        if (PrepositionCases(prevWord) != 0 && !Is(prevWord, w.Vo))
+            return Verdict(TAnswer::Dotted, family, "предлог перед словом в конце фразы:", prevWord);
+        if (Is(prevWord, w.Eto))
+            return Verdict(TAnswer::Dotted, family, "«это всё» в конце фразы:", prevWord);
+        if (AnyOfAll(*prev,
+                [](TTagMask t) {
+                    return (IsFiniteVerb(t) || (t & ShortForms) != 0)
+                        && (t & Tags(G::Neut, G::Sing)) == Tags(G::Neut, G::Sing);
+                })
+            && !AnyOfAll(*prev, [](TTagMask t) { return (t & Tag(G::Plur)) != 0; }))
+            return Verdict(TAnswer::Dotted, family, "глагол ед. ч. ср. р. перед:", prevWord);
+    }
+    return CannotTell(family);
+}
+
+// --- чём, нём, всём, моём -------------------------------------------------------------
+
+TContextVerdict TContextJudge::JudgePrepositional(const TJudgeInput& in)
+{
+    constexpr auto family = TJudgeFamily::Prepositional;
+    const TTagMask loct = Tag(G::Loct);
+    // The nearest preposition within the clause, up to Reach words back.
+    for (std::size_t i = 0; i < in.Before.size() && i < TJudgeInput::Reach; ++i) {
+        if (!GapIsBlank(in.Before[i].Gap))
+            return Verdict(TAnswer::Plain, family, "нет предлога для предложного падежа", {});
+        const std::string_view word = in.Before[i].Word;
+        const TTagMask cases = PrepositionCases(word);
+        if (cases == 0)
+            continue;
+        if (i > 0)
+            return CannotTell(family);
+        // с чем, за чем, под чем: the preposition takes no prepositional case.
+        if ((cases & loct) == 0)
+            return Verdict(TAnswer::Plain, family, "предлог без предложного падежа:", word);
+        // не о чем, не в чем: the stressed не keeps е.
+        if (in.Before.size() > 1 && Is(in.Before[1].Word, Words().Ne) && GapIsBlank(in.Before[1].Gap))
+            return CannotTell(family);
+        if (AnyReading(m_word, m_plainMask, [cases](TTagMask t) { return (t & cases) != 0; }))
+            return CannotTell(family);
+        return Verdict(TAnswer::Dotted, family, "предлог перед:", word);
+    }
+    if (in.Before.size() >= TJudgeInput::Reach
+        || (in.Before.size() < TJudgeInput::Reach && in.TextStartsBefore))
+        return Verdict(TAnswer::Plain, family, "нет предлога для предложного падежа", {});
+    return CannotTell(family);
+}
+
+// --- берет / берёт ----------------------------------------------------------------------
+
+TContextVerdict TContextJudge::JudgeVerb(const TJudgeInput& in)
+{
+    constexpr auto family = TJudgeFamily::Verb;
+    const bool plainVerb = AnyReading(m_word, m_plainMask, IsFiniteVerb);
+    const bool dottedVerb = AnyReading(m_word, m_dottedMask, IsFiniteVerb);
+    if (plainVerb == dottedVerb)
+        return CannotTell(family);
+    const std::uint32_t verbMask = dottedVerb ? m_dottedMask : m_plainMask;
+    const std::uint32_t otherMask = dottedVerb ? m_plainMask : m_dottedMask;
+    const TAnswer verb = dottedVerb ? TAnswer::Dotted : TAnswer::Plain;
+    const TAnswer other = dottedVerb ? TAnswer::Plain : TAnswer::Dotted;
+    const TWordTags* prev = Adjacent(in, false, 0);
+    if (prev == nullptr)
+        return CannotTell(family);
+    const std::string_view prevWord = in.Before[0].Word;
+    const bool otherNoun = AnyReading(m_word, otherMask, [](TTagMask t) { return (t & Tag(G::Noun)) != 0; });
+
+    const TTagMask cases = PrepositionCases(prevWord);
+    if (cases != 0) {
+        if (otherNoun && AnyReading(m_word, otherMask, [cases](TTagMask t) { return (t & cases) != 0; }))
+            return Verdict(other, family, "предлог перед:", prevWord);
+        return CannotTell(family);
+    }
+    // A personal pronoun in the nominative that the verb agrees with.
+    for (const TTagReading& p : prev->Readings) {
+        const TTagMask t = p.Tags;
+        if ((t & Tag(G::Npro)) == 0 || (t & Tag(G::Nomn)) == 0 || (t & Persons) == 0)
+            continue;
+        if ((t & Tags(G::Sing, G::Plur)) == 0)
+            continue;
+        const bool agrees = AnyReading(m_word, verbMask, [t](TTagMask v) {
+            if (!IsFiniteVerb(v) || (v & t & Tags(G::Sing, G::Plur)) == 0)
+                return false;
+            if ((v & Tag(G::Past)) != 0)
+                return (v & Tag(G::Plur)) != 0 || (t & Genders) == 0 || (v & t & Genders) != 0;
+            return (v & t & Persons) != 0;
+        });
+        if (agrees && AnyOfAll(*prev, [](TTagMask x) { return (x & Tag(G::Npro)) != 0; })
+            && !AnyOfAll(*prev, [](TTagMask x) { return (x & Tags(G::Noun, G::Conj)) != 0; }))
+            return Verdict(verb, family, "подлежащее перед:", prevWord);
+    }
+    // An adjective that agrees with the noun: новый берет, мой берет.
+    if (otherNoun) {
+        const bool possessive = IsOneOf(prevWord, Words().Possessives);
+        const bool agrees = AnyOfAll(*prev, [&](TTagMask a) {
+            if ((a & Adjectival) == 0 || ((a & Tag(G::Apro)) != 0 && !possessive))
+                return false;
+            return AnyReading(
+                m_word, otherMask, [a](TTagMask n) { return (n & Tag(G::Noun)) != 0 && Agree(a, n); });
+        });
+        const bool pronoun = AnyOfAll(*prev, [](TTagMask x) { return (x & Tag(G::Npro)) != 0; });
+        if (agrees && !pronoun)
+            return Verdict(other, family, "согласованное прилагательное перед:", prevWord);
+    }
+    return CannotTell(family);
+}
+
+// --- озера / озёра ----------------------------------------------------------------------
+
+TContextVerdict TContextJudge::JudgeNounCase(const TJudgeInput& in)
+{
+    constexpr auto family = TJudgeFamily::NounCase;
+    // The spelling that alone has a reading pred accepts.
+    const auto only = [&](auto pred) {
+        const bool plain = AnyReading(m_word, m_plainMask, pred);
+        const bool dotted = AnyReading(m_word, m_dottedMask, pred);
+        return plain == dotted ? TAnswer::None : (plain ? TAnswer::Plain : TAnswer::Dotted);
+    };
+    const auto genitiveSingular
+        = [](TTagMask t) { return (t & Tags(G::Gent, G::Sing)) == Tags(G::Gent, G::Sing); };
+    if (!in.Before.empty() && GapIsPaucalNumber(in.Before[0].Gap)) {
+        const TAnswer a = only(genitiveSingular);
+        if (a != TAnswer::None)
+            return Verdict(a, family, "число перед:", Trimmed(in.Before[0].Gap));
+    }
+    const TWordTags* prev = Adjacent(in, false, 0);
+    if (prev == nullptr)
+        return CannotTell(family);
+    const std::string_view prevWord = in.Before[0].Word;
+    if (IsOneOf(prevWord, Words().Paucal)) {
+        const TAnswer a = only(genitiveSingular);
+        if (a != TAnswer::None)
+            return Verdict(a, family, "числительное перед:", prevWord);
+        return CannotTell(family);
+    }
+    const TTagMask cases = PrepositionCases(prevWord);
+    if (cases != 0) {
+        const TAnswer a = only([cases](TTagMask t) { return (t & cases) != 0; });
+        if (a != TAnswer::None)
+            return Verdict(a, family, "падеж после предлога:", prevWord);
+        return CannotTell(family);
+    }
+    // An adjective or pronoun beside it that agrees with one spelling only.
+    if (AnyOfAll(*prev, [](TTagMask t) { return (t & Tags(G::Noun, G::Verb)) != 0; }))
+        return CannotTell(family);
+    bool plain = false, dotted = false;
+    for (const TTagReading& r : prev->Readings) {
+        if ((r.Tags & Adjectival) == 0 || (r.Tags & Tag(G::Marg)) != 0)
+            continue;
+        plain |= AnyReading(m_word, m_plainMask, [&](TTagMask n) { return Agree(r.Tags, n); });
+        dotted |= AnyReading(m_word, m_dottedMask, [&](TTagMask n) { return Agree(r.Tags, n); });
+    }
+    if (plain != dotted)
+        return Verdict(
+            plain ? TAnswer::Plain : TAnswer::Dotted, family, "согласованное слово перед:", prevWord);
+    return CannotTell(family);
+}
+
+} // namespace tildo

@@ -1,0 +1,297 @@
+#include "formats/markup_document.h"
+
+#include "formats/format_handlers.h"
+#include "formats/markup_scanner.h"
+#include "formats/plain_text_format.h"
+#include "formats/rtf_reader.h"
+#include "formats/zip_archive.h"
+
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+namespace tildo {
+
+namespace {
+
+struct TFormatName
+{
+    std::string_view Name;
+    TDocumentFormat Format;
+};
+
+constexpr TFormatName FormatNames[] = {
+    { "docx", TDocumentFormat::Docx },
+    { "odt", TDocumentFormat::Odt },
+    { "epub", TDocumentFormat::Epub },
+    { "html", TDocumentFormat::Html },
+    { "htm", TDocumentFormat::Html },
+    { "xhtml", TDocumentFormat::Html },
+    { "md", TDocumentFormat::Markdown },
+    { "markdown", TDocumentFormat::Markdown },
+    { "srt", TDocumentFormat::Srt },
+    { "vtt", TDocumentFormat::Vtt },
+};
+
+std::string Lower(std::string_view s)
+{
+    std::string out(s);
+    std::transform(out.begin(), out.end(), out.begin(),
+        [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+    return out;
+}
+
+std::string_view FormatTitle(TDocumentFormat format)
+{
+    switch (format) {
+    case TDocumentFormat::Docx:
+        return "DOCX";
+    case TDocumentFormat::Odt:
+        return "ODT";
+    case TDocumentFormat::Epub:
+        return "EPUB";
+    default:
+        return "";
+    }
+}
+
+// The tree of a small XML file the program reads for its references.
+void ParseXml(pugi::xml_document& xml, const std::string& bytes, const std::string& name)
+{
+    const pugi::xml_parse_result result = xml.load_buffer(bytes.data(), bytes.size(), pugi::parse_default);
+    if (!result)
+        throw EDocumentError(name + ": испорченный XML (" + result.description() + ", байт "
+            + std::to_string(result.offset) + ")");
+}
+
+// A path inside the archive from a reference relative to a member's directory.
+std::string ResolvePath(const std::string& directory, std::string_view href)
+{
+    href = href.substr(0, href.find('#'));
+    std::string decoded;
+    for (std::size_t i = 0; i < href.size(); ++i) {
+        if (href[i] == '%' && i + 2 < href.size() && std::isxdigit(static_cast<unsigned char>(href[i + 1]))
+            && std::isxdigit(static_cast<unsigned char>(href[i + 2]))) {
+            decoded += static_cast<char>(std::stoi(std::string(href.substr(i + 1, 2)), nullptr, 16));
+            i += 2;
+        } else {
+            decoded += href[i];
+        }
+    }
+    std::vector<std::string> parts;
+    const std::string full = decoded.starts_with("/") ? decoded.substr(1) : directory + decoded;
+    std::size_t from = 0;
+    while (from <= full.size()) {
+        const std::size_t slash = std::min(full.find('/', from), full.size());
+        const std::string piece = full.substr(from, slash - from);
+        if (piece == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!piece.empty() && piece != ".") {
+            parts.push_back(piece);
+        }
+        from = slash + 1;
+    }
+    std::string out;
+    for (const std::string& p : parts)
+        out += (out.empty() ? "" : "/") + p;
+    return out;
+}
+
+} // namespace
+
+std::optional<TDocumentFormat> DocumentFormatNamed(std::string_view name)
+{
+    const std::string lower = Lower(name);
+    for (const TFormatName& f : FormatNames) {
+        if (f.Name == lower)
+            return f.Format;
+    }
+    return std::nullopt;
+}
+
+std::optional<TDocumentFormat> DocumentFormatOf(std::string_view path)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::string_view file = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    const std::size_t dot = file.rfind('.');
+    if (dot == std::string_view::npos || dot == 0)
+        return std::nullopt;
+    return DocumentFormatNamed(file.substr(dot + 1));
+}
+
+TMarkupDocument::TMarkupDocument(std::string bytes, TDocumentFormat format, TEncodingChoice encoding)
+    : m_bytes(std::move(bytes))
+    , m_format(format)
+{
+    switch (format) {
+    case TDocumentFormat::Docx:
+        m_handler = MakeDocxHandler();
+        break;
+    case TDocumentFormat::Odt:
+        m_handler = MakeOdtHandler();
+        break;
+    case TDocumentFormat::Epub:
+        m_handler = MakeWebPageHandler(true);
+        break;
+    case TDocumentFormat::Html:
+        m_handler = MakeWebPageHandler(false);
+        break;
+    case TDocumentFormat::Markdown:
+        m_handler = MakeMarkdownHandler();
+        break;
+    case TDocumentFormat::Srt:
+    case TDocumentFormat::Vtt:
+        m_handler = MakeSubtitleHandler(format == TDocumentFormat::Vtt);
+        break;
+    case TDocumentFormat::Rtf:
+        m_handler = MakeRtfHandler();
+        break;
+    }
+    if (format == TDocumentFormat::Docx || format == TDocumentFormat::Odt || format == TDocumentFormat::Epub)
+        OpenArchive();
+    else
+        OpenSingle(encoding);
+    std::size_t total = 0;
+    for (const auto& part : m_parts)
+        total += part->Bytes.size();
+    m_map.Reserve(total);
+    for (std::size_t i = 0; i < m_parts.size(); ++i) {
+        const TDocumentPart& part = *m_parts[i];
+        m_map.SetPart(static_cast<int>(i), part.Bytes, part.Utf8);
+        m_handler->Read(static_cast<int>(i), part, m_map);
+    }
+    m_document = MemoryDocument::FromUtf8(m_map.Text());
+}
+
+TMarkupDocument::~TMarkupDocument() = default;
+
+void TMarkupDocument::AddMember(const std::string& name, bool required)
+{
+    const int index = m_zip->Find(name);
+    if (index < 0) {
+        if (required)
+            throw EDocumentError("в архиве " + std::string(FormatTitle(m_format)) + " нет " + name);
+        return;
+    }
+    auto part = std::make_unique<TDocumentPart>();
+    part->Name = name;
+    part->Member = index;
+    part->Bytes = m_zip->Read(index);
+    const std::string error = XmlStructureError(part->Bytes);
+    if (!error.empty())
+        throw EDocumentError(name + ": испорченный XML (" + error + ")");
+    m_parts.push_back(std::move(part));
+}
+
+void TMarkupDocument::OpenArchive()
+{
+    if (!LooksLikeZip(m_bytes))
+        throw EDocumentError(
+            "это не архив zip, а файл " + std::string(FormatTitle(m_format)) + " должен им быть");
+    m_zip = std::make_unique<TZipArchive>(m_bytes);
+    if (m_format == TDocumentFormat::Docx) {
+        AddMember("word/document.xml", true);
+        for (int i = 0; i < m_zip->Count(); ++i) {
+            const std::string name = m_zip->Name(i);
+            const bool headerOrFooter = (name.starts_with("word/header") || name.starts_with("word/footer"))
+                && name.ends_with(".xml") && name.find('/', 5) == std::string::npos;
+            if (headerOrFooter || name == "word/footnotes.xml" || name == "word/endnotes.xml")
+                AddMember(name, false);
+        }
+        return;
+    }
+    if (m_format == TDocumentFormat::Odt) {
+        AddMember("content.xml", true);
+        AddMember("styles.xml", false);
+        return;
+    }
+    // EPUB: the package document named by the container, then its spine.
+    const int containerIndex = m_zip->Find("META-INF/container.xml");
+    if (containerIndex < 0)
+        throw EDocumentError("в архиве EPUB нет META-INF/container.xml");
+    const std::string containerBytes = m_zip->Read(containerIndex);
+    pugi::xml_document container;
+    ParseXml(container, containerBytes, "META-INF/container.xml");
+    const std::string opfPath
+        = container.select_node("//*[local-name()='rootfile']/@full-path").attribute().value();
+    const int opfIndex = opfPath.empty() ? -1 : m_zip->Find(opfPath);
+    if (opfIndex < 0)
+        throw EDocumentError("в архиве EPUB нет описания книги (" + opfPath + ")");
+    const std::string opfBytes = m_zip->Read(opfIndex);
+    pugi::xml_document opf;
+    ParseXml(opf, opfBytes, opfPath);
+    const std::string directory = opfPath.substr(0, opfPath.rfind('/') + 1);
+    std::map<std::string, std::string> manifest; // id → member of an XHTML document
+    for (const pugi::xpath_node& item :
+        opf.select_nodes("//*[local-name()='manifest']/*[local-name()='item']")) {
+        const std::string type = item.node().attribute("media-type").value();
+        if (type == "application/xhtml+xml")
+            manifest[item.node().attribute("id").value()]
+                = ResolvePath(directory, item.node().attribute("href").value());
+    }
+    std::vector<std::string> read;
+    for (const pugi::xpath_node& ref :
+        opf.select_nodes("//*[local-name()='spine']/*[local-name()='itemref']")) {
+        const auto it = manifest.find(ref.node().attribute("idref").value());
+        if (it == manifest.end() || std::find(read.begin(), read.end(), it->second) != read.end())
+            continue;
+        read.push_back(it->second);
+        AddMember(it->second, true);
+    }
+}
+
+void TMarkupDocument::OpenSingle(TEncodingChoice encoding)
+{
+    if (m_format == TDocumentFormat::Rtf) {
+        // Its code pages are its own, and \bin data may hold any byte.
+        if (!LooksLikeRtf(m_bytes))
+            throw EDocumentError("это не RTF (файл не начинается с {\\rtf)");
+        auto part = std::make_unique<TDocumentPart>();
+        part->Bytes = m_bytes;
+        part->Utf8 = false;
+        m_parts.push_back(std::move(part));
+        return;
+    }
+    if (std::memchr(m_bytes.data(), 0, m_bytes.size()) != nullptr)
+        throw EDocumentError("это не текст (в нём есть нулевые байты)");
+    auto part = std::make_unique<TDocumentPart>();
+    part->Bytes = m_bytes;
+    part->Utf8 = encoding == TEncodingChoice::Auto ? DetectEncoding(m_bytes) == TTextEncoding::Utf8
+                                                   : encoding == TEncodingChoice::Utf8;
+    if (encoding == TEncodingChoice::Auto && !part->Utf8 && m_format == TDocumentFormat::Html) {
+        // An ASCII page that declares UTF-8 gets its changed letters in UTF-8.
+        const std::string head = Lower(std::string_view(m_bytes).substr(0, 4096));
+        part->Utf8 = head.find("charset=utf-8") != std::string::npos
+            || head.find("charset=\"utf-8\"") != std::string::npos;
+        for (const unsigned char c : m_bytes)
+            part->Utf8 = part->Utf8 && c < 0x80;
+    }
+    m_parts.push_back(std::move(part));
+}
+
+std::string TMarkupDocument::Write(const MemoryDocument& edited) const
+{
+    const std::vector<TLetterChange> changes = m_map.Changes(m_document.TextRef(), edited);
+    if (changes.empty())
+        return m_bytes;
+    std::vector<std::vector<TLetterChange>> byPart(m_parts.size());
+    for (const TLetterChange& c : changes)
+        byPart[static_cast<std::size_t>(c.Part)].push_back(c);
+    std::vector<std::pair<int, std::string>> members;
+    for (std::size_t i = 0; i < m_parts.size(); ++i) {
+        if (byPart[i].empty())
+            continue;
+        const TDocumentPart& part = *m_parts[i];
+        std::string bytes
+            = ApplyPatches(part.Bytes, m_handler->Patches(static_cast<int>(i), part, byPart[i]));
+        if (m_zip == nullptr)
+            return bytes;
+        members.emplace_back(part.Member, std::move(bytes));
+    }
+    return m_zip->WithReplaced(members);
+}
+
+} // namespace tildo

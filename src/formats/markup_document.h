@@ -1,0 +1,71 @@
+#pragma once
+
+#include "formats/plain_text_format.h"
+#include "formats/text_map.h"
+#include "text/memory_document.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tildo {
+
+class TFormatHandler;
+class TZipArchive;
+struct TDocumentPart;
+
+// Documents whose running text lies inside markup or an archive. RTF is one
+// for the command-line tool only (the window reads it into styled text), so no
+// extension or format name stands for it here.
+enum class TDocumentFormat { Docx, Odt, Epub, Html, Markdown, Srt, Vtt, Rtf };
+
+// The format a file name's extension stands for (case aside); none for the
+// formats of plain text, RTF and FictionBook.
+std::optional<TDocumentFormat> DocumentFormatOf(std::string_view path);
+// The format of a name on the command line ("docx", "md", ...); none for others.
+std::optional<TDocumentFormat> DocumentFormatNamed(std::string_view name);
+
+// A document read for a pass: the engine sees its running text as lines (a
+// paragraph, a cue line or a line of Markdown is a line), and writing it back
+// changes the bytes of the changed letters only, marks aside. Archive members
+// without changes are copied as they are stored. The document keeps views of
+// its own bytes and is neither copied nor moved.
+class TMarkupDocument
+{
+public:
+    // Throws EDocumentError (with a message for the user) when the bytes are
+    // not a document of that format. The encoding choice applies to the
+    // formats that are not archives (whose XML is UTF-8).
+    TMarkupDocument(
+        std::string bytes, TDocumentFormat format, TEncodingChoice encoding = TEncodingChoice::Auto);
+    ~TMarkupDocument();
+    TMarkupDocument(const TMarkupDocument&) = delete;
+    TMarkupDocument& operator=(const TMarkupDocument&) = delete;
+
+    TDocumentFormat Format() const { return m_format; }
+    // The running text for the engine.
+    const MemoryDocument& Document() const { return m_document; }
+    // The same text as UTF-8, with every character the document holds.
+    const std::string& Text() const { return m_map.Text(); }
+
+    // The document's bytes with the letters that differ in edited (the
+    // running text after a pass) written in place. Throws EDocumentError.
+    std::string Write(const MemoryDocument& edited) const;
+
+private:
+    void OpenArchive();
+    void OpenSingle(TEncodingChoice encoding);
+    void AddMember(const std::string& name, bool required);
+
+    std::string m_bytes;
+    TDocumentFormat m_format;
+    std::unique_ptr<TZipArchive> m_zip;
+    std::vector<std::unique_ptr<TDocumentPart>> m_parts;
+    std::unique_ptr<TFormatHandler> m_handler;
+    TTextMap m_map;
+    MemoryDocument m_document;
+};
+
+} // namespace tildo

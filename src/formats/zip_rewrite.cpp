@@ -1,0 +1,215 @@
+#include "formats/zip_rewrite.h"
+
+#include <libdeflate.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+
+namespace tildo {
+
+namespace {
+
+constexpr std::uint32_t LocalSignature = 0x04034b50;
+constexpr std::uint32_t CentralSignature = 0x02014b50;
+constexpr std::uint32_t EndSignature = 0x06054b50;
+constexpr std::size_t LocalSize = 30;
+constexpr std::size_t CentralSize = 46;
+constexpr std::size_t EndSize = 22;
+
+std::uint32_t Get(std::string_view b, std::size_t at, int bytes)
+{
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<std::size_t>(i)]);
+    return v;
+}
+
+void Put(std::string& b, std::size_t at, std::uint32_t v, int bytes)
+{
+    for (int i = 0; i < bytes; ++i, v >>= 8)
+        b[at + static_cast<std::size_t>(i)] = static_cast<char>(v & 0xFF);
+}
+
+struct TEntry
+{
+    std::size_t Central = 0; // its central directory record
+    std::size_t CentralLength = 0;
+    std::size_t Local = 0; // its local record
+    std::size_t LocalEnd = 0; // the next record
+    std::size_t NewLocal = 0;
+};
+
+// Raw deflate at the fastest level, by libdeflate: rewriting a large document
+// is dominated by compression, and this keeps it near the cost of reading.
+std::optional<std::string> Deflate(std::string_view data)
+{
+    const std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> compressor(
+        libdeflate_alloc_compressor(1), libdeflate_free_compressor);
+    if (compressor == nullptr)
+        return std::nullopt;
+    // The bound is far above what text compresses to; pages of the buffer
+    // that are never written are never touched.
+    const std::size_t bound = libdeflate_deflate_compress_bound(compressor.get(), data.size());
+    const auto buffer = std::make_unique_for_overwrite<char[]>(bound);
+    const std::size_t size
+        = libdeflate_deflate_compress(compressor.get(), data.data(), data.size(), buffer.get(), bound);
+    if (size == 0)
+        return std::nullopt;
+    return std::string(buffer.get(), size);
+}
+
+// The central directory's records, each with the extent of its local record;
+// false when anything is outside what this writer takes on.
+bool ReadDirectory(std::string_view b, std::size_t& end, std::vector<TEntry>& entries)
+{
+    if (b.size() < EndSize || b.size() > 0xFFFFFFFFu)
+        return false;
+    const std::size_t lowest = b.size() - std::min<std::size_t>(b.size(), EndSize + 0xFFFF);
+    end = std::string_view::npos;
+    for (std::size_t at = b.size() - EndSize + 1; at-- > lowest;) {
+        if (Get(b, at, 4) == EndSignature && at + EndSize + Get(b, at + 20, 2) == b.size()) {
+            end = at;
+            break;
+        }
+    }
+    if (end == std::string_view::npos || Get(b, end + 4, 2) != 0 || Get(b, end + 6, 2) != 0)
+        return false;
+    const std::size_t count = Get(b, end + 10, 2);
+    const std::size_t size = Get(b, end + 12, 4);
+    std::size_t at = Get(b, end + 16, 4);
+    if (count == 0xFFFF || at + size != end || count != Get(b, end + 8, 2))
+        return false;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (at + CentralSize > end || Get(b, at, 4) != CentralSignature)
+            return false;
+        const std::size_t length = CentralSize + Get(b, at + 28, 2) + Get(b, at + 30, 2) + Get(b, at + 32, 2);
+        const std::uint32_t method = Get(b, at + 10, 2);
+        if (at + length > end || (Get(b, at + 8, 2) & 1) != 0 || (method != 0 && method != 8)
+            || Get(b, at + 20, 4) == 0xFFFFFFFFu || Get(b, at + 24, 4) == 0xFFFFFFFFu
+            || Get(b, at + 42, 4) == 0xFFFFFFFFu || Get(b, at + 34, 2) != 0)
+            return false;
+        entries.push_back({ at, length, Get(b, at + 42, 4), 0, 0 });
+        at += length;
+    }
+    if (at != end)
+        return false;
+    // Each local record runs to the next one (or to the central directory).
+    std::vector<std::size_t> starts;
+    for (const TEntry& e : entries)
+        starts.push_back(e.Local);
+    std::sort(starts.begin(), starts.end());
+    const std::size_t directory = Get(b, end + 16, 4);
+    for (TEntry& e : entries) {
+        const auto next = std::upper_bound(starts.begin(), starts.end(), e.Local);
+        e.LocalEnd = next == starts.end() ? directory : *next;
+        if (std::adjacent_find(starts.begin(), starts.end()) != starts.end()
+            || e.Local + LocalSize > e.LocalEnd || Get(b, e.Local, 4) != LocalSignature
+            || e.Local + LocalSize + Get(b, e.Local + 26, 2) + Get(b, e.Local + 28, 2) > e.LocalEnd)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<std::string> ReadZipMember(std::string_view b, int index, std::size_t limit)
+{
+    std::size_t end = 0;
+    std::vector<TEntry> entries;
+    if (!ReadDirectory(b, end, entries) || index < 0 || static_cast<std::size_t>(index) >= entries.size())
+        return std::nullopt;
+    const TEntry& e = entries[static_cast<std::size_t>(index)];
+    const std::size_t data = e.Local + LocalSize + Get(b, e.Local + 26, 2) + Get(b, e.Local + 28, 2);
+    const std::size_t packed = Get(b, e.Central + 20, 4);
+    const std::size_t size = Get(b, e.Central + 24, 4);
+    if (size > limit || data + packed > e.LocalEnd)
+        return std::nullopt;
+    std::string out;
+    if (Get(b, e.Central + 10, 2) == 0) {
+        if (packed != size)
+            return std::nullopt;
+        out.assign(b.substr(data, size));
+    } else {
+        const std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> inflater(
+            libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
+        if (inflater == nullptr)
+            return std::nullopt;
+        out.resize(size);
+        std::size_t got = 0;
+        if (libdeflate_deflate_decompress(inflater.get(), b.data() + data, packed, out.data(), size, &got)
+                != LIBDEFLATE_SUCCESS
+            || got != size)
+            return std::nullopt;
+    }
+    if (libdeflate_crc32(0, out.data(), out.size()) != Get(b, e.Central + 16, 4))
+        return std::nullopt;
+    return out;
+}
+
+std::optional<std::string> RewriteZip(std::string_view b, const std::vector<TZipReplacement>& replacements)
+{
+    std::size_t end = 0;
+    std::vector<TEntry> entries;
+    if (!ReadDirectory(b, end, entries))
+        return std::nullopt;
+    std::vector<const std::string*> replaced(entries.size(), nullptr);
+    for (const auto& [index, data] : replacements) {
+        if (index < 0 || static_cast<std::size_t>(index) >= entries.size() || data.size() >= 0xFFFFFFFFu)
+            return std::nullopt;
+        replaced[static_cast<std::size_t>(index)] = &data;
+    }
+    std::string out;
+    out.reserve(b.size());
+    std::vector<std::uint32_t> crcs(entries.size()), packed(entries.size()), sizes(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        TEntry& e = entries[i];
+        e.NewLocal = out.size();
+        if (replaced[i] == nullptr) {
+            out.append(b.substr(e.Local, e.LocalEnd - e.Local));
+            continue;
+        }
+        const std::string& data = *replaced[i];
+        const bool deflated = Get(b, e.Central + 10, 2) == 8;
+        std::optional<std::string> compressed;
+        if (deflated && !(compressed = Deflate(data)))
+            return std::nullopt;
+        const std::string_view stored = deflated ? std::string_view(*compressed) : std::string_view(data);
+        crcs[i] = libdeflate_crc32(0, data.data(), data.size());
+        packed[i] = static_cast<std::uint32_t>(stored.size());
+        sizes[i] = static_cast<std::uint32_t>(data.size());
+        const std::size_t header = LocalSize + Get(b, e.Local + 26, 2) + Get(b, e.Local + 28, 2);
+        std::string local(b.substr(e.Local, header));
+        // No data descriptor any more; a deflated member says it was packed fast.
+        const std::uint32_t flags = (Get(b, e.Local + 6, 2) & ~0x000Eu) | (deflated ? 0x0004u : 0u);
+        Put(local, 6, flags, 2);
+        Put(local, 14, crcs[i], 4);
+        Put(local, 18, packed[i], 4);
+        Put(local, 22, sizes[i], 4);
+        out += local;
+        out.append(stored);
+    }
+    if (out.size() >= 0xFFFFFFFFu)
+        return std::nullopt;
+    const std::size_t directory = out.size();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const TEntry& e = entries[i];
+        std::string record(b.substr(e.Central, e.CentralLength));
+        if (replaced[i] != nullptr) {
+            const bool deflated = Get(b, e.Central + 10, 2) == 8;
+            Put(record, 8, (Get(b, e.Central + 8, 2) & ~0x000Eu) | (deflated ? 0x0004u : 0u), 2);
+            Put(record, 16, crcs[i], 4);
+            Put(record, 20, packed[i], 4);
+            Put(record, 24, sizes[i], 4);
+        }
+        Put(record, 42, static_cast<std::uint32_t>(e.NewLocal), 4);
+        out += record;
+    }
+    std::string tail(b.substr(end));
+    Put(tail, 12, static_cast<std::uint32_t>(out.size() - directory), 4);
+    Put(tail, 16, static_cast<std::uint32_t>(directory), 4);
+    out += tail;
+    return out;
+}
+
+} // namespace tildo

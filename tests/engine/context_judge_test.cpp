@@ -1,0 +1,220 @@
+#include "engine/context_judge.h"
+#include "support/recording_ui.h"
+#include "text/cp1251.h"
+#include "text/letters.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace tildo {
+namespace {
+
+using test::TRecordingUi;
+using test::U;
+using test::W;
+
+struct TShipped
+{
+    TTagDictionary Tags;
+    TRareYoList Rare;
+    TShipped()
+    {
+        TRecordingUi ui;
+        Tags.Load(std::string(TILDO_DATA_DIR) + "/tags.dat", ui);
+        Rare.Load(std::string(TILDO_DATA_DIR) + "/rare_yo.dat", ui);
+    }
+};
+
+const TShipped& Shipped()
+{
+    static const TShipped shipped;
+    return shipped;
+}
+
+// A sentence (UTF-8) with the judged word in brackets, cut into the words and
+// gaps the pass would hand over; the sentence is the whole text.
+class TSentence
+{
+public:
+    TSentence(const std::string& utf8, const std::string& dottedUtf8)
+        : m_text(W(utf8))
+        , m_dotted(W(dottedUtf8))
+    {
+        std::string plain;
+        std::size_t target = std::string::npos;
+        for (char c : m_text) {
+            if (c == '[')
+                target = plain.size();
+            else if (c != ']')
+                plain += c;
+        }
+        m_text = plain;
+        std::vector<std::pair<std::size_t, std::size_t>> words;
+        for (std::size_t i = 0; i < m_text.size();) {
+            if (!IsRussianLetter(m_text[i])) {
+                ++i;
+                continue;
+            }
+            std::size_t j = i;
+            while (j < m_text.size() && IsRussianLetter(m_text[j]))
+                ++j;
+            words.emplace_back(i, j - i);
+            i = j;
+        }
+        std::size_t k = 0;
+        while (k < words.size() && words[k].first != target)
+            ++k;
+        EXPECT_LT(k, words.size()) << utf8;
+        const auto word
+            = [&](std::size_t n) { return std::string_view(m_text).substr(words[n].first, words[n].second); };
+        const auto gap = [&](std::size_t n) {
+            const std::size_t from = n == 0 ? 0 : words[n - 1].first + words[n - 1].second;
+            return std::string_view(m_text).substr(from, words[n].first - from);
+        };
+        for (std::size_t j = 0; j < TJudgeInput::Reach && j < k; ++j)
+            m_before.push_back({ word(k - 1 - j), gap(k - j) });
+        for (std::size_t j = 0; j < TJudgeInput::Reach && k + 1 + j < words.size(); ++j)
+            m_after.push_back({ word(k + 1 + j), gap(k + 1 + j) });
+        m_input.Word = word(k);
+        m_input.Dotted = m_dotted;
+        m_input.Before = m_before;
+        m_input.After = m_after;
+        m_input.TextStartsBefore = m_before.size() < TJudgeInput::Reach;
+        m_input.TextEndsAfter = m_after.size() < TJudgeInput::Reach;
+    }
+    const TJudgeInput& Input() const { return m_input; }
+
+private:
+    std::string m_text;
+    std::string m_dotted;
+    std::vector<TJudgeNeighbour> m_before;
+    std::vector<TJudgeNeighbour> m_after;
+    TJudgeInput m_input;
+};
+
+struct TCase
+{
+    const char* Sentence;
+    const char* Dotted; // the ё spelling, lower case
+    TAnswer Expected;
+    TJudgeFamily Family;
+    const char* Evidence; // a part of the evidence; "" when it cannot tell
+};
+
+void Check(const std::vector<TCase>& cases)
+{
+    TContextJudge judge(Shipped().Tags, Shipped().Rare);
+    for (const TCase& c : cases) {
+        const TSentence s(c.Sentence, c.Dotted);
+        const TContextVerdict v = judge.Judge(s.Input());
+        EXPECT_EQ(v.Answer, c.Expected) << c.Sentence << ": " << U(v.Evidence);
+        EXPECT_EQ(v.Family, c.Family) << c.Sentence;
+        if (c.Expected == TAnswer::None)
+            EXPECT_TRUE(v.Evidence.empty()) << c.Sentence << ": " << U(v.Evidence);
+        else
+            EXPECT_NE(U(ToLower(v.Evidence)).find(c.Evidence), std::string::npos)
+                << c.Sentence << ": " << U(v.Evidence);
+    }
+}
+
+constexpr auto E = TAnswer::Plain;
+constexpr auto Yo = TAnswer::Dotted;
+constexpr auto None = TAnswer::None;
+
+TEST(ContextJudge, AllAgreesWithTheWordsAroundIt)
+{
+    constexpr auto F = TJudgeFamily::All;
+    Check({
+        { "[Все] знают об этом.", "всё", E, F, "глагол мн. ч. после: знают" },
+        { "[Все] готовы.", "всё", E, F, "глагол мн. ч. после: готовы" },
+        { "[Все] люди смертны.", "всё", E, F, "мн. ч. после: люди" },
+        { "Прочитал [все] три книги.", "всё", E, F, "мн. ч. после: три" },
+        { "Экспортирует [все] неправильно выбранные файлы.", "всё", E, F, "мн. ч. после: выбранные" },
+        { "[Все], кто пришёл, сели.", "всё", E, F, "«все, кто»" },
+        { "Пришли они [все].", "всё", E, F, "местоимение мн. ч. перед: они" },
+        { "[Все] стало ясно.", "всё", Yo, F, "глагол ед. ч. после: стало" },
+        { "Я [все] понял.", "всё", Yo, F, "глагол ед. ч. после: понял" },
+        { "[Все] готово.", "всё", Yo, F, "глагол ед. ч. после: готово" },
+        { "[Все] лицо было в пыли.", "всё", Yo, F, "ср. р. ед. ч. после: лицо" },
+        { "[Все] это было давно.", "всё", Yo, F, "ср. р. ед. ч. после: это" },
+        { "Это [все], что я знаю.", "всё", Yo, F, "«всё, что»" },
+        { "Спасибо за [все].", "всё", Yo, F, "предлог перед словом в конце фразы: за" },
+        { "Вот это [все].", "всё", Yo, F, "«это всё»" },
+        { "Тут было [все].", "всё", Yo, F, "глагол ед. ч. ср. р. перед: было" },
+        // What grammar leaves open.
+        { "Он знал [все].", "всё", None, F, "" },
+        { "Мы [все] знаем.", "всё", None, F, "" },
+        { "Люди [все] знают.", "всё", None, F, "" },
+        { "[Все] это знают.", "всё", None, F, "" },
+        { "Они [все] равно придут.", "всё", None, F, "" },
+        { "Если [все] в порядке, жми.", "всё", None, F, "" },
+        { "Он [все] более уверен.", "всё", None, F, "" },
+        { "Появлялись [все] новые и новые люди.", "всё", None, F, "" },
+        { "Играли во [все].", "всё", None, F, "" },
+    });
+}
+
+TEST(ContextJudge, PrepositionalFormsNeedTheirPreposition)
+{
+    constexpr auto F = TJudgeFamily::Prepositional;
+    Check({
+        { "Я думаю о [нем].", "нём", Yo, F, "предлог перед: о" },
+        { "В [чем] дело?", "чём", Yo, F, "предлог перед: в" },
+        { "При [всем] уважении.", "всём", Yo, F, "предлог перед: при" },
+        { "Он [нем] как рыба.", "нём", E, F, "нет предлога" },
+        { "Лучше, [чем] вчера.", "чём", E, F, "нет предлога" },
+        { "С [чем] это связано?", "чём", E, F, "предлог без предложного падежа: с" },
+        { "Не о [чем] говорить.", "чём", None, F, "" },
+        { "По [всем] вопросам.", "всём", None, F, "" },
+        { "В моем и [моем] доме.", "моём", None, F, "" },
+    });
+}
+
+TEST(ContextJudge, VerbOrNounBySubjectPrepositionOrAdjective)
+{
+    constexpr auto F = TJudgeFamily::Verb;
+    Check({
+        { "Он [берет] книгу.", "берёт", Yo, F, "подлежащее перед: он" },
+        { "На ней красный [берет].", "берёт", E, F, "согласованное прилагательное перед: красный" },
+        { "Надела мой [берет].", "берёт", E, F, "согласованное прилагательное перед: мой" },
+        { "Положи на [берет].", "берёт", E, F, "предлог перед: на" },
+        { "Сам [берет] книгу.", "берёт", None, F, "" },
+        { "Завтра мы [узнаем].", "узнаём", None, F, "" },
+    });
+}
+
+TEST(ContextJudge, NounCaseByPrepositionNumberAndAgreement)
+{
+    constexpr auto F = TJudgeFamily::NounCase;
+    Check({
+        { "У [озера] стоял дом.", "озёра", E, F, "падеж после предлога: у" },
+        { "Вышли на [озера].", "озёра", Yo, F, "падеж после предлога: на" },
+        { "Там три [озера].", "озёра", E, F, "числительное перед: три" },
+        { "Видно 23 [озера].", "озёра", E, F, "число перед: 23" },
+        { "Голубые [озера] блестели.", "озёра", Yo, F, "согласованное слово перед: голубые" },
+        { "Свет далекой [звезды].", "звёзды", E, F, "согласованное слово перед: далекой" },
+        { "Эта [черта] характера.", "чёрта", E, F, "согласованное слово перед: эта" },
+        { "Этого [черта] не поймешь.", "чёрта", Yo, F, "согласованное слово перед: этого" },
+        { "[Звезды] светят.", "звёзды", None, F, "" },
+        { "Видно 12 [озера].", "озёра", None, F, "" },
+    });
+}
+
+TEST(ContextJudge, RareYoFormsAreAnsweredPlainWithTheirReason)
+{
+    Check({
+        { "Возьми [маркер].", "маркёр", E, TJudgeFamily::Rare, "редкое слово с ё: «маркёр»" },
+        { "Синее [небо].", "нёбо", E, TJudgeFamily::Rare, "«нёбо»" },
+    });
+    // Without the tag dictionary only the rare list speaks.
+    const TTagDictionary empty;
+    TContextJudge judge(empty, Shipped().Rare);
+    const TSentence all("[Все] знают.", "всё");
+    EXPECT_EQ(judge.Judge(all.Input()).Answer, TAnswer::None);
+    const TSentence marker("Возьми [маркер].", "маркёр");
+    EXPECT_EQ(judge.Judge(marker.Input()).Answer, TAnswer::Plain);
+}
+
+} // namespace
+} // namespace tildo

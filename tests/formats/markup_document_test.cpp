@@ -1,0 +1,245 @@
+// Documents whose running text lies in markup or archives: what the engine sees
+// and what is written back when letters change.
+#include "formats/markup_document.h"
+#include "formats/zip_archive.h"
+#include "markup_edits.h"
+#include "platform/file_io.h"
+#include "text/cp1251.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace tildo {
+namespace {
+
+std::string TestData(const std::string& name)
+{
+    return ReadWholeFile(std::string(TILDO_TEST_DATA_DIR) + "/" + name);
+}
+
+std::string Utf8(const MemoryDocument& doc)
+{
+    return Cp1251ToUtf8(doc.TextRef());
+}
+
+using test::AllYo;
+
+// Changes the one letter at offset.
+MemoryDocument WithLetter(const TMarkupDocument& doc, int offset, char cp1251, bool marked)
+{
+    MemoryDocument edited = doc.Document();
+    edited.Select(offset, 1);
+    edited.ReplaceSelection(std::string(1, cp1251));
+    edited.Select(offset, 1);
+    if (marked)
+        edited.SetSelectionColour(ColourBlue);
+    return edited;
+}
+
+std::string ErrorOf(const std::string& bytes, TDocumentFormat format)
+{
+    try {
+        TMarkupDocument doc(bytes, format);
+    } catch (const EDocumentError& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+std::size_t Count(const std::string& s, const std::string& what)
+{
+    std::size_t n = 0;
+    for (std::size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+TEST(MarkupDocument, WebPageChangesTextNodesOnlyAndKeepsReferencesAsWritten)
+{
+    const std::string page = "<!DOCTYPE html><html><head><title>еще</title><style>p.еще{}</style></head>"
+                             "<body><p title=\"еще\">Еще &#1077;ж &#x435;ж &iecy;ж &amp; <b>ел</b>ка"
+                             "<script>var s = \"<p>еще\";</script></p><pre>еще</pre><code>еще</code>"
+                             "<!-- еще --><p>a < еще</p></body></html>";
+    const TMarkupDocument doc(page, TDocumentFormat::Html);
+    EXPECT_NE(doc.Text().find("Еще еж еж еж & елка\n"), std::string::npos) << doc.Text();
+    EXPECT_EQ(doc.Write(doc.Document()), page);
+
+    EXPECT_EQ(doc.Write(AllYo(doc, false)),
+        "<!DOCTYPE html><html><head><title>еще</title><style>p.еще{}</style></head>"
+        "<body><p title=\"еще\">Ёщё &#1105;ж &#x451;ж &iocy;ж &amp; <b>ёл</b>ка"
+        "<script>var s = \"<p>еще\";</script></p><pre>еще</pre><code>еще</code>"
+        "<!-- еще --><p>a < ёщё</p></body></html>");
+
+    const std::string marked = doc.Write(AllYo(doc, true));
+    EXPECT_NE(marked.find("<style type=\"text/css\">.tildo-mark-0000ff { color: #0000ff }</style></head>"),
+        std::string::npos);
+    EXPECT_NE(marked.find("<span class=\"tildo-mark-0000ff\">&#1105;</span>ж"), std::string::npos) << marked;
+    EXPECT_EQ(Count(marked, "<span class=\"tildo-mark-0000ff\">"), 8u);
+    const TMarkupDocument again(marked, TDocumentFormat::Html);
+    EXPECT_EQ(Utf8(again.Document()), Utf8(AllYo(doc, false)));
+
+    // A page without a head carries the colour in each span; a CP1251 page
+    // gets its letters in CP1251.
+    const TMarkupDocument bare("<p>\xE5\xF9\xE5</p>", TDocumentFormat::Html);
+    EXPECT_EQ(bare.Write(AllYo(bare, false)), "<p>\xB8\xF9\xB8</p>");
+    EXPECT_EQ(bare.Write(AllYo(bare, true, 2)),
+        "<p>\xE5\xF9<span class=\"tildo-mark-0000ff\" style=\"color:#0000ff\">\xB8</span></p>");
+}
+
+TEST(MarkupDocument, MarkdownSkipsCodeLinkTargetsAndTags)
+{
+    const std::string text
+        = "# Еще раз\r\n\r\n"
+          "Текст `еще` и ``a ` еще`` [еще](http://x/еще \"еще\") еще <span title=\"еще\">еж</span>.\n"
+          "[id]: http://x/еще\n\n"
+          "```python\nеще = 1\n```\n\n"
+          "    еще в коде\n\n"
+          "~~~~\nеще\n~~~\nеще\n~~~~\n"
+          "еж <!-- еще\nеще\n--> еж\n"
+          "Конец: еще";
+    const TMarkupDocument doc(text, TDocumentFormat::Markdown);
+    EXPECT_EQ(doc.Write(AllYo(doc, true)),
+        "# Ёщё раз\r\n\r\n"
+        "Тёкст `еще` и ``a ` еще`` [ёщё](http://x/еще \"еще\") ёщё <span title=\"еще\">ёж</span>.\n"
+        "[id]: http://x/еще\n\n"
+        "```python\nеще = 1\n```\n\n"
+        "    еще в коде\n\n"
+        "~~~~\nеще\n~~~\nеще\n~~~~\n"
+        "ёж <!-- еще\nеще\n--> еж\n"
+        "Конёц: ёщё");
+}
+
+TEST(MarkupDocument, SubtitlesChangeCueTextOnly)
+{
+    const std::string srt = "1\r\n00:00:01,000 --> 00:00:02,000\r\n<i>Еще</i> {\\an8}елка\r\nеж\r\n\r\n"
+                            "2\r\n00:00:03,000 --> 00:00:04,000\r\nеще\r\n";
+    const TMarkupDocument subtitles(srt, TDocumentFormat::Srt);
+    EXPECT_EQ(subtitles.Text(), "Еще елка\nеж\nеще\n");
+    EXPECT_EQ(subtitles.Write(AllYo(subtitles, false)),
+        "1\r\n00:00:01,000 --> 00:00:02,000\r\n<i>Ёщё</i> {\\an8}ёлка\r\nёж\r\n\r\n"
+        "2\r\n00:00:03,000 --> 00:00:04,000\r\nёщё\r\n");
+
+    const std::string vtt = "WEBVTT еще\n\nNOTE еще\nи еще\n\nSTYLE\n::cue { content: \"еще\" }\n\n"
+                            "ел-1\n00:01.000 --> 00:02.000 align:start\nЕще &amp; <c.еж>еж</c>\n";
+    const TMarkupDocument cues(vtt, TDocumentFormat::Vtt);
+    EXPECT_EQ(cues.Write(AllYo(cues, false)),
+        "WEBVTT еще\n\nNOTE еще\nи еще\n\nSTYLE\n::cue { content: \"еще\" }\n\n"
+        "ел-1\n00:01.000 --> 00:02.000 align:start\nЁщё &amp; <c.еж>ёж</c>\n");
+}
+
+TEST(MarkupDocument, DocxWordSplitOverRunsIsChangedInItsOwnRun)
+{
+    const std::string bytes = TestData("split_runs.docx");
+    const TMarkupDocument doc(bytes, TDocumentFormat::Docx);
+    EXPECT_EQ(doc.Text(), "Мы идем вперед, а \tее\nЕлка & еж\nЕще раз\n");
+
+    // The е of "вперед" opens the bold red run; marked, it gets a blue run of
+    // its own between the halves of that run.
+    MemoryDocument edited = WithLetter(doc, 12, '\xB8', true);
+    edited.Select(19, 1);
+    edited.ReplaceSelection("\xB8");
+    edited.Select(34, 1);
+    edited.ReplaceSelection("\xB8");
+    const std::string written = doc.Write(edited);
+    const TMarkupDocument again(written, TDocumentFormat::Docx);
+    EXPECT_EQ(again.Text(), "Мы идем вперёд, а \tёе\nЕлка & еж\nЕщё раз\n");
+
+    const TZipArchive before(bytes);
+    const TZipArchive after(written);
+    ASSERT_EQ(after.Count(), before.Count());
+    EXPECT_NE(
+        after.Read(after.Find("word/document.xml"))
+            .find("<w:t xml:space=\"preserve\">Мы идем впер</w:t></w:r><w:r w:rsidR=\"00A1\"><w:rPr><w:b/>"
+                  "<w:color w:val=\"FF0000\"/><w:sz w:val=\"28\"/></w:rPr><w:t "
+                  "xml:space=\"preserve\"></w:t></w:r>"
+                  "<w:r><w:rPr><w:b/><w:color w:val=\"0000ff\"/><w:sz w:val=\"28\"/></w:rPr>"
+                  "<w:t xml:space=\"preserve\">ё</w:t></w:r><w:r w:rsidR=\"00A1\"><w:rPr><w:b/>"
+                  "<w:color w:val=\"FF0000\"/><w:sz w:val=\"28\"/></w:rPr><w:t xml:space=\"preserve\">д, а "
+                  "</w:t>"
+                  "<w:tab/><w:t>ёе</w:t></w:r></w:p>"),
+        std::string::npos);
+    for (int i = 0; i < before.Count(); ++i) {
+        const TZipMemberInfo was = before.Info(i);
+        const TZipMemberInfo now = after.Info(i);
+        EXPECT_EQ(now.Name, was.Name);
+        EXPECT_EQ(now.Method, was.Method) << was.Name;
+        if (was.Name != "word/document.xml" && was.Name != "word/header1.xml") {
+            EXPECT_EQ(now, was) << was.Name;
+        }
+    }
+    EXPECT_EQ(doc.Write(doc.Document()), bytes);
+
+    // Text inside run properties that are still open: the letter changes
+    // without a mark, as the run cannot be split there.
+    const std::string odd = before.WithReplaced({ { before.Find("word/document.xml"),
+        "<w:document xmlns:w=\"urn:w\"><w:p><w:r><w:rPr><w:t>еще</w:t></w:rPr></w:r></w:p></w:document>" } });
+    const TMarkupDocument oddDoc(odd, TDocumentFormat::Docx);
+    const TMarkupDocument oddAgain(oddDoc.Write(AllYo(oddDoc, true)), TDocumentFormat::Docx);
+    EXPECT_EQ(Utf8(oddAgain.Document()), Utf8(AllYo(oddDoc, false)));
+}
+
+TEST(MarkupDocument, OdtAndEpubMarksComeWithTheirStyles)
+{
+    const std::string odtBytes = TestData("minimal.odt");
+    const TMarkupDocument odt(odtBytes, TDocumentFormat::Odt);
+    EXPECT_EQ(odt.Text(), "Мы идем вперед,  еще\nЕлка\n");
+    const std::string odtWritten = odt.Write(AllYo(odt, true));
+    const TZipArchive odtZip(odtWritten);
+    EXPECT_EQ(odtZip.Info(0), TZipArchive(odtBytes).Info(0)); // mimetype: first and stored
+    const std::string content = odtZip.Read(odtZip.Find("content.xml"));
+    EXPECT_NE(content.find("<office:automatic-styles><style:style style:name=\"TildoMark0000ff\" "
+                           "style:family=\"text\"><style:text-properties fo:color=\"#0000ff\"/></style:style>"
+                           "</office:automatic-styles>"),
+        std::string::npos)
+        << content;
+    EXPECT_NE(content.find("р<text:span>"
+                           "<text:span text:style-name=\"TildoMark0000ff\">ё</text:span>д</text:span>"),
+        std::string::npos)
+        << content;
+    EXPECT_EQ(Utf8(TMarkupDocument(odtWritten, TDocumentFormat::Odt).Document()), Utf8(AllYo(odt, false)));
+
+    const TMarkupDocument epub(TestData("minimal.epub"), TDocumentFormat::Epub);
+    EXPECT_EQ(epub.Text(), "Мы идем вперед,  еще.\n");
+    const std::string epubWritten = epub.Write(AllYo(epub, true));
+    const TZipArchive epubZip(epubWritten);
+    const std::string page = epubZip.Read(epubZip.Find("OEBPS/text/one part.xhtml"));
+    EXPECT_NE(page.find("<title>еще</title><style type=\"text/css\">.tildo-mark-0000ff"), std::string::npos);
+    EXPECT_NE(page.find("<code>еще</code> <span class=\"tildo-mark-0000ff\">ё</span>щ"
+                        "<span class=\"tildo-mark-0000ff\">ё</span>."),
+        std::string::npos)
+        << page;
+    EXPECT_EQ(Utf8(TMarkupDocument(epubWritten, TDocumentFormat::Epub).Document()), Utf8(AllYo(epub, false)));
+}
+
+TEST(MarkupDocument, WhatIsNotADocumentOfItsFormatIsRefused)
+{
+    const std::string docx = TestData("split_runs.docx");
+    EXPECT_NE(ErrorOf("Еще текст", TDocumentFormat::Docx).find("не архив zip"), std::string::npos);
+    EXPECT_NE(ErrorOf(docx.substr(0, docx.size() / 2), TDocumentFormat::Docx), "no error");
+    EXPECT_NE(ErrorOf(TestData("minimal.odt"), TDocumentFormat::Docx).find("нет word/document.xml"),
+        std::string::npos);
+    EXPECT_NE(ErrorOf(docx, TDocumentFormat::Odt).find("нет content.xml"), std::string::npos);
+    EXPECT_NE(ErrorOf(docx, TDocumentFormat::Epub).find("нет META-INF/container.xml"), std::string::npos);
+    EXPECT_NE(ErrorOf(std::string("<p>a\0b</p>", 10), TDocumentFormat::Html).find("нулевые байты"),
+        std::string::npos);
+
+    // Damaged compressed data of the document: refused, whoever reads it.
+    std::string damaged = docx;
+    damaged[docx.find("word/document.xml") + 17 + 5] ^= 0x55;
+    EXPECT_NE(ErrorOf(damaged, TDocumentFormat::Docx).find("word/document.xml"), std::string::npos);
+
+    const TZipArchive zip(docx);
+    const std::string broken
+        = zip.WithReplaced({ { zip.Find("word/document.xml"), "<w:document><w:body><w:p>еще</w:body>" } });
+    EXPECT_NE(
+        ErrorOf(broken, TDocumentFormat::Docx).find("word/document.xml: испорченный XML"), std::string::npos);
+
+    EXPECT_EQ(DocumentFormatOf("/a.b/Book.EPUB"), TDocumentFormat::Epub);
+    EXPECT_EQ(DocumentFormatOf("notes.markdown"), TDocumentFormat::Markdown);
+    EXPECT_EQ(DocumentFormatOf("/dir.docx/text"), std::nullopt);
+    EXPECT_EQ(DocumentFormatOf("text.rtf"), std::nullopt);
+}
+
+} // namespace
+} // namespace tildo

@@ -36,6 +36,13 @@ struct TWords
     std::string Ne = Cp("не");
     std::string I = Cp("и");
     std::string Vo = Cp("во");
+    std::string Ili = Cp("или");
+    // Possessives that do not decline: все её, всё его… agree past them.
+    std::vector<std::string> FixedPossessives { Cp("ее"), Cp("его"), Cp("их") };
+    // Forms of быть, after which a short participle is the predicate (будет
+    // развёрнут) and a finite verb cannot stand.
+    std::vector<std::string> Be { Cp("быть"), Cp("был"), Cp("была"), Cp("было"), Cp("были"), Cp("буду"),
+        Cp("будешь"), Cp("будет"), Cp("будем"), Cp("будете"), Cp("будут"), Cp("будь") };
     std::vector<std::string> PluralPronouns { Cp("они"), Cp("мы"), Cp("вы") };
     std::vector<std::string> Paucal { Cp("два"), Cp("две"), Cp("три"), Cp("четыре"), Cp("оба"), Cp("обе"),
         Cp("полтора"), Cp("полторы") };
@@ -233,6 +240,39 @@ TContextVerdict Verdict(TAnswer answer, TJudgeFamily family, std::string_view ru
     return v;
 }
 
+// A likelier spelling, for a question's proposal only.
+TContextVerdict Leaning(TAnswer lean, TJudgeFamily family, std::string_view rule, std::string_view word)
+{
+    TContextVerdict v = Verdict(TAnswer::None, family, rule, word);
+    v.Evidence.insert(0, Cp("вероятнее: "));
+    v.Lean = lean;
+    return v;
+}
+
+// The spelling that alone has a reading pred accepts; None when both or
+// neither do.
+template <class Pred>
+TAnswer OnlySpelling(const TWordTags& word, std::uint32_t plainMask, std::uint32_t dottedMask, Pred pred)
+{
+    const bool plain = AnyReading(word, plainMask, pred);
+    const bool dotted = AnyReading(word, dottedMask, pred);
+    return plain == dotted ? TAnswer::None : (plain ? TAnswer::Plain : TAnswer::Dotted);
+}
+
+// Every ordinary (not marginal) reading of a word is one that pred accepts.
+template <class Pred> bool OnlyOfAll(const TWordTags& tags, Pred pred)
+{
+    bool any = false;
+    for (const TTagReading& r : tags.Readings) {
+        if ((r.Tags & Tag(G::Marg)) != 0)
+            continue;
+        any = true;
+        if (!pred(r.Tags))
+            return false;
+    }
+    return any;
+}
+
 TContextVerdict CannotTell(TJudgeFamily family)
 {
     TContextVerdict v;
@@ -334,16 +374,24 @@ TContextVerdict TContextJudge::Judge(const TJudgeInput& in)
         v.Evidence = Cp("редкое слово с ё: ") + std::string(m_rare.Reason(in.Dotted));
         return v;
     }
-    case TJudgeFamily::All:
+    case TJudgeFamily::All: {
         m_dottedMask = 1;
         m_plainMask = 0;
-        return m_tags.Loaded() ? JudgeAll(in) : CannotTell(family);
+        if (!m_tags.Loaded())
+            return CannotTell(family);
+        TContextVerdict v = JudgeAll(in);
+        return v.Answer != TAnswer::None ? v : LeanAll(in);
+    }
     case TJudgeFamily::Prepositional:
         return JudgePrepositional(in);
-    case TJudgeFamily::Verb:
-        return JudgeVerb(in);
-    case TJudgeFamily::NounCase:
-        return JudgeNounCase(in);
+    case TJudgeFamily::Verb: {
+        TContextVerdict v = JudgeVerb(in);
+        return v.Answer != TAnswer::None ? v : LeanVerb(in);
+    }
+    case TJudgeFamily::NounCase: {
+        TContextVerdict v = JudgeNounCase(in);
+        return v.Answer != TAnswer::None ? v : LeanNounCase(in);
+    }
     }
     return {};
 }
@@ -381,7 +429,17 @@ TContextVerdict TContextJudge::JudgeAll(const TJudgeInput& in)
           })));
 
     const TWordTags* next = Adjacent(in, true, 0);
-    if (next != nullptr) {
+    // всё её содержимое, все его повторы: the word agrees with the noun past
+    // a possessive that does not decline.
+    std::size_t at = 0;
+    if (next != nullptr && IsOneOf(nextWord, w.FixedPossessives)) {
+        next = Adjacent(in, true, 1);
+        if (next == nullptr
+            || !AnyOfAll(*next, [](TTagMask t) { return (t & (Tags(G::Noun) | Adjectival)) != 0; }))
+            return CannotTell(family);
+        at = 1;
+    }
+    if (next != nullptr && at == 0) {
         // всё это, всё то (but все это знают: a plural verb after).
         if (Is(nextWord, w.Eto) || Is(nextWord, w.To)) {
             const TWordTags* then = Adjacent(in, true, 1);
@@ -424,34 +482,46 @@ TContextVerdict TContextJudge::JudgeAll(const TJudgeInput& in)
         };
         bool plural = AnyOfAll(*next, pluralNominal);
         const bool neuter = AnyOfAll(*next, neuterNominal);
-        const bool pluralVerb = AnyOfAll(*next, pluralPredicate);
-        bool singularVerb = AnyOfAll(*next, singularPredicate);
+        // кнопка Заменить все выполняет…: a capitalised infinitive or
+        // imperative inside a sentence opens a label, and the verb after the
+        // label is the sentence's, not the word's.
+        const bool label = prev != nullptr && IsRussianCapital(prevWord.front()) && in.Before.size() > 1
+            && !GapEndsSentence(in.Before[1].Gap)
+            && AnyOfAll(*prev, [](TTagMask t) { return (t & Tags(G::Infn, G::Impr)) != 0; });
+        const bool pluralVerb = !label && AnyOfAll(*next, pluralPredicate);
+        bool singularVerb = !label && AnyOfAll(*next, singularPredicate);
         // An adverb that is also a short neuter form (правильно) speaks for
         // всё only where nothing it could modify follows: все неправильно
         // отвеченные вопросы.
         if (AnyOfAll(*next, [](TTagMask t) { return (t & Tag(G::Advb)) != 0; })) {
-            const bool endsAfterNext = in.After.size() > 1 ? !GapIsBlank(in.After[1].Gap) : in.TextEndsAfter;
-            const TWordTags* then = Adjacent(in, true, 1);
+            const bool endsAfterNext
+                = in.After.size() > at + 1 ? !GapIsBlank(in.After[at + 1].Gap) : in.TextEndsAfter;
+            const TWordTags* then = Adjacent(in, true, at + 1);
             if (then != nullptr && AnyOfAll(*then, pluralNominal) && !AnyOfAll(*then, neuterNominal)
                 && !AnyOfAll(*then, [](TTagMask t) { return (t & Tags(G::Prep, G::Conj, G::Prcl)) != 0; }))
-                return Verdict(TAnswer::Plain, family, "мн. ч. после:", in.After[1].Word);
+                return Verdict(TAnswer::Plain, family, "мн. ч. после:", in.After[at + 1].Word);
             if (!endsAfterNext)
                 singularVerb = false;
         }
         // всё новые и новые: the plural adjective repeated after и.
-        const bool repeated
-            = in.After.size() > 2 && Is(in.After[1].Word, w.I) && EqualLower(in.After[2].Word, nextWord);
+        const std::string_view nominalWord = in.After[at].Word;
+        const bool repeated = in.After.size() > at + 2 && Is(in.After[at + 1].Word, w.I)
+            && EqualLower(in.After[at + 2].Word, nominalWord);
+        // всё его радует: past a possessive that could be an object, a verb
+        // reading leaves the word open.
+        if (at > 0 && (pluralVerb || singularVerb))
+            return CannotTell(family);
         if (plural && !neuter && !singularVerb && !repeated)
-            return Verdict(TAnswer::Plain, family, "мн. ч. после:", nextWord);
+            return Verdict(TAnswer::Plain, family, "мн. ч. после:", nominalWord);
         if (neuter && !plural && !pluralVerb)
-            return Verdict(TAnswer::Dotted, family, "ср. р. ед. ч. после:", nextWord);
+            return Verdict(TAnswer::Dotted, family, "ср. р. ед. ч. после:", nominalWord);
         if (singularVerb && !plural && !pluralVerb && !neuter)
-            return Verdict(TAnswer::Dotted, family, "глагол ед. ч. после:", nextWord);
+            return Verdict(TAnswer::Dotted, family, "глагол ед. ч. после:", nominalWord);
         if (pluralVerb && !singularVerb && !neuter && !plural) {
             // Все знают; but мы всё знаем, люди всё знают: a plural verb is
             // the subject's only where все opens its clause.
             if (clauseStart)
-                return Verdict(TAnswer::Plain, family, "глагол мн. ч. после:", nextWord);
+                return Verdict(TAnswer::Plain, family, "глагол мн. ч. после:", nominalWord);
             return CannotTell(family);
         }
     }
@@ -612,6 +682,131 @@ TContextVerdict TContextJudge::JudgeNounCase(const TJudgeInput& in)
     if (plain != dotted)
         return Verdict(
             plain ? TAnswer::Plain : TAnswer::Dotted, family, "согласованное слово перед:", prevWord);
+    return CannotTell(family);
+}
+
+// --- the likelier spelling where grammar leaves both -------------------------------------
+
+TContextVerdict TContextJudge::LeanAll(const TJudgeInput& in)
+{
+    constexpr auto family = TJudgeFamily::All;
+    // всё запомнить, всё исследовать: a pronoun object before an infinitive;
+    // все as a subject would need a finite verb.
+    const TWordTags* next = Adjacent(in, true, 0);
+    if (next != nullptr && AnyOfAll(*next, [](TTagMask t) { return (t & Tag(G::Infn)) != 0; })
+        && !AnyOfAll(*next, [](TTagMask t) { return (t & (Tags(G::Noun, G::Npro) | Adjectival)) != 0; }))
+        return Leaning(TAnswer::Dotted, family, "инфинитив после:", in.After[0].Word);
+    // …и всё. at the end of a phrase or of its line.
+    const bool endsAfter = in.After.empty() || !GapIsBlank(in.After[0].Gap);
+    if (endsAfter && Adjacent(in, false, 0) != nullptr && Is(in.Before[0].Word, Words().I))
+        return Leaning(TAnswer::Dotted, family, "«и всё» в конце фразы:", in.Before[0].Word);
+    return CannotTell(family);
+}
+
+TContextVerdict TContextJudge::LeanVerb(const TJudgeInput& in)
+{
+    constexpr auto family = TJudgeFamily::Verb;
+    const TWords& w = Words();
+    // будет перевёрнут, может быть «развёрнут»: a short participle after быть.
+    if (Neighbour(in, false, 0) != nullptr && IsOneOf(in.Before[0].Word, w.Be)) {
+        const TAnswer a = OnlySpelling(
+            m_word, m_plainMask, m_dottedMask, [](TTagMask t) { return (t & Tag(G::Prts)) != 0; });
+        if (a != TAnswer::None)
+            return Leaning(a, family, "краткое причастие после:", in.Before[0].Word);
+    }
+    // Распознаёт и задаёт, изменяете или берёте: verbs joined by и, или keep
+    // one tense; the spelling of the neighbour's tense.
+    const auto tenseOf = [](const TWordTags& tags) -> TTagMask {
+        if (!OnlyOfAll(tags, IsFiniteVerb))
+            return 0;
+        TTagMask tenses = 0;
+        for (const TTagReading& r : tags.Readings) {
+            if ((r.Tags & Tag(G::Marg)) == 0)
+                tenses |= r.Tags & Tags(G::Pres, G::Futr, G::Past);
+        }
+        return tenses == Tag(G::Pres) || tenses == Tag(G::Futr) ? tenses : 0;
+    };
+    // The verb joined to the word by и or или on one side.
+    const auto joined = [&](bool after) -> const TWordTags* {
+        const TWordTags* conj = Adjacent(in, after, 0);
+        const std::span<const TJudgeNeighbour> side = after ? in.After : in.Before;
+        if (conj == nullptr || !(Is(side[0].Word, w.I) || Is(side[0].Word, w.Ili)))
+            return nullptr;
+        return after ? Adjacent(in, true, 1) : Neighbour(in, false, 1);
+    };
+    const bool plainVerb = AnyReading(m_word, m_plainMask, IsFiniteVerb);
+    const bool dottedVerb = AnyReading(m_word, m_dottedMask, IsFiniteVerb);
+    for (const bool after : { true, false }) {
+        const TWordTags* verb = joined(after);
+        if (verb == nullptr)
+            continue;
+        const std::string_view verbWord = (after ? in.After : in.Before)[1].Word;
+        // изменяете или берёте: where one spelling is no verb at all, any
+        // finite verb joined to it will do.
+        if (plainVerb != dottedVerb && OnlyOfAll(*verb, IsFiniteVerb))
+            return Leaning(
+                dottedVerb ? TAnswer::Dotted : TAnswer::Plain, family, "однородный глагол:", verbWord);
+        const TTagMask tense = tenseOf(*verb);
+        if (tense == 0)
+            continue;
+        const TAnswer a = OnlySpelling(m_word, m_plainMask, m_dottedMask,
+            [tense](TTagMask t) { return IsFiniteVerb(t) && (t & tense) != 0; });
+        if (a != TAnswer::None)
+            return Leaning(a, family, "однородный глагол того же времени:", verbWord);
+    }
+    // переводчик берёт: a noun subject before the one spelling that is a verb.
+    const TWordTags* prev = Adjacent(in, false, 0);
+    if (prev != nullptr && plainVerb != dottedVerb
+        && OnlyOfAll(*prev, [](TTagMask t) { return (t & Tag(G::Noun)) != 0 && (t & Tag(G::Npro)) == 0; })
+        && AnyOfAll(
+            *prev, [](TTagMask t) { return (t & Tags(G::Nomn, G::Sing)) == Tags(G::Nomn, G::Sing); })) {
+        const std::uint32_t mask = dottedVerb ? m_dottedMask : m_plainMask;
+        if (AnyReading(m_word, mask, [](TTagMask t) {
+                return IsFiniteVerb(t) && (t & Tags(G::Sing, G::Per3)) == Tags(G::Sing, G::Per3);
+            }))
+            return Leaning(dottedVerb ? TAnswer::Dotted : TAnswer::Plain, family,
+                "существительное-подлежащее перед:", in.Before[0].Word);
+    }
+    return CannotTell(family);
+}
+
+TContextVerdict TContextJudge::LeanNounCase(const TJudgeInput& in)
+{
+    constexpr auto family = TJudgeFamily::NounCase;
+    const auto only = [&](TTagMask grammemes) {
+        return OnlySpelling(m_word, m_plainMask, m_dottedMask,
+            [grammemes](TTagMask t) { return (t & grammemes) == grammemes; });
+    };
+    // рёбра могут: a plural verb after wants the plural subject.
+    const TWordTags* next = Adjacent(in, true, 0);
+    if (next != nullptr
+        && OnlyOfAll(*next, [](TTagMask t) { return IsFiniteVerb(t) && (t & Tag(G::Plur)) != 0; })) {
+        const TAnswer a = only(Tags(G::Nomn, G::Plur));
+        if (a != TAnswer::None)
+            return Leaning(a, family, "глагол мн. ч. после:", in.After[0].Word);
+    }
+    // Рёбра в графе…: a capital that opens a sentence is most often its subject.
+    const bool opens = in.Before.empty() || GapEndsSentence(in.Before[0].Gap);
+    if (opens && !in.Word.empty() && IsRussianCapital(in.Word.front())) {
+        const TAnswer a = only(Tag(G::Nomn));
+        if (a != TAnswer::None)
+            return Leaning(a, family, "начало предложения", {});
+    }
+    const TWordTags* prev = Adjacent(in, false, 0);
+    if (prev == nullptr)
+        return CannotTell(family);
+    // прокрутка колеса, тип ребра: a noun after a noun is most often its genitive.
+    if (OnlyOfAll(*prev, [](TTagMask t) { return (t & Tag(G::Noun)) != 0 && (t & Tag(G::Npro)) == 0; })) {
+        const TAnswer a = only(Tag(G::Gent));
+        if (a != TAnswer::None)
+            return Leaning(a, family, "существительное перед:", in.Before[0].Word);
+    }
+    // забрать зёрна: the object of a verb before.
+    if (OnlyOfAll(*prev, [](TTagMask t) { return IsFiniteVerb(t) || (t & Tag(G::Infn)) != 0; })) {
+        const TAnswer a = only(Tag(G::Accs));
+        if (a != TAnswer::None)
+            return Leaning(a, family, "дополнение глагола перед:", in.Before[0].Word);
+    }
     return CannotTell(family);
 }
 

@@ -63,11 +63,15 @@ std::string_view JudgeFamilyName(TJudgeFamily family);
 // The judge's answer about one word: Plain (е), Dotted (ё) or None (it cannot
 // tell), with the evidence (CP1251: the rule and the word that decided, e.g.
 // "глагол ед. ч. ср. р. после: стало"), empty when it cannot tell.
+// Where it cannot tell, Lean may still name the likelier spelling (a usual
+// reading of the words around, not a rule of grammar): good enough to propose
+// in a question, never to decide a word; Evidence then says why.
 struct TContextVerdict
 {
     TAnswer Answer = TAnswer::None;
     TJudgeFamily Family = TJudgeFamily::None;
     std::string Evidence;
+    TAnswer Lean = TAnswer::None;
 };
 
 // Reads the sentence around a variant word and says which spelling its
@@ -97,6 +101,11 @@ private:
     TContextVerdict JudgePrepositional(const TJudgeInput& in);
     TContextVerdict JudgeVerb(const TJudgeInput& in);
     TContextVerdict JudgeNounCase(const TJudgeInput& in);
+    // The likelier spelling where the family's rules cannot tell: None when
+    // nothing around leans either way.
+    TContextVerdict LeanAll(const TJudgeInput& in);
+    TContextVerdict LeanVerb(const TJudgeInput& in);
+    TContextVerdict LeanNounCase(const TJudgeInput& in);
     // The readings of a neighbour (cached for the current word), or null when
     // it is past a sentence end or not given.
     const TWordTags* Neighbour(const TJudgeInput& in, bool after, std::size_t index);

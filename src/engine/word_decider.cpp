@@ -269,13 +269,16 @@ TAnswer TWordDecider::Ask(const TPassOptions& options, const TWordCase& word, TA
     TQuestion q;
     q.PlainForm = m_plain;
     q.DottedForm = m_form;
-    if (out.Context.Answer != TAnswer::None)
-        q.DefaultDotted = out.Context.Answer == TAnswer::Dotted;
+    // The judge's answer, or failing that the spelling it leans to, is
+    // proposed; the question's evidence says which of the two it is.
+    const TAnswer judged = out.Context.Answer != TAnswer::None ? out.Context.Answer : out.Context.Lean;
+    if (judged != TAnswer::None)
+        q.DefaultDotted = judged == TAnswer::Dotted;
     else if (options.ProposeLast && proposed != TAnswer::None && !mismatch)
         q.DefaultDotted = proposed != TAnswer::Plain;
     else
         q.DefaultDotted = hasDotted && !mismatch;
-    q.ContextAnswer = out.Context.Answer;
+    q.ContextAnswer = judged;
     q.ContextEvidence = out.Context.Evidence;
     if (options.Context && !mismatch)
         q.ContextFamily = JudgeFamilyName(out.Context.Family); // the judge was asked

@@ -111,7 +111,7 @@ void Check(const std::vector<TCase>& cases)
         EXPECT_EQ(v.Answer, c.Expected) << c.Sentence << ": " << U(v.Evidence);
         EXPECT_EQ(v.Family, c.Family) << c.Sentence;
         if (c.Expected == TAnswer::None)
-            EXPECT_TRUE(v.Evidence.empty()) << c.Sentence << ": " << U(v.Evidence);
+            EXPECT_EQ(v.Evidence.empty(), v.Lean == TAnswer::None) << c.Sentence << ": " << U(v.Evidence);
         else
             EXPECT_NE(U(ToLower(v.Evidence)).find(c.Evidence), std::string::npos)
                 << c.Sentence << ": " << U(v.Evidence);
@@ -142,6 +142,8 @@ TEST(ContextJudge, AllAgreesWithTheWordsAroundIt)
         { "Спасибо за [все].", "всё", Yo, F, "предлог перед словом в конце фразы: за" },
         { "Вот это [все].", "всё", Yo, F, "«это всё»" },
         { "Тут было [все].", "всё", Yo, F, "глагол ед. ч. ср. р. перед: было" },
+        { "Удалить папку и [все] ее содержимое.", "всё", Yo, F, "ср. р. ед. ч. после: содержимое" },
+        { "Отменяет [все] его повторы.", "всё", E, F, "мн. ч. после: повторы" },
         // What grammar leaves open.
         { "Он знал [все].", "всё", None, F, "" },
         { "Мы [все] знаем.", "всё", None, F, "" },
@@ -152,6 +154,9 @@ TEST(ContextJudge, AllAgreesWithTheWordsAroundIt)
         { "Он [все] более уверен.", "всё", None, F, "" },
         { "Появлялись [все] новые и новые люди.", "всё", None, F, "" },
         { "Играли во [все].", "всё", None, F, "" },
+        { "Нам [все] его новости надоели.", "всё", E, F, "мн. ч. после: новости" },
+        { "Тут [все] его радует.", "всё", None, F, "" },
+        { "Кнопка Заменить [все] выполняет замену.", "всё", None, F, "" },
     });
 }
 
@@ -199,6 +204,48 @@ TEST(ContextJudge, NounCaseByPrepositionNumberAndAgreement)
         { "[Звезды] светят.", "звёзды", None, F, "" },
         { "Видно 12 [озера].", "озёра", None, F, "" },
     });
+}
+
+// Where grammar leaves both spellings, the likelier one is proposed and never
+// decided: the answer stays None, the lean and its evidence are given.
+TEST(ContextJudge, LeansWhereGrammarCannotTell)
+{
+    struct TLean
+    {
+        const char* Sentence;
+        const char* Dotted;
+        TAnswer Lean;
+        const char* Evidence;
+    };
+    const std::vector<TLean> leans {
+        { "Постарайся [все] запомнить.", "всё", Yo, "инфинитив после: запомнить" },
+        { "Нет, и [все]!", "всё", Yo, "«и всё»" },
+        { "Окно может быть [развернут] на весь экран.", "развёрнут", Yo, "краткое причастие после: быть" },
+        { "Программа [распознает] и задает цвет.", "распознаёт", Yo, "того же времени: задает" },
+        { "Завтра он [узнает] и расскажет.", "узнаёт", E, "того же времени: расскажет" },
+        { "Вы изменяете или [берете] текст.", "берёте", Yo, "однородный глагол: изменяете" },
+        { "Каждый переводчик [берет] копию.", "берёт", Yo, "существительное-подлежащее перед: переводчик" },
+        { "Новые [ребра] могут пересекаться.", "рёбра", Yo, "глагол мн. ч. после: могут" },
+        { "Тогда [ребра] графа видны.", "рёбра", None, "" },
+        { "[Зерна] не кладут в ячейки.", "зёрна", Yo, "начало предложения" },
+        { "Выберите тип [ребра] в списке.", "рёбра", E, "существительное перед: тип" },
+        { "Область [счета] внизу.", "счёта", Yo, "существительное перед: область" },
+        { "Игрок может забрать [зерна] себе.", "зёрна", Yo, "дополнение глагола перед: забрать" },
+        { "Он знал [все].", "всё", None, "" },
+        { "Завтра мы [узнаем].", "узнаём", None, "" },
+    };
+    TContextJudge judge(Shipped().Tags, Shipped().Rare);
+    for (const TLean& c : leans) {
+        const TSentence s(c.Sentence, c.Dotted);
+        const TContextVerdict v = judge.Judge(s.Input());
+        EXPECT_EQ(v.Answer, TAnswer::None) << c.Sentence << ": " << U(v.Evidence);
+        EXPECT_EQ(v.Lean, c.Lean) << c.Sentence << ": " << U(v.Evidence);
+        EXPECT_NE(U(ToLower(v.Evidence)).find(c.Evidence), std::string::npos)
+            << c.Sentence << ": " << U(v.Evidence);
+        if (c.Lean != TAnswer::None) {
+            EXPECT_EQ(U(v.Evidence).rfind("вероятнее: ", 0), 0u) << c.Sentence;
+        }
+    }
 }
 
 TEST(ContextJudge, RareYoFormsAreAnsweredPlainWithTheirReason)

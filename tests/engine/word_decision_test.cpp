@@ -462,6 +462,20 @@ TEST_F(ContextDecision, QuestionsProposeTheJudgesAnswer)
     ASSERT_EQ(asker.Questions.size(), 1u);
     EXPECT_EQ(Proposed(), "е");
     EXPECT_EQ(Result(), "Пришли они всё.");
+
+    // Where the judge only leans, the word is still asked, the likelier
+    // spelling proposed with its evidence, and nothing decided.
+    Option("CheckYo1", false);
+    Text("Постарайся все запомнить.");
+    asker.Questions.clear();
+    Answers({ TAnswer::Plain });
+    Pass();
+    ASSERT_EQ(asker.Questions.size(), 1u);
+    EXPECT_EQ(Proposed(), "ё");
+    EXPECT_EQ(asker.Questions[0].ContextAnswer, TAnswer::Dotted);
+    EXPECT_EQ(U(asker.Questions[0].ContextEvidence).rfind("вероятнее: инфинитив после", 0), 0u);
+    EXPECT_EQ(Result(), "Постарайся все запомнить.");
+    EXPECT_EQ(engine.Counters().ContextDecisionCount, 0);
 }
 
 TEST_F(ContextDecision, AutomaticModeAppliesSureDecisionsOnly)

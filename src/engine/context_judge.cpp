@@ -672,6 +672,11 @@ TContextVerdict TContextJudge::JudgeNounCase(const TJudgeInput& in)
     // An adjective or pronoun beside it that agrees with one spelling only.
     if (AnyOfAll(*prev, [](TTagMask t) { return (t & Tags(G::Noun, G::Verb)) != 0; }))
         return CannotTell(family);
+    // защищённых бронёй: a passive participle governs its agent in the
+    // instrumental as readily as it agrees with a noun.
+    if (AnyOfAll(*prev, [](TTagMask t) { return (t & Tags(G::Prtf, G::Pssv)) == Tags(G::Prtf, G::Pssv); })
+        && AnyOfAll(m_word, [](TTagMask t) { return (t & Tag(G::Ablt)) != 0; }))
+        return CannotTell(family);
     bool plain = false, dotted = false;
     for (const TTagReading& r : prev->Readings) {
         if ((r.Tags & Adjectival) == 0 || (r.Tags & Tag(G::Marg)) != 0)

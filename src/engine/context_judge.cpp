@@ -37,6 +37,8 @@ struct TWords
     std::string I = Cp("и");
     std::string Vo = Cp("во");
     std::string Ili = Cp("или");
+    std::string Esche = Cp("еще");
+    std::string Ravno = Cp("равно");
     // Possessives that do not decline: все её, всё его… agree past them.
     std::vector<std::string> FixedPossessives { Cp("ее"), Cp("его"), Cp("их") };
     // Forms of быть, after which a short participle is the predicate (будет
@@ -273,6 +275,18 @@ template <class Pred> bool OnlyOfAll(const TWordTags& tags, Pred pred)
     return any;
 }
 
+// An adverb that can be nothing else here: its other readings, if any, are
+// a conjunction, a particle, a comparative or a noun's locative, which no
+// preposition before it asks for (уже, наконец).
+bool IsAdverb(const TWordTags& tags)
+{
+    return AnyOfAll(tags, [](TTagMask t) { return (t & Tag(G::Advb)) != 0; })
+        && OnlyOfAll(tags, [](TTagMask t) {
+               return (t & Tags(G::Advb, G::Conj, G::Prcl, G::Comp)) != 0
+                   || ((t & Tag(G::Noun)) != 0 && (t & Cases) == Tag(G::Loct));
+           });
+}
+
 TContextVerdict CannotTell(TJudgeFamily family)
 {
     TContextVerdict v;
@@ -439,6 +453,25 @@ TContextVerdict TContextJudge::JudgeAll(const TJudgeInput& in)
             return CannotTell(family);
         at = 1;
     }
+    // всё наконец началось, все уже умерли: past an adverb the finite verb
+    // still agrees with the word (but всё ещё, всё равно are phrases of
+    // their own, and a capitalised command before opens a label).
+    if (next != nullptr && at == 0 && IsAdverb(*next) && !Is(nextWord, w.Esche) && !Is(nextWord, w.Ravno)
+        && !LabelBefore(in)) {
+        const TWordTags* verb = Adjacent(in, true, 1);
+        if (verb != nullptr && AnyOfAll(*verb, IsFiniteVerb) && !AnyOfAll(*verb, [](TTagMask t) {
+                return (t & (Tags(G::Noun, G::Npro) | Adjectival)) != 0;
+            })) {
+            const bool singular
+                = AnyOfAll(*verb, [](TTagMask t) { return IsFiniteVerb(t) && (t & Tag(G::Sing)) != 0; });
+            const bool plural
+                = AnyOfAll(*verb, [](TTagMask t) { return IsFiniteVerb(t) && (t & Tag(G::Plur)) != 0; });
+            if (singular && !plural)
+                return Verdict(TAnswer::Dotted, family, "глагол ед. ч. после наречия:", in.After[1].Word);
+            if (plural && !singular && clauseStart)
+                return Verdict(TAnswer::Plain, family, "глагол мн. ч. после наречия:", in.After[1].Word);
+        }
+    }
     if (next != nullptr && at == 0) {
         // всё это, всё то (but все это знают: a plural verb after).
         if (Is(nextWord, w.Eto) || Is(nextWord, w.To)) {
@@ -485,9 +518,7 @@ TContextVerdict TContextJudge::JudgeAll(const TJudgeInput& in)
         // кнопка Заменить все выполняет…: a capitalised infinitive or
         // imperative inside a sentence opens a label, and the verb after the
         // label is the sentence's, not the word's.
-        const bool label = prev != nullptr && IsRussianCapital(prevWord.front()) && in.Before.size() > 1
-            && !GapEndsSentence(in.Before[1].Gap)
-            && AnyOfAll(*prev, [](TTagMask t) { return (t & Tags(G::Infn, G::Impr)) != 0; });
+        const bool label = LabelBefore(in);
         const bool pluralVerb = !label && AnyOfAll(*next, pluralPredicate);
         bool singularVerb = !label && AnyOfAll(*next, singularPredicate);
         // An adverb that is also a short neuter form (правильно) speaks for
@@ -541,6 +572,14 @@ TContextVerdict TContextJudge::JudgeAll(const TJudgeInput& in)
             return Verdict(TAnswer::Dotted, family, "глагол ед. ч. ср. р. перед:", prevWord);
     }
     return CannotTell(family);
+}
+
+bool TContextJudge::LabelBefore(const TJudgeInput& in)
+{
+    const TWordTags* prev = Adjacent(in, false, 0);
+    return prev != nullptr && IsRussianCapital(in.Before[0].Word.front()) && in.Before.size() > 1
+        && !GapEndsSentence(in.Before[1].Gap)
+        && AnyOfAll(*prev, [](TTagMask t) { return (t & Tags(G::Infn, G::Impr)) != 0; });
 }
 
 // --- чём, нём, всём, моём -------------------------------------------------------------
@@ -701,6 +740,12 @@ TContextVerdict TContextJudge::LeanAll(const TJudgeInput& in)
     if (next != nullptr && AnyOfAll(*next, [](TTagMask t) { return (t & Tag(G::Infn)) != 0; })
         && !AnyOfAll(*next, [](TTagMask t) { return (t & (Tags(G::Noun, G::Npro) | Adjectival)) != 0; }))
         return Leaning(TAnswer::Dotted, family, "инфинитив после:", in.After[0].Word);
+    // всё что угодно, всё что смогут: что without its comma.
+    if (next != nullptr && Is(in.After[0].Word, Words().Chto))
+        return Leaning(TAnswer::Dotted, family, "«всё что»:", in.After[0].Word);
+    // всё ещё, всё совсем плохо, всё очень просто: an adverb after.
+    if (next != nullptr && IsAdverb(*next))
+        return Leaning(TAnswer::Dotted, family, "наречие после:", in.After[0].Word);
     // …и всё. at the end of a phrase or of its line.
     const bool endsAfter = in.After.empty() || !GapIsBlank(in.After[0].Gap);
     if (endsAfter && Adjacent(in, false, 0) != nullptr && Is(in.Before[0].Word, Words().I))
@@ -746,11 +791,21 @@ TContextVerdict TContextJudge::LeanVerb(const TJudgeInput& in)
         if (verb == nullptr)
             continue;
         const std::string_view verbWord = (after ? in.After : in.Before)[1].Word;
-        // изменяете или берёте: where one spelling is no verb at all, any
-        // finite verb joined to it will do.
-        if (plainVerb != dottedVerb && OnlyOfAll(*verb, IsFiniteVerb))
-            return Leaning(
-                dottedVerb ? TAnswer::Dotted : TAnswer::Plain, family, "однородный глагол:", verbWord);
+        // изменяете или берёте: where one spelling is no verb at all, a
+        // finite verb joined to it in the same person and number will do
+        // (not надел шлем и пошёл).
+        if (plainVerb != dottedVerb && OnlyOfAll(*verb, IsFiniteVerb)) {
+            const std::uint32_t verbMask = dottedVerb ? m_dottedMask : m_plainMask;
+            const bool agrees = AnyOfAll(*verb, [&](TTagMask j) {
+                return (j & Tag(G::Past)) == 0 && AnyReading(m_word, verbMask, [j](TTagMask v) {
+                    return IsFiniteVerb(v) && (v & Tag(G::Past)) == 0 && (v & j & Tags(G::Sing, G::Plur)) != 0
+                        && (v & j & Persons) != 0;
+                });
+            });
+            if (agrees)
+                return Leaning(
+                    dottedVerb ? TAnswer::Dotted : TAnswer::Plain, family, "однородный глагол:", verbWord);
+        }
         const TTagMask tense = tenseOf(*verb);
         if (tense == 0)
             continue;
@@ -805,6 +860,12 @@ TContextVerdict TContextJudge::LeanNounCase(const TJudgeInput& in)
         const TAnswer a = only(Tag(G::Gent));
         if (a != TAnswer::None)
             return Leaning(a, family, "существительное перед:", in.Before[0].Word);
+    }
+    // защищённых бронёй: the agent of a passive participle.
+    if (AnyOfAll(*prev, [](TTagMask t) { return (t & Tags(G::Prtf, G::Pssv)) == Tags(G::Prtf, G::Pssv); })) {
+        const TAnswer a = only(Tag(G::Ablt));
+        if (a != TAnswer::None)
+            return Leaning(a, family, "творительный падеж после причастия:", in.Before[0].Word);
     }
     // забрать зёрна: the object of a verb before.
     if (OnlyOfAll(*prev, [](TTagMask t) { return IsFiniteVerb(t) || (t & Tag(G::Infn)) != 0; })) {

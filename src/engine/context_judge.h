@@ -98,6 +98,10 @@ public:
 private:
     struct TSide;
     TContextVerdict JudgeAll(const TJudgeInput& in);
+    // A capitalised infinitive or imperative inside a sentence right before
+    // the word: the two open a label (кнопка Заменить все выполняет…), and a
+    // verb after it is the sentence's.
+    bool LabelBefore(const TJudgeInput& in);
     TContextVerdict JudgePrepositional(const TJudgeInput& in);
     TContextVerdict JudgeVerb(const TJudgeInput& in);
     TContextVerdict JudgeNounCase(const TJudgeInput& in);

@@ -686,6 +686,23 @@ TContextVerdict TContextJudge::JudgeNounCase(const TJudgeInput& in)
     };
     const auto genitiveSingular
         = [](TTagMask t) { return (t & Tags(G::Gent, G::Sing)) == Tags(G::Gent, G::Sing); };
+    // ружьё, копьё: a spelling that is only a prepositional case needs a
+    // preposition right before it, or before the adjectives that agree with
+    // it (в старом ружье); without one the other spelling is meant.
+    const auto locative = [](TTagMask t) { return (t & Cases) == Tag(G::Loct); };
+    const bool plainLocative = EveryReading(m_word, m_plainMask, locative);
+    const bool dottedLocative = EveryReading(m_word, m_dottedMask, locative);
+    if (plainLocative != dottedLocative) {
+        const TAnswer other = plainLocative ? TAnswer::Dotted : TAnswer::Plain;
+        if (in.Before.empty() ? in.TextStartsBefore : !GapIsBlank(in.Before[0].Gap))
+            return Verdict(other, family, "нет предлога для предложного падежа", {});
+        const TWordTags* before = Adjacent(in, false, 0);
+        if (before != nullptr && PrepositionCases(in.Before[0].Word) == 0
+            && !AnyOfAll(*before, [](TTagMask t) { return (t & Adjectival) != 0 && (t & Tag(G::Loct)) != 0; })
+            && !AnyOfAll(
+                *before, [](TTagMask t) { return (t & (Tags(G::Prep, G::Numr) | Tag(G::Advb))) != 0; }))
+            return Verdict(other, family, "нет предлога для предложного падежа перед:", in.Before[0].Word);
+    }
     if (!in.Before.empty() && GapIsPaucalNumber(in.Before[0].Gap)) {
         const TAnswer a = only(genitiveSingular);
         if (a != TAnswer::None)
@@ -839,8 +856,9 @@ TContextVerdict TContextJudge::LeanNounCase(const TJudgeInput& in)
     };
     // рёбра могут: a plural verb after wants the plural subject.
     const TWordTags* next = Adjacent(in, true, 0);
-    if (next != nullptr
-        && OnlyOfAll(*next, [](TTagMask t) { return IsFiniteVerb(t) && (t & Tag(G::Plur)) != 0; })) {
+    if (next != nullptr && OnlyOfAll(*next, [](TTagMask t) {
+            return (IsFiniteVerb(t) || (t & ShortForms) != 0) && (t & Tag(G::Plur)) != 0;
+        })) {
         const TAnswer a = only(Tags(G::Nomn, G::Plur));
         if (a != TAnswer::None)
             return Leaning(a, family, "глагол мн. ч. после:", in.After[0].Word);
@@ -868,7 +886,7 @@ TContextVerdict TContextJudge::LeanNounCase(const TJudgeInput& in)
             return Leaning(a, family, "творительный падеж после причастия:", in.Before[0].Word);
     }
     // забрать зёрна: the object of a verb before.
-    if (OnlyOfAll(*prev, [](TTagMask t) { return IsFiniteVerb(t) || (t & Tag(G::Infn)) != 0; })) {
+    if (OnlyOfAll(*prev, [](TTagMask t) { return (t & Tags(G::Verb, G::Infn)) != 0; })) {
         const TAnswer a = only(Tag(G::Accs));
         if (a != TAnswer::None)
             return Leaning(a, family, "дополнение глагола перед:", in.Before[0].Word);

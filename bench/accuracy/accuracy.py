@@ -176,7 +176,7 @@ def measure_all(cli, data, texts, show, context):
     for on in (False, True):
         print(f"\nContext {'on' if on else 'off'}:")
         families = {} if on else None
-        measure(cli, data, texts, show, on, families)
+        totals = measure(cli, data, texts, show, on, families)
         if on:
             print("\n| family | decided by context | confirmed by the original | precision | questions left |")
             print("|---|---|---|---|---|")
@@ -187,6 +187,14 @@ def measure_all(cli, data, texts, show, context):
                 print(f"| {family} | {decided} | {right} | {precision} | {left} |")
             precision = f"{100.0 * total[1] / total[0]:.2f} %" if total[0] else "—"
             print(f"| total | {total[0]} | {total[1]} | {precision} | {total[2]} |")
+            # The words the judge took plus the questions left are the words
+            # the pass would ask about without it: how often the answer given
+            # to them (decided, or proposed) is the original's.
+            asked, right = totals[6], totals[7]
+            met = total[0] + asked
+            if met:
+                print(f"\nvariant words met (with combinations): {met}; the answer decided or proposed is the "
+                      f"original's {100.0 * (total[1] + right) / met:.1f} %")
 
 
 def measure(cli, data, texts, show, context=None, families=None):
@@ -230,6 +238,7 @@ def measure(cli, data, texts, show, context=None, families=None):
     for name, words, r in rows:
         print(line(name, words, r))
     print(line("all", sum(w for _, w, _ in rows), totals))
+    return totals
 
 
 if __name__ == "__main__":

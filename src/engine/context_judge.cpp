@@ -400,6 +400,8 @@ TContextVerdict TContextJudge::Judge(const TJudgeInput& in)
         return JudgePrepositional(in);
     case TJudgeFamily::Verb: {
         TContextVerdict v = JudgeVerb(in);
+        if (v.Answer == TAnswer::None)
+            v = JudgeJoinedVerb(in);
         return v.Answer != TAnswer::None ? v : LeanVerb(in);
     }
     case TJudgeFamily::NounCase: {
@@ -770,66 +772,76 @@ TContextVerdict TContextJudge::LeanAll(const TJudgeInput& in)
     return CannotTell(family);
 }
 
-TContextVerdict TContextJudge::LeanVerb(const TJudgeInput& in)
+const TWordTags* TContextJudge::JoinedVerb(const TJudgeInput& in, bool after)
+{
+    const TWords& w = Words();
+    const std::span<const TJudgeNeighbour> side = after ? in.After : in.Before;
+    const TWordTags* conj = Adjacent(in, after, 0);
+    if (conj == nullptr || !(Is(side[0].Word, w.I) || Is(side[0].Word, w.Ili)))
+        return nullptr;
+    return after ? Adjacent(in, true, 1) : Neighbour(in, false, 1);
+}
+
+TContextVerdict TContextJudge::JudgeJoinedVerb(const TJudgeInput& in)
 {
     constexpr auto family = TJudgeFamily::Verb;
-    const TWords& w = Words();
-    // будет перевёрнут, может быть «развёрнут»: a short participle after быть.
-    if (Neighbour(in, false, 0) != nullptr && IsOneOf(in.Before[0].Word, w.Be)) {
+    // будет перевёрнут, может быть «развёрнут»: after быть a short
+    // participle, never a finite verb.
+    if (Neighbour(in, false, 0) != nullptr && IsOneOf(in.Before[0].Word, Words().Be)) {
         const TAnswer a = OnlySpelling(
             m_word, m_plainMask, m_dottedMask, [](TTagMask t) { return (t & Tag(G::Prts)) != 0; });
         if (a != TAnswer::None)
-            return Leaning(a, family, "краткое причастие после:", in.Before[0].Word);
+            return Verdict(a, family, "краткое причастие после:", in.Before[0].Word);
     }
-    // Распознаёт и задаёт, изменяете или берёте: verbs joined by и, или keep
-    // one tense; the spelling of the neighbour's tense.
-    const auto tenseOf = [](const TWordTags& tags) -> TTagMask {
-        if (!OnlyOfAll(tags, IsFiniteVerb))
-            return 0;
-        TTagMask tenses = 0;
-        for (const TTagReading& r : tags.Readings) {
+    // Распознаёт и задаёт, узнает и расскажет: verbs joined by и, или keep
+    // one tense, person and number; the spelling that does so with a
+    // neighbour of one tense only.
+    for (const bool after : { true, false }) {
+        const TWordTags* verb = JoinedVerb(in, after);
+        if (verb == nullptr || !OnlyOfAll(*verb, IsFiniteVerb))
+            continue;
+        TTagMask tense = 0;
+        for (const TTagReading& r : verb->Readings) {
             if ((r.Tags & Tag(G::Marg)) == 0)
-                tenses |= r.Tags & Tags(G::Pres, G::Futr, G::Past);
+                tense |= r.Tags & Tags(G::Pres, G::Futr, G::Past);
         }
-        return tenses == Tag(G::Pres) || tenses == Tag(G::Futr) ? tenses : 0;
-    };
-    // The verb joined to the word by и or или on one side.
-    const auto joined = [&](bool after) -> const TWordTags* {
-        const TWordTags* conj = Adjacent(in, after, 0);
-        const std::span<const TJudgeNeighbour> side = after ? in.After : in.Before;
-        if (conj == nullptr || !(Is(side[0].Word, w.I) || Is(side[0].Word, w.Ili)))
-            return nullptr;
-        return after ? Adjacent(in, true, 1) : Neighbour(in, false, 1);
-    };
+        if (tense != Tag(G::Pres) && tense != Tag(G::Futr))
+            continue;
+        const auto agrees = [&](TTagMask v) {
+            return IsFiniteVerb(v) && (v & tense) != 0 && AnyOfAll(*verb, [v](TTagMask j) {
+                return (v & j & Tags(G::Sing, G::Plur)) != 0 && (v & j & Persons) != 0;
+            });
+        };
+        const TAnswer a = OnlySpelling(m_word, m_plainMask, m_dottedMask, agrees);
+        if (a != TAnswer::None)
+            return Verdict(
+                a, family, "однородный глагол того же времени:", (after ? in.After : in.Before)[1].Word);
+    }
+    return CannotTell(family);
+}
+
+TContextVerdict TContextJudge::LeanVerb(const TJudgeInput& in)
+{
+    constexpr auto family = TJudgeFamily::Verb;
     const bool plainVerb = AnyReading(m_word, m_plainMask, IsFiniteVerb);
     const bool dottedVerb = AnyReading(m_word, m_dottedMask, IsFiniteVerb);
+    // изменяете или берёте: where one spelling is no verb at all, a finite
+    // verb joined to it in the same person and number (not надел шлем и
+    // пошёл).
     for (const bool after : { true, false }) {
-        const TWordTags* verb = joined(after);
-        if (verb == nullptr)
+        const TWordTags* verb = JoinedVerb(in, after);
+        if (verb == nullptr || plainVerb == dottedVerb || !OnlyOfAll(*verb, IsFiniteVerb))
             continue;
-        const std::string_view verbWord = (after ? in.After : in.Before)[1].Word;
-        // изменяете или берёте: where one spelling is no verb at all, a
-        // finite verb joined to it in the same person and number will do
-        // (not надел шлем и пошёл).
-        if (plainVerb != dottedVerb && OnlyOfAll(*verb, IsFiniteVerb)) {
-            const std::uint32_t verbMask = dottedVerb ? m_dottedMask : m_plainMask;
-            const bool agrees = AnyOfAll(*verb, [&](TTagMask j) {
-                return (j & Tag(G::Past)) == 0 && AnyReading(m_word, verbMask, [j](TTagMask v) {
-                    return IsFiniteVerb(v) && (v & Tag(G::Past)) == 0 && (v & j & Tags(G::Sing, G::Plur)) != 0
-                        && (v & j & Persons) != 0;
-                });
+        const std::uint32_t verbMask = dottedVerb ? m_dottedMask : m_plainMask;
+        const bool agrees = AnyOfAll(*verb, [&](TTagMask j) {
+            return (j & Tag(G::Past)) == 0 && AnyReading(m_word, verbMask, [j](TTagMask v) {
+                return IsFiniteVerb(v) && (v & Tag(G::Past)) == 0 && (v & j & Tags(G::Sing, G::Plur)) != 0
+                    && (v & j & Persons) != 0;
             });
-            if (agrees)
-                return Leaning(
-                    dottedVerb ? TAnswer::Dotted : TAnswer::Plain, family, "однородный глагол:", verbWord);
-        }
-        const TTagMask tense = tenseOf(*verb);
-        if (tense == 0)
-            continue;
-        const TAnswer a = OnlySpelling(m_word, m_plainMask, m_dottedMask,
-            [tense](TTagMask t) { return IsFiniteVerb(t) && (t & tense) != 0; });
-        if (a != TAnswer::None)
-            return Leaning(a, family, "однородный глагол того же времени:", verbWord);
+        });
+        if (agrees)
+            return Leaning(dottedVerb ? TAnswer::Dotted : TAnswer::Plain, family,
+                "однородный глагол:", (after ? in.After : in.Before)[1].Word);
     }
     // переводчик берёт: a noun subject before the one spelling that is a verb.
     const TWordTags* prev = Adjacent(in, false, 0);

@@ -105,6 +105,11 @@ private:
     TContextVerdict JudgePrepositional(const TJudgeInput& in);
     TContextVerdict JudgeVerb(const TJudgeInput& in);
     TContextVerdict JudgeNounCase(const TJudgeInput& in);
+    // A verb homograph by the words joined to it: a short participle after
+    // быть, the tense of a verb joined by и or или.
+    TContextVerdict JudgeJoinedVerb(const TJudgeInput& in);
+    // The verb joined to the word by и or или on one side, or null.
+    const TWordTags* JoinedVerb(const TJudgeInput& in, bool after);
     // The likelier spelling where the family's rules cannot tell: None when
     // nothing around leans either way.
     TContextVerdict LeanAll(const TJudgeInput& in);

@@ -36,6 +36,8 @@ struct TCount
     long CannotTell = 0;
     long SurePlain = 0;
     long SureDotted = 0;
+    long Leans = 0; // of the words it cannot tell, those it leans on
+    long LeansRight = 0;
 };
 
 const char* FamilyName(TJudgeFamily f)
@@ -164,18 +166,23 @@ int Run(int argc, char** argv)
                     c->Dotted += truthDotted;
                     if (v.Answer == TAnswer::None) {
                         ++c->CannotTell;
+                        if (v.Lean != TAnswer::None) {
+                            ++c->Leans;
+                            c->LeansRight += (v.Lean == TAnswer::Dotted) == truthDotted;
+                        }
                         continue;
                     }
                     ++c->Sure;
                     (v.Answer == TAnswer::Dotted ? c->SureDotted : c->SurePlain)++;
                     c->Right += (v.Answer == TAnswer::Dotted) == truthDotted;
                 }
-                if (show && v.Answer != TAnswer::None && (v.Answer == TAnswer::Dotted) != truthDotted) {
+                const TAnswer given = v.Answer != TAnswer::None ? v.Answer : v.Lean;
+                if (show && given != TAnswer::None && (given == TAnswer::Dotted) != truthDotted) {
                     const std::size_t from = nb > 0 ? tokens[k - nb].Start : tokens[k].Start;
                     const std::size_t to = na > 0 ? tokens[k + na].Start + tokens[k + na].Length
                                                   : tokens[k].Start + tokens[k].Length;
-                    std::printf("WRONG %s [%s] %s | %s\n", FamilyName(v.Family),
-                        Cp1251ToUtf8(written).c_str(), Cp1251ToUtf8(v.Evidence).c_str(),
+                    std::printf("%s %s [%s] %s | %s\n", v.Answer != TAnswer::None ? "WRONG" : "LEAN-WRONG",
+                        FamilyName(v.Family), Cp1251ToUtf8(written).c_str(), Cp1251ToUtf8(v.Evidence).c_str(),
                         Cp1251ToUtf8(original.substr(from, to - from)).c_str());
                 }
             }
@@ -184,10 +191,12 @@ int Run(int argc, char** argv)
     }
     const auto print = [](const std::string& name, const TCount& c) {
         const long wrong = c.Sure - c.Right;
-        std::printf("%-16s %7ld %6ld %6ld %6ld (е %ld, ё %ld) %6ld wrong  precision %s  cannot tell %ld\n",
+        std::printf("%-16s %7ld %6ld %6ld %6ld (е %ld, ё %ld) %6ld wrong  precision %s  cannot tell %ld"
+                    "  leans %ld, right %ld\n",
             name.c_str(), c.Occurrences, c.Dotted, c.Occurrences - c.Dotted, c.Sure, c.SurePlain,
             c.SureDotted, wrong,
-            c.Sure > 0 ? std::to_string(100.0 * c.Right / c.Sure).substr(0, 6).c_str() : "-", c.CannotTell);
+            c.Sure > 0 ? std::to_string(100.0 * c.Right / c.Sure).substr(0, 6).c_str() : "-", c.CannotTell,
+            c.Leans, c.LeansRight);
     };
     std::printf("%ld words; tags.dat loaded in %.3f s; %ld judgements, %.2f us each\n", wordsSeen,
         loadSeconds, judged, judged > 0 ? 1e6 * judgeSeconds / judged : 0.0);

@@ -765,9 +765,17 @@ TContextVerdict TContextJudge::LeanAll(const TJudgeInput& in)
     // всё ещё, всё совсем плохо, всё очень просто: an adverb after.
     if (next != nullptr && IsAdverb(*next))
         return Leaning(TAnswer::Dotted, family, "наречие после:", in.After[0].Word);
+    // потерял всё в этом мире, начать всё с нуля: the object of a verb in
+    // running text (not a capitalised command: Переместить все в папку)
+    // before a preposition.
+    const TWordTags* prev = Adjacent(in, false, 0);
+    if (next != nullptr && prev != nullptr && !IsRussianCapital(in.Before[0].Word.front())
+        && AnyOfAll(*next, [](TTagMask t) { return (t & Tag(G::Prep)) != 0; })
+        && OnlyOfAll(*prev, [](TTagMask t) { return (t & Tags(G::Verb, G::Infn, G::Grnd, G::Prtf)) != 0; }))
+        return Leaning(TAnswer::Dotted, family, "дополнение глагола перед предлогом:", in.Before[0].Word);
     // …и всё. at the end of a phrase or of its line.
     const bool endsAfter = in.After.empty() || !GapIsBlank(in.After[0].Gap);
-    if (endsAfter && Adjacent(in, false, 0) != nullptr && Is(in.Before[0].Word, Words().I))
+    if (endsAfter && prev != nullptr && Is(in.Before[0].Word, Words().I))
         return Leaning(TAnswer::Dotted, family, "«и всё» в конце фразы:", in.Before[0].Word);
     return CannotTell(family);
 }

@@ -20,6 +20,7 @@ to standard error; the kept units, separated by a blank line, to --out
 (UTF-8).
 """
 import argparse
+import fnmatch
 import glob
 import io
 import os
@@ -102,6 +103,20 @@ def consistency(lines, fixed):
     return dotted, needing
 
 
+def units(messages, fixed, seen):
+    """The messages kept as units, each its cleaned lines joined; seen holds
+    the lines met so far (a line is kept once over all units)."""
+    for message in messages:
+        lines = []
+        for line in clean_lines(message):
+            if line not in seen:
+                seen.add(line)
+                lines.append(line)
+        dotted, needing = consistency(lines, fixed)
+        if needing >= MIN_NEEDING and dotted >= MIN_SHARE * needing:
+            yield "\n".join(lines)
+
+
 def package_files(deb, pattern):
     """{path: bytes} of the package's files that match pattern."""
     tar_bytes = subprocess.run(["dpkg-deb", "--fsys-tarfile", deb], capture_output=True, check=True).stdout
@@ -109,7 +124,7 @@ def package_files(deb, pattern):
     with tarfile.open(fileobj=io.BytesIO(tar_bytes)) as tar:
         for member in tar.getmembers():
             path = member.name.lstrip("./")
-            if member.isfile() and glob.fnmatch.fnmatch(path, pattern):
+            if member.isfile() and fnmatch.fnmatch(path, pattern):
                 out[path] = tar.extractfile(member).read()
     return out
 
@@ -138,21 +153,11 @@ def main():
         for package, version, path in SOURCES:
             data = package_files(find_deb(folder, package), path)[path]
             messages = mo_messages(data)
-            units = words_kept = 0
-            for message in messages:
-                lines = []
-                for line in clean_lines(message):
-                    if line not in seen:
-                        seen.add(line)
-                        lines.append(line)
-                dotted, needing = consistency(lines, fixed)
-                if needing < MIN_NEEDING or dotted < MIN_SHARE * needing:
-                    continue
-                units += 1
-                words_kept += sum(len(RUSSIAN_WORD.findall(line)) for line in lines)
-                kept.append("\n".join(lines))
+            found = list(units(messages, fixed, seen))
+            words_kept = sum(len(RUSSIAN_WORD.findall(u)) for u in found)
+            kept.extend(found)
             total_words += words_kept
-            print(f"{package} {version}\t/{path}\t{len(messages)} messages\t{units} units kept\t"
+            print(f"{package} {version}\t/{path}\t{len(messages)} messages\t{len(found)} units kept\t"
                   f"{words_kept} words", file=sys.stderr)
     os.makedirs(os.path.dirname(os.path.abspath(a.out)), exist_ok=True)
     with open(a.out, "w", encoding="utf-8") as f:

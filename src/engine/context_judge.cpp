@@ -899,12 +899,6 @@ TContextVerdict TContextJudge::LeanNounCase(const TJudgeInput& in)
         if (a != TAnswer::None)
             return Leaning(a, family, "существительное перед:", in.Before[0].Word);
     }
-    // защищённых бронёй: the agent of a passive participle.
-    if (AnyOfAll(*prev, [](TTagMask t) { return (t & Tags(G::Prtf, G::Pssv)) == Tags(G::Prtf, G::Pssv); })) {
-        const TAnswer a = only(Tag(G::Ablt));
-        if (a != TAnswer::None)
-            return Leaning(a, family, "творительный падеж после причастия:", in.Before[0].Word);
-    }
     // забрать зёрна: the object of a verb before.
     if (OnlyOfAll(*prev, [](TTagMask t) { return (t & Tags(G::Verb, G::Infn)) != 0; })) {
         const TAnswer a = only(Tag(G::Accs));

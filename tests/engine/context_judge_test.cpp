@@ -271,6 +271,8 @@ TEST(ContextJudge, RareYoFormsAreAnsweredPlainWithTheirReason)
     Check({
         { "Возьми [маркер].", "маркёр", E, TJudgeFamily::Rare, "редкое слово с ё: «маркёр»" },
         { "Синее [небо].", "нёбо", E, TJudgeFamily::Rare, "«нёбо»" },
+        { "Надел [шлем] и пошел.", "шлём", E, TJudgeFamily::Rare, "«шлём»" },
+        { "Лист, [сложенный] вдвое.", "сложённый", E, TJudgeFamily::Rare, "«сложённый»" },
     });
     // Without the tag dictionary only the rare list speaks.
     const TTagDictionary empty;

@@ -3,6 +3,7 @@
 #include "cp1251.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace tildo {
 
@@ -377,9 +378,14 @@ void MemoryDocument::RebuildLines()
 {
     m_lineStarts.clear();
     m_lineStarts.push_back(0);
-    for (std::size_t i = 0; i < m_text.size(); ++i) {
-        if (m_text[i] == '\n')
-            m_lineStarts.push_back(static_cast<int>(i) + 1);
+    const char* const begin = m_text.data();
+    const char* const end = begin + m_text.size();
+    for (const char* p = begin; p != end;) {
+        const void* found = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+        if (found == nullptr)
+            break;
+        p = static_cast<const char*>(found) + 1;
+        m_lineStarts.push_back(static_cast<int>(p - begin));
     }
 }
 

@@ -23,7 +23,8 @@ std::size_t NextCharacter(std::string_view bytes, std::size_t at)
     const auto b0 = static_cast<unsigned char>(bytes[at]);
     if (b0 < 0x80)
         return at + 1;
-    if ((b0 & 0xFE) == 0xD0 && at + 1 < bytes.size() && (static_cast<unsigned char>(bytes[at + 1]) & 0xC0) == 0x80)
+    if ((b0 & 0xFE) == 0xD0 && at + 1 < bytes.size()
+        && (static_cast<unsigned char>(bytes[at + 1]) & 0xC0) == 0x80)
         return at + 2;
     char32_t ch = 0;
     NextUtf8(bytes, at, ch);

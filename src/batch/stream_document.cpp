@@ -70,9 +70,12 @@ bool TStreamDocument::LoadBlock() const
     block.Doc = m_encoding == TTextEncoding::Utf8
         ? MemoryDocument::FromUtf8(bytes, m_nextStart == 0 && m_nextLine == 0)
         : MemoryDocument::FromCp1251(bytes);
+    // The block keeps the bytes read and the bytes after its last break
+    // wait in the storage of a block written out before.
     block.Raw = std::move(m_spareRaw);
-    block.Raw.assign(bytes);
-    m_pending.erase(0, size);
+    block.Raw.assign(m_pending, size);
+    std::swap(block.Raw, m_pending);
+    block.Raw.resize(size);
     block.Start = m_nextStart;
     block.FirstLine = m_nextLine;
     block.Lines = block.Doc.LineCount() - (final ? 0 : 1);
@@ -154,7 +157,7 @@ void TStreamDocument::Release(int currentLine) const
     m_cached = m_cached >= released ? m_cached - released : 0;
 }
 
-void TStreamDocument::WriteBlock(const TBlock& block) const
+void TStreamDocument::WriteBlock(TBlock& block) const
 {
     // A block the engine left alone goes out as it came in: decoding and
     // encoding give back every byte, so nothing is encoded.
@@ -162,19 +165,21 @@ void TStreamDocument::WriteBlock(const TBlock& block) const
         m_sink(block.Raw);
         return;
     }
-    if (!block.Rewritten && PatchRaw(block, m_patched)) {
-        m_sink(m_patched);
+    if (!block.Rewritten && PatchRaw(block)) {
+        m_sink(block.Raw);
         return;
     }
     m_sink(m_encoding == TTextEncoding::Utf8 ? block.Doc.ToUtf8() : block.Doc.ToCp1251());
 }
 
-bool TStreamDocument::PatchRaw(const TBlock& block, std::string& out) const
+bool TStreamDocument::PatchRaw(TBlock& block) const
 {
     std::vector<TEdit> edits = block.Edits;
     std::stable_sort(
         edits.begin(), edits.end(), [](const TEdit& a, const TEdit& b) { return a.Offset < b.Offset; });
-    out.assign(block.Raw);
+    // Patched in place: a block that fails half-way is encoded from its
+    // document, which does not need the bytes.
+    std::string& out = block.Raw;
     const std::string_view raw(block.Raw);
     const std::string& text = block.Doc.TextRef();
     const bool utf8 = m_encoding == TTextEncoding::Utf8;
@@ -237,7 +242,7 @@ bool TStreamDocument::PatchRaw(const TBlock& block, std::string& out) const
 
 void TStreamDocument::Finish()
 {
-    for (const TBlock& block : m_blocks)
+    for (TBlock& block : m_blocks)
         WriteBlock(block);
     m_blocks.clear();
     m_cached = 0;

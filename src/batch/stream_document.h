@@ -109,10 +109,11 @@ private:
     void Reached(int i) const;
     // Writes out the blocks in front that the engine can no longer reach.
     void Release(int currentLine) const;
-    void WriteBlock(const TBlock& block) const;
-    // Raw with the edits applied, in out; false when an edit cannot be patched
-    // in byte for byte (the block is then encoded from its document).
-    bool PatchRaw(const TBlock& block, std::string& out) const;
+    // Writes the block out; its bytes are patched on the way.
+    void WriteBlock(TBlock& block) const;
+    // Applies the edits to Raw; false when an edit cannot be patched in byte
+    // for byte (the block is then encoded from its document).
+    bool PatchRaw(TBlock& block) const;
 
     TByteInput& m_input;
     TTextEncoding m_encoding;
@@ -125,7 +126,6 @@ private:
     // interface does not show: it is the document's own bookkeeping.
     mutable std::deque<TBlock> m_blocks;
     mutable std::string m_pending; // bytes read past the last line break
-    mutable std::string m_patched; // a block's bytes with its edits, reused
     mutable std::string m_spareRaw; // the storage of the last block written out
     mutable bool m_eof = false;
     mutable bool m_finalLoaded = false;

@@ -2,6 +2,7 @@
 
 #include "batch/messages.h"
 #include "batch/stream_io.h"
+#include "text/cp1251.h"
 #include "text/letters.h"
 
 #include <algorithm>
@@ -15,18 +16,19 @@ namespace {
 
 constexpr std::size_t ReadPiece = 1 << 20;
 
-void CountWords(std::string_view text, std::int64_t start, int& words, std::int64_t& firstWord)
+// Past one character of UTF-8 bytes, as the block's decoding takes it
+// (inside a line, so never at a CR LF): Cyrillic letters directly.
+std::size_t NextCharacter(std::string_view bytes, std::size_t at)
 {
-    bool inWord = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const bool letter = IsRussianLetter(text[i]);
-        if (letter && !inWord) {
-            if (words == 0)
-                firstWord = start + static_cast<std::int64_t>(i);
-            ++words;
-        }
-        inWord = letter;
-    }
+    const auto b0 = static_cast<unsigned char>(bytes[at]);
+    if (b0 < 0x80)
+        return at + 1;
+    if ((b0 & 0xFE) == 0xD0 && at + 1 < bytes.size()
+        && (static_cast<unsigned char>(bytes[at + 1]) & 0xC0) == 0x80)
+        return at + 2;
+    char32_t ch = 0;
+    NextUtf8(bytes, at, ch);
+    return at;
 }
 
 } // namespace
@@ -68,11 +70,19 @@ bool TStreamDocument::LoadBlock() const
     block.Doc = m_encoding == TTextEncoding::Utf8
         ? MemoryDocument::FromUtf8(bytes, m_nextStart == 0 && m_nextLine == 0)
         : MemoryDocument::FromCp1251(bytes);
-    m_pending.erase(0, size);
+    // The block keeps the bytes read and the bytes after its last break
+    // wait in the storage of a block written out before.
+    block.Raw = std::move(m_spareRaw);
+    block.Raw.assign(m_pending, size);
+    std::swap(block.Raw, m_pending);
+    block.Raw.resize(size);
     block.Start = m_nextStart;
     block.FirstLine = m_nextLine;
     block.Lines = block.Doc.LineCount() - (final ? 0 : 1);
-    CountWords(block.Doc.TextRef(), block.Start, block.Words, block.FirstWord);
+    std::size_t firstWord = 0;
+    block.Words = CountWords(block.Doc.TextRef(), firstWord);
+    if (block.Words > 0)
+        block.FirstWord = block.Start + static_cast<std::int64_t>(firstWord);
     if (block.End() > INT_MAX)
         throw ECliError(ExitInputOutput,
             m_input.Name() + ": в тексте больше 2 147 483 647 знаков; разделите его на части");
@@ -140,20 +150,99 @@ void TStreamDocument::Release(int currentLine) const
     std::size_t released = 0;
     while (released < k && m_blocks.front().End() <= earliest) {
         WriteBlock(m_blocks.front());
+        m_spareRaw = std::move(m_blocks.front().Raw); // its storage serves the next block
         m_blocks.pop_front();
         ++released;
     }
     m_cached = m_cached >= released ? m_cached - released : 0;
 }
 
-void TStreamDocument::WriteBlock(const TBlock& block) const
+void TStreamDocument::WriteBlock(TBlock& block) const
 {
+    // A block the engine left alone goes out as it came in: decoding and
+    // encoding give back every byte, so nothing is encoded.
+    if (block.Edits.empty() && !block.Rewritten) {
+        m_sink(block.Raw);
+        return;
+    }
+    if (!block.Rewritten && PatchRaw(block)) {
+        m_sink(block.Raw);
+        return;
+    }
     m_sink(m_encoding == TTextEncoding::Utf8 ? block.Doc.ToUtf8() : block.Doc.ToCp1251());
+}
+
+bool TStreamDocument::PatchRaw(TBlock& block) const
+{
+    std::vector<TEdit> edits = block.Edits;
+    std::stable_sort(
+        edits.begin(), edits.end(), [](const TEdit& a, const TEdit& b) { return a.Offset < b.Offset; });
+    // Patched in place: a block that fails half-way is encoded from its
+    // document, which does not need the bytes.
+    std::string& out = block.Raw;
+    const std::string_view raw(block.Raw);
+    const std::string& text = block.Doc.TextRef();
+    const bool utf8 = m_encoding == TTextEncoding::Utf8;
+    // The lines of the text and of the bytes match break for break: every
+    // break is one '\n' byte (a CR before it belongs to it), and no '\n'
+    // byte is ever part of another character.
+    int line = 0;
+    std::size_t lineByte = block.Doc.HasBom() ? 3 : 0;
+    // Where the walk stands: a character of the current line and its byte.
+    int character = 0;
+    std::size_t at = lineByte;
+    int previous = -1;
+    for (const TEdit& edit : edits) {
+        if (edit.Offset == previous)
+            return false; // changed twice: the first change's letter is not in the bytes
+        previous = edit.Offset;
+        const int target = block.Doc.LineOf(edit.Offset);
+        if (target != line) {
+            for (; line < target; ++line) {
+                const void* found = std::memchr(raw.data() + lineByte, '\n', raw.size() - lineByte);
+                if (found == nullptr)
+                    return false;
+                lineByte = static_cast<std::size_t>(static_cast<const char*>(found) - raw.data()) + 1;
+            }
+            character = block.Doc.LineStart(line);
+            at = lineByte;
+        }
+        // Characters up to the letter, decoded as the block was.
+        for (; character < edit.Offset; ++character) {
+            if (at >= raw.size())
+                return false;
+            at = utf8 ? NextCharacter(raw, at) : at + 1;
+        }
+        if (at >= raw.size())
+            return false;
+        const std::size_t from = at;
+        int old = static_cast<unsigned char>(raw[at]);
+        if (utf8) {
+            char32_t ch = 0;
+            old = NextUtf8(raw, at, ch) ? UnicodeToCp1251(ch) : -1;
+        } else {
+            ++at;
+        }
+        ++character;
+        if (old != static_cast<unsigned char>(edit.Old) || old == ForeignPlaceholder)
+            return false;
+        const char now = text[static_cast<std::size_t>(edit.Offset)];
+        if (!utf8) {
+            out[from] = now;
+            continue;
+        }
+        std::string bytes;
+        AppendUtf8(bytes, Cp1251ToUnicode(static_cast<unsigned char>(now)));
+        if (bytes.size() != at - from || now == static_cast<char>(ForeignPlaceholder))
+            return false;
+        out.replace(from, bytes.size(), bytes);
+    }
+    return true;
 }
 
 void TStreamDocument::Finish()
 {
-    for (const TBlock& block : m_blocks)
+    for (TBlock& block : m_blocks)
         WriteBlock(block);
     m_blocks.clear();
     m_cached = 0;
@@ -275,8 +364,22 @@ void TStreamDocument::ReplaceSelection(const std::string& text)
     if (block == nullptr)
         throw std::logic_error("a part already written out was to be changed");
     const int local = static_cast<int>(m_selStart - block->Start);
-    if (block->Doc.TextRef().compare(static_cast<std::size_t>(local), text.size(), text) != 0)
+    const std::string& before = block->Doc.TextRef();
+    if (static_cast<std::size_t>(local) + text.size() > before.size()) {
+        // Past the block's end: nothing the engine does, and nothing to patch.
         m_changed = true;
+        block->Rewritten = true;
+    }
+    for (std::size_t k = 0; k < text.size() && !block->Rewritten; ++k) {
+        const char old = before[static_cast<std::size_t>(local) + k];
+        if (old == text[k])
+            continue;
+        m_changed = true;
+        if (old == '\n' || text[k] == '\n')
+            block->Rewritten = true;
+        else
+            block->Edits.push_back({ local + static_cast<int>(k), old });
+    }
     block->Doc.Select(local, m_selLength);
     block->Doc.ReplaceSelection(text);
     m_selStart += m_selLength;

@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tildo {
 
@@ -72,9 +73,21 @@ public:
     void DeleteLine(int i) override;
 
 private:
+    // A letter the engine changed: its offset in the block and the letter it replaced.
+    struct TEdit
+    {
+        int Offset = 0;
+        char Old = 0;
+    };
     struct TBlock
     {
         MemoryDocument Doc;
+        // The bytes the block was decoded from. The engine changes letters
+        // one for one, so the block is written as these bytes with the changed
+        // letters patched in, rather than encoded anew.
+        std::string Raw;
+        std::vector<TEdit> Edits;
+        bool Rewritten = false; // a change the patching cannot express: the block is encoded anew
         std::int64_t Start = 0; // offset of its first character
         std::int64_t FirstWord = -1; // offset of its first word; -1 none
         int FirstLine = 0;
@@ -96,7 +109,11 @@ private:
     void Reached(int i) const;
     // Writes out the blocks in front that the engine can no longer reach.
     void Release(int currentLine) const;
-    void WriteBlock(const TBlock& block) const;
+    // Writes the block out; its bytes are patched on the way.
+    void WriteBlock(TBlock& block) const;
+    // Applies the edits to Raw; false when an edit cannot be patched in byte
+    // for byte (the block is then encoded from its document).
+    bool PatchRaw(TBlock& block) const;
 
     TByteInput& m_input;
     TTextEncoding m_encoding;
@@ -109,6 +126,7 @@ private:
     // interface does not show: it is the document's own bookkeeping.
     mutable std::deque<TBlock> m_blocks;
     mutable std::string m_pending; // bytes read past the last line break
+    mutable std::string m_spareRaw; // the storage of the last block written out
     mutable bool m_eof = false;
     mutable bool m_finalLoaded = false;
     mutable std::int64_t m_nextStart = 0;

@@ -4,7 +4,6 @@
 #include "batch/text_input.h"
 #include "text/cp1251.h"
 
-#include <bit>
 #include <cstdio>
 #include <cstring>
 
@@ -34,7 +33,10 @@ void TUtf8Tally::AddWellFormed(std::string_view piece)
     for (; i + 8 <= piece.size(); i += 8) {
         std::uint64_t word = 0;
         std::memcpy(&word, piece.data() + i, 8);
-        leads += static_cast<std::uint64_t>(std::popcount(word & (word << 1) & 0x8080808080808080ULL));
+        // The marks are the top bits of the bytes: summed by one multiplication
+        // into the top byte (a population count instruction is not assumed).
+        const std::uint64_t marks = (word & (word << 1) & 0x8080808080808080ULL) >> 7;
+        leads += (marks * 0x0101010101010101ULL) >> 56;
     }
     for (; i < piece.size(); ++i)
         leads += static_cast<unsigned char>(piece[i]) >= 0xC0 ? 1 : 0;

@@ -124,6 +124,8 @@ public:
     void ForgetLookups() { m_cache.Clear(); }
     // The word (without ё) was looked up before and is not in the dictionary.
     bool IsKnownMissing(std::string_view word) const { return m_cache.IsKnownMissing(word); }
+    // The word will be decided soon: its lookup is brought into the cache of the processor.
+    void Prefetch(std::string_view word) const { m_cache.Prefetch(word); }
 
     // What the dictionary says about a word of the text. The case's views hold
     // until the next lookup; its combination verdict is left for the caller.

@@ -369,6 +369,8 @@ void TYoficator::TakeWord(int line, int endColumn, std::string_view word, std::s
 void TYoficator::TakeWindowWord(
     int position, std::string_view word, std::string_view separator, unsigned letters)
 {
+    if (letters != 0 && word.size() >= 2)
+        m_decider.Prefetch(word); // looked up when the word leaves the window
     m_combiWindow.Push(position, word, separator, letters, m_windowWords);
     if (!m_aborted)
         m_aborted = m_ui.IsEscPressed();

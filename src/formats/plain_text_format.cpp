@@ -30,16 +30,11 @@ TTextEncoding DetectEncoding(std::string_view bytes)
     std::size_t i = 0;
     const std::size_t n = bytes.size();
     while (i < n) {
-        // Plain ASCII eight bytes at a time, and the two-byte sequences of
-        // Cyrillic letters directly: a large text is mostly both.
-        if (n - i >= 8) {
-            std::uint64_t block;
-            std::memcpy(&block, bytes.data() + i, sizeof block);
-            if ((block & 0x8080808080808080ull) == 0) {
-                i += 8;
-                continue;
-            }
-        }
+        // Plain ASCII and the two-byte sequences of Cyrillic letters eight
+        // bytes at a time, then one character directly: a large text is mostly both.
+        i = SkipPlainUtf8(bytes, i, nonAscii);
+        if (i >= n)
+            break;
         const auto b0 = static_cast<unsigned char>(bytes[i]);
         if (b0 < 0x80) {
             ++i;

@@ -1,6 +1,8 @@
 #include "cp1251.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace tildo {
 
@@ -130,6 +132,36 @@ bool NextUtf8(std::string_view s, std::size_t& i, char32_t& ch)
     ch = cp;
     i += static_cast<std::size_t>(extra) + 1;
     return true;
+}
+
+std::size_t SkipPlainUtf8(std::string_view s, std::size_t i, bool& nonAscii)
+{
+    constexpr std::uint64_t Ones = 0x0101010101010101ull;
+    constexpr std::uint64_t Highs = 0x8080808080808080ull;
+    // The high bit of byte 0 set when the byte in front of the block is a
+    // lead whose continuation is the block's first byte.
+    std::uint64_t pending = 0;
+    while (s.size() - i >= 8) {
+        std::uint64_t v = 0;
+        std::memcpy(&v, s.data() + i, sizeof v);
+        const std::uint64_t high = v & Highs;
+        if (high == 0 && pending == 0) {
+            i += 8;
+            continue;
+        }
+        const std::uint64_t continuations = high & ~(v << 1);
+        // 0xD0 and 0xD1 are the bytes that become 0xD1 with the lowest bit set.
+        const std::uint64_t x = (v | Ones) ^ (Ones * 0xD1);
+        const std::uint64_t leads = ~(((x & ~Highs) + ~Highs) | x) & Highs;
+        // Every high byte a lead or a continuation, every continuation right
+        // after a lead and every lead right before one (or before the block's end).
+        if ((leads | continuations) != high || continuations != ((leads << 8) | pending))
+            break;
+        pending = leads >> 56;
+        nonAscii = nonAscii || high != 0;
+        i += 8;
+    }
+    return pending != 0 ? i - 1 : i; // a lead whose sequence is not yet judged
 }
 
 void AppendUtf8(std::string& out, char32_t ch)

@@ -23,6 +23,12 @@ int UnicodeToCp1251(char32_t ch);
 // malformed sequence (then i advances by one byte and ch is the raw byte).
 bool NextUtf8(std::string_view s, std::size_t& i, char32_t& ch);
 
+// Past the text from i on that is plain ASCII or Cyrillic letters of two
+// bytes (lead 0xD0 or 0xD1), all valid UTF-8, judged eight bytes at a time;
+// stops where another character may begin within the next eight bytes (never
+// inside a sequence). nonAscii is set when a letter was passed.
+std::size_t SkipPlainUtf8(std::string_view s, std::size_t i, bool& nonAscii);
+
 // Appends the UTF-8 form of ch.
 void AppendUtf8(std::string& out, char32_t ch);
 

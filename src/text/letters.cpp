@@ -45,18 +45,66 @@ bool IsCandidate(std::string_view word, bool collecting, bool checkDotted)
     return false;
 }
 
+namespace {
+
+constexpr std::uint64_t Ones = 0x0101010101010101ull;
+constexpr std::uint64_t Highs = 0x8080808080808080ull;
+
+// High bit set in each byte of v that equals c.
+std::uint64_t BytesEqual(std::uint64_t v, unsigned char c)
+{
+    const std::uint64_t x = v ^ (Ones * c);
+    return ~(((x & ~Highs) + ~Highs) | x) & Highs;
+}
+
+// High bit set in each byte of v that is a Russian letter: А..я (both top
+// bits set), Ё or ё.
+std::uint64_t LetterBytes(std::uint64_t v)
+{
+    std::uint64_t letters = v & (v << 1) & Highs;
+    if (((v & Highs) & ~letters) != 0)
+        letters |= BytesEqual(v, static_cast<unsigned char>(LetterCapitalYo))
+            | BytesEqual(v, static_cast<unsigned char>(LetterYo));
+    return letters;
+}
+
+} // namespace
+
 int CountWords(std::string_view s)
 {
+    std::size_t first = 0;
+    return CountWords(s, first);
+}
+
+int CountWords(std::string_view s, std::size_t& firstWord)
+{
+    // Eight bytes at a time: a word starts at a letter whose left neighbour
+    // is none; the marks are summed by one multiplication into the top byte.
     int count = 0;
+    firstWord = std::string_view::npos;
+    std::uint64_t before = 0; // the high bit of byte 0 set when the byte in front is a letter
     std::size_t i = 0;
-    while (i < s.size()) {
-        if (!IsRussianLetter(s[i])) {
-            ++i;
-            continue;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t v = 0;
+        std::memcpy(&v, s.data() + i, sizeof v);
+        const std::uint64_t letters = LetterBytes(v);
+        const std::uint64_t starts = letters & ~((letters << 8) | before);
+        if (starts != 0) {
+            if (count == 0)
+                firstWord = i + static_cast<std::size_t>(std::countr_zero(starts)) / 8;
+            count += static_cast<int>((((starts >> 7) * Ones) >> 56));
         }
-        ++count;
-        while (i < s.size() && IsRussianLetter(s[i]))
-            ++i;
+        before = letters >> 56;
+    }
+    bool inWord = before != 0;
+    for (; i < s.size(); ++i) {
+        const bool letter = IsRussianLetter(s[i]);
+        if (letter && !inWord) {
+            if (count == 0)
+                firstWord = i;
+            ++count;
+        }
+        inWord = letter;
     }
     return count;
 }
@@ -129,14 +177,6 @@ std::string CollapseBlanks(std::string_view s)
 }
 
 namespace {
-
-// High bit set in each byte of v that equals c.
-std::uint64_t BytesEqual(std::uint64_t v, unsigned char c)
-{
-    const std::uint64_t x = v ^ (0x0101010101010101ull * c);
-    const std::uint64_t t = ((x & 0x7F7F7F7F7F7F7F7Full) + 0x7F7F7F7F7F7F7F7Full) | x;
-    return ~t & 0x8080808080808080ull;
-}
 
 // Length of the start of s that collapsing leaves as it is (no tab, no
 // no-break space, no two spaces in a row), given whether the text before it

@@ -153,6 +153,8 @@ constexpr bool IsCandidateLetters(unsigned eLetters, bool collecting, bool check
 }
 // Number of maximal runs of Russian letters.
 int CountWords(std::string_view s);
+// The same, and the offset of the first run in firstWord (npos when none).
+int CountWords(std::string_view s, std::size_t& firstWord);
 
 // a and b are equal once both are lower-cased; no copies.
 constexpr bool EqualLower(std::string_view a, std::string_view b)

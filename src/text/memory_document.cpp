@@ -3,6 +3,9 @@
 #include "cp1251.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 
 namespace tildo {
 
@@ -32,6 +35,34 @@ MemoryDocument MemoryDocument::FromCp1251(std::string_view bytes)
     return doc;
 }
 
+namespace {
+
+static_assert(std::endian::native == std::endian::little, "two bytes are tested as one little-endian number");
+
+// The CP1251 byte of each two-byte Cyrillic character (lead 0xD0 or 0xD1),
+// indexed by the lead's lowest bit and the continuation's six bits; 0 where
+// the code page lacks the character, which keeps its original.
+struct TPairTable
+{
+    unsigned char Byte[128] = {};
+
+    TPairTable()
+    {
+        for (int k = 0; k < 128; ++k) {
+            const int b = UnicodeToCp1251(static_cast<char32_t>(0x400 + k));
+            Byte[k] = static_cast<unsigned char>(b < 0 || b == ForeignPlaceholder ? 0 : b);
+        }
+    }
+};
+
+const TPairTable& PairTable()
+{
+    static const TPairTable table;
+    return table;
+}
+
+} // namespace
+
 MemoryDocument MemoryDocument::FromUtf8(std::string_view bytes, bool atStart)
 {
     MemoryDocument doc;
@@ -48,7 +79,22 @@ MemoryDocument MemoryDocument::FromUtf8(std::string_view bytes, bool atStart)
     std::size_t w = 0;
     const std::size_t n = bytes.size();
     std::size_t i = 0;
+    const TPairTable& pairs = PairTable();
     while (i < n) {
+        // Cyrillic letters first, the most of a Russian text: a lead 0xD0 or
+        // 0xD1 and a continuation byte, tested together.
+        if (i + 1 < n) {
+            std::uint16_t pair = 0;
+            std::memcpy(&pair, bytes.data() + i, sizeof pair);
+            if ((pair & 0xC0FE) == 0x80D0) {
+                const unsigned char letter = pairs.Byte[((pair & 1) << 6) | ((pair >> 8) & 0x3F)];
+                if (letter != 0) {
+                    out[w++] = static_cast<char>(letter);
+                    i += 2;
+                    continue;
+                }
+            }
+        }
         const auto b0 = static_cast<unsigned char>(bytes[i]);
         if (b0 < 0x80) {
             if (b0 == '\r' && i + 1 < n && bytes[i + 1] == '\n') {
@@ -377,9 +423,14 @@ void MemoryDocument::RebuildLines()
 {
     m_lineStarts.clear();
     m_lineStarts.push_back(0);
-    for (std::size_t i = 0; i < m_text.size(); ++i) {
-        if (m_text[i] == '\n')
-            m_lineStarts.push_back(static_cast<int>(i) + 1);
+    const char* const begin = m_text.data();
+    const char* const end = begin + m_text.size();
+    for (const char* p = begin; p != end;) {
+        const void* found = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+        if (found == nullptr)
+            break;
+        p = static_cast<const char*>(found) + 1;
+        m_lineStarts.push_back(static_cast<int>(p - begin));
     }
 }
 

@@ -158,6 +158,10 @@ TEST(StreamPass, EdgesOfTheTextComeOutAsTheWholeTextPassLeavesThem)
         "о чем\n\n\n\nречь, все\nеще 中 😀\n",
         // Combinations across line ends and a stray byte.
         "все\r\nравно \xFF и все\nже\n",
+        // Changed letters written into the read bytes behind characters of
+        // every length, the code page's gap (U+0098) and a broken sequence.
+        "€ еще, \xC2\x98 еще \xE2 ЕЩЕ 中😀 елка\r\nеще\xD0",
+        "\xEF\xBB\xBFеще \xD1\x91 еще\n\xEF\xBB\xBFеще\n",
     };
     for (const std::string& text : cases) {
         const TPassResult whole = WholePass(d, text, TTextEncoding::Utf8);

@@ -51,6 +51,32 @@ TEST(Letters, EmptyStringsAndWordCounts)
     EXPECT_EQ(CountWords(W("світ")), 2); // and splits a word
     EXPECT_FALSE(AllRussianLetters(W("все-таки")));
     EXPECT_TRUE(AllPatternChars(W("*съёмка?")));
+
+    // Counted eight bytes at a time: words across the blocks' bounds, at both
+    // ends, and the bytes next to the letters' ranges, against a count byte
+    // by byte.
+    const char bytes[] = { 'a', ' ', '\xC0', '\xFF', '\xBF', '\xA8', '\xB8', '\xA7', '\xB9', '\x80' };
+    unsigned seed = 7;
+    for (int round = 0; round < 2000; ++round) {
+        std::string s;
+        const int length = round % 41;
+        for (int k = 0; k < length; ++k) {
+            seed = seed * 1103515245u + 12345u;
+            s += bytes[(seed >> 16) % sizeof bytes];
+        }
+        int expected = 0;
+        std::size_t expectedFirst = std::string::npos;
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            if (IsRussianLetter(s[i]) && (i == 0 || !IsRussianLetter(s[i - 1]))) {
+                if (expected++ == 0)
+                    expectedFirst = i;
+            }
+        }
+        std::size_t first = 0;
+        ASSERT_EQ(CountWords(s, first), expected) << round;
+        ASSERT_EQ(first, expectedFirst) << round;
+        ASSERT_EQ(CountWords(s), expected) << round;
+    }
 }
 
 TEST(Letters, TestsForTheLettersE)

@@ -14,14 +14,23 @@ using test::W;
 TEST(MemoryDocument, WritesBackExactlyWhatItRead)
 {
     const std::string samples[] = {
-        "", "a", "a\n", "a\r\nb\r\n", "a\nb", "a\r\n\r\n", "x\ry\r\n", "\r\n", "end\r",
+        "",
+        "a",
+        "a\n",
+        "a\r\nb\r\n",
+        "a\nb",
+        "a\r\n\r\n",
+        "x\ry\r\n",
+        "\r\n",
+        "end\r",
     };
     for (const std::string& s : samples) {
         EXPECT_EQ(MemoryDocument::FromCp1251(s).ToCp1251(), s);
         EXPECT_EQ(MemoryDocument::FromUtf8(s).ToUtf8(), s);
     }
     // BOM, characters outside CP1251, malformed bytes and an emoji survive a UTF-8 round trip.
-    const std::string utf8 = "\xEF\xBB\xBF\xD0\xB5\xD1\x89\xD0\xB5 \xE4\xB8\xAD\r\n\xF0\x9F\x98\x80 \xFF\xC3\n";
+    const std::string utf8
+        = "\xEF\xBB\xBF\xD0\xB5\xD1\x89\xD0\xB5 \xE4\xB8\xAD\r\n\xF0\x9F\x98\x80 \xFF\xC3\n";
     const MemoryDocument doc = MemoryDocument::FromUtf8(utf8);
     EXPECT_TRUE(doc.HasBom());
     EXPECT_EQ(doc.ToUtf8(), utf8);
@@ -33,6 +42,20 @@ TEST(MemoryDocument, WritesBackExactlyWhatItRead)
     for (int b = 0; b < 256; ++b)
         all += static_cast<char>(b);
     EXPECT_EQ(MemoryDocument::FromCp1251(all).ToCp1251(), all);
+    // Every two-byte Cyrillic character, alone and between others: the code
+    // page's byte where it has one (Ђ, Ё, ё, ў...), else a placeholder that
+    // writes back the original; a lead cut off at the end stays a stray byte.
+    for (char32_t ch = 0x400; ch < 0x480; ++ch) {
+        std::string one;
+        AppendUtf8(one, ch);
+        const int b = UnicodeToCp1251(ch);
+        const char expected = static_cast<char>(b < 0 ? ForeignPlaceholder : b);
+        const std::string text = "a" + one + one + "\n" + one;
+        const MemoryDocument d = MemoryDocument::FromUtf8(text);
+        EXPECT_EQ(d.TextRef(), std::string("a") + expected + expected + "\n" + expected) << int(ch);
+        EXPECT_EQ(d.ToUtf8(), text) << int(ch);
+        EXPECT_EQ(MemoryDocument::FromUtf8(one.substr(0, 1)).ToUtf8(), one.substr(0, 1)) << int(ch);
+    }
 }
 
 TEST(MemoryDocument, OffsetsCountOnePositionPerLineBreak)

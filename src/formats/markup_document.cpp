@@ -33,6 +33,8 @@ constexpr TFormatName FormatNames[] = {
     { "markdown", TDocumentFormat::Markdown },
     { "srt", TDocumentFormat::Srt },
     { "vtt", TDocumentFormat::Vtt },
+    { "fb2", TDocumentFormat::Fb2 },
+    { "fodt", TDocumentFormat::Fodt },
 };
 
 std::string Lower(std::string_view s)
@@ -52,6 +54,8 @@ std::string_view FormatTitle(TDocumentFormat format)
         return "ODT";
     case TDocumentFormat::Epub:
         return "EPUB";
+    case TDocumentFormat::Fb2:
+        return "FictionBook";
     default:
         return "";
     }
@@ -100,6 +104,21 @@ std::string ResolvePath(const std::string& directory, std::string_view href)
     return out;
 }
 
+// Whether an XML file of a book or flat document is read as UTF-8: as its
+// declaration says, as the user says, or as its bytes look without either.
+bool XmlFileIsUtf8(std::string_view bytes, TEncodingChoice encoding)
+{
+    if (encoding != TEncodingChoice::Auto)
+        return encoding == TEncodingChoice::Utf8;
+    const std::string declared = DeclaredXmlEncodingName(bytes);
+    if (declared.empty())
+        return DetectEncoding(bytes) == TTextEncoding::Utf8;
+    const TEncodingChoice named = DeclaredXmlEncoding(bytes);
+    if (named == TEncodingChoice::Auto)
+        throw EDocumentError("кодировка " + declared + " не читается (читаются utf-8 и windows-1251)");
+    return named == TEncodingChoice::Utf8;
+}
+
 } // namespace
 
 std::optional<TDocumentFormat> DocumentFormatNamed(std::string_view name)
@@ -119,10 +138,13 @@ std::optional<TDocumentFormat> DocumentFormatOf(std::string_view path)
     const std::size_t dot = file.rfind('.');
     if (dot == std::string_view::npos || dot == 0)
         return std::nullopt;
+    if (Lower(file).ends_with(".fb2.zip") && dot > 4)
+        return TDocumentFormat::Fb2;
     return DocumentFormatNamed(file.substr(dot + 1));
 }
 
-TMarkupDocument::TMarkupDocument(std::string bytes, TDocumentFormat format, TEncodingChoice encoding)
+TMarkupDocument::TMarkupDocument(
+    std::string bytes, TDocumentFormat format, TEncodingChoice encoding, unsigned long long maxUnpacked)
     : m_bytes(std::move(bytes))
     , m_format(format)
 {
@@ -131,7 +153,11 @@ TMarkupDocument::TMarkupDocument(std::string bytes, TDocumentFormat format, TEnc
         m_handler = MakeDocxHandler();
         break;
     case TDocumentFormat::Odt:
+    case TDocumentFormat::Fodt:
         m_handler = MakeOdtHandler();
+        break;
+    case TDocumentFormat::Fb2:
+        m_handler = MakeFictionBookHandler();
         break;
     case TDocumentFormat::Epub:
         m_handler = MakeWebPageHandler(true);
@@ -150,8 +176,9 @@ TMarkupDocument::TMarkupDocument(std::string bytes, TDocumentFormat format, TEnc
         m_handler = MakeRtfHandler();
         break;
     }
-    if (format == TDocumentFormat::Docx || format == TDocumentFormat::Odt || format == TDocumentFormat::Epub)
-        OpenArchive();
+    if (format == TDocumentFormat::Docx || format == TDocumentFormat::Odt || format == TDocumentFormat::Epub
+        || (format == TDocumentFormat::Fb2 && LooksLikeZip(m_bytes)))
+        OpenArchive(maxUnpacked);
     else
         OpenSingle(encoding);
     std::size_t total = 0;
@@ -180,18 +207,20 @@ void TMarkupDocument::AddMember(const std::string& name, bool required)
     part->Name = name;
     part->Member = index;
     part->Bytes = m_zip->Read(index);
+    if (m_format == TDocumentFormat::Fb2)
+        part->Utf8 = XmlFileIsUtf8(part->Bytes, TEncodingChoice::Auto);
     const std::string error = XmlStructureError(part->Bytes);
     if (!error.empty())
         throw EDocumentError(name + ": испорченный XML (" + error + ")");
     m_parts.push_back(std::move(part));
 }
 
-void TMarkupDocument::OpenArchive()
+void TMarkupDocument::OpenArchive(unsigned long long maxUnpacked)
 {
     if (!LooksLikeZip(m_bytes))
         throw EDocumentError(
             "это не архив zip, а файл " + std::string(FormatTitle(m_format)) + " должен им быть");
-    m_zip = std::make_unique<TZipArchive>(m_bytes);
+    m_zip = std::make_unique<TZipArchive>(m_bytes, maxUnpacked);
     if (m_format == TDocumentFormat::Docx) {
         AddMember("word/document.xml", true);
         for (int i = 0; i < m_zip->Count(); ++i) {
@@ -206,6 +235,22 @@ void TMarkupDocument::OpenArchive()
     if (m_format == TDocumentFormat::Odt) {
         AddMember("content.xml", true);
         AddMember("styles.xml", false);
+        return;
+    }
+    if (m_format == TDocumentFormat::Fb2) {
+        // A zipped book: the one FictionBook file inside.
+        std::string book;
+        for (int i = 0; i < m_zip->Count(); ++i) {
+            const std::string name = m_zip->Name(i);
+            if (!Lower(name).ends_with(".fb2"))
+                continue;
+            if (!book.empty())
+                throw EDocumentError("в архиве несколько книг FictionBook: " + book + " и " + name);
+            book = name;
+        }
+        if (book.empty())
+            throw EDocumentError("в архиве нет книги FictionBook (.fb2)");
+        AddMember(book, true);
         return;
     }
     // EPUB: the package document named by the container, then its spine.
@@ -257,6 +302,16 @@ void TMarkupDocument::OpenSingle(TEncodingChoice encoding)
     }
     if (std::memchr(m_bytes.data(), 0, m_bytes.size()) != nullptr)
         throw EDocumentError("это не текст (в нём есть нулевые байты)");
+    if (m_format == TDocumentFormat::Fb2 || m_format == TDocumentFormat::Fodt) {
+        auto part = std::make_unique<TDocumentPart>();
+        part->Bytes = m_bytes;
+        part->Utf8 = XmlFileIsUtf8(m_bytes, encoding);
+        const std::string error = XmlStructureError(m_bytes);
+        if (!error.empty())
+            throw EDocumentError("испорченный XML (" + error + ")");
+        m_parts.push_back(std::move(part));
+        return;
+    }
     auto part = std::make_unique<TDocumentPart>();
     part->Bytes = m_bytes;
     part->Utf8 = encoding == TEncodingChoice::Auto ? DetectEncoding(m_bytes) == TTextEncoding::Utf8

@@ -249,12 +249,28 @@ private:
     std::vector<TStylesPlace> m_places;
 };
 
+// Elements whose text may hold a span: everywhere else (fields, references,
+// placeholders, a picture's title and description) a reader rebuilds or
+// drops what is inside, so a letter there is written without a mark.
+constexpr std::array<std::string_view, 6> SpanHolders { "text:p", "text:h", "text:span", "text:a",
+    "text:meta", "text:ruby-base" };
+
+// A picture's title and description: text of their own, apart from the
+// paragraph the picture stands in.
+bool IsAltText(std::string_view name)
+{
+    return name == "svg:title" || name == "svg:desc";
+}
+
 void TOdtHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
 {
     const std::string_view bytes = source.Bytes;
     TStylesPlace place;
     int paragraphs = 0; // open text:p and text:h
     int skipped = 0; // open elements whose text is not running text
+    // Open elements inside paragraphs; the innermost decides whether a mark
+    // can stand in its text.
+    std::vector<std::string_view> open;
     TMarkupScanner scanner(bytes, false);
     TMarkupToken token;
     while (scanner.Next(token)) {
@@ -266,10 +282,19 @@ void TOdtHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
         case TTokenKind::StartTag:
             paragraphs += paragraph ? 1 : 0;
             skipped += skip ? 1 : 0;
+            if (paragraphs > 0) {
+                open.push_back(name);
+                if (IsAltText(name) && skipped == 0)
+                    map.EndLine();
+            }
             if ((name == "office:body" || name == "office:master-styles") && place.Byte == std::string::npos)
                 place = { token.Begin, 0, true };
             break;
         case TTokenKind::EndTag:
+            if (!open.empty())
+                open.pop_back();
+            if (IsAltText(name) && paragraphs > 0 && skipped == 0)
+                map.EndLine();
             if (paragraph && paragraphs > 0) {
                 --paragraphs;
                 if (skipped == 0)
@@ -301,8 +326,11 @@ void TOdtHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
             }
             break;
         case TTokenKind::Text:
-            if (paragraphs > 0 && skipped == 0)
-                map.AddMarkupText(token.Begin, token.End);
+            if (paragraphs > 0 && skipped == 0) {
+                const bool markable = !open.empty()
+                    && std::find(SpanHolders.begin(), SpanHolders.end(), open.back()) != SpanHolders.end();
+                map.AddMarkupText(token.Begin, token.End, markable ? 0 : Unmarkable);
+            }
             break;
         case TTokenKind::Other:
             break;
@@ -323,7 +351,7 @@ std::vector<TBytePatch> TOdtHandler::Patches(
     std::set<TColour> colours;
     for (const TLetterChange& c : changes) {
         std::string letter = EncodeLetter(c, bytes.substr(c.Byte, c.Bytes), source.Utf8);
-        if (c.Marked) {
+        if (c.Marked && c.Context != Unmarkable) {
             colours.insert(c.Colour);
             letter = "<text:span text:style-name=\"" + styleName + HexColour(c.Colour).substr(1) + "\">"
                 + letter + "</text:span>";

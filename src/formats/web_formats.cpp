@@ -21,6 +21,10 @@ constexpr std::array<std::string_view, 34> BlockElements { "p", "div", "h1", "h2
     "article", "header", "footer", "nav", "aside", "main", "figure", "figcaption", "hr", "address", "body",
     "br", "tbody" };
 
+// Elements whose text a span would break: drawings and formulas keep to
+// their own vocabularies, and a list option holds text alone.
+constexpr std::array<std::string_view, 4> SpanlessElements { "svg", "math", "option", "optgroup" };
+
 template <std::size_t N>
 bool IsOneOf(std::string_view name, const std::array<std::string_view, N>& names, bool xml)
 {
@@ -51,12 +55,15 @@ void TWebPageHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
 {
     std::size_t headEnd = std::string::npos;
     int skipped = 0;
+    int embedded = 0; // open elements whose text cannot hold a span
     TMarkupScanner scanner(source.Bytes, !m_xml);
     TMarkupToken token;
     while (scanner.Next(token)) {
         switch (token.Kind) {
         case TTokenKind::StartTag:
         case TTokenKind::EndTag:
+            if (IsOneOf(token.Name, SpanlessElements, m_xml))
+                embedded = std::max(embedded + (token.Kind == TTokenKind::StartTag ? 1 : -1), 0);
             if (IsOneOf(token.Name, SkippedElements, m_xml)) {
                 if (token.Kind == TTokenKind::StartTag)
                     ++skipped;
@@ -77,7 +84,7 @@ void TWebPageHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
             // Layout between blocks is no line of its own.
             if (skipped == 0
                 && !(map.LineEmpty() && source.Bytes.find_first_not_of(" \t\r\n", token.Begin) >= token.End))
-                map.AddMarkupText(token.Begin, token.End);
+                map.AddMarkupText(token.Begin, token.End, embedded > 0 ? Unmarkable : 0);
             break;
         case TTokenKind::Other:
             break;
@@ -96,7 +103,7 @@ std::vector<TBytePatch> TWebPageHandler::Patches(
     std::set<TColour> colours;
     for (const TLetterChange& c : changes) {
         std::string letter = EncodeLetter(c, bytes.substr(c.Byte, c.Bytes), source.Utf8);
-        if (c.Marked) {
+        if (c.Marked && c.Context != Unmarkable) {
             colours.insert(c.Colour);
             const std::string hex = HexColour(c.Colour).substr(1);
             // Without a head to hold the rule, the span carries the colour itself.
@@ -115,6 +122,45 @@ std::vector<TBytePatch> TWebPageHandler::Patches(
         patches.push_back({ headEnd, 0, rules + "</style>" });
     }
     return patches;
+}
+
+// FictionBook: the text of the bodies, the annotation and the book's title.
+// Attributes (links, picture references), ids, the rest of the description,
+// binaries and code stay as they are.
+class TFictionBookHandler : public TFormatHandler
+{
+public:
+    void Read(int part, const TDocumentPart& source, TTextMap& map) override;
+};
+
+constexpr std::array<std::string_view, 3> BookTextElements { "body", "annotation", "book-title" };
+constexpr std::array<std::string_view, 2> BookSkippedElements { "binary", "code" };
+constexpr std::array<std::string_view, 16> BookBlockElements { "p", "v", "subtitle", "title", "text-author",
+    "epigraph", "section", "stanza", "poem", "cite", "td", "th", "tr", "empty-line", "body", "book-title" };
+
+void TFictionBookHandler::Read(int /*part*/, const TDocumentPart& source, TTextMap& map)
+{
+    int inText = 0; // open elements whose text is read
+    int skipped = 0; // open binaries and code
+    TMarkupScanner scanner(source.Bytes, false);
+    TMarkupToken token;
+    while (scanner.Next(token)) {
+        const bool start = token.Kind == TTokenKind::StartTag;
+        const bool end = token.Kind == TTokenKind::EndTag;
+        if (start || end) {
+            const int step = start ? 1 : -1;
+            if (IsOneOf(token.Name, BookTextElements, true))
+                inText = std::max(inText + step, 0);
+            if (IsOneOf(token.Name, BookSkippedElements, true))
+                skipped = std::max(skipped + step, 0);
+        }
+        if ((start || end || token.Kind == TTokenKind::EmptyTag)
+            && IsOneOf(token.Name, BookBlockElements, true) && !map.LineEmpty())
+            map.EndLine();
+        if (token.Kind == TTokenKind::Text && inText > 0 && skipped == 0
+            && !(map.LineEmpty() && source.Bytes.find_first_not_of(" \t\r\n", token.Begin) >= token.End))
+            map.AddMarkupText(token.Begin, token.End);
+    }
 }
 
 // Calls f(begin, end) for each line of bytes, without its line break.
@@ -327,6 +373,11 @@ void TSubtitleHandler::Read(int /*part*/, const TDocumentPart& source, TTextMap&
 std::unique_ptr<TFormatHandler> MakeWebPageHandler(bool xml)
 {
     return std::make_unique<TWebPageHandler>(xml);
+}
+
+std::unique_ptr<TFormatHandler> MakeFictionBookHandler()
+{
+    return std::make_unique<TFictionBookHandler>();
 }
 
 std::unique_ptr<TFormatHandler> MakeMarkdownHandler()

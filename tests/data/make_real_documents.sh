@@ -1,0 +1,22 @@
+#!/bin/sh
+# Writes the documents of the tests that real programs make: LibreOffice
+# (fields, references and alt text in ODT) and pandoc (HTML and EPUB with
+# MathML and inline SVG, FictionBook with pictures, links and notes).
+#
+# Run from the repository root: sh tests/data/make_real_documents.sh
+set -eu
+cd tests/data
+soffice --headless --convert-to odt libreoffice_fields.fodt >/dev/null
+
+pandoc -s --mathml pandoc_drawing.md -o pandoc_drawing.html
+pandoc --mathml pandoc_drawing.md -o pandoc_drawing.epub
+# The picture the book shows: four red pixels.
+python3 -c "
+import struct, zlib
+def chunk(k, d): return struct.pack('>I', len(d)) + k + d + struct.pack('>I', zlib.crc32(k + d) & 0xffffffff)
+rows = b''.join(b'\x00' + bytes([200, 30, 30] * 4) for y in range(4))
+open('елка.png', 'wb').write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', 4, 4, 8, 2, 0, 0, 0))
+    + chunk(b'IDAT', zlib.compress(rows)) + chunk(b'IEND', b''))
+"
+pandoc pandoc_book.md -t fb2 -o pandoc_book.fb2
+rm елка.png

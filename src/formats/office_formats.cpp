@@ -271,6 +271,12 @@ void TOdtHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
     // Open elements inside paragraphs; the innermost decides whether a mark
     // can stand in its text.
     std::vector<std::string_view> open;
+    // Tracked deletions: the regions that are deletions, and the one being
+    // read. The deleted text stands in the paragraph between its change marks
+    // and stays as it was.
+    std::set<std::string_view> deletions;
+    std::string_view region;
+    std::string_view deletedRange;
     TMarkupScanner scanner(bytes, false);
     TMarkupToken token;
     while (scanner.Next(token)) {
@@ -280,11 +286,15 @@ void TOdtHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
             || name == "text:note-citation" || name == "office:annotation-end";
         switch (token.Kind) {
         case TTokenKind::StartTag:
+            if (name == "text:changed-region")
+                region = TagAttribute(bytes.substr(token.Begin, token.End - token.Begin), "text:id");
+            else if (name == "text:deletion" && !region.empty())
+                deletions.insert(region);
             paragraphs += paragraph ? 1 : 0;
             skipped += skip ? 1 : 0;
             if (paragraphs > 0) {
                 open.push_back(name);
-                if (IsAltText(name) && skipped == 0)
+                if (IsAltText(name) && skipped == 0 && !map.LineEmpty())
                     map.EndLine();
             }
             if ((name == "office:body" || name == "office:master-styles") && place.Byte == std::string::npos)
@@ -293,7 +303,7 @@ void TOdtHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
         case TTokenKind::EndTag:
             if (!open.empty())
                 open.pop_back();
-            if (IsAltText(name) && paragraphs > 0 && skipped == 0)
+            if (IsAltText(name) && paragraphs > 0 && skipped == 0 && !map.LineEmpty())
                 map.EndLine();
             if (paragraph && paragraphs > 0) {
                 --paragraphs;
@@ -305,7 +315,17 @@ void TOdtHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
                 place = { token.Begin, 0, false };
             break;
         case TTokenKind::EmptyTag:
-            if (name == "office:automatic-styles") {
+            if (name == "text:change-start" || name == "text:change-end") {
+                const std::string_view id
+                    = TagAttribute(bytes.substr(token.Begin, token.End - token.Begin), "text:change-id");
+                if (name == "text:change-start" && deletedRange.empty() && deletions.contains(id)) {
+                    deletedRange = id;
+                    ++skipped;
+                } else if (name == "text:change-end" && !deletedRange.empty() && id == deletedRange) {
+                    deletedRange = {};
+                    --skipped;
+                }
+            } else if (name == "office:automatic-styles") {
                 place = { token.Begin, token.End - token.Begin, true };
             } else if (paragraphs == 0 || skipped > 0) {
                 if (paragraph && skipped == 0)

@@ -7,6 +7,9 @@
 set -eu
 cd tests/data
 soffice --headless --convert-to odt libreoffice_fields.fodt >/dev/null
+# The same document as LibreOffice writes it flat.
+mkdir flat && soffice --headless --convert-to fodt --outdir flat libreoffice_fields.odt >/dev/null
+mv flat/libreoffice_fields.fodt libreoffice_flat.fodt && rmdir flat
 
 pandoc -s --mathml pandoc_drawing.md -o pandoc_drawing.html
 pandoc --mathml pandoc_drawing.md -o pandoc_drawing.epub
@@ -19,4 +22,9 @@ open('елка.png', 'wb').write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pa
     + chunk(b'IDAT', zlib.compress(rows)) + chunk(b'IEND', b''))
 "
 pandoc pandoc_book.md -t fb2 -o pandoc_book.fb2
+python3 -c "
+import zipfile
+with zipfile.ZipFile('pandoc_book.fb2.zip', 'w', zipfile.ZIP_DEFLATED) as z:
+    z.write('pandoc_book.fb2')
+"
 rm елка.png

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tildo {
 namespace {
@@ -212,6 +214,100 @@ TEST(MarkupDocument, OdtAndEpubMarksComeWithTheirStyles)
     EXPECT_EQ(Utf8(TMarkupDocument(epubWritten, TDocumentFormat::Epub).Document()), Utf8(AllYo(epub, false)));
 }
 
+// The text of member name of an archive.
+std::string MemberOf(const std::string& archive, const std::string& name)
+{
+    const TZipArchive zip(archive);
+    return zip.Read(zip.Find(name));
+}
+
+TEST(MarkupDocument, MarksStandOnlyWhereReadersKeepThem)
+{
+    // Fields, a reference, a placeholder and a picture's title and description
+    // in a document LibreOffice wrote: their letters change without a span,
+    // which LibreOffice would drop with its text.
+    const TMarkupDocument odt(TestData("libreoffice_fields.odt"), TDocumentFormat::Odt);
+    EXPECT_NE(odt.Text().find("Картинка \nелка зеленая\nеще одна елка\n конец."), std::string::npos)
+        << odt.Text();
+    const std::string odtWritten = odt.Write(AllYo(odt, true));
+    const std::string content = MemberOf(odtWritten, "content.xml");
+    for (const char* plain :
+        { "<text:text-input text:description=\"поле\">чёрный кот пришёл</text:text-input>",
+            "<text:variable-set text:name=\"кот\" office:value-type=\"string\">ёщё нашёл</text:variable-set>",
+            ">тёплый</text:user-field-get>", ">зёлёный</text:bookmark-ref>",
+            ">&lt;пришёл&gt;</text:placeholder>", "<svg:title>ёлка зёлёная</svg:title>",
+            "<svg:desc>ёщё одна ёлка</svg:desc>",
+            // attributes stay as they are
+            "text:description=\"подсказка\"", "office:string-value=\"теплый\"" })
+        EXPECT_NE(content.find(plain), std::string::npos) << plain;
+    EXPECT_NE(content.find("Обычный т<text:span text:style-name=\"TildoMark0000ff\">ё</text:span>кст"),
+        std::string::npos);
+    EXPECT_EQ(Utf8(TMarkupDocument(odtWritten, TDocumentFormat::Odt).Document()), Utf8(AllYo(odt, false)));
+
+    // MathML and inline SVG in a page and a book pandoc wrote.
+    const TMarkupDocument html(TestData("pandoc_drawing.html"), TDocumentFormat::Html);
+    const std::string page = html.Write(AllYo(html, true));
+    const TMarkupDocument epub(TestData("pandoc_drawing.epub"), TDocumentFormat::Epub);
+    const std::string chapter = MemberOf(epub.Write(AllYo(epub, true)), "EPUB/text/ch001.xhtml");
+    for (const std::string& written : { page, chapter }) {
+        EXPECT_NE(written.find("<mtext mathvariant=\"normal\">ёщё</mtext>"), std::string::npos) << written;
+        EXPECT_NE(written.find("<text x=\"0\" y=\"15\">ёщё</text>"), std::string::npos) << written;
+        EXPECT_NE(written.find("Кон<span class=\"tildo-mark-0000ff\">ё</span>ц"), std::string::npos);
+        EXPECT_NE(written.find("<title>\nелка зеленая\n</title>"), std::string::npos);
+    }
+    EXPECT_EQ(Utf8(TMarkupDocument(page, TDocumentFormat::Html).Document()), Utf8(AllYo(html, false)));
+}
+
+TEST(MarkupDocument, FictionBookAndFlatOdtChangeTheirTextOnly)
+{
+    // A book pandoc wrote, its picture named as a reader names it.
+    std::string book = TestData("pandoc_book.fb2");
+    for (std::size_t at = book.find("image1"); at != std::string::npos; at = book.find("image1", at))
+        book.replace(at, 6, "елка.png");
+    const TMarkupDocument fb2(book, TDocumentFormat::Fb2);
+    EXPECT_NE(fb2.Text().find("Мы идем вперед, а еще и елка еж."), std::string::npos) << fb2.Text();
+    const std::string written = fb2.Write(AllYo(fb2, false));
+    for (const char* kept : { "l:href=\"#елка.png\"", "<binary id=\"елка.png\"", "alt=\"Зеленая елка\"",
+             "l:href=\"https://ru.wikipedia.org/wiki/Ель#елка\"", "<code>еще в коде</code>",
+             "id=\"глава-первая\"", "<last-name>Семенов</last-name>" })
+        EXPECT_NE(written.find(kept), std::string::npos) << kept;
+    for (const char* changed : { "<book-title>Ёщё одна ёлка</book-title>", "<strong>ёщ</strong>ё",
+             "<emphasis>ёл</emphasis>ка ёж.", "статью о ёлкё", "Примёчаниё: ёщё раз" })
+        EXPECT_NE(written.find(changed), std::string::npos) << changed;
+    EXPECT_EQ(Utf8(TMarkupDocument(written, TDocumentFormat::Fb2).Document()), Utf8(AllYo(fb2, false)));
+    EXPECT_EQ(DocumentFormatOf("Книга.FB2"), TDocumentFormat::Fb2);
+
+    // The same book zipped: the book inside changes, and nothing else.
+    EXPECT_EQ(DocumentFormatOf("/books/book.fb2.zip"), TDocumentFormat::Fb2);
+    const TMarkupDocument inZip(TestData("pandoc_book.fb2.zip"), TDocumentFormat::Fb2);
+    EXPECT_EQ(inZip.Text(), TMarkupDocument(TestData("pandoc_book.fb2"), TDocumentFormat::Fb2).Text());
+    EXPECT_NE(
+        MemberOf(inZip.Write(AllYo(inZip, false)), "pandoc_book.fb2").find("<emphasis>ёл</emphasis>ка ёж."),
+        std::string::npos);
+
+    // A CP1251 book gets its letters in CP1251.
+    const TMarkupDocument cp(
+        "<?xml version=\"1.0\" encoding=\"windows-1251\"?><FictionBook><body><p>\xE5\xF9\xE5"
+        "</p></body></FictionBook>",
+        TDocumentFormat::Fb2);
+    EXPECT_NE(cp.Write(AllYo(cp, false)).find("<p>\xB8\xF9\xB8</p>"), std::string::npos);
+
+    // LibreOffice's flat file: the body as in an ODT, but tracked deletions,
+    // comments' authors and fields' attributes stay.
+    const std::string flat = TestData("libreoffice_flat.fodt");
+    const TMarkupDocument fodt(flat, TDocumentFormat::Fodt);
+    EXPECT_EQ(DocumentFormatOf("a.fodt"), TDocumentFormat::Fodt);
+    const std::string flatWritten = fodt.Write(AllYo(fodt, true));
+    EXPECT_NE(flatWritten.find("чёрный кот пришёл</text:text-input>"), std::string::npos);
+    EXPECT_NE(flatWritten.find("<text:span text:style-name=\"TildoMark0000ff\">ё</text:span> вставка"),
+        std::string::npos);
+    EXPECT_NE(flatWritten.find(">удаленное еще<"), std::string::npos);
+    EXPECT_EQ(Count(flatWritten, "Петр Семенов"), Count(flat, "Петр Семенов"));
+    EXPECT_NE(flatWritten.find(
+                  "<style:text-properties fo:color=\"#0000ff\"/></style:style></office:automatic-styles>"),
+        std::string::npos);
+}
+
 TEST(MarkupDocument, WhatIsNotADocumentOfItsFormatIsRefused)
 {
     const std::string docx = TestData("split_runs.docx");
@@ -234,6 +330,15 @@ TEST(MarkupDocument, WhatIsNotADocumentOfItsFormatIsRefused)
         = zip.WithReplaced({ { zip.Find("word/document.xml"), "<w:document><w:body><w:p>еще</w:body>" } });
     EXPECT_NE(
         ErrorOf(broken, TDocumentFormat::Docx).find("word/document.xml: испорченный XML"), std::string::npos);
+
+    // A part that opens with a byte-order mark is taken, and keeps it.
+    const std::string odtBytes = TestData("minimal.odt");
+    const TZipArchive odtZip(odtBytes);
+    const std::string withMark = odtZip.WithReplaced(
+        { { odtZip.Find("content.xml"), "\xEF\xBB\xBF" + odtZip.Read(odtZip.Find("content.xml")) } });
+    const TMarkupDocument marked(withMark, TDocumentFormat::Odt);
+    EXPECT_EQ(marked.Text(), "Мы идем вперед,  еще\nЕлка\n");
+    EXPECT_TRUE(MemberOf(marked.Write(AllYo(marked, false)), "content.xml").starts_with("\xEF\xBB\xBF<?xml"));
 
     EXPECT_EQ(DocumentFormatOf("/a.b/Book.EPUB"), TDocumentFormat::Epub);
     EXPECT_EQ(DocumentFormatOf("notes.markdown"), TDocumentFormat::Markdown);

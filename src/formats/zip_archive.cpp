@@ -100,16 +100,17 @@ TZipArchive::TZipArchive(std::string_view bytes, unsigned long long maxUnpacked)
     m_directory = ReadZipDirectory(bytes);
     // Sizes as the directory gives them: reading a member never unpacks more
     // than its record promises.
-    std::unordered_set<std::string_view> names;
+    std::unordered_set<std::string> names;
     unsigned long long total = 0;
     const int count = Count();
     names.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         const char* name = zip_get_name(m_zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
         if (name != nullptr && !names.insert(name).second) {
+            const std::string message
+                = "в архиве два элемента с именем " + std::string(name) + " (программы читают из них разные)";
             zip_discard(m_zip);
-            throw EDocumentError(
-                "в архиве два элемента с именем " + std::string(name) + " (программы читают из них разные)");
+            throw EDocumentError(message);
         }
         zip_stat_t stat;
         zip_stat_init(&stat);

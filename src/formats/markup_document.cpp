@@ -111,7 +111,7 @@ bool XmlFileIsUtf8(std::string_view bytes, TEncodingChoice encoding)
     if (encoding != TEncodingChoice::Auto)
         return encoding == TEncodingChoice::Utf8;
     const std::string declared = DeclaredXmlEncodingName(bytes);
-    if (declared.empty())
+    if (declared.empty() || declared == "us-ascii" || declared == "ascii")
         return DetectEncoding(bytes) == TTextEncoding::Utf8;
     const TEncodingChoice named = DeclaredXmlEncoding(bytes);
     if (named == TEncodingChoice::Auto)

@@ -266,7 +266,7 @@ TEST(CliDocuments, RichTextFromLibreOfficeKeepsEverythingButItsLetters)
     // Marked: the document's own blue (colour 2) around each letter, the
     // colour table as it was.
     const std::string marked = dir.Path() + "/marked.rtf";
-    run = RunCli({ "-d", dic, "--unanswered", "keep", "-o", marked, made });
+    run = RunCli({ "-d", dic, "--unanswered", "keep", "--on", "Mark", "-o", marked, made });
     EXPECT_EQ(run.Code, 0) << run.Err;
     const std::string markedBytes = ReadFile(marked);
     EXPECT_EQ(Count(markedBytes, "{\\cf2 \\u"), 11u);
@@ -308,7 +308,7 @@ TEST(CliDocuments, RichTextWithABigPictureKeepsItsBytes)
     EXPECT_TRUE(run.Out == expected) << "standard input";
 
     // Marked: two groups and one colour table more.
-    run = RunCli({ "-d", dic, "-" }, original);
+    run = RunCli({ "-d", dic, "--on", "Mark", "-" }, original);
     const std::string table = "{\\colortbl;\\red0\\green0\\blue255;}";
     EXPECT_TRUE(run.Out
         == head.substr(0, head.size() - 4) + table + "\\f0 " + W("Ещ") + "{\\cf1 " + W("ё") + "}" + rest

@@ -329,19 +329,27 @@ void TMarkupDocument::OpenSingle(TEncodingChoice encoding)
 
 std::string TMarkupDocument::Write(const MemoryDocument& edited) const
 {
-    const std::vector<TLetterChange> changes = m_map.Changes(m_document.TextRef(), edited);
+    std::vector<TLetterChange> changes = m_map.Changes(m_document.TextRef(), edited);
     if (changes.empty())
         return m_bytes;
     std::vector<std::vector<TLetterChange>> byPart(m_parts.size());
-    for (const TLetterChange& c : changes)
-        byPart[static_cast<std::size_t>(c.Part)].push_back(c);
+    if (changes.front().Part == changes.back().Part) {
+        // One part changed (a single file, or most archives): its changes as
+        // they are, without a copy.
+        byPart[static_cast<std::size_t>(changes.front().Part)] = std::move(changes);
+    } else {
+        for (const TLetterChange& c : changes)
+            byPart[static_cast<std::size_t>(c.Part)].push_back(c);
+        changes = {};
+    }
     std::vector<std::pair<int, std::string>> members;
     for (std::size_t i = 0; i < m_parts.size(); ++i) {
         if (byPart[i].empty())
             continue;
         const TDocumentPart& part = *m_parts[i];
-        std::string bytes
-            = ApplyPatches(part.Bytes, m_handler->Patches(static_cast<int>(i), part, byPart[i]));
+        std::vector<TBytePatch> patches = m_handler->Patches(static_cast<int>(i), part, byPart[i]);
+        byPart[i] = {};
+        std::string bytes = ApplyPatches(part.Bytes, std::move(patches));
         if (m_zip == nullptr)
             return bytes;
         members.emplace_back(part.Member, std::move(bytes));

@@ -254,8 +254,14 @@ std::vector<TLetterChange> TTextMap::Changes(const std::string& before, const Me
 
 std::string ApplyPatches(std::string_view bytes, std::vector<TBytePatch> patches)
 {
-    std::stable_sort(patches.begin(), patches.end(),
-        [](const TBytePatch& a, const TBytePatch& b) { return a.Byte < b.Byte; });
+    // Formats give their patches in order but for a few added at the end; a
+    // sort that needs no buffer keeps a large document's patches in place.
+    const auto before = [](const TBytePatch& a, const TBytePatch& b) { return a.Byte < b.Byte; };
+    if (!std::is_sorted(patches.begin(), patches.end(), before)) {
+        const auto unsorted = std::is_sorted_until(patches.begin(), patches.end(), before);
+        std::stable_sort(unsorted, patches.end(), before);
+        std::inplace_merge(patches.begin(), unsorted, patches.end(), before);
+    }
     std::string out;
     out.reserve(bytes.size() + patches.size() * 16);
     std::size_t copied = 0;

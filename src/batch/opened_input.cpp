@@ -3,6 +3,7 @@
 #include "batch/messages.h"
 #include "batch/utf8_tally.h"
 #include "formats/rtf_reader.h"
+#include "formats/transcoding.h"
 #include "formats/zip_archive.h"
 
 #include <algorithm>
@@ -257,8 +258,8 @@ TOpenedInput OpenWhole(const std::string& path, TEncodingChoice choice, const TN
     if (named.Document) {
         // A book in an encoding this program does not read is refused now,
         // as a FictionBook text always was.
-        if (*named.Document == TDocumentFormat::Fb2 && choice == TEncodingChoice::Auto
-            && !LooksLikeZip(bytes))
+        if (*named.Document == TDocumentFormat::Fb2 && choice == TEncodingChoice::Auto && !LooksLikeZip(bytes)
+            && !Utf16ByMark(bytes) && !ForeignEncodingNamed(DeclaredXmlEncodingName(bytes)))
             CheckFictionBookEncoding(path, bytes);
         d.Format = TTextFormat::Plain;
         d.Document = named.Document;

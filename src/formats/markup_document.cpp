@@ -4,6 +4,7 @@
 #include "formats/markup_scanner.h"
 #include "formats/plain_text_format.h"
 #include "formats/rtf_reader.h"
+#include "formats/transcoding.h"
 #include "formats/zip_archive.h"
 
 #include <pugixml.hpp>
@@ -300,9 +301,12 @@ void TMarkupDocument::OpenSingle(TEncodingChoice encoding)
         m_parts.push_back(std::move(part));
         return;
     }
+    const bool xml = m_format == TDocumentFormat::Fb2 || m_format == TDocumentFormat::Fodt;
+    if (encoding == TEncodingChoice::Auto && OpenForeign(xml))
+        return;
     if (std::memchr(m_bytes.data(), 0, m_bytes.size()) != nullptr)
         throw EDocumentError("это не текст (в нём есть нулевые байты)");
-    if (m_format == TDocumentFormat::Fb2 || m_format == TDocumentFormat::Fodt) {
+    if (xml) {
         auto part = std::make_unique<TDocumentPart>();
         part->Bytes = m_bytes;
         part->Utf8 = XmlFileIsUtf8(m_bytes, encoding);
@@ -325,6 +329,47 @@ void TMarkupDocument::OpenSingle(TEncodingChoice encoding)
             part->Utf8 = part->Utf8 && c < 0x80;
     }
     m_parts.push_back(std::move(part));
+}
+
+bool TMarkupDocument::OpenForeign(bool xml)
+{
+    std::optional<TForeignEncoding> foreign = Utf16ByMark(m_bytes);
+    std::string declared = foreign ? foreign->Name : std::string();
+    if (!foreign && (xml || m_format == TDocumentFormat::Html)) {
+        declared = DeclaredXmlEncodingName(m_bytes);
+        if (declared.empty() && m_format == TDocumentFormat::Html)
+            declared = DeclaredHtmlCharset(m_bytes);
+        foreign = ForeignEncodingNamed(declared);
+        const bool ascii
+            = std::all_of(m_bytes.begin(), m_bytes.end(), [](char c) { return (c & 0x80) == 0; });
+        // A page in a code page this program does not read keeps its letters
+        // rather than have them guessed, unless it is all ASCII (its letters
+        // are then references, written as references).
+        if (!foreign && m_format == TDocumentFormat::Html && !declared.empty() && !ascii
+            && DeclaredXmlEncoding("<?xml encoding=\"" + declared + "\"?>") == TEncodingChoice::Auto)
+            throw EDocumentError("объявлена кодировка " + declared
+                + ", которую программа не читает (читаются UTF-8, Windows-1251, KOI8-R, CP866, ISO-8859-5 и "
+                  "UTF-16)");
+    }
+    if (!foreign)
+        return false;
+    // Read through UTF-8 only when the way back gives the very same bytes.
+    std::optional<std::string> utf8 = Transcode(m_bytes, foreign->Name, "UTF-8");
+    if (!utf8 || Transcode(*utf8, "UTF-8", foreign->Name) != m_bytes)
+        throw EDocumentError("текст не читается в кодировке " + declared);
+    if (std::memchr(utf8->data(), 0, utf8->size()) != nullptr)
+        throw EDocumentError("это не текст (в нём есть нулевые символы)");
+    auto part = std::make_unique<TDocumentPart>();
+    part->Bytes = std::move(*utf8);
+    part->Utf8 = true;
+    if (xml) {
+        const std::string error = XmlStructureError(part->Bytes);
+        if (!error.empty())
+            throw EDocumentError("испорченный XML (" + error + ")");
+    }
+    m_parts.push_back(std::move(part));
+    m_foreign = foreign->Name;
+    return true;
 }
 
 std::string TMarkupDocument::Write(const MemoryDocument& edited) const
@@ -350,6 +395,12 @@ std::string TMarkupDocument::Write(const MemoryDocument& edited) const
         std::vector<TBytePatch> patches = m_handler->Patches(static_cast<int>(i), part, byPart[i]);
         byPart[i] = {};
         std::string bytes = ApplyPatches(part.Bytes, std::move(patches));
+        if (m_zip == nullptr && !m_foreign.empty()) {
+            std::optional<std::string> back = Transcode(bytes, "UTF-8", m_foreign);
+            if (!back)
+                throw EDocumentError("исправленный текст не записывается в кодировке " + m_foreign);
+            return std::move(*back);
+        }
         if (m_zip == nullptr)
             return bytes;
         members.emplace_back(part.Member, std::move(bytes));

@@ -61,11 +61,15 @@ public:
 private:
     void OpenArchive(unsigned long long maxUnpacked);
     void OpenSingle(TEncodingChoice encoding);
+    // A file in a code page read through UTF-8 (declared, or UTF-16 by its
+    // mark); false when the file is in none.
+    bool OpenForeign(bool xml);
     void AddMember(const std::string& name, bool required);
 
     std::string m_bytes;
     TDocumentFormat m_format;
     std::unique_ptr<TZipArchive> m_zip;
+    std::string m_foreign; // the code page the file is written back in; empty: as read
     std::vector<std::unique_ptr<TDocumentPart>> m_parts;
     std::unique_ptr<TFormatHandler> m_handler;
     TTextMap m_map;

@@ -308,6 +308,63 @@ TEST(MarkupDocument, FictionBookAndFlatOdtChangeTheirTextOnly)
         std::string::npos);
 }
 
+TEST(MarkupDocument, DeclaredCodePagesAreReadAndWrittenBack)
+{
+    // KOI8-R, CP866 and ISO-8859-5 as a page or a book declares them: every
+    // byte but the changed letters comes back, and ё is the code page's own.
+    struct TCase
+    {
+        std::string Page;
+        std::string Expected;
+        TDocumentFormat Format;
+    };
+    const TCase cases[] = {
+        { "<html><head><meta charset=\"koi8-r\"></head><body><p>\xE5\xDD\xC5 \xC5\xCC\xCB\xC1 "
+          "\x9F</p></body></html>",
+            "<html><head><meta charset=\"koi8-r\"></head><body><p>\xB3\xDD\xA3 \xA3\xCC\xCB\xC1 "
+            "\x9F</p></body></html>",
+            TDocumentFormat::Html },
+        { "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=IBM866\"></head>"
+          "<body><p>\xA5\xE9\xA5 \xB0</p></body></html>",
+            "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=IBM866\"></head>"
+            "<body><p>\xF1\xE9\xF1 \xB0</p></body></html>",
+            TDocumentFormat::Html },
+        { "<?xml version=\"1.0\" "
+          "encoding=\"ISO-8859-5\"?><FictionBook><body><p>\xD5\xE9\xD5</p></body></FictionBook>",
+            "<?xml version=\"1.0\" "
+            "encoding=\"ISO-8859-5\"?><FictionBook><body><p>\xF1\xE9\xF1</p></body></FictionBook>",
+            TDocumentFormat::Fb2 },
+    };
+    for (const TCase& c : cases) {
+        const TMarkupDocument doc(c.Page, c.Format);
+        EXPECT_EQ(doc.Write(doc.Document()), c.Page);
+        EXPECT_EQ(doc.Write(AllYo(doc, false)), c.Expected);
+    }
+
+    // UTF-16 subtitles carry their byte-order mark; the cue text changes in
+    // UTF-16 and the rest keeps its bytes.
+    const auto utf16 = [](std::u16string_view text) {
+        std::string out = "\xFF\xFE";
+        for (const char16_t ch : text) {
+            out += static_cast<char>(ch & 0xFF);
+            out += static_cast<char>(ch >> 8);
+        }
+        return out;
+    };
+    const TMarkupDocument cues(
+        utf16(u"1\r\n00:00:01,000 --> 00:00:02,000\r\nЕще елка\r\n"), TDocumentFormat::Srt);
+    EXPECT_EQ(cues.Text(), "Еще елка\n");
+    EXPECT_EQ(cues.Write(AllYo(cues, false)), utf16(u"1\r\n00:00:01,000 --> 00:00:02,000\r\nЁщё ёлка\r\n"));
+
+    // A page in a code page not read is refused by name, unless it is all
+    // ASCII; bytes the declared code page cannot hold are refused too.
+    EXPECT_NE(ErrorOf("<meta charset=\"big5\"><p>\xE5\xF9</p>", TDocumentFormat::Html).find("big5"),
+        std::string::npos);
+    EXPECT_EQ(ErrorOf("<meta charset=\"big5\"><p>&#1077;&#1097;</p>", TDocumentFormat::Html), "no error");
+    EXPECT_NE(ErrorOf(utf16(u"1\n") + std::string("\x00\xD8", 2), TDocumentFormat::Srt).find("UTF-16"),
+        std::string::npos);
+}
+
 TEST(MarkupDocument, WhatIsNotADocumentOfItsFormatIsRefused)
 {
     const std::string docx = TestData("split_runs.docx");

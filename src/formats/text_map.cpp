@@ -99,7 +99,66 @@ void TTextMap::Append(char32_t ch)
     m_lineEmpty = false;
 }
 
+namespace {
+
+bool IsSpaceOrBracket(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '(' || c == ')' || c == '<' || c == '>'
+        || c == '"' || c == '\'' || c == '[' || c == ']';
+}
+
+// Whether a word is an address rather than words: a URL, an e-mail address
+// or a file path. Their letters are names, not Russian spelling.
+bool IsAddress(std::string_view token)
+{
+    if (token.find("://") != std::string_view::npos || token.starts_with("www.")
+        || token.starts_with("mailto:"))
+        return true;
+    const std::size_t at = token.find('@');
+    if (at != std::string_view::npos && at > 0 && token.find('.', at + 2) != std::string_view::npos
+        && token.find('.', at + 2) + 1 < token.size())
+        return true;
+    if ((token.starts_with("/") && token.find('/', 1) != std::string_view::npos) || token.starts_with("~/")
+        || token.starts_with("./") || token.starts_with("../"))
+        return true;
+    return token.find('\\') != std::string_view::npos
+        || (token.size() > 2 && token[1] == ':' && token[2] == '\\');
+}
+
+} // namespace
+
 void TTextMap::AddLiteral(std::size_t begin, std::size_t end, std::uint32_t context)
+{
+    if (begin >= end)
+        return;
+    const std::string_view range = m_parts[static_cast<std::size_t>(m_part)].substr(begin, end - begin);
+    if (range.find_first_of(":@/\\") == std::string_view::npos
+        && range.find("www.") == std::string_view::npos) {
+        AddRun(begin, end, context);
+        return;
+    }
+    // Addresses stand as a space: the pass never sees, so never changes, them.
+    std::size_t from = 0;
+    std::size_t i = 0;
+    while (i < range.size()) {
+        while (i < range.size() && IsSpaceOrBracket(range[i]))
+            ++i;
+        const std::size_t start = i;
+        while (i < range.size() && !IsSpaceOrBracket(range[i]))
+            ++i;
+        std::size_t stop = i;
+        while (stop > start && std::string_view(".,;:!?").find(range[stop - 1]) != std::string_view::npos)
+            --stop;
+        if (stop > start && IsAddress(range.substr(start, stop - start))) {
+            AddRun(begin + from, begin + start, context);
+            AddVirtual(U' ');
+            from = stop;
+        }
+    }
+    AddRun(begin + from, end, context);
+}
+
+void TTextMap::AddRun(std::size_t begin, std::size_t end, std::uint32_t context)
 {
     if (begin >= end)
         return;

@@ -225,6 +225,23 @@ std::size_t SkippedFrom(std::string_view line, std::size_t i)
         }
         return i + n; // an unmatched run of backticks is only itself
     }
+    if (c == '$' && i + 1 < line.size()) {
+        // TeX: $$display$$, or $inline$ with no space inside its dollars
+        // and no digit after the closing one (so "$5 and $10" is prose).
+        if (line[i + 1] == '$') {
+            const std::size_t close = line.find("$$", i + 2);
+            return close == std::string_view::npos ? std::string_view::npos : close + 2;
+        }
+        if (line[i + 1] == ' ' || line[i + 1] == '\t')
+            return std::string_view::npos;
+        for (std::size_t at = line.find('$', i + 1); at != std::string_view::npos;
+             at = line.find('$', at + 1)) {
+            const bool digitAfter = at + 1 < line.size() && line[at + 1] >= '0' && line[at + 1] <= '9';
+            if (line[at - 1] != ' ' && line[at - 1] != '\t' && line[at - 1] != '\\' && !digitAfter)
+                return at + 1;
+        }
+        return std::string_view::npos;
+    }
     if (c == ']' && i + 1 < line.size() && line[i + 1] == '(') {
         int depth = 0;
         for (std::size_t j = i + 1; j < line.size(); ++j) {
@@ -261,7 +278,7 @@ bool TMarkdownHandler::ReadLine(std::string_view bytes, std::size_t begin, std::
     }
     for (std::size_t i = 0; i < line.size(); ++i) {
         const char c = line[i];
-        if (c != '`' && c != ']' && c != '<')
+        if (c != '`' && c != ']' && c != '<' && c != '$')
             continue;
         if (line.substr(i).starts_with("<!--") && line.find("-->", i + 4) == std::string_view::npos) {
             map.AddLiteral(begin + from, begin + i);

@@ -110,6 +110,20 @@ TEST(MarkupDocument, MarkdownSkipsCodeLinkTargetsAndTags)
         "~~~~\nеще\n~~~\nеще\n~~~~\n"
         "ёж <!-- еще\nеще\n--> еж\n"
         "Конёц: ёщё");
+
+    // Addresses, paths and TeX keep their letters, in Markdown as in a page;
+    // dollars of prices are prose.
+    const std::string addresses
+        = "Статья https://ru.wikipedia.org/wiki/Королев, почта ее@пример.рф (и www.ель.рф), "
+          "файл /home/елка/еще.txt и C:\\Елка\\еще; $x_{ее}$ и $$еще$$, а $5 и еще $10.";
+    const std::string withYo
+        = "Статья https://ru.wikipedia.org/wiki/Королев, почта ее@пример.рф (и www.ель.рф), "
+          "файл /home/елка/еще.txt и C:\\Елка\\еще; $x_{ее}$ и $$еще$$, а $5 и ёщё $10.";
+    const TMarkupDocument markdown(addresses, TDocumentFormat::Markdown);
+    EXPECT_EQ(markdown.Write(AllYo(markdown, false)), withYo);
+    const TMarkupDocument page("<p>" + addresses + "</p>", TDocumentFormat::Html);
+    EXPECT_EQ(page.Write(AllYo(page, false)),
+        "<p>" + withYo.substr(0, withYo.find("$x")) + "$x_{ёё}$ и $$ёщё$$, а $5 и ёщё $10.</p>");
 }
 
 TEST(MarkupDocument, SubtitlesChangeCueTextOnly)

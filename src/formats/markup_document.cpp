@@ -228,7 +228,8 @@ void TMarkupDocument::OpenArchive(unsigned long long maxUnpacked)
             const std::string name = m_zip->Name(i);
             const bool headerOrFooter = (name.starts_with("word/header") || name.starts_with("word/footer"))
                 && name.ends_with(".xml") && name.find('/', 5) == std::string::npos;
-            if (headerOrFooter || name == "word/footnotes.xml" || name == "word/endnotes.xml")
+            if (headerOrFooter || name == "word/footnotes.xml" || name == "word/endnotes.xml"
+                || name == "word/comments.xml")
                 AddMember(name, false);
         }
         return;

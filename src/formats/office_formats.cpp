@@ -282,8 +282,10 @@ void TOdtHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
     while (scanner.Next(token)) {
         const std::string_view name = token.Name;
         const bool paragraph = name == "text:p" || name == "text:h";
-        const bool skip = name == "office:annotation" || name == "text:tracked-changes"
-            || name == "text:note-citation" || name == "office:annotation-end";
+        // A comment's text is read (as lines of its own), its author and date
+        // are not.
+        const bool skip = name == "dc:creator" || name == "dc:date" || name == "meta:creator-initials"
+            || name == "text:tracked-changes" || name == "text:note-citation";
         switch (token.Kind) {
         case TTokenKind::StartTag:
             if (name == "text:changed-region")

@@ -162,6 +162,22 @@ void TTextMap::AddRun(std::size_t begin, std::size_t end, std::uint32_t context)
 {
     if (begin >= end)
         return;
+    // A soft hyphen only says where a word may break: the word is read whole
+    // and the hyphen stays in the source where it was.
+    const std::string_view part = m_parts[static_cast<std::size_t>(m_part)];
+    const std::string_view softHyphen = m_utf8[static_cast<std::size_t>(m_part)] ? "\xC2\xAD" : "\xAD";
+    for (std::size_t hyphen = part.substr(0, end).find(softHyphen, begin); hyphen != std::string_view::npos;
+         hyphen = part.substr(0, end).find(softHyphen, begin)) {
+        AddWord(begin, hyphen, context);
+        begin = hyphen + softHyphen.size();
+    }
+    AddWord(begin, end, context);
+}
+
+void TTextMap::AddWord(std::size_t begin, std::size_t end, std::uint32_t context)
+{
+    if (begin >= end)
+        return;
     const std::string_view bytes = m_parts[static_cast<std::size_t>(m_part)].substr(begin, end - begin);
     TTextSegment segment { m_length, 0, m_part, begin, 0, context, TSourceForm::Literal };
     if (m_utf8[static_cast<std::size_t>(m_part)]) {
@@ -225,13 +241,18 @@ void TTextMap::AddMarkupText(std::size_t begin, std::size_t end, std::uint32_t c
         if (amp == std::string_view::npos)
             break;
         std::size_t len = 0;
-        const char32_t ch = ReadReference(bytes.substr(amp, end - amp), len);
+        char32_t ch = U'\u00AD';
+        if (bytes.substr(amp, end - amp).starts_with("&shy;"))
+            len = 5;
+        else
+            ch = ReadReference(bytes.substr(amp, end - amp), len);
         if (len == 0) {
             i = amp + 1;
             continue;
         }
         AddLiteral(from, amp, context);
-        AddEntity(amp, amp + len, ch, context);
+        if (ch != U'\u00AD') // a soft hyphen, as in AddRun
+            AddEntity(amp, amp + len, ch, context);
         i = from = amp + len;
     }
     AddLiteral(from, end, context);

@@ -12,14 +12,15 @@ namespace tildo {
 namespace {
 
 // Elements whose text is not running text: the head, programs, styles, code.
-constexpr std::array<std::string_view, 10> SkippedElements { "head", "script", "style", "code", "pre",
-    "textarea", "title", "template", "kbd", "samp" };
+constexpr std::array<std::string_view, 11> SkippedElements { "head", "script", "style", "code", "pre",
+    "textarea", "title", "template", "kbd", "samp", "var" };
 
 // Elements that begin and end a line of running text.
-constexpr std::array<std::string_view, 34> BlockElements { "p", "div", "h1", "h2", "h3", "h4", "h5", "h6",
+constexpr std::array<std::string_view, 43> BlockElements { "p", "div", "h1", "h2", "h3", "h4", "h5", "h6",
     "li", "ul", "ol", "dl", "dt", "dd", "blockquote", "table", "tr", "td", "th", "caption", "section",
     "article", "header", "footer", "nav", "aside", "main", "figure", "figcaption", "hr", "address", "body",
-    "br", "tbody" };
+    "br", "tbody", "option", "button", "select", "label", "legend", "details", "summary", "form",
+    "fieldset" };
 
 // Elements whose text a span would break: drawings and formulas keep to
 // their own vocabularies, and a list option holds text alone.
@@ -188,6 +189,17 @@ bool Blank(std::string_view line)
     return line.find_first_not_of(" \t") == std::string_view::npos;
 }
 
+// A list item's first line: "- ", "* ", "+ ", "1. " or "1) ", or a footnote's
+// definition, whose indented paragraphs continue it the same way.
+bool IsListItem(std::string_view body)
+{
+    if (body.starts_with("- ") || body.starts_with("* ") || body.starts_with("+ ") || body.starts_with("[^"))
+        return true;
+    const std::size_t digits = body.find_first_not_of("0123456789");
+    return digits > 0 && digits != std::string_view::npos && digits < 10 && digits + 1 < body.size()
+        && (body[digits] == '.' || body[digits] == ')') && body[digits + 1] == ' ';
+}
+
 bool ClosesFence(std::string_view body, const std::string& fence)
 {
     if (!body.starts_with(fence))
@@ -268,7 +280,7 @@ bool TMarkdownHandler::ReadLine(std::string_view bytes, std::size_t begin, std::
     // A link reference definition: "[label]: target".
     std::size_t from = 0;
     const std::size_t indent = std::min(line.find_first_not_of(' '), line.size());
-    if (indent < 4 && line.substr(indent).starts_with("[")) {
+    if (indent < 4 && line.substr(indent).starts_with("[") && !line.substr(indent).starts_with("[^")) {
         const std::size_t close = line.find("]:", indent);
         if (close != std::string_view::npos) {
             map.AddLiteral(begin + indent, begin + close + 1);
@@ -276,8 +288,23 @@ bool TMarkdownHandler::ReadLine(std::string_view bytes, std::size_t begin, std::
             return false;
         }
     }
+    const auto wordByte = [&line](std::size_t at) {
+        const auto b = static_cast<unsigned char>(line[at]);
+        return b >= 0x80 || std::isalnum(b) != 0;
+    };
     for (std::size_t i = 0; i < line.size(); ++i) {
         const char c = line[i];
+        if ((c == '*' || c == '_') && i > 0 && wordByte(i - 1)) {
+            // Emphasis that opens or closes inside a word ("**ещ**е") is
+            // markup: the word is read whole around it.
+            const std::size_t after = std::min(line.find_first_not_of(c, i), line.size());
+            if (after < line.size() && wordByte(after)) {
+                map.AddLiteral(begin + from, begin + i);
+                from = after;
+                i = after - 1;
+            }
+            continue;
+        }
         if (c != '`' && c != ']' && c != '<' && c != '$')
             continue;
         if (line.substr(i).starts_with("<!--") && line.find("-->", i + 4) == std::string_view::npos) {
@@ -303,6 +330,7 @@ void TMarkdownHandler::Read(int /*part*/, const TDocumentPart& source, TTextMap&
     std::string fence; // the open fence of a code block
     bool previousBlank = true;
     bool inIndentedCode = false;
+    bool inList = false; // indented paragraphs continue a list item, not code
     bool inComment = false; // an HTML comment over several lines: kept whole
     ForEachLine(bytes, TextStart(source), [&](std::size_t begin, std::size_t end) {
         const std::string_view line = bytes.substr(begin, end - begin);
@@ -314,13 +342,16 @@ void TMarkdownHandler::Read(int /*part*/, const TDocumentPart& source, TTextMap&
             if (indent < 4 && ClosesFence(body, fence))
                 fence.clear();
         } else if (indent < 4 && (body.starts_with("```") || body.starts_with("~~~"))) {
+            inList = inList && indent > 0;
             fence.assign(body.substr(0, std::min(body.find_first_not_of(body[0]), body.size())));
         } else if ((line.starts_with("    ") || line.starts_with("\t")) && (previousBlank || inIndentedCode)
-            && !Blank(line)) {
+            && !Blank(line) && !(inList && !inIndentedCode && indent < 8)) {
             inIndentedCode = true;
         } else {
             if (!Blank(line))
                 inIndentedCode = false;
+            if (indent < 4 && !Blank(line))
+                inList = IsListItem(body);
             inComment = ReadLine(bytes, begin, end, map);
         }
         previousBlank = Blank(line);

@@ -322,6 +322,38 @@ TEST(MarkupDocument, FictionBookAndFlatOdtChangeTheirTextOnly)
         std::string::npos);
 }
 
+TEST(MarkupDocument, CommentsSoftHyphensAndWordsAcrossMarkupAreRead)
+{
+    // Comments as LibreOffice writes them in DOCX and ODT: their text is read,
+    // their author is not.
+    const TMarkupDocument docx(TestData("libreoffice_fields.docx"), TDocumentFormat::Docx);
+    EXPECT_NE(docx.Text().find("еще мысль"), std::string::npos) << docx.Text();
+    const std::string comments = MemberOf(docx.Write(AllYo(docx, false)), "word/comments.xml");
+    EXPECT_NE(comments.find(">ёщё мысль<"), std::string::npos) << comments;
+    EXPECT_NE(comments.find("w:author=\"Петр Семенов\""), std::string::npos);
+    const TMarkupDocument fodt(TestData("libreoffice_flat.fodt"), TDocumentFormat::Fodt);
+    EXPECT_NE(fodt.Write(AllYo(fodt, false)).find("<text:p>ёщё мысль</text:p>"), std::string::npos);
+
+    // Soft hyphens (as a character and as references) and emphasis inside a
+    // word leave the word whole; form controls are words apart.
+    const TMarkupDocument page("<p>ещ&shy;е ещ&#173;е ещ\xC2\xADе</p><select><option>Еще</option></select>"
+                               "<button>ел</button><var>еще</var>",
+        TDocumentFormat::Html);
+    EXPECT_EQ(page.Text(), "еще еще еще\nЕще\nел\n");
+    EXPECT_EQ(page.Write(AllYo(page, false)),
+        "<p>ёщ&shy;ё ёщ&#173;ё ёщ\xC2\xADё</p><select><option>Ёщё</option></select><button>ёл</button>"
+        "<var>еще</var>");
+
+    // Markdown: emphasis inside a word, a footnote's definition and the
+    // indented paragraph of a list item are prose; indented code is not.
+    const std::string markdown = "Слово **ещ**е и ел_ка_.[^1]\n\n[^1]: Сноска еще.\n\n- Пункт\n\n"
+                                 "    Продолжение еще.\n\n```\nеще\n```\n\n    код еще\n";
+    const TMarkupDocument notes(markdown, TDocumentFormat::Markdown);
+    EXPECT_EQ(notes.Write(AllYo(notes, false)),
+        "Слово **ёщ**ё и ёл_ка_.[^1]\n\n[^1]: Сноска ёщё.\n\n- Пункт\n\n"
+        "    Продолжёниё ёщё.\n\n```\nеще\n```\n\n    код еще\n");
+}
+
 TEST(MarkupDocument, DeclaredCodePagesAreReadAndWrittenBack)
 {
     // KOI8-R, CP866 and ISO-8859-5 as a page or a book declares them: every

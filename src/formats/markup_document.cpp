@@ -232,11 +232,13 @@ void TMarkupDocument::OpenArchive(unsigned long long maxUnpacked)
                 || name == "word/comments.xml")
                 AddMember(name, false);
         }
+        AddMember("docProps/core.xml", false);
         return;
     }
     if (m_format == TDocumentFormat::Odt) {
         AddMember("content.xml", true);
         AddMember("styles.xml", false);
+        AddMember("meta.xml", false);
         return;
     }
     if (m_format == TDocumentFormat::Fb2) {

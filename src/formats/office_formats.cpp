@@ -75,9 +75,42 @@ private:
     std::vector<std::vector<TDocxText>> m_texts; // per part
 };
 
+// The document's title, subject, description and keywords, in the core
+// properties of DOCX and the meta data of ODT: each a line of its own, without
+// marks (there is no formatting to carry them).
+bool IsTitleElement(std::string_view name)
+{
+    return name == "dc:title" || name == "dc:subject" || name == "dc:description" || name == "cp:keywords"
+        || name == "meta:keyword";
+}
+
+void ReadTitles(std::string_view bytes, TTextMap& map)
+{
+    bool inTitle = false;
+    TMarkupScanner scanner(bytes, false);
+    TMarkupToken token;
+    while (scanner.Next(token)) {
+        if (token.Kind == TTokenKind::StartTag || token.Kind == TTokenKind::EndTag) {
+            inTitle = token.Kind == TTokenKind::StartTag && IsTitleElement(token.Name);
+            if (!map.LineEmpty())
+                map.EndLine();
+        } else if (token.Kind == TTokenKind::Text && inTitle) {
+            map.AddMarkupText(token.Begin, token.End, Unmarkable);
+        }
+    }
+    if (!map.LineEmpty())
+        map.EndLine();
+}
+
 void TDocxHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
 {
     const std::string_view bytes = source.Bytes;
+    if (source.Name == "docProps/core.xml") {
+        m_prefixes.resize(static_cast<std::size_t>(part) + 1);
+        m_texts.resize(static_cast<std::size_t>(part) + 1);
+        ReadTitles(bytes, map);
+        return;
+    }
     const std::string prefix = PrefixOf(bytes, WordNamespace, "w") + ":";
     const auto is = [&prefix](std::string_view name, std::string_view local) {
         return name.size() == prefix.size() + local.size() && name.starts_with(prefix)
@@ -265,6 +298,11 @@ bool IsAltText(std::string_view name)
 void TOdtHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
 {
     const std::string_view bytes = source.Bytes;
+    if (source.Name == "meta.xml") {
+        m_places.resize(static_cast<std::size_t>(part) + 1);
+        ReadTitles(bytes, map);
+        return;
+    }
     TStylesPlace place;
     int paragraphs = 0; // open text:p and text:h
     int skipped = 0; // open elements whose text is not running text
@@ -294,7 +332,7 @@ void TOdtHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
                 deletions.insert(region);
             paragraphs += paragraph ? 1 : 0;
             skipped += skip ? 1 : 0;
-            if (paragraphs > 0) {
+            if (paragraphs > 0 || IsTitleElement(name)) {
                 open.push_back(name);
                 if (IsAltText(name) && skipped == 0 && !map.LineEmpty())
                     map.EndLine();
@@ -348,7 +386,10 @@ void TOdtHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
             }
             break;
         case TTokenKind::Text:
-            if (paragraphs > 0 && skipped == 0) {
+            if (paragraphs == 0 && !open.empty() && IsTitleElement(open.back())) {
+                map.AddMarkupText(token.Begin, token.End, Unmarkable);
+                map.EndLine();
+            } else if (paragraphs > 0 && skipped == 0) {
                 const bool markable = !open.empty()
                     && std::find(SpanHolders.begin(), SpanHolders.end(), open.back()) != SpanHolders.end();
                 map.AddMarkupText(token.Begin, token.End, markable ? 0 : Unmarkable);

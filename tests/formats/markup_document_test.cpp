@@ -322,17 +322,28 @@ TEST(MarkupDocument, FictionBookAndFlatOdtChangeTheirTextOnly)
         std::string::npos);
 }
 
-TEST(MarkupDocument, CommentsSoftHyphensAndWordsAcrossMarkupAreRead)
+TEST(MarkupDocument, CommentsTitlesSoftHyphensAndWordsAcrossMarkupAreRead)
 {
-    // Comments as LibreOffice writes them in DOCX and ODT: their text is read,
-    // their author is not.
+    // Comments and titles as LibreOffice writes them in DOCX and ODT: their
+    // text is read, a comment's author is not, and titles take no marks.
     const TMarkupDocument docx(TestData("libreoffice_fields.docx"), TDocumentFormat::Docx);
     EXPECT_NE(docx.Text().find("еще мысль"), std::string::npos) << docx.Text();
-    const std::string comments = MemberOf(docx.Write(AllYo(docx, false)), "word/comments.xml");
-    EXPECT_NE(comments.find(">ёщё мысль<"), std::string::npos) << comments;
+    const std::string docxWritten = docx.Write(AllYo(docx, true));
+    const std::string comments = MemberOf(docxWritten, "word/comments.xml");
+    EXPECT_NE(comments.find("<w:color w:val=\"0000ff\"/>"), std::string::npos) << comments;
+    EXPECT_NE(
+        TMarkupDocument(docxWritten, TDocumentFormat::Docx).Text().find("ёщё мысль"), std::string::npos);
     EXPECT_NE(comments.find("w:author=\"Петр Семенов\""), std::string::npos);
+    EXPECT_NE(MemberOf(docxWritten, "docProps/core.xml").find("<dc:title>Ёщё заголовок</dc:title>"),
+        std::string::npos);
+    const TMarkupDocument odt(TestData("libreoffice_fields.odt"), TDocumentFormat::Odt);
+    EXPECT_NE(MemberOf(odt.Write(AllYo(odt, true)), "meta.xml").find("<dc:title>Ёщё заголовок</dc:title>"),
+        std::string::npos);
     const TMarkupDocument fodt(TestData("libreoffice_flat.fodt"), TDocumentFormat::Fodt);
-    EXPECT_NE(fodt.Write(AllYo(fodt, false)).find("<text:p>ёщё мысль</text:p>"), std::string::npos);
+    const std::string flat = fodt.Write(AllYo(fodt, true));
+    EXPECT_NE(flat.find("<dc:title>Ёщё заголовок</dc:title>"), std::string::npos);
+    EXPECT_NE(flat.find("<text:p><text:span text:style-name=\"TildoMark0000ff\">ё</text:span>щ"),
+        std::string::npos);
 
     // Soft hyphens (as a character and as references) and emphasis inside a
     // word leave the word whole; form controls are words apart.

@@ -290,6 +290,21 @@ void TMarkupDocument::OpenArchive(unsigned long long maxUnpacked)
         read.push_back(it->second);
         AddMember(it->second, true);
     }
+    // The navigation page (read even when it is not in the reading order),
+    // the old table of contents and the package's own title.
+    for (const pugi::xpath_node& item :
+        opf.select_nodes("//*[local-name()='manifest']/*[local-name()='item']")) {
+        const std::string properties = std::string(" ") + item.node().attribute("properties").value() + " ";
+        const std::string type = item.node().attribute("media-type").value();
+        if (properties.find(" nav ") == std::string::npos && type != "application/x-dtbncx+xml")
+            continue;
+        const std::string path = ResolvePath(directory, item.node().attribute("href").value());
+        if (std::find(read.begin(), read.end(), path) != read.end())
+            continue;
+        read.push_back(path);
+        AddMember(path, false);
+    }
+    AddMember(opfPath, true);
 }
 
 void TMarkupDocument::OpenSingle(TEncodingChoice encoding)

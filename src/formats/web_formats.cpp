@@ -52,9 +52,40 @@ private:
     std::vector<std::size_t> m_headEnds; // per part: the byte of "</head>", npos when there is none
 };
 
+// The book's own words outside its pages: the title and description of the
+// package document and the labels of the old table of contents, each a line
+// of its own, without marks.
+void ReadBookNames(const TDocumentPart& source, TTextMap& map)
+{
+    const bool package = source.Name.ends_with(".opf");
+    bool inName = false;
+    TMarkupScanner scanner(source.Bytes, false);
+    TMarkupToken token;
+    while (scanner.Next(token)) {
+        if (token.Kind == TTokenKind::StartTag || token.Kind == TTokenKind::EndTag) {
+            const std::string_view name = package ? token.Name : LocalName(token.Name);
+            inName = token.Kind == TTokenKind::StartTag
+                && (package ? name == "dc:title" || name == "dc:description" || name == "dc:subject"
+                            : name == "text");
+            if (!map.LineEmpty())
+                map.EndLine();
+        } else if (token.Kind == TTokenKind::Text && inName) {
+            map.AddMarkupText(token.Begin, token.End, Unmarkable);
+        }
+    }
+    if (!map.LineEmpty())
+        map.EndLine();
+}
+
 void TWebPageHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
 {
+    m_headEnds.resize(static_cast<std::size_t>(part) + 1, std::string::npos);
+    if (m_xml && (source.Name.ends_with(".opf") || source.Name.ends_with(".ncx"))) {
+        ReadBookNames(source, map);
+        return;
+    }
     std::size_t headEnd = std::string::npos;
+    bool inTitle = false; // the page's title: read as a line of its own, without marks
     int skipped = 0;
     int embedded = 0; // open elements whose text cannot hold a span
     TMarkupScanner scanner(source.Bytes, !m_xml);
@@ -65,6 +96,11 @@ void TWebPageHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
         case TTokenKind::EndTag:
             if (IsOneOf(token.Name, SpanlessElements, m_xml))
                 embedded = std::max(embedded + (token.Kind == TTokenKind::StartTag ? 1 : -1), 0);
+            if (embedded == 0 && SameNameIgnoringCase(LocalName(token.Name), "title")) {
+                inTitle = token.Kind == TTokenKind::StartTag;
+                if (!map.LineEmpty())
+                    map.EndLine();
+            }
             if (IsOneOf(token.Name, SkippedElements, m_xml)) {
                 if (token.Kind == TTokenKind::StartTag)
                     ++skipped;
@@ -82,16 +118,22 @@ void TWebPageHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
                 map.EndLine();
             break;
         case TTokenKind::Text:
+            if (inTitle && m_xml) {
+                map.AddMarkupText(token.Begin, token.End, Unmarkable);
+                break;
+            }
             // Layout between blocks is no line of its own.
             if (skipped == 0
                 && !(map.LineEmpty() && source.Bytes.find_first_not_of(" \t\r\n", token.Begin) >= token.End))
                 map.AddMarkupText(token.Begin, token.End, embedded > 0 ? Unmarkable : 0);
             break;
         case TTokenKind::Other:
+            // An HTML title's contents come whole, as raw text.
+            if (inTitle && !m_xml)
+                map.AddMarkupText(token.Begin, token.End, Unmarkable);
             break;
         }
     }
-    m_headEnds.resize(static_cast<std::size_t>(part) + 1);
     m_headEnds[static_cast<std::size_t>(part)] = headEnd;
 }
 

@@ -23,6 +23,7 @@ open('елка.png', 'wb').write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pa
     + chunk(b'IDAT', zlib.compress(rows)) + chunk(b'IEND', b''))
 "
 pandoc pandoc_book.md -t fb2 -o pandoc_book.fb2
+pandoc pandoc_book.md -o pandoc_book.epub
 python3 -c "
 import zipfile
 with zipfile.ZipFile('pandoc_book.fb2.zip', 'w', zipfile.ZIP_DEFLATED) as z:

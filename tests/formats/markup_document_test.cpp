@@ -68,7 +68,7 @@ TEST(MarkupDocument, WebPageChangesTextNodesOnlyAndKeepsReferencesAsWritten)
     EXPECT_EQ(doc.Write(doc.Document()), page);
 
     EXPECT_EQ(doc.Write(AllYo(doc, false)),
-        "<!DOCTYPE html><html><head><title>еще</title><style>p.еще{}</style></head>"
+        "<!DOCTYPE html><html><head><title>ёщё</title><style>p.еще{}</style></head>"
         "<body><p title=\"еще\">Ёщё &#1105;ж &#x451;ж &iocy;ж &amp; <b>ёл</b>ка"
         "<script>var s = \"<p>еще\";</script></p><pre>еще</pre><code>еще</code>"
         "<!-- еще --><p>a < ёщё</p></body></html>");
@@ -216,11 +216,11 @@ TEST(MarkupDocument, OdtAndEpubMarksComeWithTheirStyles)
     EXPECT_EQ(Utf8(TMarkupDocument(odtWritten, TDocumentFormat::Odt).Document()), Utf8(AllYo(odt, false)));
 
     const TMarkupDocument epub(TestData("minimal.epub"), TDocumentFormat::Epub);
-    EXPECT_EQ(epub.Text(), "Мы идем вперед,  еще.\n");
+    EXPECT_EQ(epub.Text(), "еще\nМы идем вперед,  еще.\n");
     const std::string epubWritten = epub.Write(AllYo(epub, true));
     const TZipArchive epubZip(epubWritten);
     const std::string page = epubZip.Read(epubZip.Find("OEBPS/text/one part.xhtml"));
-    EXPECT_NE(page.find("<title>еще</title><style type=\"text/css\">.tildo-mark-0000ff"), std::string::npos);
+    EXPECT_NE(page.find("<title>ёщё</title><style type=\"text/css\">.tildo-mark-0000ff"), std::string::npos);
     EXPECT_NE(page.find("<code>еще</code> <span class=\"tildo-mark-0000ff\">ё</span>щ"
                         "<span class=\"tildo-mark-0000ff\">ё</span>."),
         std::string::npos)
@@ -344,6 +344,17 @@ TEST(MarkupDocument, CommentsTitlesSoftHyphensAndWordsAcrossMarkupAreRead)
     EXPECT_NE(flat.find("<dc:title>Ёщё заголовок</dc:title>"), std::string::npos);
     EXPECT_NE(flat.find("<text:p><text:span text:style-name=\"TildoMark0000ff\">ё</text:span>щ"),
         std::string::npos);
+
+    // A book pandoc wrote: its package title, the old table of contents, the
+    // navigation page outside the reading order and the pages' titles.
+    const TMarkupDocument book(TestData("pandoc_book.epub"), TDocumentFormat::Epub);
+    const std::string bookWritten = book.Write(AllYo(book, true));
+    EXPECT_NE(MemberOf(bookWritten, "EPUB/content.opf").find(">Ёщё одна ёлка</dc:title>"), std::string::npos);
+    EXPECT_EQ(Count(MemberOf(bookWritten, "EPUB/toc.ncx"), "<text>Ёщё одна ёлка</text>"), 2u);
+    const std::string nav = MemberOf(bookWritten, "EPUB/nav.xhtml");
+    EXPECT_NE(nav.find("<title>Ёщё одна ёлка</title>"), std::string::npos);
+    EXPECT_NE(nav.find("одна <span class=\"tildo-mark-0000ff\">ё</span>лка</h1>"), std::string::npos) << nav;
+    EXPECT_NE(nav.find("href=\"text/ch001.xhtml#глава-первая\""), std::string::npos);
 
     // Soft hyphens (as a character and as references) and emphasis inside a
     // word leave the word whole; form controls are words apart.

@@ -31,6 +31,31 @@ void Put(std::string& b, std::size_t at, std::uint32_t v, int bytes)
         b[at + static_cast<std::size_t>(i)] = static_cast<char>(v & 0xFF);
 }
 
+// A local header whose extra field holds ZIP64 sizes (written by tools that
+// did not know the size beforehand) gets the new sizes there too, and says so
+// in its own size fields, so that no reader finds stale ones.
+void UpdateZip64Sizes(std::string& local, std::uint32_t size, std::uint32_t packed)
+{
+    const std::size_t nameLength = Get(local, 26, 2);
+    const std::size_t extraEnd = LocalSize + nameLength + Get(local, 28, 2);
+    for (std::size_t at = LocalSize + nameLength; at + 4 <= extraEnd;) {
+        const std::uint32_t id = Get(local, at, 2);
+        const std::size_t length = Get(local, at + 2, 2);
+        if (at + 4 + length > extraEnd)
+            return;
+        if (id == 0x0001 && length >= 16) {
+            Put(local, 18, 0xFFFFFFFFu, 4);
+            Put(local, 22, 0xFFFFFFFFu, 4);
+            Put(local, at + 4, size, 4);
+            Put(local, at + 8, 0, 4);
+            Put(local, at + 12, packed, 4);
+            Put(local, at + 16, 0, 4);
+            return;
+        }
+        at += 4 + length;
+    }
+}
+
 // Raw deflate at the fastest level, by libdeflate: rewriting a large document
 // is dominated by compression, and this keeps it near the cost of reading.
 std::optional<std::string> Deflate(std::string_view data)
@@ -181,6 +206,7 @@ std::optional<std::string> RewriteZip(
         Put(local, 14, crcs[i], 4);
         Put(local, 18, packed[i], 4);
         Put(local, 22, sizes[i], 4);
+        UpdateZip64Sizes(local, sizes[i], packed[i]);
         out += local;
         out.append(stored);
     }

@@ -30,3 +30,14 @@ with zipfile.ZipFile('pandoc_book.fb2.zip', 'w', zipfile.ZIP_DEFLATED) as z:
     z.write('pandoc_book.fb2')
 "
 rm елка.png
+# A DOCX whose document has ZIP64 sizes in its local header, as Python's
+# zipfile writes a member it streams.
+python3 -c "
+import zipfile
+W = 'xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"'
+doc = f'<?xml version=\"1.0\" encoding=\"UTF-8\"?><w:document {W}><w:body><w:p><w:r><w:t>Еще елка</w:t></w:r></w:p></w:body></w:document>'
+with zipfile.ZipFile('zip64_local.docx', 'w', zipfile.ZIP_DEFLATED) as z:
+    with z.open('word/document.xml', 'w', force_zip64=True) as f:
+        f.write(doc.encode())
+    z.writestr('docProps/app.xml', '<a/>')
+"

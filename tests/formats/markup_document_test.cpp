@@ -193,6 +193,22 @@ TEST(MarkupDocument, DocxWordSplitOverRunsIsChangedInItsOwnRun)
     const TMarkupDocument oddDoc(odd, TDocumentFormat::Docx);
     const TMarkupDocument oddAgain(oddDoc.Write(AllYo(oddDoc, true)), TDocumentFormat::Docx);
     EXPECT_EQ(Utf8(oddAgain.Document()), Utf8(AllYo(oddDoc, false)));
+
+    // ZIP64 sizes in a local header are rewritten with the member.
+    const TMarkupDocument zip64(TestData("zip64_local.docx"), TDocumentFormat::Docx);
+    const std::string zip64Written = zip64.Write(AllYo(zip64, false));
+    const TZipMemberInfo info = TZipArchive(zip64Written).Info(0);
+    const auto get64 = [&](std::size_t at) {
+        unsigned long long v = 0;
+        for (int i = 7; i >= 0; --i)
+            v = (v << 8) | static_cast<unsigned char>(zip64Written[at + static_cast<std::size_t>(i)]);
+        return v;
+    };
+    const std::size_t extra = 30 + info.Name.size();
+    ASSERT_EQ(zip64Written.substr(extra, 2), std::string("\x01\x00", 2));
+    EXPECT_EQ(get64(extra + 4), info.Size);
+    EXPECT_EQ(get64(extra + 12), info.CompressedSize);
+    EXPECT_NE(TZipArchive(zip64Written).Read(0).find("Ёщё ёлка"), std::string::npos);
 }
 
 TEST(MarkupDocument, OdtAndEpubMarksComeWithTheirStyles)

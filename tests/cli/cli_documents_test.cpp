@@ -188,12 +188,13 @@ TEST_F(DocumentsFromLibreOffice, RestoredAsThePlainTextAndReadBackWithTheMarks)
     }
 
     // LibreOffice writes EPUB but does not read it: the book's running text is
-    // read back by the program itself.
+    // read back by the program itself (the pages first, then the table of
+    // contents and the book's title).
     std::string made;
     const std::string book = Restore("epub", "epub", true, made);
     ExpectOtherMembersKept(made, book, "OEBPS/sections/section0001.xhtml");
     const TMarkupDocument restored(ReadFile(book), TDocumentFormat::Epub);
-    EXPECT_EQ(Lines(restored.Text()), s_expected);
+    EXPECT_TRUE(Lines(restored.Text()).starts_with(s_expected)) << restored.Text();
 }
 
 TEST(CliDocuments, FormatByExtensionOrOptionAndRefusedDocuments)

@@ -12,7 +12,7 @@ packages=(
   xvfb xauth
   fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev file bash-completion
-  libreoffice-writer-nogui
+  libreoffice-writer-nogui pandoc
   qt6-translations-l10n
 )
 missing=()

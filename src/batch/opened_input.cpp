@@ -3,6 +3,8 @@
 #include "batch/messages.h"
 #include "batch/utf8_tally.h"
 #include "formats/rtf_reader.h"
+#include "formats/transcoding.h"
+#include "formats/zip_archive.h"
 
 #include <algorithm>
 #include <cstring>
@@ -254,6 +256,11 @@ TOpenedInput OpenWhole(const std::string& path, TEncodingChoice choice, const TN
     if (named.Text)
         d.Format = *named.Text;
     if (named.Document) {
+        // A book in an encoding this program does not read is refused now,
+        // as a FictionBook text always was.
+        if (*named.Document == TDocumentFormat::Fb2 && choice == TEncodingChoice::Auto && !LooksLikeZip(bytes)
+            && !Utf16ByMark(bytes) && !ForeignEncodingNamed(DeclaredXmlEncodingName(bytes)))
+            CheckFictionBookEncoding(path, bytes);
         d.Format = TTextFormat::Plain;
         d.Document = named.Document;
         d.Encoding = TTextEncoding::Utf8;

@@ -36,6 +36,8 @@ struct TInputDescription
     TEncodingChoice Choice = TEncodingChoice::Auto;
     bool RtfOnStandardInput = false; // standard input began like RTF and is read as RTF
     bool BrokenUtf8 = false; // read as CP1251 though it looks like UTF-8 with a few broken bytes
+    // Archives: the most bytes their members may unpack to in all.
+    unsigned long long MaxUnpacked = TZipArchive::DefaultMaxUnpacked;
 };
 
 // An input opened once: read whole (Bytes), or, for a pass that streams,

@@ -149,6 +149,10 @@ void SetPassOptions(UserInterface& ui, const std::vector<std::string>& on,
         if (FindOption(key.Key) != nullptr)
             ui.SetCommandChecked(key.Command, key.Default);
     }
+    // A file written by the command-line tool is meant to be used as it is,
+    // so its letters are coloured only when asked for; the window keeps its
+    // own default, where the marks guide the reader.
+    ui.SetCommandChecked("Mark1", false);
     if (fictionBook)
         ui.SetCommandChecked("FBFormat1", true);
     if (combinations)
@@ -273,7 +277,7 @@ TPassSession::TPassSession(const TPassCommandOptions& options)
         LoadContextData(Tags, Rare, Ui, options.ContextDataDirectory);
         Judge = std::make_unique<TContextJudge>(Tags, Rare);
     }
-    Input = ReadInputText(options.File, encoding, options.Format);
+    Input = ReadInputText(options.File, encoding, options.Format, options.MaxUnpacked);
     SetPassOptions(Ui, options.On, options.Off, Input.Format == TTextFormat::FictionBook, combinations);
 }
 

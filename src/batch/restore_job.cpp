@@ -119,6 +119,7 @@ TTextOutcome TRestoreJob::RunStreamed(
 {
     TOpenedInput opened
         = OpenInput(path, ParseEncodingChoice(m_options.Encoding), m_options.Format, TOpening::Streamed);
+    opened.Description.MaxUnpacked = m_options.MaxUnpacked;
     if (opened.Stream == nullptr)
         return RunWhole(DecodeInput(std::move(opened)), target);
     const TInputDescription& input = opened.Description;

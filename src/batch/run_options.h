@@ -19,6 +19,8 @@ struct TPassCommandOptions
     std::string Encoding = "auto";
     bool AcceptDamagedDictionary = false; // load a dictionary that is binary or out of order
     std::string Format = "auto"; // --format: a format name, or auto for the file name's
+    // --max-unpacked: the most bytes an archive (DOCX, ODT, EPUB) may unpack to.
+    unsigned long long MaxUnpacked = 1ull << 30;
 };
 
 struct TRestoreOptions : TPassCommandOptions

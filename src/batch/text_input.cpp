@@ -21,10 +21,11 @@ std::string RichRangeToUtf8(std::u32string_view text)
     return out;
 }
 
-void ReadMarkup(TInputText& input, TDocumentFormat format, TEncodingChoice choice)
+void ReadMarkup(
+    TInputText& input, TDocumentFormat format, TEncodingChoice choice, unsigned long long maxUnpacked)
 {
     try {
-        input.Markup = std::make_shared<const TMarkupDocument>(input.Bytes, format, choice);
+        input.Markup = std::make_shared<const TMarkupDocument>(input.Bytes, format, choice, maxUnpacked);
     } catch (const EDocumentError& e) {
         throw ECliError(ExitInputOutput, InputName(input.Path) + ": " + e.what() + "; ничего не сделано");
     }
@@ -43,7 +44,7 @@ TInputText DecodeInput(TOpenedInput opened)
     input.Stamp = d.Stamp;
     input.Format = d.Format;
     if (d.Document) {
-        ReadMarkup(input, *d.Document, d.Choice);
+        ReadMarkup(input, *d.Document, d.Choice, d.MaxUnpacked);
         return input;
     }
     TPlainText plain = ReadPlainText(
@@ -53,9 +54,12 @@ TInputText DecodeInput(TOpenedInput opened)
     return input;
 }
 
-TInputText ReadInputText(const std::string& path, TEncodingChoice choice, std::string_view format)
+TInputText ReadInputText(
+    const std::string& path, TEncodingChoice choice, std::string_view format, unsigned long long maxUnpacked)
 {
-    return DecodeInput(OpenInput(path, choice, format, TOpening::Whole));
+    TOpenedInput opened = OpenInput(path, choice, format, TOpening::Whole);
+    opened.Description.MaxUnpacked = maxUnpacked;
+    return DecodeInput(std::move(opened));
 }
 
 TInputText RtfInputText(const std::string& path, std::string bytes)

@@ -43,7 +43,8 @@ struct TInputText
 // The text of an input opened whole, decoded as its description says.
 TInputText DecodeInput(TOpenedInput opened);
 // OpenInput (read whole), then DecodeInput.
-TInputText ReadInputText(const std::string& path, TEncodingChoice choice, std::string_view format = "auto");
+TInputText ReadInputText(const std::string& path, TEncodingChoice choice, std::string_view format = "auto",
+    unsigned long long maxUnpacked = TZipArchive::DefaultMaxUnpacked);
 // Standard input that begins like RTF, already read (from path "-").
 TInputText RtfInputText(const std::string& path, std::string bytes);
 

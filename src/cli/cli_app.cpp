@@ -69,6 +69,7 @@ void AddPassOptions(CLI::App& command, TPassCommandOptions& o)
     command.add_option("--encoding", o.Encoding);
     command.add_flag("--accept-damaged-dictionary", o.AcceptDamagedDictionary);
     command.add_option("--format", o.Format);
+    command.add_option("--max-unpacked", o.MaxUnpacked)->transform(CLI::AsSizeValue(false));
     command.add_option("file", o.File);
 }
 

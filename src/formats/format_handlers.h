@@ -2,6 +2,7 @@
 
 #include "formats/text_map.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,10 @@ struct TDocumentPart
     std::string Bytes;
     bool Utf8 = true;
 };
+
+// The context of text where a mark cannot stand (a field, alt text, an
+// embedded drawing or formula): a changed letter there is written plain.
+constexpr std::uint32_t Unmarkable = 0xFFFFFFFFu;
 
 // What a format knows: where the running text of a part is and how a changed
 // (and perhaps marked) letter is written back.
@@ -39,6 +44,7 @@ std::unique_ptr<TFormatHandler> MakeOdtHandler();
 // XHTML (EPUB content) when xml, else HTML.
 std::unique_ptr<TFormatHandler> MakeWebPageHandler(bool xml);
 std::unique_ptr<TFormatHandler> MakeMarkdownHandler();
+std::unique_ptr<TFormatHandler> MakeFictionBookHandler();
 std::unique_ptr<TFormatHandler> MakeSubtitleHandler(bool webVtt);
 std::unique_ptr<TFormatHandler> MakeRtfHandler();
 

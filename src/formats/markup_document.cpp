@@ -4,6 +4,7 @@
 #include "formats/markup_scanner.h"
 #include "formats/plain_text_format.h"
 #include "formats/rtf_reader.h"
+#include "formats/transcoding.h"
 #include "formats/zip_archive.h"
 
 #include <pugixml.hpp>
@@ -33,6 +34,8 @@ constexpr TFormatName FormatNames[] = {
     { "markdown", TDocumentFormat::Markdown },
     { "srt", TDocumentFormat::Srt },
     { "vtt", TDocumentFormat::Vtt },
+    { "fb2", TDocumentFormat::Fb2 },
+    { "fodt", TDocumentFormat::Fodt },
 };
 
 std::string Lower(std::string_view s)
@@ -52,6 +55,8 @@ std::string_view FormatTitle(TDocumentFormat format)
         return "ODT";
     case TDocumentFormat::Epub:
         return "EPUB";
+    case TDocumentFormat::Fb2:
+        return "FictionBook";
     default:
         return "";
     }
@@ -100,6 +105,21 @@ std::string ResolvePath(const std::string& directory, std::string_view href)
     return out;
 }
 
+// Whether an XML file of a book or flat document is read as UTF-8: as its
+// declaration says, as the user says, or as its bytes look without either.
+bool XmlFileIsUtf8(std::string_view bytes, TEncodingChoice encoding)
+{
+    if (encoding != TEncodingChoice::Auto)
+        return encoding == TEncodingChoice::Utf8;
+    const std::string declared = DeclaredXmlEncodingName(bytes);
+    if (declared.empty() || declared == "us-ascii" || declared == "ascii")
+        return DetectEncoding(bytes) == TTextEncoding::Utf8;
+    const TEncodingChoice named = DeclaredXmlEncoding(bytes);
+    if (named == TEncodingChoice::Auto)
+        throw EDocumentError("кодировка " + declared + " не читается (читаются utf-8 и windows-1251)");
+    return named == TEncodingChoice::Utf8;
+}
+
 } // namespace
 
 std::optional<TDocumentFormat> DocumentFormatNamed(std::string_view name)
@@ -119,10 +139,13 @@ std::optional<TDocumentFormat> DocumentFormatOf(std::string_view path)
     const std::size_t dot = file.rfind('.');
     if (dot == std::string_view::npos || dot == 0)
         return std::nullopt;
+    if (Lower(file).ends_with(".fb2.zip") && dot > 4)
+        return TDocumentFormat::Fb2;
     return DocumentFormatNamed(file.substr(dot + 1));
 }
 
-TMarkupDocument::TMarkupDocument(std::string bytes, TDocumentFormat format, TEncodingChoice encoding)
+TMarkupDocument::TMarkupDocument(
+    std::string bytes, TDocumentFormat format, TEncodingChoice encoding, unsigned long long maxUnpacked)
     : m_bytes(std::move(bytes))
     , m_format(format)
 {
@@ -131,7 +154,11 @@ TMarkupDocument::TMarkupDocument(std::string bytes, TDocumentFormat format, TEnc
         m_handler = MakeDocxHandler();
         break;
     case TDocumentFormat::Odt:
+    case TDocumentFormat::Fodt:
         m_handler = MakeOdtHandler();
+        break;
+    case TDocumentFormat::Fb2:
+        m_handler = MakeFictionBookHandler();
         break;
     case TDocumentFormat::Epub:
         m_handler = MakeWebPageHandler(true);
@@ -150,8 +177,9 @@ TMarkupDocument::TMarkupDocument(std::string bytes, TDocumentFormat format, TEnc
         m_handler = MakeRtfHandler();
         break;
     }
-    if (format == TDocumentFormat::Docx || format == TDocumentFormat::Odt || format == TDocumentFormat::Epub)
-        OpenArchive();
+    if (format == TDocumentFormat::Docx || format == TDocumentFormat::Odt || format == TDocumentFormat::Epub
+        || (format == TDocumentFormat::Fb2 && LooksLikeZip(m_bytes)))
+        OpenArchive(maxUnpacked);
     else
         OpenSingle(encoding);
     std::size_t total = 0;
@@ -180,32 +208,53 @@ void TMarkupDocument::AddMember(const std::string& name, bool required)
     part->Name = name;
     part->Member = index;
     part->Bytes = m_zip->Read(index);
+    if (m_format == TDocumentFormat::Fb2)
+        part->Utf8 = XmlFileIsUtf8(part->Bytes, TEncodingChoice::Auto);
     const std::string error = XmlStructureError(part->Bytes);
     if (!error.empty())
         throw EDocumentError(name + ": испорченный XML (" + error + ")");
     m_parts.push_back(std::move(part));
 }
 
-void TMarkupDocument::OpenArchive()
+void TMarkupDocument::OpenArchive(unsigned long long maxUnpacked)
 {
     if (!LooksLikeZip(m_bytes))
         throw EDocumentError(
             "это не архив zip, а файл " + std::string(FormatTitle(m_format)) + " должен им быть");
-    m_zip = std::make_unique<TZipArchive>(m_bytes);
+    m_zip = std::make_unique<TZipArchive>(m_bytes, maxUnpacked);
     if (m_format == TDocumentFormat::Docx) {
         AddMember("word/document.xml", true);
         for (int i = 0; i < m_zip->Count(); ++i) {
             const std::string name = m_zip->Name(i);
             const bool headerOrFooter = (name.starts_with("word/header") || name.starts_with("word/footer"))
                 && name.ends_with(".xml") && name.find('/', 5) == std::string::npos;
-            if (headerOrFooter || name == "word/footnotes.xml" || name == "word/endnotes.xml")
+            if (headerOrFooter || name == "word/footnotes.xml" || name == "word/endnotes.xml"
+                || name == "word/comments.xml")
                 AddMember(name, false);
         }
+        AddMember("docProps/core.xml", false);
         return;
     }
     if (m_format == TDocumentFormat::Odt) {
         AddMember("content.xml", true);
         AddMember("styles.xml", false);
+        AddMember("meta.xml", false);
+        return;
+    }
+    if (m_format == TDocumentFormat::Fb2) {
+        // A zipped book: the one FictionBook file inside.
+        std::string book;
+        for (int i = 0; i < m_zip->Count(); ++i) {
+            const std::string name = m_zip->Name(i);
+            if (!Lower(name).ends_with(".fb2"))
+                continue;
+            if (!book.empty())
+                throw EDocumentError("в архиве несколько книг FictionBook: " + book + " и " + name);
+            book = name;
+        }
+        if (book.empty())
+            throw EDocumentError("в архиве нет книги FictionBook (.fb2)");
+        AddMember(book, true);
         return;
     }
     // EPUB: the package document named by the container, then its spine.
@@ -241,6 +290,21 @@ void TMarkupDocument::OpenArchive()
         read.push_back(it->second);
         AddMember(it->second, true);
     }
+    // The navigation page (read even when it is not in the reading order),
+    // the old table of contents and the package's own title.
+    for (const pugi::xpath_node& item :
+        opf.select_nodes("//*[local-name()='manifest']/*[local-name()='item']")) {
+        const std::string properties = std::string(" ") + item.node().attribute("properties").value() + " ";
+        const std::string type = item.node().attribute("media-type").value();
+        if (properties.find(" nav ") == std::string::npos && type != "application/x-dtbncx+xml")
+            continue;
+        const std::string path = ResolvePath(directory, item.node().attribute("href").value());
+        if (std::find(read.begin(), read.end(), path) != read.end())
+            continue;
+        read.push_back(path);
+        AddMember(path, false);
+    }
+    AddMember(opfPath, true);
 }
 
 void TMarkupDocument::OpenSingle(TEncodingChoice encoding)
@@ -255,8 +319,21 @@ void TMarkupDocument::OpenSingle(TEncodingChoice encoding)
         m_parts.push_back(std::move(part));
         return;
     }
+    const bool xml = m_format == TDocumentFormat::Fb2 || m_format == TDocumentFormat::Fodt;
+    if (encoding == TEncodingChoice::Auto && OpenForeign(xml))
+        return;
     if (std::memchr(m_bytes.data(), 0, m_bytes.size()) != nullptr)
         throw EDocumentError("это не текст (в нём есть нулевые байты)");
+    if (xml) {
+        auto part = std::make_unique<TDocumentPart>();
+        part->Bytes = m_bytes;
+        part->Utf8 = XmlFileIsUtf8(m_bytes, encoding);
+        const std::string error = XmlStructureError(m_bytes);
+        if (!error.empty())
+            throw EDocumentError("испорченный XML (" + error + ")");
+        m_parts.push_back(std::move(part));
+        return;
+    }
     auto part = std::make_unique<TDocumentPart>();
     part->Bytes = m_bytes;
     part->Utf8 = encoding == TEncodingChoice::Auto ? DetectEncoding(m_bytes) == TTextEncoding::Utf8
@@ -272,21 +349,76 @@ void TMarkupDocument::OpenSingle(TEncodingChoice encoding)
     m_parts.push_back(std::move(part));
 }
 
+bool TMarkupDocument::OpenForeign(bool xml)
+{
+    std::optional<TForeignEncoding> foreign = Utf16ByMark(m_bytes);
+    std::string declared = foreign ? foreign->Name : std::string();
+    if (!foreign && (xml || m_format == TDocumentFormat::Html)) {
+        declared = DeclaredXmlEncodingName(m_bytes);
+        if (declared.empty() && m_format == TDocumentFormat::Html)
+            declared = DeclaredHtmlCharset(m_bytes);
+        foreign = ForeignEncodingNamed(declared);
+        const bool ascii
+            = std::all_of(m_bytes.begin(), m_bytes.end(), [](char c) { return (c & 0x80) == 0; });
+        // A page in a code page this program does not read keeps its letters
+        // rather than have them guessed, unless it is all ASCII (its letters
+        // are then references, written as references).
+        if (!foreign && m_format == TDocumentFormat::Html && !declared.empty() && !ascii
+            && DeclaredXmlEncoding("<?xml encoding=\"" + declared + "\"?>") == TEncodingChoice::Auto)
+            throw EDocumentError("объявлена кодировка " + declared
+                + ", которую программа не читает (читаются UTF-8, Windows-1251, KOI8-R, CP866, ISO-8859-5 и "
+                  "UTF-16)");
+    }
+    if (!foreign)
+        return false;
+    // Read through UTF-8 only when the way back gives the very same bytes.
+    std::optional<std::string> utf8 = Transcode(m_bytes, foreign->Name, "UTF-8");
+    if (!utf8 || Transcode(*utf8, "UTF-8", foreign->Name) != m_bytes)
+        throw EDocumentError("текст не читается в кодировке " + declared);
+    if (std::memchr(utf8->data(), 0, utf8->size()) != nullptr)
+        throw EDocumentError("это не текст (в нём есть нулевые символы)");
+    auto part = std::make_unique<TDocumentPart>();
+    part->Bytes = std::move(*utf8);
+    part->Utf8 = true;
+    if (xml) {
+        const std::string error = XmlStructureError(part->Bytes);
+        if (!error.empty())
+            throw EDocumentError("испорченный XML (" + error + ")");
+    }
+    m_parts.push_back(std::move(part));
+    m_foreign = foreign->Name;
+    return true;
+}
+
 std::string TMarkupDocument::Write(const MemoryDocument& edited) const
 {
-    const std::vector<TLetterChange> changes = m_map.Changes(m_document.TextRef(), edited);
+    std::vector<TLetterChange> changes = m_map.Changes(m_document.TextRef(), edited);
     if (changes.empty())
         return m_bytes;
     std::vector<std::vector<TLetterChange>> byPart(m_parts.size());
-    for (const TLetterChange& c : changes)
-        byPart[static_cast<std::size_t>(c.Part)].push_back(c);
+    if (changes.front().Part == changes.back().Part) {
+        // One part changed (a single file, or most archives): its changes as
+        // they are, without a copy.
+        byPart[static_cast<std::size_t>(changes.front().Part)] = std::move(changes);
+    } else {
+        for (const TLetterChange& c : changes)
+            byPart[static_cast<std::size_t>(c.Part)].push_back(c);
+        changes = {};
+    }
     std::vector<std::pair<int, std::string>> members;
     for (std::size_t i = 0; i < m_parts.size(); ++i) {
         if (byPart[i].empty())
             continue;
         const TDocumentPart& part = *m_parts[i];
-        std::string bytes
-            = ApplyPatches(part.Bytes, m_handler->Patches(static_cast<int>(i), part, byPart[i]));
+        std::vector<TBytePatch> patches = m_handler->Patches(static_cast<int>(i), part, byPart[i]);
+        byPart[i] = {};
+        std::string bytes = ApplyPatches(part.Bytes, std::move(patches));
+        if (m_zip == nullptr && !m_foreign.empty()) {
+            std::optional<std::string> back = Transcode(bytes, "UTF-8", m_foreign);
+            if (!back)
+                throw EDocumentError("исправленный текст не записывается в кодировке " + m_foreign);
+            return std::move(*back);
+        }
         if (m_zip == nullptr)
             return bytes;
         members.emplace_back(part.Member, std::move(bytes));

@@ -2,6 +2,7 @@
 
 #include "formats/plain_text_format.h"
 #include "formats/text_map.h"
+#include "formats/zip_archive.h"
 #include "text/memory_document.h"
 
 #include <memory>
@@ -13,16 +14,17 @@
 namespace tildo {
 
 class TFormatHandler;
-class TZipArchive;
 struct TDocumentPart;
 
 // Documents whose running text lies inside markup or an archive. RTF is one
 // for the command-line tool only (the window reads it into styled text), so no
-// extension or format name stands for it here.
-enum class TDocumentFormat { Docx, Odt, Epub, Html, Markdown, Srt, Vtt, Rtf };
+// extension or format name stands for it here. FictionBook is one for the
+// command-line tool too (the window reads it as text), alone or zipped, and
+// so is flat OpenDocument text (the content of an ODT in one file).
+enum class TDocumentFormat { Docx, Odt, Epub, Html, Markdown, Srt, Vtt, Rtf, Fb2, Fodt };
 
 // The format a file name's extension stands for (case aside); none for the
-// formats of plain text, RTF and FictionBook.
+// formats of plain text and RTF.
 std::optional<TDocumentFormat> DocumentFormatOf(std::string_view path);
 // The format of a name on the command line ("docx", "md", ...); none for others.
 std::optional<TDocumentFormat> DocumentFormatNamed(std::string_view name);
@@ -38,8 +40,10 @@ public:
     // Throws EDocumentError (with a message for the user) when the bytes are
     // not a document of that format. The encoding choice applies to the
     // formats that are not archives (whose XML is UTF-8).
-    TMarkupDocument(
-        std::string bytes, TDocumentFormat format, TEncodingChoice encoding = TEncodingChoice::Auto);
+    // An archive that unpacks to more than maxUnpacked bytes is refused.
+    TMarkupDocument(std::string bytes, TDocumentFormat format,
+        TEncodingChoice encoding = TEncodingChoice::Auto,
+        unsigned long long maxUnpacked = TZipArchive::DefaultMaxUnpacked);
     ~TMarkupDocument();
     TMarkupDocument(const TMarkupDocument&) = delete;
     TMarkupDocument& operator=(const TMarkupDocument&) = delete;
@@ -55,13 +59,17 @@ public:
     std::string Write(const MemoryDocument& edited) const;
 
 private:
-    void OpenArchive();
+    void OpenArchive(unsigned long long maxUnpacked);
     void OpenSingle(TEncodingChoice encoding);
+    // A file in a code page read through UTF-8 (declared, or UTF-16 by its
+    // mark); false when the file is in none.
+    bool OpenForeign(bool xml);
     void AddMember(const std::string& name, bool required);
 
     std::string m_bytes;
     TDocumentFormat m_format;
     std::unique_ptr<TZipArchive> m_zip;
+    std::string m_foreign; // the code page the file is written back in; empty: as read
     std::vector<std::unique_ptr<TDocumentPart>> m_parts;
     std::unique_ptr<TFormatHandler> m_handler;
     TTextMap m_map;

@@ -88,7 +88,10 @@ std::string XmlStructureError(std::string_view bytes)
         return std::string(what) + ", байт " + std::to_string(byte);
     };
     while (scanner.Next(token)) {
-        const std::string_view text = bytes.substr(token.Begin, token.End - token.Begin);
+        std::string_view text = bytes.substr(token.Begin, token.End - token.Begin);
+        // A byte-order mark may open the file; readers take it, and it stays.
+        if (token.Begin == 0 && text.starts_with("\xEF\xBB\xBF"))
+            text.remove_prefix(3);
         if (token.Kind == TTokenKind::Text) {
             if (text.find('<') != std::string_view::npos)
                 return at("лишний знак <", token.Begin + text.find('<'));

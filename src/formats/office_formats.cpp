@@ -75,9 +75,42 @@ private:
     std::vector<std::vector<TDocxText>> m_texts; // per part
 };
 
+// The document's title, subject, description and keywords, in the core
+// properties of DOCX and the meta data of ODT: each a line of its own, without
+// marks (there is no formatting to carry them).
+bool IsTitleElement(std::string_view name)
+{
+    return name == "dc:title" || name == "dc:subject" || name == "dc:description" || name == "cp:keywords"
+        || name == "meta:keyword";
+}
+
+void ReadTitles(std::string_view bytes, TTextMap& map)
+{
+    bool inTitle = false;
+    TMarkupScanner scanner(bytes, false);
+    TMarkupToken token;
+    while (scanner.Next(token)) {
+        if (token.Kind == TTokenKind::StartTag || token.Kind == TTokenKind::EndTag) {
+            inTitle = token.Kind == TTokenKind::StartTag && IsTitleElement(token.Name);
+            if (!map.LineEmpty())
+                map.EndLine();
+        } else if (token.Kind == TTokenKind::Text && inTitle) {
+            map.AddMarkupText(token.Begin, token.End, Unmarkable);
+        }
+    }
+    if (!map.LineEmpty())
+        map.EndLine();
+}
+
 void TDocxHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
 {
     const std::string_view bytes = source.Bytes;
+    if (source.Name == "docProps/core.xml") {
+        m_prefixes.resize(static_cast<std::size_t>(part) + 1);
+        m_texts.resize(static_cast<std::size_t>(part) + 1);
+        ReadTitles(bytes, map);
+        return;
+    }
     const std::string prefix = PrefixOf(bytes, WordNamespace, "w") + ":";
     const auto is = [&prefix](std::string_view name, std::string_view local) {
         return name.size() == prefix.size() + local.size() && name.starts_with(prefix)
@@ -249,27 +282,69 @@ private:
     std::vector<TStylesPlace> m_places;
 };
 
+// Elements whose text may hold a span: everywhere else (fields, references,
+// placeholders, a picture's title and description) a reader rebuilds or
+// drops what is inside, so a letter there is written without a mark.
+constexpr std::array<std::string_view, 6> SpanHolders { "text:p", "text:h", "text:span", "text:a",
+    "text:meta", "text:ruby-base" };
+
+// A picture's title and description: text of their own, apart from the
+// paragraph the picture stands in.
+bool IsAltText(std::string_view name)
+{
+    return name == "svg:title" || name == "svg:desc";
+}
+
 void TOdtHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
 {
     const std::string_view bytes = source.Bytes;
+    if (source.Name == "meta.xml") {
+        m_places.resize(static_cast<std::size_t>(part) + 1);
+        ReadTitles(bytes, map);
+        return;
+    }
     TStylesPlace place;
     int paragraphs = 0; // open text:p and text:h
     int skipped = 0; // open elements whose text is not running text
+    // Open elements inside paragraphs; the innermost decides whether a mark
+    // can stand in its text.
+    std::vector<std::string_view> open;
+    // Tracked deletions: the regions that are deletions, and the one being
+    // read. The deleted text stands in the paragraph between its change marks
+    // and stays as it was.
+    std::set<std::string_view> deletions;
+    std::string_view region;
+    std::string_view deletedRange;
     TMarkupScanner scanner(bytes, false);
     TMarkupToken token;
     while (scanner.Next(token)) {
         const std::string_view name = token.Name;
         const bool paragraph = name == "text:p" || name == "text:h";
-        const bool skip = name == "office:annotation" || name == "text:tracked-changes"
-            || name == "text:note-citation" || name == "office:annotation-end";
+        // A comment's text is read (as lines of its own), its author and date
+        // are not.
+        const bool skip = name == "dc:creator" || name == "dc:date" || name == "meta:creator-initials"
+            || name == "text:tracked-changes" || name == "text:note-citation";
         switch (token.Kind) {
         case TTokenKind::StartTag:
+            if (name == "text:changed-region")
+                region = TagAttribute(bytes.substr(token.Begin, token.End - token.Begin), "text:id");
+            else if (name == "text:deletion" && !region.empty())
+                deletions.insert(region);
             paragraphs += paragraph ? 1 : 0;
             skipped += skip ? 1 : 0;
+            if (paragraphs > 0 || IsTitleElement(name)) {
+                open.push_back(name);
+                if (IsAltText(name) && skipped == 0 && !map.LineEmpty())
+                    map.EndLine();
+            }
             if ((name == "office:body" || name == "office:master-styles") && place.Byte == std::string::npos)
                 place = { token.Begin, 0, true };
             break;
         case TTokenKind::EndTag:
+            if (!open.empty())
+                open.pop_back();
+            if (IsAltText(name) && paragraphs > 0 && skipped == 0 && !map.LineEmpty())
+                map.EndLine();
             if (paragraph && paragraphs > 0) {
                 --paragraphs;
                 if (skipped == 0)
@@ -280,7 +355,17 @@ void TOdtHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
                 place = { token.Begin, 0, false };
             break;
         case TTokenKind::EmptyTag:
-            if (name == "office:automatic-styles") {
+            if (name == "text:change-start" || name == "text:change-end") {
+                const std::string_view id
+                    = TagAttribute(bytes.substr(token.Begin, token.End - token.Begin), "text:change-id");
+                if (name == "text:change-start" && deletedRange.empty() && deletions.contains(id)) {
+                    deletedRange = id;
+                    ++skipped;
+                } else if (name == "text:change-end" && !deletedRange.empty() && id == deletedRange) {
+                    deletedRange = {};
+                    --skipped;
+                }
+            } else if (name == "office:automatic-styles") {
                 place = { token.Begin, token.End - token.Begin, true };
             } else if (paragraphs == 0 || skipped > 0) {
                 if (paragraph && skipped == 0)
@@ -301,8 +386,14 @@ void TOdtHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
             }
             break;
         case TTokenKind::Text:
-            if (paragraphs > 0 && skipped == 0)
-                map.AddMarkupText(token.Begin, token.End);
+            if (paragraphs == 0 && !open.empty() && IsTitleElement(open.back())) {
+                map.AddMarkupText(token.Begin, token.End, Unmarkable);
+                map.EndLine();
+            } else if (paragraphs > 0 && skipped == 0) {
+                const bool markable = !open.empty()
+                    && std::find(SpanHolders.begin(), SpanHolders.end(), open.back()) != SpanHolders.end();
+                map.AddMarkupText(token.Begin, token.End, markable ? 0 : Unmarkable);
+            }
             break;
         case TTokenKind::Other:
             break;
@@ -323,7 +414,7 @@ std::vector<TBytePatch> TOdtHandler::Patches(
     std::set<TColour> colours;
     for (const TLetterChange& c : changes) {
         std::string letter = EncodeLetter(c, bytes.substr(c.Byte, c.Bytes), source.Utf8);
-        if (c.Marked) {
+        if (c.Marked && c.Context != Unmarkable) {
             colours.insert(c.Colour);
             letter = "<text:span text:style-name=\"" + styleName + HexColour(c.Colour).substr(1) + "\">"
                 + letter + "</text:span>";

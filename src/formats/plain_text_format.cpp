@@ -54,30 +54,35 @@ TTextEncoding DetectEncoding(std::string_view bytes)
     return bom || nonAscii ? TTextEncoding::Utf8 : TTextEncoding::Cp1251;
 }
 
-TEncodingChoice DeclaredXmlEncoding(std::string_view bytes)
+std::string DeclaredXmlEncodingName(std::string_view bytes)
 {
     if (bytes.substr(0, Bom.size()) == Bom)
         bytes.remove_prefix(Bom.size());
     const auto first = bytes.find_first_not_of(" \t\r\n");
     if (first == std::string_view::npos || bytes.substr(first, 5) != "<?xml")
-        return TEncodingChoice::Auto;
+        return {};
     const auto end = bytes.find("?>", first);
     if (end == std::string_view::npos)
-        return TEncodingChoice::Auto;
+        return {};
     const std::string decl = LowerAscii(bytes.substr(first, end - first));
     auto at = decl.find("encoding");
     if (at == std::string::npos)
-        return TEncodingChoice::Auto;
+        return {};
     at = decl.find_first_not_of(" \t\r\n", at + 8);
     if (at == std::string::npos || decl[at] != '=')
-        return TEncodingChoice::Auto;
+        return {};
     at = decl.find_first_not_of(" \t\r\n", at + 1);
     if (at == std::string::npos || (decl[at] != '"' && decl[at] != '\''))
-        return TEncodingChoice::Auto;
+        return {};
     const auto close = decl.find(decl[at], at + 1);
     if (close == std::string::npos)
-        return TEncodingChoice::Auto;
-    const std::string name = decl.substr(at + 1, close - at - 1);
+        return {};
+    return decl.substr(at + 1, close - at - 1);
+}
+
+TEncodingChoice DeclaredXmlEncoding(std::string_view bytes)
+{
+    const std::string name = DeclaredXmlEncodingName(bytes);
     if (name == "windows-1251" || name == "cp1251" || name == "x-cp1251")
         return TEncodingChoice::Cp1251;
     if (name == "utf-8" || name == "utf8")

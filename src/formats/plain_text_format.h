@@ -20,6 +20,9 @@ TTextEncoding DetectEncoding(std::string_view bytes);
 // for windows-1251 or cp1251, UTF-8 for utf-8, Auto for anything else or no
 // declaration.
 TEncodingChoice DeclaredXmlEncoding(std::string_view bytes);
+// The encoding name an XML declaration gives, in lower case; empty when there
+// is none.
+std::string DeclaredXmlEncodingName(std::string_view bytes);
 
 // A plain text file as a document, with what is needed to write it back byte
 // for byte: the encoding it was read in (the document itself keeps the BOM,

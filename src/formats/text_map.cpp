@@ -99,7 +99,82 @@ void TTextMap::Append(char32_t ch)
     m_lineEmpty = false;
 }
 
+namespace {
+
+bool IsSpaceOrBracket(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '(' || c == ')' || c == '<' || c == '>'
+        || c == '"' || c == '\'' || c == '[' || c == ']';
+}
+
+// Whether a word is an address rather than words: a URL, an e-mail address
+// or a file path. Their letters are names, not Russian spelling.
+bool IsAddress(std::string_view token)
+{
+    if (token.find("://") != std::string_view::npos || token.starts_with("www.")
+        || token.starts_with("mailto:"))
+        return true;
+    const std::size_t at = token.find('@');
+    if (at != std::string_view::npos && at > 0 && token.find('.', at + 2) != std::string_view::npos
+        && token.find('.', at + 2) + 1 < token.size())
+        return true;
+    if ((token.starts_with("/") && token.find('/', 1) != std::string_view::npos) || token.starts_with("~/")
+        || token.starts_with("./") || token.starts_with("../"))
+        return true;
+    return token.find('\\') != std::string_view::npos
+        || (token.size() > 2 && token[1] == ':' && token[2] == '\\');
+}
+
+} // namespace
+
 void TTextMap::AddLiteral(std::size_t begin, std::size_t end, std::uint32_t context)
+{
+    if (begin >= end)
+        return;
+    const std::string_view range = m_parts[static_cast<std::size_t>(m_part)].substr(begin, end - begin);
+    if (range.find_first_of(":@/\\") == std::string_view::npos
+        && range.find("www.") == std::string_view::npos) {
+        AddRun(begin, end, context);
+        return;
+    }
+    // Addresses stand as a space: the pass never sees, so never changes, them.
+    std::size_t from = 0;
+    std::size_t i = 0;
+    while (i < range.size()) {
+        while (i < range.size() && IsSpaceOrBracket(range[i]))
+            ++i;
+        const std::size_t start = i;
+        while (i < range.size() && !IsSpaceOrBracket(range[i]))
+            ++i;
+        std::size_t stop = i;
+        while (stop > start && std::string_view(".,;:!?").find(range[stop - 1]) != std::string_view::npos)
+            --stop;
+        if (stop > start && IsAddress(range.substr(start, stop - start))) {
+            AddRun(begin + from, begin + start, context);
+            AddVirtual(U' ');
+            from = stop;
+        }
+    }
+    AddRun(begin + from, end, context);
+}
+
+void TTextMap::AddRun(std::size_t begin, std::size_t end, std::uint32_t context)
+{
+    if (begin >= end)
+        return;
+    // A soft hyphen only says where a word may break: the word is read whole
+    // and the hyphen stays in the source where it was.
+    const std::string_view part = m_parts[static_cast<std::size_t>(m_part)];
+    const std::string_view softHyphen = m_utf8[static_cast<std::size_t>(m_part)] ? "\xC2\xAD" : "\xAD";
+    for (std::size_t hyphen = part.substr(0, end).find(softHyphen, begin); hyphen != std::string_view::npos;
+         hyphen = part.substr(0, end).find(softHyphen, begin)) {
+        AddWord(begin, hyphen, context);
+        begin = hyphen + softHyphen.size();
+    }
+    AddWord(begin, end, context);
+}
+
+void TTextMap::AddWord(std::size_t begin, std::size_t end, std::uint32_t context)
 {
     if (begin >= end)
         return;
@@ -166,13 +241,18 @@ void TTextMap::AddMarkupText(std::size_t begin, std::size_t end, std::uint32_t c
         if (amp == std::string_view::npos)
             break;
         std::size_t len = 0;
-        const char32_t ch = ReadReference(bytes.substr(amp, end - amp), len);
+        char32_t ch = U'\u00AD';
+        if (bytes.substr(amp, end - amp).starts_with("&shy;"))
+            len = 5;
+        else
+            ch = ReadReference(bytes.substr(amp, end - amp), len);
         if (len == 0) {
             i = amp + 1;
             continue;
         }
         AddLiteral(from, amp, context);
-        AddEntity(amp, amp + len, ch, context);
+        if (ch != U'\u00AD') // a soft hyphen, as in AddRun
+            AddEntity(amp, amp + len, ch, context);
         i = from = amp + len;
     }
     AddLiteral(from, end, context);
@@ -254,8 +334,14 @@ std::vector<TLetterChange> TTextMap::Changes(const std::string& before, const Me
 
 std::string ApplyPatches(std::string_view bytes, std::vector<TBytePatch> patches)
 {
-    std::stable_sort(patches.begin(), patches.end(),
-        [](const TBytePatch& a, const TBytePatch& b) { return a.Byte < b.Byte; });
+    // Formats give their patches in order but for a few added at the end; a
+    // sort that needs no buffer keeps a large document's patches in place.
+    const auto before = [](const TBytePatch& a, const TBytePatch& b) { return a.Byte < b.Byte; };
+    if (!std::is_sorted(patches.begin(), patches.end(), before)) {
+        const auto unsorted = std::is_sorted_until(patches.begin(), patches.end(), before);
+        std::stable_sort(unsorted, patches.end(), before);
+        std::inplace_merge(patches.begin(), unsorted, patches.end(), before);
+    }
     std::string out;
     out.reserve(bytes.size() + patches.size() * 16);
     std::size_t copied = 0;

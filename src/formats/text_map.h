@@ -87,6 +87,10 @@ public:
 
 private:
     void Append(char32_t ch);
+    // AddLiteral for text that holds no address.
+    void AddRun(std::size_t begin, std::size_t end, std::uint32_t context);
+    // AddRun for text without soft hyphens.
+    void AddWord(std::size_t begin, std::size_t end, std::uint32_t context);
 
     std::string m_text;
     int m_length = 0;

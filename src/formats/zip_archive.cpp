@@ -10,6 +10,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <unordered_set>
 
 namespace tildo {
 
@@ -90,12 +91,38 @@ bool LooksLikeZip(std::string_view bytes)
     return bytes.starts_with("PK\x03\x04") || bytes.starts_with("PK\x05\x06");
 }
 
-TZipArchive::TZipArchive(std::string_view bytes)
+TZipArchive::TZipArchive(std::string_view bytes, unsigned long long maxUnpacked)
     : m_bytes(bytes)
 {
     if (!LooksLikeZip(bytes))
         throw EDocumentError("это не архив zip");
     m_zip = OpenFromBuffer(bytes.data(), bytes.size(), ZIP_RDONLY, nullptr);
+    m_directory = ReadZipDirectory(bytes);
+    // Sizes as the directory gives them: reading a member never unpacks more
+    // than its record promises.
+    std::unordered_set<std::string> names;
+    unsigned long long total = 0;
+    const int count = Count();
+    names.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const char* name = zip_get_name(m_zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
+        if (name != nullptr && !names.insert(name).second) {
+            const std::string message
+                = "в архиве два элемента с именем " + std::string(name) + " (программы читают из них разные)";
+            zip_discard(m_zip);
+            throw EDocumentError(message);
+        }
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        if (zip_stat_index(m_zip, static_cast<zip_uint64_t>(i), 0, &stat) == 0
+            && (stat.valid & ZIP_STAT_SIZE) != 0)
+            total += stat.size;
+        if (total > maxUnpacked) {
+            zip_discard(m_zip);
+            throw EDocumentError("архив распаковывается больше чем в " + std::to_string(maxUnpacked)
+                + " байт (предел можно поднять: --max-unpacked)");
+        }
+    }
 }
 
 TZipArchive::~TZipArchive()
@@ -124,7 +151,8 @@ std::string TZipArchive::Name(int index) const
 
 std::string TZipArchive::Read(int index) const
 {
-    if (std::optional<std::string> direct = ReadZipMember(m_bytes, index, MemberLimit))
+    if (std::optional<std::string> direct
+        = m_directory ? ReadZipMember(m_bytes, *m_directory, index, MemberLimit) : std::nullopt)
         return std::move(*direct);
     zip_stat_t stat;
     zip_stat_init(&stat);
@@ -164,7 +192,8 @@ std::string TZipArchive::WithReplaced(const std::vector<std::pair<int, std::stri
 {
     if (members.empty())
         return std::string(m_bytes);
-    if (std::optional<std::string> direct = RewriteZip(m_bytes, members))
+    if (std::optional<std::string> direct
+        = m_directory ? RewriteZip(m_bytes, *m_directory, members) : std::nullopt)
         return std::move(*direct);
     // libzip writes the new archive into the same buffer source; the copy it
     // starts from is its own.

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "formats/zip_rewrite.h"
+
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -26,8 +29,10 @@ struct TZipMemberInfo
 class TZipArchive
 {
 public:
-    // The bytes must outlive the archive.
-    explicit TZipArchive(std::string_view bytes);
+    // The bytes must outlive the archive. An archive whose members would
+    // unpack to more than maxUnpacked bytes in all, or that holds two members
+    // of one name (readers disagree on which counts), is refused.
+    explicit TZipArchive(std::string_view bytes, unsigned long long maxUnpacked = DefaultMaxUnpacked);
     ~TZipArchive();
     TZipArchive(const TZipArchive&) = delete;
     TZipArchive& operator=(const TZipArchive&) = delete;
@@ -47,10 +52,14 @@ public:
     std::string WithReplaced(const std::vector<std::pair<int, std::string>>& members) const;
 
     static constexpr std::size_t MemberLimit = std::size_t(1) << 30;
+    static constexpr unsigned long long DefaultMaxUnpacked = 1ull << 30;
 
 private:
     std::string_view m_bytes;
     zip_t* m_zip = nullptr;
+    // The central directory as this program reads it itself; none when libzip
+    // does all the work.
+    std::optional<TZipDirectory> m_directory;
 };
 
 // Whether bytes begin like a zip archive.

@@ -31,14 +31,30 @@ void Put(std::string& b, std::size_t at, std::uint32_t v, int bytes)
         b[at + static_cast<std::size_t>(i)] = static_cast<char>(v & 0xFF);
 }
 
-struct TEntry
+// A local header whose extra field holds ZIP64 sizes (written by tools that
+// did not know the size beforehand) gets the new sizes there too, and says so
+// in its own size fields, so that no reader finds stale ones.
+void UpdateZip64Sizes(std::string& local, std::uint32_t size, std::uint32_t packed)
 {
-    std::size_t Central = 0; // its central directory record
-    std::size_t CentralLength = 0;
-    std::size_t Local = 0; // its local record
-    std::size_t LocalEnd = 0; // the next record
-    std::size_t NewLocal = 0;
-};
+    const std::size_t nameLength = Get(local, 26, 2);
+    const std::size_t extraEnd = LocalSize + nameLength + Get(local, 28, 2);
+    for (std::size_t at = LocalSize + nameLength; at + 4 <= extraEnd;) {
+        const std::uint32_t id = Get(local, at, 2);
+        const std::size_t length = Get(local, at + 2, 2);
+        if (at + 4 + length > extraEnd)
+            return;
+        if (id == 0x0001 && length >= 16) {
+            Put(local, 18, 0xFFFFFFFFu, 4);
+            Put(local, 22, 0xFFFFFFFFu, 4);
+            Put(local, at + 4, size, 4);
+            Put(local, at + 8, 0, 4);
+            Put(local, at + 12, packed, 4);
+            Put(local, at + 16, 0, 4);
+            return;
+        }
+        at += 4 + length;
+    }
+}
 
 // Raw deflate at the fastest level, by libdeflate: rewriting a large document
 // is dominated by compression, and this keeps it near the cost of reading.
@@ -59,14 +75,14 @@ std::optional<std::string> Deflate(std::string_view data)
     return std::string(buffer.get(), size);
 }
 
-// The central directory's records, each with the extent of its local record;
-// false when anything is outside what this writer takes on.
-bool ReadDirectory(std::string_view b, std::size_t& end, std::vector<TEntry>& entries)
+} // namespace
+
+std::optional<TZipDirectory> ReadZipDirectory(std::string_view b)
 {
     if (b.size() < EndSize || b.size() > 0xFFFFFFFFu)
-        return false;
+        return std::nullopt;
     const std::size_t lowest = b.size() - std::min<std::size_t>(b.size(), EndSize + 0xFFFF);
-    end = std::string_view::npos;
+    std::size_t end = std::string_view::npos;
     for (std::size_t at = b.size() - EndSize + 1; at-- > lowest;) {
         if (Get(b, at, 4) == EndSignature && at + EndSize + Get(b, at + 20, 2) == b.size()) {
             end = at;
@@ -74,52 +90,56 @@ bool ReadDirectory(std::string_view b, std::size_t& end, std::vector<TEntry>& en
         }
     }
     if (end == std::string_view::npos || Get(b, end + 4, 2) != 0 || Get(b, end + 6, 2) != 0)
-        return false;
+        return std::nullopt;
     const std::size_t count = Get(b, end + 10, 2);
     const std::size_t size = Get(b, end + 12, 4);
     std::size_t at = Get(b, end + 16, 4);
     if (count == 0xFFFF || at + size != end || count != Get(b, end + 8, 2))
-        return false;
+        return std::nullopt;
+    TZipDirectory directory;
+    directory.End = end;
+    std::vector<TZipEntry>& entries = directory.Entries;
+    entries.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         if (at + CentralSize > end || Get(b, at, 4) != CentralSignature)
-            return false;
+            return std::nullopt;
         const std::size_t length = CentralSize + Get(b, at + 28, 2) + Get(b, at + 30, 2) + Get(b, at + 32, 2);
         const std::uint32_t method = Get(b, at + 10, 2);
         if (at + length > end || (Get(b, at + 8, 2) & 1) != 0 || (method != 0 && method != 8)
             || Get(b, at + 20, 4) == 0xFFFFFFFFu || Get(b, at + 24, 4) == 0xFFFFFFFFu
             || Get(b, at + 42, 4) == 0xFFFFFFFFu || Get(b, at + 34, 2) != 0)
-            return false;
-        entries.push_back({ at, length, Get(b, at + 42, 4), 0, 0 });
+            return std::nullopt;
+        entries.push_back({ at, length, Get(b, at + 42, 4), 0 });
         at += length;
     }
     if (at != end)
-        return false;
-    // Each local record runs to the next one (or to the central directory).
+        return std::nullopt;
+    // Each local record runs to the next one (or to the central directory);
+    // no two members share one.
     std::vector<std::size_t> starts;
-    for (const TEntry& e : entries)
+    starts.reserve(entries.size());
+    for (const TZipEntry& e : entries)
         starts.push_back(e.Local);
     std::sort(starts.begin(), starts.end());
-    const std::size_t directory = Get(b, end + 16, 4);
-    for (TEntry& e : entries) {
+    if (std::adjacent_find(starts.begin(), starts.end()) != starts.end())
+        return std::nullopt;
+    const std::size_t central = Get(b, end + 16, 4);
+    for (TZipEntry& e : entries) {
         const auto next = std::upper_bound(starts.begin(), starts.end(), e.Local);
-        e.LocalEnd = next == starts.end() ? directory : *next;
-        if (std::adjacent_find(starts.begin(), starts.end()) != starts.end()
-            || e.Local + LocalSize > e.LocalEnd || Get(b, e.Local, 4) != LocalSignature
+        e.LocalEnd = next == starts.end() ? central : *next;
+        if (e.Local + LocalSize > e.LocalEnd || Get(b, e.Local, 4) != LocalSignature
             || e.Local + LocalSize + Get(b, e.Local + 26, 2) + Get(b, e.Local + 28, 2) > e.LocalEnd)
-            return false;
+            return std::nullopt;
     }
-    return true;
+    return directory;
 }
 
-} // namespace
-
-std::optional<std::string> ReadZipMember(std::string_view b, int index, std::size_t limit)
+std::optional<std::string> ReadZipMember(
+    std::string_view b, const TZipDirectory& directory, int index, std::size_t limit)
 {
-    std::size_t end = 0;
-    std::vector<TEntry> entries;
-    if (!ReadDirectory(b, end, entries) || index < 0 || static_cast<std::size_t>(index) >= entries.size())
+    if (index < 0 || static_cast<std::size_t>(index) >= directory.Entries.size())
         return std::nullopt;
-    const TEntry& e = entries[static_cast<std::size_t>(index)];
+    const TZipEntry& e = directory.Entries[static_cast<std::size_t>(index)];
     const std::size_t data = e.Local + LocalSize + Get(b, e.Local + 26, 2) + Get(b, e.Local + 28, 2);
     const std::size_t packed = Get(b, e.Central + 20, 4);
     const std::size_t size = Get(b, e.Central + 24, 4);
@@ -147,12 +167,12 @@ std::optional<std::string> ReadZipMember(std::string_view b, int index, std::siz
     return out;
 }
 
-std::optional<std::string> RewriteZip(std::string_view b, const std::vector<TZipReplacement>& replacements)
+std::optional<std::string> RewriteZip(
+    std::string_view b, const TZipDirectory& zipDirectory, const std::vector<TZipReplacement>& replacements)
 {
-    std::size_t end = 0;
-    std::vector<TEntry> entries;
-    if (!ReadDirectory(b, end, entries))
-        return std::nullopt;
+    const std::size_t end = zipDirectory.End;
+    const std::vector<TZipEntry>& entries = zipDirectory.Entries;
+    std::vector<std::size_t> newLocal(entries.size());
     std::vector<const std::string*> replaced(entries.size(), nullptr);
     for (const auto& [index, data] : replacements) {
         if (index < 0 || static_cast<std::size_t>(index) >= entries.size() || data.size() >= 0xFFFFFFFFu)
@@ -163,8 +183,8 @@ std::optional<std::string> RewriteZip(std::string_view b, const std::vector<TZip
     out.reserve(b.size());
     std::vector<std::uint32_t> crcs(entries.size()), packed(entries.size()), sizes(entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        TEntry& e = entries[i];
-        e.NewLocal = out.size();
+        const TZipEntry& e = entries[i];
+        newLocal[i] = out.size();
         if (replaced[i] == nullptr) {
             out.append(b.substr(e.Local, e.LocalEnd - e.Local));
             continue;
@@ -186,6 +206,7 @@ std::optional<std::string> RewriteZip(std::string_view b, const std::vector<TZip
         Put(local, 14, crcs[i], 4);
         Put(local, 18, packed[i], 4);
         Put(local, 22, sizes[i], 4);
+        UpdateZip64Sizes(local, sizes[i], packed[i]);
         out += local;
         out.append(stored);
     }
@@ -193,7 +214,7 @@ std::optional<std::string> RewriteZip(std::string_view b, const std::vector<TZip
         return std::nullopt;
     const std::size_t directory = out.size();
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const TEntry& e = entries[i];
+        const TZipEntry& e = entries[i];
         std::string record(b.substr(e.Central, e.CentralLength));
         if (replaced[i] != nullptr) {
             const bool deflated = Get(b, e.Central + 10, 2) == 8;
@@ -202,7 +223,7 @@ std::optional<std::string> RewriteZip(std::string_view b, const std::vector<TZip
             Put(record, 20, packed[i], 4);
             Put(record, 24, sizes[i], 4);
         }
-        Put(record, 42, static_cast<std::uint32_t>(e.NewLocal), 4);
+        Put(record, 42, static_cast<std::uint32_t>(newLocal[i]), 4);
         out += record;
     }
     std::string tail(b.substr(end));

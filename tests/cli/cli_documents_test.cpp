@@ -188,12 +188,13 @@ TEST_F(DocumentsFromLibreOffice, RestoredAsThePlainTextAndReadBackWithTheMarks)
     }
 
     // LibreOffice writes EPUB but does not read it: the book's running text is
-    // read back by the program itself.
+    // read back by the program itself (the pages first, then the table of
+    // contents and the book's title).
     std::string made;
     const std::string book = Restore("epub", "epub", true, made);
     ExpectOtherMembersKept(made, book, "OEBPS/sections/section0001.xhtml");
     const TMarkupDocument restored(ReadFile(book), TDocumentFormat::Epub);
-    EXPECT_EQ(Lines(restored.Text()), s_expected);
+    EXPECT_TRUE(Lines(restored.Text()).starts_with(s_expected)) << restored.Text();
 }
 
 TEST(CliDocuments, FormatByExtensionOrOptionAndRefusedDocuments)
@@ -266,7 +267,7 @@ TEST(CliDocuments, RichTextFromLibreOfficeKeepsEverythingButItsLetters)
     // Marked: the document's own blue (colour 2) around each letter, the
     // colour table as it was.
     const std::string marked = dir.Path() + "/marked.rtf";
-    run = RunCli({ "-d", dic, "--unanswered", "keep", "-o", marked, made });
+    run = RunCli({ "-d", dic, "--unanswered", "keep", "--on", "Mark", "-o", marked, made });
     EXPECT_EQ(run.Code, 0) << run.Err;
     const std::string markedBytes = ReadFile(marked);
     EXPECT_EQ(Count(markedBytes, "{\\cf2 \\u"), 11u);
@@ -308,7 +309,7 @@ TEST(CliDocuments, RichTextWithABigPictureKeepsItsBytes)
     EXPECT_TRUE(run.Out == expected) << "standard input";
 
     // Marked: two groups and one colour table more.
-    run = RunCli({ "-d", dic, "-" }, original);
+    run = RunCli({ "-d", dic, "--on", "Mark", "-" }, original);
     const std::string table = "{\\colortbl;\\red0\\green0\\blue255;}";
     EXPECT_TRUE(run.Out
         == head.substr(0, head.size() - 4) + table + "\\f0 " + W("Ещ") + "{\\cf1 " + W("ё") + "}" + rest

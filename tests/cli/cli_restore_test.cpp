@@ -240,24 +240,32 @@ TEST(CliRestore, RichTextPatchedInPlaceAndFictionBook)
         "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 Arial;}}\\f0 "
         "\\'e5\\'f9\\'e5 \\b \\'e5\\'eb\\'ea\\'e0\\b0\\par}");
     // ё written as е was, marked blue through a colour table of its own.
-    TCliRun run = RunCli(WithDictionary(dic, { rtf }));
+    TCliRun run = RunCli(WithDictionary(dic, { "--on", "Mark", rtf }));
     EXPECT_EQ(run.Code, 0) << run.Err;
     EXPECT_EQ(run.Out,
         "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red0\\green0\\blue255;}\\f0 "
         "\\'e5\\'f9{\\cf1 \\'b8} \\b {\\cf1 \\'b8}\\'eb\\'ea\\'e0\\b0\\par}");
-    run = RunCli(WithDictionary(dic, { "--off", "Mark", rtf }));
+    run = RunCli(WithDictionary(dic, { rtf }));
     EXPECT_EQ(run.Out,
         "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 Arial;}}\\f0 "
         "\\'e5\\'f9\\'b8 \\b \\'b8\\'eb\\'ea\\'e0\\b0\\par}");
 
-    // FictionBook: the pass stops at the binary part unless FBFormat is off.
-    const std::string fb2 = dir.Write("b.fb2",
-        "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<p>" + W("еще") + "</p>\n<BINARY>" + W("еще"));
+    // FictionBook: its text changes in the declared encoding; attributes, the
+    // description and binaries do not, whatever FBFormat says.
+    const std::string book
+        = "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<FictionBook><description><id>" + W("еще")
+        + "</id></description><body><p>" + W("еще") + " <a l:href=\"#" + W("еще") + "\">" + W("ещ") + "</a>"
+        + W("е") + "</p></body><binary id=\"" + W("еще") + "\">" + W("еще") + "</binary></FictionBook>\n";
+    const std::string fb2 = dir.Write("b.fb2", book);
+    std::string restoredBook = book;
+    for (const std::string& word : { W("<p>еще"), W(">ещ</a>е") })
+        restoredBook.replace(
+            restoredBook.find(word), word.size(), word == W("<p>еще") ? W("<p>ещё") : W(">ещ</a>ё"));
     run = RunCli(WithDictionary(dic, { fb2 }));
-    EXPECT_EQ(run.Out,
-        "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<p>" + W("ещё") + "</p>\n<BINARY>" + W("еще"));
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(run.Out, restoredBook);
     run = RunCli(WithDictionary(dic, { "--off", "FBFormat", fb2 }));
-    EXPECT_EQ(run.Out.substr(run.Out.size() - 3), W("ещё"));
+    EXPECT_EQ(run.Out, restoredBook);
 }
 
 TEST(CliRestore, ShippedDictionariesBesideTheProgram)

@@ -1,7 +1,9 @@
 // Checks that a word processor reads the RTF the program writes with the same
 // text and formatting. LibreOffice converts the file headless; the test is
 // skipped only where LibreOffice is not installed.
+#include "formats/markup_document.h"
 #include "formats/rtf_writer.h"
+#include "markup_edits.h"
 #include "platform/file_io.h"
 #include "support/recording_ui.h"
 #include "text/cp1251.h"
@@ -87,6 +89,25 @@ TEST(LibreOfficeTest, ReadsTheFormattingWeWrite)
     EXPECT_NE(xml.find("fo:font-weight=\"bold\""), std::string::npos) << "bold";
     EXPECT_NE(xml.find("fo:font-size=\"18pt\""), std::string::npos) << "size";
     EXPECT_NE(xml.find("Ещ"), std::string::npos);
+}
+
+// Marked letters in fields, references, placeholders and a picture's alt text
+// of a document LibreOffice wrote: LibreOffice must read every letter back.
+TEST(LibreOfficeTest, KeepsTheLettersWeWriteIntoFields)
+{
+    if (!HaveSoffice())
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    test::TTempDir dir;
+    const TMarkupDocument doc(
+        ReadWholeFile(std::string(TILDO_TEST_DATA_DIR) + "/libreoffice_fields.odt"), TDocumentFormat::Odt);
+    const std::string odt = dir.Write("fields.odt", doc.Write(test::AllYo(doc, true)));
+    const std::string txt = Convert(dir, odt, "txt:Text", "txt");
+    for (const char* words :
+        { "чёрный кот пришёл", "ёщё нашёл", "Ссылка: зёлёный", "<пришёл>", "Обычный тёкст: ёщё лёд" })
+        EXPECT_NE(txt.find(words), std::string::npos) << words << "\n" << txt;
+    const std::string flat = Convert(dir, odt, "fodt", "fodt");
+    EXPECT_NE(flat.find("<svg:title>ёлка зёлёная</svg:title>"), std::string::npos);
+    EXPECT_NE(flat.find("<svg:desc>ёщё одна ёлка</svg:desc>"), std::string::npos);
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tildo {
 namespace {
@@ -66,7 +68,7 @@ TEST(MarkupDocument, WebPageChangesTextNodesOnlyAndKeepsReferencesAsWritten)
     EXPECT_EQ(doc.Write(doc.Document()), page);
 
     EXPECT_EQ(doc.Write(AllYo(doc, false)),
-        "<!DOCTYPE html><html><head><title>еще</title><style>p.еще{}</style></head>"
+        "<!DOCTYPE html><html><head><title>ёщё</title><style>p.еще{}</style></head>"
         "<body><p title=\"еще\">Ёщё &#1105;ж &#x451;ж &iocy;ж &amp; <b>ёл</b>ка"
         "<script>var s = \"<p>еще\";</script></p><pre>еще</pre><code>еще</code>"
         "<!-- еще --><p>a < ёщё</p></body></html>");
@@ -108,6 +110,20 @@ TEST(MarkupDocument, MarkdownSkipsCodeLinkTargetsAndTags)
         "~~~~\nеще\n~~~\nеще\n~~~~\n"
         "ёж <!-- еще\nеще\n--> еж\n"
         "Конёц: ёщё");
+
+    // Addresses, paths and TeX keep their letters, in Markdown as in a page;
+    // dollars of prices are prose.
+    const std::string addresses
+        = "Статья https://ru.wikipedia.org/wiki/Королев, почта ее@пример.рф (и www.ель.рф), "
+          "файл /home/елка/еще.txt и C:\\Елка\\еще; $x_{ее}$ и $$еще$$, а $5 и еще $10.";
+    const std::string withYo
+        = "Статья https://ru.wikipedia.org/wiki/Королев, почта ее@пример.рф (и www.ель.рф), "
+          "файл /home/елка/еще.txt и C:\\Елка\\еще; $x_{ее}$ и $$еще$$, а $5 и ёщё $10.";
+    const TMarkupDocument markdown(addresses, TDocumentFormat::Markdown);
+    EXPECT_EQ(markdown.Write(AllYo(markdown, false)), withYo);
+    const TMarkupDocument page("<p>" + addresses + "</p>", TDocumentFormat::Html);
+    EXPECT_EQ(page.Write(AllYo(page, false)),
+        "<p>" + withYo.substr(0, withYo.find("$x")) + "$x_{ёё}$ и $$ёщё$$, а $5 и ёщё $10.</p>");
 }
 
 TEST(MarkupDocument, SubtitlesChangeCueTextOnly)
@@ -177,6 +193,22 @@ TEST(MarkupDocument, DocxWordSplitOverRunsIsChangedInItsOwnRun)
     const TMarkupDocument oddDoc(odd, TDocumentFormat::Docx);
     const TMarkupDocument oddAgain(oddDoc.Write(AllYo(oddDoc, true)), TDocumentFormat::Docx);
     EXPECT_EQ(Utf8(oddAgain.Document()), Utf8(AllYo(oddDoc, false)));
+
+    // ZIP64 sizes in a local header are rewritten with the member.
+    const TMarkupDocument zip64(TestData("zip64_local.docx"), TDocumentFormat::Docx);
+    const std::string zip64Written = zip64.Write(AllYo(zip64, false));
+    const TZipMemberInfo info = TZipArchive(zip64Written).Info(0);
+    const auto get64 = [&](std::size_t at) {
+        unsigned long long v = 0;
+        for (int i = 7; i >= 0; --i)
+            v = (v << 8) | static_cast<unsigned char>(zip64Written[at + static_cast<std::size_t>(i)]);
+        return v;
+    };
+    const std::size_t extra = 30 + info.Name.size();
+    ASSERT_EQ(zip64Written.substr(extra, 2), std::string("\x01\x00", 2));
+    EXPECT_EQ(get64(extra + 4), info.Size);
+    EXPECT_EQ(get64(extra + 12), info.CompressedSize);
+    EXPECT_NE(TZipArchive(zip64Written).Read(0).find("Ёщё ёлка"), std::string::npos);
 }
 
 TEST(MarkupDocument, OdtAndEpubMarksComeWithTheirStyles)
@@ -200,16 +232,221 @@ TEST(MarkupDocument, OdtAndEpubMarksComeWithTheirStyles)
     EXPECT_EQ(Utf8(TMarkupDocument(odtWritten, TDocumentFormat::Odt).Document()), Utf8(AllYo(odt, false)));
 
     const TMarkupDocument epub(TestData("minimal.epub"), TDocumentFormat::Epub);
-    EXPECT_EQ(epub.Text(), "Мы идем вперед,  еще.\n");
+    EXPECT_EQ(epub.Text(), "еще\nМы идем вперед,  еще.\n");
     const std::string epubWritten = epub.Write(AllYo(epub, true));
     const TZipArchive epubZip(epubWritten);
     const std::string page = epubZip.Read(epubZip.Find("OEBPS/text/one part.xhtml"));
-    EXPECT_NE(page.find("<title>еще</title><style type=\"text/css\">.tildo-mark-0000ff"), std::string::npos);
+    EXPECT_NE(page.find("<title>ёщё</title><style type=\"text/css\">.tildo-mark-0000ff"), std::string::npos);
     EXPECT_NE(page.find("<code>еще</code> <span class=\"tildo-mark-0000ff\">ё</span>щ"
                         "<span class=\"tildo-mark-0000ff\">ё</span>."),
         std::string::npos)
         << page;
     EXPECT_EQ(Utf8(TMarkupDocument(epubWritten, TDocumentFormat::Epub).Document()), Utf8(AllYo(epub, false)));
+}
+
+// The text of member name of an archive.
+std::string MemberOf(const std::string& archive, const std::string& name)
+{
+    const TZipArchive zip(archive);
+    return zip.Read(zip.Find(name));
+}
+
+TEST(MarkupDocument, MarksStandOnlyWhereReadersKeepThem)
+{
+    // Fields, a reference, a placeholder and a picture's title and description
+    // in a document LibreOffice wrote: their letters change without a span,
+    // which LibreOffice would drop with its text.
+    const TMarkupDocument odt(TestData("libreoffice_fields.odt"), TDocumentFormat::Odt);
+    EXPECT_NE(odt.Text().find("Картинка \nелка зеленая\nеще одна елка\n конец."), std::string::npos)
+        << odt.Text();
+    const std::string odtWritten = odt.Write(AllYo(odt, true));
+    const std::string content = MemberOf(odtWritten, "content.xml");
+    for (const char* plain :
+        { "<text:text-input text:description=\"поле\">чёрный кот пришёл</text:text-input>",
+            "<text:variable-set text:name=\"кот\" office:value-type=\"string\">ёщё нашёл</text:variable-set>",
+            ">тёплый</text:user-field-get>", ">зёлёный</text:bookmark-ref>",
+            ">&lt;пришёл&gt;</text:placeholder>", "<svg:title>ёлка зёлёная</svg:title>",
+            "<svg:desc>ёщё одна ёлка</svg:desc>",
+            // attributes stay as they are
+            "text:description=\"подсказка\"", "office:string-value=\"теплый\"" })
+        EXPECT_NE(content.find(plain), std::string::npos) << plain;
+    EXPECT_NE(content.find("Обычный т<text:span text:style-name=\"TildoMark0000ff\">ё</text:span>кст"),
+        std::string::npos);
+    EXPECT_EQ(Utf8(TMarkupDocument(odtWritten, TDocumentFormat::Odt).Document()), Utf8(AllYo(odt, false)));
+
+    // MathML and inline SVG in a page and a book pandoc wrote.
+    const TMarkupDocument html(TestData("pandoc_drawing.html"), TDocumentFormat::Html);
+    const std::string page = html.Write(AllYo(html, true));
+    const TMarkupDocument epub(TestData("pandoc_drawing.epub"), TDocumentFormat::Epub);
+    const std::string chapter = MemberOf(epub.Write(AllYo(epub, true)), "EPUB/text/ch001.xhtml");
+    for (const std::string& written : { page, chapter }) {
+        EXPECT_NE(written.find("<mtext mathvariant=\"normal\">ёщё</mtext>"), std::string::npos) << written;
+        EXPECT_NE(written.find("<text x=\"0\" y=\"15\">ёщё</text>"), std::string::npos) << written;
+        EXPECT_NE(written.find("Кон<span class=\"tildo-mark-0000ff\">ё</span>ц"), std::string::npos);
+        EXPECT_NE(written.find("<title>\nелка зеленая\n</title>"), std::string::npos);
+    }
+    EXPECT_EQ(Utf8(TMarkupDocument(page, TDocumentFormat::Html).Document()), Utf8(AllYo(html, false)));
+}
+
+TEST(MarkupDocument, FictionBookAndFlatOdtChangeTheirTextOnly)
+{
+    // A book pandoc wrote, its picture named as a reader names it.
+    std::string book = TestData("pandoc_book.fb2");
+    for (std::size_t at = book.find("image1"); at != std::string::npos; at = book.find("image1", at))
+        book.replace(at, 6, "елка.png");
+    const TMarkupDocument fb2(book, TDocumentFormat::Fb2);
+    EXPECT_NE(fb2.Text().find("Мы идем вперед, а еще и елка еж."), std::string::npos) << fb2.Text();
+    const std::string written = fb2.Write(AllYo(fb2, false));
+    for (const char* kept : { "l:href=\"#елка.png\"", "<binary id=\"елка.png\"", "alt=\"Зеленая елка\"",
+             "l:href=\"https://ru.wikipedia.org/wiki/Ель#елка\"", "<code>еще в коде</code>",
+             "id=\"глава-первая\"", "<last-name>Семенов</last-name>" })
+        EXPECT_NE(written.find(kept), std::string::npos) << kept;
+    for (const char* changed : { "<book-title>Ёщё одна ёлка</book-title>", "<strong>ёщ</strong>ё",
+             "<emphasis>ёл</emphasis>ка ёж.", "статью о ёлкё", "Примёчаниё: ёщё раз" })
+        EXPECT_NE(written.find(changed), std::string::npos) << changed;
+    EXPECT_EQ(Utf8(TMarkupDocument(written, TDocumentFormat::Fb2).Document()), Utf8(AllYo(fb2, false)));
+    EXPECT_EQ(DocumentFormatOf("Книга.FB2"), TDocumentFormat::Fb2);
+
+    // The same book zipped: the book inside changes, and nothing else.
+    EXPECT_EQ(DocumentFormatOf("/books/book.fb2.zip"), TDocumentFormat::Fb2);
+    const TMarkupDocument inZip(TestData("pandoc_book.fb2.zip"), TDocumentFormat::Fb2);
+    EXPECT_EQ(inZip.Text(), TMarkupDocument(TestData("pandoc_book.fb2"), TDocumentFormat::Fb2).Text());
+    EXPECT_NE(
+        MemberOf(inZip.Write(AllYo(inZip, false)), "pandoc_book.fb2").find("<emphasis>ёл</emphasis>ка ёж."),
+        std::string::npos);
+
+    // A CP1251 book gets its letters in CP1251.
+    const TMarkupDocument cp(
+        "<?xml version=\"1.0\" encoding=\"windows-1251\"?><FictionBook><body><p>\xE5\xF9\xE5"
+        "</p></body></FictionBook>",
+        TDocumentFormat::Fb2);
+    EXPECT_NE(cp.Write(AllYo(cp, false)).find("<p>\xB8\xF9\xB8</p>"), std::string::npos);
+
+    // LibreOffice's flat file: the body as in an ODT, but tracked deletions,
+    // comments' authors and fields' attributes stay.
+    const std::string flat = TestData("libreoffice_flat.fodt");
+    const TMarkupDocument fodt(flat, TDocumentFormat::Fodt);
+    EXPECT_EQ(DocumentFormatOf("a.fodt"), TDocumentFormat::Fodt);
+    const std::string flatWritten = fodt.Write(AllYo(fodt, true));
+    EXPECT_NE(flatWritten.find("чёрный кот пришёл</text:text-input>"), std::string::npos);
+    EXPECT_NE(flatWritten.find("<text:span text:style-name=\"TildoMark0000ff\">ё</text:span> вставка"),
+        std::string::npos);
+    EXPECT_NE(flatWritten.find(">удаленное еще<"), std::string::npos);
+    EXPECT_EQ(Count(flatWritten, "Петр Семенов"), Count(flat, "Петр Семенов"));
+    EXPECT_NE(flatWritten.find(
+                  "<style:text-properties fo:color=\"#0000ff\"/></style:style></office:automatic-styles>"),
+        std::string::npos);
+}
+
+TEST(MarkupDocument, CommentsTitlesSoftHyphensAndWordsAcrossMarkupAreRead)
+{
+    // Comments and titles as LibreOffice writes them in DOCX and ODT: their
+    // text is read, a comment's author is not, and titles take no marks.
+    const TMarkupDocument docx(TestData("libreoffice_fields.docx"), TDocumentFormat::Docx);
+    EXPECT_NE(docx.Text().find("еще мысль"), std::string::npos) << docx.Text();
+    const std::string docxWritten = docx.Write(AllYo(docx, true));
+    const std::string comments = MemberOf(docxWritten, "word/comments.xml");
+    EXPECT_NE(comments.find("<w:color w:val=\"0000ff\"/>"), std::string::npos) << comments;
+    EXPECT_NE(
+        TMarkupDocument(docxWritten, TDocumentFormat::Docx).Text().find("ёщё мысль"), std::string::npos);
+    EXPECT_NE(comments.find("w:author=\"Петр Семенов\""), std::string::npos);
+    EXPECT_NE(MemberOf(docxWritten, "docProps/core.xml").find("<dc:title>Ёщё заголовок</dc:title>"),
+        std::string::npos);
+    const TMarkupDocument odt(TestData("libreoffice_fields.odt"), TDocumentFormat::Odt);
+    EXPECT_NE(MemberOf(odt.Write(AllYo(odt, true)), "meta.xml").find("<dc:title>Ёщё заголовок</dc:title>"),
+        std::string::npos);
+    const TMarkupDocument fodt(TestData("libreoffice_flat.fodt"), TDocumentFormat::Fodt);
+    const std::string flat = fodt.Write(AllYo(fodt, true));
+    EXPECT_NE(flat.find("<dc:title>Ёщё заголовок</dc:title>"), std::string::npos);
+    EXPECT_NE(flat.find("<text:p><text:span text:style-name=\"TildoMark0000ff\">ё</text:span>щ"),
+        std::string::npos);
+
+    // A book pandoc wrote: its package title, the old table of contents, the
+    // navigation page outside the reading order and the pages' titles.
+    const TMarkupDocument book(TestData("pandoc_book.epub"), TDocumentFormat::Epub);
+    const std::string bookWritten = book.Write(AllYo(book, true));
+    EXPECT_NE(MemberOf(bookWritten, "EPUB/content.opf").find(">Ёщё одна ёлка</dc:title>"), std::string::npos);
+    EXPECT_EQ(Count(MemberOf(bookWritten, "EPUB/toc.ncx"), "<text>Ёщё одна ёлка</text>"), 2u);
+    const std::string nav = MemberOf(bookWritten, "EPUB/nav.xhtml");
+    EXPECT_NE(nav.find("<title>Ёщё одна ёлка</title>"), std::string::npos);
+    EXPECT_NE(nav.find("одна <span class=\"tildo-mark-0000ff\">ё</span>лка</h1>"), std::string::npos) << nav;
+    EXPECT_NE(nav.find("href=\"text/ch001.xhtml#глава-первая\""), std::string::npos);
+
+    // Soft hyphens (as a character and as references) and emphasis inside a
+    // word leave the word whole; form controls are words apart.
+    const TMarkupDocument page("<p>ещ&shy;е ещ&#173;е ещ\xC2\xADе</p><select><option>Еще</option></select>"
+                               "<button>ел</button><var>еще</var>",
+        TDocumentFormat::Html);
+    EXPECT_EQ(page.Text(), "еще еще еще\nЕще\nел\n");
+    EXPECT_EQ(page.Write(AllYo(page, false)),
+        "<p>ёщ&shy;ё ёщ&#173;ё ёщ\xC2\xADё</p><select><option>Ёщё</option></select><button>ёл</button>"
+        "<var>еще</var>");
+
+    // Markdown: emphasis inside a word, a footnote's definition and the
+    // indented paragraph of a list item are prose; indented code is not.
+    const std::string markdown = "Слово **ещ**е и ел_ка_.[^1]\n\n[^1]: Сноска еще.\n\n- Пункт\n\n"
+                                 "    Продолжение еще.\n\n```\nеще\n```\n\n    код еще\n";
+    const TMarkupDocument notes(markdown, TDocumentFormat::Markdown);
+    EXPECT_EQ(notes.Write(AllYo(notes, false)),
+        "Слово **ёщ**ё и ёл_ка_.[^1]\n\n[^1]: Сноска ёщё.\n\n- Пункт\n\n"
+        "    Продолжёниё ёщё.\n\n```\nеще\n```\n\n    код еще\n");
+}
+
+TEST(MarkupDocument, DeclaredCodePagesAreReadAndWrittenBack)
+{
+    // KOI8-R, CP866 and ISO-8859-5 as a page or a book declares them: every
+    // byte but the changed letters comes back, and ё is the code page's own.
+    struct TCase
+    {
+        std::string Page;
+        std::string Expected;
+        TDocumentFormat Format;
+    };
+    const TCase cases[] = {
+        { "<html><head><meta charset=\"koi8-r\"></head><body><p>\xE5\xDD\xC5 \xC5\xCC\xCB\xC1 "
+          "\x9F</p></body></html>",
+            "<html><head><meta charset=\"koi8-r\"></head><body><p>\xB3\xDD\xA3 \xA3\xCC\xCB\xC1 "
+            "\x9F</p></body></html>",
+            TDocumentFormat::Html },
+        { "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=IBM866\"></head>"
+          "<body><p>\xA5\xE9\xA5 \xB0</p></body></html>",
+            "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=IBM866\"></head>"
+            "<body><p>\xF1\xE9\xF1 \xB0</p></body></html>",
+            TDocumentFormat::Html },
+        { "<?xml version=\"1.0\" "
+          "encoding=\"ISO-8859-5\"?><FictionBook><body><p>\xD5\xE9\xD5</p></body></FictionBook>",
+            "<?xml version=\"1.0\" "
+            "encoding=\"ISO-8859-5\"?><FictionBook><body><p>\xF1\xE9\xF1</p></body></FictionBook>",
+            TDocumentFormat::Fb2 },
+    };
+    for (const TCase& c : cases) {
+        const TMarkupDocument doc(c.Page, c.Format);
+        EXPECT_EQ(doc.Write(doc.Document()), c.Page);
+        EXPECT_EQ(doc.Write(AllYo(doc, false)), c.Expected);
+    }
+
+    // UTF-16 subtitles carry their byte-order mark; the cue text changes in
+    // UTF-16 and the rest keeps its bytes.
+    const auto utf16 = [](std::u16string_view text) {
+        std::string out = "\xFF\xFE";
+        for (const char16_t ch : text) {
+            out += static_cast<char>(ch & 0xFF);
+            out += static_cast<char>(ch >> 8);
+        }
+        return out;
+    };
+    const TMarkupDocument cues(
+        utf16(u"1\r\n00:00:01,000 --> 00:00:02,000\r\nЕще елка\r\n"), TDocumentFormat::Srt);
+    EXPECT_EQ(cues.Text(), "Еще елка\n");
+    EXPECT_EQ(cues.Write(AllYo(cues, false)), utf16(u"1\r\n00:00:01,000 --> 00:00:02,000\r\nЁщё ёлка\r\n"));
+
+    // A page in a code page not read is refused by name, unless it is all
+    // ASCII; bytes the declared code page cannot hold are refused too.
+    EXPECT_NE(ErrorOf("<meta charset=\"big5\"><p>\xE5\xF9</p>", TDocumentFormat::Html).find("big5"),
+        std::string::npos);
+    EXPECT_EQ(ErrorOf("<meta charset=\"big5\"><p>&#1077;&#1097;</p>", TDocumentFormat::Html), "no error");
+    EXPECT_NE(ErrorOf(utf16(u"1\n") + std::string("\x00\xD8", 2), TDocumentFormat::Srt).find("UTF-16"),
+        std::string::npos);
 }
 
 TEST(MarkupDocument, WhatIsNotADocumentOfItsFormatIsRefused)
@@ -234,6 +471,15 @@ TEST(MarkupDocument, WhatIsNotADocumentOfItsFormatIsRefused)
         = zip.WithReplaced({ { zip.Find("word/document.xml"), "<w:document><w:body><w:p>еще</w:body>" } });
     EXPECT_NE(
         ErrorOf(broken, TDocumentFormat::Docx).find("word/document.xml: испорченный XML"), std::string::npos);
+
+    // A part that opens with a byte-order mark is taken, and keeps it.
+    const std::string odtBytes = TestData("minimal.odt");
+    const TZipArchive odtZip(odtBytes);
+    const std::string withMark = odtZip.WithReplaced(
+        { { odtZip.Find("content.xml"), "\xEF\xBB\xBF" + odtZip.Read(odtZip.Find("content.xml")) } });
+    const TMarkupDocument marked(withMark, TDocumentFormat::Odt);
+    EXPECT_EQ(marked.Text(), "Мы идем вперед,  еще\nЕлка\n");
+    EXPECT_TRUE(MemberOf(marked.Write(AllYo(marked, false)), "content.xml").starts_with("\xEF\xBB\xBF<?xml"));
 
     EXPECT_EQ(DocumentFormatOf("/a.b/Book.EPUB"), TDocumentFormat::Epub);
     EXPECT_EQ(DocumentFormatOf("notes.markdown"), TDocumentFormat::Markdown);

@@ -45,15 +45,25 @@ TEST(AloudMisreading, BrokenUtf8UnknownFictionBookEncodingAndMissingGroups)
     EXPECT_EQ(run.Out, W("ещё ёлка\n"));
     EXPECT_EQ(run.Err.find("UTF-8"), std::string::npos) << run.Err;
 
-    // A FictionBook in KOI8-R is refused, not passed through unchanged.
+    // A FictionBook in KOI8-R is read and written in KOI8-R; one in an
+    // encoding not read is refused, not passed through unchanged.
     const std::string koi
         = "<?xml version=\"1.0\" encoding=\"KOI8-R\"?>\n<FictionBook><body><p>\xC5\xDD\xC5</p>"
           "</body></FictionBook>\n";
     const std::string book = dir.Write("book.fb2", koi);
     run = RunChild({ .Args = { "-d", dic, "-i", book } });
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(ReadFile(book),
+        "<?xml version=\"1.0\" encoding=\"KOI8-R\"?>\n<FictionBook><body><p>\xC5\xDD\xA3</p>"
+        "</body></FictionBook>\n");
+    const std::string big5
+        = "<?xml version=\"1.0\" encoding=\"Big5\"?>\n<FictionBook><body><p>\xC5\xDD\xC5</p>"
+          "</body></FictionBook>\n";
+    const std::string other = dir.Write("other.fb2", big5);
+    run = RunChild({ .Args = { "-d", dic, "-i", other } });
     EXPECT_EQ(run.Code, 3);
-    EXPECT_NE(run.Err.find("koi8-r"), std::string::npos) << run.Err;
-    EXPECT_EQ(ReadFile(book), koi);
+    EXPECT_NE(run.Err.find("big5"), std::string::npos) << run.Err;
+    EXPECT_EQ(ReadFile(other), big5);
 
     // A backreference to a group the pattern lacks is a pattern error.
     for (const char* pattern : { "\\15", "(a)\\2", "a\\1" }) {

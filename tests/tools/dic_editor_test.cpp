@@ -212,7 +212,7 @@ TEST(DicFiles, OpeningNamesTheFileAndChecksTheOrder)
     f.Ui.OpenFileAnswers.push_back(path);
     f.Editor.Open1Click();
     EXPECT_EQ(f.Ui.FileChoices.at(0).Directory, f.Dir.Path());
-    EXPECT_EQ(f.Ui.FileChoices.at(0).Filter, "Dictionary|*.dat");
+    EXPECT_EQ(f.Ui.FileChoices.at(0).Filter, "Словарь|*.dat");
     EXPECT_EQ(PaneUtf8(f.Dic), (Lines { "# словарь", "ёлка", "ёж", "*съёмка" }));
     EXPECT_EQ(U(f.Ui.WindowCaption), "tildo.dat");
     EXPECT_EQ(f.Ui.ErrorsUtf8(), (Lines { "Порядок слов в словаре нарушен словом \"ёж\"" }));

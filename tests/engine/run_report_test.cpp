@@ -28,6 +28,11 @@ TEST(RunReportFormat, BothFormatsWithTheGivenSeparator)
         "Новых \"Ё/Е\": 12/3 (в т.ч. с запросом 4/1); словосочетаний: 2; время: 1,50 с; скорость: 10 "
         "замен/с");
     EXPECT_EQ(U(FormatRunReport(c, 0.0, true, ".")), "Найдено новых Ё: 12; время: 0.00 с; скорость: 0 Ё/с");
+    // Shown as 0.00 s, the time gives no speed.
+    EXPECT_EQ(U(FormatRunReport(c, 0.004, false, ".")),
+        "Новых \"Ё/Е\": 12/3 (в т.ч. с запросом 4/1); словосочетаний: 2; время: 0.00 с; скорость: 0 замен/с");
+    EXPECT_EQ(
+        U(FormatRunReport(c, 0.006, true, ".")), "Найдено новых Ё: 12; время: 0.01 с; скорость: 2000 Ё/с");
     EXPECT_EQ(
         U(FormatRunReport(c, 2.0 / 3.0, true, ",")), "Найдено новых Ё: 12; время: 0,67 с; скорость: 18 Ё/с");
 }

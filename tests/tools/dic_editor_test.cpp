@@ -302,6 +302,7 @@ TEST(DicFiles, SavingTheCurrentDictionaryOffersToReloadIt)
     EXPECT_EQ(f.DicReloads, 1);
     EXPECT_EQ(f.CombiReloads, 0);
     EXPECT_EQ(f.Dic.Length(), 0);
+    EXPECT_EQ(f.Ui.WindowCaption, ""); // no file's name over the empty pane
     EXPECT_EQ(PaneUtf8(f.Word), Lines {}) << "the word went into the dictionary";
 
     // Showing again forgets the flags.

@@ -7,6 +7,10 @@
 // floating question dialog and with the docked panel. The window's repaint
 // after the pass is measured apart and shown beside.
 //
+// Then the pass with the options a user starts with ("Быстрая промотка" off:
+// the view follows the pass), on 1 MB and on 20 MB, beside the headless pass
+// of the same text: within twice.
+//
 // Then a search of a 10 MB text (the corpus repeated, a word planted near its
 // end) with the find dialog in the window, plain and pattern, beside the same
 // searches of the same string without a window: within twice.
@@ -39,6 +43,17 @@ const std::string& CorpusText()
     static const std::string text = RepeatedTo(CorpusCp1251(), TargetTextBytes);
     return text;
 }
+
+constexpr std::size_t LargeTextBytes = 20u << 20;
+
+// The text of a pass with the default options: 1 MB (size 0) or 20 MB (1).
+const std::string& FollowedText(std::int64_t size)
+{
+    static const std::string large = RepeatedTo(CorpusCp1251(), LargeTextBytes);
+    return size == 0 ? CorpusText() : large;
+}
+
+double FollowedSeconds[2][2] = {}; // [1 MB, 20 MB][headless, window]
 
 // Mean seconds per pass of each side, wall clock and processor time, for the
 // ratios printed at the end.
@@ -216,9 +231,55 @@ void BM_WindowSearch(benchmark::State& state)
     dialog.hide();
 }
 
+// The pass with the default options: the view follows it.
+void BM_FollowedPass(benchmark::State& state)
+{
+    const std::int64_t size = state.range(0);
+    const bool window = state.range(1) != 0;
+    const std::string& corpus = FollowedText(size);
+    const auto defaults = [](UserInterface& ui) {
+        SetPassOptions(ui);
+        ui.SetCommandChecked("FastScroll1", false);
+        ui.SetCommandChecked("NoVarOnly1", false);
+    };
+    double total = 0;
+    if (window) {
+        TStartedWindow started;
+        TMainForm& form = started.Form;
+        defaults(form.Ui());
+        const QString text = ToQString(corpus);
+        for (auto _ : state) {
+            state.PauseTiming();
+            form.Editor().setPlainText(text);
+            QApplication::processEvents();
+            state.ResumeTiming();
+            const auto start = std::chrono::steady_clock::now();
+            form.RunPass(0, 1);
+            total += Since(start);
+        }
+    } else {
+        TShippedDictionaries s;
+        defaults(s.Ui);
+        TPlainAsker asker;
+        for (auto _ : state) {
+            state.PauseTiming();
+            MemoryDocument doc = MemoryDocument::FromCp1251(corpus);
+            TYoficator engine(doc, s.Ui, asker, s.Dic, s.Combi, s.Window, s.Limits);
+            state.ResumeTiming();
+            const auto start = std::chrono::steady_clock::now();
+            engine.DoYoficate(0, 1);
+            total += Since(start);
+        }
+    }
+    FollowedSeconds[size][window] = total / static_cast<double>(state.iterations());
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * corpus.size()));
+}
+
 BENCHMARK(BM_HeadlessPass)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_WindowPass)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_DockedPanelPass)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_FollowedPass)->Args({ 0, 0 })->Args({ 0, 1 })->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_FollowedPass)->Args({ 1, 0 })->Args({ 1, 1 })->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_HeadlessSearch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_WindowSearch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(10);
 
@@ -233,6 +294,10 @@ void PrintReport()
     if (WindowSeconds > 0)
         PrintRatio("with the window's repaint after it", WindowSeconds + RepaintSeconds, HeadlessSeconds);
     PrintRatio("docked panel / headless, wall clock", DockedSeconds, HeadlessSeconds, " (goal: at most 3)");
+    PrintRatio("default options, 1 MB, window / headless", FollowedSeconds[0][1], FollowedSeconds[0][0],
+        " (goal: at most 2)");
+    PrintRatio("default options, 20 MB, window / headless", FollowedSeconds[1][1], FollowedSeconds[1][0],
+        " (goal: at most 2)");
     PrintRatio("plain search of 10 MB, window / headless", SearchSeconds[0][1], SearchSeconds[0][0],
         " (goal: at most 2)");
     PrintRatio("pattern search of 10 MB, window / headless", SearchSeconds[1][1], SearchSeconds[1][0],

@@ -4,13 +4,17 @@
 #include "app/main_window.h"
 #include "app/shell_hooks.h"
 #include "formats/rtf_writer.h"
+#include "formats/styled_text.h"
 #include "formats/text_formats.h"
+#include "formats/text_map.h"
 #include "platform/file_io.h"
 #include "platform/scope_guard.h"
 #include "platform/text_document.h"
 #include "platform/user_interface.h"
 #include "text/cp1251.h"
 #include "text/file_messages.h"
+#include "text/letters.h"
+#include "text/memory_document.h"
 
 #include <algorithm>
 
@@ -18,9 +22,84 @@ namespace tildo {
 
 namespace {
 
+// UTF-8, as the file dialogs take their filters.
 const char* const OpenFilter
-    = "Any text|*.txt;*.rtf;*.fb2|Plain text|*.txt|Rich text|*.rtf|FictionBook text|*.fb2|"
-      "All types|*.*";
+    = "Все тексты и документы|*.txt;*.rtf;*.fb2;*.docx;*.odt;*.epub;*.html;*.htm;*.xhtml;"
+      "*.md;*.markdown;*.srt;*.vtt|Простой текст|*.txt|Текст RTF|*.rtf|"
+      "Текст FictionBook|*.fb2|Документ Word|*.docx|Документ OpenDocument|*.odt|"
+      "Книга EPUB|*.epub|Страница HTML|*.html;*.htm;*.xhtml|Markdown|*.md;*.markdown|"
+      "Субтитры|*.srt;*.vtt|Все файлы|*.*";
+const char* const PlainSaveFilter = "Простой текст|*.txt|Текст RTF|*.rtf";
+
+const char* FormatName(TDocumentFormat format)
+{
+    switch (format) {
+    case TDocumentFormat::Docx:
+        return "DOCX";
+    case TDocumentFormat::Odt:
+        return "ODT";
+    case TDocumentFormat::Epub:
+        return "EPUB";
+    case TDocumentFormat::Html:
+        return "HTML";
+    case TDocumentFormat::Markdown:
+        return "Markdown";
+    case TDocumentFormat::Srt:
+        return "SRT";
+    case TDocumentFormat::Vtt:
+        return "VTT";
+    case TDocumentFormat::Rtf:
+        break;
+    }
+    return "RTF";
+}
+
+// The formats whose running text the editor shows; RTF is read into styled text.
+std::optional<TDocumentFormat> MarkupFormatOf(const std::string& path)
+{
+    const std::optional<TDocumentFormat> format = DocumentFormatOf(path);
+    if (format == TDocumentFormat::Rtf)
+        return std::nullopt;
+    return format;
+}
+
+// Bytes that no text has: a zero byte near the start (but for UTF-16 with
+// its byte order mark) or the signature of an archive, a picture or a PDF.
+bool LooksBinary(std::string_view bytes)
+{
+    for (const std::string_view magic : { std::string_view("PK\x03\x04", 4), std::string_view("\x89PNG"),
+             std::string_view("\xFF\xD8\xFF"), std::string_view("GIF8"), std::string_view("%PDF-") }) {
+        if (bytes.substr(0, magic.size()) == magic)
+            return true;
+    }
+    const bool utf16 = bytes.size() >= 2
+        && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
+    return !utf16 && bytes.substr(0, 8192).find('\0') != std::string_view::npos;
+}
+
+std::u32string Utf32Of(std::string_view utf8)
+{
+    std::u32string out;
+    out.reserve(utf8.size());
+    char32_t ch = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        NextUtf8(utf8, i, ch);
+        out += ch;
+    }
+    return out;
+}
+
+// The text with ё and Ё written as е and Е.
+std::u32string FoldedUtf32(std::u32string text)
+{
+    for (char32_t& ch : text) {
+        if (ch == U'ё')
+            ch = U'е';
+        else if (ch == U'Ё')
+            ch = U'Е';
+    }
+    return text;
+}
 
 // Names a file and lists what the editor could not hold of it, a line for each
 // kind; then comes what happens, and the message ends with ending.
@@ -75,7 +154,18 @@ bool TDocuments::ConfirmDiscard()
 {
     if (!m_ui.IsCommandChecked("ToConfirm1") || !m_modified)
         return false;
-    return !m_ui.QuestionYesNo(Cp("Результаты редактирования будут потеряны. Продолжить операцию?"));
+    switch (m_ui.QuestionSaveChanges(Cp("Текст изменён. Сохранить изменения?"))) {
+    case TDialogAnswer::Yes:
+        // Saved under a name the user chooses; a cancelled or failed save
+        // keeps the text and stops the operation.
+        Saveas1Click();
+        return m_modified;
+    case TDialogAnswer::No:
+        return false;
+    case TDialogAnswer::Cancel:
+        break;
+    }
+    return true;
 }
 
 bool TDocuments::OpenDocument(const std::string& path)
@@ -90,6 +180,10 @@ bool TDocuments::OpenDocument(const std::string& path)
             LoadDocument(path);
         } catch (const EFileError& e) {
             ReportFileError(m_ui, path, e.Reason());
+            return false;
+        } catch (const EDocumentError& e) {
+            m_ui.ErrorBox(Cp("Файл \"") + PathForDisplay(path) + "\": " + Utf8ToCp1251(e.what())
+                + Cp("; файл не открыт"));
             return false;
         }
         TextDocument& doc = m_editor.Document();
@@ -114,8 +208,16 @@ void TDocuments::LoadDocument(const std::string& path)
     // Everything is read and decoded before the editor changes, so a file that
     // cannot be read leaves the editor, the mode and the title as they were.
     TFileStamp stamp;
-    const std::string bytes = ReadWholeFile(path, &stamp);
+    std::string bytes = ReadWholeFile(path, &stamp);
+    if (const std::optional<TDocumentFormat> format = MarkupFormatOf(path)) {
+        LoadMarkup(path, std::move(bytes), *format);
+        return;
+    }
+    // A picture or an archive is never shown as letters.
+    if (LooksBinary(bytes))
+        throw EDocumentError("это не текст и не документ известного программе формата");
     TLoadedText loaded = DecodeText(bytes, TextFormatOf(path));
+    m_markup.reset();
     m_editor.SetRichText(loaded.Rich);
     m_ui.SetCommandChecked("RTF1", loaded.Rich);
     m_ui.SetCommandEnabled("Font1", !loaded.Rich);
@@ -127,8 +229,63 @@ void TDocuments::LoadDocument(const std::string& path)
     m_modified = false;
 }
 
+void TDocuments::LoadMarkup(const std::string& path, std::string bytes, TDocumentFormat format)
+{
+    auto markup = std::make_unique<TMarkupDocument>(std::move(bytes), format);
+    TStyledText content;
+    content.Append(Utf32Of(markup->Text()), TCharFormat {});
+    m_editor.SetRichText(false);
+    m_ui.SetCommandChecked("RTF1", false);
+    m_ui.SetCommandEnabled("Font1", true);
+    m_editor.SetContent(content);
+    m_plainStyle = {};
+    m_lossy = {};
+    m_markup = std::move(markup);
+    m_window.SetTitle(path + " [" + FormatName(format) + "]");
+    m_modified = false;
+}
+
+std::string TDocuments::MarkupBytes() const
+{
+    // The text with the colour of every character (the marks of a pass): the
+    // editor gives the formats back in its rich mode only.
+    const bool rich = m_editor.IsRichText();
+    m_editor.SetRichText(true);
+    const TStyledText content = m_editor.Content();
+    m_editor.SetRichText(rich);
+    std::u32string text;
+    std::vector<TColour> colours;
+    for (const TStyledRun& run : content.Runs()) {
+        text += run.Text;
+        colours.insert(colours.end(), run.Text.size(), run.Format.Colour);
+    }
+    if (FoldedUtf32(text) != FoldedUtf32(Utf32Of(m_markup->Text())))
+        throw EDocumentError("текст изменён не только в буквах «е» и «ё»");
+    std::string utf8;
+    for (const char32_t ch : text)
+        AppendUtf8(utf8, ch);
+    MemoryDocument edited = MemoryDocument::FromUtf8(utf8);
+    const std::string& before = m_markup->Document().TextRef();
+    const std::string& after = edited.TextRef();
+    for (std::size_t i = 0; i < after.size() && i < colours.size(); ++i) {
+        if (i < before.size() && before[i] != after[i] && colours[i] != ColourBlack) {
+            edited.Select(static_cast<int>(i), 1);
+            edited.SetSelectionColour(colours[i]);
+        }
+    }
+    return m_markup->Write(edited);
+}
+
 void TDocuments::SaveDocument(const std::string& path) const
 {
+    if (m_markup != nullptr && DocumentFormatOf(path) == m_markup->Format()) {
+        WriteFileAtomic(path, MarkupBytes());
+        return;
+    }
+    if (MarkupFormatOf(path))
+        throw EDocumentError(std::string("в файл ") + FormatName(*MarkupFormatOf(path))
+            + " записывается только документ, открытый из такого файла; выберите имя с расширением .txt или "
+              ".rtf");
     const TStyledText content = m_editor.Content();
     const std::string bytes = m_editor.IsRichText() ? WriteRtf(content, m_window.EditorFont().Name)
                                                     : EncodePlainText(content, m_plainStyle);
@@ -171,27 +328,49 @@ void TDocuments::Saveas1Click()
     const std::string path = m_ui.ChooseSaveFile(TFileChoice { "", CurrentFileName, "" });
     if (path.empty())
         return;
+    if (SaveTo(path) || m_markup == nullptr || DocumentFormatOf(path) != m_markup->Format())
+        return;
+    // An edit the document cannot take: nothing is lost if the text goes to
+    // a file of its own.
+    if (!m_ui.QuestionYesNo(Cp("Сохранить текст как простой текст или RTF?")))
+        return;
+    const std::string dot = path.substr(0, path.rfind('.'));
+    const std::string other
+        = m_ui.ChooseSaveFile(TFileChoice { DirectoryOf(path), dot + ".txt", PlainSaveFilter });
+    if (!other.empty())
+        SaveTo(other);
+}
+
+bool TDocuments::SaveTo(const std::string& path)
+{
     // Over the file the text came from, the question says what it would lose,
     // in place of the plain overwrite question; No is the default of both.
     const bool lossy = ReplacesLossyFile(path);
     if (lossy) {
         if (!m_ui.QuestionYesNo(LossMessage(path, m_lossy.Losses, "Переписать?")))
-            return;
+            return false;
     } else if (FileExists(path) && !ConfirmOverwrite(m_ui, PathForDisplay(path))) {
-        return;
+        return false;
     }
     TScopeGuard busy([this] { m_ui.SetBusyCursor(true); }, [this] { m_ui.SetBusyCursor(false); });
     try {
         SaveDocument(path);
     } catch (const EFileError& e) {
         ReportFileError(m_ui, path, e.Reason());
-        return;
+        return false;
+    } catch (const EDocumentError& e) {
+        m_ui.ErrorBox(Cp("Файл \"") + PathForDisplay(path) + Cp("\" не записан: ") + Utf8ToCp1251(e.what()));
+        return false;
     }
     if (lossy)
         m_lossy = {};
+    // Saved as plain text or RTF, the text no longer belongs to its document.
+    if (m_markup != nullptr && DocumentFormatOf(path) != m_markup->Format())
+        m_markup.reset();
     TextDirectory = DirectoryOf(path);
     CurrentFileName = path;
     SetModified(false);
+    return true;
 }
 
 void TDocuments::Close1Click()
@@ -199,6 +378,7 @@ void TDocuments::Close1Click()
     if (ConfirmDiscard())
         return;
     RememberPosition();
+    m_markup.reset();
     m_editor.SetContent({});
     SetModified(false);
     m_window.SetTitle("");

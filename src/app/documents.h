@@ -1,10 +1,12 @@
 #pragma once
 
 #include "app/recent_files.h"
+#include "formats/markup_document.h"
 #include "formats/plain_text_format.h"
 #include "formats/rtf_losses.h"
 #include "platform/file_io.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,7 +34,8 @@ public:
     bool Modified() const { return m_modified; }
     // Sets the flag and the " *" mark at the end of the window title.
     void SetModified(bool modified);
-    // The unsaved-changes question; true when the operation is refused.
+    // The unsaved-changes question: "Сохранить" (the save dialog), "Не
+    // сохранять" or "Отмена"; true when the operation is refused.
     bool ConfirmDiscard();
 
     // Opens a text by path; false (with a message) when it cannot be opened.
@@ -64,10 +67,22 @@ public:
     void FilesDropped(const std::vector<std::string>& paths);
     // The editor's change notification.
     void EditorChanged();
+    // The document the text came from when it is one of the formats whose
+    // running text the editor shows (DOCX, ODT, EPUB, HTML, Markdown, SRT,
+    // VTT); null for plain text, RTF and FictionBook.
+    const TMarkupDocument* Markup() const { return m_markup.get(); }
     // Start-up has finished: from now on every change of the text is an edit.
     void StartupFinished() { m_starting = false; }
 
 private:
+    // Reads a document's running text into the editor, a paragraph a line.
+    void LoadMarkup(const std::string& path, std::string bytes, TDocumentFormat format);
+    // The document with the restored letters of the editor's text written
+    // in, as the command-line tool writes it; throws EDocumentError when the
+    // text was changed beyond е and ё.
+    std::string MarkupBytes() const;
+    // Saves to path; false after a message when nothing was written.
+    bool SaveTo(const std::string& path);
     // True when path names the file whose content the editor could not hold.
     bool ReplacesLossyFile(const std::string& path) const;
 
@@ -88,6 +103,7 @@ private:
     bool m_modified = false;
     bool m_starting = true;
     TLossyFile m_lossy;
+    std::unique_ptr<TMarkupDocument> m_markup;
 };
 
 // The directory part of a path, without the trailing '/' (but "/" for a file

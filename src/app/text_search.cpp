@@ -2,6 +2,7 @@
 
 #include "platform/text_document.h"
 #include "regex/find_all.h"
+#include "text/cp1251.h"
 #include "text/letters.h"
 
 #include <algorithm>
@@ -21,6 +22,57 @@ bool IsWholeWord(std::string_view text, std::size_t at, std::size_t length)
         return false;
     const std::size_t end = at + length;
     return end >= text.size() || !IsWordChar(text[end]);
+}
+
+// What the user did wrong, for the errors a pattern can have; the rest are
+// faults of the engine itself.
+const char* PatternMistake(int code)
+{
+    switch (code) {
+    case PatternTooBig:
+        return "выражение слишком длинное";
+    case PatternTooManyGroups:
+        return "слишком много групп ( )";
+    case PatternUnmatchedOpen:
+    case PatternUnmatchedClose:
+        return "непарная скобка ( )";
+    case PatternJunkOnEnd:
+        return "лишние символы в конце";
+    case PatternEmptyOperand:
+        return "повторяемая часть может быть пустой (* или +)";
+    case PatternNestedQuantifier:
+        return "повторитель после повторителя (*, ?, +)";
+    case PatternBadHexDigit:
+        return "неверная шестнадцатеричная цифра";
+    case PatternInvalidRange:
+        return "неверный диапазон в [ ]";
+    case PatternSetTrailingBackslash:
+    case PatternTrailingBackslash:
+        return "\\ в конце без символа после него";
+    case PatternNoHexCode:
+        return "нет шестнадцатеричного кода после \\x";
+    case PatternHexCodeTooBig:
+        return "слишком большой код после \\x";
+    case PatternUnmatchedSet:
+        return "непарная скобка [ ]";
+    case PatternQuantifierFollowsNothing:
+        return "повторитель (?, +, *, {) не после символа";
+    case PatternBoundTooBig:
+        return "слишком большое число в { }";
+    case PatternBoundMinAboveMax:
+        return "в { } наименьшее число больше наибольшего";
+    case PatternUnclosedComment:
+        return "не закрыт комментарий (?# )";
+    case PatternBadModifier:
+        return "неизвестный модификатор";
+    case PatternNoSuchGroup:
+        return "ссылка на группу, которой нет";
+    case PatternBacktrackLimit:
+    case PatternStepLimit:
+        return "поиск по этому выражению требует слишком много перебора";
+    default:
+        return nullptr;
+    }
 }
 
 // The next candidate at or after from: exact bytes, or letters of either case.
@@ -43,6 +95,17 @@ std::size_t NextOccurrence(std::string_view text, std::string_view what, std::si
 }
 
 } // namespace
+
+std::string PatternErrorMessage(const EPatternError& error)
+{
+    const char* mistake = PatternMistake(error.ErrorCode());
+    std::string text = Cp("Ошибка в регулярном выражении: ")
+        + (mistake != nullptr ? Cp(mistake)
+                              : Cp("внутренняя ошибка поиска, код ") + std::to_string(error.ErrorCode()));
+    if (error.CompilerErrorPos() != EPatternError::NoPosition)
+        text += Cp(" (позиция ") + std::to_string(error.CompilerErrorPos()) + ")";
+    return text;
+}
 
 int FindPlain(std::string_view text, std::string_view what, int from, bool matchCase, bool wholeWord)
 {

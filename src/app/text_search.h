@@ -28,6 +28,10 @@ struct TFindRequest
 // touches it on either side. An empty what is never found.
 int FindPlain(std::string_view text, std::string_view what, int from, bool matchCase, bool wholeWord);
 
+// What is wrong with a search pattern, said in Russian (CP1251) with the
+// place in the pattern where the engine found it, for the user's error box.
+std::string PatternErrorMessage(const EPatternError& error);
+
 // The search state behind the find dialog, shared by every window that
 // searches with it: the document searched in, plain or pattern mode, and the
 // first-search flag. Each FindNext searches down from the current selection:

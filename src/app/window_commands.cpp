@@ -19,7 +19,7 @@ namespace {
 // file is missing (reported).
 std::string ChooseDictionary(const std::string& current, const TSettings& settings, UserInterface& ui)
 {
-    const std::string path = ui.ChooseOpenFile({ settings.ProgramDirectory, current, "Dictionary|*.dat" });
+    const std::string path = ui.ChooseOpenFile({ settings.ProgramDirectory, current, "Словарь|*.dat" });
     if (path.empty())
         return {};
     if (!FileExists(path)) {

@@ -101,13 +101,16 @@ void FormatRunReport(std::string& out, const TRunCounters& c, double seconds, bo
 {
     const TReportTexts& t = Texts();
     out.clear();
+    // A run too short for the time shown (0.00 s) has no speed to show either:
+    // a few letters over a few microseconds would read as millions a second.
+    const double timed = seconds < 0.005 ? 0.0 : seconds;
     if (collecting) {
         out += t.Found;
         AppendInt(out, c.NewDottedCount);
         out += t.Time;
         AppendSeconds(out, seconds, decimalSeparator);
         out += t.Speed;
-        AppendInt(out, ReportSpeed(c.NewDottedCount, seconds));
+        AppendInt(out, ReportSpeed(c.NewDottedCount, timed));
         out += t.FoundPerSecond;
         return;
     }
@@ -128,7 +131,7 @@ void FormatRunReport(std::string& out, const TRunCounters& c, double seconds, bo
     out += t.Time;
     AppendSeconds(out, seconds, decimalSeparator);
     out += t.Speed;
-    AppendInt(out, ReportSpeed(static_cast<double>(c.NewDottedCount) + c.NewPlainCount, seconds));
+    AppendInt(out, ReportSpeed(static_cast<double>(c.NewDottedCount) + c.NewPlainCount, timed));
     out += t.PerSecond;
 }
 

@@ -49,32 +49,37 @@ TUndoHistory::TTakeBack TUndoHistory::TakeBackLast(TextDocument& doc)
 {
     if (!UndoAvailable())
         return TTakeBack::Nothing;
+    // The records of one answer: the letters of one word written at once.
     const int last = Count() - 1;
     const int wordStart = UndoWordStarts[last];
-    const int letterOffset = UndoLetterPositions[last];
-    const auto colour = static_cast<TColour>(UndoColours[last]);
-    const char oldLetter = UndoLetters.back();
-    const std::string& newWord = UndoNewWords.back();
-    const int inWord = letterOffset - wordStart;
+    int first = last;
+    while (first > 0 && UndoWordStarts[first - 1] == wordStart
+        && UndoOldWords[static_cast<std::size_t>(first - 1)] == UndoOldWords.back()
+        && UndoNewWords[static_cast<std::size_t>(first - 1)] == UndoNewWords.back())
+        --first;
+    const std::string newWord = UndoNewWords.back();
 
-    bool intact = inWord >= 0 && inWord < static_cast<int>(newWord.size())
-        && CharAt(doc, letterOffset) == newWord[static_cast<std::size_t>(inWord)];
     TTakeBack result = TTakeBack::Stale;
-    if (intact) {
-        doc.Select(letterOffset, 1);
-        doc.SetSelectionColour(colour);
-        doc.ReplaceSelection(std::string(1, oldLetter));
-        result = TTakeBack::Restored;
+    for (int record = last; record >= first; --record) {
+        const int letterOffset = UndoLetterPositions[record];
+        const int inWord = letterOffset - wordStart;
+        const bool intact = inWord >= 0 && inWord < static_cast<int>(newWord.size())
+            && CharAt(doc, letterOffset) == newWord[static_cast<std::size_t>(inWord)];
+        if (intact) {
+            doc.Select(letterOffset, 1);
+            doc.SetSelectionColour(static_cast<TColour>(UndoColours[record]));
+            doc.ReplaceSelection(std::string(1, UndoLetters[static_cast<std::size_t>(record)]));
+            result = TTakeBack::Restored;
+        }
+        UndoWordStarts.Delete(record);
+        UndoLetterPositions.Delete(record);
+        UndoColours.Delete(record);
+        UndoLetters.pop_back();
+        UndoOldWords.pop_back();
+        UndoNewWords.pop_back();
     }
     if (wordStart >= 0 && wordStart <= doc.Length())
         doc.Select(wordStart, 0);
-
-    UndoWordStarts.Delete(last);
-    UndoLetterPositions.Delete(last);
-    UndoColours.Delete(last);
-    UndoLetters.pop_back();
-    UndoOldWords.pop_back();
-    UndoNewWords.pop_back();
     return result;
 }
 

@@ -35,8 +35,9 @@ public:
         Restored, // the old letter and its colour are back
         Stale, // the text changed since: the record went without writing anything
     };
-    // Takes back the last record: the old letter with its colour, and the caret
-    // at the word's start. The record goes in every case. A record whose letter
+    // Takes back the last answer: the old letters of its word (every record
+    // of it, however many letters the answer changed) with their colours,
+    // and the caret at the word's start. The records go in every case. A record whose letter
     // is no longer inside the text, or no longer the letter that was written
     // (the text was edited since), writes nothing, so an undo can never change
     // text it did not write.

@@ -208,6 +208,7 @@ void TYoficator::CollectNewDotted()
         return;
     try {
         m_runStart = Clock();
+        m_collectedBefore = m_counters.NewDottedCount;
         // Two option marks switched for the run and put back afterwards.
         const bool combiWords = m_ui.IsCommandChecked("CombiWords1");
         const bool checkYo = m_ui.IsCommandChecked("CheckYo1");
@@ -606,7 +607,7 @@ void TYoficator::WriteBack(
             CountNewDotted();
         const int offset = position + static_cast<int>(p);
         m_doc.Select(offset, 1);
-        if (m_asked)
+        if (m_asked || UndoEveryWrite)
             RecordUndo(
                 position, offset, std::string(result), std::string(word), m_doc.SelectionColour(), word[p]);
         if (m_options.Mark)
@@ -660,7 +661,14 @@ void TYoficator::ClearUndo()
 void TYoficator::ReportRun()
 {
     const double seconds = std::chrono::duration<double>(Clock() - m_runStart).count();
-    FormatRunReport(m_report, m_counters, seconds, m_collecting, m_decimalSeparator);
+    if (m_collecting) {
+        // A collection reports what it found itself; the counters keep the total.
+        TRunCounters run = m_counters;
+        run.NewDottedCount -= m_collectedBefore;
+        FormatRunReport(m_report, run, seconds, true, m_decimalSeparator);
+    } else {
+        FormatRunReport(m_report, m_counters, seconds, false, m_decimalSeparator);
+    }
     m_ui.SetStatusText(m_report);
 }
 

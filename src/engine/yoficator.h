@@ -57,6 +57,10 @@ public:
     // in a row): the lookup cache and the combination screening are kept
     // rather than rebuilt for each scan.
     bool DictionariesFixed = false;
+    // Every letter the pass writes goes to the undo history, not only the
+    // asked ones: a pass whose answers were all given beforehand can then be
+    // taken back as a whole.
+    bool UndoEveryWrite = false;
 
     // Binds the combination log to "combi.log" in the program directory; each
     // combination that decides a word is appended there.
@@ -166,6 +170,7 @@ private:
     bool m_aborted = false;
     bool m_binaryReached = false;
     bool m_collecting = false;
+    int m_collectedBefore = 0; // the counters' new ё when the collection began
     bool m_asked = false;
     std::chrono::steady_clock::time_point m_runStart {};
     TPassOptions m_options;

@@ -1,15 +1,18 @@
 #include "ask_form.h"
 
 #include "qt_strings.h"
+#include "text_colours.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -215,22 +218,27 @@ void TAskForm::ShowQuestion(const TQuestion& q)
     const int contextWidth = m_sample->fontMetrics().horizontalAdvance(context);
     Layout(contextWidth);
 
+    // The context on the palette's tooltip colour (pink for a misplaced ё), in
+    // black or white as reads better there, with the word in a red that
+    // stands out from it.
+    const QColor base
+        = q.DottedMismatch ? MismatchBackground : QApplication::palette().color(QPalette::ToolTipBase);
+    const QColor text = ReadableOn(base);
     QPalette palette = m_context->palette();
-    palette.setColor(QPalette::Base,
-        q.DottedMismatch ? MismatchBackground : QApplication::palette().color(QPalette::ToolTipBase));
-    palette.setColor(QPalette::Text, Qt::black);
+    palette.setColor(QPalette::Base, base);
+    palette.setColor(QPalette::Text, text);
     m_context->setPalette(palette);
 
-    // The context in black with the word in red, centred, nothing selected.
+    // Centred, nothing selected.
     m_context->clear();
     QTextCursor c(m_context->document());
     QTextBlockFormat centred;
     centred.setAlignment(Qt::AlignHCenter);
     c.setBlockFormat(centred);
     QTextCharFormat black;
-    black.setForeground(Qt::black);
+    black.setForeground(text);
     QTextCharFormat red;
-    red.setForeground(QColor(255, 0, 0));
+    red.setForeground(WithContrast(QColor(255, 0, 0), base));
     const qsizetype offset = std::clamp<qsizetype>(q.WordOffset, 0, context.size());
     const qsizetype length = std::clamp<qsizetype>(q.WordLength, 0, context.size() - offset);
     c.insertText(context.left(offset), black);
@@ -252,11 +260,38 @@ void TAskForm::ShowQuestion(const TQuestion& q)
     proposed->setFocus();
 }
 
-TAnswer TAskForm::Ask(const TQuestion& question)
+QPoint TAskForm::PlaceOffWord(const QRect& word) const
+{
+    QPoint at = m_lastPosition;
+    if (!m_placed && parentWidget() != nullptr) {
+        // Where a dialog opens at first: centred over its window.
+        const QRect owner = parentWidget()->window()->frameGeometry();
+        at = owner.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2);
+    }
+    if (word.isEmpty())
+        return at;
+    constexpr int Gap = 8;
+    const QSize size = frameGeometry().size();
+    const QRect covered = QRect(at, size).adjusted(-Gap, -Gap, Gap, Gap);
+    if (!covered.intersects(word))
+        return at;
+    // Below the word, or above it when the screen ends first.
+    const QScreen* shown = QGuiApplication::screenAt(word.center());
+    const QRect area = shown != nullptr ? shown->availableGeometry() : QRect();
+    const int below = word.bottom() + 1 + Gap;
+    const int above = word.top() - Gap - size.height();
+    if (area.isEmpty() || below + size.height() <= area.bottom() + 1 || above < area.top())
+        at.setY(below);
+    else
+        at.setY(above);
+    return at;
+}
+
+TAnswer TAskForm::Ask(const TQuestion& question, const QRect& word)
 {
     ShowQuestion(question);
-    if (m_placed)
-        move(m_lastPosition);
+    if (m_placed || !word.isEmpty())
+        move(PlaceOffWord(word));
     // Answers are given with the normal pointer, whatever the pass shows behind.
     QApplication::setOverrideCursor(Qt::ArrowCursor);
     const int code = exec();

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QPoint>
+#include <QRect>
 
 class QLabel;
 class QPushButton;
@@ -27,7 +28,10 @@ public:
     // buttons, size and the button that has the focus.
     void ShowQuestion(const TQuestion& question);
     // ShowQuestion, then shows the dialog modally; returns the answer code.
-    TAnswer Ask(const TQuestion& question);
+    // The dialog stands where it last stood (over its window at first),
+    // moved off word, the asked word's rectangle on the screen, when it
+    // would cover it.
+    TAnswer Ask(const TQuestion& question, const QRect& word = {});
 
     // The dialog's width for a context of that pixel width.
     static int ClientWidthFor(int contextWidth);
@@ -55,6 +59,8 @@ private:
     bool AnswerDigit(int key);
     void Layout(int contextWidth);
     void ShowContextMenu(const QPoint& at);
+    // Where the dialog goes: its usual place, off the word.
+    QPoint PlaceOffWord(const QRect& word) const;
 
     QTextEdit* m_context;
     QLabel* m_sample; // measures text widths in the dialog's font

@@ -2,6 +2,7 @@
 
 #include "qt_strings.h"
 #include "text/cp1251.h"
+#include "text_colours.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -167,7 +168,7 @@ void TAskPanel::SetPanelLook(bool asking)
     if (!asking) {
         m_caption->setText(Q("Подождите или нажмите Esc"));
         QPalette palette = m_caption->palette();
-        palette.setColor(QPalette::WindowText, Navy);
+        palette.setColor(QPalette::WindowText, WithContrast(Navy, WaitingColour));
         m_caption->setPalette(palette);
         LayoutPanel();
     }
@@ -221,7 +222,8 @@ void TAskPanel::ShowQuestion(const TQuestion& q)
     }
     m_caption->setText(caption);
     QPalette palette = m_caption->palette();
-    palette.setColor(QPalette::WindowText, q.DottedMissing || q.DottedMismatch ? Red : Navy);
+    palette.setColor(
+        QPalette::WindowText, WithContrast(q.DottedMissing || q.DottedMismatch ? Red : Navy, AskingColour));
     m_caption->setPalette(palette);
 
     m_texts[Ye] = ToQString(q.PlainForm);

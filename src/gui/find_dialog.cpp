@@ -4,6 +4,7 @@
 #include "qt_strings.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,7 +15,8 @@
 namespace tildo {
 
 TFindDialog::TFindDialog(QWidget* parent)
-    : QDialog(parent)
+    // A title and a close button: a dialog is neither minimised nor maximised.
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_home(parent)
     , m_text(new QLineEdit(this))
     , m_matchCase(new QCheckBox(Q("С учётом регистра"), this))
@@ -90,6 +92,15 @@ void TFindDialog::ShowFor(UserInterface& ui, QWidget* owner)
     m_text->selectAll();
 }
 
+void TFindDialog::closeEvent(QCloseEvent* event)
+{
+    // Closed from its title bar or by Alt+F4, the dialog hides as "Отмена"
+    // hides it. Accepted, the close would take the dialog's native window with
+    // it, and a window manager need not map a new one for the next find.
+    event->ignore();
+    hide();
+}
+
 void TFindDialog::UpdateControls()
 {
     // Whole words mean nothing to a pattern; an empty text finds nothing.
@@ -107,7 +118,7 @@ bool TFindDialog::FindNext()
         return m_search.FindNext(request);
     } catch (const EPatternError& e) {
         if (m_ui != nullptr)
-            m_ui->ErrorBox(e.what());
+            m_ui->ErrorBox(PatternErrorMessage(e));
         return false;
     }
 }

@@ -44,6 +44,9 @@ public:
     void SetSearchText(const QString& text);
     QString SearchText() const;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void ShowFor(UserInterface& ui, QWidget* owner);
     void UpdateControls();

@@ -13,7 +13,7 @@
 namespace tildo {
 
 TInputForm::TInputForm(QWidget* parent)
-    : QDialog(parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_label(new QLabel(Q("Введите число: "), this))
     , m_input(new QLineEdit(this))
 {
@@ -21,7 +21,7 @@ TInputForm::TInputForm(QWidget* parent)
     m_input->setObjectName(QStringLiteral("eInput"));
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    QPushButton* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    QPushButton* cancel = buttons->addButton(Q("Отмена"), QDialogButtonBox::RejectRole);
     ok->setObjectName(QStringLiteral("bOk"));
     cancel->setObjectName(QStringLiteral("bCancel"));
     ok->setDefault(true);

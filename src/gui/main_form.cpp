@@ -19,12 +19,14 @@
 #include "stats/statistics.h"
 
 #include <QAction>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace tildo {
@@ -35,12 +37,14 @@ TMainForm::TMainForm(const TUiFactory& makeUi, QWidget* parent)
     , m_statusLine(new QLabel(this))
 {
     setObjectName(QStringLiteral("MainForm"));
+    OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     resize(800, 600);
     setAcceptDrops(true);
 
     m_editor->setObjectName(QStringLiteral("Editor"));
-    // Ctrl+Z is the restoration's "Откат"; the editor keeps no undo history of its own.
-    m_editor->setUndoRedoEnabled(false);
+    // The editor's own undo history holds the user's typing only; what a pass
+    // or "Откат" writes is left out of it (see OwnEdits).
+    m_editor->setUndoRedoEnabled(true);
     m_editor->installEventFilter(this);
     m_editor->viewport()->installEventFilter(this);
     m_askPanel = new TAskPanel(this);
@@ -121,6 +125,7 @@ void TMainForm::RunBusy(const std::function<void()>& operation)
         return;
     {
         TScopeGuard busy([this] { m_busy = true; }, [this] { m_busy = false; });
+        const auto edits = OwnEdits();
         const auto block = m_ui->BlockInput();
         const auto defer = m_document->DeferView();
         m_engine->LinesBelow = m_lifecycle->Settings.LinesBelow;
@@ -155,6 +160,7 @@ void TMainForm::Undo1Click()
 {
     if (m_busy)
         return;
+    const auto edits = OwnEdits();
     if (m_undoAllAtOnce) {
         m_undoAllAtOnce = false;
         while (m_writtenAfterPass.TakeBackLast(*m_document) != TUndoHistory::TTakeBack::Nothing) { }

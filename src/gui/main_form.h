@@ -9,6 +9,7 @@
 #include "engine/undo_history.h"
 #include "platform/asker.h"
 #include "platform/commands.h"
+#include "platform/scope_guard.h"
 
 #include <QMainWindow>
 
@@ -23,6 +24,7 @@ class QLabel;
 class QMenu;
 class QMimeData;
 class QPlainTextEdit;
+class QUrl;
 
 namespace tildo {
 
@@ -94,6 +96,19 @@ public:
     // The window's action for a command; nullptr when it has none.
     QAction* Command(TCommandName command) const;
 
+    // The program's own writes into the text for the life of the returned
+    // guard: left out of the editor's undo history, which they end (the
+    // user's typing is undone by Ctrl+Z as in any editor; the pass's letters
+    // by "Откат").
+    auto OwnEdits()
+    {
+        return TScopeGuard([this] { SetTypingUndo(false); }, [this] { SetTypingUndo(true); });
+    }
+
+    // Opens a page in the desktop's browser; false when none opened it.
+    // Tests put a recorder in its place.
+    std::function<bool(const QUrl&)> OpenUrl;
+
     // Questions go to this asker instead of the floating dialog (nullptr: the
     // dialog again); the editor still shows the word first.
     void SetAsker(Asker* asker);
@@ -111,6 +126,8 @@ public:
     void SetTitle(const std::string& title) override;
     TEditorFont EditorFont() const override { return m_font; }
     void SetEditorFont(const TEditorFont& font) override;
+    // The editor's font as it is painted, for the font dialog to start with.
+    QFont FontInUse() const;
     void SetRecentFiles(const std::vector<std::string>& paths) override;
     TSplitLayout DicEditorLayout() const override { return m_split; }
     void SetDicEditorLayout(const TSplitLayout& layout) override { m_split = layout; }
@@ -183,6 +200,7 @@ private:
     void RunBusy(const std::function<void()>& operation);
     void YoPos1Click();
     void Undo1Click();
+    void SetTypingUndo(bool enabled);
     void Review1Click();
     void ClearUserSel1Click();
     void Testing1Click();
@@ -222,6 +240,7 @@ private:
     TSplitLayout m_split;
     bool m_busy = false;
     bool m_undoAllAtOnce = false;
+    int m_ownEditDepth = 0; // OwnEdits guards alive
     TUndoHistory m_writtenAfterPass; // taken back first by a one-step "Откат"
 
     // Made at their first use, owned as children of this window.

@@ -19,6 +19,7 @@
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -71,10 +72,19 @@ void TMainForm::AskSetting(int& value, int low, int high)
     m_inputForm->AskNumber(value, low, high);
 }
 
+QFont TMainForm::FontInUse() const
+{
+    // The family the editor really paints with: a name from the settings that
+    // this system lacks would leave the font dialog on its own default.
+    QFont font = m_editor->font();
+    font.setFamily(QFontInfo(font).family());
+    return font;
+}
+
 void TMainForm::Font1Click()
 {
     bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, m_editor->font(), this, Q("Шрифт"));
+    const QFont chosen = QFontDialog::getFont(&ok, FontInUse(), this, Q("Шрифт"));
     if (!ok)
         return;
     // The font is the editor's, not the text's: the caret stays and the text
@@ -92,7 +102,8 @@ void TMainForm::Font1Click()
 
 void TMainForm::About1Click()
 {
-    QDialog about(this);
+    QDialog about(
+        this, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     about.setObjectName(QStringLiteral("AboutForm"));
     about.setWindowTitle(Q("О программе"));
     auto* layout = new QVBoxLayout(&about);
@@ -123,7 +134,11 @@ void TMainForm::Help2Click()
         m_ui->ErrorBox(Cp("Файл \"") + PathForDisplay(path) + Cp("\" не найден"));
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(PathToQString(path)));
+    // Without a browser (or one that fails to start) the user still learns
+    // where the page is, to open it by hand.
+    if (!OpenUrl(QUrl::fromLocalFile(PathToQString(path))))
+        m_ui->InfoBox(Cp("Не удалось открыть справку в браузере. Откройте файл\n") + PathForDisplay(path)
+            + Cp("\nв любом браузере или просмотрщике HTML."));
 }
 
 bool TMainForm::PanelInUse() const

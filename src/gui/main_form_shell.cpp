@@ -51,6 +51,8 @@ void TMainForm::SetGeometry(const TWindowGeometry& geometry)
     move(geometry.Left, geometry.Top);
     if (geometry.Width > 0 && geometry.Height > 0)
         resize(geometry.Width, geometry.Height);
+    // Saved on another screen, or at another scale: the window comes up whole.
+    FitToScreen(*this);
 }
 
 void TMainForm::SetTitle(const std::string& title)
@@ -97,6 +99,17 @@ void TMainForm::ClearUndo()
     m_undoAllAtOnce = false;
     m_writtenAfterPass.Clear();
     m_engine->ClearUndo();
+}
+
+void TMainForm::SetTypingUndo(bool enabled)
+{
+    // Switched off, the document forgets its history; nested guards leave it
+    // off until the outermost ends.
+    if (enabled)
+        --m_ownEditDepth;
+    else
+        ++m_ownEditDepth;
+    m_editor->setUndoRedoEnabled(m_ownEditDepth == 0);
 }
 
 void TMainForm::ResetStatistics()
@@ -188,7 +201,12 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_editor && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->matches(QKeySequence::Undo)) {
-            Command("Undo1")->trigger();
+            // Typing ends the pass's undo history and a pass ends the typing's,
+            // so at most one of them has anything to take back.
+            if (m_editor->document()->isUndoAvailable())
+                m_editor->undo();
+            else
+                Command("Undo1")->trigger();
             return true;
         }
         // Typing makes the offsets of the undo history meaningless.

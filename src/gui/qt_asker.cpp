@@ -64,6 +64,19 @@ TQtAsker::TQtAsker(
 {
 }
 
+QRect TQtAsker::WordOnScreen() const
+{
+    QPlainTextEdit& editor = m_document.Editor();
+    QTextCursor at = editor.textCursor();
+    const int start = at.selectionStart();
+    const int end = at.selectionEnd();
+    at.setPosition(start);
+    QRect word = editor.cursorRect(at);
+    at.setPosition(end);
+    word = word.united(editor.cursorRect(at));
+    return QRect(editor.viewport()->mapToGlobal(word.topLeft()), word.size());
+}
+
 void TQtAsker::BeginPass()
 {
     if (Docked(m_ui))
@@ -84,7 +97,7 @@ TAnswer TQtAsker::Ask(const TQuestion& question)
     if (m_delegate != nullptr)
         return m_delegate->Ask(question);
     if (!Docked(m_ui))
-        return m_form.Ask(question);
+        return m_form.Ask(question, WordOnScreen());
 
     // The word stays selected in the editor above the panel; nothing may edit it meanwhile.
     const bool wasReadOnly = m_document.IsReadOnly();

@@ -2,6 +2,8 @@
 
 #include "platform/asker.h"
 
+#include <QRect>
+
 class QWidget;
 
 namespace tildo {
@@ -31,6 +33,9 @@ public:
     void SetDelegate(Asker* delegate) { m_delegate = delegate; }
 
 private:
+    // The asked word (the editor's selection) on the screen.
+    QRect WordOnScreen() const;
+
     QWidget& m_window;
     TQtTextDocument& m_document;
     TAskForm& m_form;

@@ -2,6 +2,7 @@
 
 #include "formats/styled_text.h"
 #include "qt_text_document.h"
+#include "text_colours.h"
 
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -60,10 +61,12 @@ void AppendUtf32(std::u32string& out, const QString& text)
     }
 }
 
-QTextCharFormat ToQFormat(const TCharFormat& f)
+// base and text: the editor's background and text colours, which decide how
+// black and the marks are painted.
+QTextCharFormat ToQFormat(const TCharFormat& f, const QColor& base, const QColor& text)
 {
     QTextCharFormat q;
-    q.setForeground(ToQColor(f.Colour));
+    q.setForeground(ShownColour(f.Colour, base, text));
     if (f.Background != ColourWhite)
         q.setBackground(ToQColor(f.Background));
     q.setFontWeight(f.Bold ? QFont::Bold : QFont::Normal);
@@ -76,11 +79,12 @@ QTextCharFormat ToQFormat(const TCharFormat& f)
     return q;
 }
 
-TCharFormat FromQFormat(const QTextCharFormat& q, const QFont& defaultFont)
+TCharFormat FromQFormat(
+    const QTextCharFormat& q, const QFont& defaultFont, const QColor& base, const QColor& text)
 {
     TCharFormat f;
     const QBrush fore = q.foreground();
-    f.Colour = fore.style() == Qt::NoBrush ? ColourBlack : ToColour(fore.color());
+    f.Colour = fore.style() == Qt::NoBrush ? ColourBlack : StoredColour(fore.color(), base, text);
     const QBrush back = q.background();
     f.Background = back.style() == Qt::NoBrush ? ColourWhite : ToColour(back.color());
     f.Bold = q.hasProperty(QTextFormat::FontWeight) ? q.fontWeight() >= QFont::Bold : defaultFont.bold();
@@ -132,14 +136,20 @@ void TQtDocumentEditor::SetContent(const TStyledText& text)
     QTextCursor c(&doc);
     c.setBlockCharFormat(QTextCharFormat());
     // One edit block: the editor lays the text out once, not once per run.
+    // A text just opened has nothing to undo.
+    const bool undo = doc.isUndoRedoEnabled();
+    doc.setUndoRedoEnabled(false);
     c.beginEditBlock();
     if (m_rich) {
+        const QPalette& palette = m_editor.palette();
         for (const TStyledRun& run : text.Runs())
-            c.insertText(ToUtf16(run.Text), ToQFormat(run.Format));
+            c.insertText(ToUtf16(run.Text),
+                ToQFormat(run.Format, palette.color(QPalette::Base), palette.color(QPalette::Text)));
     } else {
         c.insertText(ToUtf16(text.PlainText()), QTextCharFormat());
     }
     c.endEditBlock();
+    doc.setUndoRedoEnabled(undo);
     m_editor.setTextCursor(QTextCursor(&doc));
 }
 
@@ -160,6 +170,8 @@ TStyledText TQtDocumentEditor::Content() const
         return out;
     }
     const QFont defaultFont = doc.defaultFont();
+    const QColor base = m_editor.palette().color(QPalette::Base);
+    const QColor textColour = m_editor.palette().color(QPalette::Text);
     std::u32string piece;
     TCharFormat last;
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
@@ -171,7 +183,7 @@ TStyledText TQtDocumentEditor::Content() const
                 continue;
             piece.clear();
             AppendUtf32(piece, fragment.text());
-            last = FromQFormat(fragment.charFormat(), defaultFont);
+            last = FromQFormat(fragment.charFormat(), defaultFont, base, textColour);
             out.Append(piece, last);
         }
     }

@@ -1,6 +1,7 @@
 #include "qt_text_document.h"
 
 #include "qt_strings.h"
+#include "text_colours.h"
 
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -158,6 +159,29 @@ void TQtTextDocument::BeginEdit()
 void TQtTextDocument::Flush()
 {
     ApplyPendingColour();
+    EndEditBlock();
+    if (m_scrollTo.empty())
+        return;
+    // The view follows the pass as often as the window is painted, not at
+    // every word: laying out and scrolling per word would set the pace of the
+    // whole pass. The places asked for last are shown in their order (a line
+    // below the word, then the word), then the core's selection.
+    for (const int offset : m_scrollTo) {
+        QTextCursor c(&Doc());
+        c.setPosition(std::clamp(offset, 0, Length()));
+        m_editor.setTextCursor(c);
+        m_editor.ensureCursorVisible();
+    }
+    m_scrollTo.clear();
+    if (m_deferred) {
+        Track();
+        m_editor.setTextCursor(m_cursor);
+    }
+    m_editor.ensureCursorVisible();
+}
+
+void TQtTextDocument::EndEditBlock()
+{
     if (m_editBlock.isNull())
         return;
     QTextCursor block = m_editBlock;
@@ -298,7 +322,19 @@ TColour TQtTextDocument::CharColour(int offset) const
 {
     const_cast<TQtTextDocument*>(this)->ApplyPendingColour();
     const QBrush brush = FormatAt(offset).foreground();
-    return brush.style() == Qt::NoBrush ? ColourBlack : ToColour(brush.color());
+    return brush.style() == Qt::NoBrush ? ColourBlack : StoredForeground(brush.color());
+}
+
+QColor TQtTextDocument::ShownForeground(TColour colour) const
+{
+    const QPalette& palette = m_editor.palette();
+    return ShownColour(colour, palette.color(QPalette::Base), palette.color(QPalette::Text));
+}
+
+TColour TQtTextDocument::StoredForeground(const QColor& shown) const
+{
+    const QPalette& palette = m_editor.palette();
+    return StoredColour(shown, palette.color(QPalette::Base), palette.color(QPalette::Text));
 }
 
 TColour TQtTextDocument::CharBackground(int offset) const
@@ -332,7 +368,7 @@ void TQtTextDocument::SetSelectionColour(TColour colour)
         return;
     }
     QTextCharFormat format;
-    format.setForeground(ToQColor(colour));
+    format.setForeground(ShownForeground(colour));
     BeginEdit();
     const bool wasOwn = std::exchange(m_ownEdit, true);
     c.mergeCharFormat(format);
@@ -348,7 +384,7 @@ void TQtTextDocument::ApplyPendingColour()
     c.setPosition(std::min(m_pendingFrom, Length()));
     c.setPosition(std::min(m_pendingTo, Length()), QTextCursor::KeepAnchor);
     QTextCharFormat format;
-    format.setForeground(ToQColor(m_pendingValue));
+    format.setForeground(ShownForeground(m_pendingValue));
     BeginEdit();
     const bool wasOwn = std::exchange(m_ownEdit, true);
     c.mergeCharFormat(format);
@@ -400,7 +436,7 @@ QTextCursor TQtTextDocument::Splice(int start, int length, const std::string& te
     else
         format = Cursor().charFormat();
     if (colourGoesIn) {
-        format.setForeground(ToQColor(m_pendingValue));
+        format.setForeground(ShownForeground(m_pendingValue));
         m_pendingColour = false;
     }
     // insertText turns every '\n' into a paragraph break. Other cursors, the
@@ -429,6 +465,13 @@ void TQtTextDocument::ReplaceSelection(const std::string& text)
 
 void TQtTextDocument::ScrollToCaret()
 {
+    if (m_deferred) {
+        // Done at the next flush, before the window is painted.
+        if (m_scrollTo.size() == 2)
+            m_scrollTo.erase(m_scrollTo.begin());
+        m_scrollTo.push_back(SelStart());
+        return;
+    }
     ShowSelection();
     m_editor.ensureCursorVisible();
 }

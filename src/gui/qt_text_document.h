@@ -9,6 +9,7 @@
 #include <QTextCursor>
 
 #include <string>
+#include <vector>
 
 class QTextDocument;
 class QPlainTextEdit;
@@ -70,12 +71,15 @@ public:
     // document, so that the editor hears of them once per flush rather than
     // once per letter. The document's content is up to date at every moment;
     // only the view waits. It catches up with the edits before events are
-    // processed (Flush), and with the selection too when the core scrolls to
-    // the caret or gives the editor the focus, when a question shows the word
-    // (ShowSelection) and when the deferral ends.
+    // processed (Flush), and with the selection too when the core gives the
+    // editor the focus, when a question shows the word (ShowSelection) and
+    // when the deferral ends. A scroll to the caret the core asks for waits
+    // for the next flush, so the view follows a pass at the rate the window
+    // is painted, whatever the number of words.
     void SetViewDeferred(bool deferred);
     bool IsViewDeferred() const { return m_deferred; }
-    // Lays out what changed since the last flush.
+    // Lays out what changed since the last flush, and scrolls to the caret
+    // when the core asked for it meanwhile.
     void Flush();
     // Flush, and the editor takes the core's selection (scrolling to it
     // when it is out of view, as an editor does for its cursor).
@@ -93,6 +97,13 @@ signals:
     void TextChanged();
 
 private:
+    // Ends the edit block of a deferred view: the editor hears of the edits.
+    void EndEditBlock();
+    // A text colour of the core as the editor paints it on its background,
+    // and back (readable marks and black text in a dark palette).
+    QColor ShownForeground(TColour colour) const;
+    TColour StoredForeground(const QColor& shown) const;
+
     QTextDocument& Doc() const;
     void Track() const;
     QTextCursor Cursor() const;
@@ -124,6 +135,7 @@ private:
     mutable QTextDocument* m_tracked = nullptr;
     mutable QMetaObject::Connection m_connection;
     bool m_deferred = false;
+    std::vector<int> m_scrollTo; // places to show at the next flush, the last two asked for
     QTextCursor m_cursor; // the core's selection while the view is deferred
     QTextCursor m_editBlock; // holds the open edit block; null when none is open
     bool m_pendingColour = false; // a colour of the selection, not yet written

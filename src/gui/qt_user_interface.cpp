@@ -2,14 +2,20 @@
 
 #include "qt_strings.h"
 
+#include <QAbstractButton>
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QScreen>
 #include <QWidget>
 #include <QWindow>
+
+#include <algorithm>
+#include <utility>
 
 namespace tildo {
 
@@ -88,6 +94,13 @@ QMessageBox::StandardButton TQtUserInterface::ShowBox(QMessageBox::Icon icon, co
 {
     QMessageBox box(icon, caption, text, buttons, &m_window);
     box.setDefaultButton(defaultButton);
+    // Said as a Russian editor says them, whatever Qt's translations hold.
+    for (const auto& [button, label] :
+        { std::pair { QMessageBox::Save, "Сохранить" }, std::pair { QMessageBox::Discard, "Не сохранять" },
+            std::pair { QMessageBox::Cancel, "Отмена" } }) {
+        if (QAbstractButton* b = box.button(button))
+            b->setText(Q(label));
+    }
     // A question must be answered with the normal pointer, whatever runs behind it.
     QApplication::setOverrideCursor(Qt::ArrowCursor);
     const int answer = box.exec();
@@ -120,6 +133,19 @@ TDialogAnswer TQtUserInterface::QuestionYesNoCancel(const std::string& text)
     case QMessageBox::Yes:
         return TDialogAnswer::Yes;
     case QMessageBox::No:
+        return TDialogAnswer::No;
+    default:
+        return TDialogAnswer::Cancel;
+    }
+}
+
+TDialogAnswer TQtUserInterface::QuestionSaveChanges(const std::string& text)
+{
+    switch (Box(QMessageBox::Warning, "Внимание", text,
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save)) {
+    case QMessageBox::Save:
+        return TDialogAnswer::Yes;
+    case QMessageBox::Discard:
         return TDialogAnswer::No;
     default:
         return TDialogAnswer::Cancel;
@@ -209,8 +235,43 @@ bool TQtUserInterface::InOpenArea(QObject* watched) const
     return window != nullptr && window == m_openArea->window()->windowHandle();
 }
 
+void FitToScreen(QWidget& window)
+{
+    QScreen* screen = QGuiApplication::screenAt(window.frameGeometry().center());
+    if (screen == nullptr)
+        screen = window.screen();
+    if (screen == nullptr)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QRect inner = window.geometry();
+    // What the window manager's frame adds, once the window has one.
+    const QRect outer = window.frameGeometry();
+    const int frameWidth = outer.width() - inner.width();
+    const int frameHeight = outer.height() - inner.height();
+    const int width = std::max(std::min(inner.width(), area.width() - frameWidth), window.minimumWidth());
+    const int height
+        = std::max(std::min(inner.height(), area.height() - frameHeight), window.minimumHeight());
+    if (width != inner.width() || height != inner.height())
+        window.resize(width, height);
+    const QRect now = window.frameGeometry();
+    const int left
+        = std::clamp(now.left(), area.left(), std::max(area.left(), area.right() + 1 - now.width()));
+    const int top = std::clamp(now.top(), area.top(), std::max(area.top(), area.bottom() + 1 - now.height()));
+    if (left != now.left() || top != now.top())
+        window.move(left, top);
+}
+
 bool TQtUserInterface::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Show) {
+        // Every window and dialog, whatever size and place it was given or
+        // restored with, is shown whole on its screen.
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget != nullptr && widget->isWindow()
+            && (widget->windowType() == Qt::Window || widget->windowType() == Qt::Dialog))
+            FitToScreen(*widget);
+        return false;
+    }
     if (!IsInputEvent(event->type()))
         return false;
     const bool blocking = IsBlockingInput() && !BelongsToOpenModal(watched, m_window) && !InOpenArea(watched);

@@ -21,6 +21,10 @@ class QWidget;
 
 namespace tildo {
 
+// Shrinks and moves a window, with the frame the window manager gave it,
+// into the available area of its screen.
+void FitToScreen(QWidget& window);
+
 // The UserInterface of the main window: message boxes over the window, the
 // status line, the busy cursor, the Esc key and the menu commands, which are
 // the window's QActions found by objectName ("YoPos1", "Mark1", ...).
@@ -44,6 +48,7 @@ public:
     void ErrorBox(const std::string& text) override;
     bool QuestionYesNo(const std::string& text) override;
     TDialogAnswer QuestionYesNoCancel(const std::string& text) override;
+    TDialogAnswer QuestionSaveChanges(const std::string& text) override;
     bool QuestionOkCancel(const std::string& text) override;
     void SetCaption(const std::string& text) override;
     void InfoBox(const std::string& text) override;

@@ -10,6 +10,7 @@
 #include "qt_user_interface.h"
 #include "text/cp1251.h"
 #include "text/letters.h"
+#include "text_colours.h"
 
 #include <chrono>
 
@@ -60,15 +61,19 @@ public:
         QRect r = option.rect.adjusted(4, 0, -4, 0);
         painter->save();
         const bool selected = (option.state & QStyle::State_Selected) != 0;
-        painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        const QColor pen = option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+        const QColor marker(255, 236, 140);
         for (int i = 0; i < 3 && r.width() > 0; ++i) {
             QFont font = option.font;
             font.setBold(i == 1);
             painter->setFont(font);
             const int width = QFontMetrics(font).horizontalAdvance(parts[i]);
-            if (i == 1 && !selected)
-                painter->fillRect(QRect(r.left(), r.top() + 1, std::min(width, r.width()), r.height() - 2),
-                    QColor(255, 236, 140));
+            const bool marked = i == 1 && !selected;
+            if (marked)
+                painter->fillRect(
+                    QRect(r.left(), r.top() + 1, std::min(width, r.width()), r.height() - 2), marker);
+            // The word on its yellow reads in black whatever the palette's text colour.
+            painter->setPen(marked ? ReadableOn(marker) : pen);
             painter->drawText(r, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, parts[i]);
             r.setLeft(r.left() + width);
         }
@@ -84,7 +89,10 @@ QString DottedLetter(bool dotted)
 } // namespace
 
 TReviewForm::TReviewForm(TMainForm& main)
-    : QDialog(&main)
+    // A long list: the window may fill the screen, but it is not minimised.
+    : QDialog(&main,
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+            | Qt::WindowMaximizeButtonHint)
     , m_main(main)
     , m_tree(new QTreeWidget(this))
     , m_summary(new QLabel(this))
@@ -322,6 +330,7 @@ bool TReviewForm::eventFilter(QObject* watched, QEvent* event)
 void TReviewForm::Apply()
 {
     const auto start = std::chrono::steady_clock::now();
+    const auto edits = m_main.OwnEdits();
     std::map<int, TAnswer> asked;
     for (const TRow& row : m_rows) {
         if (!row.Mixed && row.Question.Asked())
@@ -329,21 +338,20 @@ void TReviewForm::Apply()
                 = DecidedDotted(row.Question.Position) ? TAnswer::Dotted : TAnswer::Plain;
     }
     {
-        // Only the disputed words: every letter the pass writes is then an
-        // answer from the list, and one "Откат" takes the whole of it back.
-        // With every change confirmed, the undisputed words are answers too.
-        QAction* varOnly = m_main.Command("VarOnly1");
-        const bool wasVarOnly = varOnly->isChecked();
-        const bool answersOnly = !m_main.Command("AlwaysAsk1")->isChecked();
+        // The pass Ctrl+F9 runs, with the same options, each question answered
+        // from the list: the text becomes what a pass given these decisions
+        // beforehand makes of it. Every letter it writes is recorded, so that
+        // one "Откат" takes the whole of it back.
         TDecisionAsker answers(m_main.Document(), asked);
+        TYoficator& engine = m_main.Engine();
         TScopeGuard pass(
             [&] {
-                varOnly->setChecked(wasVarOnly || answersOnly);
+                engine.UndoEveryWrite = true;
                 m_main.SetAsker(&answers);
             },
             [&] {
                 m_main.SetAsker(nullptr);
-                varOnly->setChecked(wasVarOnly);
+                engine.UndoEveryWrite = false;
             });
         m_main.RunPass(0, 1);
     }

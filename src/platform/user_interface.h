@@ -40,6 +40,9 @@ public:
     virtual TDialogAnswer QuestionYesNoCancel(const std::string& text) = 0;
     // Modal OK/Cancel box with the caption "Внимание"; true only for OK.
     virtual bool QuestionOkCancel(const std::string& text) = 0;
+    // Modal box about unsaved changes with "Сохранить" (Yes, the default),
+    // "Не сохранять" (No) and "Отмена" (Cancel).
+    virtual TDialogAnswer QuestionSaveChanges(const std::string& text) { return QuestionYesNoCancel(text); }
 
     // The caption of the window the core works for.
     virtual void SetCaption(const std::string& text) = 0;

@@ -211,7 +211,9 @@ bool TDicEditor::FormCloseQuery()
 
 void TDicEditor::FormClose()
 {
+    // The dictionary pane is emptied: the next opening names no file.
     m_dic.SetText({});
+    SetCaptionName({});
     if (MainDicEdited
         && m_ui.QuestionYesNo(Cp("Вы отредактировали текущий словарь. Использовать его сейчас?"))
         && m_setup.Links.ReloadDic)

@@ -49,7 +49,7 @@ private:
 // --- dictionary files ---------------------------------------------------------
 
 // The filter of the dictionary open and save dialogs.
-constexpr const char* DicFileFilter = "Dictionary|*.dat";
+constexpr const char* DicFileFilter = "Словарь|*.dat";
 
 // The lines of a CP1251 dictionary file (CR LF or LF endings); throws EFileError.
 TStringList ReadDicFileLines(const std::string& path);

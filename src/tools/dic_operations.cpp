@@ -24,11 +24,13 @@ TStringList TakeLeadingComments(TStringList& lines)
 
 namespace {
 
-// A line's sort key in one shared buffer: its lower-cased folded bytes, then
-// its folded bytes; the first eight lower-cased bytes also as one big-endian
-// number, which settles most comparisons without touching the buffer. Ordering
-// keys by (lower-cased folded bytes, folded bytes) as unsigned bytes, a prefix
-// first, is exactly CompareFolded.
+// A line's sort key in one shared buffer: the lower-cased folded bytes of its
+// entry (the line without its variant mark), then the entry's folded bytes;
+// the first eight lower-cased bytes also as one big-endian number, which
+// settles most comparisons without touching the buffer. Ordering keys by
+// (lower-cased folded bytes, folded bytes) as unsigned bytes, a prefix first,
+// is exactly CompareEntries: the order the dictionary's reader and the
+// editor's check demand, so that a sorted dictionary passes both.
 struct TSortKey
 {
     std::uint64_t Prefix;
@@ -55,7 +57,7 @@ void SortFolded(TStringList& lines)
     const std::size_t n = lines.size();
     bool sorted = true;
     for (std::size_t i = 1; i < n && sorted; ++i)
-        sorted = CompareFolded(lines[i - 1], lines[i]) <= 0;
+        sorted = CompareEntries(lines[i - 1], lines[i]) <= 0;
     if (sorted)
         return;
 
@@ -67,7 +69,7 @@ void SortFolded(TStringList& lines)
     std::vector<TSortKey> keys;
     keys.reserve(n);
     for (std::size_t i = 0; i < n; ++i) {
-        const std::string& line = lines[i];
+        const std::string_view line = detail::DropOneMark(lines[i]);
         const std::size_t offset = buffer.size();
         for (const char c : line)
             buffer += LowerChar(FoldChar(c));

@@ -20,7 +20,8 @@ constexpr int ProgressStep = 300;
 // '#') out of lines and returns it in its order.
 TStringList TakeLeadingComments(TStringList& lines);
 
-// Sorts by CompareFolded. Lines that compare equal keep their relative order,
+// Sorts by CompareEntries, the order the dictionary's reader checks. Lines
+// that compare equal keep their relative order,
 // so the result does not depend on the sort's inner workings.
 void SortFolded(TStringList& lines);
 

@@ -304,7 +304,7 @@ TEST(SettingsTest, CloseAsksAboutUnsavedEditsAndAFailedWriteIsReported)
     shell.ui.YesNoAnswers = { false };
     EXPECT_FALSE(shell.lifecycle.CloseQuery());
     ASSERT_EQ(shell.ui.Questions.size(), 1u);
-    EXPECT_EQ(U(shell.ui.Questions[0]), "Результаты редактирования будут потеряны. Продолжить операцию?");
+    EXPECT_EQ(U(shell.ui.Questions[0]), "Текст изменён. Сохранить изменения?");
 
     shell.ui.Errors.clear();
     shell.lifecycle.Settings.SettingsPath = shell.dir.Path() + "/missing/tildo.ini";

@@ -1,5 +1,6 @@
 #include "ask_form.h"
 #include "support/recording_ui.h"
+#include "text_colours.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -33,15 +34,54 @@ TQuestion Question()
 }
 
 // Asks the question and, once the dialog is up, does what the test says.
-TAnswer AskAnd(TAskForm& form, const TQuestion& q, const std::function<void(TAskForm&)>& act)
+TAnswer AskAnd(
+    TAskForm& form, const TQuestion& q, const std::function<void(TAskForm&)>& act, const QRect& word = {})
 {
     QTimer::singleShot(0, &form, [&form, act] { act(form); });
-    return form.Ask(q);
+    return form.Ask(q, word);
 }
 
 QPushButton* Button(TAskForm& form, const char* name)
 {
     return form.findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+TEST(AskForm, StandsOffTheWordItAsksAbout)
+{
+    QWidget window;
+    window.setGeometry(100, 100, 600, 400);
+    window.show();
+    TAskForm form(&window);
+    const TQuestion q = Question();
+    QRect shown;
+    const auto look = [&shown](TAskForm& f) {
+        shown = f.frameGeometry();
+        Button(f, "bYo")->click();
+    };
+    // At first it would open over the middle of its window, where the word is.
+    const QRect word(window.frameGeometry().center() - QPoint(20, 8), QSize(40, 16));
+    EXPECT_EQ(AskAnd(form, q, look, word), TAnswer::Dotted);
+    EXPECT_FALSE(shown.isEmpty());
+    EXPECT_FALSE(shown.intersects(word));
+
+    // The user leaves it over the place of the next word: it moves down, not aside.
+    AskAnd(form, q, [](TAskForm& f) {
+        f.move(300, 250);
+        f.reject();
+    });
+    const QRect next(QPoint(320, 270), QSize(40, 16));
+    EXPECT_EQ(AskAnd(form, q, look, next), TAnswer::Dotted);
+    EXPECT_FALSE(shown.intersects(next));
+    EXPECT_EQ(shown.x(), 300);
+
+    // A word elsewhere leaves it where it was left.
+    AskAnd(form, q, [](TAskForm& f) {
+        f.move(150, 160);
+        f.reject();
+    });
+    const QRect far(QPoint(150, 160 + form.frameGeometry().height() + 40), QSize(40, 16));
+    EXPECT_EQ(AskAnd(form, q, look, far), TAnswer::Dotted);
+    EXPECT_EQ(shown.topLeft(), QPoint(150, 160));
 }
 
 TEST(AskForm, ShowsTheWordInItsContext)
@@ -77,7 +117,10 @@ TEST(AskForm, ShowsTheWordInItsContext)
     EXPECT_FALSE(context->textCursor().hasSelection());
     QTextCursor c(context->document());
     c.setPosition(8 + 1);
-    EXPECT_EQ(c.charFormat().foreground().color(), QColor(255, 0, 0));
+    // Red, dark enough to read on the tooltip colour.
+    const QColor word = c.charFormat().foreground().color();
+    EXPECT_EQ(word.hue(), 0);
+    EXPECT_GE(ContrastRatio(word, QApplication::palette().color(QPalette::ToolTipBase)), 4.5);
     c.setPosition(7);
     EXPECT_EQ(c.charFormat().foreground().color(), QColor(0, 0, 0));
     c.setPosition(12);

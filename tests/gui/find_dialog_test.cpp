@@ -5,10 +5,12 @@
 #include "regex/pattern_error.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -33,6 +35,36 @@ TFindControls Controls(TMainForm& form)
         dialog->findChild<QCheckBox*>(QStringLiteral("cbMatchCase")),
         dialog->findChild<QCheckBox*>(QStringLiteral("cbWholeWord")),
         dialog->findChild<QPushButton*>(QStringLiteral("bFindNext")) };
+}
+
+TEST(FindDialog, OpensAgainHoweverItWasClosed)
+{
+    TMainFormFixture f;
+    f.Form->Editor().setPlainText(QStringLiteral("ёлка"));
+    TFindDialog& dialog = f.Form->FindDialog();
+    for (const char* command : { "Find1", "FindReg1", "Find1" }) {
+        SCOPED_TRACE(command);
+        f.Command(command)->trigger();
+        ASSERT_TRUE(dialog.isVisible());
+        ASSERT_NE(dialog.windowHandle(), nullptr);
+        // The window manager's close (the title bar's × or Alt+F4) reaches
+        // the dialog's native window as a close event.
+        QCloseEvent close;
+        QCoreApplication::sendEvent(dialog.windowHandle(), &close);
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_NE(dialog.windowHandle()->handle(), nullptr); // the native window is kept for the next time
+    }
+    f.Command("FindReg1")->trigger();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("Найти регулярное выражение"));
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_FALSE(dialog.isVisible());
+    f.Command("Find1")->trigger();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("Найти"));
+    // A close button, and nothing to minimise or maximise it with.
+    EXPECT_TRUE(dialog.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
 }
 
 TEST(FindDialog, FindNextStepsThroughTheEditorAndStartsOver)
@@ -86,8 +118,14 @@ TEST(FindDialog, PatternSearchReportsABadPattern)
     QTest::mouseClick(c.FindNext, Qt::LeftButton);
     ASSERT_EQ(f.Ui->Boxes.size(), 1u);
     EXPECT_EQ(f.Ui->Boxes[0].Caption, QStringLiteral("Ошибка"));
-    EXPECT_EQ(f.Ui->Boxes[0].Text, QString::fromStdString(EPatternError(PatternUnmatchedOpen, 4).what()));
+    EXPECT_EQ(f.Ui->Boxes[0].Text,
+        QString::fromUtf8("Ошибка в регулярном выражении: непарная скобка ( ) (позиция 4)"));
     EXPECT_EQ(f.Form->Editor().textCursor().selectedText(), QStringLiteral("1812"));
+    c.Text->setText(QStringLiteral("г[од"));
+    QTest::mouseClick(c.FindNext, Qt::LeftButton);
+    ASSERT_EQ(f.Ui->Boxes.size(), 2u);
+    EXPECT_EQ(f.Ui->Boxes[1].Text,
+        QString::fromUtf8("Ошибка в регулярном выражении: непарная скобка [ ] (позиция 4)"));
 }
 
 } // namespace

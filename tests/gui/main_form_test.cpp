@@ -6,12 +6,14 @@
 #include "qt_strings.h"
 #include "qt_text_document.h"
 
+#include <QDialog>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTest>
 #include <QUrl>
 
@@ -230,24 +232,36 @@ TEST(MainForm, WarnsOfWhatAnRtfWillLoseAndKeepsItUnlessTold)
     EXPECT_EQ(ReadWholeFile(f.Path("made.rtf")), original);
 }
 
-TEST(MainForm, AsksBeforeUnsavedEditsAreLostAndWritesTheSettings)
+TEST(MainForm, OffersToSaveUnsavedEditsAndWritesTheSettings)
 {
     TMainFormFixture f;
     QTest::keyClicks(&f.Form->Editor(), QStringLiteral("edit"));
-    f.Ui->Answers = { QMessageBox::No };
+    f.Ui->Answers = { QMessageBox::Cancel };
     EXPECT_FALSE(f.Form->close());
     EXPECT_TRUE(f.Form->isVisible());
     ASSERT_EQ(f.Ui->Boxes.size(), 1u);
-    EXPECT_EQ(f.Ui->Boxes[0].Text,
-        QString::fromUtf8("Результаты редактирования будут потеряны. Продолжить операцию?"));
-    EXPECT_EQ(f.Ui->Boxes[0].Default, QMessageBox::No);
+    EXPECT_EQ(f.Ui->Boxes[0].Text, QString::fromUtf8("Текст изменён. Сохранить изменения?"));
+    EXPECT_EQ(f.Ui->Boxes[0].Buttons, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    EXPECT_EQ(f.Ui->Boxes[0].Default, QMessageBox::Save);
+    // "Сохранить" whose save dialog is cancelled loses nothing either.
+    f.Ui->Answers = { QMessageBox::Save };
+    EXPECT_FALSE(f.Form->close());
+    EXPECT_EQ(f.Ui->DialogStarts.size(), 1);
     EXPECT_FALSE(FileExists(f.Path("tildo.ini")));
 
     f.Command("FastScroll1")->trigger();
-    f.Ui->Answers = { QMessageBox::Yes };
+    f.Ui->Answers = { QMessageBox::Save };
+    f.Ui->SaveChoices = { f.QPath("typed.txt") };
     EXPECT_TRUE(f.Form->close());
+    EXPECT_EQ(ReadWholeFile(f.Path("typed.txt")).substr(0, 4), "edit");
     const std::string ini = ReadWholeFile(f.Path("tildo.ini"));
     EXPECT_NE(ini.find("FastScroll=1"), std::string::npos) << ini;
+
+    TMainFormFixture g;
+    QTest::keyClicks(&g.Form->Editor(), QStringLiteral("edit"));
+    g.Ui->Answers = { QMessageBox::Discard };
+    EXPECT_TRUE(g.Form->close());
+    EXPECT_TRUE(g.Ui->DialogStarts.isEmpty());
 }
 
 TEST(MainForm, OpensTheTextNamedOnTheCommandLineAndDroppedFiles)
@@ -277,6 +291,97 @@ TEST(MainForm, OpensTheTextNamedOnTheCommandLineAndDroppedFiles)
     EXPECT_EQ(f.EditorText(), QString::fromUtf8("Второй"));
 }
 
+TEST(MainForm, OpensDocumentsAndSavesThemAsTheCommandLineDoes)
+{
+    // Each format: the running text a paragraph a line, a pass, and the saved
+    // file byte for byte what tildo-cli writes with the same options.
+    TMainFormFixture f({}, false, {}, TMainFormFixture::ShippedFiles());
+    f.Command("NoVarOnly1")->setChecked(true); // no questions: both keep what they would ask about
+    f.Command("ToConfirm1")->setChecked(false);
+    const std::string data = TILDO_TEST_DATA_DIR "/";
+    f.Dir.Write(
+        "page.html", "<!DOCTYPE html>\n<html><body><p>Еще <b>елка</b> &amp; все.</p>\n</body></html>\n");
+    f.Dir.Write("notes.md", "# Заметки\n\nЕще *одна* елка и [ее](http://x.ru) сестра.\n");
+    f.Dir.Write("film.srt", "1\r\n00:00:01,000 --> 00:00:02,000\r\nЕще елка\r\n\r\n");
+    const std::vector<std::pair<std::string, std::string>> documents = { { data + "split_runs.docx", "docx" },
+        { data + "minimal.odt", "odt" }, { data + "minimal.epub", "epub" }, { f.Path("page.html"), "html" },
+        { f.Path("notes.md"), "md" }, { f.Path("film.srt"), "srt" } };
+    for (const auto& [source, extension] : documents) {
+        SCOPED_TRACE(extension);
+        const std::string original = ReadWholeFile(source);
+        const std::string in = f.Dir.Write("in." + extension, original);
+        f.Ui->OpenChoices = { f.QPath("in." + extension) };
+        f.Command("Open1")->trigger();
+        ASSERT_TRUE(f.Ui->Boxes.empty()) << f.Ui->Boxes[0].Text.toStdString();
+        ASSERT_NE(f.Form->Documents().Markup(), nullptr);
+        EXPECT_TRUE(f.Form->windowTitle().contains(QStringLiteral(" [")));
+        EXPECT_FALSE(f.EditorText().contains(QLatin1Char('<'))) << f.EditorText().toStdString();
+        f.Form->Document().Select(0, 0);
+        QTest::keyClick(&f.Form->Editor(), Qt::Key_F9, Qt::ControlModifier);
+        f.Ui->SaveChoices = { f.QPath("window." + extension) };
+        f.Command("Saveas1")->trigger();
+        ASSERT_TRUE(f.Ui->Boxes.empty()) << f.Ui->Boxes[0].Text.toStdString();
+
+        QString errors;
+        ASSERT_EQ(f.RunCli(QStringList { QStringLiteral("restore"), QStringLiteral("-d"),
+                               f.QPath("tildo.dat"), QStringLiteral("-c"), f.QPath("combi.dat"),
+                               QStringLiteral("-o"), f.QPath("cli." + extension), f.QPath("in." + extension) }
+                          + f.CliOptions(),
+                      &errors),
+            0)
+            << errors.toStdString();
+        const std::string window = ReadWholeFile(f.Path("window." + extension));
+        EXPECT_NE(window, original); // the pass restored letters
+        EXPECT_TRUE(window == ReadWholeFile(f.Path("cli." + extension)));
+    }
+
+    // An edit beyond е and ё cannot go into the document: saving says so and
+    // offers plain text instead; nothing is written over the document.
+    f.Ui->OpenChoices = { f.QPath("in.docx") };
+    f.Command("Open1")->trigger();
+    QTest::keyClicks(&f.Form->Editor(), QStringLiteral("x"));
+    f.Ui->SaveChoices = { f.QPath("edited.docx"), f.QPath("edited.txt") };
+    f.Ui->Answers = { QMessageBox::Ok, QMessageBox::Yes };
+    f.Command("Saveas1")->trigger();
+    ASSERT_EQ(f.Ui->Boxes.size(), 2u);
+    EXPECT_TRUE(f.Ui->Boxes[0].Text.contains(QString::fromUtf8("не только в буквах «е» и «ё»")))
+        << f.Ui->Boxes[0].Text.toStdString();
+    EXPECT_FALSE(FileExists(f.Path("edited.docx")));
+    EXPECT_EQ(ReadWholeFile(f.Path("edited.txt")).substr(0, 1), "x");
+    EXPECT_EQ(f.Form->Documents().Markup(), nullptr);
+    f.Ui->Boxes.clear();
+
+    // Bytes that are no text and no known document are refused, not shown.
+    const QString kept = f.EditorText();
+    f.Dir.Write("picture.txt", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    f.Dir.Write("archive.zip", std::string("PK\x03\x04\x14\0\0\0", 8));
+    for (const char* name : { "picture.txt", "archive.zip" }) {
+        f.Ui->OpenChoices = { f.QPath(name) };
+        f.Command("Open1")->trigger();
+        ASSERT_EQ(f.Ui->Boxes.size(), 1u) << name;
+        EXPECT_TRUE(f.Ui->Boxes[0].Text.contains(QString::fromUtf8("не текст"))) << name;
+        EXPECT_EQ(f.EditorText(), kept);
+        f.Ui->Boxes.clear();
+    }
+}
+
+TEST(MainForm, WindowsComeUpWholeOnTheScreen)
+{
+    // Geometry saved on a bigger screen (or at another scale) is fitted to
+    // this one: the main window, and any dialog shown bigger than the screen.
+    TMainFormFixture f;
+    const QRect area = f.Form->screen()->availableGeometry();
+    f.Form->SetGeometry({ area.right() - 50, area.bottom() - 40, area.width() * 2, area.height() * 2 });
+    EXPECT_TRUE(area.contains(f.Form->frameGeometry())) << f.Form->frameGeometry().width();
+    EXPECT_GT(f.Form->width(), area.width() / 2);
+
+    QDialog dialog(f.Form.get());
+    dialog.setGeometry(area.left() - 100, area.top() + 10, area.width() + 300, 100);
+    dialog.show();
+    EXPECT_TRUE(area.contains(dialog.frameGeometry()));
+    EXPECT_EQ(dialog.height(), 100);
+}
+
 TEST(MainForm, ShowsTheSettingsFontAtASizeThatPaintsInTime)
 {
     // A serif face with Cyrillic that the default font does not resolve to.
@@ -299,6 +404,15 @@ TEST(MainForm, ShowsTheSettingsFontAtASizeThatPaintsInTime)
         EXPECT_EQ(editor.document()->defaultFont().pointSize(), shown) << asked;
         EXPECT_EQ(QFontInfo(editor.font()).family(), serif) << asked;
     }
+    // The font dialog starts on the face the editor paints with, even when
+    // the settings name one the system lacks.
+    EXPECT_EQ(f.Form->FontInUse().family(), serif);
+    EXPECT_EQ(f.Form->FontInUse().pointSize(), 20);
+    f.Form->SetEditorFont(TEditorFont { "No Such Face", 1, 12 });
+    EXPECT_TRUE(QFontDatabase::families().contains(f.Form->FontInUse().family()))
+        << f.Form->FontInUse().family().toStdString();
+    EXPECT_EQ(f.Form->FontInUse().pointSize(), 12);
+
     f.Form->SetEditorFont(TEditorFont { "DejaVu Serif", 1, 2147483647 });
     EXPECT_TRUE(f.Form->close());
     const std::string ini = ReadWholeFile(f.Path("tildo.ini"));

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <functional>
 
@@ -66,6 +67,23 @@ TEST(MainWindowCommands, MenusHoldEveryItemInItsPlace)
     for (const char* name : { "OpenDic1", "OpenCombiDic1", "FindReg1", "About1", "Help2", "Font1" })
         EXPECT_TRUE(f.Command(name)->isEnabled()) << name;
 
+    // "Ещё о программе" opens the page in the browser; without one it says
+    // where the page is.
+    f.Dir.Write("tildo.html", "<html></html>");
+    std::vector<QUrl> opened;
+    f.Form->OpenUrl = [&opened](const QUrl& url) {
+        opened.push_back(url);
+        return opened.size() == 1;
+    };
+    f.Command("Help2")->trigger();
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(f.QPath("tildo.html")));
+    EXPECT_TRUE(f.Ui->Boxes.empty());
+    f.Command("Help2")->trigger();
+    ASSERT_EQ(f.Ui->Boxes.size(), 1u);
+    EXPECT_TRUE(f.Ui->Boxes[0].Text.contains(f.QPath("tildo.html"))) << f.Ui->Boxes[0].Text.toStdString();
+    f.Ui->Boxes.clear();
+
     // The font is the plain-text editor's: not in rich-text mode.
     f.Command("RTF1")->trigger();
     EXPECT_FALSE(f.Command("Font1")->isEnabled());
@@ -84,6 +102,21 @@ TEST(MainWindowCommands, QtTextsAreRussian)
     for (QAction* a : menu->actions())
         captions << a->text().remove(QLatin1Char('&')).section(QLatin1Char('\t'), 0, 0);
     EXPECT_TRUE(captions.contains(QStringLiteral("Копировать"))) << captions.join(',').toStdString();
+
+    // The program's own texts too: the file types of its dialogs and the number dialog's buttons.
+    f.Command("Open1")->trigger();
+    f.Command("OpenDic1")->trigger();
+    ASSERT_EQ(f.Ui->DialogFilters.size(), 2);
+    EXPECT_TRUE(f.Ui->DialogFilters[0].startsWith(
+        QString::fromUtf8("Все тексты и документы (*.txt *.rtf *.fb2 *.docx *.odt")))
+        << f.Ui->DialogFilters[0].toStdString();
+    EXPECT_EQ(f.Ui->DialogFilters[1], QString::fromUtf8("Словарь (*.dat)"));
+    for (const QString& filter : f.Ui->DialogFilters) {
+        for (const char* english : { "text", "type", "Any", "All", "Dictionary", "Rich", "Plain" })
+            EXPECT_FALSE(filter.contains(QLatin1String(english))) << filter.toStdString();
+    }
+    EXPECT_EQ(f.Form->InputForm().findChild<QPushButton*>(QStringLiteral("bCancel"))->text(),
+        QString::fromUtf8("Отмена"));
 }
 
 // Runs step on the number dialog once it is open.

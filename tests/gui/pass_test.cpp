@@ -7,12 +7,15 @@
 #include "engine/yoficator.h"
 #include "platform/file_io.h"
 #include "qt_text_document.h"
+#include "text_colours.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTextEdit>
 #include <QThread>
 #include <QTimer>
 
@@ -192,6 +195,71 @@ TEST(Pass, HighlightsAWordWhoseDottedLetterIsInDoubt)
     EXPECT_NE(f.Form->Editor().palette().color(QPalette::Highlight), QColor(0, 255, 255));
 }
 
+// The highest contrast ratio of a pixel of rect in shot against background:
+// that of the glyphs' solid strokes.
+double ShownContrast(const QImage& shot, const QRect& rect, const QColor& background)
+{
+    double best = 1;
+    for (int y = std::max(rect.top(), 0); y <= std::min(rect.bottom(), shot.height() - 1); ++y)
+        for (int x = std::max(rect.left(), 0); x <= std::min(rect.right(), shot.width() - 1); ++x)
+            best = std::max(best, ContrastRatio(shot.pixelColor(x, y), background));
+    return best;
+}
+
+TEST(Pass, MarksAndTheQuestionReadInLightAndDarkPalettes)
+{
+    const QPalette saved = QApplication::palette();
+    QPalette dark;
+    for (const auto& [role, colour] :
+        { std::pair { QPalette::Window, QColor(53, 53, 53) }, { QPalette::WindowText, QColor(238, 238, 238) },
+            { QPalette::Base, QColor(35, 35, 35) }, { QPalette::Text, QColor(238, 238, 238) },
+            { QPalette::ToolTipBase, QColor(64, 64, 64) }, { QPalette::ToolTipText, QColor(238, 238, 238) },
+            { QPalette::Button, QColor(53, 53, 53) }, { QPalette::ButtonText, QColor(238, 238, 238) } })
+        dark.setColor(role, colour);
+    for (const QPalette& palette : { saved, dark }) {
+        QApplication::setPalette(palette);
+        TMainFormFixture f;
+        f.Form->SetEditorFont(TEditorFont { "DejaVu Sans", 1, 28 });
+        QPlainTextEdit& editor = f.Form->Editor();
+        editor.setPlainText(QString::fromUtf8("еще и все"));
+        TLookingAsker asker;
+        QImage context;
+        QColor contextBase;
+        asker.Steps = { [&](const TQuestion& q) {
+            TAskForm form;
+            form.ShowQuestion(q);
+            auto* field = form.findChild<QTextEdit*>();
+            contextBase = field->palette().color(QPalette::Base);
+            context = field->viewport()->grab().toImage();
+            return TAnswer::Plain;
+        } };
+        f.Form->SetAsker(&asker);
+        CtrlF9(f);
+        ASSERT_EQ(f.EditorText(), QString::fromUtf8("ещё и все"));
+        ASSERT_FALSE(context.isNull());
+        EXPECT_GE(ShownContrast(context, context.rect(), contextBase), 4.5);
+
+        // The marked ё on the editor's background, the caret away from it.
+        f.Form->Document().Select(9, 0);
+        editor.setTextCursor(editor.textCursor());
+        QApplication::processEvents();
+        QTextCursor from = editor.textCursor();
+        from.setPosition(2);
+        QTextCursor to = from;
+        to.setPosition(3);
+        const QRect letter = editor.cursorRect(from).united(editor.cursorRect(to)).adjusted(2, 0, -1, 0);
+        const QImage shot = editor.viewport()->grab().toImage();
+        const QColor base = editor.palette().color(QPalette::Base);
+        EXPECT_EQ(shot.pixelColor(shot.width() - 3, shot.height() - 3), base);
+        EXPECT_GE(ShownContrast(shot, letter, base), 4.5);
+        EXPECT_GE(ShownContrast(shot, QRect(0, 0, letter.left() - 2, letter.bottom()), base), 4.5);
+        // The mark reads back as the mark.
+        EXPECT_EQ(f.Form->Document().CharColour(2), ColourBlue);
+        EXPECT_EQ(f.Form->Document().CharColour(0), ColourBlack);
+    }
+    QApplication::setPalette(saved);
+}
+
 TEST(Pass, EscStopsAfterTheCurrentWord)
 {
     TMainFormFixture f;
@@ -232,15 +300,64 @@ TEST(Pass, AnUndoAnswerAsksAboutThePreviousWordAgain)
     EXPECT_EQ(f.EditorText(), QString::fromUtf8("все и всё"));
     EXPECT_EQ(f.Form->Document().CharColour(0), ColourBlack);
 
-    // Typing into the text makes the recorded offsets meaningless: the history goes.
+    // Typing into the text makes the recorded offsets meaningless: the history
+    // goes. The typing itself is undone and redone as in any editor, and the
+    // pass's letters are not part of that.
     QAction* undo = f.Command("Undo1");
     EXPECT_TRUE(undo->isEnabled());
+    EXPECT_FALSE(f.Form->Editor().document()->isUndoAvailable());
     f.Form->Document().Select(0, 0);
     QTest::keyClick(&f.Form->Editor(), Qt::Key_X);
     EXPECT_FALSE(undo->isEnabled());
     EXPECT_EQ(undo->text(), QString::fromUtf8("Откат"));
     QTest::keyClick(&f.Form->Editor(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("все и всё"));
+    QTest::keyClick(&f.Form->Editor(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("все и всё"));
+    QTest::keyClick(&f.Form->Editor(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(f.EditorText(), QString::fromUtf8("xвсе и всё"));
+
+    // A pass ends the typing's history in turn: Ctrl+Z is "Откат" again.
+    f.Form->Document().Select(10, 0);
+    f.Form->Editor().insertPlainText(QString::fromUtf8(" все"));
+    asker.Steps = { Answer(TAnswer::Plain), Answer(TAnswer::Dotted) };
+    asker.Questions.clear();
+    CtrlF9(f);
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("xвсе и всё всё"));
+    EXPECT_FALSE(f.Form->Editor().document()->isUndoAvailable());
+    QTest::keyClick(&f.Form->Editor(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("xвсе и всё все"));
+}
+
+TEST(Pass, AnUndoTakesBackEveryLetterOfAnAnswer)
+{
+    // An answer that moved the ё changed two letters; one "Откат" puts the
+    // word back as it was written, during the pass and after it.
+    TMainFormFixture f;
+    f.Command("CheckYo1")->trigger();
+    f.Form->Editor().setPlainText(QString::fromUtf8("ёще и ёще"));
+    TLookingAsker asker;
+    // The word as written is the dotted form; the dictionary's form is the plain answer.
+    asker.Steps
+        = { Answer(TAnswer::Plain), Answer(TAnswer::Undo), Answer(TAnswer::Plain), Answer(TAnswer::Plain) };
+    f.Form->SetAsker(&asker);
+    CtrlF9(f);
+    ASSERT_EQ(asker.Questions.size(), 4u);
+    EXPECT_EQ(asker.Questions[0].PlainForm, W("ещё"));
+    EXPECT_EQ(asker.Questions[2].Context.substr(0, 3), W("ёще"));
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("ещё и ещё"));
+    TQtTextDocument& doc = f.Form->Document();
+    EXPECT_EQ(doc.CharColour(0), ColourBlue);
+
+    QAction* undo = f.Command("Undo1");
+    undo->trigger();
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("ещё и ёще"));
+    EXPECT_TRUE(undo->isEnabled());
+    undo->trigger();
+    EXPECT_EQ(f.EditorText(), QString::fromUtf8("ёще и ёще"));
+    for (int at : { 0, 2, 6, 8 })
+        EXPECT_EQ(doc.CharColour(at), ColourBlack) << at;
+    EXPECT_FALSE(undo->isEnabled());
 }
 
 TEST(Pass, TheFloatingDialogAnswersByKeys)

@@ -1,8 +1,11 @@
 // Takes the picture of the review window over a short text with the shipped
 // dictionary: Ctrl+F10, and once the window is up it is grabbed with a plain
-// title bar. Run it under a virtual X server:
-//   QT_QPA_PLATFORM=xcb xvfb-run -a build/bin/review_screenshot review.png
+// title bar. With a file, the main window is taken instead, with that file
+// (a document too) opened and restored without questions; --dark takes either
+// in a dark palette. Run it under a virtual X server:
+//   QT_QPA_PLATFORM=xcb xvfb-run -a build/bin/review_screenshot review.png [--dark] [FILE]
 #include "main_form.h"
+#include "qt_text_document.h"
 #include "review_form.h"
 #include "support/recording_ui.h"
 
@@ -10,11 +13,14 @@
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <QPalette>
 #include <QTimer>
 #include <QTreeWidget>
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
+#include <utility>
 
 int main(int argc, char* argv[])
 {
@@ -24,6 +30,25 @@ int main(int argc, char* argv[])
         return 2;
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
+    std::string file;
+    for (int i = 2; i < argc; ++i) {
+        if (std::string(argv[i]) == "--dark") {
+            QPalette dark;
+            for (const auto& [role, colour] :
+                { std::pair { QPalette::Window, QColor(49, 54, 59) },
+                    { QPalette::WindowText, QColor(239, 240, 241) }, { QPalette::Base, QColor(35, 38, 41) },
+                    { QPalette::AlternateBase, QColor(49, 54, 59) },
+                    { QPalette::Text, QColor(239, 240, 241) }, { QPalette::ToolTipBase, QColor(49, 54, 59) },
+                    { QPalette::ToolTipText, QColor(239, 240, 241) },
+                    { QPalette::Button, QColor(49, 54, 59) }, { QPalette::ButtonText, QColor(239, 240, 241) },
+                    { QPalette::Highlight, QColor(61, 174, 233) },
+                    { QPalette::HighlightedText, QColor(35, 38, 41) } })
+                dark.setColor(role, colour);
+            QApplication::setPalette(dark);
+        } else {
+            file = std::filesystem::absolute(argv[i]).string();
+        }
+    }
     tildo::test::TTempDir dir;
     std::filesystem::copy_file(TILDO_DATA_DIR "/tildo.dat", dir.Path() + "/tildo.dat");
     const std::string text = dir.Write("text.txt",
@@ -31,11 +56,26 @@ int main(int argc, char* argv[])
         "Мы думали о нем все утро, а он все не шел. Ещё бы: о нем и не вспоминали.\n"
         "Потом все разошлись по домам, и только ветер шумел в темном лесу, где все спали.\n");
 
+    for (const char* name : { "combi.dat", "tags.dat", "rare_yo.dat" })
+        std::filesystem::copy_file(std::string(TILDO_DATA_DIR "/") + name, dir.Path() + "/" + name);
     tildo::TMainForm form;
-    form.Start({ text }, dir.Path());
+    form.Start({ file.empty() ? text : file }, dir.Path());
     form.DeferredStart();
     form.resize(820, 420);
     form.show();
+    if (!file.empty()) {
+        form.Command("NoVarOnly1")->setChecked(true);
+        QTimer::singleShot(50, &form, [&] {
+            form.Command("YoBegin1")->trigger();
+            form.Document().Select(0, 0);
+            QApplication::processEvents();
+            if (!form.grab().save(output))
+                std::fprintf(stderr, "cannot write %s\n", argv[1]);
+            QApplication::quit();
+        });
+        app.exec();
+        return 0;
+    }
 
     bool taken = false;
     QTimer poll;

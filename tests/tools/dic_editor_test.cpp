@@ -212,7 +212,7 @@ TEST(DicFiles, OpeningNamesTheFileAndChecksTheOrder)
     f.Ui.OpenFileAnswers.push_back(path);
     f.Editor.Open1Click();
     EXPECT_EQ(f.Ui.FileChoices.at(0).Directory, f.Dir.Path());
-    EXPECT_EQ(f.Ui.FileChoices.at(0).Filter, "Dictionary|*.dat");
+    EXPECT_EQ(f.Ui.FileChoices.at(0).Filter, "Словарь|*.dat");
     EXPECT_EQ(PaneUtf8(f.Dic), (Lines { "# словарь", "ёлка", "ёж", "*съёмка" }));
     EXPECT_EQ(U(f.Ui.WindowCaption), "tildo.dat");
     EXPECT_EQ(f.Ui.ErrorsUtf8(), (Lines { "Порядок слов в словаре нарушен словом \"ёж\"" }));
@@ -302,6 +302,7 @@ TEST(DicFiles, SavingTheCurrentDictionaryOffersToReloadIt)
     EXPECT_EQ(f.DicReloads, 1);
     EXPECT_EQ(f.CombiReloads, 0);
     EXPECT_EQ(f.Dic.Length(), 0);
+    EXPECT_EQ(f.Ui.WindowCaption, ""); // no file's name over the empty pane
     EXPECT_EQ(PaneUtf8(f.Word), Lines {}) << "the word went into the dictionary";
 
     // Showing again forgets the flags.

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/text_document.h"
+
+#include <QColor>
+
+namespace tildo {
+
+// The contrast ratio of two colours by their relative luminance, from 1 (the
+// same) to 21 (black on white).
+double ContrastRatio(const QColor& a, const QColor& b);
+
+// The colour itself when it stands out from background by at least minimum,
+// else the colour mixed towards white (on a dark background) or black (on a
+// light one) just enough to.
+QColor WithContrast(const QColor& colour, const QColor& background, double minimum = 4.5);
+
+// Black or white, whichever reads better on background.
+QColor ReadableOn(const QColor& background);
+
+// How a text colour of the core is painted on the editor's background, and
+// back. Black and the mark blue that would not stand out (a dark palette) are
+// painted in readable colours of their own and read back as black and blue;
+// every other colour is painted as it is.
+QColor ShownColour(TColour colour, const QColor& background, const QColor& textColour);
+TColour StoredColour(const QColor& shown, const QColor& background, const QColor& textColour);
+
+} // namespace tildo

@@ -175,7 +175,7 @@ int RunSelected(const std::function<int()>& run)
         PrintError(e.what());
         return e.ExitCode();
     } catch (const EFileError& e) {
-        PrintError(e.Path() + ": " + e.Reason());
+        PrintError(FileErrorMessage(e));
         return ExitInputOutput;
     } catch (const std::bad_alloc&) {
         PrintError("недостаточно памяти");

@@ -21,6 +21,14 @@ void PrintError(std::string_view utf8Message)
     }
 }
 
+void PrintSummarised(const std::vector<std::string>& messages, const std::string& prefix)
+{
+    for (std::size_t i = 0; i < messages.size() && i < ShownMessages; ++i)
+        PrintError(prefix + messages[i]);
+    if (messages.size() > ShownMessages)
+        PrintError(prefix + "и ещё " + std::to_string(messages.size() - ShownMessages));
+}
+
 void WriteAllTo(int fd, std::string_view bytes, const std::string& name)
 {
     while (!bytes.empty()) {

@@ -14,6 +14,7 @@
 #include "platform/file_io.h"
 
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <unistd.h>
@@ -65,6 +66,9 @@ void CheckFiles(const TRestoreOptions& o)
     std::vector<TNamed> named;
     const bool toDirectory
         = !o.OutputPath.empty() && o.OutputPath != "-" && (o.Files.size() > 1 || o.Jobs > 1);
+    if (toDirectory && !std::filesystem::is_directory(o.OutputPath))
+        throw ECliError(
+            ExitUsage, "-o \"" + PathForMessage(o.OutputPath) + "\": для нескольких файлов нужен каталог");
     for (const std::string& input : inputs) {
         if (input == "-")
             continue;

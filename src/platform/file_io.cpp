@@ -277,7 +277,7 @@ TInputFileProblem InputFileProblem(const std::string& path)
 
 std::string TooLargeReason(std::int64_t limit)
 {
-    return "файл больше предела в " + std::to_string(limit >> 20) + " МБ";
+    return "больше предела в " + std::to_string(limit >> 20) + " МБ, не читается целиком";
 }
 
 int OpenRegularForReading(const std::string& path)

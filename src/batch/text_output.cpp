@@ -191,6 +191,13 @@ TResultWriter::TResultWriter(
         m_fd = STDOUT_FILENO;
         return;
     }
+    // Refused as -i refuses it, with the way round it.
+    const std::string behind = InPlaceTarget(target.OutputPath);
+    const TFileStamp existing = StampOfPath(behind);
+    if (!target.Force && existing.Regular && ReadOnly(behind, existing))
+        throw ECliError(ExitInputOutput,
+            "\"" + PathForMessage(target.OutputPath)
+                + "\" доступен только для чтения; ничего не записано (--force — заменить всё равно)");
     m_output = std::make_unique<TOutputFile>(target.OutputPath, target.Force, false);
     m_kind = m_output->IntoExisting() ? TKind::IntoExisting : TKind::Replace;
     m_path = m_output->Path();

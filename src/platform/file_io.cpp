@@ -532,8 +532,7 @@ TOutputPlan PlanOutput(const std::string& path, bool force)
     if (!old.Regular)
         return plan;
     if (!force && ((old.Mode & 0222) == 0 || ::access(plan.Path.c_str(), W_OK) != 0))
-        throw EFileError(
-            path, "файл доступен только для чтения; ничего не записано (--force — заменить всё равно)");
+        throw EFileError(path, "файл доступен только для чтения; ничего не записано");
     if (old.Links <= 1 && old.Owner != ::geteuid() && ::geteuid() != 0)
         throw EFileError(path,
             "файл принадлежит другому пользователю, а новый принадлежал бы запустившему; ничего не записано");

@@ -13,6 +13,7 @@
 #include "engine/yoficator.h"
 #include "platform/file_io.h"
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -106,8 +107,12 @@ void CheckFiles(const TRestoreOptions& o)
     }
     if (o.Check)
         return;
+    // In a batch each file's own output is judged when it is written (the
+    // others go on); the folder they all go to is checked now.
+    if (toDirectory && ::access(o.OutputPath.c_str(), W_OK | X_OK) != 0)
+        throw EFileError(o.OutputPath, SystemErrorText(errno));
     for (const TNamed& n : named) {
-        if (n.Option == "-o")
+        if (n.Option == "-o" && !toDirectory)
             CheckOutputPath(n.Path, o.Force);
         else if (n.Option == "--report")
             CheckOutputPath(n.Path);

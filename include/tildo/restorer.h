@@ -5,6 +5,7 @@
 // Nothing is asked: a word the dictionaries leave open stays as written, and
 // the questions a person would have been asked are reported.
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -45,6 +46,22 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A call stopped by its stop check (see TRestorerStop); the text is left as
+// it was given.
+class ERestorerInterrupted : public ERestorerError
+{
+public:
+    ERestorerInterrupted()
+        : ERestorerError("interrupted")
+    {
+    }
+};
+
+// Asked now and then (at most every few hundredths of a second) on the
+// calling thread during a long call; true stops the call, which then throws
+// ERestorerInterrupted. Empty: the call runs to its end.
+using TRestorerStop = std::function<bool()>;
+
 class TRestorer
 {
 public:
@@ -56,13 +73,14 @@ public:
 
     // The text with ё restored, every other byte as it was (line breaks, a
     // byte-order mark, characters of other alphabets, malformed bytes).
-    std::string Restore(std::string_view text) const;
+    std::string Restore(std::string_view text, const TRestorerStop& stop = {}) const;
     // The same, with the questions of the pass in order.
-    std::string Restore(std::string_view text, std::vector<TRestorerQuestion>& questions) const;
+    std::string Restore(std::string_view text, std::vector<TRestorerQuestion>& questions,
+        const TRestorerStop& stop = {}) const;
     // The bytes of a plain text file, UTF-8 or CP1251 (told apart as tildo-cli
     // tells them), restored and given back in their own encoding. Bytes with
     // a zero byte are no text: std::invalid_argument.
-    std::string RestoreFileBytes(std::string_view bytes) const;
+    std::string RestoreFileBytes(std::string_view bytes, const TRestorerStop& stop = {}) const;
     // One JSON Lines record with ё restored in the string at a dotted field
     // path ("meta.text"); every other byte of the record stays. A record
     // without that string comes back as it is; a malformed record throws
@@ -73,7 +91,8 @@ public:
     // lines and line ends kept. One call per piece instead of one per record
     // spares a caller in another language its per-call cost. A malformed
     // record throws std::invalid_argument naming its line in the piece.
-    std::string RestoreJsonLines(std::string_view lines, std::string_view field) const;
+    std::string RestoreJsonLines(
+        std::string_view lines, std::string_view field, const TRestorerStop& stop = {}) const;
 
 private:
     struct TImpl;

@@ -2,9 +2,11 @@
 
 import json
 import os
+import signal
 import subprocess
 import tempfile
 import threading
+import time
 import unittest
 
 import tildo
@@ -111,6 +113,29 @@ class RestorerTest(unittest.TestCase):
             tildo.Restorer(dictionary="/nonexistent/tildo.dat")
         with self.assertRaises(tildo.RestorerError):
             tildo.Restorer(on=["NoSuchOption"])
+
+    def test_an_object_never_initialised_raises_instead_of_aborting(self):
+        for cls in (tildo._Restorer, tildo.Restorer):
+            bare = cls.__new__(cls)
+            for call in (lambda: bare.restore("еще"), lambda: bare.restore_bytes(b"x"),
+                         lambda: bare.restore_jsonl_lines("{}\n", "text")):
+                with self.assertRaises(TypeError):
+                    call()
+        self.assertEqual(self.r.restore("еще"), "ещё")
+
+    def test_ctrl_c_stops_a_long_restoration_soon(self):
+        text = "все еще елка и еж. " * 3_000_000
+        lines = '{"text": "еще елка"}\n' * 1_000_000
+        for call in (lambda: self.r.restore(text), lambda: self.r.restore_jsonl_lines(lines, "text")):
+            timer = threading.Timer(0.3, lambda: os.kill(os.getpid(), signal.SIGINT))
+            started = time.monotonic()
+            timer.start()
+            with self.assertRaises(KeyboardInterrupt):
+                call()
+            timer.join()
+            self.assertLess(time.monotonic() - started, 1.5)
+        # The restorer is whole after the interruption.
+        self.assertEqual(self.r.restore("еще"), "ещё")
 
 
 if __name__ == "__main__":

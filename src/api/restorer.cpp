@@ -1,5 +1,6 @@
 #include "tildo/restorer.h"
 
+#include "batch/cli_user_interface.h"
 #include "batch/messages.h"
 #include "batch/pass_setup.h"
 #include "batch/question_log.h"
@@ -11,6 +12,7 @@
 #include "platform/file_io.h"
 #include "text/cp1251.h"
 
+#include <chrono>
 #include <mutex>
 
 namespace tildo {
@@ -32,6 +34,43 @@ std::string Utf8(std::string_view cp1251)
 {
     return Cp1251ToUtf8(cp1251);
 }
+
+// The pass's interface, through which the engine asks now and then whether
+// to stop (as the window asks whether Esc was pressed): the caller's stop
+// check, asked at most every StopInterval.
+class TStoppableUserInterface : public TCliUserInterface
+{
+public:
+    void Begin(const TRestorerStop* stop)
+    {
+        // The count and the clock go on from call to call, so that many
+        // short texts (records of a piece) are asked about too.
+        m_stop = stop;
+        m_stopped = false;
+    }
+    bool Stopped() const { return m_stopped; }
+    bool IsEscPressed() override
+    {
+        if (m_stop == nullptr || !*m_stop || m_stopped)
+            return m_stopped;
+        // The clock is read once in many calls: a call per word must stay cheap.
+        if (++m_calls % 256 != 0)
+            return false;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - m_last < StopInterval)
+            return false;
+        m_last = now;
+        m_stopped = (*m_stop)();
+        return m_stopped;
+    }
+
+private:
+    static constexpr std::chrono::milliseconds StopInterval { 50 };
+    const TRestorerStop* m_stop = nullptr;
+    bool m_stopped = false;
+    unsigned m_calls = 0;
+    std::chrono::steady_clock::time_point m_last = std::chrono::steady_clock::now();
+};
 
 } // namespace
 
@@ -56,13 +95,19 @@ struct TRestorerPass
     }
 
     // Restores doc in place; questions (if asked for) get the pass's questions.
-    void Run(MemoryDocument& text, std::vector<TRestorerQuestion>* questions)
+    // A pass the stop check stopped throws ERestorerInterrupted.
+    void Run(MemoryDocument& text, std::vector<TRestorerQuestion>* questions, const TRestorerStop& stop = {})
     {
         std::swap(Doc, text);
         Asker.ClearRecords();
         Asker.KeepRecords(questions != nullptr);
+        Ui.Begin(&stop);
         Engine->DoYoficate(0, 1);
+        const bool stopped = Ui.Stopped();
+        Ui.Begin(nullptr);
         std::swap(Doc, text);
+        if (stopped)
+            throw ERestorerInterrupted();
         if (questions == nullptr)
             return;
         for (const TQuestionRecord& r : Asker.Records())
@@ -70,7 +115,7 @@ struct TRestorerPass
                 r.DefaultDotted, Utf8(r.Caption) });
     }
 
-    TCliUserInterface Ui;
+    TStoppableUserInterface Ui;
     TDicRunState DicState;
     TCombiRunState CombiState;
     TWordBuffer Window;
@@ -143,33 +188,34 @@ TRestorer::TRestorer(const TRestorerOptions& options)
 
 TRestorer::~TRestorer() = default;
 
-std::string TRestorer::Restore(std::string_view text) const
+std::string TRestorer::Restore(std::string_view text, const TRestorerStop& stop) const
 {
     TImpl::THeld pass(*m_impl);
     MemoryDocument doc = MemoryDocument::FromUtf8(text);
-    pass->Run(doc, nullptr);
+    pass->Run(doc, nullptr, stop);
     return doc.ToUtf8();
 }
 
-std::string TRestorer::Restore(std::string_view text, std::vector<TRestorerQuestion>& questions) const
+std::string TRestorer::Restore(
+    std::string_view text, std::vector<TRestorerQuestion>& questions, const TRestorerStop& stop) const
 {
     questions.clear();
     TImpl::THeld pass(*m_impl);
     MemoryDocument doc = MemoryDocument::FromUtf8(text);
-    pass->Run(doc, &questions);
+    pass->Run(doc, &questions, stop);
     return doc.ToUtf8();
 }
 
-std::string TRestorer::RestoreFileBytes(std::string_view bytes) const
+std::string TRestorer::RestoreFileBytes(std::string_view bytes, const TRestorerStop& stop) const
 {
     // Changing "letters" in binary data would only damage it.
     if (bytes.find('\0') != std::string_view::npos)
         throw std::invalid_argument("not a text: it holds zero bytes");
     if (DetectTextEncoding(bytes) == TTextEncoding::Utf8)
-        return Restore(bytes);
+        return Restore(bytes, stop);
     TImpl::THeld pass(*m_impl);
     MemoryDocument doc = MemoryDocument::FromCp1251(bytes);
-    pass->Run(doc, nullptr);
+    pass->Run(doc, nullptr, stop);
     return doc.ToCp1251();
 }
 
@@ -187,13 +233,14 @@ std::string TRestorer::RestoreJsonRecord(std::string_view record, std::string_vi
     return out;
 }
 
-std::string TRestorer::RestoreJsonLines(std::string_view lines, std::string_view field) const
+std::string TRestorer::RestoreJsonLines(
+    std::string_view lines, std::string_view field, const TRestorerStop& stop) const
 {
     const std::vector<std::string> path = SplitFieldPath(field);
     if (path.empty())
         throw std::invalid_argument("empty field name in \"" + std::string(field) + "\"");
     TImpl::THeld pass(*m_impl);
-    const auto restore = [&](MemoryDocument& doc) { pass->Run(doc, nullptr); };
+    const auto restore = [&](MemoryDocument& doc) { pass->Run(doc, nullptr, stop); };
     std::string out;
     out.reserve(lines.size() + lines.size() / 16);
     std::string record;

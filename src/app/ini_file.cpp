@@ -128,7 +128,7 @@ void TIniFile::LoadFromText(std::string_view text)
     m_impl->Trailer = std::string(text.substr(trailer));
     const std::string body(text.substr(0, trailer));
     if (m_impl->Ini.LoadData(body.data(), body.size()) < 0)
-        throw EFileError("", "cannot parse the settings");
+        throw EFileError("", "файл настроек не разобран");
 }
 
 void TIniFile::LoadFromFile(const std::string& path)
@@ -154,7 +154,7 @@ std::string TIniFile::SaveToText() const
         out += Bom;
     std::string body;
     if (m_impl->Ini.Save(body, false) < 0)
-        throw EFileError("", "cannot format the settings");
+        throw EFileError("", "настройки не записываются в текст");
     out += body;
     if (!m_impl->Trailer.empty()) {
         if (!out.empty() && out.back() != '\n')

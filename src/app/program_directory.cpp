@@ -15,7 +15,7 @@ std::string ProgramDirectory()
     for (;;) {
         const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
         if (n < 0)
-            throw EFileError("/proc/self/exe", std::strerror(errno));
+            throw EFileError("/proc/self/exe", SystemErrorText(errno));
         if (static_cast<std::size_t>(n) < buffer.size()) {
             const std::string path(buffer.data(), static_cast<std::size_t>(n));
             const auto slash = path.rfind('/');
@@ -30,7 +30,7 @@ std::string ProgramDirectory()
 void SetWorkingDirectory(const std::string& directory)
 {
     if (::chdir(directory.c_str()) != 0)
-        throw EFileError(directory, std::strerror(errno));
+        throw EFileError(directory, SystemErrorText(errno));
 }
 
 } // namespace tildo

@@ -96,8 +96,16 @@ std::vector<TDecision> ParseDecisions(std::string_view json)
     TJson report;
     try {
         report = TJson::parse(json.begin(), json.end());
-    } catch (const TJson::exception& e) {
-        Malformed(std::string("файл не разобран как JSON (") + e.what() + ")");
+    } catch (const TJson::parse_error& e) {
+        // Where it went wrong, in our own words: the parser's text is English
+        // and about its own internals.
+        const std::size_t at = std::min<std::size_t>(e.byte == 0 ? 0 : e.byte - 1, json.size());
+        const std::size_t line
+            = 1 + static_cast<std::size_t>(std::count(json.begin(), json.begin() + at, '\n'));
+        Malformed("файл не разобран как JSON: ошибка в строке " + std::to_string(line) + " (байт "
+            + std::to_string(at + 1) + ")");
+    } catch (const TJson::exception&) {
+        Malformed("файл не разобран как JSON");
     }
     if (!report.is_object() || !report.contains("questions") || !report["questions"].is_array())
         Malformed("нет списка \"questions\", как в отчёте --report");
@@ -206,13 +214,25 @@ TPlacedDecisions ReadAndPlace(const std::string& path, const MemoryDocument& doc
 {
     // A report is a few hundred bytes per question; anything far beyond that
     // is not one.
-    constexpr std::size_t Limit = 256u << 20;
-    const std::string json = ReadWholeFile(path);
-    if (json.size() > Limit)
-        throw ECliError(ExitUsage, "--decisions: " + path + ": файл слишком велик для отчёта");
-    TPlacedDecisions placed = PlaceDecisions(ParseDecisions(json), doc);
-    for (const std::string& problem : placed.Problems)
-        PrintError(problem);
+    std::string json;
+    try {
+        json = ReadWholeFile(path);
+    } catch (const EFileError& e) {
+        throw ECliError(ExitInputOutput, "--decisions \"" + PathForMessage(path) + "\": " + e.Reason());
+    }
+    std::vector<TDecision> decisions;
+    try {
+        decisions = ParseDecisions(json);
+    } catch (const ECliError& e) {
+        // Named by the file, not only by the option.
+        const std::string what = e.what();
+        const std::string prefix = "--decisions: ";
+        throw ECliError(e.ExitCode(),
+            "--decisions \"" + PathForMessage(path)
+                + "\": " + (what.compare(0, prefix.size(), prefix) == 0 ? what.substr(prefix.size()) : what));
+    }
+    TPlacedDecisions placed = PlaceDecisions(decisions, doc);
+    PrintSummarised(placed.Problems, "--decisions \"" + PathForMessage(path) + "\": ");
     return placed;
 }
 
@@ -220,14 +240,17 @@ TPlacedDecisions ReadAndPlace(const std::string& path, const MemoryDocument& doc
 
 TDecisionsStep::TDecisionsStep(const std::string& path, const MemoryDocument& doc, TCliAsker& others)
     : m_asker(doc, ReadAndPlace(path, doc), others)
+    , m_prefix("--decisions \"" + PathForMessage(path) + "\": ")
 {
 }
 
 bool TDecisionsStep::Finish() const
 {
+    std::vector<std::string> unused;
     for (const auto& [position, d] : m_asker.Unused())
-        PrintError(Where(d) + ": о слове «" + Cp1251ToUtf8(d.Word)
+        unused.push_back(Where(d) + ": о слове «" + Cp1251ToUtf8(d.Word)
             + "» проход не спрашивал (другой словарь или параметры?); решение не применено");
+    PrintSummarised(unused, m_prefix);
     return m_asker.Misplaced() == 0 && m_asker.Unused().empty();
 }
 

@@ -76,6 +76,7 @@ public:
 
 private:
     TDecidingAsker m_asker;
+    std::string m_prefix; // "--decisions \"PATH\": " for messages
 };
 
 } // namespace tildo

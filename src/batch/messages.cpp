@@ -21,6 +21,14 @@ void PrintError(std::string_view utf8Message)
     }
 }
 
+void PrintSummarised(const std::vector<std::string>& messages, const std::string& prefix)
+{
+    for (std::size_t i = 0; i < messages.size() && i < ShownMessages; ++i)
+        PrintError(prefix + messages[i]);
+    if (messages.size() > ShownMessages)
+        PrintError(prefix + "и ещё " + std::to_string(messages.size() - ShownMessages));
+}
+
 void WriteAllTo(int fd, std::string_view bytes, const std::string& name)
 {
     while (!bytes.empty()) {
@@ -28,7 +36,7 @@ void WriteAllTo(int fd, std::string_view bytes, const std::string& name)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            throw EFileError(name, std::strerror(errno));
+            throw EFileError(name, SystemErrorText(errno));
         }
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
@@ -36,19 +44,7 @@ void WriteAllTo(int fd, std::string_view bytes, const std::string& name)
 
 std::string ReadStandardInput()
 {
-    std::string bytes;
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw EFileError("stdin", std::strerror(errno));
-        }
-        if (n == 0)
-            return bytes;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
+    return ReadWholeDescriptor(STDIN_FILENO, "стандартный ввод");
 }
 
 std::string ForMessage(std::string_view cp1251)
@@ -58,7 +54,7 @@ std::string ForMessage(std::string_view cp1251)
 
 std::string InputName(const std::string& path)
 {
-    return path == "-" ? std::string("стандартный ввод") : "\"" + path + "\"";
+    return path == "-" ? std::string("стандартный ввод") : "\"" + PathForMessage(path) + "\"";
 }
 
 } // namespace tildo

@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tildo {
 
@@ -33,6 +34,11 @@ private:
 // "tildo-cli: message" and a line break on standard error; a failure to write
 // there is ignored, as nothing else could report it.
 void PrintError(std::string_view utf8Message);
+
+// Prints each message with PrintError, prefix first, but only the first
+// ShownMessages of them; the rest are counted in one line ("и ещё N").
+constexpr std::size_t ShownMessages = 10;
+void PrintSummarised(const std::vector<std::string>& messages, const std::string& prefix = {});
 
 // Writes all bytes to a file descriptor; throws EFileError naming `name`.
 void WriteAllTo(int fd, std::string_view bytes, const std::string& name);

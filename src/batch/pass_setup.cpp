@@ -54,21 +54,26 @@ void SetMark(UserInterface& ui, const std::string& key, bool on)
 }
 
 // Opens the file for reading to tell a missing or unreadable file from one the
-// loader can read; throws ECliError (exit 3) naming what is wrong.
+// loader can read; throws ECliError (exit 3) naming what is wrong. Only a
+// regular file within the size limit is loaded: a pipe would block the open,
+// a device never end, and a loader that skipped a huge file would leave the
+// run without it while reporting success.
 void CheckReadable(const std::string& path, const std::string& what)
 {
     if (!FileExists(path))
-        throw ECliError(ExitInputOutput, what + " \"" + path + "\" не найден");
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw ECliError(ExitInputOutput, what + " \"" + path + "\" не читается: " + std::strerror(errno));
-    struct stat st
-    {
-    };
-    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+        throw ECliError(ExitInputOutput, what + " \"" + PathForMessage(path) + "\" не найден");
+    int fd = -1;
+    try {
+        fd = OpenRegularForReading(path);
+    } catch (const EFileError& e) {
+        throw ECliError(
+            ExitInputOutput, what + " \"" + PathForMessage(path) + "\" не читается: " + e.Reason());
+    }
+    const TFileStamp stamp = StampOfDescriptor(fd);
     ::close(fd);
-    if (!regular)
-        throw ECliError(ExitInputOutput, what + " \"" + path + "\" не является файлом");
+    if (stamp.Size > MaxInputFileSize)
+        throw ECliError(ExitInputOutput,
+            what + " \"" + PathForMessage(path) + "\" не читается: " + TooLargeReason(MaxInputFileSize));
 }
 
 // Whether the loader showed a box that begins with prefix (UTF-8) since `before`.
@@ -90,9 +95,12 @@ bool ReportedFileError(const TCliUserInterface& ui, std::size_t before)
 // so the file is binary (or in an encoding such as UTF-16).
 bool LooksBinary(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    int fd = -1;
+    try {
+        fd = OpenRegularForReading(path);
+    } catch (const EFileError&) {
         return false;
+    }
     char block[1 << 16];
     bool binary = false;
     ssize_t n = 0;

@@ -184,9 +184,19 @@ TTextOutcome TRestoreJob::RunJsonl(
     std::uint64_t lineNumber = 0;
     bool eof = false;
     std::size_t begin = 0;
+    std::size_t scanned = 0; // bytes after begin already known to hold no line break
+    // A record without an end (an endless input) must not take all memory.
+    const std::size_t maxRecord = static_cast<std::size_t>(m_options.MaxRecordMb) << 20;
+    std::uint64_t badShown = 0;
     while (!eof || begin < buffer.size()) {
-        std::size_t end = buffer.find('\n', begin);
+        std::size_t end = buffer.find('\n', begin + scanned);
         if (end == std::string::npos && !eof) {
+            scanned = buffer.size() - begin;
+            if (scanned > maxRecord)
+                throw ECliError(ExitInputOutput,
+                    InputName(path) + ", строка " + std::to_string(lineNumber + 1)
+                        + ": запись длиннее предела в " + std::to_string(m_options.MaxRecordMb)
+                        + " МБ (--max-record); ничего не записано");
             buffer.erase(0, begin);
             begin = 0;
             const std::size_t n = input.ReadInto(buffer, Piece);
@@ -197,6 +207,7 @@ TTextOutcome TRestoreJob::RunJsonl(
         }
         if (end == std::string::npos)
             end = buffer.size();
+        scanned = 0;
         ++lineNumber;
         record.assign(buffer, begin, end - begin);
         const bool hasBreak = end < buffer.size();
@@ -209,8 +220,9 @@ TTextOutcome TRestoreJob::RunJsonl(
                     throw ECliError(ExitInputOutput,
                         InputName(path) + ", строка " + std::to_string(lineNumber) + ": " + error);
                 ++outcome.BadRecords;
-                PrintError(InputName(path) + ", строка " + std::to_string(lineNumber) + ": " + error
-                    + "; строка оставлена как есть");
+                if (++badShown <= ShownMessages)
+                    PrintError(InputName(path) + ", строка " + std::to_string(lineNumber) + ": " + error
+                        + "; строка оставлена как есть");
             }
             outcome.Changed = outcome.Changed || record != before;
             outcome.Cancelled = pass.Asker.Cancelled();
@@ -221,6 +233,9 @@ TTextOutcome TRestoreJob::RunJsonl(
                 result->Write("\n");
         }
     }
+    if (badShown > ShownMessages)
+        PrintError(InputName(path) + ": и ещё " + std::to_string(badShown - ShownMessages)
+            + " испорченных строк оставлены как есть");
     pass.Finish(outcome);
     if (result)
         result->Commit(outcome.Changed);

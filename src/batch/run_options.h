@@ -39,6 +39,7 @@ struct TRestoreOptions : TPassCommandOptions
     int Jobs = 1; // -j: files restored at once
     std::string Jsonl; // --jsonl: the field of JSON Lines records to restore
     bool JsonlSkipBad = false;
+    int MaxRecordMb = 64; // --max-record: the longest JSON Lines record, in megabytes
 };
 
 } // namespace tildo

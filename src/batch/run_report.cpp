@@ -167,7 +167,7 @@ void TRunReportSpool::AddContext(const TContextRecord& decision)
 void TRunReportSpool::WriteTo(const std::string& path, const TRunCounters& counters, double seconds)
 {
     Flush();
-    TTemporaryFile file(path, false);
+    TOutputFile file(path, false, false);
     const std::string head = ReportHead(counters, seconds, m_any);
     if (m_any || m_contextItems.empty())
         file.Write(head);
@@ -175,14 +175,14 @@ void TRunReportSpool::WriteTo(const std::string& path, const TRunCounters& count
         file.Write(WithContextList(head, m_contextItems));
     if (m_any) {
         if (::lseek(m_fd, 0, SEEK_SET) < 0)
-            throw EFileError(Scratch, std::strerror(errno));
+            throw EFileError(Scratch, SystemErrorText(errno));
         std::string block(SpoolBuffer, '\0');
         for (;;) {
             const ssize_t n = ::read(m_fd, block.data(), block.size());
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0)
-                throw EFileError(Scratch, std::strerror(errno));
+                throw EFileError(Scratch, SystemErrorText(errno));
             if (n == 0)
                 break;
             file.Write(std::string_view(block.data(), static_cast<std::size_t>(n)));
@@ -192,11 +192,7 @@ void TRunReportSpool::WriteTo(const std::string& path, const TRunCounters& count
         else
             file.Write(std::string("\n  ],\n  \"context\": [") + m_contextItems + ReportTail);
     }
-    // The permissions of the report it replaces, as WriteFileAtomic keeps them.
-    const TFileStamp old = StampOfPath(path);
-    ::fchmod(file.Fd(), old.Exists ? old.Mode : 0644);
-    file.Sync();
-    file.ReplaceTarget();
+    file.Commit();
 }
 
 } // namespace tildo

@@ -16,7 +16,7 @@ namespace {
 
 [[noreturn]] void Fail(const std::string& name)
 {
-    throw EFileError(name, std::strerror(errno));
+    throw EFileError(name, SystemErrorText(errno));
 }
 
 void WriteAll(int fd, std::string_view bytes, const std::string& name)
@@ -51,7 +51,7 @@ TByteInput::TByteInput(const std::string& path)
     if (::fstat(m_fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(m_fd);
         m_fd = -1;
-        throw EFileError(path, std::strerror(EISDIR));
+        throw EFileError(path, SystemErrorText(EISDIR));
     }
     m_stamp = StampOfDescriptor(m_fd);
 }
@@ -80,7 +80,7 @@ std::size_t TByteInput::ReadInto(std::string& out, std::size_t max)
         if (n < 0) {
             const int error = errno;
             out.resize(old);
-            throw EFileError(m_name, std::strerror(error));
+            throw EFileError(m_name, SystemErrorText(error));
         }
         out.resize(old + static_cast<std::size_t>(n));
         return static_cast<std::size_t>(n);
@@ -113,7 +113,7 @@ void RefuseEndlessInput(const std::string& path)
     if (::stat(path.c_str(), &st) == 0 && S_ISFIFO(st.st_mode))
         return;
     throw ECliError(ExitInputOutput,
-        "\"" + path
+        "\"" + PathForMessage(path)
             + "\" не обычный файл (устройство, сокет или каталог) и не читается как текст; ничего не "
               "сделано");
 }

@@ -22,13 +22,14 @@ constexpr std::uint64_t WritebackStep = 8 << 20;
 [[noreturn]] void ThrowChanged(const std::string& path)
 {
     throw ECliError(ExitInputOutput,
-        "\"" + path + "\" изменился, пока шла обработка (его заменила или изменила другая программа); "
+        "\"" + PathForMessage(path)
+            + "\" изменился, пока шла обработка (его заменила или изменила другая программа); "
             + "ничего не записано");
 }
 
 [[noreturn]] void ThrowSystem(const std::string& path)
 {
-    throw EFileError(path, std::strerror(errno));
+    throw EFileError(path, SystemErrorText(errno));
 }
 
 void CheckUnchanged(const std::string& path, const TFileStamp& read)
@@ -37,35 +38,16 @@ void CheckUnchanged(const std::string& path, const TFileStamp& read)
         ThrowChanged(path);
 }
 
-// The permissions a new file gets: the usual ones less the process's umask,
-// read without changing it (umask(2) would change it for every thread).
-mode_t NewFileMode()
-{
-    static const mode_t mask = [] {
-        if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
-            char line[256];
-            unsigned value = 0;
-            bool found = false;
-            while (!found && std::fgets(line, sizeof line, status) != nullptr)
-                found = std::sscanf(line, "Umask: %o", &value) == 1;
-            std::fclose(status);
-            if (found)
-                return static_cast<mode_t>(value);
-        }
-        return static_cast<mode_t>(022);
-    }();
-    return 0666 & ~mask;
-}
-
-// Gives a replacement the owner and group of the file it replaces; a user
-// who may not do that is told, since the file changes hands.
+// Gives a replacement the owner and group of the file it replaces, or
+// refuses: a file must never change hands.
 void KeepOwner(int fd, const std::string& path, const TFileStamp& old)
 {
     if (!old.Exists || (old.Owner == ::geteuid() && old.Group == ::getegid()))
         return;
     if (::fchown(fd, old.Owner, old.Group) != 0)
-        PrintError("\"" + path + "\": владелец и группа файла не сохранены (" + std::strerror(errno)
-            + "), новый файл принадлежит запустившему");
+        throw ECliError(ExitInputOutput,
+            "\"" + PathForMessage(path) + "\": владелец и группа файла не сохранились бы ("
+                + SystemErrorText(errno) + "); ничего не записано");
 }
 
 bool ReadOnly(const std::string& path, const TFileStamp& stamp)
@@ -145,7 +127,7 @@ void KeepBackup(const std::string& path, const std::string& backupPath, const TF
                 return;
             const int error = errno;
             ::unlink(scratch.c_str());
-            throw EFileError(backupPath, std::strerror(error));
+            throw EFileError(backupPath, SystemErrorText(error));
         }
     }
     TCheckedFile original(path, O_RDONLY, read);
@@ -180,7 +162,8 @@ TResultWriter::TResultWriter(
     if (target.InPlace) {
         if (!read.Regular)
             throw ECliError(ExitInputOutput,
-                "-i: \"" + inputPath + "\" не обычный файл; результат можно записать через -o");
+                "-i: \"" + PathForMessage(inputPath)
+                    + "\" не обычный файл; результат можно записать через -o");
         m_path = InPlaceTarget(inputPath);
         m_old = read;
         if (read.Links > 1) {
@@ -190,31 +173,36 @@ TResultWriter::TResultWriter(
             m_ownFd = true;
             return;
         }
-    } else if (target.OutputPath.empty() || target.OutputPath == "-") {
+        // A new file in its place would belong to whoever runs this.
+        if (read.Owner != ::geteuid() && ::geteuid() != 0)
+            throw ECliError(ExitInputOutput,
+                "\"" + PathForMessage(inputPath)
+                    + "\" принадлежит другому пользователю, а новый файл принадлежал бы запустившему; "
+                      "ничего не записано");
+        m_kind = TKind::Replace;
+        // A signal removes the file through the handler: a long pass must stay interruptible.
+        m_temporary = std::make_unique<TTemporaryFile>(m_path, false);
+        m_fd = m_temporary->Fd();
+        return;
+    }
+    if (target.OutputPath.empty() || target.OutputPath == "-") {
         m_kind = TKind::StandardOutput;
         m_path = "stdout";
         m_fd = STDOUT_FILENO;
         return;
-    } else {
-        // Asked of the path itself, so that links the system resolves on its
-        // own (/dev/stdout to a pipe) lead where they lead.
-        const TFileStamp direct = StampOfPath(target.OutputPath);
-        m_path = direct.Exists && !direct.Regular ? target.OutputPath : InPlaceTarget(target.OutputPath);
-        m_old = direct.Exists ? direct : StampOfPath(m_path);
-        if (m_old.Exists && !m_old.Regular) {
-            // A device, a pipe or a socket keeps being what it is.
-            m_kind = TKind::IntoExisting;
-            m_fd = ::open(m_path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-            if (m_fd < 0)
-                ThrowSystem(m_path);
-            m_ownFd = true;
-            return;
-        }
     }
-    m_kind = TKind::Replace;
-    // A signal removes the file through the handler: a long pass must stay interruptible.
-    m_temporary = std::make_unique<TTemporaryFile>(m_path, false);
-    m_fd = m_temporary->Fd();
+    // Refused as -i refuses it, with the way round it.
+    const std::string behind = InPlaceTarget(target.OutputPath);
+    const TFileStamp existing = StampOfPath(behind);
+    if (!target.Force && existing.Regular && ReadOnly(behind, existing))
+        throw ECliError(ExitInputOutput,
+            "\"" + PathForMessage(target.OutputPath)
+                + "\" доступен только для чтения; ничего не записано (--force — заменить всё равно)");
+    m_output = std::make_unique<TOutputFile>(target.OutputPath, target.Force, false);
+    m_kind = m_output->IntoExisting() ? TKind::IntoExisting : TKind::Replace;
+    m_path = m_output->Path();
+    m_old = m_output->Replaced();
+    m_fd = m_output->Fd();
 }
 
 TResultWriter::~TResultWriter()
@@ -264,19 +252,13 @@ void TResultWriter::Commit(bool changed)
     switch (m_kind) {
     case TKind::StandardOutput:
         return;
-    case TKind::IntoExisting: {
-        const int fd = m_fd;
-        m_fd = -1;
-        if (::close(fd) != 0)
-            ThrowSystem(m_path);
-        return;
-    }
+    case TKind::IntoExisting:
     case TKind::Replace:
     case TKind::Rewrite:
         if (m_target.InPlace)
             CommitInPlace(changed);
         else
-            ReplaceWithTemporary(false);
+            m_output->Commit();
         return;
     }
 }
@@ -289,35 +271,46 @@ void TResultWriter::CommitInPlace(bool changed)
     CheckUnchanged(m_path, m_old);
     if (!m_target.Force && ReadOnly(m_path, m_old))
         throw ECliError(ExitInputOutput,
-            "\"" + m_inputPath
+            "\"" + PathForMessage(m_inputPath)
                 + "\" доступен только для чтения; ничего не записано (--force — заменить всё равно)");
     if (backup)
         KeepBackup(m_path, m_path + m_target.BackupSuffix, m_old);
     if (m_kind == TKind::Rewrite)
         RewriteFromSpool();
     else
-        ReplaceWithTemporary(true);
+        ReplaceWithTemporary();
 }
 
-void TResultWriter::ReplaceWithTemporary(bool checkUnchanged)
+void TResultWriter::ReplaceWithTemporary()
 {
-    ::fchmod(m_fd, m_old.Exists ? m_old.Mode : NewFileMode());
+    ::fchmod(m_fd, m_old.Mode);
     KeepOwner(m_fd, m_path, m_old);
-    // Only a file that replaces another must reach the disk before the rename:
-    // else a crash could leave neither the old text nor the new one.
-    if (m_old.Exists)
-        m_temporary->Sync();
-    if (checkUnchanged)
-        CheckUnchanged(m_path, m_old);
+    // The new file must reach the disk before the rename: else a crash could
+    // leave neither the old text nor the new one.
+    m_temporary->Sync();
+    CheckUnchanged(m_path, m_old);
     m_temporary->ReplaceTarget();
 }
 
 // Copies the result into the file itself (its inode), for a file with
-// several names; a signal waits until the copy is whole.
+// several names; a signal waits until the copy is whole. The room for the
+// whole result is taken first: a disk that fills up halfway through would
+// leave half a file under every name.
 void TResultWriter::RewriteFromSpool()
 {
     const TSignalsDeferred deferred;
     TCheckedFile file(m_path, O_WRONLY, m_old);
+    const off_t resultSize = ::lseek(m_fd, 0, SEEK_END);
+    if (resultSize < 0)
+        ThrowSystem(m_path);
+    if (resultSize > 0) {
+        const int error = ::posix_fallocate(file.Fd(), 0, resultSize);
+        if (error != 0)
+            throw ECliError(ExitInputOutput,
+                "\"" + PathForMessage(m_inputPath) + "\": места для нового текста не найти ("
+                    + SystemErrorText(error) + "); у файла несколько имён, он переписывается на месте, "
+                    + "и ничего не записано");
+    }
     const std::uint64_t size = CopyDescriptor(m_fd, file.Fd(), m_path, m_path);
     if (::ftruncate(file.Fd(), static_cast<off_t>(size)) != 0 || ::fsync(file.Fd()) != 0)
         ThrowSystem(m_path);
@@ -337,22 +330,7 @@ void WriteResult(const TInputText& input, std::string_view bytes, const TOutputT
 
 std::string InPlaceTarget(const std::string& path)
 {
-    namespace fs = std::filesystem;
-    fs::path current(path);
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat st
-        {
-        };
-        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-            return current.string();
-        char link[PATH_MAX];
-        const ssize_t n = ::readlink(current.c_str(), link, sizeof link - 1);
-        if (n < 0)
-            throw EFileError(path, std::strerror(errno));
-        const fs::path next(std::string(link, static_cast<std::size_t>(n)));
-        current = next.is_absolute() ? next : current.parent_path() / next;
-    }
-    throw EFileError(path, std::strerror(ELOOP));
+    return FollowLinks(path);
 }
 
 } // namespace tildo

@@ -24,18 +24,18 @@ struct TOutputTarget
 // place at the end (Commit). Destroyed without Commit, it leaves a file target
 // as it was (a device, a pipe or standard output keeps what it was given).
 //
-// To a path (-o): symbolic links are followed; an existing target that is not
-// a regular file (a device, a pipe, a socket) is opened and written into; a
-// regular file is written through a temporary file in its directory and
-// renamed over the old one (keeping its permissions, owner and group), so that
-// a failure or a signal never leaves half a text.
+// To a path (-o): by the rules every file the tool writes follows (see
+// TOutputFile): links followed, devices and pipes written into, a regular file
+// replaced whole, read-only files only with target.Force, another user's file
+// never.
 //
 // In place (-i): the file behind the input path is replaced the same way, but
 // only while it is still the file that was read (the stamp taken when it was
 // opened): if another program replaced or changed it meanwhile, nothing is
 // written and ECliError (exit 3) says so. A read-only file is refused unless
-// target.Force. A file with other hard links is rewritten in place, so that
-// every name sees the new text. The backup keeps the original file itself
+// target.Force, another user's file always (a new file would change its
+// owner). A file with other hard links is rewritten in place, so that every
+// name sees the new text, once room for all of it has been taken. The backup keeps the original file itself
 // (its permissions included). An unchanged text is not rewritten unless a
 // backup is asked for.
 //
@@ -59,7 +59,7 @@ private:
     void Flush();
     void WriteOut(std::string_view bytes);
     void CommitInPlace(bool changed);
-    void ReplaceWithTemporary(bool checkUnchanged);
+    void ReplaceWithTemporary();
     void RewriteFromSpool();
 
     TOutputTarget m_target;
@@ -67,7 +67,8 @@ private:
     std::string m_path; // the file written (links resolved); "stdout" for standard output
     std::string m_inputPath;
     TFileStamp m_old; // -i: the input as read; -o: the file replaced, if any
-    std::unique_ptr<TTemporaryFile> m_temporary;
+    std::unique_ptr<TTemporaryFile> m_temporary; // -i
+    std::unique_ptr<TOutputFile> m_output; // -o
     int m_fd = -1;
     bool m_ownFd = false;
     std::string m_buffer;

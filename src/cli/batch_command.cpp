@@ -81,14 +81,41 @@ TFileResult RunOne(const TRestoreJob& job, const TRestoreOptions& o, const std::
         result.Error = e.what();
         result.ExitCode = e.ExitCode();
     } catch (const EFileError& e) {
-        result.Error = e.Path() + ": " + e.Reason();
+        result.Error = FileErrorMessage(e);
         result.ExitCode = ExitInputOutput;
     } catch (const std::bad_alloc&) {
-        result.Error = file + ": недостаточно памяти";
+        result.Error = PathForMessage(file) + ": недостаточно памяти";
         result.ExitCode = ExitInputOutput;
     }
     return result;
 }
+
+// The files of a batch without repeats: one file named twice (by two paths,
+// a link or "./") would be read by two jobs and written by both; it is
+// processed once, with a note.
+std::vector<std::string> WithoutRepeats(const std::vector<std::string>& files)
+{
+    std::vector<std::string> once;
+    std::vector<TFileStamp> seen;
+    for (const std::string& f : files) {
+        const TFileStamp stamp = StampOfPath(f);
+        const auto same = std::find_if(seen.begin(), seen.end(), [&](const TFileStamp& other) {
+            return stamp.Exists && other.Exists && stamp.Device == other.Device && stamp.Inode == other.Inode;
+        });
+        if (same != seen.end()) {
+            PrintError("\"" + PathForMessage(f) + "\" — тот же файл, что \""
+                + PathForMessage(once[static_cast<std::size_t>(same - seen.begin())])
+                + "\"; он обработан один раз");
+            continue;
+        }
+        once.push_back(f);
+        seen.push_back(stamp);
+    }
+    return once;
+}
+
+// At most this many failures are shown one by one; the rest are counted.
+constexpr int ShownErrors = 10;
 
 std::uint64_t TotalSize(const std::vector<std::string>& files)
 {
@@ -158,11 +185,13 @@ int RunRestoreJobs(const TRestoreOptions& o, const std::vector<TAnswer>& answers
     if (files.empty())
         files.push_back(o.File);
     CheckBatch(o, files);
+    const bool batch = files.size() > 1 || o.Jobs > 1;
+    if (files.size() > 1)
+        files = WithoutRepeats(files);
     // Usage errors once for the run, not once for every file.
     ParseEncodingChoice(o.Encoding);
     TCliUserInterface marks;
     SetPassOptions(marks, o.On, o.Off, false, false);
-    const bool batch = files.size() > 1 || o.Jobs > 1;
     const TSharedDictionaries dictionaries(o);
     const TRestoreJob job(dictionaries, o, answers, unanswered);
     TProgressCounts counts;
@@ -175,6 +204,7 @@ int RunRestoreJobs(const TRestoreOptions& o, const std::vector<TAnswer>& answers
     std::vector<TFileResult> results(files.size());
     std::atomic<std::size_t> next { 0 };
     std::mutex errors;
+    int shown = 0;
     {
         TProgressLine line(counts, TProgressLine::TerminalAttached());
         const auto work = [&] {
@@ -184,7 +214,8 @@ int RunRestoreJobs(const TRestoreOptions& o, const std::vector<TAnswer>& answers
                 if (!results[i].Error.empty()) {
                     // Reported as it happens; the other files go on.
                     const std::lock_guard lock(errors);
-                    PrintError(results[i].Error);
+                    if (shown++ < ShownErrors)
+                        PrintError(results[i].Error);
                 }
             }
         };
@@ -209,6 +240,8 @@ int RunRestoreJobs(const TRestoreOptions& o, const std::vector<TAnswer>& answers
         Add(sum, r.Outcome.Counters);
         changed = changed || r.Outcome.Changed;
     }
+    if (shown > ShownErrors)
+        PrintError("и ещё " + std::to_string(shown - ShownErrors) + " файлов с ошибками");
     std::string summary = "файлов: " + std::to_string(files.size() - static_cast<std::size_t>(failed));
     if (failed > 0)
         summary += ", с ошибками: " + std::to_string(failed);

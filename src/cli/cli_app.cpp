@@ -108,6 +108,7 @@ void AddRestore(CLI::App& app, TParsedOptions& p)
     restore->add_option("-j,--jobs", o.Jobs)->check(CLI::Range(1, 256));
     restore->add_option("--jsonl", o.Jsonl);
     restore->add_flag("--jsonl-skip-bad", o.JsonlSkipBad);
+    restore->add_option("--max-record", o.MaxRecordMb)->check(CLI::Range(1, 4096));
     restore->callback([&p, backup] {
         p.Restore.BackupGiven = backup->count() > 0;
         if (!p.Restore.Files.empty())
@@ -176,7 +177,7 @@ int RunSelected(const std::function<int()>& run)
         PrintError(e.what());
         return e.ExitCode();
     } catch (const EFileError& e) {
-        PrintError(e.Path() + ": " + e.Reason());
+        PrintError(FileErrorMessage(e));
         return ExitInputOutput;
     } catch (const std::bad_alloc&) {
         PrintError("недостаточно памяти");

@@ -13,10 +13,13 @@
 #include "engine/yoficator.h"
 #include "platform/file_io.h"
 
+#include <cerrno>
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <unistd.h>
+#include <vector>
 
 namespace tildo {
 
@@ -36,8 +39,84 @@ void CheckCombination(const TRestoreOptions& o)
         throw ECliError(ExitUsage, "--backup: суффикс не может быть пустым");
     if (!o.DecisionsPath.empty() && !o.Answers.empty())
         throw ECliError(ExitUsage, "--answers и --decisions исключают друг друга");
-    if (o.Force && !o.InPlace && o.DecisionsPath.empty())
-        throw ECliError(ExitUsage, "--force действует только вместе с -i или --decisions");
+    if (o.Force && !o.InPlace && o.DecisionsPath.empty() && (o.OutputPath.empty() || o.OutputPath == "-"))
+        throw ECliError(ExitUsage, "--force действует только вместе с -i, -o или --decisions");
+}
+
+std::string BaseName(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The files a run reads and writes, checked before anything is read: no file
+// may play two parts (the text replaced by its own report), a text rewritten
+// in place must be a regular file (a pipe would be read and then refused),
+// and every output must have a folder that can take it, so that a run does
+// not write one file and then fail on the next.
+void CheckFiles(const TRestoreOptions& o)
+{
+    std::vector<std::string> inputs = o.Files;
+    if (inputs.empty())
+        inputs.push_back(o.File);
+    struct TNamed
+    {
+        std::string Option;
+        std::string Path;
+    };
+    std::vector<TNamed> named;
+    const bool toDirectory
+        = !o.OutputPath.empty() && o.OutputPath != "-" && (o.Files.size() > 1 || o.Jobs > 1);
+    if (toDirectory && !std::filesystem::is_directory(o.OutputPath))
+        throw ECliError(
+            ExitUsage, "-o \"" + PathForMessage(o.OutputPath) + "\": для нескольких файлов нужен каталог");
+    for (const std::string& input : inputs) {
+        if (input == "-")
+            continue;
+        if (o.InPlace) {
+            const TFileStamp stamp = StampOfPath(input);
+            if (stamp.Exists && !stamp.Regular)
+                throw ECliError(ExitInputOutput,
+                    "-i: \"" + PathForMessage(input)
+                        + "\" не обычный файл (устройство, канал или каталог); ничего не сделано");
+            if (o.BackupGiven)
+                named.push_back({ "--backup", InPlaceTarget(input) + o.BackupSuffix });
+        }
+        named.push_back({ "текст", input });
+        if (toDirectory)
+            named.push_back({ "-o", o.OutputPath + "/" + BaseName(input) });
+    }
+    const std::size_t texts = named.size();
+    if (!toDirectory && !o.OutputPath.empty() && o.OutputPath != "-")
+        named.push_back({ "-o", o.OutputPath });
+    if (!o.ReportPath.empty())
+        named.push_back({ "--report", o.ReportPath });
+    if (!o.DecisionsPath.empty())
+        named.push_back({ "--decisions", o.DecisionsPath });
+    for (std::size_t i = 0; i < named.size(); ++i) {
+        for (std::size_t j = i + 1; j < named.size(); ++j) {
+            // Two texts of a batch that are one file are processed once.
+            if (i < texts && j < texts && named[i].Option == "текст" && named[j].Option == "текст")
+                continue;
+            if (SameFile(named[i].Path, named[j].Path))
+                throw ECliError(ExitUsage,
+                    named[i].Option + " \"" + PathForMessage(named[i].Path) + "\" и " + named[j].Option
+                        + " \"" + PathForMessage(named[j].Path)
+                        + "\" — один и тот же файл; ничего не сделано");
+        }
+    }
+    if (o.Check)
+        return;
+    // In a batch each file's own output is judged when it is written (the
+    // others go on); the folder they all go to is checked now.
+    if (toDirectory && ::access(o.OutputPath.c_str(), W_OK | X_OK) != 0)
+        throw EFileError(o.OutputPath, SystemErrorText(errno));
+    for (const TNamed& n : named) {
+        if (n.Option == "-o" && !toDirectory)
+            CheckOutputPath(n.Path, o.Force);
+        else if (n.Option == "--report")
+            CheckOutputPath(n.Path);
+    }
 }
 
 // The policy for questions without a scripted answer, and the terminal it needs.
@@ -88,6 +167,7 @@ std::vector<std::pair<int, int>> QuestionPlaces(TPassSession& session)
 int RunRestore(const TRestoreOptions& o)
 {
     CheckCombination(o);
+    CheckFiles(o);
     const std::vector<TAnswer> answers = ParseAnswers(o.Answers);
     std::unique_ptr<TTerminal> terminal;
     const TUnanswered unanswered = ChooseUnanswered(o, terminal);

@@ -3,6 +3,8 @@
 #include "platform/signal_cleanup.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -17,7 +19,7 @@ namespace {
 
 std::string SystemReason(int error)
 {
-    return std::strerror(error);
+    return SystemErrorText(error);
 }
 
 constexpr std::size_t BlockSize = 1 << 16;
@@ -37,6 +39,98 @@ void WriteAll(int fd, std::string_view bytes, const std::string& path)
 
 } // namespace
 
+std::string SystemErrorText(int error)
+{
+    switch (error) {
+    case ENOSPC:
+        return "нет места на диске";
+    case EDQUOT:
+        return "превышена дисковая квота";
+    case EISDIR:
+        return "это каталог";
+    case ENOTDIR:
+        return "часть пути не является каталогом";
+    case EACCES:
+    case EPERM:
+        return "нет прав доступа";
+    case ENOENT:
+        return "нет такого файла или каталога";
+    case EEXIST:
+        return "файл уже существует";
+    case EROFS:
+        return "файловая система только для чтения";
+    case ENAMETOOLONG:
+        return "слишком длинное имя файла";
+    case ELOOP:
+        return "слишком много символических ссылок (петля?)";
+    case EFBIG:
+        return "файл больше допустимого размера";
+    case EIO:
+        return "ошибка ввода-вывода";
+    case ENOMEM:
+        return "недостаточно памяти";
+    case EMFILE:
+    case ENFILE:
+        return "открыто слишком много файлов";
+    case ENXIO:
+        return "устройство или канал без второй стороны";
+    case EPIPE:
+        return "канал закрыт читающей стороной";
+    case ETXTBSY:
+        return "файл занят";
+    case EBUSY:
+        return "устройство или ресурс занят";
+    case EXDEV:
+        return "файлы на разных файловых системах";
+    case EINVAL:
+        return "недопустимый аргумент";
+    case EAGAIN:
+        return "ресурс временно недоступен";
+    case ESTALE:
+        return "устаревший дескриптор сетевого файла";
+    case EOPNOTSUPP:
+        return "операция не поддерживается";
+    default:
+        return "системная ошибка " + std::to_string(error);
+    }
+}
+
+std::string PathForMessage(const std::string& path)
+{
+    bool control = false;
+    for (const char c : path)
+        control = control || static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+    if (!control)
+        return path;
+    static const char Hex[] = "0123456789abcdef";
+    std::string quoted = "\"";
+    for (const char c : path) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\n')
+            quoted += "\\n";
+        else if (c == '\t')
+            quoted += "\\t";
+        else if (c == '\r')
+            quoted += "\\r";
+        else if (u < 0x20 || u == 0x7f) {
+            quoted += "\\x";
+            quoted += Hex[u >> 4];
+            quoted += Hex[u & 15];
+        } else if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else
+            quoted += c;
+    }
+    quoted += '"';
+    return quoted;
+}
+
+std::string FileErrorMessage(const EFileError& error)
+{
+    return PathForMessage(error.Path()) + ": " + error.Reason();
+}
+
 EFileError::EFileError(std::string path, std::string reason)
     : std::runtime_error(path + ": " + reason)
     , m_path(std::move(path))
@@ -55,9 +149,7 @@ bool FileExists(const std::string& path)
 TLineReader::TLineReader(const std::string& path)
     : m_path(path)
 {
-    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (m_fd < 0)
-        throw EFileError(path, SystemReason(errno));
+    m_fd = OpenRegularForReading(path);
     m_buffer.resize(BlockSize);
 }
 
@@ -183,11 +275,40 @@ TInputFileProblem InputFileProblem(const std::string& path)
     return TInputFileProblem::None;
 }
 
-std::string ReadWholeFile(const std::string& path, TFileStamp* stamp)
+std::string TooLargeReason(std::int64_t limit)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    return "больше предела в " + std::to_string(limit >> 20) + " МБ, не читается целиком";
+}
+
+int OpenRegularForReading(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         throw EFileError(path, SystemReason(errno));
+    struct stat st
+    {
+    };
+    if (::fstat(fd, &st) != 0) {
+        const int error = errno;
+        ::close(fd);
+        throw EFileError(path, SystemReason(error));
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw EFileError(path,
+            S_ISDIR(st.st_mode) ? std::string("это каталог")
+                                : std::string("не обычный файл (устройство, канал или сокет)"));
+    }
+    // Reads from a regular file wait for the disk as usual.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+namespace {
+
+// Reads fd to its end, at most limit bytes; more throws EFileError for name.
+std::string ReadBounded(int fd, const std::string& name, std::int64_t limit)
+{
     std::string bytes;
     char block[BlockSize];
     for (;;) {
@@ -195,13 +316,37 @@ std::string ReadWholeFile(const std::string& path, TFileStamp* stamp)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            const int error = errno;
-            ::close(fd);
-            throw EFileError(path, SystemReason(error));
+            throw EFileError(name, SystemReason(errno));
         }
         if (n == 0)
-            break;
+            return bytes;
+        if (static_cast<std::int64_t>(bytes.size()) + n > limit)
+            throw EFileError(name, TooLargeReason(limit));
         bytes.append(block, static_cast<std::size_t>(n));
+    }
+}
+
+} // namespace
+
+std::string ReadWholeDescriptor(int fd, const std::string& name, std::int64_t limit)
+{
+    return ReadBounded(fd, name, limit);
+}
+
+std::string ReadWholeFile(const std::string& path, TFileStamp* stamp, std::int64_t limit)
+{
+    const int fd = OpenRegularForReading(path);
+    std::string bytes;
+    try {
+        struct stat st
+        {
+        };
+        if (::fstat(fd, &st) == 0 && st.st_size > limit)
+            throw EFileError(path, TooLargeReason(limit));
+        bytes = ReadBounded(fd, path, limit);
+    } catch (...) {
+        ::close(fd);
+        throw;
     }
     struct stat st
     {
@@ -241,6 +386,15 @@ TTemporaryFile::TTemporaryFile(const std::string& target, bool holdSignals)
     // Built by appending: GCC 12 at -O3 misreads "." + std::string&& as an overlapping copy.
     std::string hidden = ".";
     hidden += path.filename().string();
+    // The scratch name must fit where the target's name fits: a long name is
+    // cut (at a UTF-8 character's start) to leave room for the dot and suffix.
+    constexpr std::size_t Suffix = 7; // ".XXXXXX"
+    if (hidden.size() + Suffix > NAME_MAX) {
+        std::size_t cut = NAME_MAX - Suffix;
+        while (cut > 1 && (static_cast<unsigned char>(hidden[cut]) & 0xC0) == 0x80)
+            --cut;
+        hidden.resize(cut);
+    }
     hidden += ".XXXXXX";
     m_path = (dir / hidden).string();
     // No signal between the file's creation and its registration for removal.
@@ -301,18 +455,238 @@ int OpenAnonymousTemporary(const std::string& dir)
     return fd;
 }
 
-void WriteFileAtomic(const std::string& path, std::string_view bytes)
+namespace {
+
+// The permissions a new file gets: the usual ones less the process's umask,
+// read without changing it (umask(2) would change it for every thread).
+mode_t NewFileMode()
 {
-    TTemporaryFile file(path);
-    file.Write(bytes);
-    file.Sync();
-    // Keep the permissions of the file we replace; a new file gets the usual 0644.
+    static const mode_t mask = [] {
+        if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
+            char line[256];
+            unsigned value = 0;
+            bool found = false;
+            while (!found && std::fgets(line, sizeof line, status) != nullptr)
+                found = std::sscanf(line, "Umask: %o", &value) == 1;
+            std::fclose(status);
+            if (found)
+                return static_cast<mode_t>(value);
+        }
+        return static_cast<mode_t>(022);
+    }();
+    return 0666 & ~mask;
+}
+
+} // namespace
+
+std::string FollowLinks(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    fs::path current(path);
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st
+        {
+        };
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return current.string();
+        char link[PATH_MAX];
+        const ssize_t n = ::readlink(current.c_str(), link, sizeof link - 1);
+        if (n < 0)
+            throw EFileError(path, SystemReason(errno));
+        const fs::path next(std::string(link, static_cast<std::size_t>(n)));
+        current = next.is_absolute() ? next : current.parent_path() / next;
+    }
+    throw EFileError(path, SystemReason(ELOOP));
+}
+
+namespace {
+
+// What writing path means: the file written and its state now. Throws
+// EFileError for what the output rules refuse.
+struct TOutputPlan
+{
+    std::string Path;
+    TFileStamp Old;
+};
+
+TOutputPlan PlanOutput(const std::string& path, bool force)
+{
+    TOutputPlan plan;
+    // Asked of the path itself first, so that links the system resolves on
+    // its own (/dev/stdout to a pipe) lead where they lead.
+    const TFileStamp direct = StampOfPath(path);
+    plan.Path = direct.Exists && !direct.Regular ? path : FollowLinks(path);
+    plan.Old = direct.Exists ? direct : StampOfPath(plan.Path);
+    const TFileStamp& old = plan.Old;
+    if (!old.Exists)
+        return plan;
     struct stat st
     {
     };
-    const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-    ::fchmod(file.Fd(), mode);
-    file.ReplaceTarget();
+    if (::stat(plan.Path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            throw EFileError(path, SystemReason(EISDIR));
+        if (S_ISSOCK(st.st_mode))
+            throw EFileError(path, "это сокет; в него файл не пишется");
+    }
+    if (!old.Regular)
+        return plan;
+    if (!force && ((old.Mode & 0222) == 0 || ::access(plan.Path.c_str(), W_OK) != 0))
+        throw EFileError(path, "файл доступен только для чтения; ничего не записано");
+    if (old.Links <= 1 && old.Owner != ::geteuid() && ::geteuid() != 0)
+        throw EFileError(path,
+            "файл принадлежит другому пользователю, а новый принадлежал бы запустившему; ничего не записано");
+    return plan;
+}
+
+} // namespace
+
+TOutputFile::TOutputFile(const std::string& path, bool force, bool holdSignals)
+{
+    TOutputPlan plan = PlanOutput(path, force);
+    m_path = std::move(plan.Path);
+    m_old = plan.Old;
+    if (m_old.Exists && !m_old.Regular) {
+        // A device or a pipe keeps being what it is. A pipe nobody reads
+        // would block the open forever: opened without waiting, it says so.
+        m_fd = ::open(m_path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (m_fd < 0)
+            throw EFileError(
+                m_path, errno == ENXIO ? std::string("канал, который никто не читает") : SystemReason(errno));
+        ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
+        return;
+    }
+    if (m_old.Exists && m_old.Links > 1) {
+        // Replacing would part the file from its other names: the result is
+        // gathered aside and copied into the file itself at the end.
+        m_rewrite = true;
+        std::string dir = std::filesystem::path(m_path).parent_path().string();
+        m_fd = OpenAnonymousTemporary(dir.empty() ? "." : dir);
+        return;
+    }
+    m_temporary = std::make_unique<TTemporaryFile>(m_path, holdSignals);
+    m_fd = m_temporary->Fd();
+}
+
+TOutputFile::~TOutputFile()
+{
+    if (m_temporary == nullptr && m_fd >= 0)
+        ::close(m_fd);
+}
+
+void RewriteInPlace(int from, const std::string& path, const TFileStamp& expected)
+{
+    const TSignalsDeferred deferred;
+    const off_t size = ::lseek(from, 0, SEEK_END);
+    if (size < 0 || ::lseek(from, 0, SEEK_SET) < 0)
+        throw EFileError(path, SystemReason(errno));
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        throw EFileError(path, SystemReason(errno));
+    try {
+        const TFileStamp now = StampOfDescriptor(fd);
+        if (now.Device != expected.Device || now.Inode != expected.Inode)
+            throw EFileError(path, "файл заменила другая программа; ничего не записано");
+        // The room for the whole result first: a disk that fills up halfway
+        // through would leave half a file under every name.
+        if (size > 0) {
+            const int error = ::posix_fallocate(fd, 0, size);
+            if (error != 0)
+                throw EFileError(path,
+                    "места для нового содержимого не найти (" + SystemReason(error)
+                        + "); у файла несколько имён, он переписывается на месте, и ничего не записано");
+        }
+        char block[BlockSize];
+        for (;;) {
+            const ssize_t n = ::read(from, block, sizeof block);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                throw EFileError(path, SystemReason(errno));
+            if (n == 0)
+                break;
+            WriteAll(fd, std::string_view(block, static_cast<std::size_t>(n)), path);
+        }
+        if (::ftruncate(fd, size) != 0 || ::fsync(fd) != 0)
+            throw EFileError(path, SystemReason(errno));
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    if (::close(fd) != 0)
+        throw EFileError(path, SystemReason(errno));
+}
+
+void TOutputFile::Write(std::string_view bytes)
+{
+    WriteAll(m_fd, bytes, m_path);
+}
+
+void TOutputFile::Commit()
+{
+    if (m_rewrite)
+        RewriteInPlace(m_fd, m_path, m_old);
+    if (m_temporary == nullptr) {
+        const int fd = m_fd;
+        m_fd = -1;
+        if (::close(fd) != 0)
+            throw EFileError(m_path, SystemReason(errno));
+        return;
+    }
+    ::fchmod(m_fd, m_old.Exists ? m_old.Mode : NewFileMode());
+    if (m_old.Exists && (m_old.Owner != ::geteuid() || m_old.Group != ::getegid())
+        && ::fchown(m_fd, m_old.Owner, m_old.Group) != 0)
+        throw EFileError(m_path,
+            "владелец и группа файла не сохранились бы (" + SystemReason(errno) + "); ничего не записано");
+    // Only a file that replaces another must reach the disk before the rename:
+    // else a crash could leave neither the old text nor the new one.
+    if (m_old.Exists)
+        m_temporary->Sync();
+    m_temporary->ReplaceTarget();
+    m_fd = -1;
+}
+
+void CheckOutputPath(const std::string& path, bool force)
+{
+    const TOutputPlan plan = PlanOutput(path, force);
+    if (plan.Old.Exists && !plan.Old.Regular)
+        return;
+    std::string dir = std::filesystem::path(plan.Path).parent_path().string();
+    if (dir.empty())
+        dir = ".";
+    struct stat st
+    {
+    };
+    if (::stat(dir.c_str(), &st) != 0)
+        throw EFileError(path, "нет каталога \"" + PathForMessage(dir) + "\"");
+    if (!S_ISDIR(st.st_mode))
+        throw EFileError(path, "\"" + PathForMessage(dir) + "\" не каталог");
+    if (::access(dir.c_str(), W_OK | X_OK) != 0)
+        throw EFileError(path, "нет прав на запись в каталог \"" + PathForMessage(dir) + "\"");
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    const TFileStamp first = StampOfPath(a);
+    const TFileStamp second = StampOfPath(b);
+    if (first.Exists && second.Exists)
+        return first.Device == second.Device && first.Inode == second.Inode;
+    if (first.Exists != second.Exists)
+        return false;
+    try {
+        namespace fs = std::filesystem;
+        return fs::weakly_canonical(fs::absolute(FollowLinks(a)))
+            == fs::weakly_canonical(fs::absolute(FollowLinks(b)));
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void WriteFileAtomic(const std::string& path, std::string_view bytes, bool force)
+{
+    TOutputFile file(path, force);
+    file.Write(bytes);
+    file.Commit();
 }
 
 namespace {

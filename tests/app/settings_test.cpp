@@ -2,7 +2,11 @@
 #include "app/settings.h"
 #include "shell_fixture.h"
 
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <sys/stat.h>
 
 namespace tildo {
 namespace {
@@ -311,6 +315,42 @@ TEST(SettingsTest, CloseAsksAboutUnsavedEditsAndAFailedWriteIsReported)
     shell.lifecycle.Close();
     ASSERT_EQ(shell.ui.Errors.size(), 1u);
     EXPECT_NE(shell.ui.Errors[0].find(shell.dir.Path() + "/missing/tildo.ini"), std::string::npos);
+}
+
+// A settings file kept elsewhere through a link stays a link; a pipe, a
+// device or a huge file in its place is refused with a box, the window starts
+// with its defaults, and nothing is written over it at the end.
+TEST(SettingsTest, LinkedPipedAndHugeSettingsFiles)
+{
+    {
+        TShell shell;
+        const std::string real = shell.dir.Write("kept.ini", "[Tildo]\nMark=0\n");
+        std::filesystem::create_symlink("kept.ini", shell.Ini());
+        shell.Start();
+        EXPECT_FALSE(shell.ui.IsCommandChecked("Mark1"));
+        shell.ui.SetCommandChecked("AlwaysAsk1", true);
+        shell.Exit();
+        EXPECT_TRUE(std::filesystem::is_symlink(std::filesystem::symlink_status(shell.Ini())));
+        std::ifstream in(real, std::ios::binary);
+        const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_NE(written.find("AlwaysAsk=1"), std::string::npos) << written;
+    }
+    for (const bool pipe : { true, false }) {
+        TShell shell;
+        if (pipe)
+            ASSERT_EQ(::mkfifo(shell.Ini().c_str(), 0644), 0);
+        else
+            std::filesystem::resize_file(shell.dir.Write("tildo.ini", ""), (std::uintmax_t(256) << 20) + 1);
+        shell.Start();
+        ASSERT_FALSE(shell.ui.Errors.empty());
+        EXPECT_NE(shell.ui.Errors.front().find(shell.Ini()), std::string::npos) << U(shell.ui.Errors.front());
+        EXPECT_TRUE(shell.ui.IsCommandChecked("Mark1"));
+        shell.Exit();
+        if (pipe)
+            EXPECT_TRUE(std::filesystem::is_fifo(std::filesystem::symlink_status(shell.Ini())));
+        else
+            EXPECT_EQ(std::filesystem::file_size(shell.Ini()), (std::uintmax_t(256) << 20) + 1);
+    }
 }
 
 TEST(SettingsTest, OutOfRangeNumbersCannotBreakTheBuffers)

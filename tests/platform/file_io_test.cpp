@@ -1,6 +1,7 @@
 #include "platform/file_io.h"
 #include "support/recording_ui.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -42,7 +43,9 @@ TEST(FileIo, AtomicWriteReplacesOrLeavesTheOriginal)
     ::chmod(path.c_str(), 0600);
     WriteFileAtomic(path, "new");
     EXPECT_EQ(ReadWholeFile(path), "new");
-    struct stat st {};
+    struct stat st
+    {
+    };
     ::stat(path.c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     // A target in a missing directory fails with the path and leaves nothing behind.
@@ -65,6 +68,63 @@ TEST(FileIo, AtomicWriteReplacesOrLeavesTheOriginal)
     AppendToFile(path, "+1");
     AppendToFile(path, "+2");
     EXPECT_EQ(ReadWholeFile(path), "new+1+2");
+}
+
+TEST(FileIo, OneWriterForEveryFileAndBoundedReads)
+{
+    namespace fs = std::filesystem;
+    test::TTempDir dir;
+
+    // Hard links: rewritten in place, so both names see the new bytes.
+    const std::string file = dir.Write("a.txt", "old");
+    const std::string twin = dir.Path() + "/b.txt";
+    fs::create_hard_link(file, twin);
+    WriteFileAtomic(file, "new bytes");
+    EXPECT_EQ(fs::hard_link_count(file), 2u);
+    EXPECT_EQ(ReadWholeFile(twin), "new bytes");
+
+    // A read-only file only with force; a pipe is not read.
+    const std::string frozen = dir.Write("ro.txt", "kept");
+    fs::permissions(frozen, fs::perms::owner_read);
+    EXPECT_THROW(WriteFileAtomic(frozen, "x"), EFileError);
+    EXPECT_EQ(ReadWholeFile(frozen), "kept");
+    WriteFileAtomic(frozen, "x", true);
+    EXPECT_EQ(ReadWholeFile(frozen), "x");
+    const std::string fifo = dir.Path() + "/pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    EXPECT_THROW(ReadWholeFile(fifo), EFileError);
+    EXPECT_THROW(TLineReader reader(fifo), EFileError);
+    // A pipe nobody reads is refused rather than waited for.
+    EXPECT_THROW(WriteFileAtomic(fifo, "x"), EFileError);
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(fifo)));
+
+    // The limit on whole reads, and its reason naming it.
+    const std::string big = dir.Write("big", std::string(100, 'x'));
+    try {
+        ReadWholeFile(big, nullptr, 99);
+        ADD_FAILURE() << "read past the limit";
+    } catch (const EFileError& e) {
+        EXPECT_EQ(e.Path(), big);
+        EXPECT_EQ(e.Reason(), TooLargeReason(99));
+    }
+    EXPECT_EQ(ReadWholeFile(big, nullptr, 100).size(), 100u);
+
+    // One file by identity, not by spelling; a file yet to be made too.
+    EXPECT_TRUE(SameFile(file, twin));
+    EXPECT_TRUE(SameFile(file, dir.Path() + "/./a.txt"));
+    EXPECT_TRUE(SameFile(dir.Path() + "/new.txt", dir.Path() + "/sub/../new.txt"));
+    EXPECT_FALSE(SameFile(file, frozen));
+
+    // A name at the longest a folder allows still gets a scratch name beside it.
+    const std::string longest = dir.Path() + "/" + std::string(255, 'y');
+    WriteFileAtomic(longest, "fits");
+    EXPECT_EQ(ReadWholeFile(longest), "fits");
+
+    // Messages: system reasons in our words, a name with a line break quoted.
+    EXPECT_EQ(SystemErrorText(ENOSPC), "нет места на диске");
+    EXPECT_EQ(SystemErrorText(EISDIR), "это каталог");
+    EXPECT_EQ(PathForMessage("/a/b.txt"), "/a/b.txt");
+    EXPECT_EQ(PathForMessage("a\nb\"c"), "\"a\\nb\\\"c\"");
 }
 
 } // namespace

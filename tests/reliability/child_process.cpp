@@ -12,6 +12,7 @@
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -90,7 +91,8 @@ std::string ReadPipe(const std::string& path, int seconds)
 TChild::TChild(TChildOptions options)
     : m_options(std::move(options))
 {
-    const std::string in = m_io.Write("stdin", m_options.Stdin);
+    const std::string in
+        = m_options.StdinPath.empty() ? m_io.Write("stdin", m_options.Stdin) : m_options.StdinPath;
     const std::string out = m_options.StdoutPath.empty() ? m_io.Path() + "/stdout" : m_options.StdoutPath;
     const std::string err = m_options.StderrPath.empty() ? m_io.Path() + "/stderr" : m_options.StderrPath;
     std::string terminal;
@@ -164,7 +166,16 @@ TChildResult TChild::Wait()
 {
     int status = 0;
     rusage usage {};
-    while (wait4(m_pid, &status, 0, &usage) < 0 && errno == EINTR) { }
+    // A child that hangs is ended, so that the test fails instead of hanging.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(m_options.TimeoutSeconds);
+    for (;;) {
+        const pid_t done = wait4(m_pid, &status, WNOHANG, &usage);
+        if (done == m_pid || (done < 0 && errno != EINTR))
+            break;
+        if (std::chrono::steady_clock::now() > deadline)
+            kill(m_pid, SIGKILL);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     m_pid = -1;
     TChildResult result;
     result.Code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

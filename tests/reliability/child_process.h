@@ -13,10 +13,12 @@ struct TChildOptions
 {
     std::vector<std::string> Args {};
     std::string Stdin {}; // bytes for standard input
+    std::string StdinPath {}; // a file (a device, a pipe) as standard input instead
     std::string StdoutPath {}; // empty: a file read back into Out
     std::string StderrPath {}; // empty: a file read back into Err
     long FileSizeLimit = -1; // bytes; -1: no limit
     bool Terminal = false; // a pseudo-terminal as the controlling terminal
+    int TimeoutSeconds = 300; // then the child is killed (Code -1, Signal SIGKILL)
 };
 
 // How it ended.

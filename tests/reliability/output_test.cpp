@@ -8,8 +8,11 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 
@@ -240,6 +243,175 @@ TEST(ReliableOutput, StreamedInPlaceRefusesAFileChangedDuringThePass)
     EXPECT_NE(run.Err.find("изменился"), std::string::npos) << run.Err;
     EXPECT_EQ(ReadFile(path), text + "more\n");
     EXPECT_TRUE(LeftoverTemporaries(dir.Path()).empty());
+}
+
+// A report, a dictionary rewritten in place: the same rules as -o.
+TEST(ReliableOutput, ReportsAndDictionariesFollowTheOutputRules)
+{
+    TTempDir dir;
+    const std::string dic = SmallDictionary(dir);
+    const std::string text = dir.Write("a.txt", Text);
+
+    // The report into a pipe: its reader gets the report, the pipe stays.
+    const std::string fifo = dir.Path() + "/report-pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    std::string got;
+    std::thread reader([&] { got = ReadPipe(fifo, 5); });
+    TChildResult run = RunChild({ .Args = Restore(dic, { text, "--report", fifo }), .TimeoutSeconds = 20 });
+    reader.join();
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_NE(got.find("\"questions\""), std::string::npos) << got;
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(fifo)));
+
+    // Through a link: the link stays, the file behind it gets the report.
+    const std::string target = dir.Write("report.json", "old");
+    const std::string link = dir.Path() + "/report-link";
+    fs::create_symlink("report.json", link);
+    run = RunChild({ .Args = Restore(dic, { text, "--report", link }) });
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(link)));
+    EXPECT_NE(ReadFile(target).find("\"questions\""), std::string::npos);
+
+    // A socket is no place for a report: refused before the text is written.
+    const std::string socketPath = dir.Path() + "/sock";
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const std::string out = dir.Path() + "/out.txt";
+    run = RunChild({ .Args = Restore(dic, { text, "-o", out, "--report", socketPath }) });
+    ::close(sock);
+    EXPECT_EQ(run.Code, 3);
+    EXPECT_NE(run.Err.find("сокет"), std::string::npos) << run.Err;
+    EXPECT_TRUE(fs::is_socket(fs::symlink_status(socketPath)));
+    EXPECT_FALSE(fs::exists(out));
+
+    // -o over a read-only file: refused as -i refuses it, replaced with --force.
+    const std::string readOnly = dir.Write("ro.txt", "old");
+    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    run = RunChild({ .Args = Restore(dic, { text, "-o", readOnly }) });
+    EXPECT_EQ(run.Code, 3);
+    EXPECT_NE(run.Err.find("только для чтения"), std::string::npos) << run.Err;
+    EXPECT_EQ(ReadFile(readOnly), "old");
+    run = RunChild({ .Args = Restore(dic, { text, "-o", readOnly, "--force" }) });
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(ReadFile(readOnly), Restored);
+
+    // Another user's file keeps its owner (root may give it back; others are refused).
+    const std::string theirs = dir.Write("theirs.txt", "old");
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
+        run = RunChild({ .Args = Restore(dic, { text, "-o", theirs }) });
+        EXPECT_EQ(run.Code, 0) << run.Err;
+        struct stat st
+        {
+        };
+        ASSERT_EQ(::stat(theirs.c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, 65534u);
+        EXPECT_EQ(ReadFile(theirs), Restored);
+    }
+
+    // dict sort -i: through a link, with a second name, read-only, a pipe.
+    const std::string words = dir.Write("words.txt", "zeta\nalpha\n");
+    const std::string wordsLink = dir.Path() + "/words-link";
+    const std::string wordsTwin = dir.Path() + "/words-twin";
+    fs::create_symlink("words.txt", wordsLink);
+    fs::create_hard_link(words, wordsTwin);
+    run = RunChild({ .Args = { "dict", "sort", "-i", wordsLink } });
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(wordsLink)));
+    EXPECT_EQ(ReadFile(words), "alpha\r\nzeta\r\n");
+    EXPECT_EQ(ReadFile(wordsTwin), ReadFile(words));
+    EXPECT_EQ(fs::hard_link_count(words), 2u);
+    const std::string frozen = dir.Write("frozen.txt", "zeta\nzeta\n");
+    fs::permissions(frozen, fs::perms::owner_read);
+    EXPECT_EQ(RunChild({ .Args = { "dict", "dedupe", "-i", frozen } }).Code, 3);
+    EXPECT_EQ(ReadFile(frozen), "zeta\nzeta\n");
+    const std::string wordsPipe = dir.Path() + "/words-pipe";
+    ASSERT_EQ(::mkfifo(wordsPipe.c_str(), 0644), 0);
+    run = RunChild({ .Args = { "dict", "sort", "-i", wordsPipe }, .TimeoutSeconds = 20 });
+    EXPECT_EQ(run.Code, 3);
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(wordsPipe)));
+    EXPECT_TRUE(LeftoverTemporaries(dir.Path()).empty());
+}
+
+// Two parts for one file, or an output without a folder: refused before a
+// byte is read or written.
+TEST(ReliableOutput, OneFileInTwoPartsOrNowhereToWriteStopsTheRunFirst)
+{
+    TTempDir dir;
+    const std::string dic = SmallDictionary(dir);
+    const std::string text = dir.Write("a.txt", Text);
+    const std::string twin = dir.Path() + "/twin.txt";
+    fs::create_hard_link(text, twin);
+    const std::string out = dir.Path() + "/out.txt";
+    const std::string dotted = dir.Path() + "/./out.txt";
+    const std::string link = dir.Path() + "/to-out";
+    fs::create_symlink("out.txt", link);
+    for (const std::vector<std::string>& args : { std::vector<std::string> { "-i", "--report", text, text },
+             { text, "-o", out, "--report", dotted }, { text, "-o", twin },
+             { text, "-o", out, "--report", link }, { "-i", "--backup", ".b", text, "--report", text + ".b" },
+             { text, "-o", out, "--decisions", twin } }) {
+        const TChildResult run = RunChild({ .Args = Restore(dic, args) });
+        EXPECT_EQ(run.Code, 2) << run.Err;
+        EXPECT_NE(run.Err.find("один и тот же файл"), std::string::npos) << run.Err;
+        EXPECT_EQ(ReadFile(text), Text);
+        EXPECT_FALSE(fs::exists(out));
+    }
+
+    // A report with no folder to go to: the text is not written either.
+    TChildResult run
+        = RunChild({ .Args = Restore(dic, { text, "-o", out, "--report", dir.Path() + "/no/r.json" }) });
+    EXPECT_EQ(run.Code, 3);
+    EXPECT_NE(run.Err.find("нет каталога"), std::string::npos) << run.Err;
+    EXPECT_FALSE(fs::exists(out));
+
+    // A name of 254 bytes is rewritten in place: the scratch name still fits.
+    const std::string longName = dir.Write(std::string(250, 'x') + ".txt", Text);
+    run = RunChild({ .Args = Restore(dic, { "-i", longName }) });
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(ReadFile(longName), Restored);
+    EXPECT_TRUE(LeftoverTemporaries(dir.Path()).empty());
+}
+
+// A file with two names on a disk without room for its new text is left
+// whole under both. Needs a small file system of its own: root only.
+TEST(ReliableOutput, AFullDiskLeavesAFileWithTwoNamesWhole)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a small tmpfs for a full disk needs root";
+    TTempDir dir;
+    const std::string dic = SmallDictionary(dir);
+    const std::string disk = dir.Path() + "/disk";
+    fs::create_directory(disk);
+    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "tmpfs could not be mounted here";
+    // Plain text grows when ё is restored (two bytes in UTF-8 as е): 200 KB
+    // of it cannot be written again once the disk is nearly full.
+    std::string big;
+    while (big.size() < 200'000)
+        big += "еще елка\n";
+    const std::string file = disk + "/a.txt";
+    const std::string twin = disk + "/b.txt";
+    {
+        std::ofstream(file) << big;
+    }
+    fs::create_hard_link(file, twin);
+    {
+        std::ofstream filler(disk + "/filler");
+        const std::string block(4096, 'x');
+        while (filler.write(block.data(), block.size()))
+            if (fs::space(disk).available < 8192)
+                break;
+    }
+    const TChildResult run = RunChild({ .Args = Restore(dic, { "-i", file }) });
+    EXPECT_EQ(run.Code, 3);
+    EXPECT_NE(run.Err.find("нет места на диске"), std::string::npos) << run.Err;
+    EXPECT_EQ(ReadFile(file), big);
+    EXPECT_EQ(ReadFile(twin), big);
+    EXPECT_EQ(run.Err.find("No space"), std::string::npos) << run.Err;
+    ::umount(disk.c_str());
 }
 
 TEST(ReliableInput, DevicesAreRefusedPipesAreRead)

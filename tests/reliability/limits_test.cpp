@@ -1,0 +1,183 @@
+// Inputs with no end in sight and inputs too large to hold: tildo-cli must
+// neither wait forever nor read until memory runs out, and must say which
+// file it refused and why, in one line of Russian.
+
+#include "child_process.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <thread>
+#include <unistd.h>
+
+namespace tildo::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string Text = "еще елка\n";
+const std::string Restored = "ещё ёлка\n";
+
+// A sparse file of the given size: large on paper, nothing on disk.
+std::string SparseFile(const TTempDir& dir, const std::string& name, std::int64_t size)
+{
+    const std::string path = dir.Write(name, "");
+    fs::resize_file(path, static_cast<std::uintmax_t>(size));
+    return path;
+}
+
+// A device that never ends, made in dir (the zero device's numbers); the
+// system's own only where no device can be made.
+std::string EndlessDevice(const TTempDir& dir)
+{
+    const std::string zero = dir.Path() + "/zero";
+    return ::mknod(zero.c_str(), S_IFCHR | 0666, makedev(1, 5)) == 0 ? zero : "/dev/zero";
+}
+
+int Lines(const std::string& text)
+{
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+TEST(ReliableWaiting, PipesWithoutWritersAndEndlessRecordsEndTheRun)
+{
+    TTempDir dir;
+    const std::string dic = SmallDictionary(dir);
+    const std::string text = dir.Write("a.txt", Text);
+    const std::string fifo = dir.Path() + "/pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+
+    // Nobody writes into the pipe: each of these must end at once with a
+    // message, not wait for a writer.
+    for (const std::vector<std::string>& args : { std::vector<std::string> { "-d", dic, "-i", fifo },
+             { "-d", fifo, text }, { "-d", dic, "-c", fifo, text }, { "forms", "--rules", fifo, "ёлка" },
+             { "dict", "sort", fifo } }) {
+        const auto start = std::chrono::steady_clock::now();
+        const TChildResult run = RunChild({ .Args = args, .TimeoutSeconds = 20 });
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << args[1];
+        EXPECT_EQ(run.Code, 3) << run.Err;
+        EXPECT_NE(run.Err.find("pipe"), std::string::npos) << run.Err;
+        EXPECT_NE(run.Err.find("не обычный файл"), std::string::npos) << run.Err;
+        EXPECT_EQ(Lines(run.Err), 1) << run.Err;
+    }
+
+    // An endless record on standard input: an error naming its line, in
+    // bounded memory.
+    const TChildResult endless
+        = RunChild({ .Args = { "-d", dic, "--jsonl", "text", "--max-record", "8", "-" },
+            .StdinPath = EndlessDevice(dir) });
+    EXPECT_EQ(endless.Code, 3);
+    EXPECT_NE(endless.Err.find("строка 1"), std::string::npos) << endless.Err;
+    EXPECT_NE(endless.Err.find("--max-record"), std::string::npos) << endless.Err;
+    EXPECT_LT(endless.MaxResidentKb, 200 * 1024);
+    // The limit counts the record, not the input: a long second record past
+    // short ones is named by its own line.
+    const std::string records = dir.Write("r.jsonl",
+        "{\"text\": \"еще\"}\n{\"text\": \"еще\"}\n{\"text\": \"" + std::string((2 << 20) + 10, 'x')
+            + "\"}\n");
+    const TChildResult longRecord
+        = RunChild({ .Args = { "-d", dic, "--jsonl", "text", "--max-record", "1", records } });
+    EXPECT_EQ(longRecord.Code, 3);
+    EXPECT_NE(longRecord.Err.find("строка 3"), std::string::npos) << longRecord.Err;
+    EXPECT_EQ(RunChild({ .Args = { "-d", dic, "--jsonl", "text", "--max-record", "4", records } }).Code, 0);
+}
+
+TEST(ReliableMemory, WholeReadsStopAtTheLimitAndNameTheFile)
+{
+    TTempDir dir;
+    const std::string dic = SmallDictionary(dir);
+    const std::string text = dir.Write("a.txt", Text);
+    const std::int64_t over = (std::int64_t(256) << 20) + 1;
+
+    // Files read whole, each a byte over the limit: refused before reading.
+    const std::string html = SparseFile(dir, "big.html", over);
+    const std::string decisions = SparseFile(dir, "big.json", over);
+    for (const std::vector<std::string>& args : { std::vector<std::string> { "-d", dic, html },
+             { "-d", dic, "--decisions", decisions, text }, { "review", "-d", dic, html } }) {
+        const TChildResult run = RunChild({ .Args = args });
+        EXPECT_EQ(run.Code, 3) << run.Err;
+        EXPECT_NE(run.Err.find("big."), std::string::npos) << run.Err;
+        EXPECT_NE(run.Err.find("256 МБ"), std::string::npos) << run.Err;
+        EXPECT_LT(run.MaxResidentKb, 200 * 1024) << args[1];
+    }
+
+    // Endless inputs: a device as a file, and as standard input of the
+    // commands that read it whole.
+    const std::string zero = EndlessDevice(dir);
+    for (const std::vector<std::string>& args :
+        { std::vector<std::string> { "-d", dic, "--decisions", zero, text },
+            { "forms", "--rules", zero, "ёлка" }, { "dict", "sort", zero } }) {
+        const TChildResult run = RunChild({ .Args = args });
+        EXPECT_EQ(run.Code, 3) << run.Err;
+        EXPECT_NE(run.Err.find(zero), std::string::npos) << run.Err;
+    }
+    for (const std::string command : { "review", "collect" }) {
+        const TChildResult run = RunChild({ .Args = { command, "-d", dic, "--format", "html", "-" },
+            .StdinPath = zero,
+            .TimeoutSeconds = 120 });
+        EXPECT_NE(run.Code, 0) << command;
+        EXPECT_NE(run.Err.find("стандартный ввод"), std::string::npos) << run.Err;
+        EXPECT_LT(run.MaxResidentKb, 700 * 1024) << command;
+    }
+}
+
+TEST(ReliableMessages, ExitCodesAndOneLineRussianMessagesNamingTheFile)
+{
+    TTempDir dir;
+    const std::string dic = SmallDictionary(dir);
+    const std::string text = dir.Write("a.txt", Text);
+
+    // A combination dictionary over the size limit fails the run, as a
+    // device in its place does.
+    const std::string combi = SparseFile(dir, "combi.dat", (std::int64_t(256) << 20) + 1);
+    TChildResult run = RunChild({ .Args = { "-d", dic, "-c", combi, text } });
+    EXPECT_EQ(run.Code, 3);
+    EXPECT_NE(run.Err.find("combi.dat"), std::string::npos) << run.Err;
+
+    // One file named twice in a batch (a path and a link): restored once.
+    const std::string link = dir.Path() + "/link.txt";
+    fs::create_symlink("a.txt", link);
+    run = RunChild({ .Args = { "-d", dic, "-j", "2", "-i", text, link } });
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_NE(run.Err.find("тот же файл"), std::string::npos) << run.Err;
+    EXPECT_EQ(ReadFile(text), Restored);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(link)));
+
+    // System errors in our words; a name with a line break quoted on one line.
+    const std::string folder = dir.Path() + "/folder";
+    fs::create_directory(folder);
+    run = RunChild({ .Args = { "-d", dic, "-o", folder, text } });
+    EXPECT_EQ(run.Code, 3);
+    EXPECT_NE(run.Err.find("это каталог"), std::string::npos) << run.Err;
+    run = RunChild({ .Args = { "-d", dic, dir.Path() + "/no\nsuch.txt" } });
+    EXPECT_EQ(run.Code, 3);
+    EXPECT_EQ(Lines(run.Err), 1) << run.Err;
+    EXPECT_NE(run.Err.find("no\\nsuch.txt\""), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("нет такого файла"), std::string::npos) << run.Err;
+
+    // A decisions file that is no JSON: its name and the line, no parser internals.
+    const std::string bad = dir.Write("bad.json", "{\n  \"questions\": [\n    oops\n");
+    run = RunChild({ .Args = { "-d", dic, "--decisions", bad, text } });
+    EXPECT_EQ(run.Code, 2);
+    EXPECT_NE(run.Err.find("bad.json"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("строке 3"), std::string::npos) << run.Err;
+    EXPECT_EQ(run.Err.find("json.exception"), std::string::npos) << run.Err;
+    EXPECT_EQ(Lines(run.Err), 1) << run.Err;
+
+    // Thirty bad records: ten shown, the rest counted.
+    std::string records;
+    for (int i = 0; i < 30; ++i)
+        records += "{oops\n";
+    run = RunChild(
+        { .Args = { "-d", dic, "--jsonl", "text", "--jsonl-skip-bad", dir.Write("r.jsonl", records) } });
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_NE(run.Err.find("и ещё 20"), std::string::npos) << run.Err;
+    EXPECT_LE(Lines(run.Err), 13) << run.Err;
+}
+
+} // namespace
+} // namespace tildo::test

@@ -15,7 +15,8 @@ namespace {
 
 constexpr tildo::TDocumentFormat Formats[] = { tildo::TDocumentFormat::Docx, tildo::TDocumentFormat::Odt,
     tildo::TDocumentFormat::Epub, tildo::TDocumentFormat::Html, tildo::TDocumentFormat::Markdown,
-    tildo::TDocumentFormat::Srt, tildo::TDocumentFormat::Vtt };
+    tildo::TDocumentFormat::Srt, tildo::TDocumentFormat::Vtt, tildo::TDocumentFormat::Fb2,
+    tildo::TDocumentFormat::Fodt };
 
 constexpr char SmallE = '\xE5'; // е in CP1251
 constexpr char SmallYo = '\xB8'; // ё

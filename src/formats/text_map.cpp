@@ -121,8 +121,9 @@ bool IsAddress(std::string_view token)
     if ((token.starts_with("/") && token.find('/', 1) != std::string_view::npos) || token.starts_with("~/")
         || token.starts_with("./") || token.starts_with("../"))
         return true;
-    return token.find('\\') != std::string_view::npos
-        || (token.size() > 2 && token[1] == ':' && token[2] == '\\');
+    // Windows: a drive or a network share (a lone backslash is an escape in
+    // Markdown and TeX, not a path).
+    return token.starts_with("\\\\") || (token.size() > 2 && token[1] == ':' && token[2] == '\\');
 }
 
 } // namespace

@@ -121,6 +121,8 @@ TEST(MarkupDocument, MarkdownSkipsCodeLinkTargetsAndTags)
           "файл /home/елка/еще.txt и C:\\Елка\\еще; $x_{ее}$ и $$еще$$, а $5 и ёщё $10.";
     const TMarkupDocument markdown(addresses, TDocumentFormat::Markdown);
     EXPECT_EQ(markdown.Write(AllYo(markdown, false)), withYo);
+    const TMarkupDocument escaped("Звездочка еще\\* и \\\\сервер\\еще", TDocumentFormat::Markdown);
+    EXPECT_EQ(escaped.Write(AllYo(escaped, false)), "Звёздочка ёщё\\* и \\\\сервер\\еще");
     const TMarkupDocument page("<p>" + addresses + "</p>", TDocumentFormat::Html);
     EXPECT_EQ(page.Write(AllYo(page, false)),
         "<p>" + withYo.substr(0, withYo.find("$x")) + "$x_{ёё}$ и $$ёщё$$, а $5 и ёщё $10.</p>");

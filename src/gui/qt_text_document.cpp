@@ -283,6 +283,14 @@ void TQtTextDocument::Select(int start, int length)
     const int total = Length();
     start = std::clamp(start, 0, total);
     length = std::clamp(length, 0, total - start);
+    if (m_deferred) {
+        // A pass selects every word it looks at: the core's own cursor is
+        // moved in place, without a copy that would register with the document.
+        Track();
+        m_cursor.setPosition(start);
+        m_cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+        return;
+    }
     QTextCursor c = Cursor();
     c.setPosition(start);
     c.setPosition(start + length, QTextCursor::KeepAnchor);

@@ -25,8 +25,8 @@ namespace {
 // UTF-8, as the file dialogs take their filters.
 const char* const OpenFilter
     = "Все тексты и документы|*.txt;*.rtf;*.fb2;*.docx;*.odt;*.epub;*.html;*.htm;*.xhtml;"
-      "*.md;*.markdown;*.srt;*.vtt|Простой текст|*.txt|Текст RTF|*.rtf|"
-      "Текст FictionBook|*.fb2|Документ Word|*.docx|Документ OpenDocument|*.odt|"
+      "*.fodt;*.md;*.markdown;*.srt;*.vtt|Простой текст|*.txt|Текст RTF|*.rtf|"
+      "Текст FictionBook|*.fb2|Документ Word|*.docx|Документ OpenDocument|*.odt;*.fodt|"
       "Книга EPUB|*.epub|Страница HTML|*.html;*.htm;*.xhtml|Markdown|*.md;*.markdown|"
       "Субтитры|*.srt;*.vtt|Все файлы|*.*";
 const char* const PlainSaveFilter = "Простой текст|*.txt|Текст RTF|*.rtf";
@@ -37,7 +37,10 @@ const char* FormatName(TDocumentFormat format)
     case TDocumentFormat::Docx:
         return "DOCX";
     case TDocumentFormat::Odt:
+    case TDocumentFormat::Fodt:
         return "ODT";
+    case TDocumentFormat::Fb2:
+        return "FictionBook";
     case TDocumentFormat::Epub:
         return "EPUB";
     case TDocumentFormat::Html:

@@ -57,8 +57,9 @@ How the entries are chosen (data/README.md says the same for the user):
    forms (-ён of -ённый), adverbs (-ённо of -ённый and -ённость), verbal
    nouns in -ние of ё verbs, perfective verbs with пере-/недо-/пред-/до- that
    the lexicon spells with е, the passive -ётся of transitive -ёт, diminutives
-   (колёсико), -ёнок and -ёр nouns, the other forms of a compound's head, and
-   the ё names of overrides.txt. See "derivation steps" below.
+   (колёсико), -ёнок and -ёр nouns, the young in -ёнок of animate nouns
+   (пингвинёнок), the other forms of a compound's head, and the ё names of
+   overrides.txt. See "derivation steps" below.
 6. overrides.txt settles what grammemes cannot: artefacts to drop (тём, перёд),
    variants that the frequencies of the two words make pointless, and
    well-known words the lexicon lacks or spells with е (Щёлково, нёбо). Each
@@ -554,7 +555,7 @@ CASES = {
     "ёнок": ("ёнок", "ёнка", "ёнку", "ёнком", "ёнке"),
     "ёр": ("ёр", "ёра", "ёру", "ёром", "ёре", "ёры", "ёров", "ёрам", "ёрами", "ёрах"),
 }
-STEPS = ("short form", "adverb", "verbal noun", "prefixed verb", "reflexive", "diminutive", "compound", "name")
+STEPS = ("short form", "adverb", "verbal noun", "prefixed verb", "reflexive", "diminutive", "young", "compound", "name")
 
 
 def full_form_lemmas(readings, qualitative=False):
@@ -741,6 +742,19 @@ class Derivation:
             stem = lemma[: -len("енок")]
             self.add_lexeme(lemma, CASES["ёнок"], stem, stem, lemma + " (plural -ята)", "diminutive", False)
 
+    def young(self, animates):
+        """пингвин -> пингвинёнок, орёл -> орлёнок: the young (or a small one)
+        of an animate noun the lexicon has, whose suffix -ёнок is always
+        stressed. animates: (noun, stem) pairs. A word the step makes up is
+        left out where its е spelling is a word (басенка, паненка): a
+        question on a real word would cost more than the rare young helps."""
+        for noun, stem in animates:
+            if "ё" in stem:
+                continue  # the suffix would take the stress from it: актёр
+            for case in CASES["ёнок"]:
+                if not self.lex.readings(fold(stem + case)):
+                    self.add(stem + case, noun, "young", False, lambda l, g: False)
+
     def compounds(self, found):
         """ресурсо + ёмкость -> ресурсоёмкий: a compound the lexicon spells (found:
         (first element, head) pairs) takes the other forms of its head's lexeme
@@ -838,6 +852,7 @@ def derive(lex, forms, entries, settled, names, extra):
     d.prefixed_verbs()
     d.reflexives()
     d.diminutives(young_animals(lex))
+    d.young(animate_stems(lex))
     d.compounds([(e.form[: -len(e.head)], e.head) for e in extra if e.head])
     d.short_forms(extra)
     d.adverbs(extra)
@@ -861,6 +876,44 @@ def young_animals(lex):
         plurals = lex.readings(stem + "ята") + lex.readings(stem + "ата")
         if any(l == word and "plur" in g for l, g in plurals):
             result.append(word)
+    return sorted(result)
+
+
+# The young take -ёнок after these consonants (котёнок, пингвинёнок, орлёнок);
+# after к, г, х the stem changes (волчонок), after ж, ш, ч, щ, ц the suffix is
+# -онок (мышонок), and after ь the consonant may change (медвежонок).
+YOUNG_STEM_ENDS = "бвдзлмнпрстф"
+ANIMATE_NOUN = frozenset({"NOUN", "anim", "masc", "nomn", "sing"})
+# Suffixes of followers, professions and peoples (марксист, дипломант,
+# горожанин, языковед, франкофил), whose young nobody names.
+PERSON_SUFFIXES = ("ист", "анин", "янин", "ант", "ент", "вед", "граф", "фил", "фоб", "лог")
+
+
+def young_stem(lex, noun):
+    """The stem that the young of noun is built on: its genitive singular
+    without -а (of the animate noun: лев, льва, not the coin's лева), so that
+    a fleeting vowel drops as it does there (орёл, орла:
+    орлёнок; лев, льва: львёнок); or None when the lexicon gives no such
+    genitive."""
+    for genitive in (noun + "а", fold(noun[:-2]) + noun[-1] + "а", fold(noun[:-2]) + "ь" + noun[-1] + "а"):
+        if any(l == noun and {"NOUN", "anim", "gent", "sing"} <= g for l, g in lex.readings(genitive)):
+            return genitive[:-1]
+    return None
+
+
+def animate_stems(lex):
+    """(noun, stem) of the common animate masculine nouns of the lexicon on a
+    consonant that takes -ёнок, which the young step builds on."""
+    result = []
+    for word in lex.all_forms():
+        if word[-1] not in YOUNG_STEM_ENDS or "-" in word or word.endswith(PERSON_SUFFIXES):
+            continue
+        readings = lex.readings(word)
+        if not any(l == word and ANIMATE_NOUN <= g and is_common_nominal(g) for l, g in readings):
+            continue
+        stem = young_stem(lex, word)
+        if stem and len(stem) >= 3:
+            result.append((word, stem))
     return sorted(result)
 
 

@@ -54,7 +54,7 @@ std::string ForMessage(std::string_view cp1251)
 
 std::string InputName(const std::string& path)
 {
-    return path == "-" ? std::string("стандартный ввод") : "\"" + PathForMessage(path) + "\"";
+    return path == "-" ? std::string("стандартный ввод") : QuotedPath(path) + "";
 }
 
 } // namespace tildo

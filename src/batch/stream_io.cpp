@@ -113,8 +113,8 @@ void RefuseEndlessInput(const std::string& path)
     if (::stat(path.c_str(), &st) == 0 && S_ISFIFO(st.st_mode))
         return;
     throw ECliError(ExitInputOutput,
-        "\"" + PathForMessage(path)
-            + "\" не обычный файл (устройство, сокет или каталог) и не читается как текст; ничего не "
+        QuotedPath(path)
+            + " не обычный файл (устройство, сокет или каталог) и не читается как текст; ничего не "
               "сделано");
 }
 

@@ -22,8 +22,7 @@ constexpr std::uint64_t WritebackStep = 8 << 20;
 [[noreturn]] void ThrowChanged(const std::string& path)
 {
     throw ECliError(ExitInputOutput,
-        "\"" + PathForMessage(path)
-            + "\" изменился, пока шла обработка (его заменила или изменила другая программа); "
+        QuotedPath(path) + " изменился, пока шла обработка (его заменила или изменила другая программа); "
             + "ничего не записано");
 }
 
@@ -46,8 +45,8 @@ void KeepOwner(int fd, const std::string& path, const TFileStamp& old)
         return;
     if (::fchown(fd, old.Owner, old.Group) != 0)
         throw ECliError(ExitInputOutput,
-            "\"" + PathForMessage(path) + "\": владелец и группа файла не сохранились бы ("
-                + SystemErrorText(errno) + "); ничего не записано");
+            QuotedPath(path) + ": владелец и группа файла не сохранились бы (" + SystemErrorText(errno)
+                + "); ничего не записано");
 }
 
 bool ReadOnly(const std::string& path, const TFileStamp& stamp)
@@ -176,8 +175,8 @@ TResultWriter::TResultWriter(
         // A new file in its place would belong to whoever runs this.
         if (read.Owner != ::geteuid() && ::geteuid() != 0)
             throw ECliError(ExitInputOutput,
-                "\"" + PathForMessage(inputPath)
-                    + "\" принадлежит другому пользователю, а новый файл принадлежал бы запустившему; "
+                QuotedPath(inputPath)
+                    + " принадлежит другому пользователю, а новый файл принадлежал бы запустившему; "
                       "ничего не записано");
         m_kind = TKind::Replace;
         // A signal removes the file through the handler: a long pass must stay interruptible.
@@ -196,8 +195,8 @@ TResultWriter::TResultWriter(
     const TFileStamp existing = StampOfPath(behind);
     if (!target.Force && existing.Regular && ReadOnly(behind, existing))
         throw ECliError(ExitInputOutput,
-            "\"" + PathForMessage(target.OutputPath)
-                + "\" доступен только для чтения; ничего не записано (--force — заменить всё равно)");
+            QuotedPath(target.OutputPath)
+                + " доступен только для чтения; ничего не записано (--force — заменить всё равно)");
     m_output = std::make_unique<TOutputFile>(target.OutputPath, target.Force, false);
     m_kind = m_output->IntoExisting() ? TKind::IntoExisting : TKind::Replace;
     m_path = m_output->Path();
@@ -271,8 +270,8 @@ void TResultWriter::CommitInPlace(bool changed)
     CheckUnchanged(m_path, m_old);
     if (!m_target.Force && ReadOnly(m_path, m_old))
         throw ECliError(ExitInputOutput,
-            "\"" + PathForMessage(m_inputPath)
-                + "\" доступен только для чтения; ничего не записано (--force — заменить всё равно)");
+            QuotedPath(m_inputPath)
+                + " доступен только для чтения; ничего не записано (--force — заменить всё равно)");
     if (backup)
         KeepBackup(m_path, m_path + m_target.BackupSuffix, m_old);
     if (m_kind == TKind::Rewrite)
@@ -307,9 +306,8 @@ void TResultWriter::RewriteFromSpool()
         const int error = ::posix_fallocate(file.Fd(), 0, resultSize);
         if (error != 0)
             throw ECliError(ExitInputOutput,
-                "\"" + PathForMessage(m_inputPath) + "\": места для нового текста не найти ("
-                    + SystemErrorText(error) + "); у файла несколько имён, он переписывается на месте, "
-                    + "и ничего не записано");
+                QuotedPath(m_inputPath) + ": места для нового текста не найти (" + SystemErrorText(error)
+                    + "); у файла несколько имён, он переписывается на месте, " + "и ничего не записано");
     }
     const std::uint64_t size = CopyDescriptor(m_fd, file.Fd(), m_path, m_path);
     if (::ftruncate(file.Fd(), static_cast<off_t>(size)) != 0 || ::fsync(file.Fd()) != 0)

@@ -103,7 +103,7 @@ std::vector<std::string> WithoutRepeats(const std::vector<std::string>& files)
             return stamp.Exists && other.Exists && stamp.Device == other.Device && stamp.Inode == other.Inode;
         });
         if (same != seen.end()) {
-            PrintError("\"" + PathForMessage(f) + "\" — тот же файл, что \""
+            PrintError(QuotedPath(f) + " — тот же файл, что \""
                 + PathForMessage(once[static_cast<std::size_t>(same - seen.begin())])
                 + "\"; он обработан один раз");
             continue;

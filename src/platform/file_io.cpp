@@ -126,6 +126,18 @@ std::string PathForMessage(const std::string& path)
     return quoted;
 }
 
+std::string QuotedPath(const std::string& path)
+{
+    const std::string shown = PathForMessage(path);
+    if (shown.size() >= 2 && shown.front() == '"' && shown.back() == '"')
+        return shown;
+    // Built by appending: GCC 12 at -O3 misreads "\"" + std::string&& as an overlapping copy.
+    std::string quoted = "\"";
+    quoted += shown;
+    quoted += '"';
+    return quoted;
+}
+
 std::string FileErrorMessage(const EFileError& error)
 {
     return PathForMessage(error.Path()) + ": " + error.Reason();
@@ -651,18 +663,17 @@ void CheckOutputPath(const std::string& path, bool force)
     const TOutputPlan plan = PlanOutput(path, force);
     if (plan.Old.Exists && !plan.Old.Regular)
         return;
-    std::string dir = std::filesystem::path(plan.Path).parent_path().string();
-    if (dir.empty())
-        dir = ".";
+    const std::filesystem::path parent = std::filesystem::path(plan.Path).parent_path();
+    const std::string dir = (parent.empty() ? std::filesystem::path(".") : parent).string();
     struct stat st
     {
     };
     if (::stat(dir.c_str(), &st) != 0)
-        throw EFileError(path, "нет каталога \"" + PathForMessage(dir) + "\"");
+        throw EFileError(path, std::string("нет каталога ") + QuotedPath(dir));
     if (!S_ISDIR(st.st_mode))
-        throw EFileError(path, "\"" + PathForMessage(dir) + "\" не каталог");
+        throw EFileError(path, QuotedPath(dir) + " не каталог");
     if (::access(dir.c_str(), W_OK | X_OK) != 0)
-        throw EFileError(path, "нет прав на запись в каталог \"" + PathForMessage(dir) + "\"");
+        throw EFileError(path, std::string("нет прав на запись в каталог ") + QuotedPath(dir));
 }
 
 bool SameFile(const std::string& a, const std::string& b)

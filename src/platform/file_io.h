@@ -32,6 +32,9 @@ std::string SystemErrorText(int error);
 // a line break cannot break a one-line message.
 std::string PathForMessage(const std::string& path);
 
+// PathForMessage in quotes (once), for a message: "\"PATH\"".
+std::string QuotedPath(const std::string& path);
+
 // "PATH: reason" for an input/output failure, one line.
 std::string FileErrorMessage(const EFileError& error);
 

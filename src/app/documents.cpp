@@ -25,8 +25,8 @@ namespace {
 // UTF-8, as the file dialogs take their filters.
 const char* const OpenFilter
     = "Все тексты и документы|*.txt;*.rtf;*.fb2;*.docx;*.odt;*.epub;*.html;*.htm;*.xhtml;"
-      "*.fodt;*.md;*.markdown;*.srt;*.vtt|Простой текст|*.txt|Текст RTF|*.rtf|"
-      "Текст FictionBook|*.fb2|Документ Word|*.docx|Документ OpenDocument|*.odt;*.fodt|"
+      "*.fodt;*.md;*.markdown;*.srt;*.vtt;*.fb2.zip|Простой текст|*.txt|Текст RTF|*.rtf|"
+      "Текст FictionBook|*.fb2;*.fb2.zip|Документ Word|*.docx|Документ OpenDocument|*.odt;*.fodt|"
       "Книга EPUB|*.epub|Страница HTML|*.html;*.htm;*.xhtml|Markdown|*.md;*.markdown|"
       "Субтитры|*.srt;*.vtt|Все файлы|*.*";
 const char* const PlainSaveFilter = "Простой текст|*.txt|Текст RTF|*.rtf";
@@ -57,11 +57,16 @@ const char* FormatName(TDocumentFormat format)
     return "RTF";
 }
 
-// The formats whose running text the editor shows; RTF is read into styled text.
+// The formats whose running text the editor shows; RTF is read into styled
+// text, and a FictionBook file is edited as it stands, tags and all (the pass
+// steps over its markup), as users of the window have always had it. Only a
+// zipped book, which the editor cannot show, goes through the document layer.
 std::optional<TDocumentFormat> MarkupFormatOf(const std::string& path)
 {
     const std::optional<TDocumentFormat> format = DocumentFormatOf(path);
     if (format == TDocumentFormat::Rtf)
+        return std::nullopt;
+    if (format == TDocumentFormat::Fb2 && !path.ends_with(".zip") && !path.ends_with(".ZIP"))
         return std::nullopt;
     return format;
 }

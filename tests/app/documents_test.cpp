@@ -65,6 +65,14 @@ TEST_F(TDocumentsTest, OpeningSetsModeTitleAndRecentEntry)
     EXPECT_NE(shell.editor.Doc.Text().find(W("<p>ёж</p>")), std::string::npos);
     EXPECT_EQ(shell.window.RecentMenu, (std::vector<std::string> { rtf, fb2 }));
     EXPECT_EQ(shell.hooks.Count("ClearUndo"), 2);
+
+    // A zipped book cannot be edited as it stands: its running text is shown instead.
+    const std::string zipped
+        = shell.dir.Write("book.fb2.zip", ReadWholeFile(TILDO_TEST_DATA_DIR "/pandoc_book.fb2.zip"));
+    ASSERT_TRUE(shell.documents.OpenDocument(zipped));
+    EXPECT_EQ(shell.window.TitleText, zipped + " [FictionBook]");
+    EXPECT_NE(shell.editor.Doc.Text().find(W("Еще одна елка")), std::string::npos);
+    EXPECT_EQ(shell.editor.Doc.Text().find('<'), std::string::npos);
 }
 
 TEST_F(TDocumentsTest, MissingFileChangesNothing)

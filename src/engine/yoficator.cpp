@@ -5,6 +5,7 @@
 #include "platform/scope_guard.h"
 #include "platform/text_document.h"
 #include "platform/user_interface.h"
+#include "text/byte_lanes.h"
 #include "text/file_messages.h"
 #include "text/letters.h"
 #include "text/memory_document.h"
@@ -34,33 +35,11 @@ std::size_t FindBinaryMark(const std::string& line, std::string& upper, int star
     return PosFrom(BinaryMark, upper, static_cast<std::size_t>(start));
 }
 
-std::uint64_t Load8(const char* p)
-{
-    std::uint64_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-constexpr std::uint64_t Ones = 0x0101010101010101ull;
-constexpr std::uint64_t Highs = 0x8080808080808080ull;
-
-// High bit set in each byte of v that equals c.
-std::uint64_t BytesEqual(std::uint64_t v, unsigned char c)
-{
-    const std::uint64_t x = v ^ (Ones * c);
-    return ~(((x & ~Highs) + ~Highs) | x) & Highs;
-}
-
-// High bit set in each byte of v that is a Russian letter: А..я (0xC0 and
-// up, both top bits set), Ё or ё.
-std::uint64_t LetterBytes(std::uint64_t v)
-{
-    std::uint64_t letters = v & (v << 1) & Highs;
-    if (((v & Highs) & ~letters) != 0) // bytes 0x80..0xBF: look for Ё and ё
-        letters |= BytesEqual(v, static_cast<unsigned char>(LetterCapitalYo))
-            | BytesEqual(v, static_cast<unsigned char>(LetterYo));
-    return letters;
-}
+using lanes::BytesEqual;
+using lanes::Highs;
+using lanes::LetterBytes;
+using lanes::Load8;
+using lanes::Ones;
 
 // Bytes of a block in front of its first marked byte (mask from the above).
 std::size_t BytesBefore(std::uint64_t mask)

@@ -2,6 +2,7 @@
 
 #include "qt_strings.h"
 #include "text/letters.h"
+#include "text_colours.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -18,11 +19,6 @@ namespace tildo {
 namespace {
 
 constexpr int Margin = 3; // between the frame and the text
-
-QColor ToQColor(TColour colour)
-{
-    return QColor((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF);
-}
 
 } // namespace
 

@@ -15,18 +15,6 @@ namespace tildo {
 
 namespace {
 
-QColor ToQColor(TColour c)
-{
-    return QColor(
-        static_cast<int>((c >> 16) & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>(c & 0xFF));
-}
-
-TColour ToColour(const QColor& c)
-{
-    return Rgb(
-        static_cast<unsigned>(c.red()), static_cast<unsigned>(c.green()), static_cast<unsigned>(c.blue()));
-}
-
 // UTF-32 to UTF-16 without validation, so that a lone surrogate stays one unit.
 QString ToUtf16(std::u32string_view text)
 {

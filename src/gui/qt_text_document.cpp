@@ -18,18 +18,6 @@ namespace {
 // the cached text; anything larger drops the cache.
 constexpr int PatchLimit = 64;
 
-TColour ToColour(const QColor& c)
-{
-    return Rgb(
-        static_cast<unsigned>(c.red()), static_cast<unsigned>(c.green()), static_cast<unsigned>(c.blue()));
-}
-
-QColor ToQColor(TColour c)
-{
-    return QColor(
-        static_cast<int>((c >> 16) & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>(c & 0xFF));
-}
-
 } // namespace
 
 TQtTextDocument::TQtTextDocument(QPlainTextEdit& editor, QObject* parent)

@@ -24,18 +24,6 @@ QColor Mix(const QColor& from, const QColor& to, double share)
     return QColor(mix(from.red(), to.red()), mix(from.green(), to.green()), mix(from.blue(), to.blue()));
 }
 
-TColour ToColour(const QColor& c)
-{
-    return Rgb(
-        static_cast<unsigned>(c.red()), static_cast<unsigned>(c.green()), static_cast<unsigned>(c.blue()));
-}
-
-QColor ToQColor(TColour c)
-{
-    return QColor(
-        static_cast<int>((c >> 16) & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>(c & 0xFF));
-}
-
 // The two adjusted colours for one background, kept for the next call: the
 // editor asks for them letter by letter.
 struct TAdjusted
@@ -59,6 +47,18 @@ const TAdjusted& Adjusted(const QColor& background)
 }
 
 } // namespace
+
+TColour ToColour(const QColor& c)
+{
+    return Rgb(
+        static_cast<unsigned>(c.red()), static_cast<unsigned>(c.green()), static_cast<unsigned>(c.blue()));
+}
+
+QColor ToQColor(TColour c)
+{
+    return QColor(
+        static_cast<int>((c >> 16) & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>(c & 0xFF));
+}
 
 double ContrastRatio(const QColor& a, const QColor& b)
 {

@@ -6,6 +6,10 @@
 
 namespace tildo {
 
+// A core colour (0xRRGGBB) as Qt paints it, and back.
+TColour ToColour(const QColor& c);
+QColor ToQColor(TColour c);
+
 // The contrast ratio of two colours by their relative luminance, from 1 (the
 // same) to 21 (black on white).
 double ContrastRatio(const QColor& a, const QColor& b);

@@ -1,6 +1,7 @@
 #include "letters.h"
 
 #include "cp1251.h"
+#include "text/byte_lanes.h"
 
 #include <algorithm>
 #include <bit>
@@ -45,30 +46,10 @@ bool IsCandidate(std::string_view word, bool collecting, bool checkDotted)
     return false;
 }
 
-namespace {
-
-constexpr std::uint64_t Ones = 0x0101010101010101ull;
-constexpr std::uint64_t Highs = 0x8080808080808080ull;
-
-// High bit set in each byte of v that equals c.
-std::uint64_t BytesEqual(std::uint64_t v, unsigned char c)
-{
-    const std::uint64_t x = v ^ (Ones * c);
-    return ~(((x & ~Highs) + ~Highs) | x) & Highs;
-}
-
-// High bit set in each byte of v that is a Russian letter: А..я (both top
-// bits set), Ё or ё.
-std::uint64_t LetterBytes(std::uint64_t v)
-{
-    std::uint64_t letters = v & (v << 1) & Highs;
-    if (((v & Highs) & ~letters) != 0)
-        letters |= BytesEqual(v, static_cast<unsigned char>(LetterCapitalYo))
-            | BytesEqual(v, static_cast<unsigned char>(LetterYo));
-    return letters;
-}
-
-} // namespace
+using lanes::BytesEqual;
+using lanes::Highs;
+using lanes::LetterBytes;
+using lanes::Ones;
 
 int CountWords(std::string_view s)
 {

@@ -8,8 +8,10 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <functional>
 #include <new>
+#include <string_view>
 #include <unistd.h>
 
 #ifndef TILDO_VERSION
@@ -46,19 +48,113 @@ std::string SelectedCommand(const CLI::App& app)
     }
 }
 
-std::string ParseErrorText(const CLI::ParseError& e)
+// The parser words its errors in English, in a few fixed shapes (its error
+// names are not reliable: some carry the command's name); the user gets them
+// in Russian, with the option and the value they gave.
+bool StartsWith(std::string_view text, std::string_view prefix)
 {
-    const std::string kind = e.get_name();
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// Options as typed (--jobs), positional arguments in capitals (FILE).
+std::string ArgumentName(std::string name)
+{
+    if (!name.empty() && name.front() != '-')
+        std::transform(name.begin(), name.end(), name.begin(),
+            [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return PathForMessage(name);
+}
+
+// "NAME: rest" -> NAME; the whole text when there is no such separator.
+std::string NameBefore(const std::string& what, std::string_view separator)
+{
+    const std::size_t at = what.find(separator);
+    return at == std::string::npos ? what : what.substr(0, at);
+}
+
+std::string Between(const std::string& what, std::string_view from, std::string_view to)
+{
+    const std::size_t begin = what.find(from);
+    if (begin == std::string::npos)
+        return {};
+    const std::size_t start = begin + from.size();
+    const std::size_t end = to.empty() ? std::string::npos : what.find(to, start);
+    return what.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+std::string ExtrasText(const std::string& what)
+{
+    const std::string extras = Between(what, "expected: ", "");
+    if (extras.find(' ') == std::string::npos)
+        return (StartsWith(extras, "-") ? "неизвестный параметр " : "лишний аргумент ") + QuotedPath(extras);
+    return "лишние аргументы " + QuotedPath(extras);
+}
+
+std::string MismatchText(const std::string& what)
+{
+    if (StartsWith(what, "Expected "))
+        return "у параметра " + ArgumentName(Between(what, " arguments to ", ", got"))
+            + " не то число значений";
+    if (what.find(" was given a disallowed flag override") != std::string::npos)
+        return "параметр " + ArgumentName(NameBefore(what, " was given")) + " не принимает значения";
+    const std::string name = ArgumentName(NameBefore(what, ": "));
+    if (what.ends_with(" missing"))
+        return "у параметра " + name + " нет значения";
+    return "у параметра " + name + " не то число значений";
+}
+
+std::string ConversionText(const std::string& what)
+{
+    if (StartsWith(what, "The value "))
+        return "неверное значение параметра " + ArgumentName(Between(what, " allowed value for ", "")) + ": "
+            + QuotedPath(Between(what, "The value ", " is not an allowed"));
+    if (StartsWith(what, "Could not convert: "))
+        return "неверное значение параметра " + ArgumentName(Between(what, "convert: ", " = ")) + ": "
+            + QuotedPath(Between(what, " = ", ""));
+    return "параметр " + ArgumentName(NameBefore(what, ": ")) + " не принимает значения";
+}
+
+std::string ValidationText(const std::string& what)
+{
+    std::string text = "неверное значение параметра " + ArgumentName(NameBefore(what, ": "));
+    const std::string range = Between(what, " not in range ", "");
+    if (!range.empty()) {
+        text += ": " + QuotedPath(Between(what, ": Value ", " not in range")) + " (допустимо от "
+            + NameBefore(range, " to ") + " до " + Between(range, " to ", "") + ")";
+    }
+    return text;
+}
+
+std::string RequiredText(const std::string& what, const std::string& command)
+{
+    if (what.ends_with(" is required") && !StartsWith(what, "A subcommand"))
+        return "не указан обязательный аргумент " + ArgumentName(NameBefore(what, " is required"));
+    if (what.find("subcommand") != std::string::npos)
+        return command.empty() ? "не указана команда" : "после " + command + " не указана команда";
+    return "не хватает обязательных параметров";
+}
+
+std::string ParseErrorText(const CLI::ParseError& e, const std::string& command)
+{
+    const std::string what = e.what();
     std::string text = "ошибка в командной строке";
-    if (kind == "ExtrasError")
-        text = "лишние аргументы в командной строке";
-    else if (kind == "RequiredError")
-        text = "не хватает обязательного аргумента";
-    else if (kind == "ArgumentMismatch")
-        text = "у параметра нет значения или их слишком много";
-    else if (kind == "ConversionError" || kind == "ValidationError")
-        text = "неверное значение параметра";
-    return text + " (" + e.what() + ")\nсправка: tildo-cli --help";
+    if (dynamic_cast<const CLI::ExtrasError*>(&e) != nullptr)
+        text = ExtrasText(what);
+    else if (dynamic_cast<const CLI::ArgumentMismatch*>(&e) != nullptr)
+        text = MismatchText(what);
+    else if (dynamic_cast<const CLI::ConversionError*>(&e) != nullptr)
+        text = ConversionText(what);
+    else if (dynamic_cast<const CLI::ValidationError*>(&e) != nullptr)
+        text = ValidationText(what);
+    else if (dynamic_cast<const CLI::RequiredError*>(&e) != nullptr)
+        text = RequiredText(what, command);
+    else if (dynamic_cast<const CLI::RequiresError*>(&e) != nullptr)
+        text = "параметр " + ArgumentName(NameBefore(what, " requires ")) + " нужен вместе с "
+            + ArgumentName(Between(what, " requires ", ""));
+    else if (dynamic_cast<const CLI::ExcludesError*>(&e) != nullptr)
+        text = "параметры " + ArgumentName(NameBefore(what, " excludes ")) + " и "
+            + ArgumentName(Between(what, " excludes ", "")) + " вместе не указываются";
+    return text + "; справка: tildo-cli " + (command.empty() ? "" : command + " ") + "--help";
 }
 
 void AddPassOptions(CLI::App& command, TPassCommandOptions& o)
@@ -209,7 +305,7 @@ int RunTildoCli(std::vector<std::string> args)
     } catch (const CLI::CallForVersion& e) {
         return WriteReport(STDOUT_FILENO, std::string(e.what()) + "\n") ? ExitDone : ExitInputOutput;
     } catch (const CLI::ParseError& e) {
-        PrintError(ParseErrorText(e));
+        PrintError(ParseErrorText(e, SelectedCommand(app)));
         return ExitUsage;
     }
     if (!parsed.Run)

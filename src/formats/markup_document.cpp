@@ -62,12 +62,41 @@ std::string_view FormatTitle(TDocumentFormat format)
     }
 }
 
+// What went wrong in the XML, in words for the user (the parser's own are English).
+std::string XmlReason(pugi::xml_parse_status status)
+{
+    switch (status) {
+    case pugi::status_out_of_memory:
+        return "недостаточно памяти";
+    case pugi::status_bad_comment:
+        return "испорчен комментарий";
+    case pugi::status_bad_cdata:
+        return "испорчен раздел CDATA";
+    case pugi::status_bad_doctype:
+        return "испорчено объявление типа документа";
+    case pugi::status_bad_pi:
+        return "испорчена инструкция обработки";
+    case pugi::status_bad_start_element:
+        return "испорчен открывающий тег";
+    case pugi::status_bad_attribute:
+        return "испорчен атрибут";
+    case pugi::status_bad_end_element:
+        return "испорчен закрывающий тег";
+    case pugi::status_end_element_mismatch:
+        return "теги не парны";
+    case pugi::status_no_document_element:
+        return "нет корневого элемента";
+    default:
+        return "ошибка разбора";
+    }
+}
+
 // The tree of a small XML file the program reads for its references.
 void ParseXml(pugi::xml_document& xml, const std::string& bytes, const std::string& name)
 {
     const pugi::xml_parse_result result = xml.load_buffer(bytes.data(), bytes.size(), pugi::parse_default);
     if (!result)
-        throw EDocumentError(name + ": испорченный XML (" + result.description() + ", байт "
+        throw EDocumentError(name + ": испорченный XML (" + XmlReason(result.status) + ", байт "
             + std::to_string(result.offset) + ")");
 }
 

@@ -2,6 +2,7 @@
 
 #include "formats/text_map.h"
 #include "formats/zip_rewrite.h"
+#include "platform/file_io.h"
 
 #include <zip.h>
 
@@ -10,17 +11,59 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <string>
 #include <unordered_set>
 
 namespace tildo {
 
 namespace {
 
+// libzip's own words are English and its system part follows the locale;
+// the message says the same in ours.
+std::string ZipReason(zip_error_t* error)
+{
+    const int system = zip_error_code_system(error);
+    if (zip_error_system_type(error) == ZIP_ET_SYS && system != 0)
+        return SystemErrorText(system);
+    switch (zip_error_code_zip(error)) {
+    case ZIP_ER_OK:
+        return {};
+    case ZIP_ER_MULTIDISK:
+        return "многотомные архивы не поддерживаются";
+    case ZIP_ER_CRC:
+        return "не сходится контрольная сумма";
+    case ZIP_ER_NOZIP:
+        return "это не архив zip";
+    case ZIP_ER_INCONS:
+        return "архив внутренне противоречив";
+    case ZIP_ER_EOF:
+        return "архив обрывается раньше времени";
+    case ZIP_ER_MEMORY:
+        return "недостаточно памяти";
+    case ZIP_ER_ZLIB:
+    case ZIP_ER_COMPRESSED_DATA:
+        return "сжатые данные испорчены";
+    case ZIP_ER_COMPNOTSUPP:
+        return "способ сжатия не поддерживается";
+    case ZIP_ER_ENCRNOTSUPP:
+    case ZIP_ER_NOPASSWD:
+    case ZIP_ER_WRONGPASSWD:
+        return "элемент зашифрован";
+    case ZIP_ER_NOENT:
+        return "нет такого элемента";
+    default:
+        return "ошибка архива (код " + std::to_string(zip_error_code_zip(error)) + ")";
+    }
+}
+
 [[noreturn]] void Fail(const std::string& what, zip_error_t* error)
 {
     std::string reason = what;
-    if (error != nullptr)
-        reason += std::string(": ") + zip_error_strerror(error);
+    if (error != nullptr) {
+        const std::string why = ZipReason(error);
+        if (!why.empty() && why != what)
+            reason += ": " + why;
+    }
     throw EDocumentError(reason);
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -114,8 +115,7 @@ TEST(ArchiveLimits, ManyMembersUnpackedSizeAndTwinMembers)
     const std::string many = dir.Write("many.docx", StoredZip(members));
     const auto start = std::chrono::steady_clock::now();
     TChildResult run = RunChild({ .Args = { "-d", dic, "-o", dir.Path() + "/many-out.docx", many } });
-    const auto seconds
-        = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(run.Code, 0) << run.Err;
     EXPECT_LT(seconds, 30.0);
     const std::string manyOut = ReadFile(dir.Path() + "/many-out.docx");
@@ -145,6 +145,19 @@ TEST(ArchiveLimits, ManyMembersUnpackedSizeAndTwinMembers)
     EXPECT_EQ(run.Code, 3);
     EXPECT_NE(run.Err.find("word/document.xml"), std::string::npos) << run.Err;
     EXPECT_EQ(ReadFile(twinsPath), twins);
+
+    // A book whose table of contents is broken XML: the member and the
+    // reason named in Russian, on one line.
+    const std::string book = dir.Write("book.epub",
+        StoredZip({ { "mimetype", "application/epub+zip" },
+            { "META-INF/container.xml", "<container><rootfiles" } }));
+    run = RunChild({ .Args = { "-d", dic, book } });
+    EXPECT_EQ(run.Code, 3);
+    EXPECT_NE(run.Err.find("book.epub"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("META-INF/container.xml"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("испорчен открывающий тег"), std::string::npos) << run.Err;
+    EXPECT_EQ(run.Err.find("Error parsing"), std::string::npos) << run.Err;
+    EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
 }
 
 } // namespace

@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <initializer_list>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <thread>
@@ -41,6 +43,49 @@ std::string EndlessDevice(const TTempDir& dir)
 int Lines(const std::string& text)
 {
     return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// Little-endian fields of a zip record.
+void PutLe(std::string& out, std::uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out += static_cast<char>((value >> (8 * i)) & 0xff);
+}
+
+// A one-member archive whose member claims deflate but holds no valid
+// deflate stream.
+std::string BrokenDeflateZip(const std::string& name)
+{
+    const std::string data(6, '\xff');
+    const auto size = static_cast<std::uint32_t>(data.size());
+    const auto nameSize = static_cast<std::uint32_t>(name.size());
+    std::string local = "PK\x03\x04";
+    for (const auto& [value, bytes] : std::initializer_list<std::pair<std::uint32_t, int>> { { 20, 2 },
+             { 0, 2 }, { 8, 2 }, { 0, 4 }, { 0, 4 }, { size, 4 }, { 100, 4 }, { nameSize, 2 }, { 0, 2 } })
+        PutLe(local, value, bytes);
+    local += name + data;
+    std::string central = "PK\x01\x02";
+    for (const auto& [value, bytes] : std::initializer_list<std::pair<std::uint32_t, int>> { { 20, 2 },
+             { 20, 2 }, { 0, 2 }, { 8, 2 }, { 0, 4 }, { 0, 4 }, { size, 4 }, { 100, 4 }, { nameSize, 2 },
+             { 0, 2 }, { 0, 2 }, { 0, 2 }, { 0, 2 }, { 0, 4 }, { 0, 4 } })
+        PutLe(central, value, bytes);
+    central += name;
+    std::string end = "PK\x05\x06";
+    for (const auto& [value, bytes] : std::initializer_list<std::pair<std::uint32_t, int>> { { 0, 2 },
+             { 0, 2 }, { 1, 2 }, { 1, 2 }, { static_cast<std::uint32_t>(central.size()), 4 },
+             { static_cast<std::uint32_t>(local.size()), 4 }, { 0, 2 } })
+        PutLe(end, value, bytes);
+    return local + central + end;
+}
+
+// No word of the parser's or the archive library's English may reach the user.
+bool HasEnglishWords(const std::string& text)
+{
+    for (const char* word : { "expected", "required", "Value", "range", "argument", "error", "Not a zip",
+             "Expected", "excludes", "requires" })
+        if (text.find(word) != std::string::npos)
+            return true;
+    return false;
 }
 
 TEST(ReliableWaiting, PipesWithoutWritersAndEndlessRecordsEndTheRun)
@@ -177,6 +222,46 @@ TEST(ReliableMessages, ExitCodesAndOneLineRussianMessagesNamingTheFile)
     EXPECT_EQ(run.Code, 0) << run.Err;
     EXPECT_NE(run.Err.find("и ещё 20"), std::string::npos) << run.Err;
     EXPECT_LE(Lines(run.Err), 13) << run.Err;
+}
+
+TEST(ReliableMessages, CommandLineAndArchiveErrorsInRussianOnOneLine)
+{
+    TTempDir dir;
+    const std::string dic = SmallDictionary(dir);
+    const std::string text = dir.Write("a.txt", Text);
+
+    // Usage errors: exit 2, one line, the option or argument named.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> usage = {
+        { { "--bogus", text }, "--bogus" },
+        { { "-d", dic, text, "-j" }, "--jobs" },
+        { { "-d", dic, "-j", "many", text }, "many" },
+        { { "-d", dic, "--max-record", "99999", text }, "4096" },
+        { { "collect", "-d", dic, text, "extra.txt" }, "extra.txt" },
+        { { "forms" }, "WORD" },
+        { { "dict" }, "dict" },
+        { { "restore", std::string("--bad\nname"), text }, "--bad\\nname" },
+    };
+    for (const auto& [args, named] : usage) {
+        const TChildResult run = RunChild({ .Args = args });
+        EXPECT_EQ(run.Code, 2) << args.front() << ": " << run.Err;
+        EXPECT_EQ(Lines(run.Err), 1) << run.Err;
+        EXPECT_NE(run.Err.find(named), std::string::npos) << run.Err;
+        EXPECT_FALSE(HasEnglishWords(run.Err)) << run.Err;
+    }
+
+    // Archives the zip reader cannot open or unpack: the file named, the
+    // reason in our words.
+    const std::string notZip = dir.Write("not.docx", std::string("PK\x03\x04") + "not a zip at all");
+    const std::string broken = dir.Write("broken.docx", BrokenDeflateZip("word/document.xml"));
+    for (const std::string& path : { notZip, broken }) {
+        const TChildResult run = RunChild({ .Args = { "-d", dic, path } });
+        EXPECT_EQ(run.Code, 3) << run.Err;
+        EXPECT_EQ(Lines(run.Err), 1) << run.Err;
+        EXPECT_NE(run.Err.find(fs::path(path).filename().string()), std::string::npos) << run.Err;
+        EXPECT_FALSE(HasEnglishWords(run.Err)) << run.Err;
+    }
+    const TChildResult run = RunChild({ .Args = { "-d", dic, broken } });
+    EXPECT_NE(run.Err.find("сжатые данные испорчены"), std::string::npos) << run.Err;
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include "text/letters.h"
 
 #include <algorithm>
+#include <tuple>
+#include <utility>
 
 namespace tildo {
 
@@ -99,6 +101,18 @@ std::string TextAt(const TextDocument& doc, int start, int length)
         static_cast<std::size_t>(start - doc.LineStart(line)), static_cast<std::size_t>(length));
 }
 
+// The line and column (both from 1) of offset as the text is written: a long
+// line the stream cut into pieces is still one line.
+std::pair<int, int> PlaceOf(const TextDocument& doc, int offset)
+{
+    if (const auto* stream = dynamic_cast<const TStreamDocument*>(&doc)) {
+        const TStreamDocument::TSourcePosition at = stream->SourcePosition(offset);
+        return { at.Line + 1, at.Column + 1 };
+    }
+    const int line = doc.LineOf(offset);
+    return { line + 1, offset - doc.LineStart(line) + 1 };
+}
+
 } // namespace
 
 TCliAsker::TCliAsker(
@@ -114,9 +128,7 @@ TAnswer TCliAsker::Ask(const TQuestion& question)
 {
     TQuestionRecord record;
     const int start = m_doc.SelStart();
-    const int line = m_doc.LineOf(start);
-    record.Line = line + 1;
-    record.Column = start - m_doc.LineStart(line) + 1;
+    std::tie(record.Line, record.Column) = PlaceOf(m_doc, start);
     record.Word = TextAt(m_doc, start, m_doc.SelLength());
     record.Plain = question.PlainForm;
     record.Dotted = question.DottedForm;
@@ -153,10 +165,7 @@ void TCliAsker::DecidedByContext(const TContextDecision& decision)
     if (!m_contextSink && (!m_keepRecords || m_sink))
         return;
     TContextRecord record;
-    const int start = m_doc.SelStart();
-    const int line = m_doc.LineOf(start);
-    record.Line = line + 1;
-    record.Column = start - m_doc.LineStart(line) + 1;
+    std::tie(record.Line, record.Column) = PlaceOf(m_doc, m_doc.SelStart());
     record.Result = decision.Result;
     record.Answer = decision.Answer;
     record.Evidence = decision.Evidence;

@@ -15,6 +15,31 @@ namespace tildo {
 namespace {
 
 constexpr std::size_t ReadPiece = 1 << 20;
+// A line longer than this (or than a block, if blocks are larger) is cut into
+// pieces that the engine takes as lines of their own: one huge line costs no
+// more than a block. Shorter lines are never cut, whatever the block size.
+constexpr std::size_t LongLine = 1 << 20;
+
+// A line longer than this many blocks is cut into pieces that the engine takes
+// as lines of their own, so that one huge line costs no more than a few blocks.
+constexpr std::size_t LongLineBlocks = 2;
+
+// Where a line too long to hold is cut: after its last blank, so that no word
+// is split; failing that (a line of one enormous "word", which no dictionary
+// holds), before the last whole character. Never between a CR and what follows.
+std::size_t CutPoint(std::string_view bytes, bool utf8)
+{
+    const std::size_t blank = bytes.find_last_of(" \t");
+    if (blank != std::string_view::npos && blank > 0)
+        return blank + 1;
+    std::size_t at = bytes.size() - 1;
+    if (utf8)
+        while (at > 0 && (static_cast<unsigned char>(bytes[at]) & 0xC0) == 0x80)
+            --at;
+    while (at > 0 && bytes[at - 1] == '\r')
+        --at;
+    return at > 0 ? at : bytes.size();
+}
 
 // Past one character of UTF-8 bytes, as the block's decoding takes it
 // (inside a line, so never at a CR LF): Cyrillic letters directly.
@@ -50,7 +75,8 @@ bool TStreamDocument::LoadBlock() const
         return false;
     // The bytes kept from the last read hold no line break.
     bool hasBreak = false;
-    while (!m_eof && (!hasBreak || m_pending.size() < m_blockBytes)) {
+    const std::size_t longLine = std::max(m_blockBytes, LongLine);
+    while (!m_eof && m_pending.size() < (hasBreak ? m_blockBytes : longLine)) {
         const std::size_t old = m_pending.size();
         const std::size_t n = m_input.ReadInto(m_pending, ReadPiece);
         m_bytesRead += n;
@@ -62,8 +88,12 @@ bool TStreamDocument::LoadBlock() const
             hasBreak = true;
     }
     const std::size_t lastBreak = hasBreak ? m_pending.rfind('\n') : std::string::npos;
-    const bool final = lastBreak == std::string::npos;
-    const std::size_t size = final ? m_pending.size() : lastBreak + 1;
+    // A line that goes on past the long-line limit ends the block where it is cut.
+    const bool cut = !hasBreak && !m_eof && !m_pending.empty();
+    const bool final = lastBreak == std::string::npos && !cut;
+    const std::size_t size = cut ? CutPoint(m_pending, m_encoding == TTextEncoding::Utf8)
+        : final                  ? m_pending.size()
+                                 : lastBreak + 1;
     const std::string_view bytes(m_pending.data(), size);
 
     TBlock block;
@@ -78,7 +108,10 @@ bool TStreamDocument::LoadBlock() const
     block.Raw.resize(size);
     block.Start = m_nextStart;
     block.FirstLine = m_nextLine;
-    block.Lines = block.Doc.LineCount() - (final ? 0 : 1);
+    // A cut block's last line has no break: it counts as a line of its own.
+    block.Lines = block.Doc.LineCount() - (final || cut ? 0 : 1);
+    block.Cuts = m_cuts;
+    block.HeadStart = m_headStart;
     std::size_t firstWord = 0;
     block.Words = CountWords(block.Doc.TextRef(), firstWord);
     if (block.Words > 0)
@@ -88,6 +121,13 @@ bool TStreamDocument::LoadBlock() const
             m_input.Name() + ": в тексте больше 2 147 483 647 знаков; разделите его на части");
     m_nextStart = block.End();
     m_nextLine += block.Lines;
+    if (cut) {
+        ++m_cuts;
+        if (block.Lines > 1 || m_headStart < 0)
+            m_headStart = block.Start + block.Doc.LineStart(block.Lines - 1);
+    } else {
+        m_headStart = -1;
+    }
     m_finalLoaded = final;
     m_blocks.push_back(std::move(block));
     return true;
@@ -323,6 +363,18 @@ int TStreamDocument::LineOf(int offset) const
         return 0;
     const int local = block->Doc.LineOf(static_cast<int>(offset - block->Start));
     return block->FirstLine + std::min(local, std::max(block->Lines - 1, 0));
+}
+
+TStreamDocument::TSourcePosition TStreamDocument::SourcePosition(int offset) const
+{
+    const TBlock* block = BlockOfOffset(offset);
+    if (block == nullptr)
+        return {};
+    const int local
+        = std::min(block->Doc.LineOf(static_cast<int>(offset - block->Start)), std::max(block->Lines - 1, 0));
+    const std::int64_t lineStart
+        = local == 0 && block->HeadStart >= 0 ? block->HeadStart : block->Start + block->Doc.LineStart(local);
+    return { block->FirstLine + local - block->Cuts, static_cast<int>(offset - lineStart) };
 }
 
 std::string TStreamDocument::Text() const

@@ -21,7 +21,9 @@ class TByteInput;
 // of the whole text, and the bytes written are those that document would
 // write. The input is decoded in blocks of whole lines, each a MemoryDocument
 // of its own; a block ends after a line break, so no character or CR LF is
-// ever cut.
+// ever cut. A line longer than a few blocks is the exception: it is cut after
+// a blank and its pieces are lines to the engine (SourcePosition gives the
+// line and column in the text itself).
 class TStreamDocument : public TextDocument
 {
 public:
@@ -42,6 +44,15 @@ public:
     void CountReadsInto(std::atomic<std::uint64_t>* counter) { m_readCounter = counter; }
     // Blocks held now: the memory the window takes.
     std::size_t BlocksHeld() const { return m_blocks.size(); }
+
+    // The line (from 0) and column (from 0) of offset in the text as it is
+    // written, where a cut long line is still one line.
+    struct TSourcePosition
+    {
+        int Line = 0;
+        int Column = 0;
+    };
+    TSourcePosition SourcePosition(int offset) const;
 
     int LineCount() const override;
     std::string Line(int i) const override;
@@ -93,6 +104,8 @@ private:
         int FirstLine = 0;
         int Lines = 0;
         int Words = 0;
+        int Cuts = 0; // long lines cut before the block: engine lines that are not lines of the text
+        std::int64_t HeadStart = -1; // the block goes on with a cut line that began here; -1 not
         std::int64_t End() const { return Start + Doc.Length(); }
     };
 
@@ -131,6 +144,8 @@ private:
     mutable bool m_finalLoaded = false;
     mutable std::int64_t m_nextStart = 0;
     mutable int m_nextLine = 0;
+    mutable int m_cuts = 0;
+    mutable std::int64_t m_headStart = -1; // the start of the cut line the next block goes on with
     mutable std::uint64_t m_bytesRead = 0;
     std::atomic<std::uint64_t>* m_readCounter = nullptr;
     mutable std::size_t m_cached = 0; // the block the last line request found

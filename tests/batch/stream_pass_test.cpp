@@ -40,6 +40,7 @@ struct TPassResult
 {
     std::string Bytes;
     std::vector<TQuestionRecord> Questions;
+    std::size_t MostBlocks = 0; // the streamed pass: the most blocks held at once
 };
 
 // One pass over doc as the tool sets it up, with every variant asked (and kept).
@@ -89,6 +90,7 @@ TPassResult StreamPass(const TSharedDictionaries& d, const std::string& bytes, T
     seen = &doc;
     RunPassOver(d, doc, r, askAll);
     doc.Finish();
+    r.MostBlocks = most;
     // The window stays a handful of blocks, however long the text.
     if (bytes.size() > 100 * block) {
         EXPECT_LT(most, 40u);
@@ -175,7 +177,7 @@ TEST(StreamPass, EdgesOfTheTextComeOutAsTheWholeTextPassLeavesThem)
         "U+FEFF after the first read");
 }
 
-TEST(StreamPass, ALongLineIsOneBlock)
+TEST(StreamPass, ALongLineIsCutIntoBlocksAndItsQuestionsKeepTheirPlaces)
 {
     const TSharedDictionaries& d = Dictionaries();
     std::string line;
@@ -193,11 +195,18 @@ TEST(StreamPass, ALongLineIsOneBlock)
     EXPECT_EQ(streamed.Bytes.size(), whole.Bytes.size());
     EXPECT_TRUE(streamed.Bytes == whole.Bytes);
     EXPECT_EQ(streamed.Questions.size(), whole.Questions.size());
-    // Every word asked in a long line: the questions' places and contexts come
-    // from slices of the line, never from copies of it.
-    const std::string asked = line.substr(0, 1 << 20);
-    ExpectSame(WholePass(d, asked, TTextEncoding::Utf8),
-        StreamPass(d, asked, TTextEncoding::Utf8, std::size_t(1) << 20), "every word of a long line asked");
+    // The line is cut into pieces of about a block: a few are held, never the line.
+    EXPECT_LE(streamed.MostBlocks, 4u);
+    // Every word asked in a long line cut several times (and once right after
+    // a CR): the questions are placed in the line as the text has it, and
+    // their contexts come from slices of the line, never from copies of it.
+    std::string asked = line.substr(0, std::size_t(3) << 20);
+    asked[(std::size_t(1) << 20) - 1] = '\r';
+    const TPassResult askedWhole = WholePass(d, asked, TTextEncoding::Utf8);
+    EXPECT_EQ(askedWhole.Questions.back().Line, 1);
+    EXPECT_GT(askedWhole.Questions.back().Column, 1 << 20);
+    ExpectSame(askedWhole, StreamPass(d, asked, TTextEncoding::Utf8, std::size_t(1) << 16),
+        "every word of a long line asked");
 }
 
 TEST(Utf8Tally, PiecesCutAnywhereTellWhatTheWholeTells)

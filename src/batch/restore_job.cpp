@@ -179,7 +179,6 @@ TTextOutcome TRestoreJob::RunJsonl(
         std::swap(doc, text);
     };
     std::string buffer;
-    std::string record;
     std::string error;
     std::uint64_t lineNumber = 0;
     bool eof = false;
@@ -209,13 +208,24 @@ TTextOutcome TRestoreJob::RunJsonl(
             end = buffer.size();
         scanned = 0;
         ++lineNumber;
-        record.assign(buffer, begin, end - begin);
+        // The record is restored where it lies in the buffer and written out
+        // around its replacements: a record as large as the limit is never copied.
+        const std::string_view record(buffer.data() + begin, end - begin);
         const bool hasBreak = end < buffer.size();
         begin = end + (hasBreak ? 1 : 0);
+        std::size_t written = 0; // the record's bytes written out so far
+        bool edited = false;
+        const auto write = [&](const TJsonEdit& edit) {
+            edited = true;
+            if (result) {
+                result->Write(record.substr(written, edit.Begin - written));
+                result->Write(edit.Text);
+            }
+            written = edit.End;
+        };
         const bool blank = record.find_first_not_of(" \t\r") == std::string::npos;
         if (!blank && !outcome.Cancelled) {
-            const std::string before = record;
-            if (!RestoreJsonRecord(record, field, restore, error)) {
+            if (!FindJsonEdits(record, field, restore, write, error)) {
                 if (!m_options.JsonlSkipBad)
                     throw ECliError(ExitInputOutput,
                         InputName(path) + ", строка " + std::to_string(lineNumber) + ": " + error);
@@ -224,11 +234,11 @@ TTextOutcome TRestoreJob::RunJsonl(
                     PrintError(InputName(path) + ", строка " + std::to_string(lineNumber) + ": " + error
                         + "; строка оставлена как есть");
             }
-            outcome.Changed = outcome.Changed || record != before;
+            outcome.Changed = outcome.Changed || edited;
             outcome.Cancelled = pass.Asker.Cancelled();
         }
         if (result) {
-            result->Write(record);
+            result->Write(record.substr(written));
             if (hasBreak)
                 result->Write("\n");
         }

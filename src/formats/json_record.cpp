@@ -293,46 +293,109 @@ std::string Spell(char32_t code, std::string_view original)
     return out;
 }
 
-// Restores one string body; the replacements (body offsets) go to edits.
-struct TEdit
-{
-    std::size_t Begin;
-    std::size_t End;
-    std::string Text;
-};
-
+// Restores one string body; the replacements (record offsets) go to edits.
+// A body may be as long as the record (a book in one field): besides the
+// document, nothing as large as the body is held. The characters are walked
+// one at a time, and the text before the pass is decoded again in small
+// pieces to find the changed letters.
 void RestoreBody(std::string_view body, std::size_t base, const std::function<void(MemoryDocument&)>& restore,
-    std::vector<TEdit>& edits)
+    const std::function<void(const TJsonEdit&)>& edited)
 {
-    const std::vector<TJsonChar> chars = DecodeJsonString(body);
-    std::string utf8;
-    utf8.reserve(body.size());
-    for (const TJsonChar& c : chars)
-        AppendUtf8(utf8, c.Code);
-    MemoryDocument doc = MemoryDocument::FromUtf8(utf8);
-    const std::string before = doc.TextRef();
-    restore(doc);
-    const std::string& after = doc.TextRef();
-    if (after.size() != before.size() || after == before)
-        return;
-    // Document positions of the characters: a leading BOM is no character of
-    // the document, and CR LF is one.
-    std::size_t position = 0;
-    for (std::size_t k = 0; k < chars.size(); ++k) {
-        if (k == 0 && chars[k].Code == 0xFEFF)
-            continue;
-        if (chars[k].Code == '\r' && k + 1 < chars.size() && chars[k + 1].Code == '\n')
-            continue;
-        if (position < after.size() && after[position] != before[position]) {
-            const std::string_view original = body.substr(chars[k].Begin, chars[k].End - chars[k].Begin);
-            const char32_t code = Cp1251ToUnicode(static_cast<unsigned char>(after[position]));
-            edits.push_back({ base + chars[k].Begin, base + chars[k].End, Spell(code, original) });
-        }
-        ++position;
+    // A body without escapes is its own UTF-8 text.
+    const bool escaped = body.find('\\') != std::string_view::npos;
+    std::string decoded;
+    if (escaped) {
+        decoded.reserve(body.size());
+        for (std::size_t i = 0; i < body.size();)
+            AppendUtf8(decoded, NextJsonChar(body, i).Code);
     }
+    MemoryDocument doc = MemoryDocument::FromUtf8(escaped ? std::string_view(decoded) : body);
+    std::string().swap(decoded);
+    const int changes = doc.ChangeCount;
+    const int length = doc.Length();
+    restore(doc);
+    // Nothing changed, or more than letters: a pass that changed the text's
+    // length changed something a record cannot take back.
+    if (doc.ChangeCount == changes || doc.Length() != length)
+        return;
+    const std::string& after = doc.TextRef();
+
+    constexpr std::size_t PieceBytes = 1 << 16;
+    std::string piece;
+    std::vector<TJsonChar> chars;
+    std::size_t position = 0; // the document's offset of the piece's first character
+    bool first = true;
+    // Decodes the piece as the document was decoded and compares it with the
+    // document after the pass: the document's characters are the body's,
+    // less a leading byte-order mark and the CR of each CR LF.
+    const auto comparePiece = [&] {
+        const MemoryDocument was = MemoryDocument::FromUtf8(piece, first);
+        const std::string& before = was.TextRef();
+        std::size_t d = 0;
+        for (std::size_t k = 0; k < chars.size() && d < before.size(); ++k) {
+            if (first && k == 0 && chars[k].Code == 0xFEFF)
+                continue;
+            if (chars[k].Code == '\r' && k + 1 < chars.size() && chars[k + 1].Code == '\n')
+                continue;
+            const std::size_t at = position + d++;
+            if (at < after.size() && after[at] != before[d - 1]) {
+                const std::string_view original = body.substr(chars[k].Begin, chars[k].End - chars[k].Begin);
+                const char32_t code = Cp1251ToUnicode(static_cast<unsigned char>(after[at]));
+                edited({ base + chars[k].Begin, base + chars[k].End, Spell(code, original) });
+            }
+        }
+        position += before.size();
+        first = false;
+        piece.clear();
+        chars.clear();
+    };
+    for (std::size_t i = 0; i < body.size();) {
+        const TJsonChar c = NextJsonChar(body, i);
+        // A piece never ends between a CR and what follows it.
+        if (piece.size() >= PieceBytes && (chars.empty() || chars.back().Code != '\r'))
+            comparePiece();
+        AppendUtf8(piece, c.Code);
+        chars.push_back(c);
+    }
+    comparePiece();
 }
 
 } // namespace
+
+TJsonChar NextJsonChar(std::string_view body, std::size_t& i)
+{
+    TJsonChar c;
+    c.Begin = i;
+    if (body[i] == '\\' && i + 1 < body.size() && body[i + 1] == 'u' && i + 6 <= body.size()) {
+        char32_t code = 0;
+        for (std::size_t k = 2; k < 6; ++k)
+            code = code * 16 + static_cast<char32_t>(std::max(HexValue(body[i + k]), 0));
+        i += 6;
+        // A surrogate pair spelt as two escapes is one character.
+        if (code >= 0xD800 && code < 0xDC00 && i + 6 <= body.size() && body[i] == '\\'
+            && body[i + 1] == 'u') {
+            char32_t low = 0;
+            for (std::size_t k = 2; k < 6; ++k)
+                low = low * 16 + static_cast<char32_t>(std::max(HexValue(body[i + k]), 0));
+            if (low >= 0xDC00 && low < 0xE000) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                i += 6;
+            }
+        }
+        c.Code = code >= 0xD800 && code < 0xE000 ? U'\uFFFD' : code;
+    } else if (body[i] == '\\' && i + 1 < body.size()) {
+        static constexpr std::string_view from = "\"\\/bfnrt";
+        static constexpr std::string_view to = "\"\\/\b\f\n\r\t";
+        const std::size_t k = from.find(body[i + 1]);
+        c.Code = k == std::string_view::npos ? U'\uFFFD' : static_cast<char32_t>(to[k]);
+        i += 2;
+    } else if (!NextUtf8(body, i, c.Code)) {
+        c.Code = U'\uFFFD';
+        i = std::max(i, c.Begin + 1);
+    }
+    c.End = i;
+    return c;
+}
 
 std::vector<std::string> SplitFieldPath(std::string_view dotted)
 {
@@ -364,53 +427,30 @@ bool FindJsonStrings(std::string_view record, const std::vector<std::string>& pa
 std::vector<TJsonChar> DecodeJsonString(std::string_view body)
 {
     std::vector<TJsonChar> chars;
-    std::size_t i = 0;
-    std::string one;
-    while (i < body.size()) {
-        TJsonChar c;
-        c.Begin = i;
-        if (body[i] == '\\' && i + 1 < body.size() && body[i + 1] == 'u' && i + 6 <= body.size()) {
-            char32_t code = 0;
-            for (std::size_t k = 2; k < 6; ++k)
-                code = code * 16 + static_cast<char32_t>(std::max(HexValue(body[i + k]), 0));
-            i += 6;
-            // A surrogate pair spelt as two escapes is one character.
-            if (code >= 0xD800 && code < 0xDC00 && i + 6 <= body.size() && body[i] == '\\'
-                && body[i + 1] == 'u') {
-                char32_t low = 0;
-                for (std::size_t k = 2; k < 6; ++k)
-                    low = low * 16 + static_cast<char32_t>(std::max(HexValue(body[i + k]), 0));
-                if (low >= 0xDC00 && low < 0xE000) {
-                    code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
-                    i += 6;
-                }
-            }
-            c.Code = code >= 0xD800 && code < 0xE000 ? U'\uFFFD' : code;
-        } else if (body[i] == '\\' && i + 1 < body.size()) {
-            static constexpr std::string_view from = "\"\\/bfnrt";
-            static constexpr std::string_view to = "\"\\/\b\f\n\r\t";
-            const std::size_t k = from.find(body[i + 1]);
-            c.Code = k == std::string_view::npos ? U'\uFFFD' : static_cast<char32_t>(to[k]);
-            i += 2;
-        } else if (!NextUtf8(body, i, c.Code)) {
-            c.Code = U'\uFFFD';
-            i = std::max(i, c.Begin + 1);
-        }
-        c.End = i;
-        chars.push_back(c);
-    }
+    for (std::size_t i = 0; i < body.size();)
+        chars.push_back(NextJsonChar(body, i));
     return chars;
+}
+
+bool FindJsonEdits(std::string_view record, const std::vector<std::string>& path,
+    const std::function<void(MemoryDocument&)>& restore, const std::function<void(const TJsonEdit&)>& edited,
+    std::string& error)
+{
+    std::vector<TJsonSpan> strings;
+    if (!FindJsonStrings(record, path, strings, error))
+        return false;
+    for (const TJsonSpan& s : strings)
+        RestoreBody(record.substr(s.Begin, s.End - s.Begin), s.Begin, restore, edited);
+    return true;
 }
 
 bool RestoreJsonRecord(std::string& record, const std::vector<std::string>& path,
     const std::function<void(MemoryDocument&)>& restore, std::string& error)
 {
-    std::vector<TJsonSpan> strings;
-    if (!FindJsonStrings(record, path, strings, error))
+    std::vector<TJsonEdit> edits;
+    if (!FindJsonEdits(
+            record, path, restore, [&](const TJsonEdit& edit) { edits.push_back(edit); }, error))
         return false;
-    std::vector<TEdit> edits;
-    for (const TJsonSpan& s : strings)
-        RestoreBody(std::string_view(record).substr(s.Begin, s.End - s.Begin), s.Begin, restore, edits);
     // Back to front, so that earlier offsets stay put.
     for (auto it = edits.rbegin(); it != edits.rend(); ++it)
         record.replace(it->Begin, it->End - it->Begin, it->Text);

@@ -157,6 +157,59 @@ std::string ParseErrorText(const CLI::ParseError& e, const std::string& command)
     return text + "; справка: tildo-cli " + (command.empty() ? "" : command + " ") + "--help";
 }
 
+// The option named name in command or the commands it belongs to.
+const CLI::Option* FindOption(const CLI::App* command, const std::string& name)
+{
+    for (; command != nullptr; command = command->get_parent())
+        if (const CLI::Option* option = command->get_option_no_throw(name))
+            return option;
+    return nullptr;
+}
+
+// The parser reads "-i=3" as -i followed by the options "-=3", and takes
+// "--in-place=3" as a count for the flag: a value given with "=" to an option
+// that takes none (or to a short option nobody knows) is refused here, named
+// as it was typed. Empty when there is no such argument.
+std::string ValueForFlagText(CLI::App& app, const std::vector<std::string>& args)
+{
+    CLI::App* command = &app;
+    std::string commandName; // "dict sort"
+    bool value = false; // the argument is the value of the option before it
+    for (const std::string& arg : args) {
+        if (value) {
+            value = false;
+            continue;
+        }
+        if (arg == "--")
+            break;
+        if (arg.size() < 2 || arg[0] != '-') {
+            const auto named
+                = command->get_subcommands([&](CLI::App* sub) { return sub->get_name() == arg; });
+            if (!named.empty()) {
+                command = named.front();
+                commandName += (commandName.empty() ? "" : " ") + arg;
+            }
+            continue;
+        }
+        const bool shortForm = arg[1] != '-';
+        const std::size_t equals = arg.find('=');
+        if (shortForm && equals != 2 && arg.size() > 2)
+            continue; // "-j2": a value written on, or options run together
+        const std::string name = arg.substr(0, equals);
+        const CLI::Option* option = FindOption(command, name);
+        const bool flag = option != nullptr && option->get_expected_max() == 0;
+        std::string text;
+        if (option == nullptr && shortForm && equals == 2)
+            text = "неизвестный параметр " + QuotedPath(arg);
+        else if (flag && equals != std::string::npos)
+            text = "параметр " + name + " не принимает значения: " + QuotedPath(arg);
+        if (!text.empty())
+            return text + "; справка: tildo-cli " + (commandName.empty() ? "" : commandName + " ") + "--help";
+        value = option != nullptr && !flag && equals == std::string::npos;
+    }
+    return {};
+}
+
 void AddPassOptions(CLI::App& command, TPassCommandOptions& o)
 {
     command.add_option("-d,--dictionary", o.Dictionary);
@@ -297,6 +350,10 @@ int RunTildoCli(std::vector<std::string> args)
     AddOtherPassCommands(app, parsed);
     AddDictionaryCommands(app, parsed);
 
+    if (const std::string refused = ValueForFlagText(app, args); !refused.empty()) {
+        PrintError(refused);
+        return ExitUsage;
+    }
     std::reverse(args.begin(), args.end());
     try {
         app.parse(args);

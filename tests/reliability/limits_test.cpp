@@ -240,6 +240,12 @@ TEST(ReliableMessages, CommandLineAndArchiveErrorsInRussianOnOneLine)
         { { "forms" }, "WORD" },
         { { "dict" }, "dict" },
         { { "restore", std::string("--bad\nname"), text }, "--bad\\nname" },
+        // A value written with "=" to a flag or to an unknown short option:
+        // named as typed, and nothing is run (the text stays as it was).
+        { { "-d", dic, "-i=3", text }, "\"-i=3\"" },
+        { { "-d", dic, "--in-place=1", text }, "\"--in-place=1\"" },
+        { { "dict", "sort", "-i=yes", dic }, "\"-i=yes\"" },
+        { { "-d", dic, "-q=1", text }, "\"-q=1\"" },
     };
     for (const auto& [args, named] : usage) {
         const TChildResult run = RunChild({ .Args = args });
@@ -248,6 +254,7 @@ TEST(ReliableMessages, CommandLineAndArchiveErrorsInRussianOnOneLine)
         EXPECT_NE(run.Err.find(named), std::string::npos) << run.Err;
         EXPECT_FALSE(HasEnglishWords(run.Err)) << run.Err;
     }
+    EXPECT_EQ(ReadFile(text), Text);
 
     // Archives the zip reader cannot open or unpack: the file named, the
     // reason in our words.

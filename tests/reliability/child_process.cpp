@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -52,7 +53,7 @@ namespace {
             static_cast<rlim_t>(options.FileSizeLimit) };
         setrlimit(RLIMIT_FSIZE, &limit);
     }
-    execve(TILDO_CLI_PATH, argv, environ);
+    execve(argv[0], argv, environ);
     _exit(127);
 }
 
@@ -104,7 +105,9 @@ TChild::TChild(TChildOptions options)
         // Held open so that reading the terminal does not fail before the child opens it.
         m_slave = open(terminal.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     }
-    std::vector<std::string> args { TILDO_CLI_PATH };
+    // TILDO_TEST_CLI runs the same cases against another build (an older one, to see them fail).
+    const char* other = std::getenv("TILDO_TEST_CLI");
+    std::vector<std::string> args { other != nullptr && *other != '\0' ? other : TILDO_CLI_PATH };
     args.insert(args.end(), m_options.Args.begin(), m_options.Args.end());
     std::vector<char*> argv;
     for (std::string& a : args)

@@ -170,6 +170,45 @@ TEST(ReliableMemory, WholeReadsStopAtTheLimitAndNameTheFile)
     }
 }
 
+TEST(ReliableMemory, OneHugeLineOrRecordTakesAFewTimesItsSize)
+{
+    TTempDir dir;
+    const std::string dic = SmallDictionary(dir);
+    // About 40 MB of words in one line, with a question-free change every few words.
+    std::string line;
+    std::string restored;
+    const std::pair<const char*, const char*> words[] = { { "еще ", "ещё " }, { "слово, ", "слово, " },
+        { "елка ", "ёлка " }, { "и так далее ", "и так далее " } };
+    for (std::size_t i = 0; line.size() < (std::size_t(40) << 20); ++i) {
+        line += words[i % 4].first;
+        restored += words[i % 4].second;
+    }
+    const long lineKb = static_cast<long>(line.size() >> 10);
+    const long small = RunChild({ .Args = { "-d", dic, dir.Write("small.txt", Text) } }).MaxResidentKb;
+
+    // Streamed: the line is taken a block at a time, as the same words in
+    // short lines would be; a text in one line comes out as a text in one line.
+    const std::string text = dir.Write("line.txt", line);
+    const std::string out = dir.Path() + "/line.out";
+    const TChildResult streamed = RunChild({ .Args = { "-d", dic, text, "-o", out } });
+    EXPECT_EQ(streamed.Code, 0) << streamed.Err;
+    EXPECT_TRUE(ReadFile(out) == restored);
+    EXPECT_LT(streamed.MaxResidentKb, small + 16 * 1024) << "one line of " << lineKb << " KB";
+
+    // One JSON Lines record of the same text between short ones, its letters
+    // raw and escaped: at most about three times the record.
+    const std::string record = "{\"n\": 2, \"text\": \"" + line + "\\u0435\\u0449\\u0435\"}";
+    const std::string records = dir.Write(
+        "r.jsonl", "{\"text\": \"еще\"}\n" + record + "\n{\"text\": \"\\u0435\\u0449\\u0435 елка\"}\n");
+    const std::string jsonOut = dir.Path() + "/r.out";
+    const TChildResult json = RunChild({ .Args = { "-d", dic, "--jsonl", "text", records, "-o", jsonOut } });
+    EXPECT_EQ(json.Code, 0) << json.Err;
+    EXPECT_TRUE(ReadFile(jsonOut)
+        == "{\"text\": \"ещё\"}\n{\"n\": 2, \"text\": \"" + restored
+            + "\\u0435\\u0449\\u0451\"}\n{\"text\": \"\\u0435\\u0449\\u0451 ёлка\"}\n");
+    EXPECT_LT(json.MaxResidentKb, small + 3 * lineKb + 16 * 1024) << "a record of " << lineKb << " KB";
+}
+
 TEST(ReliableMessages, ExitCodesAndOneLineRussianMessagesNamingTheFile)
 {
     TTempDir dir;

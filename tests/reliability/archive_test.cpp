@@ -8,7 +8,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <fcntl.h>
+#include <filesystem>
 #include <string>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -158,6 +163,73 @@ TEST(ArchiveLimits, ManyMembersUnpackedSizeAndTwinMembers)
     EXPECT_NE(run.Err.find("испорчен открывающий тег"), std::string::npos) << run.Err;
     EXPECT_EQ(run.Err.find("Error parsing"), std::string::npos) << run.Err;
     EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
+}
+
+// Writes bytes to path leaving every block of zeros a hole: a file that
+// takes far less room on the disk than its size.
+void WriteSparse(const std::string& path, const std::string& bytes)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    constexpr std::size_t Block = 4096;
+    const std::string zeros(Block, '\0');
+    for (std::size_t at = 0; at < bytes.size(); at += Block) {
+        const std::string_view block = std::string_view(bytes).substr(at, Block);
+        if (block.size() == Block && block == zeros)
+            continue;
+        ASSERT_EQ(::pwrite(fd, block.data(), block.size(), static_cast<off_t>(at)),
+            static_cast<ssize_t>(block.size()));
+    }
+    ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(bytes.size())), 0);
+    ::close(fd);
+}
+
+// A document with two names is rewritten in place, after the room for the
+// result is reserved. Here the result, gathered aside, fits on the disk, but
+// the room for it in the file does not: the original is mostly a hole, so
+// reserving takes as much again. The refusal must leave both names whole.
+TEST(ReliableOutput, AReservationThatFailsLeavesADocumentWithTwoNamesWhole)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a small tmpfs for a full disk needs root";
+    TTempDir dir;
+    const std::string dic = SmallDictionary(dir);
+    const std::string disk = dir.Path() + "/disk";
+    std::filesystem::create_directory(disk);
+    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=3m") != 0)
+        GTEST_SKIP() << "tmpfs could not be mounted here";
+    const std::string document = StoredZip({ { "word/document.xml", WordPart("document", "еще елка") },
+        { "word/media/blank.bin", std::string(std::size_t(2) << 20, '\0') } });
+    const std::string file = disk + "/a.docx";
+    const std::string twin = disk + "/b.docx";
+    WriteSparse(file, document);
+    std::filesystem::create_hard_link(file, twin);
+    struct stat st
+    {
+    };
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    const auto free = std::filesystem::space(disk).available;
+    if (st.st_blocks * 512 > 256 * 1024 || free < document.size() + 64 * 1024 || free > 2 * document.size())
+        GTEST_SKIP() << "this file system keeps no holes or has other room than planned";
+
+    const TChildResult run = RunChild({ .Args = { "-d", dic, "-i", file } });
+    EXPECT_EQ(run.Code, 3);
+    EXPECT_NE(run.Err.find("места для нового"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("a.docx"), std::string::npos) << run.Err;
+    EXPECT_TRUE(ReadFile(file) == document);
+    EXPECT_TRUE(ReadFile(twin) == document);
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_nlink, 2u);
+    // No scratch copy is left to fill the disk.
+    EXPECT_GT(std::filesystem::space(disk).available, free - 64 * 1024);
+    ::umount(disk.c_str());
+
+    // With room for both, the same document is restored under both names.
+    const std::string roomy = dir.Path() + "/c.docx";
+    WriteSparse(roomy, document);
+    std::filesystem::create_hard_link(roomy, dir.Path() + "/d.docx");
+    EXPECT_EQ(RunChild({ .Args = { "-d", dic, "-i", roomy } }).Code, 0);
+    EXPECT_NE(ReadFile(dir.Path() + "/d.docx").find("ещё ёлка"), std::string::npos);
 }
 
 } // namespace

@@ -165,7 +165,9 @@ int RunSingle(
     // Once a file has been written the run has done its work; a status line
     // that cannot be shown does not make it a failure.
     const bool wroteFile = !o.Check && (o.InPlace || !(o.OutputPath.empty() || o.OutputPath == "-"));
-    if (!WriteReport(STDERR_FILENO, ForMessage(r.Outcome.Status) + "\n") && !wroteFile)
+    // No status at all when no pass ran (every record of a JSON Lines input bad): no empty line.
+    if (!r.Outcome.Status.empty() && !WriteReport(STDERR_FILENO, ForMessage(r.Outcome.Status) + "\n")
+        && !wroteFile)
         return ExitInputOutput;
     return o.Check && r.Outcome.Changed ? ExitFound : ExitDone;
 }

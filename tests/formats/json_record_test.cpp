@@ -75,5 +75,35 @@ TEST(JsonRecord, MalformedRecordsAreRefusedAndLeftAlone)
     EXPECT_TRUE(ok);
 }
 
+TEST(JsonRecord, LongStringsAreComparedPieceByPieceWithoutLosingTheirPlace)
+{
+    // Bodies of several pieces, each spelling of a letter, a CR LF and a
+    // surrogate pair on the pieces' edges wherever they fall, and a leading
+    // byte-order mark (no character of the text, so not counted).
+    const std::string units[] = { "еж ", "\\u0435 ", "a\\r\\nе", "\\ud83d\\ude00е", "ь\\\"е\\\\" };
+    const std::string dotted[] = { "ёж ", "\\u0451 ", "a\\r\\nё", "\\ud83d\\ude00ё", "ь\\\"ё\\\\" };
+    for (const std::string& lead : { std::string(), std::string("\xEF\xBB\xBF"), std::string("\\ufeff") }) {
+        std::string body = lead;
+        std::string expected = lead;
+        for (std::size_t i = 0; body.size() < 400'000; ++i) {
+            const std::size_t k = (i * 7 + i / 5) % 5; // a mix that does not repeat with the pieces
+            body += units[k];
+            expected += dotted[k];
+        }
+        const std::string record = "{\"t\": \"" + body + "\", \"u\": \"е\"}";
+        bool ok = false;
+        const std::string restored = Restored(record, "t", &ok);
+        EXPECT_TRUE(ok);
+        EXPECT_TRUE(restored == "{\"t\": \"" + expected + "\", \"u\": \"е\"}") << "lead " << lead.size();
+        // A CR that fills a piece to the byte: its LF must stay with it.
+        const std::string filler((1 << 16) - 1 - (lead.empty() ? 0 : 3), 'x');
+        const std::string edge = "{\"t\": \"" + lead + filler + "\\r\\nе\"}";
+        EXPECT_EQ(Restored(edge, "t"), "{\"t\": \"" + lead + filler + "\\r\\nё\"}");
+        // A letter changed at the very end of a long body.
+        const std::string tail = "{\"t\": \"" + lead + std::string(200'000, ' ') + "е\"}";
+        EXPECT_EQ(Restored(tail, "t"), "{\"t\": \"" + lead + std::string(200'000, ' ') + "ё\"}");
+    }
+}
+
 } // namespace
 } // namespace tildo

@@ -141,8 +141,10 @@ TEST(ReliableMemory, WholeReadsStopAtTheLimitAndNameTheFile)
     // Files read whole, each a byte over the limit: refused before reading.
     const std::string html = SparseFile(dir, "big.html", over);
     const std::string decisions = SparseFile(dir, "big.json", over);
-    for (const std::vector<std::string>& args : { std::vector<std::string> { "-d", dic, html },
-             { "-d", dic, "--decisions", decisions, text }, { "review", "-d", dic, html } }) {
+    const std::string markdown = SparseFile(dir, "big.md", over);
+    for (const std::vector<std::string>& args :
+        { std::vector<std::string> { "-d", dic, html }, { "-d", dic, markdown },
+            { "-d", dic, "--decisions", decisions, text }, { "review", "-d", dic, html } }) {
         const TChildResult run = RunChild({ .Args = args });
         EXPECT_EQ(run.Code, 3) << run.Err;
         EXPECT_NE(run.Err.find("big."), std::string::npos) << run.Err;

@@ -220,6 +220,7 @@ TMarkupDocument::TMarkupDocument(
         m_map.SetPart(static_cast<int>(i), part.Bytes, part.Utf8);
         m_handler->Read(static_cast<int>(i), part, m_map);
     }
+    m_map.FreezeAddresses();
     m_document = MemoryDocument::FromUtf8(m_map.Text());
 }
 

@@ -102,6 +102,24 @@ void ReadTitles(std::string_view bytes, TTextMap& map)
         map.EndLine();
 }
 
+// A picture's description and title (its alternative text), each a line of
+// its own apart from the paragraph the picture stands in, without marks: they
+// are attributes, where no run can stand.
+void ReadPictureTexts(std::string_view bytes, const TMarkupToken& token, TTextMap& map)
+{
+    const std::string_view tag = bytes.substr(token.Begin, token.End - token.Begin);
+    for (const std::string_view attribute : { std::string_view("descr"), std::string_view("title") }) {
+        const std::string_view value = TagAttribute(tag, attribute);
+        if (value.empty())
+            continue;
+        if (!map.LineEmpty())
+            map.EndLine();
+        const auto begin = static_cast<std::size_t>(value.data() - bytes.data());
+        map.AddMarkupText(begin, begin + value.size(), Unmarkable);
+        map.EndLine();
+    }
+}
+
 void TDocxHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
 {
     const std::string_view bytes = source.Bytes;
@@ -130,7 +148,9 @@ void TDocxHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
     while (scanner.Next(token)) {
         switch (token.Kind) {
         case TTokenKind::StartTag:
-            if (is(token.Name, "r")) {
+            if (LocalName(token.Name) == "docPr") {
+                ReadPictureTexts(bytes, token, map);
+            } else if (is(token.Name, "r")) {
                 run = TDocxText { token.Begin, token.End };
                 runDepth = depth;
             } else if (runDepth >= 0 && depth == runDepth + 1 && is(token.Name, "rPr")) {
@@ -158,7 +178,9 @@ void TDocxHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
             }
             break;
         case TTokenKind::EmptyTag:
-            if (runDepth >= 0 && depth == runDepth + 1 && is(token.Name, "rPr")) {
+            if (LocalName(token.Name) == "docPr") {
+                ReadPictureTexts(bytes, token, map);
+            } else if (runDepth >= 0 && depth == runDepth + 1 && is(token.Name, "rPr")) {
                 run.PropsBegin = token.Begin;
                 run.PropsEnd = token.End;
             } else if (is(token.Name, "p")) {

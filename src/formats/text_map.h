@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tildo {
@@ -76,6 +77,11 @@ public:
     // Whether the current line has any character yet.
     bool LineEmpty() const { return m_lineEmpty; }
 
+    // Once the text is read: the characters of URLs, e-mail addresses and
+    // paths (each a stretch without spaces) are found, and a change to them
+    // is never written.
+    void FreezeAddresses();
+
     // The running text as UTF-8, one '\n' per line end.
     const std::string& Text() const { return m_text; }
     int Length() const { return m_length; }
@@ -87,7 +93,8 @@ public:
 
 private:
     void Append(char32_t ch);
-    // AddLiteral for text that holds no address.
+    bool Frozen(int position) const;
+    // AddLiteral: the text cut at its soft hyphens.
     void AddRun(std::size_t begin, std::size_t end, std::uint32_t context);
     // AddRun for text without soft hyphens.
     void AddWord(std::size_t begin, std::size_t end, std::uint32_t context);
@@ -96,6 +103,7 @@ private:
     int m_length = 0;
     bool m_lineEmpty = true;
     std::vector<TTextSegment> m_segments;
+    std::vector<std::pair<int, int>> m_frozen; // [first, end) character positions, in order
     std::vector<std::string_view> m_parts;
     std::vector<bool> m_utf8;
     int m_part = 0;

@@ -6,6 +6,7 @@
 #include "formats/rtf_reader.h"
 #include "formats/transcoding.h"
 #include "formats/zip_archive.h"
+#include "platform/scope_guard.h"
 
 #include <pugixml.hpp>
 
@@ -222,6 +223,7 @@ TMarkupDocument::TMarkupDocument(
     }
     m_map.FreezeAddresses();
     m_document = MemoryDocument::FromUtf8(m_map.Text());
+    m_map.ReleaseText();
 }
 
 TMarkupDocument::~TMarkupDocument() = default;
@@ -435,13 +437,30 @@ std::string TMarkupDocument::Write(const MemoryDocument& edited) const
             byPart[static_cast<std::size_t>(c.Part)].push_back(c);
         changes = {};
     }
-    std::vector<std::pair<int, std::string>> members;
+    // A member whose patches are each as long as what they replace (a letter
+    // without a mark always is) lends its own bytes to the new archive and
+    // gets its letters back afterwards, so that no copy of it is made; the
+    // others are patched into copies.
+    std::vector<std::pair<int, std::string_view>> members;
+    std::vector<std::string> copies;
+    copies.reserve(m_parts.size()); // views of them are taken as they come
+    std::vector<std::pair<std::string*, std::vector<TBytePatch>>> patchedInPlace;
+    const TScopeGuard restore([] {},
+        [&patchedInPlace] {
+            for (auto& [bytes, undo] : patchedInPlace)
+                PatchInPlace(*bytes, undo);
+        });
     for (std::size_t i = 0; i < m_parts.size(); ++i) {
         if (byPart[i].empty())
             continue;
-        const TDocumentPart& part = *m_parts[i];
+        TDocumentPart& part = *m_parts[i];
         std::vector<TBytePatch> patches = m_handler->Patches(static_cast<int>(i), part, byPart[i]);
         byPart[i] = {};
+        if (m_zip != nullptr && PatchInPlace(part.Bytes, patches)) {
+            patchedInPlace.emplace_back(&part.Bytes, std::move(patches));
+            members.emplace_back(part.Member, part.Bytes);
+            continue;
+        }
         std::string bytes = ApplyPatches(part.Bytes, std::move(patches));
         if (m_zip == nullptr && !m_foreign.empty()) {
             std::optional<std::string> back = Transcode(bytes, "UTF-8", m_foreign);
@@ -451,7 +470,8 @@ std::string TMarkupDocument::Write(const MemoryDocument& edited) const
         }
         if (m_zip == nullptr)
             return bytes;
-        members.emplace_back(part.Member, std::move(bytes));
+        copies.push_back(std::move(bytes));
+        members.emplace_back(part.Member, copies.back());
     }
     return m_zip->WithReplaced(members);
 }

@@ -51,11 +51,15 @@ public:
     TDocumentFormat Format() const { return m_format; }
     // The running text for the engine.
     const MemoryDocument& Document() const { return m_document; }
-    // The same text as UTF-8, with every character the document holds.
-    const std::string& Text() const { return m_map.Text(); }
+    // The same text as UTF-8, with every character the document holds (made
+    // when asked: the document keeps only the engine's copy).
+    std::string Text() const { return m_document.ToUtf8(); }
 
     // The document's bytes with the letters that differ in edited (the
     // running text after a pass) written in place. Throws EDocumentError.
+    // An archive's members are patched in place while the new archive is
+    // packed and put back before it returns: two writes of one document do
+    // not run at once.
     std::string Write(const MemoryDocument& edited) const;
 
 private:

@@ -3,6 +3,7 @@
 // changed letter is written where it stood and nothing else moves.
 #include "formats/format_handlers.h"
 #include "formats/markup_scanner.h"
+#include "formats/zip_archive.h"
 
 #include <algorithm>
 #include <array>
@@ -53,15 +54,23 @@ std::string PrefixOf(std::string_view bytes, std::string_view ns, std::string_vi
 }
 
 // A text element of a run, with what is needed to split the run around a letter.
+// Offsets in a member (never above the member limit) take four bytes each: a
+// large document holds one of these for every run.
 struct TDocxText
 {
-    std::size_t RunTagBegin = 0, RunTagEnd = 0; // <w:r ...>
-    std::size_t PropsBegin = 0, PropsEnd = 0; // <w:rPr>...</w:rPr>; empty when the run has none
-    std::size_t TextTagBegin = 0, TextTagEnd = 0; // <w:t ...>
+    std::uint32_t RunTagBegin = 0, RunTagEnd = 0; // <w:r ...>
+    std::uint32_t PropsBegin = 0, PropsEnd = 0; // <w:rPr>...</w:rPr>; empty when the run has none
+    std::uint32_t TextTagBegin = 0, TextTagEnd = 0; // <w:t ...>
     // The text element is a child of the run, so that the run can be closed
     // and opened again around a letter.
     bool Splittable = false;
 };
+
+static_assert(TZipArchive::MemberLimit <= 0xFFFFFFFFu);
+std::uint32_t Offset(std::size_t byte)
+{
+    return static_cast<std::uint32_t>(byte);
+}
 
 class TDocxHandler : public TFormatHandler
 {
@@ -151,13 +160,13 @@ void TDocxHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
             if (LocalName(token.Name) == "docPr") {
                 ReadPictureTexts(bytes, token, map);
             } else if (is(token.Name, "r")) {
-                run = TDocxText { token.Begin, token.End };
+                run = TDocxText { Offset(token.Begin), Offset(token.End) };
                 runDepth = depth;
             } else if (runDepth >= 0 && depth == runDepth + 1 && is(token.Name, "rPr")) {
-                run.PropsBegin = token.Begin;
+                run.PropsBegin = Offset(token.Begin);
             } else if (runDepth >= 0 && is(token.Name, "t")) {
-                run.TextTagBegin = token.Begin;
-                run.TextTagEnd = token.End;
+                run.TextTagBegin = Offset(token.Begin);
+                run.TextTagEnd = Offset(token.End);
                 run.Splittable
                     = depth == runDepth + 1 && (run.PropsBegin == 0 || run.PropsEnd > run.PropsBegin);
                 texts.push_back(run);
@@ -172,7 +181,7 @@ void TDocxHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
             } else if (is(token.Name, "r")) {
                 runDepth = -1;
             } else if (runDepth >= 0 && depth == runDepth + 1 && is(token.Name, "rPr")) {
-                run.PropsEnd = token.End;
+                run.PropsEnd = Offset(token.End);
             } else if (is(token.Name, "p")) {
                 map.EndLine();
             }
@@ -181,8 +190,8 @@ void TDocxHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
             if (LocalName(token.Name) == "docPr") {
                 ReadPictureTexts(bytes, token, map);
             } else if (runDepth >= 0 && depth == runDepth + 1 && is(token.Name, "rPr")) {
-                run.PropsBegin = token.Begin;
-                run.PropsEnd = token.End;
+                run.PropsBegin = Offset(token.Begin);
+                run.PropsEnd = Offset(token.End);
             } else if (is(token.Name, "p")) {
                 map.EndLine();
             } else if (runDepth >= 0 && is(token.Name, "tab")) {

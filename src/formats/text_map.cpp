@@ -348,8 +348,16 @@ std::string ApplyPatches(std::string_view bytes, std::vector<TBytePatch> patches
         std::stable_sort(unsorted, patches.end(), before);
         std::inplace_merge(patches.begin(), unsorted, patches.end(), before);
     }
+    // The exact size, so that a large part with many marks is never copied
+    // on growing.
+    std::size_t added = 0;
+    std::size_t removed = 0;
+    for (const TBytePatch& p : patches) {
+        added += p.Text.size();
+        removed += p.Length;
+    }
     std::string out;
-    out.reserve(bytes.size() + patches.size() * 16);
+    out.reserve(bytes.size() + added - std::min(removed, bytes.size() + added));
     std::size_t copied = 0;
     for (const TBytePatch& p : patches) {
         if (p.Byte < copied || p.Byte + p.Length > bytes.size())
@@ -360,6 +368,22 @@ std::string ApplyPatches(std::string_view bytes, std::vector<TBytePatch> patches
     }
     out.append(bytes.substr(copied));
     return out;
+}
+
+bool PatchInPlace(std::string& bytes, std::vector<TBytePatch>& patches)
+{
+    std::size_t end = 0;
+    for (const TBytePatch& p : patches) {
+        if (p.Text.size() != p.Length || p.Byte < end || p.Byte + p.Length > bytes.size())
+            return false;
+        end = p.Byte + p.Length;
+    }
+    for (TBytePatch& p : patches) {
+        std::string old = bytes.substr(p.Byte, p.Length);
+        std::copy(p.Text.begin(), p.Text.end(), bytes.begin() + static_cast<std::ptrdiff_t>(p.Byte));
+        p.Text = std::move(old);
+    }
+    return true;
 }
 
 std::string EncodeLetter(const TLetterChange& change, std::string_view oldSource, bool utf8)

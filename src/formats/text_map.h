@@ -84,6 +84,9 @@ public:
 
     // The running text as UTF-8, one '\n' per line end.
     const std::string& Text() const { return m_text; }
+    // The text is no longer needed (its engine's copy is made); where each
+    // character comes from is kept.
+    void ReleaseText() { std::string().swap(m_text); }
     int Length() const { return m_length; }
 
     // The letters that differ between the text as read and the edited
@@ -117,6 +120,11 @@ struct TBytePatch
     std::string Text;
 };
 std::string ApplyPatches(std::string_view bytes, std::vector<TBytePatch> patches);
+// Writes the patches over bytes when each is as long as what it replaces and
+// they come in order without overlapping; each patch then holds the bytes it
+// replaced, so that a second call puts them back. False, and nothing
+// written, otherwise.
+bool PatchInPlace(std::string& bytes, std::vector<TBytePatch>& patches);
 
 // The bytes of a changed letter in its source form; oldSource is the old
 // letter as written (for a reference, to keep its kind).

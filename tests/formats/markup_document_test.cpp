@@ -188,6 +188,18 @@ TEST(MarkupDocument, DocxWordSplitOverRunsIsChangedInItsOwnRun)
     }
     EXPECT_EQ(doc.Write(doc.Document()), bytes);
 
+    // Letters without marks are written over the member's own bytes while the
+    // archive is packed, and put back: the document writes again as before,
+    // and another edit finds its old letters.
+    const std::string unmarked = doc.Write(AllYo(doc, false));
+    EXPECT_EQ(TMarkupDocument(unmarked, TDocumentFormat::Docx).Text(),
+        "Мы идём впёрёд, а \tёё\nЁлка & ёж\nЁщё раз\n");
+    EXPECT_EQ(doc.Write(AllYo(doc, false)), unmarked);
+    EXPECT_EQ(doc.Write(doc.Document()), bytes);
+    const std::string one = doc.Write(WithLetter(doc, 12, '\xB8', false));
+    EXPECT_EQ(
+        TMarkupDocument(one, TDocumentFormat::Docx).Text(), "Мы идем вперёд, а \tее\nЕлка & еж\nЕще раз\n");
+
     // Text inside run properties that are still open: the letter changes
     // without a mark, as the run cannot be split there.
     const std::string odd = before.WithReplaced({ { before.Find("word/document.xml"),

@@ -115,6 +115,23 @@ void TTextMap::AddLiteral(std::size_t begin, std::size_t end, std::uint32_t cont
     AddRun(begin, end, context);
 }
 
+namespace {
+
+// The bytes an address cannot do without: "://", "@", a path's slashes, "www.".
+constexpr std::array<bool, 256> AddressBytes = [] {
+    std::array<bool, 256> bytes {};
+    for (const char c : std::string_view(":@/\\w"))
+        bytes[static_cast<unsigned char>(c)] = true;
+    return bytes;
+}();
+
+bool MayBeginAddress(char c)
+{
+    return AddressBytes[static_cast<unsigned char>(c)];
+}
+
+} // namespace
+
 void TTextMap::FreezeAddresses()
 {
     // Found in the running text, not in each run of the source, so that an
@@ -132,8 +149,10 @@ void TTextMap::FreezeAddresses()
     };
     std::size_t from = 0;
     for (;;) {
-        const std::size_t mark = text.find_first_of(":@/\\w", from);
-        if (mark == std::string_view::npos)
+        std::size_t mark = from;
+        while (mark < text.size() && !MayBeginAddress(text[mark]))
+            ++mark;
+        if (mark == text.size())
             break;
         if (text[mark] == 'w' && text.substr(mark, 4) != "www.") {
             from = mark + 1;

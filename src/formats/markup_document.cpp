@@ -13,10 +13,14 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <system_error>
 
 namespace tildo {
 
 namespace {
+
+// Members at least this large have their structure checked beside their reading.
+constexpr std::size_t ConcurrentCheckBytes = std::size_t(1) << 20;
 
 struct TFormatName
 {
@@ -221,6 +225,12 @@ TMarkupDocument::TMarkupDocument(
         m_map.SetPart(static_cast<int>(i), part.Bytes, part.Utf8);
         m_handler->Read(static_cast<int>(i), part, m_map);
     }
+    for (auto& [name, check] : m_checks) {
+        const std::string error = check.get();
+        if (!error.empty())
+            throw EDocumentError(name + ": испорченный XML (" + error + ")");
+    }
+    m_checks.clear();
     m_map.FreezeAddresses();
     m_document = MemoryDocument::FromUtf8(m_map.Text());
     m_map.ReleaseText();
@@ -242,6 +252,19 @@ void TMarkupDocument::AddMember(const std::string& name, bool required)
     part->Bytes = m_zip->Read(index);
     if (m_format == TDocumentFormat::Fb2)
         part->Utf8 = XmlFileIsUtf8(part->Bytes, TEncodingChoice::Auto);
+    if (part->Bytes.size() >= ConcurrentCheckBytes) {
+        // A large member's structure is checked on another core while it is
+        // read (reading trusts nothing, so it may go first).
+        try {
+            const std::string_view bytes = part->Bytes;
+            m_checks.emplace_back(
+                name, std::async(std::launch::async, [bytes] { return XmlStructureError(bytes); }));
+            m_parts.push_back(std::move(part));
+            return;
+        } catch (const std::system_error&) {
+            // No thread to be had: checked here.
+        }
+    }
     const std::string error = XmlStructureError(part->Bytes);
     if (!error.empty())
         throw EDocumentError(name + ": испорченный XML (" + error + ")");

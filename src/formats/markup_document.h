@@ -5,10 +5,12 @@
 #include "formats/zip_archive.h"
 #include "text/memory_document.h"
 
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tildo {
@@ -75,6 +77,9 @@ private:
     std::unique_ptr<TZipArchive> m_zip;
     std::string m_foreign; // the code page the file is written back in; empty: as read
     std::vector<std::unique_ptr<TDocumentPart>> m_parts;
+    // The structure checks of large members, running while the members are
+    // read; after m_parts, so that they end before the bytes they read go.
+    std::vector<std::pair<std::string, std::future<std::string>>> m_checks;
     std::unique_ptr<TFormatHandler> m_handler;
     TTextMap m_map;
     MemoryDocument m_document;

@@ -538,6 +538,19 @@ TEST(MarkupDocument, WhatIsNotADocumentOfItsFormatIsRefused)
         = zip.WithReplaced({ { zip.Find("word/document.xml"), "<w:document><w:body><w:p>еще</w:body>" } });
     EXPECT_NE(
         ErrorOf(broken, TDocumentFormat::Docx).find("word/document.xml: испорченный XML"), std::string::npos);
+    // A large part is checked while it is read, and refused all the same.
+    std::string large = "<w:document><w:body>";
+    for (int i = 0; i < 40000; ++i)
+        large += "<w:p><w:r><w:t>еще</w:t></w:r></w:p>";
+    const std::string largeBroken
+        = zip.WithReplaced({ { zip.Find("word/document.xml"), large + "</w:body>" } });
+    EXPECT_NE(ErrorOf(largeBroken, TDocumentFormat::Docx)
+                  .find("word/document.xml: испорченный XML (элемент не закрыт"),
+        std::string::npos);
+    const TMarkupDocument largeWhole(
+        zip.WithReplaced({ { zip.Find("word/document.xml"), large + "</w:body></w:document>" } }),
+        TDocumentFormat::Docx);
+    EXPECT_EQ(Count(largeWhole.Text(), "еще\n"), 40000u);
 
     // A part that opens with a byte-order mark is taken, and keeps it.
     const std::string odtBytes = TestData("minimal.odt");

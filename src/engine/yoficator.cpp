@@ -5,6 +5,7 @@
 #include "platform/scope_guard.h"
 #include "platform/text_document.h"
 #include "platform/user_interface.h"
+#include "text/address_token.h"
 #include "text/byte_lanes.h"
 #include "text/file_messages.h"
 #include "text/letters.h"
@@ -22,6 +23,9 @@ namespace tildo {
 namespace {
 
 constexpr std::string_view BinaryMark = "<BINARY";
+// Only says where a word may break: the word is read whole without it, and it
+// stays in the text where it was.
+constexpr char SoftHyphen = '\xAD';
 
 // Position (from 1) of "<BINARY" in line at or after position start (from 1),
 // Latin letters compared without case; 0 when there is none.
@@ -291,7 +295,9 @@ void TYoficator::ScanLine(int line, int startColumn)
         const char* first = p;
         unsigned letters = 0;
         p = SkipLetters(p, end, letters);
-        const std::string_view word(first, static_cast<std::size_t>(p - first));
+        std::string_view word(first, static_cast<std::size_t>(p - first));
+        if (p != end && *p == SoftHyphen) [[unlikely]]
+            word = JoinHyphenated(word, p, end, letters);
         if (combi) {
             TakeWindowWord(m_lineStart + static_cast<int>(first - text), word, m_separator, letters);
         } else if (IsCandidateLetters(letters, m_collecting, m_options.CheckYo)) {
@@ -310,6 +316,58 @@ void TYoficator::ScanLine(int line, int startColumn)
         if (m_aborted)
             return;
     }
+}
+
+std::string_view TYoficator::JoinHyphenated(
+    std::string_view word, const char*& p, const char* end, unsigned& letters)
+{
+    if (p + 1 == end || !IsRussianLetter(p[1]))
+        return word;
+    m_joined.assign(word);
+    while (p != end && *p == SoftHyphen && p + 1 != end && IsRussianLetter(p[1])) {
+        const char* part = ++p;
+        p = SkipLetters(p, end, letters);
+        m_joined.append(part, static_cast<std::size_t>(p - part));
+    }
+    return m_joined;
+}
+
+std::string_view TYoficator::TextAround(int position, int reach, int& at)
+{
+    const int lineLength = static_cast<int>(m_line.size());
+    if (m_lineIndex >= 0 && position >= m_lineStart && position <= m_lineStart + lineLength) {
+        at = position - m_lineStart;
+        return m_line;
+    }
+    // A word the combination window held past its line.
+    const int line = m_doc.LineOf(position);
+    const int column = position - m_doc.LineStart(line);
+    const int from = std::max(column - reach, 0);
+    m_around = m_doc.LineSlice(line, from, column - from + 2 * reach);
+    at = column - from;
+    return m_around;
+}
+
+bool TYoficator::InAddress(int position, std::size_t length)
+{
+    int at = 0;
+    const std::string_view text = TextAround(position, 512, at);
+    const auto begin = static_cast<std::size_t>(at);
+    return begin + length <= text.size() && InsideAddress(text, begin, begin + length);
+}
+
+int TYoficator::LetterOffset(int position, std::size_t length, std::size_t index)
+{
+    int at = 0;
+    const std::string_view text = TextAround(position, static_cast<int>(length), at);
+    std::size_t i = static_cast<std::size_t>(at);
+    for (std::size_t letter = 0; i < text.size(); ++i) {
+        if (text[i] == SoftHyphen && letter > 0)
+            continue;
+        if (letter++ == index)
+            break;
+    }
+    return position + static_cast<int>(i) - at;
 }
 
 void TYoficator::TWindowWords::DecideWord(int position, std::string_view word, unsigned letters)
@@ -384,7 +442,7 @@ void TYoficator::Consider(int position, std::string_view word, unsigned letters)
         if (m_collecting || m_options.VarOnly)
             return;
         m_aborted = false;
-    } else if (!Decide(position, word, hasDotted)) {
+    } else if (InAddress(position, word.size()) || !Decide(position, word, hasDotted)) {
         return;
     }
     if (m_combiWindow.HasMatchedText()) {
@@ -584,7 +642,7 @@ void TYoficator::WriteBack(
             CountNewPlain();
         else
             CountNewDotted();
-        const int offset = position + static_cast<int>(p);
+        const int offset = LetterOffset(position, word.size(), p);
         m_doc.Select(offset, 1);
         if (m_asked || UndoEveryWrite)
             RecordUndo(

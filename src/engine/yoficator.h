@@ -127,6 +127,19 @@ private:
 
     void RunPass(int line, int column);
     void ScanLine(int line, int startColumn);
+    // The word at word's start read on over the soft hyphens inside it (p at
+    // the first one, and past the word on return), without them.
+    std::string_view JoinHyphenated(
+        std::string_view word, const char*& p, const char* end, unsigned& letters);
+    // The line of the text at position, read at least reach characters around
+    // it, and where position falls in it.
+    std::string_view TextAround(int position, int reach, int& at);
+    // Whether the word at position is part of a URL, an e-mail address or a
+    // path, and so no word to restore. Asked only of words that may change.
+    bool InAddress(int position, std::size_t length);
+    // The text offset of the word's letter `index`, past the soft hyphens
+    // left out of the word.
+    int LetterOffset(int position, std::size_t length, std::size_t index);
     void TakeWord(int line, int endColumn, std::string_view word, std::string_view separator);
     void FinishWindow();
     // letters: the word's ELettersOf.
@@ -191,6 +204,8 @@ private:
     std::string m_upperLine;
     int m_lineIndex = -1;
     int m_lineStart = 0;
+    std::string m_joined; // a word read over soft hyphens
+    std::string m_around; // the text around a word of a line no longer scanned
     std::string m_separator; // blanks collapsed as it is collected
     std::string m_judgeBefore; // the text before and after a judged word, in its line
     std::string m_judgeAfter;

@@ -6,16 +6,21 @@
 #include "formats/rtf_reader.h"
 #include "formats/transcoding.h"
 #include "formats/zip_archive.h"
+#include "platform/scope_guard.h"
 
 #include <pugixml.hpp>
 
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <system_error>
 
 namespace tildo {
 
 namespace {
+
+// Members at least this large have their structure checked beside their reading.
+constexpr std::size_t ConcurrentCheckBytes = std::size_t(1) << 20;
 
 struct TFormatName
 {
@@ -220,7 +225,15 @@ TMarkupDocument::TMarkupDocument(
         m_map.SetPart(static_cast<int>(i), part.Bytes, part.Utf8);
         m_handler->Read(static_cast<int>(i), part, m_map);
     }
+    for (auto& [name, check] : m_checks) {
+        const std::string error = check.get();
+        if (!error.empty())
+            throw EDocumentError(name + ": испорченный XML (" + error + ")");
+    }
+    m_checks.clear();
+    m_map.FreezeAddresses();
     m_document = MemoryDocument::FromUtf8(m_map.Text());
+    m_map.ReleaseText();
 }
 
 TMarkupDocument::~TMarkupDocument() = default;
@@ -239,6 +252,19 @@ void TMarkupDocument::AddMember(const std::string& name, bool required)
     part->Bytes = m_zip->Read(index);
     if (m_format == TDocumentFormat::Fb2)
         part->Utf8 = XmlFileIsUtf8(part->Bytes, TEncodingChoice::Auto);
+    if (part->Bytes.size() >= ConcurrentCheckBytes) {
+        // A large member's structure is checked on another core while it is
+        // read (reading trusts nothing, so it may go first).
+        try {
+            const std::string_view bytes = part->Bytes;
+            m_checks.emplace_back(
+                name, std::async(std::launch::async, [bytes] { return XmlStructureError(bytes); }));
+            m_parts.push_back(std::move(part));
+            return;
+        } catch (const std::system_error&) {
+            // No thread to be had: checked here.
+        }
+    }
     const std::string error = XmlStructureError(part->Bytes);
     if (!error.empty())
         throw EDocumentError(name + ": испорченный XML (" + error + ")");
@@ -434,13 +460,30 @@ std::string TMarkupDocument::Write(const MemoryDocument& edited) const
             byPart[static_cast<std::size_t>(c.Part)].push_back(c);
         changes = {};
     }
-    std::vector<std::pair<int, std::string>> members;
+    // A member whose patches are each as long as what they replace (a letter
+    // without a mark always is) lends its own bytes to the new archive and
+    // gets its letters back afterwards, so that no copy of it is made; the
+    // others are patched into copies.
+    std::vector<std::pair<int, std::string_view>> members;
+    std::vector<std::string> copies;
+    copies.reserve(m_parts.size()); // views of them are taken as they come
+    std::vector<std::pair<std::string*, std::vector<TBytePatch>>> patchedInPlace;
+    const TScopeGuard restore([] {},
+        [&patchedInPlace] {
+            for (auto& [bytes, undo] : patchedInPlace)
+                PatchInPlace(*bytes, undo);
+        });
     for (std::size_t i = 0; i < m_parts.size(); ++i) {
         if (byPart[i].empty())
             continue;
-        const TDocumentPart& part = *m_parts[i];
+        TDocumentPart& part = *m_parts[i];
         std::vector<TBytePatch> patches = m_handler->Patches(static_cast<int>(i), part, byPart[i]);
         byPart[i] = {};
+        if (m_zip != nullptr && PatchInPlace(part.Bytes, patches)) {
+            patchedInPlace.emplace_back(&part.Bytes, std::move(patches));
+            members.emplace_back(part.Member, part.Bytes);
+            continue;
+        }
         std::string bytes = ApplyPatches(part.Bytes, std::move(patches));
         if (m_zip == nullptr && !m_foreign.empty()) {
             std::optional<std::string> back = Transcode(bytes, "UTF-8", m_foreign);
@@ -450,7 +493,8 @@ std::string TMarkupDocument::Write(const MemoryDocument& edited) const
         }
         if (m_zip == nullptr)
             return bytes;
-        members.emplace_back(part.Member, std::move(bytes));
+        copies.push_back(std::move(bytes));
+        members.emplace_back(part.Member, copies.back());
     }
     return m_zip->WithReplaced(members);
 }

@@ -5,10 +5,12 @@
 #include "formats/zip_archive.h"
 #include "text/memory_document.h"
 
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tildo {
@@ -51,11 +53,15 @@ public:
     TDocumentFormat Format() const { return m_format; }
     // The running text for the engine.
     const MemoryDocument& Document() const { return m_document; }
-    // The same text as UTF-8, with every character the document holds.
-    const std::string& Text() const { return m_map.Text(); }
+    // The same text as UTF-8, with every character the document holds (made
+    // when asked: the document keeps only the engine's copy).
+    std::string Text() const { return m_document.ToUtf8(); }
 
     // The document's bytes with the letters that differ in edited (the
     // running text after a pass) written in place. Throws EDocumentError.
+    // An archive's members are patched in place while the new archive is
+    // packed and put back before it returns: two writes of one document do
+    // not run at once.
     std::string Write(const MemoryDocument& edited) const;
 
 private:
@@ -71,6 +77,9 @@ private:
     std::unique_ptr<TZipArchive> m_zip;
     std::string m_foreign; // the code page the file is written back in; empty: as read
     std::vector<std::unique_ptr<TDocumentPart>> m_parts;
+    // The structure checks of large members, running while the members are
+    // read; after m_parts, so that they end before the bytes they read go.
+    std::vector<std::pair<std::string, std::future<std::string>>> m_checks;
     std::unique_ptr<TFormatHandler> m_handler;
     TTextMap m_map;
     MemoryDocument m_document;

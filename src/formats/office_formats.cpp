@@ -3,6 +3,7 @@
 // changed letter is written where it stood and nothing else moves.
 #include "formats/format_handlers.h"
 #include "formats/markup_scanner.h"
+#include "formats/zip_archive.h"
 
 #include <algorithm>
 #include <array>
@@ -53,15 +54,23 @@ std::string PrefixOf(std::string_view bytes, std::string_view ns, std::string_vi
 }
 
 // A text element of a run, with what is needed to split the run around a letter.
+// Offsets in a member (never above the member limit) take four bytes each: a
+// large document holds one of these for every run.
 struct TDocxText
 {
-    std::size_t RunTagBegin = 0, RunTagEnd = 0; // <w:r ...>
-    std::size_t PropsBegin = 0, PropsEnd = 0; // <w:rPr>...</w:rPr>; empty when the run has none
-    std::size_t TextTagBegin = 0, TextTagEnd = 0; // <w:t ...>
+    std::uint32_t RunTagBegin = 0, RunTagEnd = 0; // <w:r ...>
+    std::uint32_t PropsBegin = 0, PropsEnd = 0; // <w:rPr>...</w:rPr>; empty when the run has none
+    std::uint32_t TextTagBegin = 0, TextTagEnd = 0; // <w:t ...>
     // The text element is a child of the run, so that the run can be closed
     // and opened again around a letter.
     bool Splittable = false;
 };
+
+static_assert(TZipArchive::MemberLimit <= 0xFFFFFFFFu);
+std::uint32_t Offset(std::size_t byte)
+{
+    return static_cast<std::uint32_t>(byte);
+}
 
 class TDocxHandler : public TFormatHandler
 {
@@ -102,6 +111,24 @@ void ReadTitles(std::string_view bytes, TTextMap& map)
         map.EndLine();
 }
 
+// A picture's description and title (its alternative text), each a line of
+// its own apart from the paragraph the picture stands in, without marks: they
+// are attributes, where no run can stand.
+void ReadPictureTexts(std::string_view bytes, const TMarkupToken& token, TTextMap& map)
+{
+    const std::string_view tag = bytes.substr(token.Begin, token.End - token.Begin);
+    for (const std::string_view attribute : { std::string_view("descr"), std::string_view("title") }) {
+        const std::string_view value = TagAttribute(tag, attribute);
+        if (value.empty())
+            continue;
+        if (!map.LineEmpty())
+            map.EndLine();
+        const auto begin = static_cast<std::size_t>(value.data() - bytes.data());
+        map.AddMarkupText(begin, begin + value.size(), Unmarkable);
+        map.EndLine();
+    }
+}
+
 void TDocxHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
 {
     const std::string_view bytes = source.Bytes;
@@ -130,14 +157,16 @@ void TDocxHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
     while (scanner.Next(token)) {
         switch (token.Kind) {
         case TTokenKind::StartTag:
-            if (is(token.Name, "r")) {
-                run = TDocxText { token.Begin, token.End };
+            if (LocalName(token.Name) == "docPr") {
+                ReadPictureTexts(bytes, token, map);
+            } else if (is(token.Name, "r")) {
+                run = TDocxText { Offset(token.Begin), Offset(token.End) };
                 runDepth = depth;
             } else if (runDepth >= 0 && depth == runDepth + 1 && is(token.Name, "rPr")) {
-                run.PropsBegin = token.Begin;
+                run.PropsBegin = Offset(token.Begin);
             } else if (runDepth >= 0 && is(token.Name, "t")) {
-                run.TextTagBegin = token.Begin;
-                run.TextTagEnd = token.End;
+                run.TextTagBegin = Offset(token.Begin);
+                run.TextTagEnd = Offset(token.End);
                 run.Splittable
                     = depth == runDepth + 1 && (run.PropsBegin == 0 || run.PropsEnd > run.PropsBegin);
                 texts.push_back(run);
@@ -152,15 +181,17 @@ void TDocxHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
             } else if (is(token.Name, "r")) {
                 runDepth = -1;
             } else if (runDepth >= 0 && depth == runDepth + 1 && is(token.Name, "rPr")) {
-                run.PropsEnd = token.End;
+                run.PropsEnd = Offset(token.End);
             } else if (is(token.Name, "p")) {
                 map.EndLine();
             }
             break;
         case TTokenKind::EmptyTag:
-            if (runDepth >= 0 && depth == runDepth + 1 && is(token.Name, "rPr")) {
-                run.PropsBegin = token.Begin;
-                run.PropsEnd = token.End;
+            if (LocalName(token.Name) == "docPr") {
+                ReadPictureTexts(bytes, token, map);
+            } else if (runDepth >= 0 && depth == runDepth + 1 && is(token.Name, "rPr")) {
+                run.PropsBegin = Offset(token.Begin);
+                run.PropsEnd = Offset(token.End);
             } else if (is(token.Name, "p")) {
                 map.EndLine();
             } else if (runDepth >= 0 && is(token.Name, "tab")) {

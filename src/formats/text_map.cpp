@@ -1,5 +1,6 @@
 #include "formats/text_map.h"
 
+#include "text/address_token.h"
 #include "text/cp1251.h"
 #include "text/memory_document.h"
 
@@ -107,56 +108,77 @@ bool IsSpaceOrBracket(char c)
         || c == '"' || c == '\'' || c == '[' || c == ']';
 }
 
-// Whether a word is an address rather than words: a URL, an e-mail address
-// or a file path. Their letters are names, not Russian spelling.
-bool IsAddress(std::string_view token)
-{
-    if (token.find("://") != std::string_view::npos || token.starts_with("www.")
-        || token.starts_with("mailto:"))
-        return true;
-    const std::size_t at = token.find('@');
-    if (at != std::string_view::npos && at > 0 && token.find('.', at + 2) != std::string_view::npos
-        && token.find('.', at + 2) + 1 < token.size())
-        return true;
-    if ((token.starts_with("/") && token.find('/', 1) != std::string_view::npos) || token.starts_with("~/")
-        || token.starts_with("./") || token.starts_with("../"))
-        return true;
-    // Windows: a drive or a network share (a lone backslash is an escape in
-    // Markdown and TeX, not a path).
-    return token.starts_with("\\\\") || (token.size() > 2 && token[1] == ':' && token[2] == '\\');
-}
-
 } // namespace
 
 void TTextMap::AddLiteral(std::size_t begin, std::size_t end, std::uint32_t context)
 {
-    if (begin >= end)
-        return;
-    const std::string_view range = m_parts[static_cast<std::size_t>(m_part)].substr(begin, end - begin);
-    if (range.find_first_of(":@/\\") == std::string_view::npos
-        && range.find("www.") == std::string_view::npos) {
-        AddRun(begin, end, context);
-        return;
-    }
-    // Addresses stand as a space: the pass never sees, so never changes, them.
+    AddRun(begin, end, context);
+}
+
+namespace {
+
+// The bytes an address cannot do without: "://", "@", a path's slashes, "www.".
+constexpr std::array<bool, 256> AddressBytes = [] {
+    std::array<bool, 256> bytes {};
+    for (const char c : std::string_view(":@/\\w"))
+        bytes[static_cast<unsigned char>(c)] = true;
+    return bytes;
+}();
+
+bool MayBeginAddress(char c)
+{
+    return AddressBytes[static_cast<unsigned char>(c)];
+}
+
+} // namespace
+
+void TTextMap::FreezeAddresses()
+{
+    // Found in the running text, not in each run of the source, so that an
+    // address split over several runs or elements is still one address.
+    m_frozen.clear();
+    const std::string_view text = m_text;
+    std::size_t counted = 0; // bytes of the text whose characters are counted
+    int characters = 0;
+    const auto positionOf = [&](std::size_t byte) {
+        for (; counted < byte; ++counted) {
+            if ((static_cast<unsigned char>(text[counted]) & 0xC0) != 0x80)
+                ++characters;
+        }
+        return characters;
+    };
     std::size_t from = 0;
-    std::size_t i = 0;
-    while (i < range.size()) {
-        while (i < range.size() && IsSpaceOrBracket(range[i]))
-            ++i;
-        const std::size_t start = i;
-        while (i < range.size() && !IsSpaceOrBracket(range[i]))
-            ++i;
-        std::size_t stop = i;
-        while (stop > start && std::string_view(".,;:!?").find(range[stop - 1]) != std::string_view::npos)
+    for (;;) {
+        std::size_t mark = from;
+        while (mark < text.size() && !MayBeginAddress(text[mark]))
+            ++mark;
+        if (mark == text.size())
+            break;
+        if (text[mark] == 'w' && text.substr(mark, 4) != "www.") {
+            from = mark + 1;
+            continue;
+        }
+        std::size_t start = mark;
+        while (start > 0 && !IsSpaceOrBracket(text[start - 1]))
+            --start;
+        std::size_t stop = mark;
+        while (stop < text.size() && !IsSpaceOrBracket(text[stop]))
+            ++stop;
+        from = stop;
+        while (stop > start && std::string_view(".,;:!?").find(text[stop - 1]) != std::string_view::npos)
             --stop;
-        if (stop > start && IsAddress(range.substr(start, stop - start))) {
-            AddRun(begin + from, begin + start, context);
-            AddVirtual(U' ');
-            from = stop;
+        if (stop > start && IsAddressToken(text.substr(start, stop - start))) {
+            const int first = positionOf(start);
+            m_frozen.emplace_back(first, positionOf(stop));
         }
     }
-    AddRun(begin + from, end, context);
+}
+
+bool TTextMap::Frozen(int position) const
+{
+    const auto next = std::upper_bound(m_frozen.begin(), m_frozen.end(), position,
+        [](int p, const std::pair<int, int>& range) { return p < range.first; });
+    return next != m_frozen.begin() && position < std::prev(next)->second;
 }
 
 void TTextMap::AddRun(std::size_t begin, std::size_t end, std::uint32_t context)
@@ -289,6 +311,8 @@ std::vector<TLetterChange> TTextMap::Changes(const std::string& before, const Me
             break;
         const int position = static_cast<int>(at - before.begin());
         ++at;
+        if (Frozen(position))
+            continue; // a letter of an address stays as written
         const auto next = std::upper_bound(m_segments.begin(), m_segments.end(), position,
             [](int p, const TTextSegment& s) { return p < s.Start; });
         if (next == m_segments.begin() || position >= std::prev(next)->Start + std::prev(next)->Length)
@@ -343,8 +367,16 @@ std::string ApplyPatches(std::string_view bytes, std::vector<TBytePatch> patches
         std::stable_sort(unsorted, patches.end(), before);
         std::inplace_merge(patches.begin(), unsorted, patches.end(), before);
     }
+    // The exact size, so that a large part with many marks is never copied
+    // on growing.
+    std::size_t added = 0;
+    std::size_t removed = 0;
+    for (const TBytePatch& p : patches) {
+        added += p.Text.size();
+        removed += p.Length;
+    }
     std::string out;
-    out.reserve(bytes.size() + patches.size() * 16);
+    out.reserve(bytes.size() + added - std::min(removed, bytes.size() + added));
     std::size_t copied = 0;
     for (const TBytePatch& p : patches) {
         if (p.Byte < copied || p.Byte + p.Length > bytes.size())
@@ -355,6 +387,22 @@ std::string ApplyPatches(std::string_view bytes, std::vector<TBytePatch> patches
     }
     out.append(bytes.substr(copied));
     return out;
+}
+
+bool PatchInPlace(std::string& bytes, std::vector<TBytePatch>& patches)
+{
+    std::size_t end = 0;
+    for (const TBytePatch& p : patches) {
+        if (p.Text.size() != p.Length || p.Byte < end || p.Byte + p.Length > bytes.size())
+            return false;
+        end = p.Byte + p.Length;
+    }
+    for (TBytePatch& p : patches) {
+        std::string old = bytes.substr(p.Byte, p.Length);
+        std::copy(p.Text.begin(), p.Text.end(), bytes.begin() + static_cast<std::ptrdiff_t>(p.Byte));
+        p.Text = std::move(old);
+    }
+    return true;
 }
 
 std::string EncodeLetter(const TLetterChange& change, std::string_view oldSource, bool utf8)

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tildo {
@@ -76,8 +77,16 @@ public:
     // Whether the current line has any character yet.
     bool LineEmpty() const { return m_lineEmpty; }
 
+    // Once the text is read: the characters of URLs, e-mail addresses and
+    // paths (each a stretch without spaces) are found, and a change to them
+    // is never written.
+    void FreezeAddresses();
+
     // The running text as UTF-8, one '\n' per line end.
     const std::string& Text() const { return m_text; }
+    // The text is no longer needed (its engine's copy is made); where each
+    // character comes from is kept.
+    void ReleaseText() { std::string().swap(m_text); }
     int Length() const { return m_length; }
 
     // The letters that differ between the text as read and the edited
@@ -87,7 +96,8 @@ public:
 
 private:
     void Append(char32_t ch);
-    // AddLiteral for text that holds no address.
+    bool Frozen(int position) const;
+    // AddLiteral: the text cut at its soft hyphens.
     void AddRun(std::size_t begin, std::size_t end, std::uint32_t context);
     // AddRun for text without soft hyphens.
     void AddWord(std::size_t begin, std::size_t end, std::uint32_t context);
@@ -96,6 +106,7 @@ private:
     int m_length = 0;
     bool m_lineEmpty = true;
     std::vector<TTextSegment> m_segments;
+    std::vector<std::pair<int, int>> m_frozen; // [first, end) character positions, in order
     std::vector<std::string_view> m_parts;
     std::vector<bool> m_utf8;
     int m_part = 0;
@@ -109,6 +120,11 @@ struct TBytePatch
     std::string Text;
 };
 std::string ApplyPatches(std::string_view bytes, std::vector<TBytePatch> patches);
+// Writes the patches over bytes when each is as long as what it replaces and
+// they come in order without overlapping; each patch then holds the bytes it
+// replaced, so that a second call puts them back. False, and nothing
+// written, otherwise.
+bool PatchInPlace(std::string& bytes, std::vector<TBytePatch>& patches);
 
 // The bytes of a changed letter in its source form; oldSource is the old
 // letter as written (for a reference, to keep its kind).

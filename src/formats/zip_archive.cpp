@@ -231,7 +231,7 @@ TZipMemberInfo TZipArchive::Info(int index) const
     return { Name(index), stat.size, stat.comp_size, stat.crc, stat.comp_method };
 }
 
-std::string TZipArchive::WithReplaced(const std::vector<std::pair<int, std::string>>& members) const
+std::string TZipArchive::WithReplaced(const std::vector<std::pair<int, std::string_view>>& members) const
 {
     if (members.empty())
         return std::string(m_bytes);

@@ -49,7 +49,7 @@ public:
     // The archive again with the given members' contents replaced: every other
     // member is copied as it is stored (same order, same compressed bytes), and
     // a replaced one keeps its compression method and time.
-    std::string WithReplaced(const std::vector<std::pair<int, std::string>>& members) const;
+    std::string WithReplaced(const std::vector<std::pair<int, std::string_view>>& members) const;
 
     static constexpr std::size_t MemberLimit = std::size_t(1) << 30;
     static constexpr unsigned long long DefaultMaxUnpacked = 1ull << 30;

@@ -58,12 +58,13 @@ void UpdateZip64Sizes(std::string& local, std::uint32_t size, std::uint32_t pack
 
 // Raw deflate at the fastest level, by libdeflate: rewriting a large document
 // is dominated by compression, and this keeps it near the cost of reading.
-std::optional<std::string> Deflate(std::string_view data)
+// Appended to out; false when it fails.
+bool DeflateInto(std::string& out, std::string_view data)
 {
     const std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> compressor(
         libdeflate_alloc_compressor(1), libdeflate_free_compressor);
     if (compressor == nullptr)
-        return std::nullopt;
+        return false;
     // The bound is far above what text compresses to; pages of the buffer
     // that are never written are never touched.
     const std::size_t bound = libdeflate_deflate_compress_bound(compressor.get(), data.size());
@@ -71,8 +72,9 @@ std::optional<std::string> Deflate(std::string_view data)
     const std::size_t size
         = libdeflate_deflate_compress(compressor.get(), data.data(), data.size(), buffer.get(), bound);
     if (size == 0)
-        return std::nullopt;
-    return std::string(buffer.get(), size);
+        return false;
+    out.append(buffer.get(), size);
+    return true;
 }
 
 } // namespace
@@ -173,7 +175,7 @@ std::optional<std::string> RewriteZip(
     const std::size_t end = zipDirectory.End;
     const std::vector<TZipEntry>& entries = zipDirectory.Entries;
     std::vector<std::size_t> newLocal(entries.size());
-    std::vector<const std::string*> replaced(entries.size(), nullptr);
+    std::vector<const std::string_view*> replaced(entries.size(), nullptr);
     for (const auto& [index, data] : replacements) {
         if (index < 0 || static_cast<std::size_t>(index) >= entries.size() || data.size() >= 0xFFFFFFFFu)
             return std::nullopt;
@@ -189,16 +191,19 @@ std::optional<std::string> RewriteZip(
             out.append(b.substr(e.Local, e.LocalEnd - e.Local));
             continue;
         }
-        const std::string& data = *replaced[i];
+        const std::string_view data = *replaced[i];
         const bool deflated = Get(b, e.Central + 10, 2) == 8;
-        std::optional<std::string> compressed;
-        if (deflated && !(compressed = Deflate(data)))
-            return std::nullopt;
-        const std::string_view stored = deflated ? std::string_view(*compressed) : std::string_view(data);
-        crcs[i] = libdeflate_crc32(0, data.data(), data.size());
-        packed[i] = static_cast<std::uint32_t>(stored.size());
-        sizes[i] = static_cast<std::uint32_t>(data.size());
         const std::size_t header = LocalSize + Get(b, e.Local + 26, 2) + Get(b, e.Local + 28, 2);
+        // The header goes first and gets its sizes once the data is packed
+        // straight behind it, so that the packed data is never copied.
+        out.append(b.substr(e.Local, header));
+        if (!deflated)
+            out.append(data);
+        else if (!DeflateInto(out, data))
+            return std::nullopt;
+        crcs[i] = libdeflate_crc32(0, data.data(), data.size());
+        packed[i] = static_cast<std::uint32_t>(out.size() - newLocal[i] - header);
+        sizes[i] = static_cast<std::uint32_t>(data.size());
         std::string local(b.substr(e.Local, header));
         // No data descriptor any more; a deflated member says it was packed fast.
         const std::uint32_t flags = (Get(b, e.Local + 6, 2) & ~0x000Eu) | (deflated ? 0x0004u : 0u);
@@ -207,8 +212,7 @@ std::optional<std::string> RewriteZip(
         Put(local, 18, packed[i], 4);
         Put(local, 22, sizes[i], 4);
         UpdateZip64Sizes(local, sizes[i], packed[i]);
-        out += local;
-        out.append(stored);
+        out.replace(newLocal[i], header, local);
     }
     if (out.size() >= 0xFFFFFFFFu)
         return std::nullopt;

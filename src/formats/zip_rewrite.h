@@ -9,7 +9,7 @@
 namespace tildo {
 
 // A member's new contents, by its index in the central directory.
-using TZipReplacement = std::pair<int, std::string>;
+using TZipReplacement = std::pair<int, std::string_view>;
 
 // Where one member's records lie.
 struct TZipEntry

@@ -8,6 +8,8 @@ set -eu
 cd tests/data
 soffice --headless --convert-to odt libreoffice_fields.fodt >/dev/null
 soffice --headless --convert-to docx libreoffice_fields.odt >/dev/null
+# Addresses that formatting cuts into several runs.
+soffice --headless --convert-to docx libreoffice_links.fodt >/dev/null
 # The same document as LibreOffice writes it flat.
 mkdir flat && soffice --headless --convert-to fodt --outdir flat libreoffice_fields.odt >/dev/null
 mv flat/libreoffice_fields.fodt libreoffice_flat.fodt && rmdir flat

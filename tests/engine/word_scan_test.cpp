@@ -167,5 +167,33 @@ TEST_F(WordScan, PassChangesTheWordsOfAPlainCut)
     EXPECT_TRUE(asker.Questions.empty());
 }
 
+// Words inside URLs, e-mail addresses and paths are names and stay as
+// written; a soft hyphen inside a word leaves it one word and stays where it
+// was. The words of the last line reach the pass after their line with the
+// combination analysis, so both ways of reading a word's neighbourhood are
+// taken.
+TEST_F(WordScan, AddressesStayAndSoftHyphensJoinTheWord)
+{
+    Dictionary({ "ещё", "ёлка", "королёв" });
+    Option("NoVarOnly1");
+    const char* text = "Статья https://ru.wikipedia.org/wiki/Королев (www.елка.рф) о Королев.\n"
+                       "Пишите еще@пример.рф, еще раз; не @еще и не еще@.\n"
+                       "Файлы /home/елка/еще.txt, ~/елка, docs/елка/v2 и C:\\елка, но красная/елка/синяя.\n"
+                       "Ел\u00ADка, ко\u00ADро\u00ADлев, ещ\u00ADе, еще\u00AD и \u00ADеще.";
+    const char* expected
+        = "Статья https://ru.wikipedia.org/wiki/Королев (www.елка.рф) о Королёв.\n"
+          "Пишите еще@пример.рф, ещё раз; не @ещё и не ещё@.\n"
+          "Файлы /home/елка/еще.txt, ~/елка, docs/елка/v2 и C:\\елка, но красная/ёлка/синяя.\n"
+          "Ёл\u00ADка, ко\u00ADро\u00ADлёв, ещ\u00ADё, ещё\u00AD и \u00ADещё.";
+    for (const bool combinations : { false, true }) {
+        Option("CombiWords1", combinations);
+        Text(text);
+        Pass();
+        EXPECT_EQ(Result(), expected) << (combinations ? "with" : "without") << " the combination analysis";
+    }
+    // The letters of the hyphenated words are counted as any others.
+    EXPECT_EQ(engine.Counters().NewDottedCount, 2 * 10);
+}
+
 } // namespace
 } // namespace tildo::test

@@ -188,6 +188,18 @@ TEST(MarkupDocument, DocxWordSplitOverRunsIsChangedInItsOwnRun)
     }
     EXPECT_EQ(doc.Write(doc.Document()), bytes);
 
+    // Letters without marks are written over the member's own bytes while the
+    // archive is packed, and put back: the document writes again as before,
+    // and another edit finds its old letters.
+    const std::string unmarked = doc.Write(AllYo(doc, false));
+    EXPECT_EQ(TMarkupDocument(unmarked, TDocumentFormat::Docx).Text(),
+        "Мы идём впёрёд, а \tёё\nЁлка & ёж\nЁщё раз\n");
+    EXPECT_EQ(doc.Write(AllYo(doc, false)), unmarked);
+    EXPECT_EQ(doc.Write(doc.Document()), bytes);
+    const std::string one = doc.Write(WithLetter(doc, 12, '\xB8', false));
+    EXPECT_EQ(
+        TMarkupDocument(one, TDocumentFormat::Docx).Text(), "Мы идем вперёд, а \tее\nЕлка & еж\nЕще раз\n");
+
     // Text inside run properties that are still open: the letter changes
     // without a mark, as the run cannot be split there.
     const std::string odd = before.WithReplaced({ { before.Find("word/document.xml"),
@@ -251,6 +263,49 @@ std::string MemberOf(const std::string& archive, const std::string& name)
 {
     const TZipArchive zip(archive);
     return zip.Read(zip.Find(name));
+}
+
+// LibreOffice cuts a link's text into runs where its formatting changes: the
+// address is found over the runs, and a field's instruction is never text.
+TEST(MarkupDocument, AddressesSplitOverRunsStayAsWritten)
+{
+    const std::string source = TestData("libreoffice_links.docx");
+    const TMarkupDocument docx(source, TDocumentFormat::Docx);
+    // The engine sees the address whole, so it can leave its words alone.
+    EXPECT_NE(docx.Text().find("Ссылка https://ru.wikipedia.org/wiki/Королев о Королев."), std::string::npos)
+        << docx.Text();
+    const std::string written = MemberOf(docx.Write(AllYo(docx, true)), "word/document.xml");
+    for (const char* kept : { "<w:t>Коро</w:t>", "<w:t>лев</w:t>", "<w:t>елка.рф, почта ее@</w:t>",
+             "<w:t>пример</w:t>", "<w:t>.рф, файл /home/</w:t>", "<w:t>елка</w:t>" })
+        EXPECT_NE(written.find(kept), std::string::npos) << kept;
+    // Only the words outside the addresses take a letter, each in a run of its own.
+    EXPECT_EQ(Count(written, "<w:color w:val=\"0000ff\"/>"), 4u) << written;
+    EXPECT_NE(written.find(">/еще.txt; </w:t></w:r><w:r><w:rPr><w:color"), std::string::npos) << written;
+
+    // The same text flat, as LibreOffice keeps it.
+    const TMarkupDocument flat(TestData("libreoffice_links.fodt"), TDocumentFormat::Fodt);
+    const std::string flatWritten = flat.Write(AllYo(flat, false));
+    EXPECT_NE(
+        flatWritten.find("wiki/<text:span text:style-name=\"T1\">Коро</text:span>лев</text:a> о Королёв."),
+        std::string::npos);
+    EXPECT_NE(flatWritten.find("ее@<text:span text:style-name=\"T1\">пример</text:span>.рф, файл "
+                               "/home/<text:span text:style-name=\"T1\">елка</text:span>/еще.txt; ёщё ёлка."),
+        std::string::npos)
+        << flatWritten;
+
+    // A link as a field: its instruction stays, its shown text is prose.
+    const TZipArchive zip(source);
+    std::string document = zip.Read(zip.Find("word/document.xml"));
+    document.insert(document.find("<w:sectPr>"),
+        "<w:p><w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText xml:space=\"preserve\"> "
+        "HYPERLINK \"https://ru.wikipedia.org/wiki/Королев\" </w:instrText></w:r><w:r><w:fldChar "
+        "w:fldCharType=\"separate\"/></w:r><w:r><w:t>Еще о Королеве</w:t></w:r><w:r><w:fldChar "
+        "w:fldCharType=\"end\"/></w:r></w:p>");
+    const std::string withField = zip.WithReplaced({ { zip.Find("word/document.xml"), document } });
+    const TMarkupDocument field(withField, TDocumentFormat::Docx);
+    const std::string fieldWritten = MemberOf(field.Write(AllYo(field, false)), "word/document.xml");
+    EXPECT_NE(fieldWritten.find("HYPERLINK \"https://ru.wikipedia.org/wiki/Королев\""), std::string::npos);
+    EXPECT_NE(fieldWritten.find("<w:t>Ёщё о Королёвё</w:t>"), std::string::npos);
 }
 
 TEST(MarkupDocument, MarksStandOnlyWhereReadersKeepThem)
@@ -354,6 +409,16 @@ TEST(MarkupDocument, CommentsTitlesSoftHyphensAndWordsAcrossMarkupAreRead)
     EXPECT_NE(comments.find("w:author=\"Петр Семенов\""), std::string::npos);
     EXPECT_NE(MemberOf(docxWritten, "docProps/core.xml").find("<dc:title>Ёщё заголовок</dc:title>"),
         std::string::npos);
+    // A picture's description and title are read, as alt text without marks;
+    // its name and the picture element's own copy stay.
+    const std::string drawing = MemberOf(docxWritten, "word/document.xml");
+    EXPECT_NE(
+        drawing.find("<wp:docPr id=\"1\" name=\"Рисунок\" descr=\"ёщё одна ёлка\" title=\"ёлка зёлёная\">"),
+        std::string::npos);
+    EXPECT_NE(
+        drawing.find("<pic:cNvPr id=\"1\" name=\"Рисунок\" descr=\"еще одна елка\" title=\"елка зеленая\">"),
+        std::string::npos);
+    EXPECT_NE(docx.Text().find("\nеще одна елка\nелка зеленая\n конец."), std::string::npos) << docx.Text();
     const TMarkupDocument odt(TestData("libreoffice_fields.odt"), TDocumentFormat::Odt);
     EXPECT_NE(MemberOf(odt.Write(AllYo(odt, true)), "meta.xml").find("<dc:title>Ёщё заголовок</dc:title>"),
         std::string::npos);
@@ -473,6 +538,19 @@ TEST(MarkupDocument, WhatIsNotADocumentOfItsFormatIsRefused)
         = zip.WithReplaced({ { zip.Find("word/document.xml"), "<w:document><w:body><w:p>еще</w:body>" } });
     EXPECT_NE(
         ErrorOf(broken, TDocumentFormat::Docx).find("word/document.xml: испорченный XML"), std::string::npos);
+    // A large part is checked while it is read, and refused all the same.
+    std::string large = "<w:document><w:body>";
+    for (int i = 0; i < 40000; ++i)
+        large += "<w:p><w:r><w:t>еще</w:t></w:r></w:p>";
+    const std::string largeBroken
+        = zip.WithReplaced({ { zip.Find("word/document.xml"), large + "</w:body>" } });
+    EXPECT_NE(ErrorOf(largeBroken, TDocumentFormat::Docx)
+                  .find("word/document.xml: испорченный XML (элемент не закрыт"),
+        std::string::npos);
+    const TMarkupDocument largeWhole(
+        zip.WithReplaced({ { zip.Find("word/document.xml"), large + "</w:body></w:document>" } }),
+        TDocumentFormat::Docx);
+    EXPECT_EQ(Count(largeWhole.Text(), "еще\n"), 40000u);
 
     // A part that opens with a byte-order mark is taken, and keeps it.
     const std::string odtBytes = TestData("minimal.odt");

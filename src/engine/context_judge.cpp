@@ -287,6 +287,18 @@ bool IsAdverb(const TWordTags& tags)
            });
 }
 
+// An adverb that may also be read as a short neuter adjective (обычно,
+// идеально): before a finite verb only the adverb fits.
+bool IsAdverbBeforeVerb(const TWordTags& tags)
+{
+    return AnyOfAll(tags, [](TTagMask t) { return (t & Tag(G::Advb)) != 0; })
+        && OnlyOfAll(tags, [](TTagMask t) {
+               return (t & Tags(G::Advb, G::Conj, G::Prcl, G::Comp)) != 0
+                   || ((t & Tag(G::Adjs)) != 0 && (t & Tags(G::Neut, G::Sing)) == Tags(G::Neut, G::Sing))
+                   || ((t & Tag(G::Noun)) != 0 && (t & Cases) == Tag(G::Loct));
+           });
+}
+
 TContextVerdict CannotTell(TJudgeFamily family)
 {
     TContextVerdict v;
@@ -402,6 +414,17 @@ TContextVerdict TContextJudge::Judge(const TJudgeInput& in)
         TContextVerdict v = JudgeVerb(in);
         if (v.Answer == TAnswer::None)
             v = JudgeJoinedVerb(in);
+        // стекла / стёкла: where both spellings are nouns too, their cases
+        // may tell them apart as for any noun.
+        const auto noun = [](TTagMask t) { return (t & Tag(G::Noun)) != 0; };
+        if (v.Answer == TAnswer::None && AnyReading(m_word, m_plainMask, noun)
+            && AnyReading(m_word, m_dottedMask, noun)) {
+            TContextVerdict n = JudgeNounCase(in);
+            if (n.Answer != TAnswer::None) {
+                n.Family = family;
+                return n;
+            }
+        }
         return v.Answer != TAnswer::None ? v : LeanVerb(in);
     }
     case TJudgeFamily::NounCase: {
@@ -458,8 +481,10 @@ TContextVerdict TContextJudge::JudgeAll(const TJudgeInput& in)
     // всё наконец началось, все уже умерли: past an adverb the finite verb
     // still agrees with the word (but всё ещё, всё равно are phrases of
     // their own, and a capitalised command before opens a label).
-    if (next != nullptr && at == 0 && IsAdverb(*next) && !Is(nextWord, w.Esche) && !Is(nextWord, w.Ravno)
-        && !LabelBefore(in)) {
+    // всё не наступает, все не могут: не leaves the verb's agreement as it is.
+    const bool negated = next != nullptr && at == 0 && Is(nextWord, w.Ne);
+    if (next != nullptr && at == 0 && (negated || IsAdverbBeforeVerb(*next)) && !Is(nextWord, w.Esche)
+        && !Is(nextWord, w.Ravno) && !LabelBefore(in)) {
         const TWordTags* verb = Adjacent(in, true, 1);
         if (verb != nullptr && AnyOfAll(*verb, IsFiniteVerb) && !AnyOfAll(*verb, [](TTagMask t) {
                 return (t & (Tags(G::Noun, G::Npro) | Adjectival)) != 0;
@@ -469,9 +494,11 @@ TContextVerdict TContextJudge::JudgeAll(const TJudgeInput& in)
             const bool plural
                 = AnyOfAll(*verb, [](TTagMask t) { return IsFiniteVerb(t) && (t & Tag(G::Plur)) != 0; });
             if (singular && !plural)
-                return Verdict(TAnswer::Dotted, family, "глагол ед. ч. после наречия:", in.After[1].Word);
+                return Verdict(TAnswer::Dotted, family,
+                    negated ? "глагол ед. ч. после «не»:" : "глагол ед. ч. после наречия:", in.After[1].Word);
             if (plural && !singular && clauseStart)
-                return Verdict(TAnswer::Plain, family, "глагол мн. ч. после наречия:", in.After[1].Word);
+                return Verdict(TAnswer::Plain, family,
+                    negated ? "глагол мн. ч. после «не»:" : "глагол мн. ч. после наречия:", in.After[1].Word);
         }
     }
     if (next != nullptr && at == 0) {
@@ -488,8 +515,12 @@ TContextVerdict TContextJudge::JudgeAll(const TJudgeInput& in)
     }
     // A preposition, conjunction or particle after the word belongs to what
     // follows (всё в порядке, все из списка): it tells nothing.
+    // A finite verb that is also a parenthetic word (знаешь, значит) is
+    // still the verb.
     if (next != nullptr
-        && AnyOfAll(*next, [](TTagMask t) { return (t & Tags(G::Prep, G::Conj, G::Prcl, G::Intj)) != 0; }))
+        && AnyOfAll(*next, [](TTagMask t) { return (t & Tags(G::Prep, G::Conj, G::Prcl, G::Intj)) != 0; })
+        && !(GapIsBlank(gapAfter) && AnyOfAll(*next, IsFiniteVerb)
+            && !AnyOfAll(*next, [](TTagMask t) { return (t & Tags(G::Prep, G::Prcl)) != 0; })))
         next = nullptr;
     // всё более, все более поздние: a comparative leaves both open.
     if (next != nullptr && AnyOfAll(*next, [](TTagMask t) { return (t & Tag(G::Comp)) != 0; }))
@@ -598,8 +629,13 @@ TContextVerdict TContextJudge::JudgePrepositional(const TJudgeInput& in)
         const TTagMask cases = PrepositionCases(word);
         if (cases == 0)
             continue;
-        if (i > 0)
+        // с бобами и всем: the nearest preposition governs the words
+        // joined to it too, and this one takes no prepositional case.
+        if (i > 0) {
+            if ((cases & loct) == 0 && Is(in.Before[0].Word, Words().I))
+                return Verdict(TAnswer::Plain, family, "предлог без предложного падежа:", word);
             return CannotTell(family);
+        }
         // с чем, за чем, под чем: the preposition takes no prepositional case.
         if ((cases & loct) == 0)
             return Verdict(TAnswer::Plain, family, "предлог без предложного падежа:", word);
@@ -727,8 +763,14 @@ TContextVerdict TContextJudge::JudgeNounCase(const TJudgeInput& in)
             return Verdict(a, family, "падеж после предлога:", prevWord);
         return CannotTell(family);
     }
-    // An adjective or pronoun beside it that agrees with one spelling only.
-    if (AnyOfAll(*prev, [](TTagMask t) { return (t & Tags(G::Noun, G::Verb)) != 0; }))
+    // An adjective or pronoun beside it that agrees with one spelling only;
+    // an adjective also used as a noun for people (чёрные, больные) still
+    // agrees.
+    const bool adjective = AnyOfAll(*prev, [](TTagMask t) { return (t & Tag(G::Adjf)) != 0; });
+    if (AnyOfAll(*prev, [adjective](TTagMask t) {
+            return (t & Tag(G::Verb)) != 0
+                || ((t & Tag(G::Noun)) != 0 && (!adjective || (t & Tag(G::Anim)) == 0));
+        }))
         return CannotTell(family);
     // защищённых бронёй: a passive participle governs its agent in the
     // instrumental as readily as it agrees with a noun.

@@ -12,6 +12,9 @@ namespace {
 
 using G = TGrammeme;
 
+// Sure answers for все/всё a text needs before its share of всё is trusted.
+constexpr int MinAllAnswers = 8;
+
 constexpr TTagMask Cases = Tags(G::Nomn, G::Gent, G::Datv, G::Accs, G::Ablt, G::Loct, G::Voct);
 constexpr TTagMask Genders = Tags(G::Masc, G::Femn, G::Neut);
 constexpr TTagMask Animacy = Tags(G::Anim, G::Inan);
@@ -381,6 +384,12 @@ std::string_view JudgeFamilyName(TJudgeFamily family)
     return "other";
 }
 
+void TContextJudge::BeginText()
+{
+    m_allDotted = 0;
+    m_allPlain = 0;
+}
+
 TContextVerdict TContextJudge::Judge(const TJudgeInput& in)
 {
     for (auto& side : m_looked) {
@@ -406,7 +415,20 @@ TContextVerdict TContextJudge::Judge(const TJudgeInput& in)
         if (!m_tags.Loaded())
             return CannotTell(family);
         TContextVerdict v = JudgeAll(in);
-        return v.Answer != TAnswer::None ? v : LeanAll(in);
+        if (v.Answer != TAnswer::None) {
+            ++(v.Answer == TAnswer::Dotted ? m_allDotted : m_allPlain);
+            return v;
+        }
+        v = LeanAll(in);
+        // Measured on manuals and on stories: among the words the rules
+        // leave, всё is 10-15 points more frequent than among those they
+        // decide, and that share follows the text's. A text whose sure
+        // answers give всё at least 3 times to 5 все leans to всё for the rest.
+        if (v.Lean == TAnswer::None && m_allDotted + m_allPlain >= MinAllAnswers
+            && 5 * m_allDotted >= 3 * m_allPlain)
+            v = Leaning(TAnswer::Dotted, family, "в этом тексте часто «всё»:",
+                Cp(std::to_string(m_allDotted) + " из " + std::to_string(m_allDotted + m_allPlain)));
+        return v;
     }
     case TJudgeFamily::Prepositional:
         return JudgePrepositional(in);

@@ -157,6 +157,8 @@ void TYoficator::DoYoficate(int line, int column)
 void TYoficator::RunPass(int line, int column)
 {
     ClearUndo();
+    if (m_judge != nullptr)
+        m_judge->BeginText();
     // Busy, the asker's pass look and the editor's focus, restored on every exit path.
     TScopeGuard pass(
         [this] {

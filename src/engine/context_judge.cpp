@@ -522,6 +522,23 @@ TContextVerdict TContextJudge::JudgeAll(const TJudgeInput& in)
                 return Verdict(TAnswer::Plain, family,
                     negated ? "глагол мн. ч. после «не»:" : "глагол мн. ч. после наречия:", in.After[1].Word);
         }
+        // всё совсем плохо, все очень рады: a short form that ends the
+        // phrase past a plain adverb is the predicate, and agrees.
+        const bool endsAfterThen = in.After.size() > 2 ? !GapIsBlank(in.After[2].Gap) : in.TextEndsAfter;
+        if (verb != nullptr && !negated && endsAfterThen && IsAdverb(*next)
+            && OnlyOfAll(*verb, [](TTagMask t) { return (t & Tags(G::Adjs, G::Advb, G::Pred)) != 0; })) {
+            const bool neuter = AnyOfAll(*verb, [](TTagMask t) {
+                return (t & Tags(G::Adjs, G::Neut, G::Sing)) == Tags(G::Adjs, G::Neut, G::Sing);
+            });
+            const bool plural = AnyOfAll(
+                *verb, [](TTagMask t) { return (t & Tags(G::Adjs, G::Plur)) == Tags(G::Adjs, G::Plur); });
+            if (neuter && !plural)
+                return Verdict(
+                    TAnswer::Dotted, family, "краткая форма ср. р. после наречия:", in.After[1].Word);
+            if (plural && !neuter && clauseStart)
+                return Verdict(
+                    TAnswer::Plain, family, "краткая форма мн. ч. после наречия:", in.After[1].Word);
+        }
     }
     if (next != nullptr && at == 0) {
         // всё это, всё то (but все это знают: a plural verb after).

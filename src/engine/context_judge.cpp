@@ -476,6 +476,12 @@ TContextVerdict TContextJudge::JudgeAll(const TJudgeInput& in)
         if (Is(nextWord, w.Kto) || Is(nextWord, w.Kotorye))
             return Verdict(TAnswer::Plain, family, "«все, кто»: после запятой", nextWord);
     }
+    // Все всё знают: of the two side by side the first is the subject, the
+    // second its object.
+    if (!in.After.empty() && GapIsBlank(gapAfter) && Is(nextWord, w.Vse))
+        return Verdict(TAnswer::Plain, family, "«все всё»: перед", nextWord);
+    if (!in.Before.empty() && GapIsBlank(in.Before[0].Gap) && Is(prevWord, w.Vse))
+        return Verdict(TAnswer::Dotted, family, "«все всё»: после", prevWord);
     const TWordTags* prev = Adjacent(in, false, 0);
     // они все. (but они всё знают, они всё равно: only where the phrase ends).
     if (prev != nullptr && IsOneOf(prevWord, w.PluralPronouns) && endsAfter)
@@ -854,6 +860,12 @@ TContextVerdict TContextJudge::LeanAll(const TJudgeInput& in)
         && AnyOfAll(*next, [](TTagMask t) { return (t & Tag(G::Prep)) != 0; })
         && OnlyOfAll(*prev, [](TTagMask t) { return (t & Tags(G::Verb, G::Infn, G::Grnd, G::Prtf)) != 0; }))
         return Leaning(TAnswer::Dotted, family, "дополнение глагола перед предлогом:", in.Before[0].Word);
+    // мы все знаем, они все ушли: a plural pronoun before and a plural
+    // verb after make все its apposition more often than всё the object.
+    if (next != nullptr && prev != nullptr && IsOneOf(in.Before[0].Word, Words().PluralPronouns)
+        && OnlyOfAll(*next, [](TTagMask t) { return IsFiniteVerb(t) && (t & Tag(G::Plur)) != 0; }))
+        return Leaning(
+            TAnswer::Plain, family, "местоимение мн. ч. перед и глагол мн. ч. после:", in.Before[0].Word);
     // …и всё. at the end of a phrase or of its line.
     const bool endsAfter = in.After.empty() || !GapIsBlank(in.After[0].Gap);
     if (endsAfter && prev != nullptr && Is(in.Before[0].Word, Words().I))

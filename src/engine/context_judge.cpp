@@ -42,6 +42,7 @@ struct TWords
     std::string Ili = Cp("или");
     std::string Esche = Cp("еще");
     std::string Ravno = Cp("равно");
+    std::string Ka = Cp("ка");
     // Possessives that do not decline: все её, всё его… agree past them.
     std::vector<std::string> FixedPossessives { Cp("ее"), Cp("его"), Cp("их") };
     // Forms of быть, after which a short participle is the predicate (будет
@@ -863,7 +864,11 @@ TContextVerdict TContextJudge::LeanAll(const TJudgeInput& in)
     // мы все знаем, они все ушли: a plural pronoun before and a plural
     // verb after make все its apposition more often than всё the object.
     if (next != nullptr && prev != nullptr && IsOneOf(in.Before[0].Word, Words().PluralPronouns)
-        && OnlyOfAll(*next, [](TTagMask t) { return IsFiniteVerb(t) && (t & Tag(G::Plur)) != 0; }))
+        && AnyOfAll(*next, [](TTagMask t) { return IsFiniteVerb(t) && (t & Tag(G::Plur)) != 0; })
+        && !AnyOfAll(*next, [](TTagMask t) {
+               return (IsFiniteVerb(t) && (t & Tag(G::Sing)) != 0)
+                   || (t & (Tags(G::Noun, G::Npro) | Adjectival)) != 0;
+           }))
         return Leaning(
             TAnswer::Plain, family, "местоимение мн. ч. перед и глагол мн. ч. после:", in.Before[0].Word);
     // …и всё. at the end of a phrase or of its line.
@@ -886,6 +891,13 @@ const TWordTags* TContextJudge::JoinedVerb(const TJudgeInput& in, bool after)
 TContextVerdict TContextJudge::JudgeJoinedVerb(const TJudgeInput& in)
 {
     constexpr auto family = TJudgeFamily::Verb;
+    // поешь-ка, возьмите-ка: the particle -ка joins an imperative.
+    if (!in.After.empty() && Trimmed(in.After[0].Gap) == "-" && Is(in.After[0].Word, Words().Ka)) {
+        const TAnswer a = OnlySpelling(
+            m_word, m_plainMask, m_dottedMask, [](TTagMask t) { return (t & Tag(G::Impr)) != 0; });
+        if (a != TAnswer::None)
+            return Verdict(a, family, "повелительное наклонение перед «-ка»", {});
+    }
     // будет перевёрнут, может быть «развёрнут»: after быть a short
     // participle, never a finite verb.
     if (Neighbour(in, false, 0) != nullptr && IsOneOf(in.Before[0].Word, Words().Be)) {

@@ -160,7 +160,47 @@ TEST(ContextJudge, AllAgreesWithTheWordsAroundIt)
         { "Они [все] еще спят.", "всё", None, F, "" },
         { "Тут [все] его радует.", "всё", None, F, "" },
         { "Кнопка Заменить [все] выполняет замену.", "всё", None, F, "" },
+        // A verb that is also a parenthetic word, не or an adverb-like short
+        // form before the verb, a short form past an adverb, two side by side.
+        { "Ты уже [все] знаешь.", "всё", Yo, F, "глагол ед. ч. после: знаешь" },
+        { "Излечение [все] не наступает.", "всё", Yo, F, "глагол ед. ч. после «не»: наступает" },
+        { "[Все] не могут уйти.", "всё", E, F, "глагол мн. ч. после «не»: могут" },
+        { "Мы [все] не могли уйти.", "всё", None, F, "" },
+        { "Тогда [все] обычно заканчивалось плохо.", "всё", Yo, F,
+            "глагол ед. ч. после наречия: заканчивалось" },
+        { "Если [все] совсем плохо.", "всё", Yo, F, "краткая форма ср. р. после наречия: плохо" },
+        { "[Все] очень довольны.", "всё", E, F, "краткая форма мн. ч. после наречия: довольны" },
+        { "Если [все] совсем плохо кончится.", "всё", None, F, "" },
+        { "[Все] всё потеряли.", "всё", E, F, "«все всё»: перед всё" },
+        { "Все [все] потеряли.", "всё", Yo, F, "«все всё»: после все" },
     });
+}
+
+// Where the rules cannot tell все from всё, the text's own sure answers so
+// far lean the question: from 3 всё to 5 все over at least 8 answers, and
+// only until the next text begins.
+TEST(ContextJudge, AllLeansToTheTextsHabit)
+{
+    TContextJudge judge(Shipped().Tags, Shipped().Rare);
+    const TSentence plural("[Все] знают об этом.", "всё");
+    const TSentence dotted("[Все] стало ясно.", "всё");
+    const TSentence open("Он знал [все].", "всё");
+    for (int i = 0; i < 5; ++i)
+        ASSERT_EQ(judge.Judge(plural.Input()).Answer, TAnswer::Plain);
+    for (int i = 0; i < 2; ++i)
+        ASSERT_EQ(judge.Judge(dotted.Input()).Answer, TAnswer::Dotted);
+    EXPECT_EQ(judge.Judge(open.Input()).Lean, TAnswer::None); // 7 answers: too few
+    ASSERT_EQ(judge.Judge(dotted.Input()).Answer, TAnswer::Dotted);
+    TContextVerdict v = judge.Judge(open.Input());
+    EXPECT_EQ(v.Answer, TAnswer::None);
+    EXPECT_EQ(v.Lean, TAnswer::Dotted);
+    EXPECT_NE(U(v.Evidence).find("3 из 8"), std::string::npos) << U(v.Evidence);
+    ASSERT_EQ(judge.Judge(plural.Input()).Answer, TAnswer::Plain); // 3 to 6: below the share
+    EXPECT_EQ(judge.Judge(open.Input()).Lean, TAnswer::None);
+    ASSERT_EQ(judge.Judge(dotted.Input()).Answer, TAnswer::Dotted);
+    EXPECT_EQ(judge.Judge(open.Input()).Lean, TAnswer::Dotted);
+    judge.BeginText();
+    EXPECT_EQ(judge.Judge(open.Input()).Lean, TAnswer::None);
 }
 
 TEST(ContextJudge, PrepositionalFormsNeedTheirPreposition)
@@ -176,6 +216,8 @@ TEST(ContextJudge, PrepositionalFormsNeedTheirPreposition)
         { "Не о [чем] говорить.", "чём", None, F, "" },
         { "По [всем] вопросам.", "всём", None, F, "" },
         { "В моем и [моем] доме.", "моём", None, F, "" },
+        { "Макароны с бобами и [всем], что нужно.", "всём", E, F, "предлог без предложного падежа: с" },
+        { "Речь о доме и [всем] прочем.", "всём", None, F, "" },
     });
 }
 
@@ -194,6 +236,12 @@ TEST(ContextJudge, VerbOrNounBySubjectPrepositionOrAdjective)
         { "Вы изменяете или [берете] текст.", "берёте", Yo, F, "того же времени: изменяете" },
         { "Сам [берет] книгу.", "берёт", None, F, "" },
         { "Завтра мы [узнаем].", "узнаём", None, F, "" },
+        // Both spellings nouns too: their cases; -ка after an imperative.
+        { "Дверь из многослойного [стекла].", "стёкла", E, F, "согласованное слово перед: многослойного" },
+        { "Вставили новые [стекла].", "стёкла", Yo, F, "перед: новые" },
+        { "Лист [стекла] лежал.", "стёкла", None, F, "" },
+        { "[Поешь]-ка супу.", "поёшь", E, F, "повелительное наклонение перед «-ка»" },
+        { "Ты [поешь] супу.", "поёшь", None, F, "" },
     });
 }
 
@@ -217,6 +265,9 @@ TEST(ContextJudge, NounCaseByPrepositionNumberAndAgreement)
         { "Нож при [ружье] висел.", "ружьё", E, F, "падеж после предлога: при" },
         { "Патрон в охотничьем [ружье] застрял.", "ружьё", E, F, "согласованное слово перед: охотничьем" },
         { "Патрон в старом [ружье] застрял.", "ружьё", None, F, "" },
+        // An adjective that also names people still agrees.
+        { "Текли густые черные [слезы].", "слёзы", Yo, F, "согласованное слово перед: черные" },
+        { "Свет больной [звезды].", "звёзды", E, F, "согласованное слово перед: больной" },
     });
 }
 
@@ -247,7 +298,8 @@ TEST(ContextJudge, LeansWhereGrammarCannotTell)
         { "Он знал [все].", "всё", None, "" },
         { "Надел [берет] и пошел.", "берёт", None, "" },
         { "[Все] что угодно.", "всё", Yo, "«всё что»: что" },
-        { "Если [все] совсем плохо.", "всё", Yo, "наречие после: совсем" },
+        { "Если [все] совсем плохо кончится.", "всё", Yo, "наречие после: совсем" },
+        { "Мы [все] знаем.", "всё", E, "местоимение мн. ч. перед и глагол мн. ч. после: мы" },
         { "Пришлось начать [все] с нуля.", "всё", Yo, "дополнение глагола перед предлогом: начать" },
         { "Меню: Переместить [все] в папку.", "всё", None, "" },
         { "Завтра мы [узнаем].", "узнаём", None, "" },
@@ -272,6 +324,7 @@ TEST(ContextJudge, RareYoFormsAreAnsweredPlainWithTheirReason)
         { "Возьми [маркер].", "маркёр", E, TJudgeFamily::Rare, "редкое слово с ё: «маркёр»" },
         { "Синее [небо].", "нёбо", E, TJudgeFamily::Rare, "«нёбо»" },
         { "Надел [шлем] и пошел.", "шлём", E, TJudgeFamily::Rare, "«шлём»" },
+        { "Этот [отсек] закрыт.", "отсёк", E, TJudgeFamily::Rare, "«отсёк»" },
         { "Лист, [сложенный] вдвое.", "сложённый", E, TJudgeFamily::Rare, "«сложённый»" },
     });
     // Without the tag dictionary only the rare list speaks.

@@ -810,12 +810,15 @@ TContextVerdict TContextJudge::JudgeNounCase(const TJudgeInput& in)
         return CannotTell(family);
     }
     // An adjective or pronoun beside it that agrees with one spelling only;
-    // an adjective also used as a noun for people (чёрные, больные) still
-    // agrees.
-    const bool adjective = AnyOfAll(*prev, [](TTagMask t) { return (t & Tag(G::Adjf)) != 0; });
-    if (AnyOfAll(*prev, [adjective](TTagMask t) {
-            return (t & Tag(G::Verb)) != 0
-                || ((t & Tag(G::Noun)) != 0 && (!adjective || (t & Tag(G::Anim)) == 0));
+    // an adjective also used as a noun (чёрные, новые) still agrees: its
+    // noun readings are the adjective's forms.
+    const auto adjectiveForm = [prev](TTagMask n) {
+        return AnyOfAll(*prev, [n](TTagMask a) {
+            return (a & Tag(G::Adjf)) != 0 && (a & n & Cases) != 0 && (a & n & Tags(G::Sing, G::Plur)) != 0;
+        });
+    };
+    if (AnyOfAll(*prev, [&](TTagMask t) {
+            return (t & Tag(G::Verb)) != 0 || ((t & Tag(G::Noun)) != 0 && !adjectiveForm(t));
         }))
         return CannotTell(family);
     // защищённых бронёй: a passive participle governs its agent in the

@@ -792,6 +792,16 @@ TContextVerdict TContextJudge::JudgeNounCase(const TJudgeInput& in)
         if (a != TAnswer::None)
             return Verdict(a, family, "число перед:", Trimmed(in.Before[0].Gap));
     }
+    // Чёрт, опять!; Озёра, реки и моря…: a word that opens its sentence and
+    // is cut off by a comma or an exclamation stands alone or heads a list:
+    // the nominative, not an oblique case with nothing to govern it.
+    const bool opens = in.Before.empty() ? in.TextStartsBefore : GapEndsSentence(in.Before[0].Gap);
+    if (opens && !in.After.empty() && IsRussianCapital(in.Word.front())
+        && Trimmed(in.After[0].Gap).find_first_of(",!") == 0) {
+        const TAnswer a = only([](TTagMask t) { return (t & Tag(G::Nomn)) != 0; });
+        if (a != TAnswer::None)
+            return Verdict(a, family, "именительный падеж в начале предложения перед запятой", {});
+    }
     const TWordTags* prev = Adjacent(in, false, 0);
     if (prev == nullptr)
         return CannotTell(family);
@@ -1001,6 +1011,12 @@ TContextVerdict TContextJudge::LeanNounCase(const TJudgeInput& in)
     const TWordTags* prev = Adjacent(in, false, 0);
     if (prev == nullptr)
         return CannotTell(family);
+    // делают пчёлы, напали пчёлы: a plural verb before, the subject after it.
+    if (OnlyOfAll(*prev, [](TTagMask t) { return IsFiniteVerb(t) && (t & Tag(G::Plur)) != 0; })) {
+        const TAnswer a = only(Tags(G::Nomn, G::Plur));
+        if (a != TAnswer::None)
+            return Leaning(a, family, "глагол мн. ч. перед:", in.Before[0].Word);
+    }
     // прокрутка колеса, тип ребра: a noun after a noun is most often its genitive.
     if (OnlyOfAll(*prev, [](TTagMask t) { return (t & Tag(G::Noun)) != 0 && (t & Tag(G::Npro)) == 0; })) {
         const TAnswer a = only(Tag(G::Gent));

@@ -43,6 +43,7 @@ struct TWords
     std::string Esche = Cp("еще");
     std::string Ravno = Cp("равно");
     std::string Ka = Cp("ка");
+    std::string Pochti = Cp("почти");
     // Possessives that do not decline: все её, всё его… agree past them.
     std::vector<std::string> FixedPossessives { Cp("ее"), Cp("его"), Cp("их") };
     // Forms of быть, after which a short participle is the predicate (будет
@@ -854,6 +855,12 @@ TContextVerdict TContextJudge::JudgeNounCase(const TJudgeInput& in)
 TContextVerdict TContextJudge::LeanAll(const TJudgeInput& in)
 {
     constexpr auto family = TJudgeFamily::All;
+    const TWordTags* prev = Adjacent(in, false, 0);
+    // не все из них, почти все уже умерли: a part of a plural, unless the
+    // phrase ends (сделать почти всё).
+    if (prev != nullptr && (Is(in.Before[0].Word, Words().Ne) || Is(in.Before[0].Word, Words().Pochti))
+        && !in.After.empty() && GapIsBlank(in.After[0].Gap))
+        return Leaning(TAnswer::Plain, family, "часть множества после:", in.Before[0].Word);
     // всё запомнить, всё исследовать: a pronoun object before an infinitive;
     // все as a subject would need a finite verb.
     const TWordTags* next = Adjacent(in, true, 0);
@@ -869,7 +876,6 @@ TContextVerdict TContextJudge::LeanAll(const TJudgeInput& in)
     // потерял всё в этом мире, начать всё с нуля: the object of a verb in
     // running text (not a capitalised command: Переместить все в папку)
     // before a preposition.
-    const TWordTags* prev = Adjacent(in, false, 0);
     if (next != nullptr && prev != nullptr && !IsRussianCapital(in.Before[0].Word.front())
         && AnyOfAll(*next, [](TTagMask t) { return (t & Tag(G::Prep)) != 0; })
         && OnlyOfAll(*prev, [](TTagMask t) { return (t & Tags(G::Verb, G::Infn, G::Grnd, G::Prtf)) != 0; }))
@@ -1011,6 +1017,22 @@ TContextVerdict TContextJudge::LeanNounCase(const TJudgeInput& in)
     const TWordTags* prev = Adjacent(in, false, 0);
     if (prev == nullptr)
         return CannotTell(family);
+    // под бронёй, защищённых бронёй: both spellings have the case asked
+    // for, but one is nothing else, the other mostly a different form.
+    TTagMask wanted = PrepositionCases(in.Before[0].Word);
+    if (wanted == 0
+        && AnyOfAll(*prev, [](TTagMask t) { return (t & Tags(G::Prtf, G::Pssv)) == Tags(G::Prtf, G::Pssv); }))
+        wanted = Tag(G::Ablt);
+    if (wanted != 0) {
+        const auto asked = [wanted](TTagMask t) { return (t & wanted) != 0; };
+        const bool plainAny = AnyReading(m_word, m_plainMask, asked);
+        const bool dottedAny = AnyReading(m_word, m_dottedMask, asked);
+        const bool plainAll = EveryReading(m_word, m_plainMask, asked);
+        const bool dottedAll = EveryReading(m_word, m_dottedMask, asked);
+        if (plainAny && dottedAny && plainAll != dottedAll)
+            return Leaning(
+                plainAll ? TAnswer::Plain : TAnswer::Dotted, family, "падеж после:", in.Before[0].Word);
+    }
     // делают пчёлы, напали пчёлы: a plural verb before, the subject after it.
     if (OnlyOfAll(*prev, [](TTagMask t) { return IsFiniteVerb(t) && (t & Tag(G::Plur)) != 0; })) {
         const TAnswer a = only(Tags(G::Nomn, G::Plur));

@@ -803,7 +803,24 @@ TContextVerdict TContextJudge::JudgeNounCase(const TJudgeInput& in)
         if (a != TAnswer::None)
             return Verdict(a, family, "именительный падеж в начале предложения перед запятой", {});
     }
-    const TWordTags* prev = Adjacent(in, false, 0);
+    // …, и зёрна остаются; Рёбра могут…: a noun that opens its clause right
+    // before a verb that can only be plural is that verb's subject.
+    const TWordTags* first = Adjacent(in, false, 0);
+    const bool clauseStart = in.Before.empty()
+        ? in.TextStartsBefore
+        : (!GapIsBlank(in.Before[0].Gap)
+            || (first != nullptr && (Is(in.Before[0].Word, Words().I) || OnlyOfAll(*first, [](TTagMask t) {
+                   return (t & Tag(G::Conj)) != 0;
+               }))));
+    const TWordTags* next = Adjacent(in, true, 0);
+    if (clauseStart && next != nullptr
+        && OnlyOfAll(*next, [](TTagMask t) { return IsFiniteVerb(t) && (t & Tag(G::Plur)) != 0; })) {
+        const TAnswer a
+            = only([](TTagMask t) { return (t & Tags(G::Nomn, G::Plur)) == Tags(G::Nomn, G::Plur); });
+        if (a != TAnswer::None)
+            return Verdict(a, family, "подлежащее глагола мн. ч. после:", in.After[0].Word);
+    }
+    const TWordTags* prev = first;
     if (prev == nullptr)
         return CannotTell(family);
     const std::string_view prevWord = in.Before[0].Word;

@@ -643,6 +643,9 @@ TContextVerdict TContextJudge::JudgeAll(const TJudgeInput& in)
             return Verdict(TAnswer::Dotted, family, "предлог перед словом в конце фразы:", prevWord);
         if (Is(prevWord, w.Eto))
             return Verdict(TAnswer::Dotted, family, "«это всё» в конце фразы:", prevWord);
+        // Просто нет, и всё.: the phrase «и всё» closes what it follows.
+        if (Is(prevWord, w.I))
+            return Verdict(TAnswer::Dotted, family, "«и всё» в конце фразы:", prevWord);
         if (AnyOfAll(*prev,
                 [](TTagMask t) {
                     return (IsFiniteVerb(t) || (t & ShortForms) != 0)

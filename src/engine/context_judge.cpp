@@ -560,6 +560,24 @@ TContextVerdict TContextJudge::JudgeAll(const TJudgeInput& in)
             return CannotTell(family);
         }
     }
+    // всё вокруг озера покрылось, все в городе знают: past a preposition and
+    // its noun the verb still agrees with the word.
+    if (next != nullptr && at == 0 && PrepositionCases(nextWord) != 0 && !LabelBefore(in)) {
+        const TWordTags* noun = Adjacent(in, true, 1);
+        const TWordTags* verb = Adjacent(in, true, 2);
+        if (noun != nullptr && verb != nullptr
+            && OnlyOfAll(*noun, [](TTagMask t) { return (t & Tags(G::Noun, G::Npro)) != 0; })
+            && OnlyOfAll(*verb, IsFiniteVerb)) {
+            const bool singular = AnyOfAll(*verb, [](TTagMask t) { return (t & Tag(G::Sing)) != 0; });
+            const bool plural = AnyOfAll(*verb, [](TTagMask t) { return (t & Tag(G::Plur)) != 0; });
+            if (singular && !plural)
+                return Verdict(TAnswer::Dotted, family,
+                    "глагол ед. ч. после предлога с существительным:", in.After[2].Word);
+            if (plural && !singular && clauseStart)
+                return Verdict(TAnswer::Plain, family,
+                    "глагол мн. ч. после предлога с существительным:", in.After[2].Word);
+        }
+    }
     // A preposition, conjunction or particle after the word belongs to what
     // follows (всё в порядке, все из списка): it tells nothing.
     // A finite verb that is also a parenthetic word (знаешь, значит) is

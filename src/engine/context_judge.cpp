@@ -44,6 +44,7 @@ struct TWords
     std::string Ravno = Cp("равно");
     std::string Ka = Cp("ка");
     std::string Pochti = Cp("почти");
+    std::string Ugodno = Cp("угодно");
     // Possessives that do not decline: все её, всё его… agree past them.
     std::vector<std::string> FixedPossessives { Cp("ее"), Cp("его"), Cp("их") };
     // Forms of быть, after which a short participle is the predicate (будет
@@ -484,6 +485,10 @@ TContextVerdict TContextJudge::JudgeAll(const TJudgeInput& in)
         return Verdict(TAnswer::Plain, family, "«все всё»: перед", nextWord);
     if (!in.Before.empty() && GapIsBlank(in.Before[0].Gap) && Is(prevWord, w.Vse))
         return Verdict(TAnswer::Dotted, family, "«все всё»: после", prevWord);
+    // всё что угодно: the phrase needs всё, with its comma or without.
+    if (in.After.size() > 1 && GapIsBlank(gapAfter) && Is(nextWord, w.Chto) && GapIsBlank(in.After[1].Gap)
+        && Is(in.After[1].Word, w.Ugodno))
+        return Verdict(TAnswer::Dotted, family, "«всё что угодно»", {});
     const TWordTags* prev = Adjacent(in, false, 0);
     // они все. (but они всё знают, они всё равно: only where the phrase ends).
     if (prev != nullptr && IsOneOf(prevWord, w.PluralPronouns) && endsAfter)
@@ -581,10 +586,14 @@ TContextVerdict TContextJudge::JudgeAll(const TJudgeInput& in)
     // A preposition, conjunction or particle after the word belongs to what
     // follows (всё в порядке, все из списка): it tells nothing.
     // A finite verb that is also a parenthetic word (знаешь, значит) is
-    // still the verb.
+    // still the verb, and so is a short form that ends the phrase (Всё
+    // верно.).
+    const bool nextEndsPhrase = in.After.size() > 1 ? !GapIsBlank(in.After[1].Gap) : in.TextEndsAfter;
     if (next != nullptr
         && AnyOfAll(*next, [](TTagMask t) { return (t & Tags(G::Prep, G::Conj, G::Prcl, G::Intj)) != 0; })
-        && !(GapIsBlank(gapAfter) && AnyOfAll(*next, IsFiniteVerb)
+        && !(GapIsBlank(gapAfter)
+            && (AnyOfAll(*next, IsFiniteVerb)
+                || (nextEndsPhrase && AnyOfAll(*next, [](TTagMask t) { return (t & Tag(G::Adjs)) != 0; })))
             && !AnyOfAll(*next, [](TTagMask t) { return (t & Tags(G::Prep, G::Prcl)) != 0; })))
         next = nullptr;
     // всё более, все более поздние: a comparative leaves both open.

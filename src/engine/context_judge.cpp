@@ -393,6 +393,13 @@ void TContextJudge::BeginText()
     m_allPlain = 0;
 }
 
+void TContextJudge::NoteAnswer(TJudgeFamily family, TAnswer answer)
+{
+    if (family != TJudgeFamily::All || (answer != TAnswer::Plain && answer != TAnswer::Dotted))
+        return;
+    ++(answer == TAnswer::Dotted ? m_allDotted : m_allPlain);
+}
+
 TContextVerdict TContextJudge::Judge(const TJudgeInput& in)
 {
     for (auto& side : m_looked) {

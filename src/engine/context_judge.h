@@ -95,6 +95,9 @@ public:
     // A new text begins: what the judge learnt of the last one's habits (how
     // often its sure answers wrote всё rather than все) is forgotten.
     void BeginText();
+    // The user's answer to a question about a word of the family: counted
+    // in the text's habit like the judge's own sure answers.
+    void NoteAnswer(TJudgeFamily family, TAnswer answer);
 
     // The family a variant belongs to by its two spellings' tags.
     TJudgeFamily FamilyOf(std::string_view word, std::string_view dotted);

@@ -416,6 +416,11 @@ public:
     {
         return m_engine.JudgeAt(m_position, word, dotted);
     }
+    void NoteAnswer(const TContextVerdict& verdict, TAnswer given) override
+    {
+        if (m_engine.m_judge != nullptr)
+            m_engine.m_judge->NoteAnswer(verdict.Family, given);
+    }
 
 private:
     TYoficator& m_engine;

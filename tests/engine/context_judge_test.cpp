@@ -211,6 +211,15 @@ TEST(ContextJudge, AllLeansToTheTextsHabit)
     EXPECT_EQ(judge.Judge(open.Input()).Lean, TAnswer::Dotted);
     judge.BeginText();
     EXPECT_EQ(judge.Judge(open.Input()).Lean, TAnswer::None);
+    // The user's answers count like the judge's own; other families' do not.
+    for (int i = 0; i < 5; ++i)
+        judge.NoteAnswer(TJudgeFamily::All, TAnswer::Plain);
+    for (int i = 0; i < 3; ++i)
+        judge.NoteAnswer(TJudgeFamily::NounCase, TAnswer::Dotted);
+    EXPECT_EQ(judge.Judge(open.Input()).Lean, TAnswer::None);
+    for (int i = 0; i < 3; ++i)
+        judge.NoteAnswer(TJudgeFamily::All, TAnswer::Dotted);
+    EXPECT_EQ(judge.Judge(open.Input()).Lean, TAnswer::Dotted);
 }
 
 TEST(ContextJudge, PrepositionalFormsNeedTheirPreposition)

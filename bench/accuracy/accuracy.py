@@ -26,7 +26,13 @@ come the context judge's figures per family (from the reports of the
 interactive runs with combinations): decisions taken without a question, how
 many of them the original confirms, and the questions left.
 
-Usage: accuracy.py [--cli build/bin/tildo-cli] [--data data] [--baseline REV] [--context] [--show] TEXT...
+With --questions FILE the questions left (with combinations; Context on when
+--context is given) are written to FILE: how often each word is asked, with
+what the original has and what is proposed, then every question with the
+judge's evidence and the text around it.
+
+Usage: accuracy.py [--cli build/bin/tildo-cli] [--data data] [--baseline REV] [--context] [--show]
+                   [--questions FILE] TEXT...
 """
 import argparse
 import json
@@ -108,7 +114,7 @@ def automatic(cli, data, original, plain_path, show, context=None):
     return right, wrong, missed, inconsistent
 
 
-def interactive(cli, data, original, plain_path, combinations, context=None, families=None):
+def interactive(cli, data, original, plain_path, combinations, context=None, families=None, record=None):
     with tempfile.TemporaryDirectory() as tmp:
         report_path = os.path.join(tmp, "report.json")
         extra = ["-c", f"{data}/combi.dat"] if combinations else []
@@ -123,8 +129,15 @@ def interactive(cli, data, original, plain_path, combinations, context=None, fam
         offset = starts[q["line"] - 1] + q["column"] - 1
         word = original[offset:offset + len(q["word"])]
         has_yo = any(ch in "ёЁ" for ch in word)
-        if (q["default"] == "ё") == has_yo:
+        right = (q["default"] == "ё") == has_yo
+        if right:
             default_right += 1
+        if record is not None:
+            text = original[max(0, offset - 50):offset + len(word) + 50].replace("\n", " / ")
+            record[(q["line"], q["column"])] = {
+                "word": q["word"], "original": word, "default": q["default"], "right": right,
+                "family": q.get("context", {}).get("family", "-"),
+                "evidence": q.get("context", {}).get("evidence", ""), "text": text}
         if families is not None:
             family = q.get("context", {}).get("family", "other")
             families.setdefault(family, [0, 0, 0])[2] += 1
@@ -158,6 +171,8 @@ def main():
     ap.add_argument("--baseline", metavar="REV", help="also measure the data of this git revision, first")
     ap.add_argument("--context", action="store_true", help="measure with the Context option off and on")
     ap.add_argument("--show", action="store_true")
+    ap.add_argument("--questions", metavar="FILE",
+                    help="write the questions left (with combinations; Context on with --context) to FILE")
     ap.add_argument("texts", nargs="+")
     a = ap.parse_args()
     if a.baseline:
@@ -166,17 +181,41 @@ def main():
             print(f"data of {a.baseline}:")
             measure_all(a.cli, tmp, a.texts, a.show, a.context)
         print(f"\ndata of {a.data}:")
-    measure_all(a.cli, a.data, a.texts, a.show, a.context)
+    measure_all(a.cli, a.data, a.texts, a.show, a.context, a.questions)
 
 
-def measure_all(cli, data, texts, show, context):
+def write_questions(path, records):
+    """The questions left, one a line: how often each word is asked and what is proposed, then each
+    question with its evidence and the text around it."""
+    with open(path, "w", encoding="utf-8") as f:
+        counts = {}
+        for per_text in records.values():
+            for r in per_text.values():
+                key = (r["word"].lower(), "ё" if "ё" in r["original"].lower() else "е", r["default"], r["family"])
+                counts[key] = counts.get(key, 0) + 1
+        f.write("# asked | word | original has | proposed | family\n")
+        for key, n in sorted(counts.items(), key=lambda kv: -kv[1]):
+            f.write(f"{n} | {' | '.join(key)}\n")
+        f.write("\n# right/WRONG | word | original | proposed | family | evidence | text\n")
+        for name, per_text in records.items():
+            for (line, column), r in sorted(per_text.items()):
+                f.write(f"{'right' if r['right'] else 'WRONG'} | {r['word']} | {r['original']} | {r['default']} | "
+                        f"{r['family']} | {r['evidence']} | {name}:{line}:{column} {r['text']}\n")
+
+
+def measure_all(cli, data, texts, show, context, questions=None):
     if not context:
-        measure(cli, data, texts, show)
+        records = {}
+        measure(cli, data, texts, show, records=records)
+        if questions:
+            write_questions(questions, records)
         return
+    runs = {}
     for on in (False, True):
         print(f"\nContext {'on' if on else 'off'}:")
         families = {} if on else None
-        totals = measure(cli, data, texts, show, on, families)
+        runs[on] = {}
+        totals = measure(cli, data, texts, show, on, families, runs[on])
         if on:
             print("\n| family | decided by context | confirmed by the original | precision | questions left |")
             print("|---|---|---|---|---|")
@@ -195,9 +234,25 @@ def measure_all(cli, data, texts, show, context):
             if met:
                 print(f"\nvariant words met (with combinations): {met}; the answer decided or proposed is the "
                       f"original's {100.0 * (total[1] + right) / met:.1f} %")
+            # The questions left are the hard part of what Context off asks:
+            # what it proposed for the very same words tells whether the
+            # judge's leans help or hurt there.
+            same = off_right = on_right = 0
+            for name, per_text in runs[True].items():
+                for key, r in per_text.items():
+                    off = runs[False].get(name, {}).get(key)
+                    if off is not None:
+                        same += 1
+                        off_right += off["right"]
+                        on_right += r["right"]
+            if same:
+                print(f"questions left: {same}; proposed right with Context on {100.0 * on_right / same:.1f} %, "
+                      f"Context off's proposal for the same words {100.0 * off_right / same:.1f} %")
+            if questions:
+                write_questions(questions, runs[True])
 
 
-def measure(cli, data, texts, show, context=None, families=None):
+def measure(cli, data, texts, show, context=None, families=None, records=None):
     totals = [0] * 8
     rows = []
     for path in texts:
@@ -210,7 +265,10 @@ def measure(cli, data, texts, show, context=None, families=None):
         try:
             right, wrong, missed, inconsistent = automatic(cli, data, original, plain_path, show, context)
             asked, default_right = interactive(cli, data, original, plain_path, False, context)
-            asked_c, default_right_c = interactive(cli, data, original, plain_path, True, context, families)
+            record = {} if records is not None else None
+            asked_c, default_right_c = interactive(cli, data, original, plain_path, True, context, families, record)
+            if records is not None:
+                records[path] = record
         finally:
             os.unlink(plain_path)
         words = len(WORD.findall(original))

@@ -92,6 +92,13 @@ public:
 
     TContextVerdict Judge(const TJudgeInput& input);
 
+    // A new text begins: what the judge learnt of the last one's habits (how
+    // often its sure answers wrote всё rather than все) is forgotten.
+    void BeginText();
+    // The user's answer to a question about a word of the family: counted
+    // in the text's habit like the judge's own sure answers.
+    void NoteAnswer(TJudgeFamily family, TAnswer answer);
+
     // The family a variant belongs to by its two spellings' tags.
     TJudgeFamily FamilyOf(std::string_view word, std::string_view dotted);
 
@@ -130,6 +137,11 @@ private:
     std::uint32_t m_plainMask = 0;
     TWordTags m_neighbours[2][TJudgeInput::Reach];
     std::int8_t m_looked[2][TJudgeInput::Reach] {}; // 0 not yet, 1 found, -1 unknown word or beyond reach
+    // The text's sure answers for все/всё so far: where grammar cannot tell,
+    // a story that has often needed всё is likely to need it again, a manual
+    // that lists все the reverse.
+    int m_allDotted = 0;
+    int m_allPlain = 0;
 };
 
 } // namespace tildo

@@ -306,6 +306,8 @@ TAnswer TWordDecider::Ask(const TPassOptions& options, const TWordCase& word, TA
         out.UndoRequested = true;
     if (given != TAnswer::Plain && given != TAnswer::Dotted)
         return TAnswer::None;
+    if (options.Context && !mismatch)
+        port.NoteAnswer(out.Context, given);
     if (word.Entry >= 0) {
         if (fromRule)
             m_dicState.RuleLastAnswer.Set(word.Entry, StoredChoice(given));

@@ -99,6 +99,9 @@ public:
     {
         return {};
     }
+    // The answer given to a question the judge was asked about (verdict its
+    // answer then), so that the rest of the text may lean the same way.
+    virtual void NoteAnswer(const TContextVerdict& /*verdict*/, TAnswer /*given*/) { }
 
 protected:
     ~TQuestionPort() = default;

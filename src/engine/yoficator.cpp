@@ -161,6 +161,8 @@ void TYoficator::DoYoficate(int line, int column)
 void TYoficator::RunPass(int line, int column)
 {
     ClearUndo();
+    if (m_judge != nullptr)
+        m_judge->BeginText();
     // Busy, the asker's pass look and the editor's focus, restored on every exit path.
     TScopeGuard pass(
         [this] {
@@ -471,6 +473,11 @@ public:
     TContextVerdict JudgeContext(std::string_view word, std::string_view dotted) override
     {
         return m_engine.JudgeAt(m_position, word, dotted);
+    }
+    void NoteAnswer(const TContextVerdict& verdict, TAnswer given) override
+    {
+        if (m_engine.m_judge != nullptr)
+            m_engine.m_judge->NoteAnswer(verdict.Family, given);
     }
 
 private:

@@ -99,10 +99,17 @@ struct TRowPort final : TQuestionPort
 {
     TAnswer Answer = TAnswer::None;
     std::optional<TQuestion> Asked;
+    TContextVerdict Judged; // what the judge says when asked
+    std::vector<std::pair<TJudgeFamily, TAnswer>> Noted; // answers handed back to it
     TAnswer Ask(TQuestion& question) override
     {
         Asked = question;
         return Answer;
+    }
+    TContextVerdict JudgeContext(std::string_view, std::string_view) override { return Judged; }
+    void NoteAnswer(const TContextVerdict& verdict, TAnswer given) override
+    {
+        Noted.emplace_back(verdict.Family, given);
     }
 };
 
@@ -283,6 +290,34 @@ TEST_F(WordDecider, LookUpRemembersAnswersAndStandingChoicesInTheDictionary)
     EXPECT_TRUE(decider.IsKnownMissing(W("дом")));
     decider.ForgetLookups();
     EXPECT_FALSE(decider.IsKnownMissing(W("дом")));
+}
+
+// The answer to a question the judge could not settle goes back to it (the
+// text's habit learns from it); with Context off, or when the question is
+// cancelled, nothing does.
+TEST_F(WordDecider, AnswerToAJudgedQuestionIsHandedBackToTheJudge)
+{
+    dic.AddForm(W("всё"), 1);
+    TRowPort port;
+    port.Judged.Family = TJudgeFamily::All;
+    const std::string all = W("все");
+    TWordCase c = decider.LookUp(all, false);
+    TPassOptions on;
+    on.Context = true;
+    port.Answer = TAnswer::AlwaysDotted;
+    EXPECT_EQ(U(decider.Decide(on, false, c, port).Result), "всё");
+    ASSERT_EQ(port.Noted.size(), 1u);
+    EXPECT_EQ(port.Noted[0], std::make_pair(TJudgeFamily::All, TAnswer::Dotted));
+    dic.FormAlways.Set(c.Entry, 0);
+    c = decider.LookUp(all, false);
+    port.Answer = TAnswer::Cancel;
+    decider.Decide(on, false, c, port);
+    port.Answer = TAnswer::Plain;
+    decider.Decide({}, false, c, port);
+    EXPECT_EQ(port.Noted.size(), 1u);
+    decider.Decide(on, false, c, port);
+    ASSERT_EQ(port.Noted.size(), 2u);
+    EXPECT_EQ(port.Noted[1].second, TAnswer::Plain);
 }
 
 TEST_F(WordDecider, CombinationVerdictIsCounted)

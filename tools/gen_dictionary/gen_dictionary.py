@@ -555,7 +555,24 @@ CASES = {
     "ёнок": ("ёнок", "ёнка", "ёнку", "ёнком", "ёнке"),
     "ёр": ("ёр", "ёра", "ёру", "ёром", "ёре", "ёры", "ёров", "ёрам", "ёрами", "ёрах"),
 }
-STEPS = ("short form", "adverb", "verbal noun", "prefixed verb", "reflexive", "diminutive", "young", "compound", "name")
+STEPS = (
+    "short form",
+    "adverb",
+    "verbal noun",
+    "imperfective",
+    "prefixed noun",
+    "prefixed verb",
+    "reflexive",
+    "diminutive",
+    "young",
+    "compound",
+    "name",
+)
+# A secondary imperfective in -ывать/-ивать, its reflexive and its noun in
+# -ние: the consonants and the vowel of the root syllable before the suffix
+# (ч|е|рк|ива), then the ending. That syllable carries the stress whatever the
+# prefix (зачёркивать, надчёркивать, вычёркивать, перечёркивание).
+IMPERFECTIVE = re.compile("([бвгджзклмнпрстфхцчшщ]*)([её])([бвгджзклмнпрстфхцчшщ]+[ыи]ва)(?:ть|ться|ние)$")
 
 
 def full_form_lemmas(readings, qualitative=False):
@@ -694,6 +711,70 @@ class Derivation:
             if "ё" not in stem:
                 continue
             self.add_lexeme(fold(stem) + "ние", CASES["ние"], fold(stem), stem, word, "verbal noun", entry.variant)
+
+    def imperfective_stems(self):
+        """надчеркивать -> надчёркивать: a secondary imperfective (and its
+        noun in -ние) that the lexicon spells only with е takes the ё of its
+        root syllable where the lexicon spells more lexemes with that
+        syllable and suffix with ё (зачёркивать, вычёркивать, подчёркивать)
+        than with е only. The count keeps out a syllable that is only spelled
+        alike: слеживаться has ё, but выслеживать, прослеживать,
+        отслеживать come from след; переживать is пере|жи|вать."""
+        withYo, withE = {}, {}
+        for word in self.lex.all_forms():
+            match = IMPERFECTIVE.search(word)
+            if match is None or "-" in word:
+                continue
+            if not any(l == word and not is_marginal(g) and not is_proper(g) for l, g in self.lex.readings(word)):
+                continue
+            syllable = fold(match.group(1) + match.group(2) + match.group(3))
+            if match.group(2) == "ё":
+                withYo.setdefault(syllable, set()).add(word)
+                continue
+            at = match.start(2)
+            if not self.lex.readings(word[:at] + "ё" + word[at + 1 :]):
+                withE.setdefault(syllable, set()).add((word, at, match.end(3)))
+        for syllable, lemmas in sorted(withE.items()):
+            bases = sorted(withYo.get(syllable, ()))
+            if len(bases) <= len(lemmas):
+                continue
+            for lemma, at, stemEnd in sorted(lemmas):
+                for form in self.lex.forms_starting(lemma[:stemEnd]):
+                    if any(l == lemma and not is_marginal(g) for l, g in self.lex.readings(form)):
+                        self.add(
+                            form[:at] + "ё" + form[at + 1 :], bases[0], "imperfective", False, lambda l, g: l == lemma
+                        )
+
+    def prefixed_nouns(self):
+        """перехлест -> перехлёст: a noun that the lexicon spells only with е,
+        made of verb prefixes and a ё noun (хлёст), where the lexicon spells a
+        verb of the same prefixes and that noun with ё, in -ывать or -нуть
+        (перехлёстывать, перехлёстнуть): the noun is that verb's stem and
+        keeps its stress. Without such a verb a prefix may take the stress or
+        the match be a chance one (прочерк, прочерт beside чёрт, задер)."""
+        heads = {}
+        for word, readings in self.forms.items():
+            if any(l == word and "NOUN" in g and is_common_nominal(g) for l, g in readings):
+                heads[fold(word)] = word
+        for word in self.lex.all_forms():
+            if "ё" in word or "-" in word:
+                continue
+            for cut in range(1, len(word) - 2):
+                head = heads.get(word[cut:])
+                if head is None or not VERB_PREFIXES.fullmatch(word[:cut]):
+                    continue
+                yoNoun = word[:cut] + head
+                verbs = [yoNoun + end for end in ("ывать", "нуть") if yoNoun + end in self.forms]
+                if not verbs or self.lex.readings(yoNoun):
+                    break
+                noun = any(l == word and "NOUN" in g and is_common_nominal(g) for l, g in self.lex.readings(word))
+                at = cut + head.index("ё")
+                if noun:
+                    for form in self.lex.forms_starting(word[: at + 1]):
+                        if any(l == word and not is_marginal(g) for l, g in self.lex.readings(form)):
+                            yoForm = form[:at] + "ё" + form[at + 1 :]
+                            self.add(yoForm, verbs[0], "prefixed noun", False, lambda l, g: l == word)
+                break
 
     def prefixed_verbs(self):
         """пере + определённый -> переопределённый where the lexicon spells the
@@ -849,6 +930,8 @@ def derive(lex, forms, entries, settled, names, extra):
     d = Derivation(lex, forms, entries, settled)
     d.keys |= {fold(e.form) for e in extra}
     d.verbal_nouns()
+    d.imperfective_stems()
+    d.prefixed_nouns()
     d.prefixed_verbs()
     d.reflexives()
     d.diminutives(young_animals(lex))

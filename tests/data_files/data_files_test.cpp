@@ -290,6 +290,10 @@ TEST(ShippedMainDictionary, RestoresDerivedWordsInSentences)
         // prefix; a syllable only spelled like one with ё is left alone
         { "Поеживание, разжевывание и надергивание ниток; он выслеживал, переживание.",
             "Поёживание, разжёвывание и надёргивание ниток; он выслеживал, переживание." },
+        // participles in -анный take the ё of the syllable before the suffix,
+        // except after вы-, which takes the stress
+        { "Потрепанный плащ, причесанный и вычесанный мех.",
+            "Потрёпанный плащ, причёсанный и вычесанный мех." },
         // a noun of prefixes and a ё noun whose prefixed verb keeps the ё
         { "Нахлест, расчес и поклев; прочерк.", "Нахлёст, расчёс и поклёв; прочерк." },
         // a prefixed verb the lexicon spells with е, and the passive of a verb

@@ -20,7 +20,9 @@ test run needs neither the network nor the generator.
      form, an adverb, a verbal noun, the passive in -ся, a diminutive, the
      young in -ёнок of an animate noun whose е spelling is no word, an
      imperfective in -ывать/-ивать whose root syllable and suffix some fixed
-     entry's lemma has with ё, a noun of verb prefixes and a ё noun whose
+     entry's lemma has with ё, a participle in -анный/-янный, never after
+     вы-, whose syllable before the suffix some fixed participle has with ё,
+     a noun of verb prefixes and a ё noun whose
      prefixed verb in -ывать or -нуть is an entry) or is
      added by overrides.txt; and its е spelling, where the lexicon has it, is
      only the word itself as that step makes it (a short form is a short
@@ -28,6 +30,7 @@ test run needs neither the network nor the generator.
      never stands for another word silently.
 """
 import os
+import re
 import sys
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
@@ -103,15 +106,33 @@ def derivations(form, lower):
     return found
 
 
-def imperfective_syllables(lower):
-    """The root syllables with the suffix -ыва-/-ива- (чёркива, дёргива) of the
-    entries that are an infinitive or a noun in -ние."""
+def stressed_syllables(lower, pattern):
+    """The syllables with their suffix (чёркива, дёргива; трёпан) of the
+    entries that pattern matches with ё."""
     syllables = set()
     for form in lower:
-        match = gen.IMPERFECTIVE.search(form)
+        match = pattern.search(form)
         if match and match.group(2) == "ё":
             syllables.add(gen.fold(match.group(1) + match.group(2) + match.group(3)))
     return syllables
+
+
+PARTICIPLE_STEM = re.compile("([бвгджзклмнпрстфхцчшщ]*)ё([бвгджзклмнпрстфхцчшщ]+[ая]н)")
+
+
+def participle(form, other, syllables):
+    """form is a form of a participle in -анный/-янный of its е spelling
+    (потрепанный, потрепан) with ё before the suffix, not after вы-, and a
+    fixed participle has that syllable with ё."""
+    match = PARTICIPLE_STEM.search(form)
+    if not match or "вы" in form[: match.start(1)] or form.count("ё") != 1:
+        return None
+    if gen.fold(match.group(0)) not in syllables:
+        return None
+    for lemma, grammemes in other:
+        if {"PRTF", "PRTS"} & grammemes and "pssv" in grammemes:
+            return lemma
+    return None
 
 
 def imperfective(form, other, syllables):
@@ -188,12 +209,13 @@ def main():
     fixed_by_override = overridden_fixed()
     added = overridden_added()
     lower = {f.lower() for f in entries}
-    syllables = imperfective_syllables(lower)
+    syllables = stressed_syllables(lower, gen.IMPERFECTIVE)
+    participles = stressed_syllables(lower, gen.PARTICIPLE)
     failures = []
     checked = 0
     derived = 0
     young = 0
-    stems = {"imperfective": 0, "prefixed noun": 0}
+    stems = {"imperfective": 0, "participle": 0, "prefixed noun": 0}
     for form, variant in sorted(entries.items()):
         if variant or not form[0].islower():
             continue
@@ -217,6 +239,7 @@ def main():
             ways = derivations(form, lower)
             for made, step in (
                 (imperfective(form, other, syllables), "imperfective"),
+                (participle(form, other, participles), "participle"),
                 (prefixed_noun(form, other, lower), "prefixed noun"),
             ):
                 if made:
@@ -248,10 +271,11 @@ def main():
         print(failure)
     print(
         "%d fixed forms beside a name and %d derived fixed forms (%d young of animates, %d imperfectives, "
-        "%d prefixed nouns) checked; %d failures"
-        % (checked, derived, young, stems["imperfective"], stems["prefixed noun"], len(failures))
+        "%d participles, %d prefixed nouns) checked; %d failures"
+        % (checked, derived, young, stems["imperfective"], stems["participle"], stems["prefixed noun"], len(failures))
     )
-    if checked < 50 or derived < 1000 or young < 1000 or stems["imperfective"] < 1000 or stems["prefixed noun"] < 10:
+    least = {"imperfective": 1000, "participle": 400, "prefixed noun": 10}
+    if checked < 50 or derived < 1000 or young < 1000 or any(stems[step] < n for step, n in least.items()):
         print("too few names beside fixed forms or derived forms: the check did not see the dictionary it expects")
         return 1
     return 1 if failures else 0

@@ -55,8 +55,11 @@ How the entries are chosen (data/README.md says the same for the user):
    (незащищенный, видеосъемка) take the ё of their last part.
 5d. Derivation steps make ё words the lexicon lacks from their ё kin: short
    forms (-ён of -ённый), adverbs (-ённо of -ённый and -ённость), verbal
-   nouns in -ние of ё verbs, perfective verbs with пере-/недо-/пред-/до- that
-   the lexicon spells with е, the passive -ётся of transitive -ёт, diminutives
+   nouns in -ние of ё verbs, imperfectives in -ывать/-ивать and participles in
+   -анный that the lexicon spells with е where more of its words with the
+   same stressed syllable have ё, nouns of verb prefixes and a ё noun beside
+   the verb that keeps its ё (нахлёст), perfective verbs with
+   пере-/недо-/пред-/до- that the lexicon spells with е, the passive -ётся of transitive -ёт, diminutives
    (колёсико), -ёнок and -ёр nouns, the young in -ёнок of animate nouns
    (пингвинёнок), the other forms of a compound's head, and the ё names of
    overrides.txt. See "derivation steps" below.
@@ -560,6 +563,7 @@ STEPS = (
     "adverb",
     "verbal noun",
     "imperfective",
+    "participle",
     "prefixed noun",
     "prefixed verb",
     "reflexive",
@@ -573,6 +577,9 @@ STEPS = (
 # (ч|е|рк|ива), then the ending. That syllable carries the stress whatever the
 # prefix (зачёркивать, надчёркивать, вычёркивать, перечёркивание).
 IMPERFECTIVE = re.compile("([бвгджзклмнпрстфхцчшщ]*)([её])([бвгджзклмнпрстфхцчшщ]+[ыи]ва)(?:ть|ться|ние)$")
+# A past passive participle in -анный/-янный: the syllable before the suffix
+# (тр|е|п|ан) carries the stress.
+PARTICIPLE = re.compile("([бвгджзклмнпрстфхцчшщ]*)([её])([бвгджзклмнпрстфхцчшщ]+[ая]н)ный$")
 
 
 def full_form_lemmas(readings, qualitative=False):
@@ -720,12 +727,45 @@ class Derivation:
         than with е only. The count keeps out a syllable that is only spelled
         alike: слеживаться has ё, but выслеживать, прослеживать,
         отслеживать come from след; переживать is пере|жи|вать."""
+
+        def lexeme(word, readings, match):
+            if any(l == word and not is_marginal(g) and not is_proper(g) for l, g in readings):
+                return {word}
+            return set()
+
+        self.stressed_syllables(IMPERFECTIVE, lexeme, "imperfective")
+
+    def stem_participles(self):
+        """потрепанный -> потрёпанный: a past passive participle in -анный or
+        -янный is stressed on the syllable before its suffix, so one that the
+        lexicon spells only with е takes the ё of that syllable where the
+        lexicon spells more participles with it with ё (истрёпанный,
+        затрёпанный) than with е only. вы- takes the stress of a perfective
+        (вычесанный, повыдерганный beside причёсанный) and is left out."""
+
+        def lexeme(word, readings, match):
+            if "вы" in word[: match.start(1)]:
+                return set()
+            return {
+                l
+                for l, g in readings
+                if {"PRTF", "pssv", "masc", "nomn", "sing"} <= g and not is_marginal(g) and not is_proper(g)
+            }
+
+        self.stressed_syllables(PARTICIPLE, lexeme, "participle")
+
+    def stressed_syllables(self, pattern, lexeme, step):
+        """The words of the lexicon that pattern matches (consonants, е or ё,
+        the consonants and suffix after) and lexeme gives lemmas for are
+        grouped by that syllable and suffix; the е-only words of a group
+        that holds more ё words take its ё in every form of their lemmas."""
         withYo, withE = {}, {}
         for word in self.lex.all_forms():
-            match = IMPERFECTIVE.search(word)
+            match = pattern.search(word)
             if match is None or "-" in word:
                 continue
-            if not any(l == word and not is_marginal(g) and not is_proper(g) for l, g in self.lex.readings(word)):
+            lemmas = lexeme(word, self.lex.readings(word), match)
+            if not lemmas:
                 continue
             syllable = fold(match.group(1) + match.group(2) + match.group(3))
             if match.group(2) == "ё":
@@ -733,17 +773,15 @@ class Derivation:
                 continue
             at = match.start(2)
             if not self.lex.readings(word[:at] + "ё" + word[at + 1 :]):
-                withE.setdefault(syllable, set()).add((word, at, match.end(3)))
-        for syllable, lemmas in sorted(withE.items()):
+                withE.setdefault(syllable, set()).add((word, at, match.end(3), frozenset(lemmas)))
+        for syllable, words in sorted(withE.items()):
             bases = sorted(withYo.get(syllable, ()))
-            if len(bases) <= len(lemmas):
+            if len(bases) <= len(words):
                 continue
-            for lemma, at, stemEnd in sorted(lemmas):
-                for form in self.lex.forms_starting(lemma[:stemEnd]):
-                    if any(l == lemma and not is_marginal(g) for l, g in self.lex.readings(form)):
-                        self.add(
-                            form[:at] + "ё" + form[at + 1 :], bases[0], "imperfective", False, lambda l, g: l == lemma
-                        )
+            for word, at, stemEnd, lemmas in sorted(words):
+                for form in self.lex.forms_starting(word[:stemEnd]):
+                    if any(l in lemmas and not is_marginal(g) for l, g in self.lex.readings(form)):
+                        self.add(form[:at] + "ё" + form[at + 1 :], bases[0], step, False, lambda l, g: l in lemmas)
 
     def prefixed_nouns(self):
         """перехлест -> перехлёст: a noun that the lexicon spells only with е,
@@ -931,6 +969,7 @@ def derive(lex, forms, entries, settled, names, extra):
     d.keys |= {fold(e.form) for e in extra}
     d.verbal_nouns()
     d.imperfective_stems()
+    d.stem_participles()
     d.prefixed_nouns()
     d.prefixed_verbs()
     d.reflexives()

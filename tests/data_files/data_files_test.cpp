@@ -285,6 +285,17 @@ TEST(ShippedMainDictionary, RestoresDerivedWordsInSentences)
             "Он потрясённо молчал; значение вычислено приближённо." },
         // nouns of verbs, which keep the verb's ё
         { "Перечеркивание и расчесывание.", "Перечёркивание и расчёсывание." },
+        // imperfectives in -ывать/-ивать and their nouns take the ё of the root
+        // syllable before the suffix, which keeps the stress whatever the
+        // prefix; a syllable only spelled like one with ё is left alone
+        { "Поеживание, разжевывание и надергивание ниток; он выслеживал, переживание.",
+            "Поёживание, разжёвывание и надёргивание ниток; он выслеживал, переживание." },
+        // participles in -анный take the ё of the syllable before the suffix,
+        // except after вы-, which takes the stress
+        { "Потрепанный плащ, причесанный и вычесанный мех.",
+            "Потрёпанный плащ, причёсанный и вычесанный мех." },
+        // a noun of prefixes and a ё noun whose prefixed verb keeps the ё
+        { "Нахлест, расчес и поклев; прочерк.", "Нахлёст, расчёс и поклёв; прочерк." },
         // a prefixed verb the lexicon spells with е, and the passive of a verb
         { "Метод переопределен, пользователь предупрежден; экзамен пересдается.",
             "Метод переопределён, пользователь предупреждён; экзамен пересдаётся." },

@@ -18,13 +18,19 @@ test run needs neither the network nor the generator.
   3. Every fixed entry that the lexicon lacks with ё is made of a ё entry by
      one of the generator's steps (не or a first element before it, a short
      form, an adverb, a verbal noun, the passive in -ся, a diminutive, the
-     young in -ёнок of an animate noun whose е spelling is no word) or is
+     young in -ёнок of an animate noun whose е spelling is no word, an
+     imperfective in -ывать/-ивать whose root syllable and suffix some fixed
+     entry's lemma has with ё, a participle in -анный/-янный, never after
+     вы-, whose syllable before the suffix some fixed participle has with ё,
+     a noun of verb prefixes and a ё noun whose
+     prefixed verb in -ывать or -нуть is an entry) or is
      added by overrides.txt; and its е spelling, where the lexicon has it, is
      only the word itself as that step makes it (a short form is a short
      form, a compound's lemma begins with its first element): a derived word
      never stands for another word silently.
 """
 import os
+import re
 import sys
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
@@ -100,6 +106,67 @@ def derivations(form, lower):
     return found
 
 
+def stressed_syllables(lower, pattern):
+    """The syllables with their suffix (чёркива, дёргива; трёпан) of the
+    entries that pattern matches with ё."""
+    syllables = set()
+    for form in lower:
+        match = pattern.search(form)
+        if match and match.group(2) == "ё":
+            syllables.add(gen.fold(match.group(1) + match.group(2) + match.group(3)))
+    return syllables
+
+
+PARTICIPLE_STEM = re.compile("([бвгджзклмнпрстфхцчшщ]*)ё([бвгджзклмнпрстфхцчшщ]+[ая]н)")
+
+
+def participle(form, other, syllables):
+    """form is a form of a participle in -анный/-янный of its е spelling
+    (потрепанный, потрепан) with ё before the suffix, not after вы-, and a
+    fixed participle has that syllable with ё."""
+    match = PARTICIPLE_STEM.search(form)
+    if not match or "вы" in form[: match.start(1)] or form.count("ё") != 1:
+        return None
+    if gen.fold(match.group(0)) not in syllables:
+        return None
+    for lemma, grammemes in other:
+        if {"PRTF", "PRTS"} & grammemes and "pssv" in grammemes:
+            return lemma
+    return None
+
+
+def imperfective(form, other, syllables):
+    """form is a form of an imperfective lemma of its е spelling (надергивать)
+    with the ё of that lemma's root syllable, which the entries have with ё."""
+    for lemma, grammemes in other:
+        match = gen.IMPERFECTIVE.search(lemma)
+        if not match or match.group(2) != "е":
+            continue
+        at = match.start(2)
+        stem = lemma[at + 1 : match.end(3)]
+        if form[:at] == lemma[:at] and form[at] == "ё" and gen.fold(form[at + 1 :]).startswith(stem):
+            if match.group(1) + "е" + match.group(3) in syllables:
+                return lemma
+    return None
+
+
+def prefixed_noun(form, other, lower):
+    """form is a form of a noun of its е spelling made of verb prefixes and a ё
+    noun entry (нахлест: на + хлёст) whose prefixed verb in -ывать or -нуть
+    is an entry (нахлёстывать)."""
+    for lemma, grammemes in other:
+        if "NOUN" not in grammemes:
+            continue
+        for cut in range(1, len(lemma) - 2):
+            if not gen.VERB_PREFIXES.fullmatch(lemma[:cut]):
+                continue
+            at = form.find("ё")
+            head = lemma[cut:at] + "ё" + lemma[at + 1 :] if cut <= at < len(lemma) else None
+            if head in lower and any(lemma[:cut] + head + end in lower for end in ("ывать", "нуть")):
+                return lemma
+    return None
+
+
 def young_or_agent(form, other):
     """A noun the lexicon spells with е in -енок (the young of an animal) or
     -ер whose ё form is made by the generator's diminutive step."""
@@ -142,10 +209,13 @@ def main():
     fixed_by_override = overridden_fixed()
     added = overridden_added()
     lower = {f.lower() for f in entries}
+    syllables = stressed_syllables(lower, gen.IMPERFECTIVE)
+    participles = stressed_syllables(lower, gen.PARTICIPLE)
     failures = []
     checked = 0
     derived = 0
     young = 0
+    stems = {"imperfective": 0, "participle": 0, "prefixed noun": 0}
     for form, variant in sorted(entries.items()):
         if variant or not form[0].islower():
             continue
@@ -167,6 +237,14 @@ def main():
                 young += 1
                 continue
             ways = derivations(form, lower)
+            for made, step in (
+                (imperfective(form, other, syllables), "imperfective"),
+                (participle(form, other, participles), "participle"),
+                (prefixed_noun(form, other, lower), "prefixed noun"),
+            ):
+                if made:
+                    stems[step] += 1
+                    ways.append((step, made, lambda l, g, made=made: l == made))
             if not ways:
                 failures.append("%s is fixed, but no derivation step makes it" % form)
                 continue
@@ -192,10 +270,12 @@ def main():
     for failure in failures[:50]:
         print(failure)
     print(
-        "%d fixed forms beside a name and %d derived fixed forms (%d young of animates) checked; %d failures"
-        % (checked, derived, young, len(failures))
+        "%d fixed forms beside a name and %d derived fixed forms (%d young of animates, %d imperfectives, "
+        "%d participles, %d prefixed nouns) checked; %d failures"
+        % (checked, derived, young, stems["imperfective"], stems["participle"], stems["prefixed noun"], len(failures))
     )
-    if checked < 50 or derived < 1000 or young < 1000:
+    least = {"imperfective": 1000, "participle": 400, "prefixed noun": 10}
+    if checked < 50 or derived < 1000 or young < 1000 or any(stems[step] < n for step, n in least.items()):
         print("too few names beside fixed forms or derived forms: the check did not see the dictionary it expects")
         return 1
     return 1 if failures else 0

@@ -55,8 +55,11 @@ How the entries are chosen (data/README.md says the same for the user):
    (незащищенный, видеосъемка) take the ё of their last part.
 5d. Derivation steps make ё words the lexicon lacks from their ё kin: short
    forms (-ён of -ённый), adverbs (-ённо of -ённый and -ённость), verbal
-   nouns in -ние of ё verbs, perfective verbs with пере-/недо-/пред-/до- that
-   the lexicon spells with е, the passive -ётся of transitive -ёт, diminutives
+   nouns in -ние of ё verbs, imperfectives in -ывать/-ивать and participles in
+   -анный that the lexicon spells with е where more of its words with the
+   same stressed syllable have ё, nouns of verb prefixes and a ё noun beside
+   the verb that keeps its ё (нахлёст), perfective verbs with
+   пере-/недо-/пред-/до- that the lexicon spells with е, the passive -ётся of transitive -ёт, diminutives
    (колёсико), -ёнок and -ёр nouns, the young in -ёнок of animate nouns
    (пингвинёнок), the other forms of a compound's head, and the ё names of
    overrides.txt. See "derivation steps" below.
@@ -555,7 +558,28 @@ CASES = {
     "ёнок": ("ёнок", "ёнка", "ёнку", "ёнком", "ёнке"),
     "ёр": ("ёр", "ёра", "ёру", "ёром", "ёре", "ёры", "ёров", "ёрам", "ёрами", "ёрах"),
 }
-STEPS = ("short form", "adverb", "verbal noun", "prefixed verb", "reflexive", "diminutive", "young", "compound", "name")
+STEPS = (
+    "short form",
+    "adverb",
+    "verbal noun",
+    "imperfective",
+    "participle",
+    "prefixed noun",
+    "prefixed verb",
+    "reflexive",
+    "diminutive",
+    "young",
+    "compound",
+    "name",
+)
+# A secondary imperfective in -ывать/-ивать, its reflexive and its noun in
+# -ние: the consonants and the vowel of the root syllable before the suffix
+# (ч|е|рк|ива), then the ending. That syllable carries the stress whatever the
+# prefix (зачёркивать, надчёркивать, вычёркивать, перечёркивание).
+IMPERFECTIVE = re.compile("([бвгджзклмнпрстфхцчшщ]*)([её])([бвгджзклмнпрстфхцчшщ]+[ыи]ва)(?:ть|ться|ние)$")
+# A past passive participle in -анный/-янный: the syllable before the suffix
+# (тр|е|п|ан) carries the stress.
+PARTICIPLE = re.compile("([бвгджзклмнпрстфхцчшщ]*)([её])([бвгджзклмнпрстфхцчшщ]+[ая]н)ный$")
 
 
 def full_form_lemmas(readings, qualitative=False):
@@ -694,6 +718,101 @@ class Derivation:
             if "ё" not in stem:
                 continue
             self.add_lexeme(fold(stem) + "ние", CASES["ние"], fold(stem), stem, word, "verbal noun", entry.variant)
+
+    def imperfective_stems(self):
+        """надчеркивать -> надчёркивать: a secondary imperfective (and its
+        noun in -ние) that the lexicon spells only with е takes the ё of its
+        root syllable where the lexicon spells more lexemes with that
+        syllable and suffix with ё (зачёркивать, вычёркивать, подчёркивать)
+        than with е only. The count keeps out a syllable that is only spelled
+        alike: слеживаться has ё, but выслеживать, прослеживать,
+        отслеживать come from след; переживать is пере|жи|вать."""
+
+        def lexeme(word, readings, match):
+            if any(l == word and not is_marginal(g) and not is_proper(g) for l, g in readings):
+                return {word}
+            return set()
+
+        self.stressed_syllables(IMPERFECTIVE, lexeme, "imperfective")
+
+    def stem_participles(self):
+        """потрепанный -> потрёпанный: a past passive participle in -анный or
+        -янный is stressed on the syllable before its suffix, so one that the
+        lexicon spells only with е takes the ё of that syllable where the
+        lexicon spells more participles with it with ё (истрёпанный,
+        затрёпанный) than with е only. вы- takes the stress of a perfective
+        (вычесанный, повыдерганный beside причёсанный) and is left out."""
+
+        def lexeme(word, readings, match):
+            if "вы" in word[: match.start(1)]:
+                return set()
+            return {
+                l
+                for l, g in readings
+                if {"PRTF", "pssv", "masc", "nomn", "sing"} <= g and not is_marginal(g) and not is_proper(g)
+            }
+
+        self.stressed_syllables(PARTICIPLE, lexeme, "participle")
+
+    def stressed_syllables(self, pattern, lexeme, step):
+        """The words of the lexicon that pattern matches (consonants, е or ё,
+        the consonants and suffix after) and lexeme gives lemmas for are
+        grouped by that syllable and suffix; the е-only words of a group
+        that holds more ё words take its ё in every form of their lemmas."""
+        withYo, withE = {}, {}
+        for word in self.lex.all_forms():
+            match = pattern.search(word)
+            if match is None or "-" in word:
+                continue
+            lemmas = lexeme(word, self.lex.readings(word), match)
+            if not lemmas:
+                continue
+            syllable = fold(match.group(1) + match.group(2) + match.group(3))
+            if match.group(2) == "ё":
+                withYo.setdefault(syllable, set()).add(word)
+                continue
+            at = match.start(2)
+            if not self.lex.readings(word[:at] + "ё" + word[at + 1 :]):
+                withE.setdefault(syllable, set()).add((word, at, match.end(3), frozenset(lemmas)))
+        for syllable, words in sorted(withE.items()):
+            bases = sorted(withYo.get(syllable, ()))
+            if len(bases) <= len(words):
+                continue
+            for word, at, stemEnd, lemmas in sorted(words):
+                for form in self.lex.forms_starting(word[:stemEnd]):
+                    if any(l in lemmas and not is_marginal(g) for l, g in self.lex.readings(form)):
+                        self.add(form[:at] + "ё" + form[at + 1 :], bases[0], step, False, lambda l, g: l in lemmas)
+
+    def prefixed_nouns(self):
+        """перехлест -> перехлёст: a noun that the lexicon spells only with е,
+        made of verb prefixes and a ё noun (хлёст), where the lexicon spells a
+        verb of the same prefixes and that noun with ё, in -ывать or -нуть
+        (перехлёстывать, перехлёстнуть): the noun is that verb's stem and
+        keeps its stress. Without such a verb a prefix may take the stress or
+        the match be a chance one (прочерк, прочерт beside чёрт, задер)."""
+        heads = {}
+        for word, readings in self.forms.items():
+            if any(l == word and "NOUN" in g and is_common_nominal(g) for l, g in readings):
+                heads[fold(word)] = word
+        for word in self.lex.all_forms():
+            if "ё" in word or "-" in word:
+                continue
+            for cut in range(1, len(word) - 2):
+                head = heads.get(word[cut:])
+                if head is None or not VERB_PREFIXES.fullmatch(word[:cut]):
+                    continue
+                yoNoun = word[:cut] + head
+                verbs = [yoNoun + end for end in ("ывать", "нуть") if yoNoun + end in self.forms]
+                if not verbs or self.lex.readings(yoNoun):
+                    break
+                noun = any(l == word and "NOUN" in g and is_common_nominal(g) for l, g in self.lex.readings(word))
+                at = cut + head.index("ё")
+                if noun:
+                    for form in self.lex.forms_starting(word[: at + 1]):
+                        if any(l == word and not is_marginal(g) for l, g in self.lex.readings(form)):
+                            yoForm = form[:at] + "ё" + form[at + 1 :]
+                            self.add(yoForm, verbs[0], "prefixed noun", False, lambda l, g: l == word)
+                break
 
     def prefixed_verbs(self):
         """пере + определённый -> переопределённый where the lexicon spells the
@@ -849,6 +968,9 @@ def derive(lex, forms, entries, settled, names, extra):
     d = Derivation(lex, forms, entries, settled)
     d.keys |= {fold(e.form) for e in extra}
     d.verbal_nouns()
+    d.imperfective_stems()
+    d.stem_participles()
+    d.prefixed_nouns()
     d.prefixed_verbs()
     d.reflexives()
     d.diminutives(young_animals(lex))

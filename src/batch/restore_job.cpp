@@ -37,6 +37,9 @@ TSharedDictionaries::TSharedDictionaries(const TPassCommandOptions& options)
     LoadMainDictionary(Dic, Ui,
         options.Dictionary.empty() ? DefaultDataFile("tildo.dat") : options.Dictionary,
         options.AcceptDamagedDictionary);
+    // Every pass keeps what it learns about the entries in a state of its
+    // own: the dictionary's own state (several bytes an entry) is given back.
+    static_cast<TDicRunState&>(Dic) = TDicRunState {};
     if (Combinations)
         LoadCombinations(Combi, Ui, combinations, options.AcceptDamagedDictionary);
     Context = ContextWanted(options.On, options.Off);

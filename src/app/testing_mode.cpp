@@ -89,7 +89,7 @@ void ReadTestingDic(TDic& dic, UserInterface& ui)
     bool orderReported = false;
     for (const auto& f : forms) {
         const std::string form = Cp(f[0]);
-        const std::string previousKey = dic.Keys.empty() ? std::string() : dic.Keys.back();
+        const std::string previousKey = dic.Keys.empty() ? std::string() : std::string(dic.Keys.back());
         dic.AddForm(form, f[1][0] - '0');
         if (!orderReported && CompareWords(dic.Keys.back(), previousKey) <= 0) {
             ui.ErrorBox(Cp("Порядок слов в словаре нарушен словом \"") + form + "\"");

@@ -3,6 +3,7 @@
 #include "platform/null_user_interface.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tildo {
@@ -20,8 +21,16 @@ public:
     // Every error box text (CP1251), in order.
     const std::vector<std::string>& Errors() const { return m_errors; }
 
+    // From now on the boxes are kept, not printed: a loader on a thread of
+    // its own must not print before the loaders whose messages come first.
+    void HoldMessages() { m_holding = true; }
+    // The kept boxes shown through to, in order, and no longer kept.
+    void ReleaseMessagesTo(TCliUserInterface& to);
+
 private:
     std::vector<std::string> m_errors;
+    bool m_holding = false;
+    std::vector<std::pair<bool, std::string>> m_held; // error box?, text
 };
 
 } // namespace tildo

@@ -7,6 +7,7 @@
 #include "dict/combination_dictionary.h"
 #include "dict/main_dictionary.h"
 #include "platform/file_io.h"
+#include "text/byte_lanes.h"
 #include "text/cp1251.h"
 
 #include <algorithm>
@@ -93,6 +94,27 @@ bool ReportedFileError(const TCliUserInterface& ui, std::size_t before)
 
 // A byte below the space other than tab, CR and LF: no dictionary holds one,
 // so the file is binary (or in an encoding such as UTF-16).
+// A control character other than a tab or a line break. A dictionary line
+// is a dozen bytes, so nearly every eight bytes hold a line break: they are
+// tested eight at a time without a branch, and the verdict is taken once.
+bool HasControlBytes(std::string_view bytes)
+{
+    using namespace lanes;
+    std::uint64_t found = 0;
+    std::size_t i = 0;
+    for (; bytes.size() - i >= 8; i += 8) {
+        const std::uint64_t v = Load8(bytes.data() + i);
+        const std::uint64_t control = BytesEqual(v & (Ones * 0xE0), 0); // bytes below 0x20
+        found |= control & ~(BytesEqual(v, '\t') | BytesEqual(v, '\r') | BytesEqual(v, '\n'));
+    }
+    for (; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x20 && b != '\t' && b != '\r' && b != '\n')
+            return true;
+    }
+    return found != 0;
+}
+
 bool LooksBinary(const std::string& path)
 {
     int fd = -1;
@@ -104,12 +126,8 @@ bool LooksBinary(const std::string& path)
     char block[1 << 16];
     bool binary = false;
     ssize_t n = 0;
-    while (!binary && (n = ::read(fd, block, sizeof block)) > 0) {
-        binary = std::any_of(block, block + n, [](char c) {
-            const auto b = static_cast<unsigned char>(c);
-            return b < 0x20 && b != '\t' && b != '\r' && b != '\n';
-        });
-    }
+    while (!binary && (n = ::read(fd, block, sizeof block)) > 0)
+        binary = HasControlBytes(std::string_view(block, static_cast<std::size_t>(n)));
     ::close(fd);
     return binary;
 }

@@ -9,9 +9,11 @@
 #include "engine/yoficator.h"
 #include "formats/json_record.h"
 #include "platform/file_io.h"
+#include "platform/scope_guard.h"
 
 #include <algorithm>
 #include <chrono>
+#include <future>
 #include <memory>
 #include <optional>
 
@@ -34,14 +36,36 @@ TSharedDictionaries::TSharedDictionaries(const TPassCommandOptions& options)
 {
     const std::string combinations = CombinationsPath(options);
     Combinations = !combinations.empty();
+    Context = ContextWanted(options.On, options.Off);
+    // The context data is read and checked on a thread of its own while the
+    // main dictionary loads: the two take about the same time. Its messages
+    // are held and shown after the others, where a load one after the other
+    // put them, and none of them if the main dictionary fails.
+    TCliUserInterface contextUi;
+    contextUi.HoldMessages();
+    std::future<void> context;
+    if (Context) {
+        context = std::async(std::launch::async,
+            [&] { LoadContextData(Tags, Rare, contextUi, options.ContextDataDirectory); });
+    }
+    // The thread is waited for on every path: it writes into this object.
+    TScopeGuard join([&] {
+        if (context.valid())
+            context.wait();
+    });
     LoadMainDictionary(Dic, Ui,
         options.Dictionary.empty() ? DefaultDataFile("tildo.dat") : options.Dictionary,
         options.AcceptDamagedDictionary);
+    // Every pass keeps what it learns about the entries in a state of its
+    // own: the dictionary's own state (several bytes an entry) is given back.
+    static_cast<TDicRunState&>(Dic) = TDicRunState {};
     if (Combinations)
         LoadCombinations(Combi, Ui, combinations, options.AcceptDamagedDictionary);
-    Context = ContextWanted(options.On, options.Off);
-    if (Context)
-        LoadContextData(Tags, Rare, Ui, options.ContextDataDirectory);
+    if (context.valid()) {
+        context.wait();
+        contextUi.ReleaseMessagesTo(Ui);
+        context.get(); // its failure, if it failed
+    }
 }
 
 // Everything one pass over one text owns: the option marks, the state it

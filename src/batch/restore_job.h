@@ -32,7 +32,7 @@ struct TSharedDictionaries
 
     TCliUserInterface Ui; // the loaders' warnings
     TBufferLimits Limits;
-    TDic Dic;
+    TDic Dic; // its own run state is empty: passes bring theirs
     TCombiWordsDic Combi { Limits };
     bool Combinations = false;
     // Loaded only with "Решать по контексту" on; each pass has a judge of its own.

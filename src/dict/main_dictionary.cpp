@@ -83,9 +83,11 @@ void TDic::Clear()
 
 void TDic::AddForm(std::string_view form, int variant)
 {
-    Keys.emplace_back(form);
-    FoldDottedEInPlace(Keys.back());
-    Forms.emplace_back(form);
+    Keys.push_back(form);
+    char* key = Keys.LastData();
+    for (std::size_t i = 0; i < form.size(); ++i)
+        key[i] = FoldChar(key[i]);
+    Forms.push_back(form);
     FormVariant.Add(static_cast<std::int8_t>(variant));
     FormLastAnswer.Add(0);
     FormAlways.Add(0);
@@ -201,9 +203,12 @@ void TDic::ReadDic(UserInterface& ui)
     {
     };
     if (::stat(FileName.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        const auto guess = static_cast<std::size_t>(st.st_size / 12);
-        Keys.reserve(guess);
-        Forms.reserve(guess);
+        // The texts take less room than the file; what is reserved and never
+        // written is never touched either.
+        const auto bytes = static_cast<std::size_t>(st.st_size);
+        const std::size_t guess = bytes / 12;
+        Keys.reserve(guess, bytes);
+        Forms.reserve(guess, bytes);
         FormVariant.Reserve(static_cast<int>(guess));
     }
 
@@ -233,16 +238,18 @@ void TDic::ReadDic(UserInterface& ui)
                 // The hot path of a large dictionary: the key is folded and
                 // checked in one scan, and the lists that start at zero are
                 // filled in one go after the loop.
-                Keys.emplace_back(parsed.Body);
-                std::string& key = Keys.back();
+                Keys.push_back(parsed.Body);
+                char* const keyText = Keys.LastData();
                 bool allRussian = true;
                 bool dotted = false;
-                for (char& c : key) {
+                for (std::size_t i = 0; i < parsed.Body.size(); ++i) {
+                    const char c = keyText[i];
                     dotted |= IsDottedE(c);
-                    c = FoldChar(c);
+                    keyText[i] = FoldChar(c);
                     allRussian &= IsRussianLetter(c);
                 }
-                Forms.emplace_back(parsed.Body);
+                const std::string_view key(keyText, parsed.Body.size());
+                Forms.push_back(parsed.Body);
                 FormVariant.Add(static_cast<std::int8_t>(parsed.Variant));
                 if (!haveIncorrect && !allRussian) {
                     incorrectLine = line;
@@ -251,7 +258,7 @@ void TDic::ReadDic(UserInterface& ui)
                 // The previous key is the last word form's, whatever rules or
                 // comments stand between; the first form meets an empty one.
                 const std::string_view previousKey
-                    = Keys.size() > 1 ? std::string_view(Keys[Keys.size() - 2]) : std::string_view();
+                    = Keys.size() > 1 ? Keys[Keys.size() - 2] : std::string_view();
                 if (!haveOrderBreak && CompareWords(key, previousKey) <= 0) {
                     orderBreak = parsed.Body;
                     haveOrderBreak = true;

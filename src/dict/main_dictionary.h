@@ -42,8 +42,8 @@ struct TDicRunState {
 class TDic : public TDicRunState {
 public:
     // Lookup keys: FoldDottedE of each form; ascending when the file is in order.
-    TStringList Keys;
-    TStringList Forms;
+    TPackedStringList Keys;
+    TPackedStringList Forms;
     TStringList RuleFragments;  // as written, with ё
     TStringList RuleStarBefore; // "*" or empty
     TStringList RuleStarAfter;  // "*" or empty

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <algorithm>
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -233,6 +235,128 @@ private:
     std::vector<char> m_text; // the texts, [0, m_used) written
     std::vector<char> m_spare; // the buffer of the texts before the last move
     std::size_t m_used = 0;
+};
+
+// A list of many short texts kept one after another in one buffer, with where
+// each begins: a dictionary of a few hundred thousand words then costs its
+// characters and four bytes a word, where a vector of strings costs 32 bytes
+// a word and an allocation for each longer one, and loading it allocates a
+// few times instead of once a word. Texts are only ever appended; an entry
+// reads as a view that stays valid until the next append or clear.
+class TPackedStringList
+{
+public:
+    class TIterator
+    {
+    public:
+        using iterator_category = std::random_access_iterator_tag;
+        using value_type = std::string_view;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = std::string_view;
+
+        TIterator() = default;
+        TIterator(const TPackedStringList* list, std::size_t index)
+            : m_list(list)
+            , m_index(index)
+        {
+        }
+        std::string_view operator*() const { return (*m_list)[m_index]; }
+        std::string_view operator[](difference_type n) const
+        {
+            return (*m_list)[m_index + static_cast<std::size_t>(n)];
+        }
+        TIterator& operator++()
+        {
+            ++m_index;
+            return *this;
+        }
+        TIterator operator++(int)
+        {
+            TIterator old = *this;
+            ++m_index;
+            return old;
+        }
+        TIterator& operator--()
+        {
+            --m_index;
+            return *this;
+        }
+        TIterator operator--(int)
+        {
+            TIterator old = *this;
+            --m_index;
+            return old;
+        }
+        TIterator& operator+=(difference_type n)
+        {
+            m_index += static_cast<std::size_t>(n);
+            return *this;
+        }
+        TIterator& operator-=(difference_type n)
+        {
+            m_index -= static_cast<std::size_t>(n);
+            return *this;
+        }
+        friend TIterator operator+(TIterator it, difference_type n) { return it += n; }
+        friend TIterator operator+(difference_type n, TIterator it) { return it += n; }
+        friend TIterator operator-(TIterator it, difference_type n) { return it -= n; }
+        friend difference_type operator-(const TIterator& a, const TIterator& b)
+        {
+            return static_cast<difference_type>(a.m_index) - static_cast<difference_type>(b.m_index);
+        }
+        friend bool operator==(const TIterator& a, const TIterator& b) { return a.m_index == b.m_index; }
+        friend auto operator<=>(const TIterator& a, const TIterator& b) { return a.m_index <=> b.m_index; }
+
+    private:
+        const TPackedStringList* m_list = nullptr;
+        std::size_t m_index = 0;
+    };
+
+    std::size_t size() const { return m_starts.size() - 1; }
+    bool empty() const { return m_starts.size() == 1; }
+    std::string_view operator[](std::size_t index) const
+    {
+        const std::uint32_t begin = m_starts[index];
+        return { m_text.data() + begin, m_starts[index + 1] - begin };
+    }
+    std::string_view back() const { return (*this)[size() - 1]; }
+    TIterator begin() const { return { this, 0 }; }
+    TIterator end() const { return { this, size() }; }
+
+    void clear()
+    {
+        m_text.clear();
+        m_starts.assign(1, 0);
+    }
+    // Room for count more texts of bytes characters in all.
+    void reserve(std::size_t count, std::size_t bytes)
+    {
+        m_starts.reserve(m_starts.size() + count);
+        m_text.reserve(m_text.size() + bytes);
+    }
+    void push_back(std::string_view text)
+    {
+        if (text.size() > MaxBytes - m_text.size())
+            throw std::length_error("word list too large");
+        m_text.append(text);
+        m_starts.push_back(static_cast<std::uint32_t>(m_text.size()));
+    }
+    // The characters of the last text, to be changed in place.
+    char* LastData() { return m_text.data() + m_starts[m_starts.size() - 2]; }
+    // Gives back the room reserved beyond the texts.
+    void ShrinkToFit()
+    {
+        m_text.shrink_to_fit();
+        m_starts.shrink_to_fit();
+    }
+
+private:
+    static constexpr std::size_t MaxBytes = 0xFFFFFFFFu;
+
+    std::string m_text;
+    std::vector<std::uint32_t> m_starts
+        = std::vector<std::uint32_t>(1, 0); // text i is [m_starts[i], m_starts[i + 1])
 };
 
 // The window of the most recent words of the text, oldest first. The first

@@ -291,30 +291,37 @@ bool TTagDictionary::CheckLists(std::string& problem) const
 bool TTagDictionary::CheckAutomaton(std::string& problem) const
 {
     // Every state is read in file order; each target must be the start of an
-    // earlier state, so that a walk always moves back and ends.
+    // earlier state, so that a walk always moves back and ends. The starts
+    // are bits of 64-bit words, and a number of one byte is read without a call.
     const std::string& d = m_data;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(d.data());
     const std::size_t end = std::size_t(m_automaton) + m_automatonSize;
-    std::vector<bool> starts(m_automatonSize, false);
+    std::vector<std::uint64_t> starts((std::size_t(m_automatonSize) + 63) / 64, 0);
+    const auto read = [&](std::size_t& pos, std::uint32_t& value) {
+        if (pos < end && bytes[pos] < 0x80) {
+            value = bytes[pos++];
+            return true;
+        }
+        return ReadVarint(d, pos, end, value);
+    };
     std::size_t pos = m_automaton;
     std::size_t last = 0;
     bool good = m_automatonSize > 0;
     while (good && pos < end) {
         const std::size_t state = pos - m_automaton;
-        starts[state] = true;
+        starts[state / 64] |= std::uint64_t(1) << (state % 64);
         last = state;
         std::uint32_t count = 0;
-        good = ReadVarint(d, pos, end, count) && count <= 256 && count <= end - pos;
+        good = read(pos, count) && count <= 256 && count <= end - pos;
         if (!good)
             break;
         const std::size_t labels = pos;
         pos += count;
         for (std::uint32_t t = 0; good && t < count; ++t) {
             std::uint32_t distance = 0;
-            good = (t == 0
-                       || static_cast<unsigned char>(d[labels + t - 1])
-                           < static_cast<unsigned char>(d[labels + t]))
-                && ReadVarint(d, pos, end, distance) && distance >= 1 && distance <= state
-                && starts[state - distance];
+            good = (t == 0 || bytes[labels + t - 1] < bytes[labels + t]) && read(pos, distance)
+                && distance >= 1 && distance <= state
+                && (starts[(state - distance) / 64] >> ((state - distance) % 64) & 1) != 0;
         }
     }
     if (!good || pos != end || m_root != last) {

@@ -57,7 +57,7 @@ void UpdateStatistics(const TDic& dic, TDicRunState& state, int entry, bool isRu
     } else {
         if (entry >= dic.FormCount())
             return;
-        const std::string& form = dic.Forms[static_cast<std::size_t>(entry)];
+        const std::string_view form = dic.Forms[static_cast<std::size_t>(entry)];
         Count(EqualLower(wordBefore, form), EqualLower(wordAfter, form), state.FormMetPlain,
             state.FormMetDotted, state.FormNetDotted, entry);
     }

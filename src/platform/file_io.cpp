@@ -2,6 +2,7 @@
 
 #include "platform/signal_cleanup.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -319,23 +320,30 @@ int OpenRegularForReading(const std::string& path)
 namespace {
 
 // Reads fd to its end, at most limit bytes; more throws EFileError for name.
-std::string ReadBounded(int fd, const std::string& name, std::int64_t limit)
+// The bytes are read straight into the string, sized for expected bytes (the
+// file's size, when it has one) and one more, so that a file read whole is
+// neither copied nor grown step by step.
+std::string ReadBounded(int fd, const std::string& name, std::int64_t limit, std::size_t expected = 0)
 {
-    std::string bytes;
-    char block[BlockSize];
+    std::string bytes(std::max(expected + 1, BlockSize), '\0');
+    std::size_t used = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, block, sizeof block);
+        if (used == bytes.size())
+            bytes.resize(bytes.size() * 2);
+        const ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             throw EFileError(name, SystemReason(errno));
         }
         if (n == 0)
-            return bytes;
-        if (static_cast<std::int64_t>(bytes.size()) + n > limit)
+            break;
+        if (static_cast<std::int64_t>(used) + n > limit)
             throw EFileError(name, TooLargeReason(limit));
-        bytes.append(block, static_cast<std::size_t>(n));
+        used += static_cast<std::size_t>(n);
     }
+    bytes.resize(used);
+    return bytes;
 }
 
 } // namespace
@@ -355,7 +363,8 @@ std::string ReadWholeFile(const std::string& path, TFileStamp* stamp, std::int64
         };
         if (::fstat(fd, &st) == 0 && st.st_size > limit)
             throw EFileError(path, TooLargeReason(limit));
-        bytes = ReadBounded(fd, path, limit);
+        const bool sized = S_ISREG(st.st_mode) && st.st_size > 0;
+        bytes = ReadBounded(fd, path, limit, sized ? static_cast<std::size_t>(st.st_size) : 0);
     } catch (...) {
         ::close(fd);
         throw;

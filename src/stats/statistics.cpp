@@ -93,7 +93,7 @@ void FillStatistics(const TDic& dic, const TCombiWordsDic& combi, TStatGrid& wor
         if (plain + dotted <= 0)
             continue;
         const std::int64_t net = dic.FormNetDotted[i];
-        FillWordRow(words, dic.Forms[static_cast<std::size_t>(i)], plain, dotted, net);
+        FillWordRow(words, std::string(dic.Forms[static_cast<std::size_t>(i)]), plain, dotted, net);
         sums.Dotted += dotted;
         sums.Plain += plain;
         sums.Net += net;

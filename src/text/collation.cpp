@@ -4,15 +4,7 @@ namespace tildo {
 
 int FindKey(const TStringList& keys, std::string_view word)
 {
-    int i = FindExact(keys, word, [](const std::string& item, std::string_view w) {
-        return detail::CompareMapped(item, detail::TIdentity {}, w, detail::TLowerTail {});
-    });
-    if (i == -1) {
-        i = FindExact(keys, word, [](const std::string& item, std::string_view w) {
-            return detail::CompareMapped(item, detail::TIdentity {}, w, detail::TLower {});
-        });
-    }
-    return i;
+    return FindKey<TStringList>(keys, word);
 }
 
 } // namespace tildo

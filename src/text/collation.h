@@ -174,5 +174,18 @@ int FindInsertPos(const List& list, int lo, int hi, Cmp cmp, const Key& key)
 // capital first letter only for words that begin with that capital.
 // Allocation-free.
 int FindKey(const TStringList& keys, std::string_view word);
+// The same over any sorted list whose items read as string views.
+template <class List> int FindKey(const List& keys, std::string_view word)
+{
+    int i = FindExact(keys, word, [](std::string_view item, std::string_view w) {
+        return detail::CompareMapped(item, detail::TIdentity {}, w, detail::TLowerTail {});
+    });
+    if (i == -1) {
+        i = FindExact(keys, word, [](std::string_view item, std::string_view w) {
+            return detail::CompareMapped(item, detail::TIdentity {}, w, detail::TLower {});
+        });
+    }
+    return i;
+}
 
 } // namespace tildo

@@ -364,6 +364,20 @@ TEST(CliRestore, DamagedTagDictionaryStopsThePassOnlyWithContextOn)
     EXPECT_NE(run.Err.find(tags), std::string::npos) << run.Err;
     EXPECT_NE(run.Err.find("Словарь грамматических признаков"), std::string::npos) << run.Err;
 
+    // The tag dictionary is read beside the main one, but its message comes
+    // after the main dictionary's, and not at all when that one fails.
+    const std::string unordered = dir.Write("unordered.dat", W("ёлка\r\nёж\r\nещё\r\n"));
+    run = RunCliAt(program, { "-d", unordered, "--accept-damaged-dictionary", "--unanswered", "keep" },
+        "Вот это все.\n");
+    EXPECT_EQ(run.Code, 3);
+    const std::size_t order = run.Err.find("Порядок слов в словаре нарушен");
+    ASSERT_NE(order, std::string::npos) << run.Err;
+    EXPECT_LT(order, run.Err.find("Словарь грамматических признаков")) << run.Err;
+    run = RunCliAt(program, { "-d", unordered, "--unanswered", "keep" }, "Вот это все.\n");
+    EXPECT_EQ(run.Code, 3);
+    EXPECT_NE(run.Err.find("порядок слов нарушен"), std::string::npos) << run.Err;
+    EXPECT_EQ(run.Err.find("признаков"), std::string::npos) << run.Err;
+
     // Off, the files are not read at all: a missing one does not matter either.
     std::filesystem::remove(dir.Path() + "/rare_yo.dat");
     run = RunCliAt(program, { "--off", "Context", "--unanswered", "keep" }, "Вот это все.\n");

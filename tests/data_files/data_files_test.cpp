@@ -123,7 +123,7 @@ TEST(ShippedMainDictionary, LoadsWithoutAnyFinding)
 
     // A form with a capital after its first letter could never be found.
     int unreachable = 0;
-    for (const std::string& form : d.Dic.Forms) {
+    for (const std::string_view form : d.Dic.Forms) {
         for (std::size_t i = 1; i < form.size(); ++i)
             unreachable += IsRussianCapital(form[i]) ? 1 : 0;
     }

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace tildo {
 namespace {
@@ -147,6 +149,55 @@ TEST(Lists, StringBufferReusesItsSlotsInOrder)
         for (int i = 0; i < buffer.Count(); ++i)
             ASSERT_EQ(buffer[i], expected[static_cast<std::size_t>(i)]);
     }
+}
+
+TEST(Lists, PackedStringsReadBackAsAppendedAndSearchLikeAVector)
+{
+    // Texts of every length up to one that needs many appends to fit, a
+    // text with a zero byte, and empty ones in between.
+    TPackedStringList packed;
+    EXPECT_TRUE(packed.empty());
+    EXPECT_EQ(packed.begin(), packed.end());
+    std::vector<std::string> expected;
+    std::mt19937 random(7);
+    packed.reserve(4, 8); // smaller than what comes: the lists grow past it
+    for (int i = 0; i < 3000; ++i) {
+        std::string text(i == 1000 ? 70000 : random() % 20, static_cast<char>('a' + i % 26));
+        if (i == 5)
+            text = std::string("\0x", 3);
+        packed.push_back(text);
+        expected.push_back(text);
+    }
+    ASSERT_EQ(packed.size(), expected.size());
+    EXPECT_FALSE(packed.empty());
+    EXPECT_EQ(packed.back(), expected.back());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        ASSERT_EQ(packed[i], expected[i]) << i;
+    EXPECT_TRUE(std::equal(packed.begin(), packed.end(), expected.begin(), expected.end()));
+    EXPECT_EQ(packed.end() - packed.begin(), static_cast<std::ptrdiff_t>(expected.size()));
+
+    // The last text changed in place leaves the others alone.
+    packed.push_back("ab");
+    packed.LastData()[1] = 'z';
+    EXPECT_EQ(packed.back(), "az");
+    EXPECT_EQ(packed[packed.size() - 2], expected.back());
+
+    // A sorted list: bisection over it finds what it finds in a vector.
+    TPackedStringList sorted;
+    std::vector<std::string> words { "", "a", "ab", "abc", "b", "ba", "c" };
+    for (const std::string& w : words)
+        sorted.push_back(w);
+    for (const std::string probe : { "", "a", "aa", "abc", "abd", "b", "c", "d" }) {
+        const auto inPacked = std::lower_bound(sorted.begin(), sorted.end(), std::string_view(probe));
+        const auto inVector = std::lower_bound(words.begin(), words.end(), probe);
+        EXPECT_EQ(inPacked - sorted.begin(), inVector - words.begin()) << probe;
+    }
+
+    packed.clear();
+    EXPECT_TRUE(packed.empty());
+    EXPECT_EQ(packed.size(), 0U);
+    packed.push_back("x");
+    EXPECT_EQ(packed[0], "x");
 }
 
 } // namespace

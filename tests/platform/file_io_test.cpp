@@ -2,9 +2,11 @@
 #include "support/recording_ui.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tildo {
 namespace {
@@ -108,6 +110,27 @@ TEST(FileIo, OneWriterForEveryFileAndBoundedReads)
         EXPECT_EQ(e.Reason(), TooLargeReason(99));
     }
     EXPECT_EQ(ReadWholeFile(big, nullptr, 100).size(), 100u);
+    // Whole reads come back exact whatever the size against the read steps,
+    // from a file (its size known beforehand) and from a descriptor (not).
+    for (const std::size_t size : { std::size_t(0), std::size_t(1), std::size_t(65535), std::size_t(65536),
+             std::size_t(65537), std::size_t(300001) }) {
+        std::string bytes(size, '\0');
+        for (std::size_t i = 0; i < size; ++i)
+            bytes[i] = static_cast<char>('a' + i * 7 % 26);
+        const std::string path = dir.Write("sized", bytes);
+        const std::string read = ReadWholeFile(path);
+        EXPECT_EQ(read.size(), size);
+        EXPECT_TRUE(read == bytes) << size;
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        ASSERT_GE(fd, 0);
+        EXPECT_TRUE(ReadWholeDescriptor(fd, path, std::int64_t(size)) == bytes) << size;
+        ::close(fd);
+        if (size > 0) {
+            const int again = ::open(path.c_str(), O_RDONLY);
+            EXPECT_THROW(ReadWholeDescriptor(again, path, std::int64_t(size) - 1), EFileError) << size;
+            ::close(again);
+        }
+    }
 
     // One file by identity, not by spelling; a file yet to be made too.
     EXPECT_TRUE(SameFile(file, twin));

@@ -67,5 +67,35 @@ TEST(DamagedDictionary, BinaryOrUnorderedIsRefusedUnlessAcceptedAndFindingsStayS
     EXPECT_EQ(run.Code, 3);
 }
 
+TEST(DamagedDictionary, OneControlByteAnywhereIsFoundAndLineBreaksAndTabsAreNot)
+{
+    // The bytes are looked at eight at a time: a stray byte at every place
+    // of such a group, and in the few bytes after the last whole group.
+    TTempDir dir;
+    const std::string text = dir.Write("a.txt", "еще\n");
+    std::string clean = "#\ta comment\twith tabs\r\n";
+    for (int i = 0; i < 120; ++i) // ёлкааа, ёлкааб, ... in order
+        clean += W("ёлка") + static_cast<char>('\xE0' + i / 32) + static_cast<char>('\xE0' + i % 32) + "\r\n";
+    clean += W("ещё\n");
+    TChildResult run = RunChild({ .Args = { "-d", dir.Write("clean.dat", clean), text } });
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(run.Out, "ещё\n");
+    for (const std::size_t at : { std::size_t(0), std::size_t(3), std::size_t(7), std::size_t(64 + 5),
+             clean.size() - 9, clean.size() - 1 }) {
+        for (const char stray : { '\x01', '\x1F', '\x0B' }) {
+            std::string damaged = clean;
+            damaged[at] = stray;
+            run = RunChild({ .Args = { "-d", dir.Write("damaged.dat", damaged), text } });
+            EXPECT_EQ(run.Code, 3) << at << " " << int(stray);
+            EXPECT_NE(run.Err.find("--accept-damaged-dictionary"), std::string::npos) << run.Err;
+        }
+    }
+    // Bytes that differ from a control byte in one bit only are letters or
+    // punctuation of the code page: no finding.
+    std::string near = clean + W("ё") + std::string("\x21\x41\xA0\xE1\r\n");
+    run = RunChild({ .Args = { "-d", dir.Write("near.dat", near), text } });
+    EXPECT_EQ(run.Err.find("двоичные"), std::string::npos) << run.Err;
+}
+
 } // namespace
 } // namespace tildo::test

@@ -54,6 +54,7 @@ const std::string& FollowedText(std::int64_t size)
 }
 
 double FollowedSeconds[2][2] = {}; // [1 MB, 20 MB][headless, window]
+double FollowedCpuSeconds[2][2] = {}; // the same in processor time
 
 // Mean seconds per pass of each side, wall clock and processor time, for the
 // ratios printed at the end.
@@ -243,6 +244,7 @@ void BM_FollowedPass(benchmark::State& state)
         ui.SetCommandChecked("FastScroll1", false);
     };
     double total = 0;
+    double cpu = 0;
     if (window) {
         TStartedWindow started;
         TMainForm& form = started.Form;
@@ -254,7 +256,9 @@ void BM_FollowedPass(benchmark::State& state)
             QApplication::processEvents();
             state.ResumeTiming();
             const auto start = std::chrono::steady_clock::now();
+            const double cpuStart = CpuNow();
             form.RunPass(0, 1);
+            cpu += CpuNow() - cpuStart;
             total += Since(start);
         }
     } else {
@@ -267,11 +271,14 @@ void BM_FollowedPass(benchmark::State& state)
             TYoficator engine(doc, s.Ui, asker, s.Dic, s.Combi, s.Window, s.Limits);
             state.ResumeTiming();
             const auto start = std::chrono::steady_clock::now();
+            const double cpuStart = CpuNow();
             engine.DoYoficate(0, 1);
+            cpu += CpuNow() - cpuStart;
             total += Since(start);
         }
     }
     FollowedSeconds[size][window] = total / static_cast<double>(state.iterations());
+    FollowedCpuSeconds[size][window] = cpu / static_cast<double>(state.iterations());
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * corpus.size()));
 }
 
@@ -298,6 +305,8 @@ void PrintReport()
         " (goal: at most 2)");
     PrintRatio("default options, 20 MB, window / headless", FollowedSeconds[1][1], FollowedSeconds[1][0],
         " (goal: at most 2)");
+    PrintRatio("default options, 1 MB, processor time", FollowedCpuSeconds[0][1], FollowedCpuSeconds[0][0]);
+    PrintRatio("default options, 20 MB, processor time", FollowedCpuSeconds[1][1], FollowedCpuSeconds[1][0]);
     PrintRatio("plain search of 10 MB, window / headless", SearchSeconds[0][1], SearchSeconds[0][0],
         " (goal: at most 2)");
     PrintRatio("pattern search of 10 MB, window / headless", SearchSeconds[1][1], SearchSeconds[1][0],

@@ -42,8 +42,10 @@ void TQtTextDocument::Track() const
     m_tracked = doc;
     m_textValid = false;
     StructureChanged();
-    const_cast<TQtTextDocument*>(this)->m_editBlock = QTextCursor(); // belonged to the old document
     auto* self = const_cast<TQtTextDocument*>(this);
+    self->m_editBlock = QTextCursor(); // belonged to the old document
+    self->m_selectionNoted = false;
+    m_length = -1;
     m_connection = connect(doc, &QTextDocument::contentsChange, self, &TQtTextDocument::OnContentsChange);
     if (m_deferred)
         self->m_cursor = m_editor.textCursor();
@@ -51,9 +53,21 @@ void TQtTextDocument::Track() const
 
 void TQtTextDocument::OnContentsChange(int from, int removed, int added)
 {
+    if (removed != added)
+        m_length = -1;
     if (m_ownEdit)
         return; // in the cache already, and notified when it was made
     StructureChanged();
+    if (m_selectionNoted) {
+        // Shifted as a cursor would be: after the change by its growth,
+        // inside it to its start.
+        const auto follow = [from, removed, added](int offset) {
+            return offset >= from + removed ? offset + added - removed : std::min(offset, from);
+        };
+        const int end = follow(m_notedStart + m_notedLength);
+        m_notedStart = follow(m_notedStart);
+        m_notedLength = std::max(end - m_notedStart, 0);
+    }
     bool changed = true;
     if (m_textValid) {
         const int length = static_cast<int>(m_text.size());
@@ -108,15 +122,37 @@ const std::string& TQtTextDocument::CachedText() const
 QTextCursor TQtTextDocument::Cursor() const
 {
     Track();
-    return m_deferred ? m_cursor : m_editor.textCursor();
+    if (!m_deferred)
+        return m_editor.textCursor();
+    TakeNotedSelection();
+    return m_cursor;
+}
+
+void TQtTextDocument::TakeNotedSelection() const
+{
+    if (!m_selectionNoted)
+        return;
+    m_selectionNoted = false;
+    const int total = Length();
+    const int start = std::min(m_notedStart, total);
+    m_cursor.setPosition(start);
+    m_cursor.setPosition(std::min(start + m_notedLength, total), QTextCursor::KeepAnchor);
+}
+
+QTextCursor TQtTextDocument::EditCursor()
+{
+    BeginEdit();
+    return Cursor();
 }
 
 void TQtTextDocument::SetCursor(const QTextCursor& cursor)
 {
-    if (m_deferred)
+    if (m_deferred) {
+        m_selectionNoted = false;
         m_cursor = cursor;
-    else
+    } else {
         m_editor.setTextCursor(cursor);
+    }
 }
 
 void TQtTextDocument::SetViewDeferred(bool deferred)
@@ -126,6 +162,7 @@ void TQtTextDocument::SetViewDeferred(bool deferred)
         return;
     if (deferred) {
         m_cursor = m_editor.textCursor();
+        m_selectionNoted = false;
         m_deferred = true;
     } else {
         // The editor shows where the pass left the caret.
@@ -147,6 +184,10 @@ void TQtTextDocument::BeginEdit()
 void TQtTextDocument::Flush()
 {
     ApplyPendingColour();
+    if (m_deferred && m_selectionNoted) {
+        // Inside the edit block the cursor moves without laying anything out.
+        EditCursor();
+    }
     EndEditBlock();
     if (m_scrollTo.empty())
         return;
@@ -262,8 +303,13 @@ std::string_view TQtTextDocument::TextView(std::string& /*scratch*/) const
 
 int TQtTextDocument::Length() const
 {
-    // The document ends with a paragraph separator of its own that no text shows.
-    return std::max(Doc().characterCount() - 1, 0);
+    // The document ends with a paragraph separator of its own that no text
+    // shows. Counting takes a walk through the document's fragments, and a
+    // pass asks at every word: the count is kept until the length changes.
+    const QTextDocument& doc = Doc();
+    if (m_length < 0)
+        m_length = std::max(doc.characterCount() - 1, 0);
+    return m_length;
 }
 
 void TQtTextDocument::Select(int start, int length)
@@ -272,11 +318,12 @@ void TQtTextDocument::Select(int start, int length)
     start = std::clamp(start, 0, total);
     length = std::clamp(length, 0, total - start);
     if (m_deferred) {
-        // A pass selects every word it looks at: the core's own cursor is
-        // moved in place, without a copy that would register with the document.
+        // A pass selects every word it looks at: noted, and the cursor
+        // follows only when it is needed.
         Track();
-        m_cursor.setPosition(start);
-        m_cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+        m_selectionNoted = true;
+        m_notedStart = start;
+        m_notedLength = length;
         return;
     }
     QTextCursor c = Cursor();
@@ -287,11 +334,15 @@ void TQtTextDocument::Select(int start, int length)
 
 int TQtTextDocument::SelStart() const
 {
+    if (m_deferred && m_selectionNoted && m_tracked == m_editor.document())
+        return m_notedStart;
     return Cursor().selectionStart();
 }
 
 int TQtTextDocument::SelLength() const
 {
+    if (m_deferred && m_selectionNoted && m_tracked == m_editor.document())
+        return m_notedLength;
     const QTextCursor c = Cursor();
     return c.selectionEnd() - c.selectionStart();
 }
@@ -350,19 +401,21 @@ TColour TQtTextDocument::SelectionColour() const
 
 void TQtTextDocument::SetSelectionColour(TColour colour)
 {
-    QTextCursor c = Cursor();
-    if (!c.hasSelection())
-        return;
     if (m_deferred) {
+        if (SelLength() == 0)
+            return;
         // A pass colours a letter and then replaces it: held back, the colour
         // goes in with the new letter, one edit instead of two.
         ApplyPendingColour();
         m_pendingColour = true;
-        m_pendingFrom = c.selectionStart();
-        m_pendingTo = c.selectionEnd();
+        m_pendingFrom = SelStart();
+        m_pendingTo = m_pendingFrom + SelLength();
         m_pendingValue = colour;
         return;
     }
+    QTextCursor c = Cursor();
+    if (!c.hasSelection())
+        return;
     QTextCharFormat format;
     format.setForeground(ShownForeground(colour));
     BeginEdit();
@@ -390,7 +443,7 @@ void TQtTextDocument::ApplyPendingColour()
 void TQtTextDocument::SetSelectionBackground(TColour colour)
 {
     ApplyPendingColour();
-    QTextCursor c = Cursor();
+    QTextCursor c = EditCursor();
     if (!c.hasSelection())
         return;
     QTextCharFormat format;
@@ -404,6 +457,9 @@ void TQtTextDocument::SetSelectionBackground(TColour colour)
 
 QTextCursor TQtTextDocument::Splice(int start, int length, const std::string& text)
 {
+    // A noted selection follows this edit as the cursor it stands for would.
+    if (m_selectionNoted)
+        EditCursor();
     const int total = Length();
     start = std::clamp(start, 0, total);
     length = std::clamp(length, 0, total - start);
@@ -442,6 +498,7 @@ QTextCursor TQtTextDocument::Splice(int start, int length, const std::string& te
     const bool wasOwn = std::exchange(m_ownEdit, true);
     c.insertText(ToQString(text), format);
     m_ownEdit = wasOwn;
+    m_length = -1;
     emit TextChanged();
     return c;
 }
@@ -455,7 +512,7 @@ char TQtTextDocument::CharAt(int offset) const
 
 void TQtTextDocument::ReplaceSelection(const std::string& text)
 {
-    const QTextCursor c = Cursor();
+    const QTextCursor c = EditCursor();
     SetCursor(Splice(c.selectionStart(), c.selectionEnd() - c.selectionStart(), text));
 }
 

@@ -108,6 +108,15 @@ private:
     void Track() const;
     QTextCursor Cursor() const;
     void SetCursor(const QTextCursor& cursor);
+    // Moves the core's cursor to the selection a deferred pass asked for last.
+    // A pass selects every word it looks at to show where it is, and moving a
+    // QTextCursor lays out the word's paragraph (to know the caret's x) unless
+    // an edit block is open; so a selection is only noted, and the cursor
+    // follows when a word is coloured or written, or the view catches up.
+    void TakeNotedSelection() const;
+    // The core's cursor for an edit: inside the open edit block of a deferred
+    // view, where moving it costs no layout.
+    QTextCursor EditCursor();
     // Block i; a pass asks for the lines in order, so the next block after the
     // one asked for last is found without a search.
     QTextBlock BlockByNumber(int i) const;
@@ -136,7 +145,10 @@ private:
     mutable QMetaObject::Connection m_connection;
     bool m_deferred = false;
     std::vector<int> m_scrollTo; // places to show at the next flush, the last two asked for
-    QTextCursor m_cursor; // the core's selection while the view is deferred
+    mutable QTextCursor m_cursor; // the core's selection while the view is deferred
+    mutable bool m_selectionNoted = false; // m_cursor is behind the selection below
+    int m_notedStart = 0;
+    int m_notedLength = 0;
     QTextCursor m_editBlock; // holds the open edit block; null when none is open
     bool m_pendingColour = false; // a colour of the selection, not yet written
     int m_pendingFrom = 0;
@@ -150,6 +162,7 @@ private:
     mutable unsigned m_hintGeneration = 0;
     mutable std::string m_text;
     mutable bool m_textValid = false;
+    mutable int m_length = -1; // Length() while it holds; negative when to be counted
     int m_busyDepth = 0;
 };
 

@@ -15,11 +15,20 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <ctime>
 #include <utility>
 
 namespace tildo {
 
 namespace {
+
+// Milliseconds of the monotonic clock, to a few milliseconds.
+qint64 CoarseMilliseconds()
+{
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    return static_cast<qint64>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
+}
 
 bool IsInputEvent(QEvent::Type type)
 {
@@ -200,14 +209,18 @@ bool TQtUserInterface::IsEscPressed()
                 dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TQtUserInterface::EndPolling);
         }
     }
-    if (!m_sincePump.isValid() || m_sincePump.elapsed() >= PumpInterval) {
-        BeforeEvents();
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        m_sincePump.start();
-    }
+    if (m_lastPump < 0 || CoarseMilliseconds() - m_lastPump >= PumpInterval)
+        Pump();
     const bool pressed = m_escPressed || m_escDown;
     m_escPressed = false;
     return pressed;
+}
+
+void TQtUserInterface::Pump()
+{
+    BeforeEvents();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    m_lastPump = CoarseMilliseconds();
 }
 
 void TQtUserInterface::BeforeEvents()

@@ -3,7 +3,6 @@
 #include "platform/scope_guard.h"
 #include "platform/user_interface.h"
 
-#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QObject>
 #include <QPointer>
@@ -112,6 +111,8 @@ private:
     void EndPolling();
     bool InOpenArea(QObject* watched) const;
     void BeforeEvents();
+    // Lets events through (the window is painted, Esc is noticed).
+    void Pump();
     QMessageBox::StandardButton Box(QMessageBox::Icon icon, const char* caption, const std::string& text,
         QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton);
 
@@ -123,7 +124,11 @@ private:
     bool m_polling = false;
     bool m_escPressed = false; // pressed since the previous poll
     bool m_escDown = false; // held now
-    QElapsedTimer m_sincePump;
+    // When events were last let through, in milliseconds of the coarse
+    // monotonic clock; negative before the first time. A pass polls at every
+    // word, and the precise clock costs more than most words (a system call
+    // on some virtual machines), while the coarse one is a memory read.
+    qint64 m_lastPump = -1;
     QMetaObject::Connection m_idleConnection;
     std::function<void()> m_beforeEvents;
     QWidget* m_openArea = nullptr;

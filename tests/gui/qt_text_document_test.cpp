@@ -4,7 +4,10 @@
 #include "text/cp1251.h"
 #include "text/memory_document.h"
 
+#include <QApplication>
 #include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
@@ -263,6 +266,53 @@ TEST(QtTextDocument, DeferredViewWaitsUntilShown)
     EXPECT_EQ(editor.textCursor().selectionEnd(), 5);
     EXPECT_EQ(editor.toPlainText(), QString::fromUtf8("Раз два Xри"));
     EXPECT_EQ(q.Text(), W("Раз два Xри"));
+}
+
+// A pass selects every word to show where it is: in a deferred view that must
+// lay out nothing (laying out each word's paragraph set the pace of a pass),
+// and the selection follows edits made meanwhile as a cursor would.
+TEST(QtTextDocument, DeferredSelectionLaysNothingOutAndFollowsEdits)
+{
+    QPlainTextEdit editor;
+    QString text;
+    for (int i = 0; i < 2000; ++i)
+        text += QString::fromUtf8("строка номер %1 с еще одним словом\n").arg(i);
+    editor.setPlainText(text);
+    editor.resize(400, 300);
+    editor.show();
+    QApplication::processEvents();
+    TQtTextDocument q(editor);
+    const int far = q.LineStart(1500);
+    const QTextBlock farBlock = editor.document()->findBlockByNumber(1500);
+    ASSERT_EQ(farBlock.layout()->lineCount(), 0); // out of view, not laid out
+    {
+        const auto defer = q.DeferView();
+        for (int i = 0; i < 100; ++i) {
+            ShowPosition(q, far + i % 20);
+            q.Select(far + 5, 5);
+        }
+        EXPECT_EQ(farBlock.layout()->lineCount(), 0);
+        EXPECT_EQ(q.SelStart(), far + 5);
+        EXPECT_EQ(q.SelLength(), 5);
+
+        // Text put in before the selection moves it; text in the middle of it
+        // removed takes the selection's end along.
+        QTextCursor outside(editor.document());
+        outside.insertText(QStringLiteral("abc"));
+        EXPECT_EQ(q.SelStart(), far + 8);
+        EXPECT_EQ(q.SelLength(), 5);
+        EXPECT_EQ(q.Length(), static_cast<int>(text.size()) + 3);
+        outside.setPosition(far + 10);
+        outside.setPosition(far + 20, QTextCursor::KeepAnchor);
+        outside.removeSelectedText();
+        EXPECT_EQ(q.SelStart(), far + 8);
+        EXPECT_EQ(q.SelLength(), 2);
+        EXPECT_EQ(q.Length(), static_cast<int>(text.size()) + 3 - 10);
+        // The word written back lands where the selection now is.
+        q.ReplaceSelection("XY");
+        EXPECT_EQ(editor.document()->findBlock(far + 8).text().left(10), QString::fromUtf8("строкXY с "));
+    }
+    EXPECT_EQ(editor.textCursor().position(), far + 10);
 }
 
 TEST(QtTextDocument, ReadOnlyAndBusyCursor)

@@ -191,6 +191,7 @@ int RunRestore(const TRestoreOptions& o)
     Asker& passAsker = decisions ? decisions->PassAsker() : asker;
     TYoficator engine(doc, session.Ui, passAsker, session.Dic, session.Combi, session.Window, session.Limits);
     engine.SetContextJudge(session.Judge.get());
+    engine.LearnsFromAnswers = terminal != nullptr && unanswered == TUnanswered::Ask;
 
     const std::string before = doc.TextRef();
     const auto start = std::chrono::steady_clock::now();

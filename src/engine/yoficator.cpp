@@ -476,7 +476,7 @@ public:
     }
     void NoteAnswer(const TContextVerdict& verdict, TAnswer given) override
     {
-        if (m_engine.m_judge != nullptr)
+        if (m_engine.m_judge != nullptr && m_engine.LearnsFromAnswers)
             m_engine.m_judge->NoteAnswer(verdict.Family, given);
     }
 

@@ -57,6 +57,10 @@ public:
     // in a row): the lookup cache and the combination screening are kept
     // rather than rebuilt for each scan.
     bool DictionariesFixed = false;
+    // A person answers the questions (the window, a terminal): the context
+    // judge may then learn the text's habit from the answers. Kept or
+    // scripted answers of a batch run teach it nothing.
+    bool LearnsFromAnswers = false;
     // Every letter the pass writes goes to the undo history, not only the
     // asked ones: a pass whose answers were all given beforehand can then be
     // taken back as a whole.

@@ -71,6 +71,7 @@ TMainForm::TMainForm(const TUiFactory& makeUi, QWidget* parent)
     m_asker = std::make_unique<TQtAsker>(*this, *m_document, *m_askForm, *m_askPanel, *m_ui);
     m_engine = std::make_unique<TYoficator>(
         *m_document, *m_ui, *m_asker, m_dic, m_combiDic, m_wordWindow, m_limits);
+    m_engine->LearnsFromAnswers = true;
     m_documents = std::make_unique<TDocuments>(*m_ui, *this, *m_docEditor, *this);
     m_lifecycle = std::make_unique<TLifecycle>(
         TShellParts { *m_ui, *this, *m_docEditor, *m_documents, *this, m_dic, m_combiDic, m_limits });

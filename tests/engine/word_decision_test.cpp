@@ -433,6 +433,26 @@ TEST_F(ContextDecision, WordsAfterTheVariantAreReadInBothScans)
     EXPECT_EQ(asker.Questions.size(), 1u);
 }
 
+// A person's answers to все questions lean the rest of the text like the
+// judge's own sure answers; answers nobody chose teach nothing, and the next
+// pass starts afresh.
+TEST_F(ContextDecision, AnswersTeachTheTextsHabitOnlyWhenAPersonGivesThem)
+{
+    Option("Context1");
+    std::string text;
+    for (int i = 0; i < 9; ++i)
+        text += "Он знал все. ";
+    for (const bool learns : { false, true, true }) {
+        engine.LearnsFromAnswers = learns;
+        Text(text.c_str());
+        asker.Questions.clear();
+        asker.Answers.assign(9, TAnswer::Dotted);
+        Pass();
+        ASSERT_EQ(asker.Questions.size(), 9u) << learns;
+        EXPECT_EQ(Proposed(), learns ? "ееееееееё" : "еееееееее") << learns;
+    }
+}
+
 TEST_F(ContextDecision, QuestionsProposeTheJudgesAnswer)
 {
     // Every change confirmed: the sure word is still asked, with the judge's

@@ -53,7 +53,7 @@ default_cpu=$(best_cpu_ns "$cli" --unanswered keep "$text")
 nocombi_cpu=$(best_cpu_ns "$cli" --unanswered keep --no-combi "$text")
 startup_cpu=$(best_cpu_ns "$cli" --unanswered keep "$tmp/empty.txt")
 # Peak memory on the largest corpus text, with and without context judging.
-largest=$(ls -S "${texts[@]}" | head -1)
+largest=$(ls -SL "${texts[@]}" | head -1)
 peak_kb() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1; }
 peak_on=$(peak_kb "$cli" --unanswered keep "$largest")
 peak_off=$(peak_kb "$cli" --unanswered keep --off Context "$largest")

@@ -13,7 +13,10 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTest>
 #include <QUrl>
 
@@ -364,6 +367,71 @@ TEST(MainForm, OpensDocumentsAndSavesThemAsTheCommandLineDoes)
         EXPECT_TRUE(f.Ui->Boxes[0].Text.contains(QString::fromUtf8("не текст"))) << name;
         EXPECT_EQ(f.EditorText(), kept);
         f.Ui->Boxes.clear();
+    }
+}
+
+TEST(MainForm, DocumentsSavedAfterAPassOpenInLibreOffice)
+{
+    // The saved documents are whole for another program: LibreOffice reads
+    // them and finds the restored words.
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty())
+        GTEST_SKIP() << "soffice is not installed: the saved documents are not reopened";
+    TMainFormFixture f({}, false, {}, TMainFormFixture::ShippedFiles());
+    f.Command("NoVarOnly1")->setChecked(true);
+    f.Command("ToConfirm1")->setChecked(false);
+    const std::string data = TILDO_TEST_DATA_DIR "/";
+    QStringList saved;
+    std::vector<std::pair<std::string, QStringList>> restoredWords;
+    for (const char* name : { "libreoffice_fields.docx", "split_runs.docx", "libreoffice_features.rtf" }) {
+        SCOPED_TRACE(name);
+        const std::string stem = std::string(name).substr(0, std::string(name).rfind('.'));
+        const std::string extension = std::string(name).substr(stem.size() + 1);
+        f.Dir.Write(std::string("in.") + extension, ReadWholeFile(data + name));
+        f.Ui->OpenChoices = { f.QPath("in." + extension) };
+        f.Command("Open1")->trigger();
+        ASSERT_NE(f.Form->Documents().Markup(), nullptr);
+        f.Form->Document().Select(0, 0);
+        QTest::keyClick(&f.Form->Editor(), Qt::Key_F9, Qt::ControlModifier);
+        QStringList words;
+        for (const QString& word : f.EditorText().split(QRegularExpression(QStringLiteral("[^\\p{L}]+")))) {
+            if (word.contains(QChar(0x0451)) || word.contains(QChar(0x0401)))
+                words << word;
+        }
+        ASSERT_FALSE(words.isEmpty()) << "the pass restored nothing";
+        const std::string out = "window_" + stem + "." + extension;
+        f.Ui->SaveChoices = { f.QPath(out) };
+        f.Command("Saveas1")->trigger();
+        ASSERT_TRUE(f.Ui->Boxes.empty());
+        saved << f.QPath(out);
+        restoredWords.emplace_back(stem, words);
+    }
+    QProcess office;
+    office.setWorkingDirectory(f.QPath(""));
+    office.start(soffice,
+        QStringList { QStringLiteral("-env:UserInstallation=file://") + f.QPath("office-profile"),
+            QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+            QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("--outdir"), f.QPath("converted") }
+            + saved);
+    ASSERT_TRUE(office.waitForFinished(180000)) << "soffice did not finish";
+    for (const auto& [stem, words] : restoredWords) {
+        SCOPED_TRACE(stem);
+        const std::string converted = f.Path("converted/window_" + stem + ".txt");
+        ASSERT_TRUE(FileExists(converted)) << office.readAllStandardError().toStdString();
+        const QString text = QString::fromStdString(ReadWholeFile(converted));
+        // Headers and notes may be left out of LibreOffice's plain text; a
+        // restored word whose letters are there must be there with its ё.
+        const auto folded = [](QString t) {
+            return t.replace(QChar(0x0451), QChar(0x0435)).replace(QChar(0x0401), QChar(0x0415));
+        };
+        int found = 0;
+        for (const QString& word : words) {
+            if (!folded(text).contains(folded(word)))
+                continue;
+            ++found;
+            EXPECT_TRUE(text.contains(word)) << word.toStdString();
+        }
+        EXPECT_GT(found, 0) << text.toStdString();
     }
 }
 

@@ -257,6 +257,33 @@ TEST(Pass, MarksAndTheQuestionReadInLightAndDarkPalettes)
         EXPECT_EQ(f.Form->Document().CharColour(2), ColourBlue);
         EXPECT_EQ(f.Form->Document().CharColour(0), ColourBlack);
     }
+
+    // A dark palette chosen while the program runs: the marks made in the
+    // light one are painted anew, readable, and still read back as marks.
+    QApplication::setPalette(saved);
+    TMainFormFixture f;
+    f.Form->SetEditorFont(TEditorFont { "DejaVu Sans", 1, 28 });
+    QPlainTextEdit& editor = f.Form->Editor();
+    editor.setPlainText(QString::fromUtf8("еще и все"));
+    TLookingAsker asker;
+    asker.Steps = { [](const TQuestion&) { return TAnswer::Plain; } };
+    f.Form->SetAsker(&asker);
+    CtrlF9(f);
+    ASSERT_EQ(f.Form->Document().CharColour(2), ColourBlue);
+    QApplication::setPalette(dark);
+    f.Form->Document().Select(9, 0);
+    QApplication::processEvents();
+    QTextCursor from = editor.textCursor();
+    from.setPosition(2);
+    QTextCursor to = from;
+    to.setPosition(3);
+    const QRect letter = editor.cursorRect(from).united(editor.cursorRect(to)).adjusted(2, 0, -1, 0);
+    const QImage shot = editor.viewport()->grab().toImage();
+    const QColor base = editor.palette().color(QPalette::Base);
+    EXPECT_EQ(base, QColor(35, 35, 35));
+    EXPECT_GE(ShownContrast(shot, letter, base), 4.5);
+    EXPECT_EQ(f.Form->Document().CharColour(2), ColourBlue);
+    EXPECT_EQ(f.Form->Document().CharColour(0), ColourBlack);
     QApplication::setPalette(saved);
 }
 

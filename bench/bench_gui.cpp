@@ -11,13 +11,19 @@
 // follows the pass), on 1 MB and on 20 MB, beside the headless pass of the
 // same text: within twice.
 //
+// Then opening a 10 MB DOCX in the window (its running text shown, a
+// paragraph a line) beside opening the same text as a .txt file: within twice.
+//
 // Then a search of a 10 MB text (the corpus repeated, a word planted near its
 // end) with the find dialog in the window, plain and pattern, beside the same
 // searches of the same string without a window: within twice.
 
+#include "app/documents.h"
 #include "app/text_search.h"
 #include "engine/yoficator.h"
 #include "find_dialog.h"
+#include "formats/zip_rewrite.h"
+#include "platform/file_io.h"
 #include "qt_strings.h"
 #include "qt_text_document.h"
 #include "qt_user_interface.h"
@@ -31,6 +37,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 namespace tildo {
@@ -232,6 +239,78 @@ void BM_WindowSearch(benchmark::State& state)
     dialog.hide();
 }
 
+// --- opening a document --------------------------------------------------------
+
+constexpr std::size_t OpenedTextBytes = 10u << 20;
+double OpenSeconds[2] = {}; // [.txt, .docx]
+
+// The corpus repeated to 10 MB in UTF-8, as a .txt file and as a DOCX (a
+// document of the test data with its body replaced: a paragraph a line).
+struct TOpenedFiles
+{
+    TBenchDir Dir;
+    std::string Txt = Dir.Path + "/text.txt";
+    std::string Docx = Dir.Path + "/text.docx";
+    TOpenedFiles()
+    {
+        const std::string text = Cp1251ToUtf8(RepeatedTo(CorpusCp1251(), OpenedTextBytes));
+        std::ofstream(Txt, std::ios::binary) << text;
+        std::string body;
+        std::size_t start = 0;
+        while (start < text.size()) {
+            std::size_t end = text.find('\n', start);
+            if (end == std::string::npos)
+                end = text.size();
+            std::string line = text.substr(start, end - start);
+            for (std::size_t i = 0; (i = line.find_first_of("&<>", i)) != std::string::npos; ++i)
+                line.replace(i, 1, line[i] == '&' ? "&amp;" : line[i] == '<' ? "&lt;" : "&gt;");
+            body += "<w:p><w:r><w:t xml:space=\"preserve\">" + line + "</w:t></w:r></w:p>";
+            start = end + 1;
+        }
+        const std::string model = ReadWholeFile(TILDO_TEST_DATA_DIR "/split_runs.docx");
+        const std::optional<TZipDirectory> directory = ReadZipDirectory(model);
+        if (!directory)
+            std::abort();
+        for (int i = 0; i < static_cast<int>(directory->Entries.size()); ++i) {
+            const std::optional<std::string> member = ReadZipMember(model, *directory, i, 1u << 20);
+            const std::size_t open = member ? member->find("<w:body>") : std::string::npos;
+            if (open == std::string::npos)
+                continue;
+            const std::size_t close = member->find("</w:body>");
+            const std::string document = member->substr(0, open + 8) + body + member->substr(close);
+            const std::optional<std::string> docx = RewriteZip(model, *directory, { { i, document } });
+            if (!docx)
+                std::abort();
+            std::ofstream(Docx, std::ios::binary) << *docx;
+            return;
+        }
+        std::abort();
+    }
+};
+
+void BM_OpenDocument(benchmark::State& state)
+{
+    const bool docx = state.range(0) != 0;
+    static const TOpenedFiles files;
+    TStartedWindow started;
+    TMainForm& form = started.Form;
+    double total = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        form.Editor().clear();
+        QApplication::processEvents();
+        state.ResumeTiming();
+        const auto start = std::chrono::steady_clock::now();
+        if (!form.Documents().OpenDocument(docx ? files.Docx : files.Txt))
+            state.SkipWithError("the file did not open");
+        QApplication::processEvents(); // the window shows it
+        total += Since(start);
+    }
+    if (form.Document().Length() < static_cast<int>(OpenedTextBytes / 4))
+        state.SkipWithError("the text did not reach the editor");
+    OpenSeconds[docx] = total / static_cast<double>(state.iterations());
+}
+
 // The pass with the default options: the view follows it.
 void BM_FollowedPass(benchmark::State& state)
 {
@@ -287,6 +366,7 @@ BENCHMARK(BM_WindowPass)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_DockedPanelPass)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_FollowedPass)->Args({ 0, 0 })->Args({ 0, 1 })->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_FollowedPass)->Args({ 1, 0 })->Args({ 1, 1 })->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_OpenDocument)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_HeadlessSearch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_WindowSearch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(10);
 
@@ -307,6 +387,7 @@ void PrintReport()
         " (goal: at most 2)");
     PrintRatio("default options, 1 MB, processor time", FollowedCpuSeconds[0][1], FollowedCpuSeconds[0][0]);
     PrintRatio("default options, 20 MB, processor time", FollowedCpuSeconds[1][1], FollowedCpuSeconds[1][0]);
+    PrintRatio("opening 10 MB, DOCX / .txt", OpenSeconds[1], OpenSeconds[0], " (goal: at most 2)");
     PrintRatio("plain search of 10 MB, window / headless", SearchSeconds[0][1], SearchSeconds[0][0],
         " (goal: at most 2)");
     PrintRatio("pattern search of 10 MB, window / headless", SearchSeconds[1][1], SearchSeconds[1][0],

@@ -57,18 +57,24 @@ const char* FormatName(TDocumentFormat format)
     return "RTF";
 }
 
-// The formats whose running text the editor shows; RTF is read into styled
-// text, and a FictionBook file is edited as it stands, tags and all (the pass
-// steps over its markup), as users of the window have always had it. Only a
-// zipped book, which the editor cannot show, goes through the document layer.
+// The formats whose running text the editor shows, a paragraph a line, and
+// whose files are written back by patching the restored letters in. RTF is
+// read into styled text when the editor holds all of it, and goes this way
+// only when it does not (see LoadDocument).
 std::optional<TDocumentFormat> MarkupFormatOf(const std::string& path)
 {
     const std::optional<TDocumentFormat> format = DocumentFormatOf(path);
     if (format == TDocumentFormat::Rtf)
         return std::nullopt;
-    if (format == TDocumentFormat::Fb2 && !path.ends_with(".zip") && !path.ends_with(".ZIP"))
-        return std::nullopt;
     return format;
+}
+
+// The document format a file's name calls for, RTF included.
+std::optional<TDocumentFormat> FileFormatOf(const std::string& path)
+{
+    if (TextFormatOf(path) == TTextFormat::Rtf)
+        return TDocumentFormat::Rtf;
+    return DocumentFormatOf(path);
 }
 
 // Bytes that no text has: a zero byte near the start (but for UTF-16 with
@@ -225,6 +231,17 @@ void TDocuments::LoadDocument(const std::string& path)
     if (LooksBinary(bytes))
         throw EDocumentError("это не текст и не документ известного программе формата");
     TLoadedText loaded = DecodeText(bytes, TextFormatOf(path));
+    if (!loaded.Losses.Empty() && FileFormatOf(path) == TDocumentFormat::Rtf) {
+        // Pictures, footnotes or page setup the editor would drop: the
+        // running text is edited instead and only its letters go back into
+        // the file. RTF that even that cannot read is shown as styled text
+        // with a warning of what saving over it would lose.
+        try {
+            LoadMarkup(path, bytes, TDocumentFormat::Rtf);
+            return;
+        } catch (const EDocumentError&) {
+        }
+    }
     m_markup.reset();
     m_editor.SetRichText(loaded.Rich);
     m_ui.SetCommandChecked("RTF1", loaded.Rich);
@@ -286,7 +303,7 @@ std::string TDocuments::MarkupBytes() const
 
 void TDocuments::SaveDocument(const std::string& path) const
 {
-    if (m_markup != nullptr && DocumentFormatOf(path) == m_markup->Format()) {
+    if (m_markup != nullptr && FileFormatOf(path) == m_markup->Format()) {
         WriteFileAtomic(path, MarkupBytes());
         return;
     }
@@ -336,7 +353,7 @@ void TDocuments::Saveas1Click()
     const std::string path = m_ui.ChooseSaveFile(TFileChoice { "", CurrentFileName, "" });
     if (path.empty())
         return;
-    if (SaveTo(path) || m_markup == nullptr || DocumentFormatOf(path) != m_markup->Format())
+    if (SaveTo(path) || m_markup == nullptr || FileFormatOf(path) != m_markup->Format())
         return;
     // An edit the document cannot take: nothing is lost if the text goes to
     // a file of its own.
@@ -345,8 +362,13 @@ void TDocuments::Saveas1Click()
     const std::string dot = path.substr(0, path.rfind('.'));
     const std::string other
         = m_ui.ChooseSaveFile(TFileChoice { DirectoryOf(path), dot + ".txt", PlainSaveFilter });
-    if (!other.empty())
-        SaveTo(other);
+    if (other.empty())
+        return;
+    // The editor's own text, even into a file of the document's format (RTF):
+    // the document stays open behind it should that fail.
+    std::unique_ptr<TMarkupDocument> markup = std::move(m_markup);
+    if (!SaveTo(other))
+        m_markup = std::move(markup);
 }
 
 bool TDocuments::SaveTo(const std::string& path)
@@ -373,7 +395,7 @@ bool TDocuments::SaveTo(const std::string& path)
     if (lossy)
         m_lossy = {};
     // Saved as plain text or RTF, the text no longer belongs to its document.
-    if (m_markup != nullptr && DocumentFormatOf(path) != m_markup->Format())
+    if (m_markup != nullptr && FileFormatOf(path) != m_markup->Format())
         m_markup.reset();
     TextDirectory = DirectoryOf(path);
     CurrentFileName = path;

@@ -42,7 +42,9 @@ public:
     bool OpenDocument(const std::string& path);
     // Puts a file into the editor in the mode its name calls for; throws
     // EFileError when it cannot be read, and then changes nothing. An RTF
-    // file with content the editor cannot hold is remembered, so that saving
+    // file with content the editor cannot hold (pictures, footnotes, page
+    // setup) shows its running text like the other documents; should even
+    // that fail, it is shown as styled text and remembered, so that saving
     // over it asks first.
     void LoadDocument(const std::string& path);
     // What the file last loaded holds that saving over it would lose; empty
@@ -68,8 +70,9 @@ public:
     // The editor's change notification.
     void EditorChanged();
     // The document the text came from when it is one of the formats whose
-    // running text the editor shows (DOCX, ODT, EPUB, HTML, Markdown, SRT,
-    // VTT); null for plain text, RTF and FictionBook.
+    // running text the editor shows (DOCX, ODT, FictionBook, EPUB, HTML,
+    // Markdown, SRT, VTT, and RTF the editor cannot hold); null for plain
+    // text and for RTF shown as styled text.
     const TMarkupDocument* Markup() const { return m_markup.get(); }
     // Start-up has finished: from now on every change of the text is an edit.
     void StartupFinished() { m_starting = false; }

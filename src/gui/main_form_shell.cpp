@@ -193,6 +193,11 @@ void TMainForm::dropEvent(QDropEvent* event)
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_editor && event->type() == QEvent::PaletteChange && m_document->PaletteChanged()) {
+        // Marks painted for a light background would vanish on a dark one.
+        const auto edits = OwnEdits();
+        m_document->Recolour();
+    }
     if (watched == m_editor && event->type() == QEvent::ShortcutOverride) {
         // Leave Ctrl+Z to the menu's "Откат" instead of the editor's own undo.
         if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo))

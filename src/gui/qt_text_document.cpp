@@ -23,8 +23,64 @@ constexpr int PatchLimit = 64;
 TQtTextDocument::TQtTextDocument(QPlainTextEdit& editor, QObject* parent)
     : QObject(parent)
     , m_editor(editor)
+    , m_paintedBase(editor.palette().color(QPalette::Base))
+    , m_paintedText(editor.palette().color(QPalette::Text))
 {
     Track();
+}
+
+bool TQtTextDocument::PaletteChanged() const
+{
+    const QPalette& palette = m_editor.palette();
+    return palette.color(QPalette::Base) != m_paintedBase || palette.color(QPalette::Text) != m_paintedText;
+}
+
+void TQtTextDocument::Recolour()
+{
+    if (!PaletteChanged())
+        return;
+    const QColor oldBase = m_paintedBase;
+    const QColor oldText = m_paintedText;
+    m_paintedBase = m_editor.palette().color(QPalette::Base);
+    m_paintedText = m_editor.palette().color(QPalette::Text);
+    ApplyPendingColour();
+    // The runs to repaint are gathered first: changing a format joins and
+    // splits the fragments being walked.
+    struct TRun
+    {
+        int Start;
+        int Length;
+        QColor Shown;
+    };
+    std::vector<TRun> runs;
+    QTextDocument& doc = Doc();
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QBrush brush = fragment.charFormat().foreground();
+            if (brush.style() == Qt::NoBrush)
+                continue;
+            const QColor shown
+                = ShownColour(StoredColour(brush.color(), oldBase, oldText), m_paintedBase, m_paintedText);
+            if (shown != brush.color())
+                runs.push_back({ fragment.position(), fragment.length(), shown });
+        }
+    }
+    if (runs.empty())
+        return;
+    BeginEdit();
+    QTextCursor c(&doc);
+    const bool wasOwn = std::exchange(m_ownEdit, true);
+    c.beginEditBlock();
+    for (const TRun& run : runs) {
+        c.setPosition(run.Start);
+        c.setPosition(run.Start + run.Length, QTextCursor::KeepAnchor);
+        QTextCharFormat format;
+        format.setForeground(run.Shown);
+        c.mergeCharFormat(format);
+    }
+    c.endEditBlock();
+    m_ownEdit = wasOwn;
 }
 
 QTextDocument& TQtTextDocument::Doc() const

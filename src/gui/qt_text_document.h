@@ -3,6 +3,7 @@
 #include "platform/scope_guard.h"
 #include "platform/text_document.h"
 
+#include <QColor>
 #include <QObject>
 #include <QTextBlock>
 #include <QTextCharFormat>
@@ -92,6 +93,14 @@ public:
             [this] { SetViewDeferred(true); }, [this, was = IsViewDeferred()] { SetViewDeferred(was); });
     }
 
+    // The editor's palette gave its text and background new colours (a dark
+    // theme chosen while the program runs): true when the colours of the
+    // text, painted for the old ones, are to be painted anew.
+    bool PaletteChanged() const;
+    // Paints every coloured character for the editor's palette as it is now,
+    // so that marks stay readable and read back as the colours they stand for.
+    void Recolour();
+
 signals:
     // The text changed (not only its colours): an edit of ours or of the user.
     void TextChanged();
@@ -162,6 +171,8 @@ private:
     mutable unsigned m_hintGeneration = 0;
     mutable std::string m_text;
     mutable bool m_textValid = false;
+    QColor m_paintedBase; // the palette's background and text the colours were painted for
+    QColor m_paintedText;
     mutable int m_length = -1; // Length() while it holds; negative when to be counted
     int m_busyDepth = 0;
 };

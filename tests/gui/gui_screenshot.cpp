@@ -1,8 +1,8 @@
 // Takes the pictures of the main window that the documentation shows: the
 // shipped dictionaries, a short text, and one scene: a pass asking in the
 // floating dialog (the default) or in the docked panel, the find dialog, the
-// number dialog after a number out of bounds, the about box, or the warning
-// about an RTF file with pictures, footnotes and the like. The window and
+// number dialog after a number out of bounds, the about box, or an RTF file
+// with pictures, footnotes and the like, shown as its running text. The window and
 // the dialog are grabbed and put together on one image with simple title bars.
 // Run it under a virtual X server (scripts/screenshot.sh).
 #include "app/documents.h"
@@ -135,7 +135,11 @@ int main(int argc, char* argv[])
         } else if (scene == QLatin1String("about")) {
             form.findChild<QAction*>(QStringLiteral("About1"))->trigger();
         } else if (rtf) {
+            // Its pictures and footnotes stay in the file: the running text is
+            // shown, and there is nothing to warn of.
             form.Documents().OpenDocument(rich);
+            if (QApplication::activeModalWidget() == nullptr)
+                save(nullptr);
         } else if (scene == QLatin1String("find")) {
             form.findChild<QAction*>(QStringLiteral("Find1"))->trigger();
             form.FindDialog().SetSearchText(QStringLiteral("все"));

@@ -156,45 +156,6 @@ TEST(Pass, RestoresAUtf8TextKeepingWhatCp1251Lacks)
     EXPECT_EQ(ReadWholeFile(f.Path("u-out.txt")), "\xEF\xBB\xBF" + std::string("ещё 中 ёлка 😀 все\n"));
 }
 
-TEST(Pass, HighlightsAWordWhoseDottedLetterIsInDoubt)
-{
-    TMainFormFixture f;
-    f.Form->Editor().setPlainText(QString::fromUtf8("Мы еще тут"));
-    f.Command("AlwaysAsk1")->trigger(); // even a fixed word is asked about: its ё is missing
-    TQtTextDocument& doc = f.Form->Document();
-    TLookingAsker asker;
-    asker.Steps = { [&](const TQuestion& q) {
-        EXPECT_TRUE(q.DottedMissing);
-        EXPECT_EQ(doc.CharBackground(3), ColourAqua);
-        EXPECT_EQ(doc.CharBackground(5), ColourAqua);
-        EXPECT_EQ(doc.CharBackground(2), ColourWhite);
-        // The editor has caught up with the highlight: its paragraph is laid out anew.
-        EXPECT_EQ(f.Form->Editor().textCursor().selectedText(), QString::fromUtf8("еще"));
-        // And the aqua shows on the screen: the selection does not paint over it.
-        QPlainTextEdit& editor = f.Form->Editor();
-        QTextCursor from = editor.textCursor();
-        from.setPosition(3);
-        QTextCursor to = from;
-        to.setPosition(6);
-        const QRect word = editor.cursorRect(from).united(editor.cursorRect(to));
-        const QImage shot = editor.viewport()->grab().toImage();
-        int aqua = 0;
-        for (int y = word.top(); y <= word.bottom(); ++y)
-            for (int x = word.left(); x <= word.right(); ++x)
-                aqua += shot.pixelColor(x * shot.width() / editor.viewport()->width(),
-                            y * shot.height() / editor.viewport()->height())
-                    == QColor(0, 255, 255);
-        EXPECT_GT(aqua, word.width() * word.height() / 3);
-        return TAnswer::Dotted;
-    } };
-    f.Form->SetAsker(&asker);
-    CtrlF9(f);
-    ASSERT_EQ(asker.Questions.size(), 1u);
-    EXPECT_EQ(f.EditorText(), QString::fromUtf8("Мы ещё тут"));
-    EXPECT_EQ(doc.CharBackground(4), ColourWhite);
-    EXPECT_NE(f.Form->Editor().palette().color(QPalette::Highlight), QColor(0, 255, 255));
-}
-
 // The highest contrast ratio of a pixel of rect in shot against background:
 // that of the glyphs' solid strokes.
 double ShownContrast(const QImage& shot, const QRect& rect, const QColor& background)
@@ -206,9 +167,9 @@ double ShownContrast(const QImage& shot, const QRect& rect, const QColor& backgr
     return best;
 }
 
-TEST(Pass, MarksAndTheQuestionReadInLightAndDarkPalettes)
+// A dark theme's palette, as qt6ct's "darker" gives it.
+QPalette DarkPalette()
 {
-    const QPalette saved = QApplication::palette();
     QPalette dark;
     for (const auto& [role, colour] :
         { std::pair { QPalette::Window, QColor(53, 53, 53) }, { QPalette::WindowText, QColor(238, 238, 238) },
@@ -216,6 +177,59 @@ TEST(Pass, MarksAndTheQuestionReadInLightAndDarkPalettes)
             { QPalette::ToolTipBase, QColor(64, 64, 64) }, { QPalette::ToolTipText, QColor(238, 238, 238) },
             { QPalette::Button, QColor(53, 53, 53) }, { QPalette::ButtonText, QColor(238, 238, 238) } })
         dark.setColor(role, colour);
+    return dark;
+}
+
+TEST(Pass, HighlightsAWordWhoseDottedLetterIsInDoubt)
+{
+    const QPalette saved = QApplication::palette();
+    for (const QPalette& palette : { saved, DarkPalette() }) {
+        QApplication::setPalette(palette);
+        TMainFormFixture f;
+        f.Form->Editor().setPlainText(QString::fromUtf8("Мы еще тут"));
+        f.Command("AlwaysAsk1")->trigger(); // even a fixed word is asked about: its ё is missing
+        TQtTextDocument& doc = f.Form->Document();
+        TLookingAsker asker;
+        asker.Steps = { [&](const TQuestion& q) {
+            EXPECT_TRUE(q.DottedMissing);
+            EXPECT_EQ(doc.CharBackground(3), ColourAqua);
+            EXPECT_EQ(doc.CharBackground(5), ColourAqua);
+            EXPECT_EQ(doc.CharBackground(2), ColourWhite);
+            // The editor has caught up with the highlight: its paragraph is laid out anew.
+            EXPECT_EQ(f.Form->Editor().textCursor().selectedText(), QString::fromUtf8("еще"));
+            // And the aqua shows on the screen: the selection does not paint over it.
+            QPlainTextEdit& editor = f.Form->Editor();
+            QTextCursor from = editor.textCursor();
+            from.setPosition(3);
+            QTextCursor to = from;
+            to.setPosition(6);
+            const QRect word = editor.cursorRect(from).united(editor.cursorRect(to));
+            const QImage shot = editor.viewport()->grab().toImage();
+            int aqua = 0;
+            for (int y = word.top(); y <= word.bottom(); ++y)
+                for (int x = word.left(); x <= word.right(); ++x)
+                    aqua += shot.pixelColor(x * shot.width() / editor.viewport()->width(),
+                                y * shot.height() / editor.viewport()->height())
+                        == QColor(0, 255, 255);
+            EXPECT_GT(aqua, word.width() * word.height() / 3);
+            // The word reads on the aqua whatever the palette.
+            EXPECT_GE(ShownContrast(shot, word.adjusted(2, 0, -1, 0), QColor(0, 255, 255)), 4.5);
+            return TAnswer::Dotted;
+        } };
+        f.Form->SetAsker(&asker);
+        CtrlF9(f);
+        ASSERT_EQ(asker.Questions.size(), 1u);
+        EXPECT_EQ(f.EditorText(), QString::fromUtf8("Мы ещё тут"));
+        EXPECT_EQ(doc.CharBackground(4), ColourWhite);
+        EXPECT_NE(f.Form->Editor().palette().color(QPalette::Highlight), QColor(0, 255, 255));
+    }
+    QApplication::setPalette(saved);
+}
+
+TEST(Pass, MarksAndTheQuestionReadInLightAndDarkPalettes)
+{
+    const QPalette saved = QApplication::palette();
+    const QPalette dark = DarkPalette();
     for (const QPalette& palette : { saved, dark }) {
         QApplication::setPalette(palette);
         TMainFormFixture f;
@@ -257,6 +271,33 @@ TEST(Pass, MarksAndTheQuestionReadInLightAndDarkPalettes)
         EXPECT_EQ(f.Form->Document().CharColour(2), ColourBlue);
         EXPECT_EQ(f.Form->Document().CharColour(0), ColourBlack);
     }
+
+    // A dark palette chosen while the program runs: the marks made in the
+    // light one are painted anew, readable, and still read back as marks.
+    QApplication::setPalette(saved);
+    TMainFormFixture f;
+    f.Form->SetEditorFont(TEditorFont { "DejaVu Sans", 1, 28 });
+    QPlainTextEdit& editor = f.Form->Editor();
+    editor.setPlainText(QString::fromUtf8("еще и все"));
+    TLookingAsker asker;
+    asker.Steps = { [](const TQuestion&) { return TAnswer::Plain; } };
+    f.Form->SetAsker(&asker);
+    CtrlF9(f);
+    ASSERT_EQ(f.Form->Document().CharColour(2), ColourBlue);
+    QApplication::setPalette(dark);
+    f.Form->Document().Select(9, 0);
+    QApplication::processEvents();
+    QTextCursor from = editor.textCursor();
+    from.setPosition(2);
+    QTextCursor to = from;
+    to.setPosition(3);
+    const QRect letter = editor.cursorRect(from).united(editor.cursorRect(to)).adjusted(2, 0, -1, 0);
+    const QImage shot = editor.viewport()->grab().toImage();
+    const QColor base = editor.palette().color(QPalette::Base);
+    EXPECT_EQ(base, QColor(35, 35, 35));
+    EXPECT_GE(ShownContrast(shot, letter, base), 4.5);
+    EXPECT_EQ(f.Form->Document().CharColour(2), ColourBlue);
+    EXPECT_EQ(f.Form->Document().CharColour(0), ColourBlack);
     QApplication::setPalette(saved);
 }
 

@@ -6,6 +6,7 @@
 #include "formats/rtf_reader.h"
 #include "formats/transcoding.h"
 #include "formats/zip_archive.h"
+#include "platform/file_io.h"
 #include "platform/scope_guard.h"
 
 #include <pugixml.hpp>
@@ -246,6 +247,14 @@ void TMarkupDocument::AddMember(const std::string& name, bool required)
             throw EDocumentError("в архиве " + std::string(FormatTitle(m_format)) + " нет " + name);
         return;
     }
+    // The text members are held in memory together, several times over while
+    // the text is mapped: together they obey the limit of a file read whole,
+    // whatever the archive's own cap lets through (pictures are only copied).
+    const unsigned long long size = m_zip->Info(index).Size;
+    m_memberBytes += size;
+    if (m_memberBytes > static_cast<unsigned long long>(MaxInputFileSize))
+        throw EDocumentError(
+            "текст документа (" + name + " и прежние части) " + TooLargeReason(MaxInputFileSize));
     auto part = std::make_unique<TDocumentPart>();
     part->Name = name;
     part->Member = index;

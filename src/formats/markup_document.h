@@ -80,6 +80,7 @@ private:
     // The structure checks of large members, running while the members are
     // read; after m_parts, so that they end before the bytes they read go.
     std::vector<std::pair<std::string, std::future<std::string>>> m_checks;
+    unsigned long long m_memberBytes = 0; // unpacked size of the text members read so far
     std::unique_ptr<TFormatHandler> m_handler;
     TTextMap m_map;
     MemoryDocument m_document;

@@ -54,19 +54,21 @@ void PutLe(std::string& out, std::uint32_t value, int bytes)
 
 // A one-member archive whose member claims deflate but holds no valid
 // deflate stream.
-std::string BrokenDeflateZip(const std::string& name)
+// One deflated member whose data is garbage; its records promise `unpacked`
+// bytes, which nothing may believe before it has checked them.
+std::string BrokenDeflateZip(const std::string& name, std::uint32_t unpacked = 100)
 {
     const std::string data(6, '\xff');
     const auto size = static_cast<std::uint32_t>(data.size());
     const auto nameSize = static_cast<std::uint32_t>(name.size());
     std::string local = "PK\x03\x04";
     for (const auto& [value, bytes] : std::initializer_list<std::pair<std::uint32_t, int>> { { 20, 2 },
-             { 0, 2 }, { 8, 2 }, { 0, 4 }, { 0, 4 }, { size, 4 }, { 100, 4 }, { nameSize, 2 }, { 0, 2 } })
+             { 0, 2 }, { 8, 2 }, { 0, 4 }, { 0, 4 }, { size, 4 }, { unpacked, 4 }, { nameSize, 2 }, { 0, 2 } })
         PutLe(local, value, bytes);
     local += name + data;
     std::string central = "PK\x01\x02";
     for (const auto& [value, bytes] : std::initializer_list<std::pair<std::uint32_t, int>> { { 20, 2 },
-             { 20, 2 }, { 0, 2 }, { 8, 2 }, { 0, 4 }, { 0, 4 }, { size, 4 }, { 100, 4 }, { nameSize, 2 },
+             { 20, 2 }, { 0, 2 }, { 8, 2 }, { 0, 4 }, { 0, 4 }, { size, 4 }, { unpacked, 4 }, { nameSize, 2 },
              { 0, 2 }, { 0, 2 }, { 0, 2 }, { 0, 2 }, { 0, 4 }, { 0, 4 } })
         PutLe(central, value, bytes);
     central += name;
@@ -151,6 +153,15 @@ TEST(ReliableMemory, WholeReadsStopAtTheLimitAndNameTheFile)
         EXPECT_NE(run.Err.find("256 МБ"), std::string::npos) << run.Err;
         EXPECT_LT(run.MaxResidentKb, 200 * 1024) << args[1];
     }
+
+    // A small archive whose text member unpacks past the limit (pictures may
+    // take the archive's whole cap, text read whole may not): refused by its
+    // promised size, before anything is unpacked.
+    const std::string docx = dir.Write("big.docx", BrokenDeflateZip("word/document.xml", 300u << 20));
+    const TChildResult archive = RunChild({ .Args = { "-d", dic, docx } });
+    EXPECT_EQ(archive.Code, 3) << archive.Err;
+    EXPECT_NE(archive.Err.find("big.docx"), std::string::npos) << archive.Err;
+    EXPECT_NE(archive.Err.find("256 МБ"), std::string::npos) << archive.Err;
 
     // Endless inputs: a device as a file, and as standard input of the
     // commands that read it whole.

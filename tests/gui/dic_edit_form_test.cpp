@@ -248,7 +248,7 @@ TEST(DicEditForm, F8AndTheQuestionDialogAppendToTheWordPane)
 
     // The docked panel: F8 while it asks hands over the word it asks about.
     f.Form->Command("ToDockAskForm1")->setChecked(true);
-    f.Form->Document().SetText(W("и все"));
+    f.Form->Document().SetText(W("знал все"));
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         TAskPanel& panel = f.Form->AskPanel();

@@ -235,7 +235,7 @@ TEST(Pass, MarksAndTheQuestionReadInLightAndDarkPalettes)
         TMainFormFixture f;
         f.Form->SetEditorFont(TEditorFont { "DejaVu Sans", 1, 28 });
         QPlainTextEdit& editor = f.Form->Editor();
-        editor.setPlainText(QString::fromUtf8("еще и все"));
+        editor.setPlainText(QString::fromUtf8("еще знал все"));
         TLookingAsker asker;
         QImage context;
         QColor contextBase;
@@ -249,7 +249,7 @@ TEST(Pass, MarksAndTheQuestionReadInLightAndDarkPalettes)
         } };
         f.Form->SetAsker(&asker);
         CtrlF9(f);
-        ASSERT_EQ(f.EditorText(), QString::fromUtf8("ещё и все"));
+        ASSERT_EQ(f.EditorText(), QString::fromUtf8("ещё знал все"));
         ASSERT_FALSE(context.isNull());
         EXPECT_GE(ShownContrast(context, context.rect(), contextBase), 4.5);
 
@@ -330,6 +330,7 @@ TEST(Pass, EscStopsAfterTheCurrentWord)
 TEST(Pass, AnUndoAnswerAsksAboutThePreviousWordAgain)
 {
     TMainFormFixture f;
+    f.Command("Context1")->trigger(); // every все asked, whatever the grammar says
     f.Form->Editor().setPlainText(QString::fromUtf8("все и все"));
     TLookingAsker asker;
     asker.Steps

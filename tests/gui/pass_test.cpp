@@ -158,6 +158,16 @@ TEST(Pass, RestoresAUtf8TextKeepingWhatCp1251Lacks)
 
 // The highest contrast ratio of a pixel of rect in shot against background:
 // that of the glyphs' solid strokes.
+// Where the characters [from, to) stand in the editor's viewport.
+QRect ShownRect(const QPlainTextEdit& editor, int from, int to)
+{
+    QTextCursor first = editor.textCursor();
+    first.setPosition(from);
+    QTextCursor last = first;
+    last.setPosition(to);
+    return editor.cursorRect(first).united(editor.cursorRect(last));
+}
+
 double ShownContrast(const QImage& shot, const QRect& rect, const QColor& background)
 {
     double best = 1;
@@ -199,11 +209,7 @@ TEST(Pass, HighlightsAWordWhoseDottedLetterIsInDoubt)
             EXPECT_EQ(f.Form->Editor().textCursor().selectedText(), QString::fromUtf8("еще"));
             // And the aqua shows on the screen: the selection does not paint over it.
             QPlainTextEdit& editor = f.Form->Editor();
-            QTextCursor from = editor.textCursor();
-            from.setPosition(3);
-            QTextCursor to = from;
-            to.setPosition(6);
-            const QRect word = editor.cursorRect(from).united(editor.cursorRect(to));
+            const QRect word = ShownRect(editor, 3, 6);
             const QImage shot = editor.viewport()->grab().toImage();
             int aqua = 0;
             for (int y = word.top(); y <= word.bottom(); ++y)
@@ -257,11 +263,7 @@ TEST(Pass, MarksAndTheQuestionReadInLightAndDarkPalettes)
         f.Form->Document().Select(9, 0);
         editor.setTextCursor(editor.textCursor());
         QApplication::processEvents();
-        QTextCursor from = editor.textCursor();
-        from.setPosition(2);
-        QTextCursor to = from;
-        to.setPosition(3);
-        const QRect letter = editor.cursorRect(from).united(editor.cursorRect(to)).adjusted(2, 0, -1, 0);
+        const QRect letter = ShownRect(editor, 2, 3).adjusted(2, 0, -1, 0);
         const QImage shot = editor.viewport()->grab().toImage();
         const QColor base = editor.palette().color(QPalette::Base);
         EXPECT_EQ(shot.pixelColor(shot.width() - 3, shot.height() - 3), base);
@@ -287,11 +289,7 @@ TEST(Pass, MarksAndTheQuestionReadInLightAndDarkPalettes)
     QApplication::setPalette(dark);
     f.Form->Document().Select(9, 0);
     QApplication::processEvents();
-    QTextCursor from = editor.textCursor();
-    from.setPosition(2);
-    QTextCursor to = from;
-    to.setPosition(3);
-    const QRect letter = editor.cursorRect(from).united(editor.cursorRect(to)).adjusted(2, 0, -1, 0);
+    const QRect letter = ShownRect(editor, 2, 3).adjusted(2, 0, -1, 0);
     const QImage shot = editor.viewport()->grab().toImage();
     const QColor base = editor.palette().color(QPalette::Base);
     EXPECT_EQ(base, QColor(35, 35, 35));

@@ -320,17 +320,21 @@ int OpenRegularForReading(const std::string& path)
 namespace {
 
 // Reads fd to its end, at most limit bytes; more throws EFileError for name.
-// The bytes are read straight into the string, sized for expected bytes (the
-// file's size, when it has one) and one more, so that a file read whole is
-// neither copied nor grown step by step.
+// A file of known size is read straight into a string of that size and one
+// more byte (so that a file that grew shows it), neither copied nor grown step
+// by step. Anything else (a pipe, a device, a file that grew) is appended a
+// block at a time: growing the string by resizing would write every byte of
+// its new room, and a read that ends near the limit would hold twice the limit.
 std::string ReadBounded(int fd, const std::string& name, std::int64_t limit, std::size_t expected = 0)
 {
-    std::string bytes(std::max(expected + 1, BlockSize), '\0');
+    std::string bytes(expected > 0 ? expected + 1 : 0, '\0');
     std::size_t used = 0;
+    char block[BlockSize];
     for (;;) {
-        if (used == bytes.size())
-            bytes.resize(bytes.size() * 2);
-        const ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
+        const bool direct = used < bytes.size();
+        char* into = direct ? bytes.data() + used : block;
+        const std::size_t room = direct ? bytes.size() - used : sizeof block;
+        const ssize_t n = ::read(fd, into, room);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -340,6 +344,8 @@ std::string ReadBounded(int fd, const std::string& name, std::int64_t limit, std
             break;
         if (static_cast<std::int64_t>(used) + n > limit)
             throw EFileError(name, TooLargeReason(limit));
+        if (!direct)
+            bytes.append(block, static_cast<std::size_t>(n));
         used += static_cast<std::size_t>(n);
     }
     bytes.resize(used);

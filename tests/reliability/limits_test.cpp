@@ -80,6 +80,15 @@ std::string BrokenDeflateZip(const std::string& name, std::uint32_t unpacked = 1
     return local + central + end;
 }
 
+// Under the address sanitizer a freed block waits in a quarantine (256 MB at
+// most by default) before its memory is used again, so peaks run higher by up
+// to that much; the optimised build holds the bounds without it.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr long AllocatorSlackKb = 256 * 1024;
+#else
+constexpr long AllocatorSlackKb = 0;
+#endif
+
 // No word of the parser's or the archive library's English may reach the user.
 bool HasEnglishWords(const std::string& text)
 {
@@ -120,7 +129,7 @@ TEST(ReliableWaiting, PipesWithoutWritersAndEndlessRecordsEndTheRun)
     EXPECT_EQ(endless.Code, 3);
     EXPECT_NE(endless.Err.find("строка 1"), std::string::npos) << endless.Err;
     EXPECT_NE(endless.Err.find("--max-record"), std::string::npos) << endless.Err;
-    EXPECT_LT(endless.MaxResidentKb, 200 * 1024);
+    EXPECT_LT(endless.MaxResidentKb, 200 * 1024 + AllocatorSlackKb);
     // The limit counts the record, not the input: a long second record past
     // short ones is named by its own line.
     const std::string records = dir.Write("r.jsonl",
@@ -151,7 +160,7 @@ TEST(ReliableMemory, WholeReadsStopAtTheLimitAndNameTheFile)
         EXPECT_EQ(run.Code, 3) << run.Err;
         EXPECT_NE(run.Err.find("big."), std::string::npos) << run.Err;
         EXPECT_NE(run.Err.find("256 МБ"), std::string::npos) << run.Err;
-        EXPECT_LT(run.MaxResidentKb, 200 * 1024) << args[1];
+        EXPECT_LT(run.MaxResidentKb, 200 * 1024 + AllocatorSlackKb) << args[1];
     }
 
     // A small archive whose text member unpacks past the limit (pictures may
@@ -179,7 +188,7 @@ TEST(ReliableMemory, WholeReadsStopAtTheLimitAndNameTheFile)
             .TimeoutSeconds = 120 });
         EXPECT_NE(run.Code, 0) << command;
         EXPECT_NE(run.Err.find("стандартный ввод"), std::string::npos) << run.Err;
-        EXPECT_LT(run.MaxResidentKb, 700 * 1024) << command;
+        EXPECT_LT(run.MaxResidentKb, 700 * 1024 + AllocatorSlackKb) << command;
     }
 }
 
@@ -219,7 +228,7 @@ TEST(ReliableMemory, OneHugeLineOrRecordTakesAFewTimesItsSize)
     EXPECT_TRUE(ReadFile(jsonOut)
         == "{\"text\": \"ещё\"}\n{\"n\": 2, \"text\": \"" + restored
             + "\\u0435\\u0449\\u0451\"}\n{\"text\": \"\\u0435\\u0449\\u0451 ёлка\"}\n");
-    EXPECT_LT(json.MaxResidentKb, small + 3 * lineKb + 16 * 1024) << "a record of " << lineKb << " KB";
+    EXPECT_LT(json.MaxResidentKb, small + 3 * lineKb + 16 * 1024 + AllocatorSlackKb) << "a record of " << lineKb << " KB";
 }
 
 TEST(ReliableMessages, ExitCodesAndOneLineRussianMessagesNamingTheFile)

@@ -16,6 +16,7 @@
 #include <future>
 #include <memory>
 #include <optional>
+#include <thread>
 
 namespace tildo {
 
@@ -160,6 +161,10 @@ TTextOutcome TRestoreJob::RunStreamed(
         m_dictionaries.Limits.BufferCapacity(), 20);
     if (progress != nullptr)
         doc.CountReadsInto(&progress->Bytes);
+    // One text alone leaves a core free for reading and decoding; files
+    // restored side by side have every core busy with passes already.
+    doc.SetReadAhead(
+        m_options.Files.size() <= 1 && m_options.Jobs <= 1 && std::thread::hardware_concurrency() > 1);
     TTextOutcome outcome;
     TPass pass(*this, doc, input.Format == TTextFormat::FictionBook);
     pass.Engine->ContextAddLetters = 20;

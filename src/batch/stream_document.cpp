@@ -69,9 +69,24 @@ TStreamDocument::TStreamDocument(TByteInput& input, TTextEncoding encoding, TSin
 {
 }
 
-bool TStreamDocument::LoadBlock() const
+TStreamDocument::~TStreamDocument()
 {
-    if (m_finalLoaded)
+    StopReadAhead();
+}
+
+std::string TStreamDocument::TakeSpareRaw() const
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_spareRaws.empty())
+        return {};
+    std::string raw = std::move(m_spareRaws.back());
+    m_spareRaws.pop_back();
+    return raw;
+}
+
+bool TStreamDocument::ReadBlock(TReadBlock& block) const
+{
+    if (m_finalRead)
         return false;
     // The bytes kept from the last read hold no line break.
     bool hasBreak = false;
@@ -79,7 +94,7 @@ bool TStreamDocument::LoadBlock() const
     while (!m_eof && m_pending.size() < (hasBreak ? m_blockBytes : longLine)) {
         const std::size_t old = m_pending.size();
         const std::size_t n = m_input.ReadInto(m_pending, ReadPiece);
-        m_bytesRead += n;
+        m_bytesRead.fetch_add(n, std::memory_order_relaxed);
         if (m_readCounter != nullptr)
             *m_readCounter += n;
         if (n == 0)
@@ -96,41 +111,124 @@ bool TStreamDocument::LoadBlock() const
                                  : lastBreak + 1;
     const std::string_view bytes(m_pending.data(), size);
 
-    TBlock block;
-    block.Doc = m_encoding == TTextEncoding::Utf8
-        ? MemoryDocument::FromUtf8(bytes, m_nextStart == 0 && m_nextLine == 0)
-        : MemoryDocument::FromCp1251(bytes);
+    block.Doc = m_encoding == TTextEncoding::Utf8 ? MemoryDocument::FromUtf8(bytes, m_firstRead)
+                                                  : MemoryDocument::FromCp1251(bytes);
+    m_firstRead = false;
     // The block keeps the bytes read and the bytes after its last break
     // wait in the storage of a block written out before.
-    block.Raw = std::move(m_spareRaw);
+    block.Raw = TakeSpareRaw();
     block.Raw.assign(m_pending, size);
     std::swap(block.Raw, m_pending);
     block.Raw.resize(size);
+    block.Cut = cut;
+    block.Final = final;
+    block.Words = CountWords(block.Doc.TextRef(), block.FirstWord);
+    m_finalRead = final;
+    return true;
+}
+
+void TStreamDocument::AddBlock(TReadBlock&& read) const
+{
+    TBlock block;
+    block.Doc = std::move(read.Doc);
+    block.Raw = std::move(read.Raw);
     block.Start = m_nextStart;
     block.FirstLine = m_nextLine;
     // A cut block's last line has no break: it counts as a line of its own.
-    block.Lines = block.Doc.LineCount() - (final || cut ? 0 : 1);
+    block.Lines = block.Doc.LineCount() - (read.Final || read.Cut ? 0 : 1);
     block.Cuts = m_cuts;
     block.HeadStart = m_headStart;
-    std::size_t firstWord = 0;
-    block.Words = CountWords(block.Doc.TextRef(), firstWord);
+    block.Words = read.Words;
     if (block.Words > 0)
-        block.FirstWord = block.Start + static_cast<std::int64_t>(firstWord);
+        block.FirstWord = block.Start + static_cast<std::int64_t>(read.FirstWord);
     if (block.End() > INT_MAX)
         throw ECliError(ExitInputOutput,
             m_input.Name() + ": в тексте больше 2 147 483 647 знаков; разделите его на части");
     m_nextStart = block.End();
     m_nextLine += block.Lines;
-    if (cut) {
+    if (read.Cut) {
         ++m_cuts;
         if (block.Lines > 1 || m_headStart < 0)
             m_headStart = block.Start + block.Doc.LineStart(block.Lines - 1);
     } else {
         m_headStart = -1;
     }
-    m_finalLoaded = final;
+    m_finalLoaded = read.Final;
     m_blocks.push_back(std::move(block));
+}
+
+bool TStreamDocument::LoadBlock() const
+{
+    if (m_finalLoaded)
+        return false;
+    TReadBlock read;
+    if (!m_readAhead) {
+        if (!ReadBlock(read))
+            return false;
+        AddBlock(std::move(read));
+        return true;
+    }
+    if (!m_reader.joinable() && !m_readingDone)
+        m_reader = std::thread([this] { ReadAheadLoop(); });
+    {
+        std::unique_lock lock(m_mutex);
+        m_changedState.wait(lock, [this] { return !m_ready.empty() || m_readingDone; });
+        if (m_ready.empty()) {
+            if (m_readError)
+                std::rethrow_exception(m_readError);
+            return false;
+        }
+        read = std::move(m_ready.front());
+        m_ready.pop_front();
+    }
+    m_changedState.notify_all();
+    AddBlock(std::move(read));
     return true;
+}
+
+void TStreamDocument::ReadAheadLoop() const
+{
+    // Two blocks ahead keep the engine fed while it works through a block
+    // with many decisions, at the cost of two blocks of memory.
+    constexpr std::size_t Ahead = 2;
+    try {
+        for (;;) {
+            {
+                std::unique_lock lock(m_mutex);
+                m_changedState.wait(lock, [this] { return m_stopReading || m_ready.size() < Ahead; });
+                if (m_stopReading)
+                    break;
+            }
+            TReadBlock read;
+            const bool got = ReadBlock(read);
+            const std::lock_guard lock(m_mutex);
+            if (got)
+                m_ready.push_back(std::move(read));
+            if (!got || m_finalRead) {
+                m_readingDone = true;
+                break;
+            }
+            m_changedState.notify_all();
+        }
+    } catch (...) {
+        const std::lock_guard lock(m_mutex);
+        m_readError = std::current_exception();
+    }
+    const std::lock_guard lock(m_mutex);
+    m_readingDone = true;
+    m_changedState.notify_all();
+}
+
+void TStreamDocument::StopReadAhead() const
+{
+    if (!m_reader.joinable())
+        return;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopReading = true;
+    }
+    m_changedState.notify_all();
+    m_reader.join();
 }
 
 void TStreamDocument::NeedLine(int i) const
@@ -190,7 +288,12 @@ void TStreamDocument::Release(int currentLine) const
     std::size_t released = 0;
     while (released < k && m_blocks.front().End() <= earliest) {
         WriteBlock(m_blocks.front());
-        m_spareRaw = std::move(m_blocks.front().Raw); // its storage serves the next block
+        {
+            // Its storage serves a later block.
+            const std::lock_guard lock(m_mutex);
+            if (m_spareRaws.size() < 2)
+                m_spareRaws.push_back(std::move(m_blocks.front().Raw));
+        }
         m_blocks.pop_front();
         ++released;
     }
@@ -282,18 +385,25 @@ bool TStreamDocument::PatchRaw(TBlock& block) const
 
 void TStreamDocument::Finish()
 {
+    StopReadAhead();
     for (TBlock& block : m_blocks)
         WriteBlock(block);
     m_blocks.clear();
     m_cached = 0;
-    // What the engine never reached goes out as it came in.
+    // What the engine never reached goes out as it came in: the blocks read
+    // ahead, and the bytes after them.
+    for (const TReadBlock& read : m_ready)
+        m_sink(read.Raw);
+    m_ready.clear();
+    if (m_readError)
+        std::rethrow_exception(m_readError);
     m_sink(m_pending);
     m_pending.clear();
     std::string piece;
     while (!m_eof) {
         piece.clear();
         const std::size_t n = m_input.ReadInto(piece, ReadPiece);
-        m_bytesRead += n;
+        m_bytesRead.fetch_add(n, std::memory_order_relaxed);
         if (m_readCounter != nullptr)
             *m_readCounter += n;
         if (n == 0)

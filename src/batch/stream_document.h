@@ -4,10 +4,14 @@
 #include "text/memory_document.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tildo {
@@ -33,17 +37,31 @@ public:
     // the characters a question shows before its word.
     TStreamDocument(TByteInput& input, TTextEncoding encoding, TSink sink, int windowWords,
         int contextLetters, std::size_t blockBytes = 1 << 20);
+    ~TStreamDocument() override;
+    TStreamDocument(const TStreamDocument&) = delete;
+    TStreamDocument& operator=(const TStreamDocument&) = delete;
+
+    // Blocks are read and decoded on a thread of their own, a few blocks
+    // ahead of the engine, so that a pass over one large text keeps a second
+    // core busy with the input. Set before the first line is asked for.
+    void SetReadAhead(bool on) { m_readAhead = on; }
 
     // Writes out what is still held, then the input not yet read, as it is.
     void Finish();
     // True once a replacement changed a character.
     bool Changed() const { return m_changed; }
     // The input bytes consumed so far (for progress).
-    std::uint64_t BytesRead() const { return m_bytesRead; }
+    std::uint64_t BytesRead() const { return m_bytesRead.load(std::memory_order_relaxed); }
     // Adds the bytes read from now on to counter (progress of a run).
     void CountReadsInto(std::atomic<std::uint64_t>* counter) { m_readCounter = counter; }
     // Blocks held now: the memory the window takes.
     std::size_t BlocksHeld() const { return m_blocks.size(); }
+    // Blocks read ahead and not yet taken by the engine.
+    std::size_t BlocksReadAhead() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_ready.size();
+    }
 
     // The line (from 0) and column (from 0) of offset in the text as it is
     // written, where a cut long line is still one line.
@@ -109,8 +127,29 @@ private:
         std::int64_t End() const { return Start + Doc.Length(); }
     };
 
-    // Reads the next block; false at the end of the input.
+    // A block as read and decoded, before its place in the text is known.
+    struct TReadBlock
+    {
+        MemoryDocument Doc;
+        std::string Raw;
+        bool Cut = false; // ends inside a line too long to hold
+        bool Final = false; // the last block of the input
+        int Words = 0;
+        std::size_t FirstWord = 0;
+    };
+
+    // Takes the next block (read here, or from the read-ahead thread) into the
+    // window; false at the end of the input.
     bool LoadBlock() const;
+    // Reads and decodes the next block: the part that needs nothing of the
+    // blocks before it but the bytes left over, and so may run on a thread of
+    // its own. False once the final block has been read.
+    bool ReadBlock(TReadBlock& block) const;
+    // Puts a block read by ReadBlock after the ones held.
+    void AddBlock(TReadBlock&& read) const;
+    void ReadAheadLoop() const;
+    void StopReadAhead() const;
+    std::string TakeSpareRaw() const;
     // Loads blocks until line i is held or the input ends.
     void NeedLine(int i) const;
     // The held block with line i, or the one with offset; nullptr if none.
@@ -138,16 +177,30 @@ private:
     // The window moves as the engine reads, which the document's read-only
     // interface does not show: it is the document's own bookkeeping.
     mutable std::deque<TBlock> m_blocks;
+    // The reading side (the read-ahead thread's while it runs).
     mutable std::string m_pending; // bytes read past the last line break
-    mutable std::string m_spareRaw; // the storage of the last block written out
     mutable bool m_eof = false;
+    mutable bool m_finalRead = false;
+    mutable bool m_firstRead = true;
+    // The engine's side.
     mutable bool m_finalLoaded = false;
     mutable std::int64_t m_nextStart = 0;
     mutable int m_nextLine = 0;
     mutable int m_cuts = 0;
     mutable std::int64_t m_headStart = -1; // the start of the cut line the next block goes on with
-    mutable std::uint64_t m_bytesRead = 0;
+    mutable std::atomic<std::uint64_t> m_bytesRead { 0 };
     std::atomic<std::uint64_t>* m_readCounter = nullptr;
+
+    // Shared by both sides, under m_mutex.
+    bool m_readAhead = false;
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changedState;
+    mutable std::deque<TReadBlock> m_ready; // read ahead, not yet taken
+    mutable std::vector<std::string> m_spareRaws; // storage of blocks written out, for the next reads
+    mutable bool m_stopReading = false;
+    mutable bool m_readingDone = false;
+    mutable std::exception_ptr m_readError;
+    mutable std::thread m_reader;
     mutable std::size_t m_cached = 0; // the block the last line request found
     mutable int m_furthestLine = -1; // the furthest line the engine has read
 

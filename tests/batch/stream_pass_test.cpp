@@ -15,6 +15,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <chrono>
+#include <thread>
+
 namespace tildo::test {
 namespace {
 
@@ -73,7 +76,7 @@ TPassResult WholePass(
 }
 
 TPassResult StreamPass(const TSharedDictionaries& d, const std::string& bytes, TTextEncoding encoding,
-    std::size_t block, bool askAll = true)
+    std::size_t block, bool askAll = true, bool readAhead = false)
 {
     TTempDir dir;
     TByteInput input(dir.Write("in.txt", bytes));
@@ -88,6 +91,7 @@ TPassResult StreamPass(const TSharedDictionaries& d, const std::string& bytes, T
         },
         d.Limits.BufferCapacity(), 20, block);
     seen = &doc;
+    doc.SetReadAhead(readAhead);
     RunPassOver(d, doc, r, askAll);
     doc.Finish();
     r.MostBlocks = most;
@@ -137,7 +141,37 @@ TEST(StreamPass, EqualsTheWholeTextPassOnTheCorpusWhateverTheBlockSize)
             for (const std::size_t block : { std::size_t(1), std::size_t(300), std::size_t(1) << 16 })
                 ExpectSame(whole, StreamPass(d, utf8, TTextEncoding::Utf8, block, askAll),
                     std::string(name) + " block " + std::to_string(block));
+            // Blocks read and decoded on a thread of their own, ahead of the pass.
+            for (const std::size_t block : { std::size_t(1), std::size_t(4096) })
+                ExpectSame(whole, StreamPass(d, utf8, TTextEncoding::Utf8, block, askAll, true),
+                    std::string(name) + " read ahead, block " + std::to_string(block));
         }
+    }
+    // A pass that stops early: what it never reached, blocks read ahead
+    // included, goes out as it came in, after what it changed.
+    {
+        // Reads come a megabyte at a time: a text of a few holds blocks to read ahead.
+        std::string utf8;
+        while (utf8.size() < (std::size_t(5) << 20))
+            utf8 += PlainCorpus("guide-a.txt");
+        const std::string head = "еще\n";
+        TTempDir dir;
+        TByteInput input(dir.Write("in.txt", head + utf8));
+        std::string written;
+        TStreamDocument doc(
+            input, TTextEncoding::Utf8, [&](std::string_view b) { written += b; }, d.Limits.BufferCapacity(),
+            20, 200);
+        doc.SetReadAhead(true);
+        EXPECT_EQ(doc.Line(0), W("еще"));
+        doc.Select(2, 1);
+        doc.ReplaceSelection(W("ё"));
+        // Finished with blocks read ahead waiting.
+        for (int wait = 0; wait < 1000 && doc.BlocksReadAhead() < 2; ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_EQ(doc.BlocksReadAhead(), 2u);
+        doc.Finish();
+        EXPECT_TRUE(written == "ещё\n" + utf8);
+        EXPECT_EQ(doc.BytesRead(), head.size() + utf8.size());
     }
     // CP1251 with CR LF breaks.
     std::string cp = W(PlainCorpus("guide-b.txt"));

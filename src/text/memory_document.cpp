@@ -61,6 +61,60 @@ const TPairTable& PairTable()
     return table;
 }
 
+// Decodes the common characters from p on: runs of ASCII eight bytes at a
+// time, and Cyrillic letters of the code page (a lead 0xD0 or 0xD1 and a
+// continuation byte) four at a time when eight bytes hold four of them, one
+// at a time otherwise. Stops at anything else (a CR, another non-ASCII
+// character, the last few bytes) and returns where; out is moved past what
+// was written.
+const char* DecodeCommon(const char* p, const char* end, char*& out, const unsigned char* pairs)
+{
+    constexpr std::uint64_t Ones = 0x0101010101010101ull;
+    constexpr std::uint64_t Highs = 0x8080808080808080ull;
+    const auto letterOf
+        = [pairs](std::uint64_t pair) -> unsigned { return pairs[((pair & 1) << 6) | ((pair >> 8) & 0x3F)]; };
+    char* o = out;
+    while (end - p >= 8) {
+        std::uint64_t eight = 0;
+        std::memcpy(&eight, p, sizeof eight);
+        if ((eight & Highs) == 0) {
+            const std::uint64_t cr = eight ^ (Ones * '\r');
+            if (((cr - Ones) & ~cr & Highs) == 0) {
+                std::memcpy(o, &eight, sizeof eight);
+                o += 8;
+                p += 8;
+                continue;
+            }
+        } else if ((eight & 0xC0FEC0FEC0FEC0FEull) == 0x80D080D080D080D0ull) {
+            const unsigned a = letterOf(eight);
+            const unsigned b = letterOf(eight >> 16);
+            const unsigned c = letterOf(eight >> 32);
+            const unsigned d = letterOf(eight >> 48);
+            if (a != 0 && b != 0 && c != 0 && d != 0) {
+                const std::uint32_t four = a | b << 8 | c << 16 | d << 24;
+                std::memcpy(o, &four, sizeof four);
+                o += 4;
+                p += 8;
+                continue;
+            }
+        }
+        const auto pair = static_cast<std::uint16_t>(eight);
+        const unsigned letter = letterOf(pair);
+        if ((pair & 0xC0FE) == 0x80D0 && letter != 0) {
+            *o++ = static_cast<char>(letter);
+            p += 2;
+            continue;
+        }
+        const auto b0 = static_cast<unsigned char>(pair);
+        if (b0 >= 0x80 || b0 == '\r')
+            break;
+        *o++ = static_cast<char>(b0);
+        ++p;
+    }
+    out = o;
+    return p;
+}
+
 } // namespace
 
 MemoryDocument MemoryDocument::FromUtf8(std::string_view bytes, bool atStart)
@@ -81,33 +135,11 @@ MemoryDocument MemoryDocument::FromUtf8(std::string_view bytes, bool atStart)
     std::size_t i = 0;
     const TPairTable& pairs = PairTable();
     while (i < n) {
-        // The common characters without a branch between them: a Russian
-        // text alternates short runs of Cyrillic letters (a lead 0xD0 or 0xD1
-        // and a continuation byte, tested together) with spaces and
-        // punctuation, and a branch per kind would be mispredicted at every
-        // change. The loop stops at anything else (a CR, another non-ASCII
-        // character, the last byte), which the steps below take one at a time.
-        while (i + 8 <= n) {
-            std::uint64_t eight = 0;
-            std::memcpy(&eight, bytes.data() + i, sizeof eight);
-            if ((eight & 0x8080808080808080ull) == 0) {
-                // Plain ASCII, eight bytes at once unless a CR is among them.
-                const std::uint64_t x = eight ^ 0x0D0D0D0D0D0D0D0Dull;
-                if (((x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull) == 0) {
-                    std::memcpy(out + w, &eight, sizeof eight);
-                    w += 8;
-                    i += 8;
-                    continue;
-                }
-            }
-            const auto pair = static_cast<std::uint16_t>(eight);
-            const auto b0 = static_cast<unsigned char>(pair);
-            const unsigned char letter = pairs.Byte[((pair & 1) << 6) | ((pair >> 8) & 0x3F)];
-            const unsigned cyrillic = (pair & 0xC0FE) == 0x80D0 && letter != 0 ? 1 : 0;
-            if (cyrillic == 0 && (b0 >= 0x80 || b0 == '\r'))
-                break;
-            out[w++] = static_cast<char>(cyrillic != 0 ? letter : b0);
-            i += 1 + cyrillic;
+        {
+            const char* const from = bytes.data() + i;
+            char* to = out + w;
+            i += static_cast<std::size_t>(DecodeCommon(from, bytes.data() + n, to, pairs.Byte) - from);
+            w = static_cast<std::size_t>(to - out);
         }
         if (i >= n)
             break;

@@ -56,14 +56,20 @@ TEST(MemoryDocument, WritesBackExactlyWhatItRead)
         EXPECT_EQ(d.ToUtf8(), text) << int(ch);
         EXPECT_EQ(MemoryDocument::FromUtf8(one.substr(0, 1)).ToUtf8(), one.substr(0, 1)) << int(ch);
         // The same inside runs of letters and of ASCII long enough for the
-        // decoding's eight-byte steps, next to CRs with and without a LF.
+        // decoding's eight-byte steps (at each of the four places of a step
+        // of letters), next to CRs with and without a LF.
         const std::string letters = "\xD0\xB5\xD1\x89\xD0\xB5\xD0\x95"; // ещеЕ
-        const std::string wide = letters + one + letters + "abcdefghij" + one + "x\ry\r\nz" + one + letters;
-        const MemoryDocument w = MemoryDocument::FromUtf8(wide);
-        const std::string decoded
-            = W("ещеЕ") + expected + W("ещеЕ") + "abcdefghij" + expected + "x\ry\nz" + expected + W("ещеЕ");
-        EXPECT_EQ(w.TextRef(), decoded) << int(ch);
-        EXPECT_EQ(w.ToUtf8(), wide) << int(ch);
+        for (std::size_t k = 0; k < 4; ++k) {
+            std::string lead;
+            for (std::size_t j = 0; j < k; ++j)
+                lead += "\xD0\xB5";
+            const std::string wide = lead + one + letters + "abcdefghij" + one + "x\ry\r\nz" + one + letters;
+            const MemoryDocument w = MemoryDocument::FromUtf8(wide);
+            const std::string decoded = std::string(k, W("е")[0]) + expected + W("ещеЕ") + "abcdefghij"
+                + expected + "x\ry\nz" + expected + W("ещеЕ");
+            EXPECT_EQ(w.TextRef(), decoded) << int(ch) << " at " << k;
+            EXPECT_EQ(w.ToUtf8(), wide) << int(ch) << " at " << k;
+        }
     }
 }
 

@@ -446,6 +446,17 @@ std::string TStreamDocument::Line(int i) const
     return line;
 }
 
+void TStreamDocument::LineInto(int i, std::string& out) const
+{
+    const TBlock* block = HeldLine(i);
+    if (block == nullptr) {
+        out.clear();
+        return;
+    }
+    block->Doc.LineInto(i - block->FirstLine, out);
+    Reached(i);
+}
+
 std::string TStreamDocument::LineSlice(int i, int from, int length) const
 {
     const TBlock* block = HeldLine(i);

@@ -74,6 +74,7 @@ public:
 
     int LineCount() const override;
     std::string Line(int i) const override;
+    void LineInto(int i, std::string& out) const override;
     // A question's context in a huge line costs only its neighbourhood.
     std::string LineSlice(int i, int from, int length) const override;
     int LineStart(int i) const override;

@@ -15,7 +15,6 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
-#include <typeinfo>
 #include <utility>
 
 namespace tildo {
@@ -235,10 +234,6 @@ void TYoficator::ScanText(int startLine, int startColumn)
             [this] { m_combiWindow.EndScan(DictionariesFixed); });
         m_separator.assign(1, ' ');
         m_lineIndex = -1;
-        // An in-memory text (the command-line tool's) hands its lines over
-        // without a new string for each.
-        m_memoryDoc
-            = typeid(m_doc) == typeid(MemoryDocument) ? static_cast<const MemoryDocument*>(&m_doc) : nullptr;
         if (startLine < 0)
             startLine = 0;
         if (startColumn < 1)
@@ -262,10 +257,7 @@ void TYoficator::ScanText(int startLine, int startColumn)
 
 void TYoficator::ScanLine(int line, int startColumn)
 {
-    if (m_memoryDoc != nullptr)
-        m_memoryDoc->LineInto(line, m_line);
-    else
-        m_line = m_doc.Line(line);
+    m_doc.LineInto(line, m_line);
     m_lineIndex = line;
     m_lineStart = m_doc.LineStart(line);
     int limit = static_cast<int>(m_line.size());

@@ -203,7 +203,6 @@ private:
     TRunCounters m_counters;
 
     // Working storage reused from word to word, so that a word costs no allocation.
-    const MemoryDocument* m_memoryDoc = nullptr; // m_doc, when it is one
     std::string m_line;
     std::string m_upperLine;
     int m_lineIndex = -1;

@@ -33,6 +33,8 @@ public:
     virtual int LineCount() const = 0;
     // Text of line i without its line break; empty when i is out of range.
     virtual std::string Line(int i) const = 0;
+    // Line(i) into out, whose storage a caller reading line after line reuses.
+    virtual void LineInto(int i, std::string& out) const { out = Line(i); }
     // Up to length characters of line i from its character `from` on (clipped
     // to the line), for callers that need a little of a possibly huge line.
     // The default copies the whole line; documents that can do better do.

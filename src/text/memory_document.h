@@ -43,7 +43,7 @@ public:
     std::string Line(int i) const override;
     std::string LineSlice(int i, int from, int length) const override;
     // Line(i) into out, reusing its storage: for readers that go line by line.
-    void LineInto(int i, std::string& out) const;
+    void LineInto(int i, std::string& out) const override;
     int LineStart(int i) const override;
     int LineOf(int offset) const override;
     std::string Text() const override { return m_text; }

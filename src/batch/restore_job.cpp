@@ -175,14 +175,18 @@ TTextOutcome TRestoreJob::RunStreamed(
 TTextOutcome TRestoreJob::RunWhole(TInputText input, const TOutputTarget& target) const
 {
     MemoryDocument& doc = input.Document;
-    const std::string before = doc.TextRef();
+    // A document keeps its text as read: no copy is made to compare with.
+    std::string before;
+    if (input.Markup == nullptr)
+        before = doc.TextRef();
     TTextOutcome outcome;
     TPass pass(*this, doc, input.Format == TTextFormat::FictionBook);
     pass.Run(outcome);
     pass.Finish(outcome);
-    outcome.Changed = doc.TextRef() != before;
+    outcome.Changed
+        = doc.TextRef() != (input.Markup != nullptr ? input.Markup->Document().TextRef() : before);
     if (!m_options.Check)
-        WriteResult(input, input.Encode(), target);
+        WriteResult(input, target, outcome.Changed);
     return outcome;
 }
 

@@ -180,9 +180,13 @@ TTextOutcome TRestoreJob::RunWhole(TInputText input, const TOutputTarget& target
     if (input.Markup == nullptr)
         before = doc.TextRef();
     TTextOutcome outcome;
-    TPass pass(*this, doc, input.Format == TTextFormat::FictionBook);
-    pass.Run(outcome);
-    pass.Finish(outcome);
+    {
+        // The engine's working copies (a line as long as the whole text, for
+        // a text in one line) are given back before the result is written.
+        TPass pass(*this, doc, input.Format == TTextFormat::FictionBook);
+        pass.Run(outcome);
+        pass.Finish(outcome);
+    }
     outcome.Changed
         = doc.TextRef() != (input.Markup != nullptr ? input.Markup->Document().TextRef() : before);
     if (!m_options.Check)

@@ -483,9 +483,14 @@ bool TMarkupDocument::WriteTo(
     const TDocumentPart& part = *m_parts.front();
     std::vector<TBytePatch> patches = m_handler->Patches(0, part, changes);
     changes = {};
-    // In order, as ApplyPatches puts them: formats add a few at the end.
+    // In order, as ApplyPatches puts them: formats give them in order but
+    // for a few added at the end, which are sorted and merged in alone.
     const auto before = [](const TBytePatch& a, const TBytePatch& b) { return a.Byte < b.Byte; };
-    std::stable_sort(patches.begin(), patches.end(), before);
+    const auto unsorted = std::is_sorted_until(patches.begin(), patches.end(), before);
+    if (unsorted != patches.end()) {
+        std::stable_sort(unsorted, patches.end(), before);
+        std::inplace_merge(patches.begin(), unsorted, patches.end(), before);
+    }
     const std::string_view bytes = part.Bytes;
     std::size_t end = 0;
     for (const TBytePatch& p : patches) {

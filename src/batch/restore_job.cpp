@@ -180,14 +180,22 @@ TTextOutcome TRestoreJob::RunStreamed(
 TTextOutcome TRestoreJob::RunWhole(TInputText input, const TOutputTarget& target) const
 {
     MemoryDocument& doc = input.Document;
-    const std::string before = doc.TextRef();
+    // A document keeps its text as read: no copy is made to compare with.
+    std::string before;
+    if (input.Markup == nullptr)
+        before = doc.TextRef();
     TTextOutcome outcome;
-    TPass pass(*this, doc, input.Format == TTextFormat::FictionBook);
-    pass.Run(outcome);
-    pass.Finish(outcome);
-    outcome.Changed = doc.TextRef() != before;
+    {
+        // The engine's working copies (a line as long as the whole text, for
+        // a text in one line) are given back before the result is written.
+        TPass pass(*this, doc, input.Format == TTextFormat::FictionBook);
+        pass.Run(outcome);
+        pass.Finish(outcome);
+    }
+    outcome.Changed
+        = doc.TextRef() != (input.Markup != nullptr ? input.Markup->Document().TextRef() : before);
     if (!m_options.Check)
-        WriteResult(input, input.Encode(), target);
+        WriteResult(input, target, outcome.Changed);
     return outcome;
 }
 

@@ -25,7 +25,10 @@ void ReadMarkup(
     TInputText& input, TDocumentFormat format, TEncodingChoice choice, unsigned long long maxUnpacked)
 {
     try {
-        input.Markup = std::make_shared<const TMarkupDocument>(input.Bytes, format, choice, maxUnpacked);
+        // The document keeps the bytes: they are not held twice.
+        input.Markup
+            = std::make_shared<const TMarkupDocument>(std::move(input.Bytes), format, choice, maxUnpacked);
+        input.Bytes = {};
     } catch (const EDocumentError& e) {
         throw ECliError(ExitInputOutput, InputName(input.Path) + ": " + e.what() + "; ничего не сделано");
     }
@@ -84,6 +87,20 @@ std::string TInputText::Encode() const
         }
     }
     return WritePlainText(Document, Encoding);
+}
+
+bool TInputText::EncodeTo(const std::function<void(std::string_view)>& out) const
+{
+    if (Markup != nullptr) {
+        try {
+            return Markup->WriteTo(Document, out);
+        } catch (const EDocumentError& e) {
+            throw ECliError(ExitInputOutput, InputName(Path) + ": " + e.what() + "; ничего не записано");
+        }
+    }
+    const std::string bytes = WritePlainText(Document, Encoding);
+    out(bytes);
+    return bytes != Bytes;
 }
 
 std::string TInputText::ForList(std::string_view cp1251) const

@@ -8,6 +8,7 @@
 #include "text/memory_document.h"
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,7 +23,7 @@ namespace tildo {
 struct TInputText
 {
     std::string Path; // "-" for standard input
-    std::string Bytes; // as read
+    std::string Bytes; // as read; empty for documents (Markup holds them)
     TFileStamp Stamp; // the file as it was read; not Exists for standard input
     TTextFormat Format = TTextFormat::Plain;
     TTextEncoding Encoding = TTextEncoding::Cp1251; // of plain text and FictionBook
@@ -33,6 +34,10 @@ struct TInputText
 
     // The document written back in the input's own form.
     std::string Encode() const;
+    // The same given to out piece by piece (a document is never held whole
+    // twice); whether it differs from the input. Nothing is given to out
+    // when it throws.
+    bool EncodeTo(const std::function<void(std::string_view)>& out) const;
     // Lists taken from the text (words, matches) are written in the input's
     // encoding; documents (RTF among them) give UTF-8.
     bool ListsInUtf8() const { return Markup != nullptr || Encoding == TTextEncoding::Utf8; }

@@ -19,13 +19,6 @@ namespace {
 constexpr std::size_t BufferSize = 1 << 20;
 constexpr std::uint64_t WritebackStep = 8 << 20;
 
-[[noreturn]] void ThrowChanged(const std::string& path)
-{
-    throw ECliError(ExitInputOutput,
-        QuotedPath(path) + " изменился, пока шла обработка (его заменила или изменила другая программа); "
-            + "ничего не записано");
-}
-
 [[noreturn]] void ThrowSystem(const std::string& path)
 {
     throw EFileError(path, SystemErrorText(errno));
@@ -34,7 +27,7 @@ constexpr std::uint64_t WritebackStep = 8 << 20;
 void CheckUnchanged(const std::string& path, const TFileStamp& read)
 {
     if (!StampOfPath(path).SameState(read))
-        ThrowChanged(path);
+        ThrowChangedMeanwhile(path);
 }
 
 // Gives a replacement the owner and group of the file it replaces, or
@@ -85,7 +78,7 @@ public:
             ThrowSystem(path);
         if (!StampOfDescriptor(m_fd).SameState(read)) {
             ::close(m_fd);
-            ThrowChanged(path);
+            ThrowChangedMeanwhile(path);
         }
     }
     ~TCheckedFile() { Close(); }
@@ -120,7 +113,7 @@ void KeepBackup(const std::string& path, const std::string& backupPath, const TF
             // The link names whatever is at path now: it must be what was read.
             if (!StampOfPath(scratch).SameState(read)) {
                 ::unlink(scratch.c_str());
-                ThrowChanged(path);
+                ThrowChangedMeanwhile(path);
             }
             if (::rename(scratch.c_str(), backupPath.c_str()) == 0)
                 return;
@@ -133,7 +126,7 @@ void KeepBackup(const std::string& path, const std::string& backupPath, const TF
     TTemporaryFile copy(backupPath);
     CopyDescriptor(original.Fd(), copy.Fd(), path, backupPath);
     if (!StampOfDescriptor(original.Fd()).SameState(read))
-        ThrowChanged(path);
+        ThrowChangedMeanwhile(path);
     ::fchmod(copy.Fd(), read.Mode);
     copy.Sync();
     copy.ReplaceTarget();
@@ -292,37 +285,18 @@ void TResultWriter::ReplaceWithTemporary()
 }
 
 // Copies the result into the file itself (its inode), for a file with
-// several names; a signal waits until the copy is whole. The room for the
-// whole result is taken first: a disk that fills up halfway through would
-// leave half a file under every name.
+// several names, as every file with several names is rewritten.
 void TResultWriter::RewriteFromSpool()
 {
-    const TSignalsDeferred deferred;
-    TCheckedFile file(m_path, O_WRONLY, m_old);
-    const off_t resultSize = ::lseek(m_fd, 0, SEEK_END);
-    if (resultSize < 0)
-        ThrowSystem(m_path);
-    if (resultSize > 0) {
-        const int error = ::posix_fallocate(file.Fd(), 0, resultSize);
-        if (error != 0)
-            throw ECliError(ExitInputOutput,
-                QuotedPath(m_inputPath) + ": места для нового текста не найти (" + SystemErrorText(error)
-                    + "); у файла несколько имён, он переписывается на месте, " + "и ничего не записано");
-    }
-    const std::uint64_t size = CopyDescriptor(m_fd, file.Fd(), m_path, m_path);
-    if (::ftruncate(file.Fd(), static_cast<off_t>(size)) != 0 || ::fsync(file.Fd()) != 0)
-        ThrowSystem(m_path);
-    if (file.Close() != 0)
-        ThrowSystem(m_path);
+    RewriteInPlace(m_fd, m_path, m_old);
 }
 
-void WriteResult(const TInputText& input, std::string_view bytes, const TOutputTarget& target)
+void WriteResult(const TInputText& input, const TOutputTarget& target, bool textChanged)
 {
-    const bool changed = bytes != input.Bytes;
-    if (target.InPlace && input.Stamp.Regular && !changed && target.BackupSuffix.empty())
+    if (target.InPlace && input.Stamp.Regular && !textChanged && target.BackupSuffix.empty())
         return;
     TResultWriter writer(target, input.Path, input.Stamp);
-    writer.Write(bytes);
+    const bool changed = input.EncodeTo([&writer](std::string_view bytes) { writer.Write(bytes); });
     writer.Commit(changed);
 }
 

@@ -76,8 +76,10 @@ private:
     std::uint64_t m_started = 0; // bytes whose writeback has been started
 };
 
-// The whole result of a command on input, written at once (see TResultWriter).
-void WriteResult(const TInputText& input, std::string_view bytes, const TOutputTarget& target);
+// The result of a command on input, encoded as it is written (see
+// TResultWriter). textChanged: whether the pass changed the text; a file
+// rewritten in place is left alone when it did not and no backup is asked.
+void WriteResult(const TInputText& input, const TOutputTarget& target, bool textChanged);
 
 // The file that writing over path replaces: path itself, or the file its
 // symbolic links lead to (that file need not exist). Throws EFileError for a

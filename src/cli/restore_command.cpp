@@ -193,19 +193,22 @@ int RunRestore(const TRestoreOptions& o)
     engine.SetContextJudge(session.Judge.get());
     engine.LearnsFromAnswers = terminal != nullptr && unanswered == TUnanswered::Ask;
 
-    const std::string before = doc.TextRef();
+    // A document keeps its text as read: no copy is made to compare with.
+    std::string before;
+    if (input.Markup == nullptr)
+        before = doc.TextRef();
     const auto start = std::chrono::steady_clock::now();
     engine.DoYoficate(0, 1);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const bool changed = doc.TextRef() != before;
+    const bool changed
+        = doc.TextRef() != (input.Markup != nullptr ? input.Markup->Document().TextRef() : before);
 
     if (!o.ReportPath.empty())
         WriteFileAtomic(o.ReportPath,
             RunReportJson(engine.Counters(), seconds, decisions ? decisions->Records() : asker.Records(),
                 asker.ContextRecords()));
     if (!o.Check)
-        WriteResult(
-            input, input.Encode(), TOutputTarget { o.OutputPath, o.InPlace, o.BackupSuffix, o.Force });
+        WriteResult(input, TOutputTarget { o.OutputPath, o.InPlace, o.BackupSuffix, o.Force }, changed);
 
     if (asker.Cancelled())
         PrintError("проход прерван ответом «Отмена»; текст записан с заменами, сделанными до этого");

@@ -378,7 +378,7 @@ void TMarkupDocument::OpenSingle(TEncodingChoice encoding)
         if (!LooksLikeRtf(m_bytes))
             throw EDocumentError("это не RTF (файл не начинается с {\\rtf)");
         auto part = std::make_unique<TDocumentPart>();
-        part->Bytes = m_bytes;
+        part->Bytes = std::move(m_bytes);
         part->Utf8 = false;
         m_parts.push_back(std::move(part));
         return;
@@ -390,16 +390,15 @@ void TMarkupDocument::OpenSingle(TEncodingChoice encoding)
         throw EDocumentError("это не текст (в нём есть нулевые байты)");
     if (xml) {
         auto part = std::make_unique<TDocumentPart>();
-        part->Bytes = m_bytes;
         part->Utf8 = XmlFileIsUtf8(m_bytes, encoding);
         const std::string error = XmlStructureError(m_bytes);
         if (!error.empty())
             throw EDocumentError("испорченный XML (" + error + ")");
+        part->Bytes = std::move(m_bytes);
         m_parts.push_back(std::move(part));
         return;
     }
     auto part = std::make_unique<TDocumentPart>();
-    part->Bytes = m_bytes;
     part->Utf8 = encoding == TEncodingChoice::Auto ? DetectEncoding(m_bytes) == TTextEncoding::Utf8
                                                    : encoding == TEncodingChoice::Utf8;
     if (encoding == TEncodingChoice::Auto && !part->Utf8 && m_format == TDocumentFormat::Html) {
@@ -410,6 +409,7 @@ void TMarkupDocument::OpenSingle(TEncodingChoice encoding)
         for (const unsigned char c : m_bytes)
             part->Utf8 = part->Utf8 && c < 0x80;
     }
+    part->Bytes = std::move(m_bytes);
     m_parts.push_back(std::move(part));
 }
 
@@ -454,11 +454,64 @@ bool TMarkupDocument::OpenForeign(bool xml)
     return true;
 }
 
+const std::string& TMarkupDocument::Original() const
+{
+    // A file that is not an archive and was read as it is lends its bytes
+    // to its one part.
+    return m_zip == nullptr && m_foreign.empty() ? m_parts.front()->Bytes : m_bytes;
+}
+
 std::string TMarkupDocument::Write(const MemoryDocument& edited) const
 {
+    return Written(m_map.Changes(m_document.TextRef(), edited));
+}
+
+bool TMarkupDocument::WriteTo(
+    const MemoryDocument& edited, const std::function<void(std::string_view)>& out) const
+{
     std::vector<TLetterChange> changes = m_map.Changes(m_document.TextRef(), edited);
+    if (changes.empty()) {
+        out(Original());
+        return false;
+    }
+    if (m_zip != nullptr || !m_foreign.empty()) {
+        out(Written(std::move(changes)));
+        return true;
+    }
+    // A file as it was read goes out between its patches: the result is
+    // never held whole beside the document.
+    const TDocumentPart& part = *m_parts.front();
+    std::vector<TBytePatch> patches = m_handler->Patches(0, part, changes);
+    changes = {};
+    // In order, as ApplyPatches puts them: formats give them in order but
+    // for a few added at the end, which are sorted and merged in alone.
+    const auto before = [](const TBytePatch& a, const TBytePatch& b) { return a.Byte < b.Byte; };
+    const auto unsorted = std::is_sorted_until(patches.begin(), patches.end(), before);
+    if (unsorted != patches.end()) {
+        std::stable_sort(unsorted, patches.end(), before);
+        std::inplace_merge(patches.begin(), unsorted, patches.end(), before);
+    }
+    const std::string_view bytes = part.Bytes;
+    std::size_t end = 0;
+    for (const TBytePatch& p : patches) {
+        if (p.Byte < end || p.Byte + p.Length > bytes.size())
+            throw EDocumentError("замены в документе пересекаются");
+        end = p.Byte + p.Length;
+    }
+    std::size_t copied = 0;
+    for (const TBytePatch& p : patches) {
+        out(bytes.substr(copied, p.Byte - copied));
+        out(p.Text);
+        copied = p.Byte + p.Length;
+    }
+    out(bytes.substr(copied));
+    return true;
+}
+
+std::string TMarkupDocument::Written(std::vector<TLetterChange> changes) const
+{
     if (changes.empty())
-        return m_bytes;
+        return Original();
     std::vector<std::vector<TLetterChange>> byPart(m_parts.size());
     if (changes.front().Part == changes.back().Part) {
         // One part changed (a single file, or most archives): its changes as

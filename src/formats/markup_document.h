@@ -5,6 +5,7 @@
 #include "formats/zip_archive.h"
 #include "text/memory_document.h"
 
+#include <functional>
 #include <future>
 #include <memory>
 #include <optional>
@@ -35,7 +36,8 @@ std::optional<TDocumentFormat> DocumentFormatNamed(std::string_view name);
 // paragraph, a cue line or a line of Markdown is a line), and writing it back
 // changes the bytes of the changed letters only, marks aside. Archive members
 // without changes are copied as they are stored. The document keeps views of
-// its own bytes and is neither copied nor moved.
+// its own bytes and is neither copied nor moved. A file that is not an
+// archive is held once: its bytes are the part the text is read from.
 class TMarkupDocument
 {
 public:
@@ -63,8 +65,15 @@ public:
     // packed and put back before it returns: two writes of one document do
     // not run at once.
     std::string Write(const MemoryDocument& edited) const;
+    // The same bytes given to out piece by piece, without the whole result
+    // held in memory where the document is not an archive; whether any
+    // letter changed. Nothing is given to out when it throws.
+    bool WriteTo(const MemoryDocument& edited, const std::function<void(std::string_view)>& out) const;
 
 private:
+    // The bytes as read.
+    const std::string& Original() const;
+    std::string Written(std::vector<TLetterChange> changes) const;
     void OpenArchive(unsigned long long maxUnpacked);
     void OpenSingle(TEncodingChoice encoding);
     // A file in a code page read through UTF-8 (declared, or UTF-16 by its

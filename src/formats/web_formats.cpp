@@ -143,6 +143,7 @@ std::vector<TBytePatch> TWebPageHandler::Patches(
     const std::string_view bytes = source.Bytes;
     const std::size_t headEnd = m_headEnds[static_cast<std::size_t>(part)];
     std::vector<TBytePatch> patches;
+    patches.reserve(changes.size() + 1);
     std::set<TColour> colours;
     for (const TLetterChange& c : changes) {
         std::string letter = EncodeLetter(c, bytes.substr(c.Byte, c.Bytes), source.Utf8);

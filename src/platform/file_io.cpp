@@ -601,6 +601,13 @@ TOutputFile::~TOutputFile()
         ::close(m_fd);
 }
 
+void ThrowChangedMeanwhile(const std::string& path)
+{
+    throw EFileError(path,
+        "файл изменился, пока шла обработка (его заменила или изменила другая программа); ничего не "
+        "записано");
+}
+
 void RewriteInPlace(int from, const std::string& path, const TFileStamp& expected)
 {
     const TSignalsDeferred deferred;
@@ -611,9 +618,8 @@ void RewriteInPlace(int from, const std::string& path, const TFileStamp& expecte
     if (fd < 0)
         throw EFileError(path, SystemReason(errno));
     try {
-        const TFileStamp now = StampOfDescriptor(fd);
-        if (now.Device != expected.Device || now.Inode != expected.Inode)
-            throw EFileError(path, "файл заменила другая программа; ничего не записано");
+        if (!StampOfDescriptor(fd).SameState(expected))
+            ThrowChangedMeanwhile(path);
         // The room for the whole result first: a disk that fills up halfway
         // through would leave half a file under every name.
         if (size > 0) {

@@ -224,10 +224,15 @@ private:
 };
 
 // Copies everything in `from` into the file at path, which must still be the
-// file `expected` (the same inode), after taking room for all of it, so that
-// a full disk leaves the file as it was; signals wait until the copy is
-// whole. Throws EFileError.
+// file `expected` in the state it had then, after taking room for all of it,
+// so that a full disk leaves the file as it was; signals wait until the copy
+// is whole. The one way every file with several names is rewritten (-i,
+// -o, reports, dictionaries). Throws EFileError.
 void RewriteInPlace(int from, const std::string& path, const TFileStamp& expected);
+
+// Refuses to write over path, which another program replaced or changed since
+// it was read: EFileError.
+[[noreturn]] void ThrowChangedMeanwhile(const std::string& path);
 
 // The file that path leads to through its symbolic links: path itself, or the
 // file its links name (that file need not exist). Throws EFileError for a

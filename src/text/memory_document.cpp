@@ -124,25 +124,38 @@ MemoryDocument MemoryDocument::FromUtf8(std::string_view bytes, bool atStart)
         doc.m_bom = true;
         bytes.remove_prefix(3);
     }
-    // A text never has more characters than bytes: the text is written in
-    // place and cut to size at the end, which keeps a large file's decoding to
-    // a few table look-ups per character.
+    // A text never has more characters than bytes: room for that many is
+    // taken at once, which keeps a large file's decoding to a few table
+    // look-ups per character. The characters go through a small buffer, so
+    // that only the room they fill is ever touched (a Russian text in UTF-8
+    // fills about half).
     std::string& text = doc.m_text;
-    text.resize(bytes.size());
-    char* const out = text.data();
+    text.reserve(bytes.size());
+    char out[1 << 16];
     std::size_t w = 0;
+    std::size_t done = 0; // characters already in text
     const std::size_t n = bytes.size();
     std::size_t i = 0;
     const TPairTable& pairs = PairTable();
     while (i < n) {
+        if (w + 8 > sizeof out) {
+            text.append(out, w);
+            done += w;
+            w = 0;
+        }
         {
+            // Never more characters than bytes, so a stretch of the buffer's
+            // free room in bytes cannot overflow it.
             const char* const from = bytes.data() + i;
+            const char* const until = bytes.data() + std::min(n, i + (sizeof out - w));
             char* to = out + w;
-            i += static_cast<std::size_t>(DecodeCommon(from, bytes.data() + n, to, pairs.Byte) - from);
+            i += static_cast<std::size_t>(DecodeCommon(from, until, to, pairs.Byte) - from);
             w = static_cast<std::size_t>(to - out);
         }
         if (i >= n)
             break;
+        if (w == sizeof out)
+            continue;
         // Cyrillic letters first, the most of a Russian text: a lead 0xD0 or
         // 0xD1 and a continuation byte, tested together.
         if (i + 1 < n) {
@@ -160,7 +173,7 @@ MemoryDocument MemoryDocument::FromUtf8(std::string_view bytes, bool atStart)
         const auto b0 = static_cast<unsigned char>(bytes[i]);
         if (b0 < 0x80) {
             if (b0 == '\r' && i + 1 < n && bytes[i + 1] == '\n') {
-                doc.m_originals.emplace_hint(doc.m_originals.end(), static_cast<int>(w), U'\r');
+                doc.m_originals.emplace_hint(doc.m_originals.end(), static_cast<int>(done + w), U'\r');
                 out[w++] = '\n';
                 i += 2;
             } else {
@@ -181,7 +194,7 @@ MemoryDocument MemoryDocument::FromUtf8(std::string_view bytes, bool atStart)
             }
         }
         char32_t ch = 0;
-        const int offset = static_cast<int>(w);
+        const int offset = static_cast<int>(done + w);
         if (!NextUtf8(bytes, i, ch)) {
             doc.m_originals.emplace_hint(doc.m_originals.end(), offset, MalformedBase + ch);
             out[w++] = static_cast<char>(ForeignPlaceholder);
@@ -195,7 +208,7 @@ MemoryDocument MemoryDocument::FromUtf8(std::string_view bytes, bool atStart)
             out[w++] = static_cast<char>(b);
         }
     }
-    text.resize(w);
+    text.append(out, w);
     doc.RebuildLines();
     return doc;
 }

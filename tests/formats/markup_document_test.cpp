@@ -81,6 +81,17 @@ TEST(MarkupDocument, WebPageChangesTextNodesOnlyAndKeepsReferencesAsWritten)
     const TMarkupDocument again(marked, TDocumentFormat::Html);
     EXPECT_EQ(Utf8(again.Document()), Utf8(AllYo(doc, false)));
 
+    // Written out piece by piece: the same bytes, the style rule (a patch
+    // the format adds last) merged in before the body; unchanged, the page
+    // as it was.
+    std::string pieces;
+    const auto collect = [&pieces](std::string_view piece) { pieces += piece; };
+    EXPECT_TRUE(doc.WriteTo(AllYo(doc, true), collect));
+    EXPECT_EQ(pieces, marked);
+    pieces.clear();
+    EXPECT_FALSE(doc.WriteTo(doc.Document(), collect));
+    EXPECT_EQ(pieces, page);
+
     // A page without a head carries the colour in each span; a CP1251 page
     // gets its letters in CP1251.
     const TMarkupDocument bare("<p>\xE5\xF9\xE5</p>", TDocumentFormat::Html);

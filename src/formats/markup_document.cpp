@@ -233,8 +233,11 @@ TMarkupDocument::TMarkupDocument(
     }
     m_checks.clear();
     m_map.FreezeAddresses();
-    m_document = MemoryDocument::FromUtf8(m_map.Text());
+    // The decoded text keeps room for as many characters as the UTF-8 had
+    // bytes; the copy the document holds has room for its characters only.
+    const MemoryDocument read = MemoryDocument::FromUtf8(m_map.Text());
     m_map.ReleaseText();
+    m_document = read;
 }
 
 TMarkupDocument::~TMarkupDocument() = default;
@@ -456,6 +459,16 @@ bool TMarkupDocument::OpenForeign(bool xml)
 
 std::string TMarkupDocument::Write(const MemoryDocument& edited) const
 {
+    // A member an earlier write let go is read again, and its text found
+    // where it now lies.
+    for (std::size_t i = 0; i < m_parts.size(); ++i) {
+        TDocumentPart& part = *m_parts[i];
+        if (!part.Released)
+            continue;
+        part.Bytes = m_zip->Read(part.Member);
+        part.Released = false;
+        m_map.SetPart(static_cast<int>(i), part.Bytes, part.Utf8);
+    }
     std::vector<TLetterChange> changes = m_map.Changes(m_document.TextRef(), edited);
     if (changes.empty())
         return m_bytes;
@@ -502,6 +515,11 @@ std::string TMarkupDocument::Write(const MemoryDocument& edited) const
         }
         if (m_zip == nullptr)
             return bytes;
+        // The member as read is not needed while the copy is packed: it goes,
+        // so that a large member is not held twice, and comes back from the
+        // archive when another write wants it.
+        std::string().swap(part.Bytes);
+        part.Released = true;
         copies.push_back(std::move(bytes));
         members.emplace_back(part.Member, copies.back());
     }

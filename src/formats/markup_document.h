@@ -82,7 +82,9 @@ private:
     std::vector<std::pair<std::string, std::future<std::string>>> m_checks;
     unsigned long long m_memberBytes = 0; // unpacked size of the text members read so far
     std::unique_ptr<TFormatHandler> m_handler;
-    TTextMap m_map;
+    // Where the text lies in the members: a write that reads a member again
+    // points the map at its new bytes.
+    mutable TTextMap m_map;
     MemoryDocument m_document;
 };
 

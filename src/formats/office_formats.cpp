@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <initializer_list>
 #include <set>
 
 namespace tildo {
@@ -111,13 +112,13 @@ void ReadTitles(std::string_view bytes, TTextMap& map)
         map.EndLine();
 }
 
-// A picture's description and title (its alternative text), each a line of
-// its own apart from the paragraph the picture stands in, without marks: they
-// are attributes, where no run can stand.
-void ReadPictureTexts(std::string_view bytes, const TMarkupToken& token, TTextMap& map)
+// Text written in attributes of a tag, each a line of its own apart from the
+// paragraph the tag stands in, without marks: no run can stand there.
+void ReadAttributeTexts(std::string_view bytes, const TMarkupToken& token, TTextMap& map,
+    std::initializer_list<std::string_view> attributes)
 {
     const std::string_view tag = bytes.substr(token.Begin, token.End - token.Begin);
-    for (const std::string_view attribute : { std::string_view("descr"), std::string_view("title") }) {
+    for (const std::string_view attribute : attributes) {
         const std::string_view value = TagAttribute(tag, attribute);
         if (value.empty())
             continue;
@@ -127,6 +128,12 @@ void ReadPictureTexts(std::string_view bytes, const TMarkupToken& token, TTextMa
         map.AddMarkupText(begin, begin + value.size(), Unmarkable);
         map.EndLine();
     }
+}
+
+// A picture's description and title (its alternative text).
+void ReadPictureTexts(std::string_view bytes, const TMarkupToken& token, TTextMap& map)
+{
+    ReadAttributeTexts(bytes, token, map, { "descr", "title" });
 }
 
 void TDocxHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
@@ -355,6 +362,12 @@ void TOdtHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
         // are not.
         const bool skip = name == "dc:creator" || name == "dc:date" || name == "meta:creator-initials"
             || name == "text:tracked-changes" || name == "text:note-citation";
+        // A field's string value (a user field's declaration, a variable):
+        // LibreOffice shows it rather than the text the field element holds,
+        // so its letters change with that text, without a mark.
+        if ((token.Kind == TTokenKind::StartTag || token.Kind == TTokenKind::EmptyTag) && skipped == 0
+            && name.starts_with("text:"))
+            ReadAttributeTexts(bytes, token, map, { "office:string-value" });
         switch (token.Kind) {
         case TTokenKind::StartTag:
             if (name == "text:changed-region")

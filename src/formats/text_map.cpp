@@ -78,6 +78,8 @@ char32_t ReadReference(std::string_view s, std::size_t& len)
 
 void TTextMap::SetPart(int part, std::string_view bytes, bool utf8)
 {
+    if (bytes.size() > 0xFFFFFFFFu)
+        throw EDocumentError("часть документа больше 4 ГБ");
     if (static_cast<std::size_t>(part) >= m_parts.size()) {
         m_parts.resize(static_cast<std::size_t>(part) + 1);
         m_utf8.resize(m_parts.size());
@@ -202,7 +204,11 @@ void TTextMap::AddWord(std::size_t begin, std::size_t end, std::uint32_t context
     if (begin >= end)
         return;
     const std::string_view bytes = m_parts[static_cast<std::size_t>(m_part)].substr(begin, end - begin);
-    TTextSegment segment { m_length, 0, m_part, begin, 0, context, TSourceForm::Literal };
+    TTextSegment segment { .Start = m_length,
+        .Part = m_part,
+        .Byte = static_cast<std::uint32_t>(begin),
+        .Context = context,
+        .Form = TSourceForm::Literal };
     if (m_utf8[static_cast<std::size_t>(m_part)]) {
         // A well-formed character goes over as its own bytes; only line
         // breaks, byte-order marks and malformed bytes need Append.
@@ -251,7 +257,13 @@ void TTextMap::AddWord(std::size_t begin, std::size_t end, std::uint32_t context
 
 void TTextMap::AddEntity(std::size_t begin, std::size_t end, char32_t ch, std::uint32_t context)
 {
-    m_segments.push_back({ m_length, 1, m_part, begin, end - begin, context, TSourceForm::Entity });
+    m_segments.push_back({ .Start = m_length,
+        .Length = 1,
+        .Part = m_part,
+        .Byte = static_cast<std::uint32_t>(begin),
+        .Context = context,
+        .Bytes = static_cast<std::uint16_t>(std::min<std::size_t>(end - begin, 0xFFFF)),
+        .Form = TSourceForm::Entity });
     Append(ch);
 }
 

@@ -181,8 +181,14 @@ std::optional<std::string> RewriteZip(
             return std::nullopt;
         replaced[static_cast<std::size_t>(index)] = &data;
     }
+    // Room for the archive with each replaced member as large as deflate
+    // ever makes it: the archive is never moved while it grows, and the room
+    // it does not fill is never touched.
+    std::size_t room = b.size();
+    for (const auto& replacement : replacements)
+        room += replacement.second.size() + replacement.second.size() / 64 + 4096;
     std::string out;
-    out.reserve(b.size());
+    out.reserve(room);
     std::vector<std::uint32_t> crcs(entries.size()), packed(entries.size()), sizes(entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const TZipEntry& e = entries[i];

@@ -506,6 +506,13 @@ std::string TMarkupDocument::Write(const MemoryDocument& edited) const
             members.emplace_back(part.Member, part.Bytes);
             continue;
         }
+        if (m_zip != nullptr && PatchGrowingInPlace(part.Bytes, patches)) {
+            // Marks that fit the room the member was read with: its bytes
+            // are the new member, and are read again for another write.
+            part.Released = true;
+            members.emplace_back(part.Member, part.Bytes);
+            continue;
+        }
         std::string bytes = ApplyPatches(part.Bytes, std::move(patches));
         if (m_zip == nullptr && !m_foreign.empty()) {
             std::optional<std::string> back = Transcode(bytes, "UTF-8", m_foreign);
@@ -523,7 +530,12 @@ std::string TMarkupDocument::Write(const MemoryDocument& edited) const
         copies.push_back(std::move(bytes));
         members.emplace_back(part.Member, copies.back());
     }
-    return m_zip->WithReplaced(members);
+    std::string archive = m_zip->WithReplaced(members);
+    for (const auto& part : m_parts) {
+        if (part->Released)
+            std::string().swap(part->Bytes);
+    }
+    return archive;
 }
 
 } // namespace tildo

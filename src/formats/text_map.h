@@ -128,6 +128,11 @@ std::string ApplyPatches(std::string_view bytes, std::vector<TBytePatch> patches
 // replaced, so that a second call puts them back. False, and nothing
 // written, otherwise.
 bool PatchInPlace(std::string& bytes, std::vector<TBytePatch>& patches);
+// Writes the patches into bytes, which grow into the room they already have,
+// when no patch is shorter than what it replaces and they do not overlap (they
+// are put in order first). What they replace is lost. False, and nothing
+// written, when that cannot be done.
+bool PatchGrowingInPlace(std::string& bytes, std::vector<TBytePatch>& patches);
 
 // The bytes of a changed letter in its source form; oldSource is the old
 // letter as written (for a reference, to keep its kind).

@@ -54,10 +54,10 @@ std::string PrefixOf(std::string_view bytes, std::string_view ns, std::string_vi
     return std::string(fallback);
 }
 
-// A text element of a run, with what is needed to split the run around a letter.
-// Offsets in a member (never above the member limit) take four bytes each: a
-// large document holds one of these for every run.
-struct TDocxText
+// A text element of a run as it is read, with what is needed to split the
+// run around a letter. Offsets in a member (never above the member limit)
+// take four bytes each.
+struct TDocxRun
 {
     std::uint32_t RunTagBegin = 0, RunTagEnd = 0; // <w:r ...>
     std::uint32_t PropsBegin = 0, PropsEnd = 0; // <w:rPr>...</w:rPr>; empty when the run has none
@@ -66,6 +66,40 @@ struct TDocxText
     // and opened again around a letter.
     bool Splittable = false;
 };
+
+// The same kept for the write: a large document holds one for every run, so
+// the parts of the run are kept as short distances from its start. A run too
+// long for them is not split (its letter is written without a mark).
+struct TDocxText
+{
+    std::uint32_t RunTagBegin = 0;
+    std::uint16_t RunTagLength = 0;
+    std::uint16_t PropsOffset = 0, PropsLength = 0;
+    std::uint16_t TextTagOffset = 0, TextTagLength = 0;
+    bool Splittable = false;
+
+    static TDocxText From(const TDocxRun& run)
+    {
+        TDocxText text;
+        const auto fits = [](std::uint32_t n) { return n <= 0xFFFFu; };
+        const std::uint32_t props = run.PropsBegin == 0 ? 0 : run.PropsBegin - run.RunTagBegin;
+        text.Splittable = run.Splittable && fits(run.RunTagEnd - run.RunTagBegin) && fits(props)
+            && fits(run.PropsEnd - run.PropsBegin) && fits(run.TextTagBegin - run.RunTagBegin)
+            && fits(run.TextTagEnd - run.TextTagBegin);
+        if (!text.Splittable)
+            return text;
+        text.RunTagBegin = run.RunTagBegin;
+        text.RunTagLength = static_cast<std::uint16_t>(run.RunTagEnd - run.RunTagBegin);
+        text.PropsOffset = static_cast<std::uint16_t>(props);
+        text.PropsLength = static_cast<std::uint16_t>(run.PropsEnd - run.PropsBegin);
+        text.TextTagOffset = static_cast<std::uint16_t>(run.TextTagBegin - run.RunTagBegin);
+        text.TextTagLength = static_cast<std::uint16_t>(run.TextTagEnd - run.TextTagBegin);
+        return text;
+    }
+    std::size_t PropsBegin() const { return std::size_t(RunTagBegin) + PropsOffset; }
+    std::size_t TextTagBegin() const { return std::size_t(RunTagBegin) + TextTagOffset; }
+};
+static_assert(sizeof(TDocxText) <= 16);
 
 static_assert(TZipArchive::MemberLimit <= 0xFFFFFFFFu);
 std::uint32_t Offset(std::size_t byte)
@@ -155,7 +189,7 @@ void TDocxHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
     m_prefixes[static_cast<std::size_t>(part)] = prefix;
     std::vector<TDocxText>& texts = m_texts[static_cast<std::size_t>(part)];
 
-    TDocxText run;
+    TDocxRun run;
     int runDepth = -1; // depth of the open run, -1 outside one
     int depth = 0;
     bool inText = false;
@@ -167,7 +201,7 @@ void TDocxHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
             if (LocalName(token.Name) == "docPr") {
                 ReadPictureTexts(bytes, token, map);
             } else if (is(token.Name, "r")) {
-                run = TDocxText { Offset(token.Begin), Offset(token.End) };
+                run = TDocxRun { Offset(token.Begin), Offset(token.End) };
                 runDepth = depth;
             } else if (runDepth >= 0 && depth == runDepth + 1 && is(token.Name, "rPr")) {
                 run.PropsBegin = Offset(token.Begin);
@@ -176,7 +210,7 @@ void TDocxHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
                 run.TextTagEnd = Offset(token.End);
                 run.Splittable
                     = depth == runDepth + 1 && (run.PropsBegin == 0 || run.PropsEnd > run.PropsBegin);
-                texts.push_back(run);
+                texts.push_back(TDocxText::From(run));
                 inText = true;
             }
             ++depth;
@@ -282,15 +316,15 @@ std::vector<TBytePatch> TDocxHandler::Patches(
         // The letter gets a run of its own between the two halves of its run;
         // both halves keep their spaces.
         const TDocxText& t = texts[c.Context];
-        std::string textTag(bytes.substr(t.TextTagBegin, t.TextTagEnd - t.TextTagBegin));
+        std::string textTag(bytes.substr(t.TextTagBegin(), t.TextTagLength));
         if (textTag.find("xml:space") == std::string::npos) {
             const std::size_t close = textTag.size() - (textTag.ends_with("/>") ? 2 : 1);
             textTag.insert(close, " xml:space=\"preserve\"");
             if (preserved.insert(c.Context).second)
-                patches.push_back({ t.TextTagBegin, t.TextTagEnd - t.TextTagBegin, textTag });
+                patches.push_back({ t.TextTagBegin(), t.TextTagLength, textTag });
         }
-        const std::string runTag(bytes.substr(t.RunTagBegin, t.RunTagEnd - t.RunTagBegin));
-        const std::string props(bytes.substr(t.PropsBegin, t.PropsEnd - t.PropsBegin));
+        const std::string runTag(bytes.substr(t.RunTagBegin, t.RunTagLength));
+        const std::string props(bytes.substr(t.PropsBegin(), t.PropsLength));
         std::string text = "</" + prefix + "t></" + prefix + "r>";
         text += "<" + prefix + "r>" + RunProperties(props, prefix, c.Colour) + "<" + prefix
             + "t xml:space=\"preserve\">" + letter + "</" + prefix + "t></" + prefix + "r>";

@@ -482,10 +482,16 @@ std::string TMarkupDocument::Write(const MemoryDocument& edited) const
             byPart[static_cast<std::size_t>(c.Part)].push_back(c);
         changes = {};
     }
-    // A member whose patches are each as long as what they replace (a letter
+    // An archive this program packs itself has each changed member patched
+    // where it lies when it can be (copied otherwise), packed, and let go
+    // before the new archive is put together, so that a large member is
+    // never held beside it; a later write reads it again. Through libzip, a
+    // member whose patches are each as long as what they replace (a letter
     // without a mark always is) lends its own bytes to the new archive and
     // gets its letters back afterwards, so that no copy of it is made; the
     // others are patched into copies.
+    const bool packHere = m_zip != nullptr && m_zip->CanPack();
+    std::vector<TZipPacked> packed;
     std::vector<std::pair<int, std::string_view>> members;
     std::vector<std::string> copies;
     copies.reserve(m_parts.size()); // views of them are taken as they come
@@ -501,6 +507,19 @@ std::string TMarkupDocument::Write(const MemoryDocument& edited) const
         TDocumentPart& part = *m_parts[i];
         std::vector<TBytePatch> patches = m_handler->Patches(static_cast<int>(i), part, byPart[i]);
         byPart[i] = {};
+        if (packHere) {
+            const bool inPlace
+                = PatchInPlace(part.Bytes, patches) || PatchGrowingInPlace(part.Bytes, patches);
+            part.Released = true;
+            std::string copy;
+            if (!inPlace) {
+                copy = ApplyPatches(part.Bytes, std::move(patches));
+                std::string().swap(part.Bytes);
+            }
+            packed.push_back(m_zip->Pack(part.Member, inPlace ? std::string_view(part.Bytes) : copy));
+            std::string().swap(part.Bytes);
+            continue;
+        }
         if (m_zip != nullptr && PatchInPlace(part.Bytes, patches)) {
             patchedInPlace.emplace_back(&part.Bytes, std::move(patches));
             members.emplace_back(part.Member, part.Bytes);
@@ -530,6 +549,8 @@ std::string TMarkupDocument::Write(const MemoryDocument& edited) const
         copies.push_back(std::move(bytes));
         members.emplace_back(part.Member, copies.back());
     }
+    if (packHere)
+        return m_zip->WithPacked(packed);
     std::string archive = m_zip->WithReplaced(members);
     for (const auto& part : m_parts) {
         if (part->Released)

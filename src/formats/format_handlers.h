@@ -17,6 +17,8 @@ struct TDocumentPart
     int Member = -1; // index in the archive
     std::string Bytes;
     bool Utf8 = true;
+    // A member whose bytes a write let go (they are in the archive still).
+    bool Released = false;
 };
 
 // The context of text where a mark cannot stand (a field, alt text, an

@@ -233,8 +233,11 @@ TMarkupDocument::TMarkupDocument(
     }
     m_checks.clear();
     m_map.FreezeAddresses();
-    m_document = MemoryDocument::FromUtf8(m_map.Text());
+    // The decoded text keeps room for as many characters as the UTF-8 had
+    // bytes; the copy the document holds has room for its characters only.
+    const MemoryDocument read = MemoryDocument::FromUtf8(m_map.Text());
     m_map.ReleaseText();
+    m_document = read;
 }
 
 TMarkupDocument::~TMarkupDocument() = default;
@@ -463,12 +466,28 @@ const std::string& TMarkupDocument::Original() const
 
 std::string TMarkupDocument::Write(const MemoryDocument& edited) const
 {
+    ReadReleasedParts();
     return Written(m_map.Changes(m_document.TextRef(), edited));
+}
+
+void TMarkupDocument::ReadReleasedParts() const
+{
+    // A member an earlier write let go is read again, and its text found
+    // where it now lies.
+    for (std::size_t i = 0; i < m_parts.size(); ++i) {
+        TDocumentPart& part = *m_parts[i];
+        if (!part.Released)
+            continue;
+        part.Bytes = m_zip->Read(part.Member);
+        part.Released = false;
+        m_map.SetPart(static_cast<int>(i), part.Bytes, part.Utf8);
+    }
 }
 
 bool TMarkupDocument::WriteTo(
     const MemoryDocument& edited, const std::function<void(std::string_view)>& out) const
 {
+    ReadReleasedParts();
     std::vector<TLetterChange> changes = m_map.Changes(m_document.TextRef(), edited);
     if (changes.empty()) {
         out(Original());
@@ -522,10 +541,16 @@ std::string TMarkupDocument::Written(std::vector<TLetterChange> changes) const
             byPart[static_cast<std::size_t>(c.Part)].push_back(c);
         changes = {};
     }
-    // A member whose patches are each as long as what they replace (a letter
+    // An archive this program packs itself has each changed member patched
+    // where it lies when it can be (copied otherwise), packed, and let go
+    // before the new archive is put together, so that a large member is
+    // never held beside it; a later write reads it again. Through libzip, a
+    // member whose patches are each as long as what they replace (a letter
     // without a mark always is) lends its own bytes to the new archive and
     // gets its letters back afterwards, so that no copy of it is made; the
     // others are patched into copies.
+    const bool packHere = m_zip != nullptr && m_zip->CanPack();
+    std::vector<TZipPacked> packed;
     std::vector<std::pair<int, std::string_view>> members;
     std::vector<std::string> copies;
     copies.reserve(m_parts.size()); // views of them are taken as they come
@@ -541,8 +566,28 @@ std::string TMarkupDocument::Written(std::vector<TLetterChange> changes) const
         TDocumentPart& part = *m_parts[i];
         std::vector<TBytePatch> patches = m_handler->Patches(static_cast<int>(i), part, byPart[i]);
         byPart[i] = {};
+        if (packHere) {
+            const bool inPlace
+                = PatchInPlace(part.Bytes, patches) || PatchGrowingInPlace(part.Bytes, patches);
+            part.Released = true;
+            std::string copy;
+            if (!inPlace) {
+                copy = ApplyPatches(part.Bytes, std::move(patches));
+                std::string().swap(part.Bytes);
+            }
+            packed.push_back(m_zip->Pack(part.Member, inPlace ? std::string_view(part.Bytes) : copy));
+            std::string().swap(part.Bytes);
+            continue;
+        }
         if (m_zip != nullptr && PatchInPlace(part.Bytes, patches)) {
             patchedInPlace.emplace_back(&part.Bytes, std::move(patches));
+            members.emplace_back(part.Member, part.Bytes);
+            continue;
+        }
+        if (m_zip != nullptr && PatchGrowingInPlace(part.Bytes, patches)) {
+            // Marks that fit the room the member was read with: its bytes
+            // are the new member, and are read again for another write.
+            part.Released = true;
             members.emplace_back(part.Member, part.Bytes);
             continue;
         }
@@ -555,10 +600,22 @@ std::string TMarkupDocument::Written(std::vector<TLetterChange> changes) const
         }
         if (m_zip == nullptr)
             return bytes;
+        // The member as read is not needed while the copy is packed: it goes,
+        // so that a large member is not held twice, and comes back from the
+        // archive when another write wants it.
+        std::string().swap(part.Bytes);
+        part.Released = true;
         copies.push_back(std::move(bytes));
         members.emplace_back(part.Member, copies.back());
     }
-    return m_zip->WithReplaced(members);
+    if (packHere)
+        return m_zip->WithPacked(packed);
+    std::string archive = m_zip->WithReplaced(members);
+    for (const auto& part : m_parts) {
+        if (part->Released)
+            std::string().swap(part->Bytes);
+    }
+    return archive;
 }
 
 } // namespace tildo

@@ -74,6 +74,7 @@ private:
     // The bytes as read.
     const std::string& Original() const;
     std::string Written(std::vector<TLetterChange> changes) const;
+    void ReadReleasedParts() const;
     void OpenArchive(unsigned long long maxUnpacked);
     void OpenSingle(TEncodingChoice encoding);
     // A file in a code page read through UTF-8 (declared, or UTF-16 by its
@@ -91,7 +92,9 @@ private:
     std::vector<std::pair<std::string, std::future<std::string>>> m_checks;
     unsigned long long m_memberBytes = 0; // unpacked size of the text members read so far
     std::unique_ptr<TFormatHandler> m_handler;
-    TTextMap m_map;
+    // Where the text lies in the members: a write that reads a member again
+    // points the map at its new bytes.
+    mutable TTextMap m_map;
     MemoryDocument m_document;
 };
 

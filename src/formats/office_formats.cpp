@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <initializer_list>
 #include <set>
 
 namespace tildo {
@@ -53,10 +54,10 @@ std::string PrefixOf(std::string_view bytes, std::string_view ns, std::string_vi
     return std::string(fallback);
 }
 
-// A text element of a run, with what is needed to split the run around a letter.
-// Offsets in a member (never above the member limit) take four bytes each: a
-// large document holds one of these for every run.
-struct TDocxText
+// A text element of a run as it is read, with what is needed to split the
+// run around a letter. Offsets in a member (never above the member limit)
+// take four bytes each.
+struct TDocxRun
 {
     std::uint32_t RunTagBegin = 0, RunTagEnd = 0; // <w:r ...>
     std::uint32_t PropsBegin = 0, PropsEnd = 0; // <w:rPr>...</w:rPr>; empty when the run has none
@@ -65,6 +66,40 @@ struct TDocxText
     // and opened again around a letter.
     bool Splittable = false;
 };
+
+// The same kept for the write: a large document holds one for every run, so
+// the parts of the run are kept as short distances from its start. A run too
+// long for them is not split (its letter is written without a mark).
+struct TDocxText
+{
+    std::uint32_t RunTagBegin = 0;
+    std::uint16_t RunTagLength = 0;
+    std::uint16_t PropsOffset = 0, PropsLength = 0;
+    std::uint16_t TextTagOffset = 0, TextTagLength = 0;
+    bool Splittable = false;
+
+    static TDocxText From(const TDocxRun& run)
+    {
+        TDocxText text;
+        const auto fits = [](std::uint32_t n) { return n <= 0xFFFFu; };
+        const std::uint32_t props = run.PropsBegin == 0 ? 0 : run.PropsBegin - run.RunTagBegin;
+        text.Splittable = run.Splittable && fits(run.RunTagEnd - run.RunTagBegin) && fits(props)
+            && fits(run.PropsEnd - run.PropsBegin) && fits(run.TextTagBegin - run.RunTagBegin)
+            && fits(run.TextTagEnd - run.TextTagBegin);
+        if (!text.Splittable)
+            return text;
+        text.RunTagBegin = run.RunTagBegin;
+        text.RunTagLength = static_cast<std::uint16_t>(run.RunTagEnd - run.RunTagBegin);
+        text.PropsOffset = static_cast<std::uint16_t>(props);
+        text.PropsLength = static_cast<std::uint16_t>(run.PropsEnd - run.PropsBegin);
+        text.TextTagOffset = static_cast<std::uint16_t>(run.TextTagBegin - run.RunTagBegin);
+        text.TextTagLength = static_cast<std::uint16_t>(run.TextTagEnd - run.TextTagBegin);
+        return text;
+    }
+    std::size_t PropsBegin() const { return std::size_t(RunTagBegin) + PropsOffset; }
+    std::size_t TextTagBegin() const { return std::size_t(RunTagBegin) + TextTagOffset; }
+};
+static_assert(sizeof(TDocxText) <= 16);
 
 static_assert(TZipArchive::MemberLimit <= 0xFFFFFFFFu);
 std::uint32_t Offset(std::size_t byte)
@@ -111,13 +146,13 @@ void ReadTitles(std::string_view bytes, TTextMap& map)
         map.EndLine();
 }
 
-// A picture's description and title (its alternative text), each a line of
-// its own apart from the paragraph the picture stands in, without marks: they
-// are attributes, where no run can stand.
-void ReadPictureTexts(std::string_view bytes, const TMarkupToken& token, TTextMap& map)
+// Text written in attributes of a tag, each a line of its own apart from the
+// paragraph the tag stands in, without marks: no run can stand there.
+void ReadAttributeTexts(std::string_view bytes, const TMarkupToken& token, TTextMap& map,
+    std::initializer_list<std::string_view> attributes)
 {
     const std::string_view tag = bytes.substr(token.Begin, token.End - token.Begin);
-    for (const std::string_view attribute : { std::string_view("descr"), std::string_view("title") }) {
+    for (const std::string_view attribute : attributes) {
         const std::string_view value = TagAttribute(tag, attribute);
         if (value.empty())
             continue;
@@ -127,6 +162,12 @@ void ReadPictureTexts(std::string_view bytes, const TMarkupToken& token, TTextMa
         map.AddMarkupText(begin, begin + value.size(), Unmarkable);
         map.EndLine();
     }
+}
+
+// A picture's description and title (its alternative text).
+void ReadPictureTexts(std::string_view bytes, const TMarkupToken& token, TTextMap& map)
+{
+    ReadAttributeTexts(bytes, token, map, { "descr", "title" });
 }
 
 void TDocxHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
@@ -148,7 +189,7 @@ void TDocxHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
     m_prefixes[static_cast<std::size_t>(part)] = prefix;
     std::vector<TDocxText>& texts = m_texts[static_cast<std::size_t>(part)];
 
-    TDocxText run;
+    TDocxRun run;
     int runDepth = -1; // depth of the open run, -1 outside one
     int depth = 0;
     bool inText = false;
@@ -160,7 +201,7 @@ void TDocxHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
             if (LocalName(token.Name) == "docPr") {
                 ReadPictureTexts(bytes, token, map);
             } else if (is(token.Name, "r")) {
-                run = TDocxText { Offset(token.Begin), Offset(token.End) };
+                run = TDocxRun { Offset(token.Begin), Offset(token.End) };
                 runDepth = depth;
             } else if (runDepth >= 0 && depth == runDepth + 1 && is(token.Name, "rPr")) {
                 run.PropsBegin = Offset(token.Begin);
@@ -169,7 +210,7 @@ void TDocxHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
                 run.TextTagEnd = Offset(token.End);
                 run.Splittable
                     = depth == runDepth + 1 && (run.PropsBegin == 0 || run.PropsEnd > run.PropsBegin);
-                texts.push_back(run);
+                texts.push_back(TDocxText::From(run));
                 inText = true;
             }
             ++depth;
@@ -275,15 +316,15 @@ std::vector<TBytePatch> TDocxHandler::Patches(
         // The letter gets a run of its own between the two halves of its run;
         // both halves keep their spaces.
         const TDocxText& t = texts[c.Context];
-        std::string textTag(bytes.substr(t.TextTagBegin, t.TextTagEnd - t.TextTagBegin));
+        std::string textTag(bytes.substr(t.TextTagBegin(), t.TextTagLength));
         if (textTag.find("xml:space") == std::string::npos) {
             const std::size_t close = textTag.size() - (textTag.ends_with("/>") ? 2 : 1);
             textTag.insert(close, " xml:space=\"preserve\"");
             if (preserved.insert(c.Context).second)
-                patches.push_back({ t.TextTagBegin, t.TextTagEnd - t.TextTagBegin, textTag });
+                patches.push_back({ t.TextTagBegin(), t.TextTagLength, textTag });
         }
-        const std::string runTag(bytes.substr(t.RunTagBegin, t.RunTagEnd - t.RunTagBegin));
-        const std::string props(bytes.substr(t.PropsBegin, t.PropsEnd - t.PropsBegin));
+        const std::string runTag(bytes.substr(t.RunTagBegin, t.RunTagLength));
+        const std::string props(bytes.substr(t.PropsBegin(), t.PropsLength));
         std::string text = "</" + prefix + "t></" + prefix + "r>";
         text += "<" + prefix + "r>" + RunProperties(props, prefix, c.Colour) + "<" + prefix
             + "t xml:space=\"preserve\">" + letter + "</" + prefix + "t></" + prefix + "r>";
@@ -355,6 +396,12 @@ void TOdtHandler::Read(int part, const TDocumentPart& source, TTextMap& map)
         // are not.
         const bool skip = name == "dc:creator" || name == "dc:date" || name == "meta:creator-initials"
             || name == "text:tracked-changes" || name == "text:note-citation";
+        // A field's string value (a user field's declaration, a variable):
+        // LibreOffice shows it rather than the text the field element holds,
+        // so its letters change with that text, without a mark.
+        if ((token.Kind == TTokenKind::StartTag || token.Kind == TTokenKind::EmptyTag) && skipped == 0
+            && name.starts_with("text:"))
+            ReadAttributeTexts(bytes, token, map, { "office:string-value" });
         switch (token.Kind) {
         case TTokenKind::StartTag:
             if (name == "text:changed-region")

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 
 namespace tildo {
 
@@ -78,6 +79,8 @@ char32_t ReadReference(std::string_view s, std::size_t& len)
 
 void TTextMap::SetPart(int part, std::string_view bytes, bool utf8)
 {
+    if (bytes.size() > 0xFFFFFFFFu)
+        throw EDocumentError("часть документа больше 4 ГБ");
     if (static_cast<std::size_t>(part) >= m_parts.size()) {
         m_parts.resize(static_cast<std::size_t>(part) + 1);
         m_utf8.resize(m_parts.size());
@@ -202,7 +205,11 @@ void TTextMap::AddWord(std::size_t begin, std::size_t end, std::uint32_t context
     if (begin >= end)
         return;
     const std::string_view bytes = m_parts[static_cast<std::size_t>(m_part)].substr(begin, end - begin);
-    TTextSegment segment { m_length, 0, m_part, begin, 0, context, TSourceForm::Literal };
+    TTextSegment segment { .Start = m_length,
+        .Part = m_part,
+        .Byte = static_cast<std::uint32_t>(begin),
+        .Context = context,
+        .Form = TSourceForm::Literal };
     if (m_utf8[static_cast<std::size_t>(m_part)]) {
         // A well-formed character goes over as its own bytes; only line
         // breaks, byte-order marks and malformed bytes need Append.
@@ -251,7 +258,13 @@ void TTextMap::AddWord(std::size_t begin, std::size_t end, std::uint32_t context
 
 void TTextMap::AddEntity(std::size_t begin, std::size_t end, char32_t ch, std::uint32_t context)
 {
-    m_segments.push_back({ m_length, 1, m_part, begin, end - begin, context, TSourceForm::Entity });
+    m_segments.push_back({ .Start = m_length,
+        .Length = 1,
+        .Part = m_part,
+        .Byte = static_cast<std::uint32_t>(begin),
+        .Context = context,
+        .Bytes = static_cast<std::uint16_t>(std::min<std::size_t>(end - begin, 0xFFFF)),
+        .Form = TSourceForm::Entity });
     Append(ch);
 }
 
@@ -357,16 +370,25 @@ std::vector<TLetterChange> TTextMap::Changes(const std::string& before, const Me
     return changes;
 }
 
-std::string ApplyPatches(std::string_view bytes, std::vector<TBytePatch> patches)
+namespace {
+
+// Formats give their patches in order but for a few added at the end; a sort
+// that needs no buffer keeps a large document's patches in place.
+void SortPatches(std::vector<TBytePatch>& patches)
 {
-    // Formats give their patches in order but for a few added at the end; a
-    // sort that needs no buffer keeps a large document's patches in place.
     const auto before = [](const TBytePatch& a, const TBytePatch& b) { return a.Byte < b.Byte; };
     if (!std::is_sorted(patches.begin(), patches.end(), before)) {
         const auto unsorted = std::is_sorted_until(patches.begin(), patches.end(), before);
         std::stable_sort(unsorted, patches.end(), before);
         std::inplace_merge(patches.begin(), unsorted, patches.end(), before);
     }
+}
+
+} // namespace
+
+std::string ApplyPatches(std::string_view bytes, std::vector<TBytePatch> patches)
+{
+    SortPatches(patches);
     // The exact size, so that a large part with many marks is never copied
     // on growing.
     std::size_t added = 0;
@@ -401,6 +423,36 @@ bool PatchInPlace(std::string& bytes, std::vector<TBytePatch>& patches)
         std::string old = bytes.substr(p.Byte, p.Length);
         std::copy(p.Text.begin(), p.Text.end(), bytes.begin() + static_cast<std::ptrdiff_t>(p.Byte));
         p.Text = std::move(old);
+    }
+    return true;
+}
+
+bool PatchGrowingInPlace(std::string& bytes, std::vector<TBytePatch>& patches)
+{
+    SortPatches(patches);
+    std::size_t grown = bytes.size();
+    std::size_t end = 0;
+    for (const TBytePatch& p : patches) {
+        if (p.Text.size() < p.Length || p.Byte < end || p.Byte + p.Length > bytes.size())
+            return false;
+        end = p.Byte + p.Length;
+        grown += p.Text.size() - p.Length;
+    }
+    if (grown > bytes.capacity())
+        return false;
+    // From the last patch back: what follows a patch moves by the growth of
+    // the patches before it, so it never lands on bytes not yet moved.
+    std::size_t from = bytes.size();
+    bytes.resize(grown);
+    char* const data = bytes.data();
+    std::size_t to = grown;
+    for (auto p = patches.rbegin(); p != patches.rend(); ++p) {
+        const std::size_t tail = from - (p->Byte + p->Length);
+        to -= tail;
+        std::memmove(data + to, data + p->Byte + p->Length, tail);
+        to -= p->Text.size();
+        std::memcpy(data + to, p->Text.data(), p->Text.size());
+        from = p->Byte;
     }
     return true;
 }

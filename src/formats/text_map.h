@@ -28,17 +28,20 @@ enum class TSourceForm : std::uint8_t {
 };
 
 // A stretch of the running text that comes from consecutive bytes of one part
-// (a member of an archive, or the file itself).
+// (a member of an archive, or the file itself). A large document holds
+// hundreds of thousands of these, so they are kept small: a part is never
+// 4 GB long, a reference never 64 KB.
 struct TTextSegment
 {
     int Start = 0; // position of its first character in the running text
     int Length = 0; // characters
     int Part = 0;
-    std::size_t Byte = 0; // its first byte in the part
-    std::size_t Bytes = 0; // entity: the bytes of the reference
+    std::uint32_t Byte = 0; // its first byte in the part
     std::uint32_t Context = 0; // what the format needs to mark a letter here
+    std::uint16_t Bytes = 0; // entity: the bytes of the reference
     TSourceForm Form = TSourceForm::Literal;
 };
+static_assert(sizeof(TTextSegment) <= 24);
 
 // A letter the pass changed, found in its source.
 struct TLetterChange
@@ -125,6 +128,11 @@ std::string ApplyPatches(std::string_view bytes, std::vector<TBytePatch> patches
 // replaced, so that a second call puts them back. False, and nothing
 // written, otherwise.
 bool PatchInPlace(std::string& bytes, std::vector<TBytePatch>& patches);
+// Writes the patches into bytes, which grow into the room they already have,
+// when no patch is shorter than what it replaces and they do not overlap (they
+// are put in order first). What they replace is lost. False, and nothing
+// written, when that cannot be done.
+bool PatchGrowingInPlace(std::string& bytes, std::vector<TBytePatch>& patches);
 
 // The bytes of a changed letter in its source form; oldSource is the old
 // letter as written (for a reference, to keep its kind).

@@ -267,4 +267,22 @@ std::string TZipArchive::WithReplaced(const std::vector<std::pair<int, std::stri
     return SourceBytes(source);
 }
 
+TZipPacked TZipArchive::Pack(int index, std::string_view data) const
+{
+    std::optional<TZipPacked> packed
+        = m_directory ? PackZipMember(m_bytes, *m_directory, index, data) : std::nullopt;
+    if (!packed)
+        Fail("не удалось упаковать элемент архива " + Name(index), nullptr);
+    return std::move(*packed);
+}
+
+std::string TZipArchive::WithPacked(const std::vector<TZipPacked>& members) const
+{
+    std::optional<std::string> archive
+        = m_directory ? AssembleZip(m_bytes, *m_directory, members) : std::nullopt;
+    if (!archive)
+        Fail("не удалось собрать архив", nullptr);
+    return std::move(*archive);
+}
+
 } // namespace tildo

@@ -51,6 +51,13 @@ public:
     // a replaced one keeps its compression method and time.
     std::string WithReplaced(const std::vector<std::pair<int, std::string_view>>& members) const;
 
+    // The same in two steps, for a caller that lets a member's contents go
+    // once they are packed: whether this archive is rewritten that way (else
+    // WithReplaced), each member packed, then the archive put together.
+    bool CanPack() const { return m_directory.has_value(); }
+    TZipPacked Pack(int index, std::string_view data) const;
+    std::string WithPacked(const std::vector<TZipPacked>& members) const;
+
     static constexpr std::size_t MemberLimit = std::size_t(1) << 30;
     static constexpr unsigned long long DefaultMaxUnpacked = 1ull << 30;
 

@@ -58,23 +58,19 @@ void UpdateZip64Sizes(std::string& local, std::uint32_t size, std::uint32_t pack
 
 // Raw deflate at the fastest level, by libdeflate: rewriting a large document
 // is dominated by compression, and this keeps it near the cost of reading.
-// Appended to out; false when it fails.
-bool DeflateInto(std::string& out, std::string_view data)
+// The buffer has room for the worst case; pages of it that are never written
+// are never touched. False when it fails.
+bool Deflate(TZipPacked& packed, std::string_view data)
 {
     const std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> compressor(
         libdeflate_alloc_compressor(1), libdeflate_free_compressor);
     if (compressor == nullptr)
         return false;
-    // The bound is far above what text compresses to; pages of the buffer
-    // that are never written are never touched.
     const std::size_t bound = libdeflate_deflate_compress_bound(compressor.get(), data.size());
-    const auto buffer = std::make_unique_for_overwrite<char[]>(bound);
-    const std::size_t size
-        = libdeflate_deflate_compress(compressor.get(), data.data(), data.size(), buffer.get(), bound);
-    if (size == 0)
-        return false;
-    out.append(buffer.get(), size);
-    return true;
+    packed.Buffer = std::make_unique_for_overwrite<char[]>(bound);
+    packed.Length
+        = libdeflate_deflate_compress(compressor.get(), data.data(), data.size(), packed.Buffer.get(), bound);
+    return packed.Length != 0;
 }
 
 } // namespace
@@ -157,6 +153,9 @@ std::optional<std::string> ReadZipMember(
             libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
         if (inflater == nullptr)
             return std::nullopt;
+        // Room for a quarter more, never touched unless marks fill it: a
+        // marked text member grows into it rather than being copied.
+        out.reserve(size + size / 4 + 4096);
         out.resize(size);
         std::size_t got = 0;
         if (libdeflate_deflate_decompress(inflater.get(), b.data() + data, packed, out.data(), size, &got)
@@ -169,21 +168,63 @@ std::optional<std::string> ReadZipMember(
     return out;
 }
 
+std::optional<TZipPacked> PackZipMember(
+    std::string_view b, const TZipDirectory& directory, int index, std::string_view data)
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= directory.Entries.size()
+        || data.size() >= 0xFFFFFFFFu)
+        return std::nullopt;
+    TZipPacked packed;
+    packed.Index = index;
+    packed.Crc = libdeflate_crc32(0, data.data(), data.size());
+    packed.Size = static_cast<std::uint32_t>(data.size());
+    if (Get(b, directory.Entries[static_cast<std::size_t>(index)].Central + 10, 2) == 8) {
+        if (!Deflate(packed, data))
+            return std::nullopt;
+    } else {
+        packed.Buffer = std::make_unique_for_overwrite<char[]>(data.size());
+        std::copy(data.begin(), data.end(), packed.Buffer.get());
+        packed.Length = data.size();
+    }
+    if (packed.Length >= 0xFFFFFFFFu)
+        return std::nullopt;
+    return packed;
+}
+
 std::optional<std::string> RewriteZip(
-    std::string_view b, const TZipDirectory& zipDirectory, const std::vector<TZipReplacement>& replacements)
+    std::string_view b, const TZipDirectory& directory, const std::vector<TZipReplacement>& replacements)
+{
+    std::vector<TZipPacked> packed;
+    packed.reserve(replacements.size());
+    for (const auto& [index, data] : replacements) {
+        std::optional<TZipPacked> member = PackZipMember(b, directory, index, data);
+        if (!member)
+            return std::nullopt;
+        packed.push_back(std::move(*member));
+    }
+    return AssembleZip(b, directory, packed);
+}
+
+std::optional<std::string> AssembleZip(
+    std::string_view b, const TZipDirectory& zipDirectory, const std::vector<TZipPacked>& packedMembers)
 {
     const std::size_t end = zipDirectory.End;
     const std::vector<TZipEntry>& entries = zipDirectory.Entries;
     std::vector<std::size_t> newLocal(entries.size());
-    std::vector<const std::string_view*> replaced(entries.size(), nullptr);
-    for (const auto& [index, data] : replacements) {
-        if (index < 0 || static_cast<std::size_t>(index) >= entries.size() || data.size() >= 0xFFFFFFFFu)
+    std::vector<const TZipPacked*> replaced(entries.size(), nullptr);
+    // The exact size: each replaced member's old data gives way to its new.
+    std::size_t room = b.size();
+    for (const TZipPacked& member : packedMembers) {
+        if (member.Index < 0 || static_cast<std::size_t>(member.Index) >= entries.size())
             return std::nullopt;
-        replaced[static_cast<std::size_t>(index)] = &data;
+        const TZipEntry& e = entries[static_cast<std::size_t>(member.Index)];
+        replaced[static_cast<std::size_t>(member.Index)] = &member;
+        room += member.Length;
+        room -= std::min(room, e.LocalEnd - e.Local);
+        room += LocalSize + Get(b, e.Local + 26, 2) + Get(b, e.Local + 28, 2);
     }
     std::string out;
-    out.reserve(b.size());
-    std::vector<std::uint32_t> crcs(entries.size()), packed(entries.size()), sizes(entries.size());
+    out.reserve(room);
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const TZipEntry& e = entries[i];
         newLocal[i] = out.size();
@@ -191,28 +232,20 @@ std::optional<std::string> RewriteZip(
             out.append(b.substr(e.Local, e.LocalEnd - e.Local));
             continue;
         }
-        const std::string_view data = *replaced[i];
+        const TZipPacked& member = *replaced[i];
         const bool deflated = Get(b, e.Central + 10, 2) == 8;
         const std::size_t header = LocalSize + Get(b, e.Local + 26, 2) + Get(b, e.Local + 28, 2);
-        // The header goes first and gets its sizes once the data is packed
-        // straight behind it, so that the packed data is never copied.
-        out.append(b.substr(e.Local, header));
-        if (!deflated)
-            out.append(data);
-        else if (!DeflateInto(out, data))
-            return std::nullopt;
-        crcs[i] = libdeflate_crc32(0, data.data(), data.size());
-        packed[i] = static_cast<std::uint32_t>(out.size() - newLocal[i] - header);
-        sizes[i] = static_cast<std::uint32_t>(data.size());
         std::string local(b.substr(e.Local, header));
         // No data descriptor any more; a deflated member says it was packed fast.
         const std::uint32_t flags = (Get(b, e.Local + 6, 2) & ~0x000Eu) | (deflated ? 0x0004u : 0u);
+        const auto packedSize = static_cast<std::uint32_t>(member.Length);
         Put(local, 6, flags, 2);
-        Put(local, 14, crcs[i], 4);
-        Put(local, 18, packed[i], 4);
-        Put(local, 22, sizes[i], 4);
-        UpdateZip64Sizes(local, sizes[i], packed[i]);
-        out.replace(newLocal[i], header, local);
+        Put(local, 14, member.Crc, 4);
+        Put(local, 18, packedSize, 4);
+        Put(local, 22, member.Size, 4);
+        UpdateZip64Sizes(local, member.Size, packedSize);
+        out += local;
+        out.append(member.Bytes());
     }
     if (out.size() >= 0xFFFFFFFFu)
         return std::nullopt;
@@ -223,9 +256,9 @@ std::optional<std::string> RewriteZip(
         if (replaced[i] != nullptr) {
             const bool deflated = Get(b, e.Central + 10, 2) == 8;
             Put(record, 8, (Get(b, e.Central + 8, 2) & ~0x000Eu) | (deflated ? 0x0004u : 0u), 2);
-            Put(record, 16, crcs[i], 4);
-            Put(record, 20, packed[i], 4);
-            Put(record, 24, sizes[i], 4);
+            Put(record, 16, replaced[i]->Crc, 4);
+            Put(record, 20, static_cast<std::uint32_t>(replaced[i]->Length), 4);
+            Put(record, 24, replaced[i]->Size, 4);
         }
         Put(record, 42, static_cast<std::uint32_t>(newLocal[i]), 4);
         out += record;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +41,28 @@ std::optional<TZipDirectory> ReadZipDirectory(std::string_view bytes);
 // deflated anew. None when it cannot be done here.
 std::optional<std::string> RewriteZip(
     std::string_view bytes, const TZipDirectory& directory, const std::vector<TZipReplacement>& replacements);
+
+// A member's new contents packed as the member was (stored or deflated), to
+// be put into the archive by AssembleZip: the contents themselves may go
+// before the archive is put together.
+struct TZipPacked
+{
+    int Index = -1;
+    std::uint32_t Crc = 0;
+    std::uint32_t Size = 0; // unpacked
+    std::unique_ptr<char[]> Buffer; // room for the worst case, touched only as far as Length
+    std::size_t Length = 0;
+    std::string_view Bytes() const { return { Buffer.get(), Length }; }
+};
+
+// The member at a central directory index with new contents, packed; none
+// when it cannot be done here.
+std::optional<TZipPacked> PackZipMember(
+    std::string_view bytes, const TZipDirectory& directory, int index, std::string_view data);
+
+// RewriteZip with the replaced members packed already.
+std::optional<std::string> AssembleZip(
+    std::string_view bytes, const TZipDirectory& directory, const std::vector<TZipPacked>& packed);
 
 // The contents of the member at a central directory index, inflated by
 // libdeflate and checked against its CRC; none when this reader does not

@@ -102,8 +102,8 @@ TEST(LibreOfficeTest, KeepsTheLettersWeWriteIntoFields)
         ReadWholeFile(std::string(TILDO_TEST_DATA_DIR) + "/libreoffice_fields.odt"), TDocumentFormat::Odt);
     const std::string odt = dir.Write("fields.odt", doc.Write(test::AllYo(doc, true)));
     const std::string txt = Convert(dir, odt, "txt:Text", "txt");
-    for (const char* words :
-        { "чёрный кот пришёл", "ёщё нашёл", "Ссылка: зёлёный", "<пришёл>", "Обычный тёкст: ёщё лёд" })
+    for (const char* words : { "чёрный кот пришёл", "ёщё нашёл", "Полё: тёплый вёчёр", "Ссылка: зёлёный",
+             "<пришёл>", "Обычный тёкст: ёщё лёд" })
         EXPECT_NE(txt.find(words), std::string::npos) << words << "\n" << txt;
     const std::string flat = Convert(dir, odt, "fodt", "fodt");
     EXPECT_NE(flat.find("<svg:title>ёлка зёлёная</svg:title>"), std::string::npos);

@@ -511,12 +511,19 @@ TContextVerdict TContextJudge::JudgeAll(const TJudgeInput& in)
         return Verdict(TAnswer::Plain, family, "местоимение мн. ч. перед:", prevWord);
 
     // A clause begins at the word: the sentence or the text starts, a
-    // punctuation mark, or a conjunction stands before it.
+    // punctuation mark, or a conjunction stands before it (и, whatever its
+    // readings as an interjection or an abbreviated name) — but not one
+    // that joins a second verb to a verb right before it: пришли и всё
+    // разнесли shares its subject.
+    const auto joinsVerbs = [&] {
+        const TWordTags* before = Adjacent(in, false, 1);
+        return before != nullptr && AnyOfAll(*before, IsFiniteVerb);
+    };
     const bool clauseStart = in.Before.empty()
         ? in.TextStartsBefore
         : (!GapIsBlank(in.Before[0].Gap) || (prev != nullptr && EveryReading(*prev, 0, [](TTagMask t) {
-              return (t & Tags(G::Conj, G::Prcl)) != 0;
-          })));
+              return (t & Tags(G::Conj, G::Prcl, G::Intj, G::Abbr)) != 0;
+          }) && !joinsVerbs()));
 
     const TWordTags* next = Adjacent(in, true, 0);
     // всё её содержимое, все его повторы: the word agrees with the noun past
@@ -1073,6 +1080,30 @@ TContextVerdict TContextJudge::LeanVerb(const TJudgeInput& in)
             return Leaning(dottedVerb ? TAnswer::Dotted : TAnswer::Plain, family,
                 "существительное-подлежащее перед:", in.Before[0].Word);
     }
+    // тот надёжно пристёгнут, «развёрнут» или «свёрнут»: a short participle
+    // beside a plural future (пристегнут) is the likelier reading unless
+    // a plural nominative before it in its clause may be that verb's subject.
+    const auto participle = [](TTagMask t) { return (t & Tag(G::Prts)) != 0; };
+    const auto pluralFuture = [](TTagMask t) {
+        return IsFiniteVerb(t) && (t & Tags(G::Plur, G::Per3)) == Tags(G::Plur, G::Per3);
+    };
+    const TAnswer prts = OnlySpelling(m_word, m_plainMask, m_dottedMask, participle);
+    const TAnswer verb = OnlySpelling(m_word, m_plainMask, m_dottedMask, pluralFuture);
+    if (prts != TAnswer::None && verb != TAnswer::None && prts != verb) {
+        for (std::size_t i = 0; i < TJudgeInput::Reach; ++i) {
+            const TWordTags* before = Neighbour(in, false, i);
+            if (before == nullptr)
+                break;
+            if (Trimmed(in.Before[i].Gap).find_first_of(",;:") != std::string_view::npos)
+                break;
+            if (AnyOfAll(*before, [](TTagMask t) {
+                    return (t & (Tags(G::Noun, G::Npro) | Adjectival)) != 0
+                        && (t & Tags(G::Nomn, G::Plur)) == Tags(G::Nomn, G::Plur);
+                }))
+                return CannotTell(family);
+        }
+        return Leaning(prts, family, "краткое причастие, подлежащего мн. ч. нет", {});
+    }
     return CannotTell(family);
 }
 
@@ -1124,8 +1155,10 @@ TContextVerdict TContextJudge::LeanNounCase(const TJudgeInput& in)
         if (a != TAnswer::None)
             return Leaning(a, family, "глагол мн. ч. перед:", in.Before[0].Word);
     }
-    // прокрутка колеса, тип ребра: a noun after a noun is most often its genitive.
-    if (OnlyOfAll(*prev, [](TTagMask t) { return (t & Tag(G::Noun)) != 0 && (t & Tag(G::Npro)) == 0; })) {
+    // прокрутка колеса, тип ребра: a noun after a noun is most often its
+    // genitive (but чёрт-те где is a compound).
+    if (OnlyOfAll(*prev, [](TTagMask t) { return (t & Tag(G::Noun)) != 0 && (t & Tag(G::Npro)) == 0; })
+        && (in.After.empty() || Trimmed(in.After[0].Gap) != "-")) {
         const TAnswer a = only(Tag(G::Gent));
         if (a != TAnswer::None)
             return Leaning(a, family, "существительное перед:", in.Before[0].Word);

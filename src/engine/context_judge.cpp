@@ -896,10 +896,10 @@ TContextVerdict TContextJudge::JudgeNounCase(const TJudgeInput& in)
     }
     // Область счёта, тип ребра: right after a noun in the nominative or
     // accusative, a noun whose one spelling is nothing but a genitive and the
-    // other no genitive at all is the first one's attribute. A noun that may
-    // be a dative (отправить клиенту счета) or an instrumental (покрыта
-    // ракушкой) could govern nothing, the next word its verb's object; a
-    // hyphen after joins the word to a compound (мира чёрт-те где).
+    // other no genitive at all is the first one's attribute. After a noun
+    // that may be a dative, instrumental or prepositional case (отправить
+    // клиенту счета) the word may as well be its verb's object; a hyphen
+    // after joins the word to a compound (мира чёрт-те где).
     if (OnlyOfAll(*prev, [](TTagMask t) { return (t & Tag(G::Noun)) != 0 && (t & Tag(G::Npro)) == 0; })
         && !AnyOfAll(*prev, [](TTagMask t) { return (t & Tags(G::Datv, G::Ablt, G::Loct)) != 0; })
         && AnyOfAll(

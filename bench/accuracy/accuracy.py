@@ -26,13 +26,20 @@ come the context judge's figures per family (from the reports of the
 interactive runs with combinations): decisions taken without a question, how
 many of them the original confirms, and the questions left.
 
+With --adjudicated FILE (bench/accuracy/adjudicated.txt) a wrong context
+decision is also counted apart when the file lists it: one line per decision,
+tab-separated, the text's file name, a piece of the original's line around
+the word (as the original writes it) and the reason the original is wrong
+there (it leaves out a ё its grammar needs). The family table then gives both
+the raw precision and the adjudicated one.
+
 With --questions FILE the questions left (with combinations; Context on when
 --context is given) are written to FILE: how often each word is asked, with
 what the original has and what is proposed, then every question with the
 judge's evidence and the text around it.
 
 Usage: accuracy.py [--cli build/bin/tildo-cli] [--data data] [--baseline REV] [--context] [--show]
-                   [--questions FILE] TEXT...
+                   [--questions FILE] [--adjudicated FILE] TEXT...
 """
 import argparse
 import json
@@ -43,6 +50,37 @@ import sys
 import tempfile
 
 WORD = re.compile(r"[А-Яа-яЁё]+")
+
+# (file name, piece of the original's line, reason): wrong context decisions
+# where the original itself leaves out a ё; filled by --adjudicated.
+ADJUDICATED = []
+
+
+def load_adjudicated(path):
+    entries = []
+    with open(path, encoding="utf-8") as f:
+        for number, line in enumerate(f, 1):
+            line = line.rstrip("\n")
+            if not line.strip() or line.startswith("#"):
+                continue
+            parts = line.split("\t")
+            if len(parts) != 3 or not all(p.strip() for p in parts):
+                sys.exit(f"{path}:{number}: expected file, text and reason separated by tabs")
+            entries.append(tuple(p.strip() for p in parts))
+    return entries
+
+
+def adjudicated(name, original, offset):
+    """The listed reason when the wrong decision at offset is the original's own omission."""
+    start = original.rfind("\n", 0, offset) + 1
+    end = original.find("\n", offset)
+    line = original[start:end if end >= 0 else len(original)]
+    for file, piece, reason in ADJUDICATED:
+        if file == name:
+            at = line.find(piece)
+            if at >= 0 and at <= offset - start < at + len(piece):
+                return reason
+    return None
 
 
 def run_cli(cli, args, text_path):
@@ -114,7 +152,8 @@ def automatic(cli, data, original, plain_path, show, context=None):
     return right, wrong, missed, inconsistent
 
 
-def interactive(cli, data, original, plain_path, combinations, context=None, families=None, record=None):
+def interactive(cli, data, original, plain_path, combinations, context=None, families=None, record=None,
+                name=""):
     with tempfile.TemporaryDirectory() as tmp:
         report_path = os.path.join(tmp, "report.json")
         extra = ["-c", f"{data}/combi.dat"] if combinations else []
@@ -140,17 +179,21 @@ def interactive(cli, data, original, plain_path, combinations, context=None, fam
                 "evidence": q.get("context", {}).get("evidence", ""), "text": text}
         if families is not None:
             family = q.get("context", {}).get("family", "other")
-            families.setdefault(family, [0, 0, 0])[2] += 1
+            families.setdefault(family, [0, 0, 0, 0])[2] += 1
     if families is not None:
         for d in report.get("context", []):
             offset = starts[d["line"] - 1] + d["column"] - 1
             word = original[offset:offset + len(d["word"])]
-            counts = families.setdefault(d["family"], [0, 0, 0])
+            counts = families.setdefault(d["family"], [0, 0, 0, 0])
             counts[0] += 1
             if word == d["word"]:
                 counts[1] += 1
             else:
-                print(f"  context wrong: {d['word']} (original {word}) — {d['evidence']}", file=sys.stderr)
+                reason = adjudicated(name, original, offset)
+                if reason is not None:
+                    counts[3] += 1
+                note = f" [the original's omission: {reason}]" if reason is not None else ""
+                print(f"  context wrong: {d['word']} (original {word}) — {d['evidence']}{note}", file=sys.stderr)
     return len(questions), default_right
 
 
@@ -173,8 +216,12 @@ def main():
     ap.add_argument("--show", action="store_true")
     ap.add_argument("--questions", metavar="FILE",
                     help="write the questions left (with combinations; Context on with --context) to FILE")
+    ap.add_argument("--adjudicated", metavar="FILE",
+                    help="count apart the wrong context decisions FILE lists as the original's omissions")
     ap.add_argument("texts", nargs="+")
     a = ap.parse_args()
+    if a.adjudicated:
+        ADJUDICATED.extend(load_adjudicated(a.adjudicated))
     if a.baseline:
         with tempfile.TemporaryDirectory() as tmp:
             data_of_revision(a.baseline, tmp)
@@ -217,15 +264,23 @@ def measure_all(cli, data, texts, show, context, questions=None):
         runs[on] = {}
         totals = measure(cli, data, texts, show, on, families, runs[on])
         if on:
-            print("\n| family | decided by context | confirmed by the original | precision | questions left |")
-            print("|---|---|---|---|---|")
-            total = [0, 0, 0]
-            for family, (decided, right, left) in sorted(families.items()):
-                total = [total[0] + decided, total[1] + right, total[2] + left]
+            extra = " wrong where the original omits ё | precision, adjudicated |" if ADJUDICATED else ""
+            print(f"\n| family | decided by context | confirmed by the original | precision | questions left |{extra}")
+            print("|---|---|---|---|---|" + ("---|---|" if ADJUDICATED else ""))
+            total = [0, 0, 0, 0]
+
+            def row(name, decided, right, left, omitted):
                 precision = f"{100.0 * right / decided:.2f} %" if decided else "—"
-                print(f"| {family} | {decided} | {right} | {precision} | {left} |")
-            precision = f"{100.0 * total[1] / total[0]:.2f} %" if total[0] else "—"
-            print(f"| total | {total[0]} | {total[1]} | {precision} | {total[2]} |")
+                line = f"| {name} | {decided} | {right} | {precision} | {left} |"
+                if ADJUDICATED:
+                    fair = f"{100.0 * (right + omitted) / decided:.2f} %" if decided else "—"
+                    line += f" {omitted} | {fair} |"
+                print(line)
+
+            for family, counts in sorted(families.items()):
+                total = [t + c for t, c in zip(total, counts)]
+                row(family, *counts)
+            row("total", *total)
             # The words the judge took plus the questions left are the words
             # the pass would ask about without it: how often the answer given
             # to them (decided, or proposed) is the original's.
@@ -266,7 +321,8 @@ def measure(cli, data, texts, show, context=None, families=None, records=None):
             right, wrong, missed, inconsistent = automatic(cli, data, original, plain_path, show, context)
             asked, default_right = interactive(cli, data, original, plain_path, False, context)
             record = {} if records is not None else None
-            asked_c, default_right_c = interactive(cli, data, original, plain_path, True, context, families, record)
+            asked_c, default_right_c = interactive(cli, data, original, plain_path, True, context, families, record,
+                                                   os.path.basename(path))
             if records is not None:
                 records[path] = record
         finally:

@@ -5,10 +5,11 @@
 // original spelling. Prints per family: occurrences, sure decisions, their
 // precision, and how many the judge could not tell.
 //
-//   judge_accuracy [--data DIR] [--show] [--words] TEXT...
+//   judge_accuracy [--data DIR] [--show] [--every] [--words] TEXT...
 //
 // --show lists every wrong sure decision with its evidence and the words
-// around it; --words adds a line per variant word.
+// around it; --every lists every sure decision and lean, right ones too (to
+// weigh a rule by its evidence); --words adds a line per variant word.
 #include "dict/main_dictionary.h"
 #include "dict/rare_yo_list.h"
 #include "dict/tag_dictionary.h"
@@ -56,6 +57,7 @@ int Run(int argc, char** argv)
     std::string data = TILDO_DATA_DIR;
     bool show = false;
     bool words = false;
+    bool every = false;
     std::vector<std::string> texts;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -65,6 +67,8 @@ int Run(int argc, char** argv)
             show = true;
         else if (a == "--words")
             words = true;
+        else if (a == "--every")
+            every = true;
         else
             texts.push_back(a);
     }
@@ -177,11 +181,14 @@ int Run(int argc, char** argv)
                     c->Right += (v.Answer == TAnswer::Dotted) == truthDotted;
                 }
                 const TAnswer given = v.Answer != TAnswer::None ? v.Answer : v.Lean;
-                if (show && given != TAnswer::None && (given == TAnswer::Dotted) != truthDotted) {
+                const bool givenWrong = (given == TAnswer::Dotted) != truthDotted;
+                if (given != TAnswer::None && ((show && givenWrong) || every)) {
                     const std::size_t from = nb > 0 ? tokens[k - nb].Start : tokens[k].Start;
                     const std::size_t to = na > 0 ? tokens[k + na].Start + tokens[k + na].Length
                                                   : tokens[k].Start + tokens[k].Length;
-                    std::printf("%s %s [%s] %s | %s\n", v.Answer != TAnswer::None ? "WRONG" : "LEAN-WRONG",
+                    const bool sure = v.Answer != TAnswer::None;
+                    std::printf("%s %s [%s] %s | %s\n",
+                        givenWrong ? (sure ? "WRONG" : "LEAN-WRONG") : (sure ? "RIGHT" : "LEAN-RIGHT"),
                         FamilyName(v.Family), Cp1251ToUtf8(written).c_str(), Cp1251ToUtf8(v.Evidence).c_str(),
                         Cp1251ToUtf8(original.substr(from, to - from)).c_str());
                 }

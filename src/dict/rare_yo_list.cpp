@@ -55,6 +55,9 @@ bool TRareYoList::Parse(std::string_view text, std::string& problem)
             ++formEnd;
         std::string_view form = line.substr(0, formEnd);
         std::string_view reason = line.substr(formEnd);
+        const bool dottedUsual = !form.empty() && form.front() == '+';
+        if (dottedUsual)
+            form.remove_prefix(1);
         while (!reason.empty() && IsBlank(reason.front()))
             reason.remove_prefix(1);
         const bool stem = !form.empty() && form.back() == '*';
@@ -67,25 +70,37 @@ bool TRareYoList::Parse(std::string_view text, std::string& problem)
             Clear();
             return false;
         }
-        (stem ? m_stems : m_forms).push_back({ ToLower(form), std::string(reason) });
+        (stem ? m_stems : m_forms).push_back({ ToLower(form), std::string(reason), dottedUsual });
     }
     const auto byForm = [](const TItem& a, const TItem& b) { return a.Form < b.Form; };
     std::sort(m_forms.begin(), m_forms.end(), byForm);
     return true;
 }
 
-std::string_view TRareYoList::Reason(std::string_view dotted) const
+const TRareYoList::TItem* TRareYoList::Find(std::string_view dotted) const
 {
     const std::string lower = ToLower(dotted);
     const auto it = std::lower_bound(m_forms.begin(), m_forms.end(), lower,
         [](const TItem& item, const std::string& key) { return item.Form < key; });
     if (it != m_forms.end() && it->Form == lower)
-        return it->Reason;
+        return &*it;
     for (const TItem& stem : m_stems) {
         if (lower.size() >= stem.Form.size() && lower.compare(0, stem.Form.size(), stem.Form) == 0)
-            return stem.Reason;
+            return &stem;
     }
-    return {};
+    return nullptr;
+}
+
+std::string_view TRareYoList::Reason(std::string_view dotted) const
+{
+    const TItem* item = Find(dotted);
+    return item != nullptr ? std::string_view(item->Reason) : std::string_view();
+}
+
+bool TRareYoList::DottedUsual(std::string_view dotted) const
+{
+    const TItem* item = Find(dotted);
+    return item != nullptr && item->DottedUsual;
 }
 
 } // namespace tildo

@@ -12,7 +12,9 @@ class UserInterface;
 // unless a combination says otherwise (маркер beside маркёр, небо beside
 // нёбо), read from data/rare_yo.dat. Each line (CP1251) is a ё form, or a
 // stem with * after it for every form that begins with it, then blanks and the
-// reason; # begins a comment line.
+// reason; # begins a comment line. A form with + before it is the other way
+// round: its е spelling is the rare one (броней, from броня, a booking,
+// beside бронёй), and ё is the answer.
 class TRareYoList
 {
 public:
@@ -33,13 +35,18 @@ public:
     // The reason when dotted (a word's ё spelling, any case) is listed; empty
     // otherwise.
     std::string_view Reason(std::string_view dotted) const;
+    // The listed form's ё spelling is the usual one (a + line): true; false
+    // for an ordinary line or a form not listed.
+    bool DottedUsual(std::string_view dotted) const;
 
 private:
     struct TItem
     {
         std::string Form; // lower case, with ё
         std::string Reason;
+        bool DottedUsual = false;
     };
+    const TItem* Find(std::string_view dotted) const;
     std::vector<TItem> m_forms; // sorted by Form
     std::vector<TItem> m_stems;
 };

@@ -43,6 +43,7 @@ struct TWords
     std::string Esche = Cp("еще");
     std::string Ravno = Cp("равно");
     std::string Ka = Cp("ка");
+    std::string Li = Cp("ли");
     std::string Pochti = Cp("почти");
     std::string Ugodno = Cp("угодно");
     // Possessives that do not decline: все её, всё его… agree past them.
@@ -414,9 +415,11 @@ TContextVerdict TContextJudge::Judge(const TJudgeInput& in)
         return {};
     case TJudgeFamily::Rare: {
         TContextVerdict v;
-        v.Answer = TAnswer::Plain;
+        const bool dotted = m_rare.DottedUsual(in.Dotted);
+        v.Answer = dotted ? TAnswer::Dotted : TAnswer::Plain;
         v.Family = family;
-        v.Evidence = Cp("редкое слово с ё: ") + std::string(m_rare.Reason(in.Dotted));
+        v.Evidence = Cp(dotted ? "редкое слово с е: " : "редкое слово с ё: ")
+            + std::string(m_rare.Reason(in.Dotted));
         return v;
     }
     case TJudgeFamily::All: {
@@ -496,18 +499,31 @@ TContextVerdict TContextJudge::JudgeAll(const TJudgeInput& in)
     if (in.After.size() > 1 && GapIsBlank(gapAfter) && Is(nextWord, w.Chto) && GapIsBlank(in.After[1].Gap)
         && Is(in.After[1].Word, w.Ugodno))
         return Verdict(TAnswer::Dotted, family, "«всё что угодно»", {});
+    // всё что смогут, Всё что вы хотели знать: что opening a clause without
+    // its comma still needs всё (все что-то знают is a compound, and все что
+    // ли a particle).
+    if (in.After.size() > 1 && GapIsBlank(gapAfter) && Is(nextWord, w.Chto) && GapIsBlank(in.After[1].Gap)
+        && !Is(in.After[1].Word, w.Li))
+        return Verdict(TAnswer::Dotted, family, "«всё что» без запятой:", in.After[1].Word);
     const TWordTags* prev = Adjacent(in, false, 0);
     // они все. (but они всё знают, они всё равно: only where the phrase ends).
     if (prev != nullptr && IsOneOf(prevWord, w.PluralPronouns) && endsAfter)
         return Verdict(TAnswer::Plain, family, "местоимение мн. ч. перед:", prevWord);
 
     // A clause begins at the word: the sentence or the text starts, a
-    // punctuation mark, or a conjunction stands before it.
+    // punctuation mark, or a conjunction stands before it (и, whatever its
+    // readings as an interjection or an abbreviated name) — but not one
+    // that joins a second verb to a verb right before it: пришли и всё
+    // разнесли shares its subject.
+    const auto joinsVerbs = [&] {
+        const TWordTags* before = Adjacent(in, false, 1);
+        return before != nullptr && AnyOfAll(*before, IsFiniteVerb);
+    };
     const bool clauseStart = in.Before.empty()
         ? in.TextStartsBefore
         : (!GapIsBlank(in.Before[0].Gap) || (prev != nullptr && EveryReading(*prev, 0, [](TTagMask t) {
-              return (t & Tags(G::Conj, G::Prcl)) != 0;
-          })));
+              return (t & Tags(G::Conj, G::Prcl, G::Intj, G::Abbr)) != 0;
+          }) && !joinsVerbs()));
 
     const TWordTags* next = Adjacent(in, true, 0);
     // всё её содержимое, все его повторы: the word agrees with the noun past
@@ -840,18 +856,22 @@ TContextVerdict TContextJudge::JudgeNounCase(const TJudgeInput& in)
         if (a != TAnswer::None)
             return Verdict(a, family, "именительный падеж в начале предложения перед запятой", {});
     }
-    // …, и зёрна остаются; Рёбра могут…: a noun that opens its clause right
-    // before a verb that can only be plural is that verb's subject.
+    // …, и зёрна остаются; Рёбра могут…; а колёса должны: a noun that opens
+    // its clause right before a verb or short form that can only be plural is
+    // its subject.
     const TWordTags* first = Adjacent(in, false, 0);
+    // а колёса должны, аж слёзы накатываются: a conjunction or particle
+    // (whatever proper names share its spelling) opens the clause as well.
     const bool clauseStart = in.Before.empty()
         ? in.TextStartsBefore
         : (!GapIsBlank(in.Before[0].Gap)
             || (first != nullptr && (Is(in.Before[0].Word, Words().I) || OnlyOfAll(*first, [](TTagMask t) {
-                   return (t & Tag(G::Conj)) != 0;
+                   return (t & Tags(G::Conj, G::Prcl, G::Intj)) != 0 || (t & Tag(G::Prop)) != 0;
                }))));
     const TWordTags* next = Adjacent(in, true, 0);
-    if (clauseStart && next != nullptr
-        && OnlyOfAll(*next, [](TTagMask t) { return IsFiniteVerb(t) && (t & Tag(G::Plur)) != 0; })) {
+    if (clauseStart && next != nullptr && OnlyOfAll(*next, [](TTagMask t) {
+            return (IsFiniteVerb(t) || (t & ShortForms) != 0) && (t & Tag(G::Plur)) != 0;
+        })) {
         const TAnswer a
             = only([](TTagMask t) { return (t & Tags(G::Nomn, G::Plur)) == Tags(G::Nomn, G::Plur); });
         if (a != TAnswer::None)
@@ -873,6 +893,24 @@ TContextVerdict TContextJudge::JudgeNounCase(const TJudgeInput& in)
         if (a != TAnswer::None)
             return Verdict(a, family, "падеж после предлога:", prevWord);
         return CannotTell(family);
+    }
+    // Область счёта, тип ребра: right after a noun in the nominative or
+    // accusative, a noun whose one spelling is nothing but a genitive and the
+    // other no genitive at all is the first one's attribute. After a noun
+    // that may be a dative, instrumental or prepositional case (отправить
+    // клиенту счета) the word may as well be its verb's object; a hyphen
+    // after joins the word to a compound (мира чёрт-те где).
+    if (OnlyOfAll(*prev, [](TTagMask t) { return (t & Tag(G::Noun)) != 0 && (t & Tag(G::Npro)) == 0; })
+        && !AnyOfAll(*prev, [](TTagMask t) { return (t & Tags(G::Datv, G::Ablt, G::Loct)) != 0; })
+        && AnyOfAll(
+            *prev, [](TTagMask t) { return (t & Tags(G::Nomn, G::Accs)) != 0 && (t & Tag(G::Prop)) == 0; })
+        && (in.After.empty() || Trimmed(in.After[0].Gap) != "-")) {
+        const auto genitive = [](TTagMask t) { return (t & Cases) == Tag(G::Gent); };
+        const auto noGenitive = [](TTagMask t) { return (t & Tag(G::Gent)) == 0; };
+        if (EveryReading(m_word, m_plainMask, genitive) && EveryReading(m_word, m_dottedMask, noGenitive))
+            return Verdict(TAnswer::Plain, family, "родительный падеж после существительного:", prevWord);
+        if (EveryReading(m_word, m_dottedMask, genitive) && EveryReading(m_word, m_plainMask, noGenitive))
+            return Verdict(TAnswer::Dotted, family, "родительный падеж после существительного:", prevWord);
     }
     // An adjective or pronoun beside it that agrees with one spelling only;
     // an adjective also used as a noun (чёрные, новые) still agrees: its
@@ -1042,6 +1080,30 @@ TContextVerdict TContextJudge::LeanVerb(const TJudgeInput& in)
             return Leaning(dottedVerb ? TAnswer::Dotted : TAnswer::Plain, family,
                 "существительное-подлежащее перед:", in.Before[0].Word);
     }
+    // тот надёжно пристёгнут, «развёрнут» или «свёрнут»: a short participle
+    // beside a plural future (пристегнут) is the likelier reading unless
+    // a plural nominative before it in its clause may be that verb's subject.
+    const auto participle = [](TTagMask t) { return (t & Tag(G::Prts)) != 0; };
+    const auto pluralFuture = [](TTagMask t) {
+        return IsFiniteVerb(t) && (t & Tags(G::Plur, G::Per3)) == Tags(G::Plur, G::Per3);
+    };
+    const TAnswer prts = OnlySpelling(m_word, m_plainMask, m_dottedMask, participle);
+    const TAnswer verb = OnlySpelling(m_word, m_plainMask, m_dottedMask, pluralFuture);
+    if (prts != TAnswer::None && verb != TAnswer::None && prts != verb) {
+        for (std::size_t i = 0; i < TJudgeInput::Reach; ++i) {
+            const TWordTags* before = Neighbour(in, false, i);
+            if (before == nullptr)
+                break;
+            if (Trimmed(in.Before[i].Gap).find_first_of(",;:") != std::string_view::npos)
+                break;
+            if (AnyOfAll(*before, [](TTagMask t) {
+                    return (t & (Tags(G::Noun, G::Npro) | Adjectival)) != 0
+                        && (t & Tags(G::Nomn, G::Plur)) == Tags(G::Nomn, G::Plur);
+                }))
+                return CannotTell(family);
+        }
+        return Leaning(prts, family, "краткое причастие, подлежащего мн. ч. нет", {});
+    }
     return CannotTell(family);
 }
 
@@ -1093,8 +1155,10 @@ TContextVerdict TContextJudge::LeanNounCase(const TJudgeInput& in)
         if (a != TAnswer::None)
             return Leaning(a, family, "глагол мн. ч. перед:", in.Before[0].Word);
     }
-    // прокрутка колеса, тип ребра: a noun after a noun is most often its genitive.
-    if (OnlyOfAll(*prev, [](TTagMask t) { return (t & Tag(G::Noun)) != 0 && (t & Tag(G::Npro)) == 0; })) {
+    // прокрутка колеса, тип ребра: a noun after a noun is most often its
+    // genitive (but чёрт-те где is a compound).
+    if (OnlyOfAll(*prev, [](TTagMask t) { return (t & Tag(G::Noun)) != 0 && (t & Tag(G::Npro)) == 0; })
+        && (in.After.empty() || Trimmed(in.After[0].Gap) != "-")) {
         const TAnswer a = only(Tag(G::Gent));
         if (a != TAnswer::None)
             return Leaning(a, family, "существительное перед:", in.Before[0].Word);

@@ -53,7 +53,7 @@ enum class TJudgeFamily : std::uint8_t {
     Prepositional, // a ё form that is only a prepositional case: чём, нём, всём, моём
     Verb, // one spelling a finite verb: берет/берёт; узнаем/узнаём
     NounCase, // two noun forms of different case or number: озера/озёра, черта/чёрта
-    Rare, // the ё form is listed as rare
+    Rare, // one of the two spellings is listed as rare
 };
 
 // The family's short name for reports: "all", "prepositional", "verb",

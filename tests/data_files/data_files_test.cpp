@@ -307,6 +307,10 @@ TEST(ShippedMainDictionary, RestoresDerivedWordsInSentences)
             "Мама с пингвинёнком, дельфинёнок и козлёнок; басенка" },
         // compounds on a known first part
         { "ресурсоемкий процесс, полумертвый сервер", "ресурсоёмкий процесс, полумёртвый сервер" },
+        // compounds the lexicon lacks, on a head that it joins to many first
+        // elements, by rule
+        { "Быстросъемный кожух, сверхнапряженный график, среднезагрязненных рек",
+            "Быстросъёмный кожух, сверхнапряжённый график, среднезагрязнённых рек" },
         // names
         { "Алешин и Мердок", "Алёшин и Мёрдок" },
         // nouns without a suffix do not keep their verb's ё

@@ -28,6 +28,10 @@ test run needs neither the network nor the generator.
      only the word itself as that step makes it (a short form is a short
      form, a compound's lemma begins with its first element): a derived word
      never stands for another word silently.
+  4. A rule on a compound's head (`*загрязнённ*`) changes only compounds: every
+     form of the lexicon that holds its е spelling and is not an entry has a
+     first element before it (слабо|, пере|, не|) and is no name, so the rule
+     never meets a word that merely spells the head.
 """
 import os
 import re
@@ -198,6 +202,39 @@ def documented(word, yo, lemma, grammemes):
     )
 
 
+def shipped_rules(path):
+    """The fragments of the dictionary's rules with a star on both sides."""
+    rules = []
+    with open(path, "rb") as f:
+        for raw in f:
+            line = raw.decode("cp1251").rstrip("\r\n").rstrip("?")
+            if len(line) > 2 and line.startswith("*") and line.endswith("*") and not line.startswith("#"):
+                rules.append(line)
+    return rules
+
+
+def head_rule_failures(lex, rules, lower):
+    """4: the forms that a head rule of the dictionary would change wrongly."""
+    keys = {gen.fold(f) for f in lower}
+    fragments = [(rule, gen.fold(rule.strip("*"))) for rule in rules]
+    covered = {rule: [] for rule in rules}
+    failures = []
+    for word in lex.all_forms():
+        if "ё" in word or "-" in word or word in keys:
+            continue
+        for rule, fragment in fragments:
+            if fragment not in word:
+                continue
+            covered[rule].append(word)
+            if any(g & gen.PEOPLE_AND_PLACES for _, g in lex.readings(word)):
+                failures.append("%s would change the name %s" % (rule, word))
+            break
+    for rule in rules:
+        for word in gen.chance_splits(rule, covered[rule]):
+            failures.append("%s would change %s, which is no compound on it" % (rule, word))
+    return failures
+
+
 def main():
     dicts = os.path.join(ROOT, ".cache", "gen_dictionary", "dicts")
     if not os.path.exists(os.path.join(dicts, "words.dawg")):
@@ -267,15 +304,33 @@ def main():
                 continue
             failures.append("%s is fixed, but %s is a form of %s" % (form, plain, lemma))
             break
+    # 4. the rules on the heads of compounds, as the file holds them
+    heads = [rule for rule in shipped_rules(os.path.join(ROOT, "data", "tildo.dat")) if rule in gen.HEAD_RULES]
+    failures += head_rule_failures(lex, heads, lower)
     for failure in failures[:50]:
         print(failure)
     print(
         "%d fixed forms beside a name and %d derived fixed forms (%d young of animates, %d imperfectives, "
-        "%d participles, %d prefixed nouns) checked; %d failures"
-        % (checked, derived, young, stems["imperfective"], stems["participle"], stems["prefixed noun"], len(failures))
+        "%d participles, %d prefixed nouns) and %d rules on compound heads checked; %d failures"
+        % (
+            checked,
+            derived,
+            young,
+            stems["imperfective"],
+            stems["participle"],
+            stems["prefixed noun"],
+            len(heads),
+            len(failures),
+        )
     )
     least = {"imperfective": 1000, "participle": 400, "prefixed noun": 10}
-    if checked < 50 or derived < 1000 or young < 1000 or any(stems[step] < n for step, n in least.items()):
+    if (
+        checked < 50
+        or derived < 1000
+        or young < 1000
+        or len(heads) < 10
+        or any(stems[step] < n for step, n in least.items())
+    ):
         print("too few names beside fixed forms or derived forms: the check did not see the dictionary it expects")
         return 1
     return 1 if failures else 0

@@ -59,3 +59,34 @@ def doubts(fixed):
         elif form[0].islower() and plain in bad and capital not in bad:
             result.append((form, "%s is a name in the list (%s)" % (capital, entry.reason)))
     return result
+
+
+def _list_words(fragments):
+    """The words of the list (its stems as the .dic file gives them) that hold
+    one of the е spellings of fragments."""
+    path = "/usr/share/hunspell/ru_RU.dic"
+    try:
+        with open(path, encoding="utf-8") as f:
+            stems = [line.split("/")[0] for line in f.read().split("\n")[1:]]
+    except OSError:
+        return []
+    return [w for w in stems if "ё" not in w and any(_fold(fr) in w for fr in fragments)]
+
+
+def rule_words(rules):
+    """How many words of the list the rules (`*stem*`) would change."""
+    return len(_list_words([r.strip("*") for r in rules]))
+
+
+def rule_doubts(rules):
+    """(rule, word) for each word of the list that a rule would change and
+    whose ё form, as the rule writes it, the list rejects."""
+    pairs = []
+    for rule in rules:
+        stem = rule.strip("*")
+        for word in _list_words([stem]):
+            pairs.append((rule, word, word.replace(_fold(stem), stem)))
+    bad = rejected(sorted({changed for _, _, changed in pairs}))
+    if bad is None:
+        return []
+    return [(rule, word) for rule, word, changed in pairs if changed in bad]

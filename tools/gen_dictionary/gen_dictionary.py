@@ -134,6 +134,30 @@ RULES = (
     "*просчёт*",
     "*учётн*",
 )
+HEAD_RULES = (
+    # Heads of compounds on an adverb or noun stem (слабозагрязнённый,
+    # быстросъёмный, густонаселённый, длинношёрстный): the ё stems of full
+    # adjectives and participles that the lexicon itself joins to at least
+    # three different first elements, and whose е spelling no lexicon form
+    # holds except as such a compound. A stem that only a few compounds take
+    # is not worth its scan, and many fail the second test (охлаждённ in
+    # прохлажденный), so there are few.
+    "*шёрстн*",
+    "*населённ*",
+    "*вооружённ*",
+    "*напряжённ*",
+    "*съёмн*",
+    "*плёночн*",
+    "*рассечённ*",
+    "*пролётн*",
+    "*загрязнённ*",
+    "*пересечённ*",
+    "*опушённ*",
+    "*распространённ*",
+)
+RULES += HEAD_RULES
+# First elements that neither end in a linking vowel nor are verb prefixes.
+FIRST_ELEMENTS = ("полу", "само", "сверх", "ультра", "супер", "гипер", "квази", "псевдо", "анти", "пост", "меж")
 
 HEADER = [
     "# Основной словарь: словоформы с буквой ё.",
@@ -1141,6 +1165,22 @@ def rule_coverage(lex, lines):
     return covered, strange
 
 
+def chance_splits(rule, covered):
+    """The forms a rule on a compound's head would change although what comes
+    before the head is no first element: neither empty nor не, a chain of verb
+    prefixes (пере|населённый), a stem ending in a linking vowel (слабо|,
+    тепло|, средне|) nor a first element of FIRST_ELEMENTS."""
+    fragment = fold(rule.strip("*"))
+    result = []
+    for word in covered:
+        first = word[: word.index(fragment)]
+        rest = first[2:] if first.startswith("не") else first
+        if rest and not VERB_PREFIXES.fullmatch(rest) and rest not in FIRST_ELEMENTS:
+            if len(first) < 3 or first[-1] not in "ое":
+                result.append(word)
+    return result
+
+
 def build(cache, output, report):
     dicts = os.path.join(cache, "dicts")
     if not all(os.path.exists(os.path.join(dicts, n)) for n in DICT_FILES):
@@ -1168,6 +1208,9 @@ def build(cache, output, report):
     for rule in RULES:
         if strange[rule]:
             raise SystemExit("rule %s would change %s" % (rule, ", ".join(strange[rule][:10])))
+        split = chance_splits(rule, covered[rule]) if rule in HEAD_RULES else []
+        if split:
+            raise SystemExit("rule %s would change %s, which are no compounds on it" % (rule, ", ".join(split[:10])))
     if report:
         write_report(report, lines, covered)
 
@@ -1198,6 +1241,11 @@ def write_report(report, lines, covered):
             return
         for form, why in doubts:
             f.write("doubtful\t%s\t%s\n" % (form, why))
+        ruled = crosscheck.rule_doubts(HEAD_RULES)
+        for rule, changed in ruled:
+            f.write("doubtful\t%s\tthe list knows only %s\n" % (rule, changed))
+        print("rules on compound heads: %d words of the list changed, %d of them doubted" % (
+            crosscheck.rule_words(HEAD_RULES), len(ruled)))
         print("%d fixed entries doubted by %s" % (len(doubts), crosscheck.SOURCE))
         doubted = {form for form, _ in doubts}
         print("  of the derived: " + step_counts(lines, lambda e: output_form(e) in doubted))

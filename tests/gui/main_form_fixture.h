@@ -3,14 +3,18 @@
 #include "main_form.h"
 #include "recording_qt_ui.h"
 #include "support/recording_ui.h"
+#include "text_colours.h"
 
 #include "platform/file_io.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QImage>
+#include <QPalette>
 #include <QProcess>
 #include <QStringList>
 
+#include <algorithm>
 #include <filesystem>
 
 #include <memory>
@@ -109,5 +113,29 @@ public:
         return files;
     }
 };
+
+// A dark theme's palette, as qt6ct's "darker" gives it.
+inline QPalette DarkPalette()
+{
+    QPalette dark;
+    for (const auto& [role, colour] :
+        { std::pair { QPalette::Window, QColor(53, 53, 53) }, { QPalette::WindowText, QColor(238, 238, 238) },
+            { QPalette::Base, QColor(35, 35, 35) }, { QPalette::Text, QColor(238, 238, 238) },
+            { QPalette::ToolTipBase, QColor(64, 64, 64) }, { QPalette::ToolTipText, QColor(238, 238, 238) },
+            { QPalette::Button, QColor(53, 53, 53) }, { QPalette::ButtonText, QColor(238, 238, 238) } })
+        dark.setColor(role, colour);
+    return dark;
+}
+
+// The best contrast of a pixel in rect of shot against background: that of
+// the glyphs' solid strokes when the rectangle holds text.
+inline double ShownContrast(const QImage& shot, const QRect& rect, const QColor& background)
+{
+    double best = 1;
+    for (int y = std::max(rect.top(), 0); y <= std::min(rect.bottom(), shot.height() - 1); ++y)
+        for (int x = std::max(rect.left(), 0); x <= std::min(rect.right(), shot.width() - 1); ++x)
+            best = std::max(best, ContrastRatio(shot.pixelColor(x, y), background));
+    return best;
+}
 
 } // namespace tildo::test

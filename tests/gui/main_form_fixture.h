@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dark_palette.h"
 #include "main_form.h"
 #include "recording_qt_ui.h"
 #include "support/recording_ui.h"
@@ -10,7 +11,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QImage>
-#include <QPalette>
 #include <QProcess>
 #include <QStringList>
 
@@ -113,19 +113,6 @@ public:
         return files;
     }
 };
-
-// A dark theme's palette, as qt6ct's "darker" gives it.
-inline QPalette DarkPalette()
-{
-    QPalette dark;
-    for (const auto& [role, colour] :
-        { std::pair { QPalette::Window, QColor(53, 53, 53) }, { QPalette::WindowText, QColor(238, 238, 238) },
-            { QPalette::Base, QColor(35, 35, 35) }, { QPalette::Text, QColor(238, 238, 238) },
-            { QPalette::ToolTipBase, QColor(64, 64, 64) }, { QPalette::ToolTipText, QColor(238, 238, 238) },
-            { QPalette::Button, QColor(53, 53, 53) }, { QPalette::ButtonText, QColor(238, 238, 238) } })
-        dark.setColor(role, colour);
-    return dark;
-}
 
 // The best contrast of a pixel in rect of shot against background: that of
 // the glyphs' solid strokes when the rectangle holds text.

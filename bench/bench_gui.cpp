@@ -9,7 +9,9 @@
 //
 // Then the pass with "Быстрая промотка" off, as a user starts (the view
 // follows the pass), on 1 MB and on 20 MB, beside the headless pass of the
-// same text: within twice.
+// same text: within twice. Both sides judge by context, as the window and the
+// command-line tool do by default; the tag dictionary is read beforehand on
+// both.
 //
 // Then opening a 10 MB DOCX in the window (its running text shown, a
 // paragraph a line) beside opening the same text as a .txt file: within twice.
@@ -18,6 +20,7 @@
 // end) with the find dialog in the window, plain and pattern, beside the same
 // searches of the same string without a window: within twice.
 
+#include "app/context_data.h"
 #include "app/documents.h"
 #include "app/text_search.h"
 #include "engine/yoficator.h"
@@ -328,6 +331,8 @@ void BM_FollowedPass(benchmark::State& state)
         TStartedWindow started;
         TMainForm& form = started.Form;
         defaults(form.Ui());
+        if (form.ContextJudge() == nullptr)
+            state.SkipWithError("the tag dictionary did not load");
         const QString text = ToQString(corpus);
         for (auto _ : state) {
             state.PauseTiming();
@@ -343,11 +348,18 @@ void BM_FollowedPass(benchmark::State& state)
     } else {
         TShippedDictionaries s;
         defaults(s.Ui);
+        s.Ui.SetCommandChecked("Context1", true);
+        TContextData context;
+        TContextJudge* judge
+            = context.JudgeFor(s.Ui, TILDO_DATA_DIR "/tags.dat", TILDO_DATA_DIR "/rare_yo.dat");
+        if (judge == nullptr)
+            state.SkipWithError("the tag dictionary did not load");
         TPlainAsker asker;
         for (auto _ : state) {
             state.PauseTiming();
             MemoryDocument doc = MemoryDocument::FromCp1251(corpus);
             TYoficator engine(doc, s.Ui, asker, s.Dic, s.Combi, s.Window, s.Limits);
+            engine.SetContextJudge(judge);
             state.ResumeTiming();
             const auto start = std::chrono::steady_clock::now();
             const double cpuStart = CpuNow();

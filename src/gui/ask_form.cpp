@@ -199,6 +199,43 @@ void TAskForm::Layout(int contextWidth)
     m_context->move(Margin - frame, Margin);
 }
 
+void TAskForm::PaintContext()
+{
+    // The context on the palette's tooltip colour (pink for a misplaced ё), in
+    // black or white as reads better there, with the word in a red that
+    // stands out from it.
+    const QColor tooltip = QApplication::palette().color(QPalette::ToolTipBase);
+    const QColor base = m_mismatch ? TintFor(MismatchBackground, tooltip) : tooltip;
+    const QColor text = ReadableOn(base);
+    QPalette palette = m_context->palette();
+    palette.setColor(QPalette::Base, base);
+    palette.setColor(QPalette::Text, text);
+    m_context->setPalette(palette);
+
+    // Centred, nothing selected.
+    m_context->clear();
+    QTextCursor c(m_context->document());
+    QTextBlockFormat centred;
+    centred.setAlignment(Qt::AlignHCenter);
+    c.setBlockFormat(centred);
+    QTextCharFormat black;
+    black.setForeground(text);
+    QTextCharFormat red;
+    red.setForeground(WithContrast(QColor(255, 0, 0), base));
+    c.insertText(m_contextText.left(m_wordOffset), black);
+    c.insertText(m_contextText.mid(m_wordOffset, m_wordLength), red);
+    c.insertText(m_contextText.mid(m_wordOffset + m_wordLength), black);
+    m_context->setTextCursor(QTextCursor(m_context->document()));
+}
+
+void TAskForm::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    // A palette chosen while the program runs: the context is painted anew.
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange)
+        PaintContext();
+}
+
 void TAskForm::ShowQuestion(const TQuestion& q)
 {
     setWindowTitle(CaptionOf(q));
@@ -218,33 +255,11 @@ void TAskForm::ShowQuestion(const TQuestion& q)
     const int contextWidth = m_sample->fontMetrics().horizontalAdvance(context);
     Layout(contextWidth);
 
-    // The context on the palette's tooltip colour (pink for a misplaced ё), in
-    // black or white as reads better there, with the word in a red that
-    // stands out from it.
-    const QColor base
-        = q.DottedMismatch ? MismatchBackground : QApplication::palette().color(QPalette::ToolTipBase);
-    const QColor text = ReadableOn(base);
-    QPalette palette = m_context->palette();
-    palette.setColor(QPalette::Base, base);
-    palette.setColor(QPalette::Text, text);
-    m_context->setPalette(palette);
-
-    // Centred, nothing selected.
-    m_context->clear();
-    QTextCursor c(m_context->document());
-    QTextBlockFormat centred;
-    centred.setAlignment(Qt::AlignHCenter);
-    c.setBlockFormat(centred);
-    QTextCharFormat black;
-    black.setForeground(text);
-    QTextCharFormat red;
-    red.setForeground(WithContrast(QColor(255, 0, 0), base));
-    const qsizetype offset = std::clamp<qsizetype>(q.WordOffset, 0, context.size());
-    const qsizetype length = std::clamp<qsizetype>(q.WordLength, 0, context.size() - offset);
-    c.insertText(context.left(offset), black);
-    c.insertText(context.mid(offset, length), red);
-    c.insertText(context.mid(offset + length), black);
-    m_context->setTextCursor(QTextCursor(m_context->document()));
+    m_contextText = context;
+    m_wordOffset = std::clamp<qsizetype>(q.WordOffset, 0, context.size());
+    m_wordLength = std::clamp<qsizetype>(q.WordLength, 0, context.size() - m_wordOffset);
+    m_mismatch = q.DottedMismatch;
+    PaintContext();
 
     m_bUndo->setEnabled(q.UndoEnabled);
     m_bYeAll->setEnabled(q.AlwaysPlainEnabled);

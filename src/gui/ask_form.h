@@ -51,8 +51,11 @@ protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // The context of the question shown, in the palette's colours as they are now.
+    void PaintContext();
     QPushButton* MakeButton(const char* name);
     void Answer(TAnswer answer);
     // Keys 1 to 4 as answers; false when the key is not one of them or its button is disabled.
@@ -63,6 +66,10 @@ private:
     QPoint PlaceOffWord(const QRect& word) const;
 
     QTextEdit* m_context;
+    QString m_contextText; // the question's context, the word at m_wordOffset
+    qsizetype m_wordOffset = 0;
+    qsizetype m_wordLength = 0;
+    bool m_mismatch = false;
     QLabel* m_sample; // measures text widths in the dialog's font
     QPushButton* m_bYe;
     QPushButton* m_bYo;

@@ -1,5 +1,6 @@
 #include "ask_panel.h"
 
+#include "platform/scope_guard.h"
 #include "qt_strings.h"
 #include "text/cp1251.h"
 #include "text_colours.h"
@@ -60,13 +61,8 @@ TAskPanel::TAskPanel(QWidget* parent)
 {
     setObjectName(QStringLiteral("AskPanel"));
     setFixedHeight(PanelHeight);
-    Paint(*this, WaitingColour);
-    for (QFrame* strip : { m_leftRect, m_rightRect }) {
-        QPalette palette = strip->palette();
-        palette.setBrush(QPalette::Window, QBrush(QColor(128, 128, 160), Qt::BDiagPattern));
-        strip->setPalette(palette);
+    for (QFrame* strip : { m_leftRect, m_rightRect })
         strip->setAutoFillBackground(true);
-    }
     m_leftRect->setObjectName(QStringLiteral("AskLeftRect"));
     m_rightRect->setObjectName(QStringLiteral("AskRightRect"));
     m_bevel->setObjectName(QStringLiteral("AskBevel"));
@@ -164,19 +160,43 @@ void TAskPanel::EndPass()
 
 void TAskPanel::SetPanelLook(bool asking)
 {
-    const QColor& colour = asking ? AskingColour : WaitingColour;
+    m_asking = asking;
     if (!asking) {
+        m_alert = false;
         m_caption->setText(Q("Подождите или нажмите Esc"));
-        QPalette palette = m_caption->palette();
-        palette.setColor(QPalette::WindowText, WithContrast(Navy, WaitingColour));
-        m_caption->setPalette(palette);
         LayoutPanel();
     }
-    Paint(*this, colour);
-    Paint(*m_caption, colour);
+    ApplyColours();
     // The pass does not process events between questions: paint now.
     if (isVisible())
         repaint();
+}
+
+void TAskPanel::ApplyColours()
+{
+    // Every colour of the panel from the palette as it is now: the tints stay
+    // light in a light palette and turn dark in a dark one.
+    const QColor window = QApplication::palette(this).color(QPalette::Window);
+    const QColor colour = TintFor(m_asking ? AskingColour : WaitingColour, window);
+    const TScopeGuard painting([this] { m_painting = true; }, [this] { m_painting = false; });
+    Paint(*this, colour);
+    Paint(*m_caption, colour);
+    QPalette caption = m_caption->palette();
+    caption.setColor(QPalette::WindowText, WithContrast(m_alert ? Red : Navy, colour));
+    m_caption->setPalette(caption);
+    for (QFrame* strip : { m_leftRect, m_rightRect }) {
+        QPalette palette = strip->palette();
+        palette.setBrush(QPalette::Window, QBrush(TintFor(QColor(128, 128, 160), window), Qt::BDiagPattern));
+        strip->setPalette(palette);
+    }
+}
+
+void TAskPanel::changeEvent(QEvent* event)
+{
+    QFrame::changeEvent(event);
+    if (!m_painting
+        && (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange))
+        ApplyColours();
 }
 
 void TAskPanel::LayoutPanel()
@@ -221,10 +241,8 @@ void TAskPanel::ShowQuestion(const TQuestion& q)
                                     : Q("Выберите верный вариант");
     }
     m_caption->setText(caption);
-    QPalette palette = m_caption->palette();
-    palette.setColor(
-        QPalette::WindowText, WithContrast(q.DottedMissing || q.DottedMismatch ? Red : Navy, AskingColour));
-    m_caption->setPalette(palette);
+    m_alert = q.DottedMissing || q.DottedMismatch;
+    ApplyColours();
 
     m_texts[Ye] = ToQString(q.PlainForm);
     m_texts[Yo] = ToQString(q.DottedForm);

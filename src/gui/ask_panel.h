@@ -57,6 +57,7 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     enum TButton { Ye, Yo, YeAll, YoAll, Undo, Cancel, ButtonCount };
@@ -64,6 +65,9 @@ private:
     QPushButton* MakeButton(const char* name, TAnswer code);
     void ShowQuestion(const TQuestion& question);
     void SetPanelLook(bool asking);
+    // Paints the panel, its caption and its side strips for the look it has
+    // (asking or waiting, an alarming caption) in the palette as it is now.
+    void ApplyColours();
     void Relabel();
     QString CaptionWithKey(int button) const;
     void Answer(TAnswer code);
@@ -87,6 +91,9 @@ private:
     QEventLoop* m_loop = nullptr;
     TAnswer m_answer = TAnswer::None;
     bool m_inPass = false;
+    bool m_asking = false;
+    bool m_alert = false; // the caption warns of a missing or misplaced ё
+    bool m_painting = false; // our own palette changes, not to be answered
 };
 
 } // namespace tildo

@@ -6,8 +6,10 @@
 #include "qt_morph_form.h"
 #include "qt_strings.h"
 #include "qt_user_interface.h"
+#include "text_colours.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -40,9 +42,7 @@ TDicEditForm::TDicEditForm(const TContext& context, const TUiFactory& makeUi, QW
 
     m_dicPane->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_wordPane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    QPalette tinted = m_wordPane->palette();
-    tinted.setColor(QPalette::Base, WordPaneTint);
-    m_wordPane->setPalette(tinted);
+    TintWordPane();
 
     m_splitter->setObjectName(QStringLiteral("Splitter"));
     m_splitter->setHandleWidth(SplitterWidth);
@@ -157,6 +157,25 @@ void TDicEditForm::ApplySplit(bool vertical, int size)
     const int total = vertical ? m_splitter->width() : m_splitter->height();
     const int word = std::clamp(size, 1, std::max(1, total - SplitterWidth - 1));
     m_splitter->setSizes({ std::max(1, total - SplitterWidth - word), word });
+}
+
+void TDicEditForm::TintWordPane()
+{
+    // The word pane stands apart from the dictionary by its tint, light or
+    // dark as the palette is, its text readable on it.
+    const QPalette& palette = QApplication::palette(m_wordPane);
+    const QColor base = TintFor(WordPaneTint, palette.color(QPalette::Base));
+    QPalette tinted = m_wordPane->palette();
+    tinted.setColor(QPalette::Base, base);
+    tinted.setColor(QPalette::Text, WithContrast(palette.color(QPalette::Text), base));
+    m_wordPane->setPalette(tinted);
+}
+
+void TDicEditForm::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ApplicationPaletteChange)
+        TintWordPane();
 }
 
 void TDicEditForm::closeEvent(QCloseEvent* event)

@@ -86,9 +86,11 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void TintWordPane();
     void CreateMenus();
     void CreateFileMenu();
     void CreateEditMenu();

@@ -109,6 +109,8 @@ void TLinePane::paintEvent(QPaintEvent*)
     // The selection looks the same with and without the focus.
     const QColor highlight = palette().color(QPalette::Active, QPalette::Highlight);
     const QColor highlightedText = palette().color(QPalette::Active, QPalette::HighlightedText);
+    const QColor base = palette().color(QPalette::Base);
+    const QColor textColour = palette().color(QPalette::Text);
     for (int line = first; line <= last; ++line) {
         const int y = Margin + (line - first) * height;
         const int start = m_doc.LineStart(line);
@@ -128,7 +130,8 @@ void TLinePane::paintEvent(QPaintEvent*)
             const int width = metrics.horizontalAdvance(piece);
             if (selected)
                 p.fillRect(QRect(x, y, width, height), highlight);
-            p.setPen(selected ? highlightedText : ToQColor(colour));
+            // Black and the mark blue readable on a dark background too.
+            p.setPen(selected ? highlightedText : ShownColour(colour, base, textColour));
             p.drawText(QPoint(x, y + metrics.ascent()), piece);
             x += width;
             column = end;

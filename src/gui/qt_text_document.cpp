@@ -8,6 +8,7 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace tildo {
@@ -91,6 +92,9 @@ QTextDocument& TQtTextDocument::Doc() const
 
 void TQtTextDocument::Track() const
 {
+    // A pass asks at every word; the editor keeps its document meanwhile.
+    if (m_deferred && m_tracked != nullptr)
+        return;
     QTextDocument* doc = m_editor.document();
     if (doc == m_tracked)
         return;
@@ -124,26 +128,50 @@ void TQtTextDocument::OnContentsChange(int from, int removed, int added)
         m_notedStart = follow(m_notedStart);
         m_notedLength = std::max(end - m_notedStart, 0);
     }
-    bool changed = true;
-    if (m_textValid) {
-        const int length = static_cast<int>(m_text.size());
-        if (removed != added || added > PatchLimit || from < 0 || from + added > length) {
-            m_textValid = false;
-            m_text.clear();
-        } else {
-            // The same number of characters: a change of formatting, or letters replaced.
-            changed = false;
-            const QTextDocument& doc = *m_tracked;
-            for (int i = from; i < from + added; ++i) {
-                const char ch = CharFromQChar(doc.characterAt(i));
-                char& cached = m_text[static_cast<std::size_t>(i)];
-                changed = changed || cached != ch;
-                cached = ch;
-            }
-        }
-    }
+    const bool changed = Mirror(from, removed, added);
     if (changed)
         emit TextChanged();
+}
+
+bool TQtTextDocument::Mirror(int from, int removed, int added)
+{
+    if (!m_textValid) {
+        // Built now rather than at the next pass, which would otherwise
+        // convert the whole text before its first word.
+        CachedText();
+        return true;
+    }
+    // A change that reaches the end may count the document's closing
+    // separator, which the text does not hold: the lengths settle it.
+    const int oldLength = static_cast<int>(m_text.size());
+    const int newLength = Length();
+    if (from >= 0 && from <= oldLength) {
+        removed = std::min(removed, oldLength - from);
+        added = removed + newLength - oldLength;
+    }
+    if (from < 0 || from > oldLength || added < 0 || from + added > newLength) {
+        m_textValid = false;
+        CachedText();
+        return true;
+    }
+    std::string fresh;
+    if (added <= PatchLimit) {
+        fresh.resize(static_cast<std::size_t>(added));
+        const QTextDocument& doc = *m_tracked;
+        for (int i = 0; i < added; ++i)
+            fresh[static_cast<std::size_t>(i)] = CharFromQChar(doc.characterAt(from + i));
+    } else {
+        QTextCursor c(m_tracked);
+        c.setPosition(from);
+        c.setPosition(from + added, QTextCursor::KeepAnchor);
+        AppendFromQString(fresh, c.selectedText());
+    }
+    const auto at = static_cast<std::size_t>(from);
+    const auto count = static_cast<std::size_t>(removed);
+    if (removed == added && m_text.compare(at, count, fresh) == 0)
+        return false; // a change of formatting only
+    m_text.replace(at, count, fresh);
+    return true;
 }
 
 void TQtTextDocument::PatchCache(int start, int length, const std::string& text)
@@ -245,19 +273,24 @@ void TQtTextDocument::Flush()
         EditCursor();
     }
     EndEditBlock();
-    if (m_scrollTo.empty())
+    if (m_scrollTo[1] < 0)
         return;
     // The view follows the pass as often as the window is painted, not at
     // every word: laying out and scrolling per word would set the pace of the
     // whole pass. The places asked for last are shown in their order (a line
-    // below the word, then the word), then the core's selection.
+    // below the word, then the word), then the core's selection; a place
+    // before the last one is one the pass has left behind, not shown.
+    if (m_scrollTo[0] < m_scrollTo[1])
+        m_scrollTo[0] = -1;
     for (const int offset : m_scrollTo) {
+        if (offset < 0)
+            continue;
         QTextCursor c(&Doc());
         c.setPosition(std::clamp(offset, 0, Length()));
         m_editor.setTextCursor(c);
         m_editor.ensureCursorVisible();
     }
-    m_scrollTo.clear();
+    m_scrollTo = { -1, -1 };
     if (m_deferred) {
         Track();
         m_editor.setTextCursor(m_cursor);
@@ -287,32 +320,40 @@ void TQtTextDocument::ShowSelection()
     }
 }
 
-QTextBlock TQtTextDocument::BlockByNumber(int i) const
+bool TQtTextDocument::LineSpan(int i, int& start, int& length) const
 {
-    const QTextDocument& doc = Doc();
-    if (m_hintNumber >= 0 && m_hintGeneration == m_generation) {
-        if (i == m_hintNumber)
-            return m_hint;
-        if (i == m_hintNumber + 1) {
-            const QTextBlock next = m_hint.next();
-            if (next.isValid()) {
-                // Only changes that keep every paragraph's length leave the
-                // remembered block in place, so positions add up.
-                m_hintPosition += m_hint.length();
-                m_hint = next;
-                m_hintNumber = i;
-                return next;
-            }
-        }
+    const std::string& text = CachedText();
+    if (i < 0)
+        return false;
+    const bool known = m_spanNumber >= 0 && m_spanGeneration == m_generation;
+    if (known && i == m_spanNumber) {
+        start = m_spanStart;
+        length = m_spanLength;
+        return true;
     }
-    const QTextBlock block = doc.findBlockByNumber(i);
-    if (block.isValid()) {
-        m_hint = block;
-        m_hintNumber = i;
-        m_hintPosition = block.position();
-        m_hintGeneration = m_generation;
+    int from = 0;
+    if (known && i == m_spanNumber + 1) {
+        from = m_spanStart + m_spanLength + 1;
+        if (from > static_cast<int>(text.size()))
+            return false; // the last line was asked for before
+    } else {
+        const QTextBlock block = Doc().findBlockByNumber(i);
+        if (!block.isValid())
+            return false;
+        from = block.position();
     }
-    return block;
+    // The cached text has '\n' exactly where the document breaks paragraphs.
+    const char* const begin = text.data() + from;
+    const auto rest = text.size() - static_cast<std::size_t>(from);
+    const void* const end = std::memchr(begin, '\n', rest);
+    m_spanNumber = i;
+    m_spanStart = from;
+    m_spanLength
+        = end != nullptr ? static_cast<int>(static_cast<const char*>(end) - begin) : static_cast<int>(rest);
+    m_spanGeneration = m_generation;
+    start = m_spanStart;
+    length = m_spanLength;
+    return true;
 }
 
 int TQtTextDocument::LineCount() const
@@ -322,20 +363,18 @@ int TQtTextDocument::LineCount() const
 
 std::string TQtTextDocument::Line(int i) const
 {
-    const QTextBlock block = BlockByNumber(i);
-    if (!block.isValid())
+    int start = 0;
+    int length = 0;
+    if (!LineSpan(i, start, length))
         return {};
-    // A pass reads every line: one conversion of the whole text serves them all.
-    const std::string& text = CachedText();
-    const auto start = static_cast<std::size_t>(m_hintPosition);
-    return start < text.size() ? text.substr(start, static_cast<std::size_t>(block.length() - 1))
-                               : std::string();
+    return m_text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(length));
 }
 
 int TQtTextDocument::LineStart(int i) const
 {
-    const QTextBlock block = BlockByNumber(i);
-    return block.isValid() ? m_hintPosition : -1;
+    int start = 0;
+    int length = 0;
+    return LineSpan(i, start, length) ? start : -1;
 }
 
 int TQtTextDocument::LineOf(int offset) const
@@ -390,14 +429,14 @@ void TQtTextDocument::Select(int start, int length)
 
 int TQtTextDocument::SelStart() const
 {
-    if (m_deferred && m_selectionNoted && m_tracked == m_editor.document())
+    if (m_deferred && m_selectionNoted)
         return m_notedStart;
     return Cursor().selectionStart();
 }
 
 int TQtTextDocument::SelLength() const
 {
-    if (m_deferred && m_selectionNoted && m_tracked == m_editor.document())
+    if (m_deferred && m_selectionNoted)
         return m_notedLength;
     const QTextCursor c = Cursor();
     return c.selectionEnd() - c.selectionStart();
@@ -524,7 +563,7 @@ QTextCursor TQtTextDocument::Splice(int start, int length, const std::string& te
     c.setPosition(start + length, QTextCursor::KeepAnchor);
     // Only a letter replaced by a letter inside one paragraph keeps the blocks
     // as they are (the pass replaces nothing else).
-    const bool oneForOne = length == 1 && text.size() == 1 && text[0] != '\n';
+    const bool oneForOne = length == 1 && text.size() == 1 && text[0] != '\n' && text[0] != '\r';
     const bool structural = !oneForOne || CharAt(start) == '\n';
     if (structural)
         StructureChanged();
@@ -576,9 +615,8 @@ void TQtTextDocument::ScrollToCaret()
 {
     if (m_deferred) {
         // Done at the next flush, before the window is painted.
-        if (m_scrollTo.size() == 2)
-            m_scrollTo.erase(m_scrollTo.begin());
-        m_scrollTo.push_back(SelStart());
+        m_scrollTo[0] = m_scrollTo[1];
+        m_scrollTo[1] = SelStart();
         return;
     }
     ShowSelection();

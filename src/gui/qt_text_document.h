@@ -9,6 +9,7 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -20,10 +21,10 @@ namespace tildo {
 // The TextDocument of a QPlainTextEdit. Offsets are the QTextDocument's positions:
 // one per UTF-16 unit and one per paragraph separator, which the core sees as
 // '\n'. Characters CP1251 lacks reach the core as ForeignPlaceholder and stay
-// untouched in the editor. The CP1251 text is cached and kept up to date in
-// place when a few characters are replaced by as many (a letter written back
-// by the pass, a colour change), so per-letter work never converts the whole
-// text; any other change drops the cache until it is next needed.
+// untouched in the editor. The CP1251 text is kept beside the editor's and
+// brought in step with every change by converting only what changed (a letter
+// written back by the pass, a colour change, a paste, a file opened), so
+// neither a pass nor per-letter work converts the whole text.
 class TQtTextDocument : public QObject, public TextDocument
 {
     Q_OBJECT
@@ -126,10 +127,11 @@ private:
     // The core's cursor for an edit: inside the open edit block of a deferred
     // view, where moving it costs no layout.
     QTextCursor EditCursor();
-    // Block i; a pass asks for the lines in order, so the next block after the
-    // one asked for last is found without a search.
-    QTextBlock BlockByNumber(int i) const;
-    // Blocks may have come or gone: the remembered block is not to be trusted.
+    // Line i as a range of the cached text. A pass asks for the lines in
+    // order, so the line after the one asked for last is found in the text
+    // itself, without walking the document's blocks.
+    bool LineSpan(int i, int& start, int& length) const;
+    // Blocks may have come or gone: the remembered line is not to be trusted.
     void StructureChanged() const { ++m_generation; }
     // Writes a colour held back for the next replacement.
     void ApplyPendingColour();
@@ -139,6 +141,10 @@ private:
     // length) became text.
     void PatchCache(int start, int length, const std::string& text);
     void OnContentsChange(int from, int removed, int added);
+    // Brings the cached text in step with a change the document notified:
+    // only the changed characters are converted. True when the text changed
+    // (not only its formatting).
+    bool Mirror(int from, int removed, int added);
     const std::string& CachedText() const;
     QTextCharFormat FormatAt(int offset) const;
     // The character at offset as the core sees it ('\n' for a paragraph break).
@@ -153,7 +159,7 @@ private:
     mutable QTextDocument* m_tracked = nullptr;
     mutable QMetaObject::Connection m_connection;
     bool m_deferred = false;
-    std::vector<int> m_scrollTo; // places to show at the next flush, the last two asked for
+    std::array<int, 2> m_scrollTo { -1, -1 }; // places to show at the next flush, the last two asked for
     mutable QTextCursor m_cursor; // the core's selection while the view is deferred
     mutable bool m_selectionNoted = false; // m_cursor is behind the selection below
     int m_notedStart = 0;
@@ -165,10 +171,10 @@ private:
     TColour m_pendingValue = 0;
     bool m_ownEdit = false; // the change being notified is one of ours, already in the cache
     mutable unsigned m_generation = 0; // counts changes that may add or remove blocks
-    mutable QTextBlock m_hint;
-    mutable int m_hintNumber = -1;
-    mutable int m_hintPosition = 0; // the remembered block's first offset
-    mutable unsigned m_hintGeneration = 0;
+    mutable int m_spanNumber = -1; // the line asked for last, and where it lies
+    mutable int m_spanStart = 0;
+    mutable int m_spanLength = 0;
+    mutable unsigned m_spanGeneration = 0;
     mutable std::string m_text;
     mutable bool m_textValid = false;
     QColor m_paintedBase; // the palette's background and text the colours were painted for

@@ -62,7 +62,8 @@ public:
         painter->save();
         const bool selected = (option.state & QStyle::State_Selected) != 0;
         const QColor pen = option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
-        const QColor marker(255, 236, 140);
+        // A yellow marker in a light palette, a dark amber in a dark one.
+        const QColor marker = TintFor(QColor(255, 236, 140), option.palette.color(QPalette::Base));
         for (int i = 0; i < 3 && r.width() > 0; ++i) {
             QFont font = option.font;
             font.setBold(i == 1);
@@ -72,7 +73,7 @@ public:
             if (marked)
                 painter->fillRect(
                     QRect(r.left(), r.top() + 1, std::min(width, r.width()), r.height() - 2), marker);
-            // The word on its yellow reads in black whatever the palette's text colour.
+            // The word reads on its marker whatever the palette's text colour.
             painter->setPen(marked ? ReadableOn(marker) : pen);
             painter->drawText(r, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, parts[i]);
             r.setLeft(r.left() + width);

@@ -91,6 +91,14 @@ QColor ReadableOn(const QColor& background)
                                                                                         : QColor(Qt::white);
 }
 
+QColor TintFor(const QColor& tint, const QColor& background)
+{
+    if (Luminance(background) >= 0.18)
+        return tint;
+    // A fifth of the tint over the background: its hue, the background's depth.
+    return Mix(background, tint, 0.2);
+}
+
 QColor ShownColour(TColour colour, const QColor& background, const QColor& textColour)
 {
     const TAdjusted& adjusted = Adjusted(background);

@@ -22,6 +22,12 @@ QColor WithContrast(const QColor& colour, const QColor& background, double minim
 // Black or white, whichever reads better on background.
 QColor ReadableOn(const QColor& background);
 
+// A light tint of the program's own (a panel, a marker) for a surface whose
+// neighbours have that background: the tint itself on a light background; on
+// a dark one a dark shade of the same hue, so that the surface does not glare
+// and the palette's light text reads on it.
+QColor TintFor(const QColor& tint, const QColor& background);
+
 // How a text colour of the core is painted on the editor's background, and
 // back. Black and the mark blue that would not stand out (a dark palette) are
 // painted in readable colours of their own and read back as black and blue;

@@ -6,8 +6,10 @@
 #include "ask_panel.h"
 #include "platform/file_io.h"
 #include "qt_text_document.h"
+#include "text_colours.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -99,6 +101,41 @@ TEST(AskPanel, AnswersByItsKeysAndWaitsBetweenQuestions)
     EXPECT_FALSE(form.Editor().isReadOnly());
     EXPECT_EQ(form.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)); // sizes free again
     EXPECT_EQ(form.size(), before);
+}
+
+// A dark palette chosen while the panel asks: the panel and its caption take
+// dark tints at once, the caption readable on them, and light ones again.
+TEST(AskPanel, FollowsAPaletteChosenWhileItAsks)
+{
+    const QPalette saved = QApplication::palette();
+    TMainFormFixture f({}, true, DockedSettings);
+    TMainForm& form = *f.Form;
+    form.Editor().setPlainText(QStringLiteral("знал все"));
+    form.Document().Select(0, 0);
+    std::vector<QColor> backgrounds;
+    const auto look = [&] {
+        QApplication::processEvents();
+        const QColor background = form.AskPanel().palette().color(QPalette::Window);
+        backgrounds.push_back(background);
+        QLabel& caption = *Caption(form);
+        const QImage shot = caption.grab().toImage();
+        EXPECT_GE(test::ShownContrast(shot, shot.rect(), background), 4.5);
+        EXPECT_GE(ContrastRatio(caption.palette().color(QPalette::WindowText), background), 4.5);
+    };
+    WhileAsking(form, { [&] {
+        look();
+        QApplication::setPalette(test::DarkPalette());
+        look();
+        QApplication::setPalette(saved);
+        look();
+        QTest::keyClick(Button(form, "bYe"), Qt::Key_Escape);
+    } });
+    f.Command("YoPos1")->trigger();
+    QApplication::setPalette(saved);
+    ASSERT_EQ(backgrounds.size(), 3u);
+    EXPECT_EQ(backgrounds[0], QColor(192, 192, 255));
+    EXPECT_LT(ContrastRatio(backgrounds[1], QColor(53, 53, 53)), 2.0); // as dark as the window
+    EXPECT_EQ(backgrounds[2], backgrounds[0]);
 }
 
 TEST(AskPanel, RekeyedButtonKeepsItsKeyAndRefusesOneInUse)

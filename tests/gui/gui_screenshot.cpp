@@ -8,6 +8,7 @@
 #include "app/documents.h"
 #include "ask_form.h"
 #include "ask_panel.h"
+#include "dark_palette.h"
 #include "find_dialog.h"
 #include "framed_window.h"
 #include "main_form.h"
@@ -59,11 +60,15 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     tildo::InstallRussianTranslations(app);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: gui_screenshot OUTPUT.png [floating|docked|find|number|about|rtf]\n");
+        std::fprintf(
+            stderr, "usage: gui_screenshot OUTPUT.png [floating|docked|find|number|about|rtf] [--darken]\n");
         return 2;
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
     const QString scene = argc > 2 ? QString::fromLatin1(argv[2]) : QStringLiteral("floating");
+    // --darken: a dark palette chosen while the question waits, as a user
+    // switching themes would, before the picture is taken.
+    const bool darken = argc > 3 && std::string(argv[3]) == "--darken";
 
     // A program directory of its own: the shipped dictionaries and a sample text.
     tildo::test::TTempDir dir;
@@ -90,6 +95,8 @@ int main(int argc, char* argv[])
     bool taken = false;
     auto save = [&](QWidget* dialog) {
         taken = true;
+        if (darken)
+            QApplication::setPalette(tildo::test::DarkPalette());
         QApplication::processEvents();
         if (!Composed(form, dialog).save(output))
             std::fprintf(stderr, "cannot write %s\n", argv[1]);

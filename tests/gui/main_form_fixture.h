@@ -1,16 +1,20 @@
 #pragma once
 
+#include "dark_palette.h"
 #include "main_form.h"
 #include "recording_qt_ui.h"
 #include "support/recording_ui.h"
+#include "text_colours.h"
 
 #include "platform/file_io.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QImage>
 #include <QProcess>
 #include <QStringList>
 
+#include <algorithm>
 #include <filesystem>
 
 #include <memory>
@@ -109,5 +113,16 @@ public:
         return files;
     }
 };
+
+// The best contrast of a pixel in rect of shot against background: that of
+// the glyphs' solid strokes when the rectangle holds text.
+inline double ShownContrast(const QImage& shot, const QRect& rect, const QColor& background)
+{
+    double best = 1;
+    for (int y = std::max(rect.top(), 0); y <= std::min(rect.bottom(), shot.height() - 1); ++y)
+        for (int x = std::max(rect.left(), 0); x <= std::min(rect.right(), shot.width() - 1); ++x)
+            best = std::max(best, ContrastRatio(shot.pixelColor(x, y), background));
+    return best;
+}
 
 } // namespace tildo::test

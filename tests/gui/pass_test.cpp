@@ -26,6 +26,8 @@
 namespace tildo {
 namespace {
 
+using test::DarkPalette;
+using test::ShownContrast;
 using test::TMainFormFixture;
 using test::W;
 
@@ -156,8 +158,6 @@ TEST(Pass, RestoresAUtf8TextKeepingWhatCp1251Lacks)
     EXPECT_EQ(ReadWholeFile(f.Path("u-out.txt")), "\xEF\xBB\xBF" + std::string("ещё 中 ёлка 😀 все\n"));
 }
 
-// The highest contrast ratio of a pixel of rect in shot against background:
-// that of the glyphs' solid strokes.
 // Where the characters [from, to) stand in the editor's viewport.
 QRect ShownRect(const QPlainTextEdit& editor, int from, int to)
 {
@@ -166,28 +166,6 @@ QRect ShownRect(const QPlainTextEdit& editor, int from, int to)
     QTextCursor last = first;
     last.setPosition(to);
     return editor.cursorRect(first).united(editor.cursorRect(last));
-}
-
-double ShownContrast(const QImage& shot, const QRect& rect, const QColor& background)
-{
-    double best = 1;
-    for (int y = std::max(rect.top(), 0); y <= std::min(rect.bottom(), shot.height() - 1); ++y)
-        for (int x = std::max(rect.left(), 0); x <= std::min(rect.right(), shot.width() - 1); ++x)
-            best = std::max(best, ContrastRatio(shot.pixelColor(x, y), background));
-    return best;
-}
-
-// A dark theme's palette, as qt6ct's "darker" gives it.
-QPalette DarkPalette()
-{
-    QPalette dark;
-    for (const auto& [role, colour] :
-        { std::pair { QPalette::Window, QColor(53, 53, 53) }, { QPalette::WindowText, QColor(238, 238, 238) },
-            { QPalette::Base, QColor(35, 35, 35) }, { QPalette::Text, QColor(238, 238, 238) },
-            { QPalette::ToolTipBase, QColor(64, 64, 64) }, { QPalette::ToolTipText, QColor(238, 238, 238) },
-            { QPalette::Button, QColor(53, 53, 53) }, { QPalette::ButtonText, QColor(238, 238, 238) } })
-        dark.setColor(role, colour);
-    return dark;
 }
 
 TEST(Pass, HighlightsAWordWhoseDottedLetterIsInDoubt)
@@ -286,9 +264,25 @@ TEST(Pass, MarksAndTheQuestionReadInLightAndDarkPalettes)
     f.Form->SetAsker(&asker);
     CtrlF9(f);
     ASSERT_EQ(f.Form->Document().CharColour(2), ColourBlue);
+    // A question on the screen is painted anew as well, a misplaced ё's pink
+    // turning dark.
+    TQuestion question;
+    question.Context = W("знал все тут");
+    question.WordOffset = 5;
+    question.WordLength = 3;
+    question.DottedMismatch = true;
+    TAskForm asking;
+    asking.ShowQuestion(question);
+    asking.show();
+    auto* field = asking.findChild<QTextEdit*>();
+    ASSERT_EQ(field->palette().color(QPalette::Base), QColor(255, 208, 208));
     QApplication::setPalette(dark);
     f.Form->Document().Select(9, 0);
     QApplication::processEvents();
+    const QColor contextBase = field->palette().color(QPalette::Base);
+    EXPECT_LT(ContrastRatio(contextBase, QColor(64, 64, 64)), 2.0); // as dark as the palette's tooltips
+    const QImage context = field->viewport()->grab().toImage();
+    EXPECT_GE(ShownContrast(context, context.rect(), contextBase), 4.5);
     const QRect letter = ShownRect(editor, 2, 3).adjusted(2, 0, -1, 0);
     const QImage shot = editor.viewport()->grab().toImage();
     const QColor base = editor.palette().color(QPalette::Base);

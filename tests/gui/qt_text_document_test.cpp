@@ -205,6 +205,48 @@ TEST(QtTextDocument, CountsUtf16UnitsAndFollowsTyping)
     c.setPosition(3, QTextCursor::KeepAnchor);
     c.insertText(QString::fromUtf8("я"));
     EXPECT_EQ(q.Text(), "xy" + W("я") + "\x98\x98" + W("б\nеЩе"));
+
+    // Larger changes are brought in as well, a piece at a time: the text and
+    // its lines read as the editor's own after each, whatever the change.
+    const auto expectEditorText = [&editor, &q](const char* what) {
+        QString raw = editor.document()->toRawText();
+        raw.truncate(std::max(editor.document()->characterCount() - 1, 0));
+        ASSERT_EQ(q.Text(), FromQString(raw)) << what;
+        ASSERT_EQ(q.LineCount(), editor.document()->blockCount()) << what;
+        // The line asked for last before the change first: it may have moved.
+        const QTextBlock second = editor.document()->findBlockByNumber(1);
+        if (second.isValid()) {
+            EXPECT_EQ(q.LineStart(1), second.position()) << what;
+        }
+        for (QTextBlock b = editor.document()->begin(); b.isValid(); b = b.next()) {
+            EXPECT_EQ(q.Line(b.blockNumber()), FromQString(b.text())) << what << ", line " << b.blockNumber();
+            EXPECT_EQ(q.LineStart(b.blockNumber()), b.position()) << what << ", line " << b.blockNumber();
+        }
+        q.Line(1);
+    };
+    c.setPosition(q.Length());
+    c.insertText(QString::fromUtf8("\nпервая вставленная строка, длиннее предела\nвторая\n\nчетвертая"));
+    expectEditorText("a paste of several paragraphs at the end");
+    c.setPosition(4);
+    c.setPosition(q.LineStart(3) + 2, QTextCursor::KeepAnchor);
+    c.removeSelectedText();
+    expectEditorText("paragraphs removed from the middle of one to the middle of another");
+    editor.undo();
+    expectEditorText("undone");
+    editor.redo();
+    expectEditorText("redone");
+    c.select(QTextCursor::Document);
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    c.mergeCharFormat(bold);
+    expectEditorText("the whole text made bold");
+    editor.setPlainText(QString::fromUtf8("новый текст\nиз двух строк"));
+    expectEditorText("a new text");
+    q.Select(q.LineStart(1), 1);
+    q.ReplaceSelection(W("И"));
+    c = QTextCursor(editor.document());
+    c.insertText(QString::fromUtf8("ещё одна\r"));
+    expectEditorText("a line typed before the first, a letter written back after it");
     editor.clear();
     EXPECT_EQ(q.Text(), "");
     EXPECT_EQ(q.LineCount(), 1);

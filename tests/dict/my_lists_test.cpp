@@ -65,6 +65,7 @@ TEST(Lists, BoundedBuffersDropTheOldest)
     small.PushBounded(3);
     EXPECT_EQ(small.Count(), 2);
     EXPECT_EQ(small.Get(0), 2);
+    EXPECT_EQ(small.Get(1), 3);
 }
 
 TEST(Lists, WordBufferKeepsItsListsInStep)

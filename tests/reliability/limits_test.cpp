@@ -235,8 +235,8 @@ TEST(ReliableMemory, OneHugeLineOrRecordTakesAFewTimesItsSize)
 
 // Whether the file at path holds head, then unit count times, then tail:
 // read a piece at a time, so that the test never holds a large text whole.
-bool HoldsRepeated(const std::string& path, const std::string& head, const std::string& unit, std::size_t count,
-    const std::string& tail)
+bool HoldsRepeated(const std::string& path, const std::string& head, const std::string& unit,
+    std::size_t count, const std::string& tail)
 {
     std::ifstream in(path, std::ios::binary);
     std::string piece;

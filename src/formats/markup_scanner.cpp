@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <vector>
 
 namespace tildo {
@@ -209,30 +208,19 @@ bool TMarkupScanner::ScanTag(TMarkupToken& token)
     while (i < size && !IsNameEnd(m_bytes[i]))
         ++i;
     token.Name = m_bytes.substr(nameBegin, i - nameBegin);
-    // The tag ends at the first '>' outside quoted values: found by jumps
-    // from quote to quote rather than byte by byte, which a large document's
-    // many tags make worth it.
-    const char* const data = m_bytes.data();
-    std::size_t close = FindOr(">", i, size);
-    while (i < close) {
-        const void* const doubleQuote = std::memchr(data + i, '"', close - i);
-        const void* const singleQuote = std::memchr(data + i, '\'', close - i);
-        const char* quote = static_cast<const char*>(doubleQuote != nullptr ? doubleQuote : singleQuote);
-        if (singleQuote != nullptr && static_cast<const char*>(singleQuote) < quote)
-            quote = static_cast<const char*>(singleQuote);
-        if (quote == nullptr)
-            break;
-        const std::size_t open = static_cast<std::size_t>(quote - data);
-        const std::size_t shut = m_bytes.find(*quote, open + 1);
-        if (shut == std::string_view::npos) {
-            close = size;
+    char quote = 0;
+    while (i < size) {
+        const char c = m_bytes[i];
+        if (quote != 0) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
             break;
         }
-        i = shut + 1;
-        if (i > close)
-            close = FindOr(">", i, size);
+        ++i;
     }
-    i = close;
     token.End = m_pos = std::min(i + 1, size);
     if (end)
         token.Kind = TTokenKind::EndTag;

@@ -370,6 +370,17 @@ std::string TQtTextDocument::Line(int i) const
     return m_text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(length));
 }
 
+void TQtTextDocument::LineInto(int i, std::string& out) const
+{
+    int start = 0;
+    int length = 0;
+    if (!LineSpan(i, start, length)) {
+        out.clear();
+        return;
+    }
+    out.assign(m_text, static_cast<std::size_t>(start), static_cast<std::size_t>(length));
+}
+
 int TQtTextDocument::LineStart(int i) const
 {
     int start = 0;

@@ -36,6 +36,7 @@ public:
 
     int LineCount() const override;
     std::string Line(int i) const override;
+    void LineInto(int i, std::string& out) const override;
     int LineStart(int i) const override;
     int LineOf(int offset) const override;
     std::string Text() const override;

@@ -54,12 +54,12 @@ TSharedDictionaries::TSharedDictionaries(const TPassCommandOptions& options)
         if (context.valid())
             context.wait();
     });
+    // Every pass keeps what it learns about the entries in a state of its
+    // own: the dictionary's own state (several bytes an entry) is never sized.
+    Dic.KeepsRunState = false;
     LoadMainDictionary(Dic, Ui,
         options.Dictionary.empty() ? DefaultDataFile("tildo.dat") : options.Dictionary,
         options.AcceptDamagedDictionary);
-    // Every pass keeps what it learns about the entries in a state of its
-    // own: the dictionary's own state (several bytes an entry) is given back.
-    static_cast<TDicRunState&>(Dic) = TDicRunState {};
     if (Combinations)
         LoadCombinations(Combi, Ui, combinations, options.AcceptDamagedDictionary);
     if (context.valid()) {

@@ -279,11 +279,15 @@ void TDic::ReadDic(UserInterface& ui)
         ReportFileError(ui, e.Path(), e.Reason());
         readFailed = true;
     }
-    const int forms = FormCount();
-    for (TShortIntList* l : { &FormLastAnswer, &FormAlways })
-        l->Resize(forms, 0);
-    for (TIntegerList* l : { &FormMetPlain, &FormMetDotted, &FormNetDotted })
-        l->Resize(forms, 0);
+    if (KeepsRunState) {
+        const int forms = FormCount();
+        for (TShortIntList* l : { &FormLastAnswer, &FormAlways })
+            l->Resize(forms, 0);
+        for (TIntegerList* l : { &FormMetPlain, &FormMetDotted, &FormNetDotted })
+            l->Resize(forms, 0);
+    } else {
+        static_cast<TDicRunState&>(*this) = TDicRunState {};
+    }
 
     if (HasEntries()) {
         ui.SetCommandEnabled("YoBegin1", true);

@@ -4,8 +4,10 @@
 #include <compare>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -17,7 +19,8 @@ namespace tildo {
 // The one place where the length of the word window decides both the window's
 // capacity and the longest combination: read from the settings key
 // WordsBufferLength at start-up and fixed for the run.
-struct TBufferLimits {
+struct TBufferLimits
+{
     int WordsBufferLength = 3;
 
     int BufferCapacity() const { return WordsBufferLength + 1; }
@@ -27,9 +30,36 @@ struct TBufferLimits {
 // Throws std::out_of_range for a list index out of range (kept out of line, off the hot paths).
 [[noreturn]] void ThrowIndexError();
 
+// Storage for the lists of small values: fresh blocks come zeroed from
+// calloc (a large one as pages the system maps on first touch), and an entry
+// made without a value is left as the block holds it. A pass sizes its state
+// lists to the whole dictionary and touches the entries of its own words.
+template <class T> struct TZeroedAllocator
+{
+    using value_type = T;
+    TZeroedAllocator() = default;
+    template <class U> TZeroedAllocator(const TZeroedAllocator<U>&) noexcept { }
+    T* allocate(std::size_t n)
+    {
+        void* p = std::calloc(n, sizeof(T));
+        if (p == nullptr)
+            throw std::bad_alloc();
+        return static_cast<T*>(p);
+    }
+    void deallocate(T* p, std::size_t) noexcept { std::free(p); }
+    template <class U, class... A> void construct(U* p, A&&... args)
+    {
+        if constexpr (sizeof...(A) == 0)
+            ::new (static_cast<void*>(p)) U;
+        else
+            ::new (static_cast<void*>(p)) U(std::forward<A>(args)...);
+    }
+    template <class U> bool operator==(const TZeroedAllocator<U>&) const noexcept { return true; }
+};
+
 // Ordered growable list of values, indexed from 0.
-template <class T>
-class TValueList {
+template <class T> class TValueList
+{
 public:
     int Add(T value)
     {
@@ -77,13 +107,22 @@ public:
         Insert(to, value);
     }
     // Grows or shrinks to count entries; new entries get value.
-    void Resize(int count, T value) { m_items.resize(static_cast<std::size_t>(count), value); }
+    void Resize(int count, T value)
+    {
+        const auto n = static_cast<std::size_t>(count);
+        // Zeros beyond the capacity come from a fresh calloc block; within it
+        // the old entries' bytes remain, and are overwritten.
+        if (value == T {} && n > m_items.capacity())
+            m_items.resize(n);
+        else
+            m_items.resize(n, value);
+    }
     void Reserve(int count) { m_items.reserve(static_cast<std::size_t>(count)); }
     // Sets every entry to value.
     void Fill(T value) { std::fill(m_items.begin(), m_items.end(), value); }
 
 private:
-    std::vector<T> m_items;
+    std::vector<T, TZeroedAllocator<T>> m_items;
 };
 
 // 32-bit signed integers.
@@ -92,7 +131,8 @@ using TIntegerList = TValueList<std::int32_t>;
 using TShortIntList = TValueList<std::int8_t>;
 
 // A TIntegerList whose bounded push never lets it hold more than its capacity.
-class TIntegerBuffer : public TIntegerList {
+class TIntegerBuffer : public TIntegerList
+{
 public:
     explicit TIntegerBuffer(const TBufferLimits& limits)
         : m_limits(&limits)
@@ -123,7 +163,8 @@ private:
 //
 // An entry reads as a view of the buffer: it stays valid until the next
 // change of this list (Add, PushBounded, Set).
-class TStringBuffer {
+class TStringBuffer
+{
 public:
     explicit TStringBuffer(const TBufferLimits& limits)
         : m_limits(&limits)
@@ -159,7 +200,8 @@ public:
     void Clear() { m_head = m_count = m_used = 0; }
 
 private:
-    struct TEntry {
+    struct TEntry
+    {
         std::size_t Offset = 0;
         std::size_t Length = 0;
     };
@@ -359,7 +401,8 @@ private:
 
 // The window of the most recent words of the text, oldest first. The first
 // four lists always hold the same number of entries; Candidates is separate.
-class TWordBuffer {
+class TWordBuffer
+{
 public:
     explicit TWordBuffer(const TBufferLimits& limits)
         : Positions(limits)
@@ -372,7 +415,7 @@ public:
 
     TIntegerBuffer Positions; // offset of the word's first letter
     TIntegerBuffer Decisions; // 0 none, 1 е, 2 ё, set by a matched combination
-    TStringBuffer Words;      // the word as written
+    TStringBuffer Words; // the word as written
     TStringBuffer Separators; // the text before the word, blanks collapsed
     TStringBuffer Candidates; // combination texts for the oldest word, unbounded
 

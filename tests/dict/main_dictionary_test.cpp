@@ -12,7 +12,8 @@ using test::U;
 using test::W;
 
 // Loads a dictionary written from UTF-8 lines joined by CR LF.
-struct TLoaded {
+struct TLoaded
+{
     TTempDir dir;
     TRecordingUi ui;
     TDic dic;
@@ -58,6 +59,18 @@ TEST(MainDictionary, LoadsFormsAndRulesIntoParallelLists)
     EXPECT_TRUE(t.ui.IsCommandEnabled("YoBegin1"));
     EXPECT_TRUE(t.ui.IsCommandEnabled("YoPos1"));
     EXPECT_FALSE(t.ui.IsCommandEnabled("ClearUserSel1"));
+
+    // A dictionary that passes only read is reloaded with no state of its own,
+    // the lookups unchanged.
+    t.dic.KeepsRunState = false;
+    t.dic.ReadDic(t.ui);
+    EXPECT_EQ(t.dic.FormCount(), 4);
+    EXPECT_EQ(t.dic.RuleCount(), 3);
+    EXPECT_EQ(t.dic.FindForm(W("лет")), 2);
+    for (const TShortIntList* l : { &t.dic.FormLastAnswer, &t.dic.FormAlways, &t.dic.RuleLastAnswer })
+        EXPECT_EQ(l->Count(), 0);
+    for (const TIntegerList* l : { &t.dic.FormMetPlain, &t.dic.RuleMetPlain, &t.dic.RuleNetDotted })
+        EXPECT_EQ(l->Count(), 0);
     EXPECT_EQ(t.ui.BusyDepth, 0);
     ASSERT_GE(t.ui.StatusHistory.size(), 2u);
     EXPECT_EQ(U(t.ui.StatusHistory[0]).rfind("Загрузка словаря ", 0), 0u);
@@ -69,7 +82,8 @@ TEST(MainDictionary, LookupOfFormsAndRules)
     TLoaded t(TestDictionary);
     TDicEntry e;
     auto form = [&](const char* word) {
-        return t.dic.Lookup(FoldDottedE(W(word)), e) ? U(e.Form) + (e.IsRule ? " rule" : "") : std::string("-");
+        return t.dic.Lookup(FoldDottedE(W(word)), e) ? U(e.Form) + (e.IsRule ? " rule" : "")
+                                                     : std::string("-");
     };
     EXPECT_EQ(form("все"), "всё");
     EXPECT_EQ(form("ВСЕ"), "всё");
@@ -131,8 +145,9 @@ TEST(MainDictionary, ReportsOnlyTheFirstFindingOfEachKind)
 {
     // Order break, two incorrect lines and a line without ё: two boxes in a fixed order.
     TLoaded t("ёж\r\nвсё?\r\nвсё\r\nвсё-таки\r\nё*ж\r\nмир\r\nабв \r\n");
-    EXPECT_EQ(t.ui.ErrorsUtf8(), (std::vector<std::string> { "Порядок слов в словаре нарушен словом \"всё\"",
-                                     "Словарь содержит некорректную строку \"всё-таки\"" }));
+    EXPECT_EQ(t.ui.ErrorsUtf8(),
+        (std::vector<std::string> { "Порядок слов в словаре нарушен словом \"всё\"",
+            "Словарь содержит некорректную строку \"всё-таки\"" }));
     EXPECT_EQ(t.dic.FormCount(), 6); // findings never stop the load
     EXPECT_EQ(t.dic.RuleCount(), 1);
 
@@ -141,8 +156,9 @@ TEST(MainDictionary, ReportsOnlyTheFirstFindingOfEachKind)
         (std::vector<std::string> { "Странно, что слово \"мир\" из словаря не содержит буквы \"Ё\"" }));
 
     TLoaded mark("?\r\n");
-    EXPECT_EQ(mark.ui.ErrorsUtf8(), (std::vector<std::string> { "Порядок слов в словаре нарушен словом \"\"",
-                                        "Странно, что слово \"?\" из словаря не содержит буквы \"Ё\"" }));
+    EXPECT_EQ(mark.ui.ErrorsUtf8(),
+        (std::vector<std::string> { "Порядок слов в словаре нарушен словом \"\"",
+            "Странно, что слово \"?\" из словаря не содержит буквы \"Ё\"" }));
     EXPECT_EQ(mark.dic.FormCount(), 1);
 
     TLoaded rule("*ёж?\r\nёж*?\r\n*ёж*?\r\n");
@@ -167,8 +183,9 @@ TEST(MainDictionary, MissingFilesAndEmptyDictionaries)
     EXPECT_FALSE(dic.HasEntries());
     EXPECT_EQ(dic.FileName, "");
     dic.ReadDic(ui);
-    EXPECT_EQ(ui.ErrorsUtf8(), (std::vector<std::string> { "Файл \"/nonexistent/dir/tildo.dat\" не найден",
-                                   "Не задан файл словаря" }));
+    EXPECT_EQ(ui.ErrorsUtf8(),
+        (std::vector<std::string> {
+            "Файл \"/nonexistent/dir/tildo.dat\" не найден", "Не задан файл словаря" }));
 }
 
 TEST(MainDictionary, BadBytesAndBadPathsNeverCrash)

@@ -34,6 +34,19 @@ TEST(Lists, IntegerListsBehaveAsOrderedLists)
     EXPECT_EQ(shorts.Get(1), 127);
     shorts.Clear();
     EXPECT_EQ(shorts.Count(), 0);
+
+    // Resized to zeros within the capacity or beyond it, old values never show.
+    for (const int count : { 2, 100000 }) {
+        shorts.Resize(2, 7);
+        shorts.Clear();
+        shorts.Resize(count, 0);
+        EXPECT_EQ(shorts.Get(0), 0);
+        EXPECT_EQ(shorts.Get(count - 1), 0);
+        list.Resize(3 + count, 0);
+        EXPECT_EQ(list.Get(2), -5);
+        EXPECT_EQ(list.Get(3), 0);
+        EXPECT_EQ(list.Get(2 + count), 0);
+    }
 }
 
 TEST(Lists, BoundedBuffersDropTheOldest)
